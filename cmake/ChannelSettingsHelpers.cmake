@@ -1,0 +1,43 @@
+# Shared CMake helpers. Each folder adds its own targets with these.
+
+find_package(GTest QUIET)
+include(GoogleTest)
+
+# cs_add_gtest(NAME SOURCES a.cpp b.cpp LIBS cs_image ... [LABELS link])
+# A GoogleTest executable registered with ctest, one ctest entry per test case.
+function(cs_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  set(labels core ${ARG_LABELS})
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    PROPERTIES LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    DISCOVERY_TIMEOUT 30)
+endfunction()
+
+# cs_add_qttest(NAME SOURCES a.cpp LIBS ...): a Qt Test executable run offscreen.
+function(cs_add_qttest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets Threads::Threads)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES LABELS "ui;${ARG_LABELS}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
+
+# cs_add_fuzzer(NAME SOURCES a.cpp LIBS ...): a libFuzzer target, run briefly by ctest
+# (label "fuzz") in the CS_FUZZ build. CS_FUZZ_SECONDS sets the run time of each.
+set(CS_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs under ctest")
+function(cs_add_fuzzer name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+  set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+  file(MAKE_DIRECTORY ${corpus})
+  add_test(NAME ${name}
+    COMMAND ${name} -max_total_time=${CS_FUZZ_SECONDS} -seed=1 -rss_limit_mb=4096
+            -print_final_stats=1 ${corpus})
+  set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 600)
+endfunction()

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds the main flavour into build/ (installs missing packages first).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+if [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build build

@@ -1,0 +1,34 @@
+#pragma once
+// Small option parser shared by the commands: positional arguments and "--name value" options.
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace cs::cli {
+
+class Args {
+public:
+    // `valueOptions` take a value ("--out FILE"); `flagOptions` stand alone ("--all").
+    // Returns an error text for an unknown option or a missing value.
+    static std::optional<std::string> parse(const std::vector<std::string>& argv,
+                                            const std::set<std::string>& valueOptions,
+                                            const std::set<std::string>& flagOptions, Args& out);
+
+    const std::vector<std::string>& positional() const { return positional_; }
+    bool has(const std::string& name) const;
+    std::optional<std::string> value(const std::string& name) const;
+    // Integer option with a default; nullopt when the value is not a number.
+    std::optional<long> integer(const std::string& name, long defaultValue) const;
+
+private:
+    std::vector<std::string> positional_;
+    std::map<std::string, std::string> values_;
+    std::set<std::string> flags_;
+};
+
+// JSON string literal with escapes, for the commands' JSON output.
+std::string jsonString(const std::string& s);
+
+} // namespace cs::cli
