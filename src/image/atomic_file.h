@@ -1,0 +1,33 @@
+#pragma once
+// Replacing a file without ever losing it: the new content goes to a temporary file in the same
+// folder, is flushed to the disk, and only then renamed over the target. A plain save keeps the
+// previous content as the single ".BAK" file beside it.
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+
+namespace cs {
+
+struct AtomicWriteOptions {
+    bool keepBackup = false;  // the previous file becomes the ".BAK" (replacing an older one)
+    bool sync = true;         // fsync the file and the folder; off only for benchmarks
+};
+
+struct AtomicWriteResult {
+    bool ok = false;
+    bool backupMade = false;
+    std::string error;        // what failed, for the log; empty on success
+};
+
+// The backup name of a file: its extension replaced by ".BAK" (appended when it has none).
+std::filesystem::path backupPathFor(const std::filesystem::path& file);
+
+// Writes the concatenation of `parts` to `target`. On failure the target and its backup are left
+// exactly as they were and the temporary file is removed. A target that is a symbolic link is
+// written through the link. The new file keeps the permission bits of the file it replaces.
+AtomicWriteResult writeFileAtomically(const std::filesystem::path& target,
+                                      std::span<const std::span<const std::uint8_t>> parts,
+                                      const AtomicWriteOptions& options);
+
+} // namespace cs

@@ -1,0 +1,176 @@
+#include "image/flash.h"
+
+#include "common/crc16.h"
+#include "image/satellite_defaults.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+#include <vector>
+
+namespace cs {
+
+ProviderRebuildResult FlashSteps::rebuildProviders(Flash& flash) {
+    return rebuildProviderArea(flash.providerWork(), *this, flash.channelCapacity(), flash.providerCapacity());
+}
+
+void PlainChannelSlots::bdLoadAllBase(Flash& flash) {
+    inUse_.reset();
+    for (auto& n : *names_)
+        n.fill(0);
+    const auto records = flash.records();
+    const std::size_t n = std::min(flash.channelCapacity(), records.size());
+    for (std::size_t i = 0; i < n; ++i)
+        inUse_[i] = isValidChannelRecord(records[i]);
+}
+
+void PlainChannelSlots::attachProviderNames(Flash& flash) {
+    const ProviderWorkArea& work = flash.providerWork();
+    if (!work.holdsVerify())
+        return;
+    const std::size_t capacity = flash.providerCapacity();
+    const std::size_t n = std::min(flash.channelCapacity(), ProviderWorkArea::kSlots);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::uint16_t number = work.providerNumber(i);
+        if (number == 0)
+            continue;
+        const std::string_view name = work.providerName(number, capacity);
+        auto& dst = (*names_)[i];
+        dst.fill(0);
+        std::copy_n(name.begin(), std::min(name.size(), ProviderRecord::kNameMax), dst.begin());
+    }
+}
+
+std::string_view PlainChannelSlots::providerName(std::size_t slot) const {
+    if (slot >= kMaxChannelSlots)
+        return {};
+    const auto& n = (*names_)[slot];
+    return {n.data(), static_cast<std::size_t>(std::find(n.begin(), n.end(), '\0') - n.begin())};
+}
+
+std::bitset<66> PlainChannelSlots::usedSatellites(const Flash& flash) const {
+    std::bitset<66> used;
+    const auto records = flash.records();
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (slotInUse(i) && records[i].satellite() <= kSatelliteDvbC)
+            used[records[i].satellite()] = true;
+    return used;
+}
+
+std::size_t PlainChannelSlots::listMembers(const Flash& flash, std::size_t list) const {
+    std::size_t count = 0;
+    const auto records = flash.records();
+    for (std::size_t i = 0; i < records.size(); ++i)
+        if (slotInUse(i) && records[i].listPosition(list) != 0)
+            ++count;
+    return count;
+}
+
+std::size_t PlainChannelSlots::verifiedProviders(const Flash& flash) const {
+    const ProviderWorkArea& work = flash.providerWork();
+    if (!work.holdsVerify())
+        return 0;
+    // Channels per provider number.
+    std::vector<std::uint16_t> users(65536, 0);
+    const std::size_t n = std::min(flash.channelCapacity(), ProviderWorkArea::kSlots);
+    for (std::size_t i = 0; i < n; ++i)
+        if (slotInUse(i) && work.providerNumber(i) != 0)
+            ++users[work.providerNumber(i)];
+    std::size_t count = 0;
+    const std::size_t capacity = std::min(flash.providerCapacity(), ProviderWorkArea::kRecordCount);
+    for (std::size_t r = 0; r < capacity; ++r) {
+        const ProviderRecord rec = work.provider(r);
+        if (rec.hasMarker() && rec.number() != 0 && users[rec.number()] >= 2)
+            ++count;
+    }
+    return count;
+}
+
+Flash::Flash(LogSink& log)
+    : log_(log),
+      records_(std::make_unique<ChannelRecordArray>()),
+      providerWork_(std::make_unique<ProviderWorkArea>()),
+      settings_(std::make_unique<SettingsModel>()),
+      transponders_(std::make_unique<TransponderTable>()) {
+    records_->fill(ChannelRecord::erased());
+    initialSatellites(*settings_);
+}
+
+int Flash::openImage(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+        return kOpenNoFile;
+
+    const TypeFile type = image_.readImageFile(path, log_);
+    if (type == kTypeDatabase)
+        image_.locateAreas(log_);
+    writeOpenDiagnostics(type);
+    switch (type) {
+    case kTypeSoftware:
+        return kOpenSoftware;
+    case kTypePictureStore:
+        return kOpenPictureStore;
+    case kTypeDatabase:
+        break;
+    default:
+        return kOpenNotDatabase;
+    }
+
+    path_ = path;
+    loaded_ = true;
+    steps_->resetViews();
+    loadSettingsDefaults(*settings_);
+    loadSettings(*settings_, image_.ba2Area(), log_);
+    loadBa3Sector(*providerWork_, image_.ba3Area(), log_);
+    records_->fill(ChannelRecord::erased());
+    if (image_.hasBase())
+        loadChannelTable(image_.baseArea(), image_.channelCapacity(), *records_);
+    steps_->bdLoadAllBase(*this);
+    steps_->attachProviderNames(*this);
+    loadTransponders(*transponders_, image_.configArea());
+    return kOpenLoaded;
+}
+
+void Flash::writeOpenDiagnostics(TypeFile type) {
+    if (type == kTypeDatabase) {
+        logf(log_, "channel count=%d",
+             static_cast<int>(image_.hasBase() ? countValidChannels(image_.baseArea(), image_.channelCapacity()) : 0));
+        if (image_.hasConfig())
+            logSettingsAreaDiagnostics(image_.ba2Bytes(), log_);
+        if (image_.hasBa3()) {
+            const ConstBytes ba3 = image_.ba3Bytes();
+            logf(log_, "CRC BA_3=0x%04X  provider_verify=%X", readU32(ba3, ba3::kCrc), readU32(ba3, ba3::kBasicVerify));
+            logf(log_, "BA_3 obliczone 0x%04X provider_verify=%X", crc16(slice(ba3, 0, ba3::kCrcCovered)),
+                 kProviderVerifyMagic);
+        }
+    }
+    logf(log_, "SYSTEM_INFO=%d", kSystemInfo);
+    logf(log_, "iTypeFile=%d", static_cast<int>(type));
+}
+
+int Flash::saveImage(const std::string& path, bool keepBackup, const SaveOptions& options) {
+    lastSave_ = SaveReport();
+    if (!loaded_ || !image_.hasImage()) {
+        lastSave_.error = "no database is open";
+        return 1;
+    }
+    if (image_.hasBase())
+        lastSave_.channelsWritten =
+            writeChannelTable(image_.baseArea(), image_.channelCapacity(), *records_,
+                              [this](std::size_t slot) { return steps_->slotInUse(slot); }, log_);
+    if (image_.hasConfig())
+        saveTransponders(*transponders_, image_.configArea());
+    if (image_.hasBa2())
+        storeSettings(*settings_, image_.ba2Area());
+    lastSave_.providers = steps_->rebuildProviders(*this);
+    if (lastSave_.providers.dropped > 0)
+        logf(log_, "providers over capacity: %d dropped, %d channels saved without provider",
+             static_cast<int>(lastSave_.providers.dropped), static_cast<int>(lastSave_.providers.channelsUnassigned));
+    storeBa3Sector(*providerWork_, image_.ba3Area());
+
+    const bool ok = image_.writeImageFile(path, {keepBackup, options.sync, options.date}, log_);
+    lastSave_.backupMade = image_.lastWriteMadeBackup();
+    lastSave_.error = image_.lastWriteError();
+    return ok ? 0 : 1;
+}
+
+} // namespace cs

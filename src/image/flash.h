@@ -1,0 +1,139 @@
+#pragma once
+// The working image `flash`: the one image file held in memory with its areas, the in-memory
+// channel record array, the working copy of BA_3, the settings model and the transponder table,
+// and the file-level order of opening and saving. The in-memory database plugs its own steps of
+// opening and saving in through FlashSteps.
+#include "common/log_sink.h"
+#include "image/channel_table.h"
+#include "image/image_file.h"
+#include "image/provider_area.h"
+#include "image/provider_rebuild.h"
+#include "image/settings_area.h"
+#include "image/transponders.h"
+
+#include <array>
+#include <bitset>
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace cs {
+
+class Flash;
+
+// Result codes of openImage.
+enum OpenResult : int {
+    kOpenLoaded = 0,
+    kOpenNoFile = 1,
+    kOpenNotDatabase = 2,
+    kOpenSoftware = 26,
+    kOpenPictureStore = 42,
+};
+
+// The steps of opening and saving that belong to the in-memory channel database. At open they
+// run after the image's tables were copied into `flash` (records, provider work area, settings);
+// at save they tell which slots are in use and which provider each carries.
+class FlashSteps : public ChannelSlotSource {
+public:
+    // The main window drops its views of the previous database.
+    virtual void resetViews() {}
+    // Rebuild every entry from flash.records() (the channel table is already copied).
+    virtual void bdLoadAllBase(Flash& flash) = 0;
+    // Fill each entry's provider name from flash.providerWork().
+    virtual void attachProviderNames(Flash& flash) = 0;
+    // Renumber the providers into flash.providerWork() in the compacted channel order.
+    virtual ProviderRebuildResult rebuildProviders(Flash& flash);
+};
+
+// The database state that can be read straight from the image: which slots hold a valid record
+// and the provider name each carries. It serves the command line and tests, and stands in for
+// the in-memory database until one installs its own steps.
+class PlainChannelSlots final : public FlashSteps {
+public:
+    void bdLoadAllBase(Flash& flash) override;
+    void attachProviderNames(Flash& flash) override;
+    bool slotInUse(std::size_t slot) const override { return slot < inUse_.size() && inUse_[slot]; }
+    std::string_view providerName(std::size_t slot) const override;
+
+    std::size_t channelCount() const { return inUse_.count(); }
+    // Satellite numbers 1..65 that at least one in-use channel carries.
+    std::bitset<66> usedSatellites(const Flash& flash) const;
+    // In-use channels with a position in favourite list 1..8.
+    std::size_t listMembers(const Flash& flash, std::size_t list) const;
+    // Provider records in use after verification: marker, non-zero number and at least two
+    // in-use channels carrying that number.
+    std::size_t verifiedProviders(const Flash& flash) const;
+
+private:
+    using Names = std::array<std::array<char, ProviderRecord::kNameSize>, kMaxChannelSlots>;
+    std::bitset<kMaxChannelSlots> inUse_;
+    std::unique_ptr<Names> names_ = std::make_unique<Names>();
+};
+
+struct SaveOptions {
+    bool sync = true;       // fsync the written file; off only for benchmarks
+    std::string date;       // header date "YYYYMMDD"; empty: today
+};
+
+struct SaveReport {
+    std::size_t channelsWritten = 0;
+    ProviderRebuildResult providers;
+    bool backupMade = false;
+    std::string error;      // why the file could not be written
+};
+
+class Flash {
+public:
+    explicit Flash(LogSink& log);
+    Flash(const Flash&) = delete;
+    Flash& operator=(const Flash&) = delete;
+
+    // The in-memory database installs its steps; without it PlainChannelSlots serves.
+    void setSteps(FlashSteps& steps) { steps_ = &steps; }
+    FlashSteps& steps() { return *steps_; }
+    PlainChannelSlots& plainSlots() { return plain_; }
+
+    // 0 loaded, 1 no such file, 2 not a database format, 26 software or plug-in image,
+    // 42 picture store. Only 0 replaces the open database.
+    int openImage(const std::string& path);
+    // 0 success, 1 failure. With keepBackup the previous file becomes the ".BAK" once the new
+    // content is safely written.
+    int saveImage(const std::string& path, bool keepBackup, const SaveOptions& options = {});
+
+    const std::string& path() const { return path_; }
+    bool loaded() const { return loaded_; }
+    ImageFile& image() { return image_; }
+    const ImageFile& image() const { return image_; }
+    std::size_t channelCapacity() const { return image_.channelCapacity(); }
+    std::size_t providerCapacity() const { return image_.providerCapacity(); }
+
+    std::span<ChannelRecord> records() { return *records_; }
+    std::span<const ChannelRecord> records() const { return *records_; }
+    ProviderWorkArea& providerWork() { return *providerWork_; }
+    const ProviderWorkArea& providerWork() const { return *providerWork_; }
+    SettingsModel& settings() { return *settings_; }
+    const SettingsModel& settings() const { return *settings_; }
+    TransponderTable& transponders() { return *transponders_; }
+    const TransponderTable& transponders() const { return *transponders_; }
+
+    const SaveReport& lastSave() const { return lastSave_; }
+    LogSink& log() { return log_; }
+
+private:
+    void writeOpenDiagnostics(TypeFile type);
+
+    LogSink& log_;
+    ImageFile image_;
+    std::unique_ptr<ChannelRecordArray> records_;
+    std::unique_ptr<ProviderWorkArea> providerWork_;
+    std::unique_ptr<SettingsModel> settings_;
+    std::unique_ptr<TransponderTable> transponders_;
+    PlainChannelSlots plain_;
+    FlashSteps* steps_ = &plain_;
+    std::string path_;
+    bool loaded_ = false;
+    SaveReport lastSave_;
+};
+
+} // namespace cs
