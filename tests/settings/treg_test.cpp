@@ -1,0 +1,396 @@
+#include "settings/treg.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "settings/date_time_value.h"
+#include "settings/desktop_shell.h"
+#include "settings/memory_settings_store.h"
+#include "settings_test_support.h"
+
+namespace cs::test {
+namespace {
+
+using ::testing::ElementsAre;
+using Binary = MemorySettingsStore::Binary;
+
+const std::string kKey(kSettingsKeyPath);
+const SettingsPlaces kPlaces{"/home/ann/work", "/opt/channelsettings/"};
+const std::string kDefaultFile = "/home/ann/work/list.dsp";
+
+// Every value a previous run leaves, as a full key holds them.
+void seedFullKey(MemorySettingsStore& store) {
+    store.seed(kKey, "Counter", 41);
+    store.seed(kKey, "Path_01", std::string("/data/a.dsp"));
+    store.seed(kKey, "Path_02", std::string("/data/b.dsp"));
+    store.seed(kKey, "Left", 10);
+    store.seed(kKey, "Top", 20);
+    store.seed(kKey, "Width", 900);
+    store.seed(kKey, "Height", 700);
+    store.seed(kKey, "Screen.Width", 1920);
+    store.seed(kKey, "Screen.Height", 1080);
+    store.seed(kKey, "TreeView.Width", 250);
+    store.seed(kKey, "WindowState", 2);
+    store.seed(kKey, "ComPort", std::string("/dev/ttyUSB0"));
+    store.seed(kKey, "LoadFile", std::string("/data/open"));
+    store.seed(kKey, "SaveFile", std::string("/data/save"));
+    store.seed(kKey, "ImportFile", std::string("/data/import"));
+    store.seed(kKey, "ExportFile", std::string("/data/export"));
+    store.seed(kKey, "JpgFileDirectory", std::string("/data/jpg"));
+    store.seed(kKey, "TReg.flags", 99 | RegFlag::numberingMode);
+    store.seed(kKey, "RxFile", std::string("/data/rx.dsp"));
+    store.seed(kKey, "DxFile", std::string("/data/dx.dsp"));
+    store.seed(kKey, "L2_LBox.ItemIdx", 3);
+    store.seed(kKey, "GraphDirectory", std::string("/data/graph"));
+}
+
+// A desktop shell working in a temporary XDG home.
+struct TempShell {
+    TempDir home;
+    DesktopShell shell{ShellPlaces{{home / "data", home / "config"}, "/opt/channelsettings/channelsettings", "", ""}};
+};
+
+TEST(TRegLoad, FirstRunGivesDefaultsAndTheStartFoldersListFile) {
+    MemorySettingsStore store;
+    FakeWindow window;
+    TReg reg;
+    std::string startup;
+    reg.Load(store, window, kPlaces, startup);
+
+    EXPECT_FALSE(reg.settingsFound);
+    EXPECT_EQ(reg.counter, -1);
+    EXPECT_EQ(reg.screenWidth, -1);
+    EXPECT_EQ(reg.screenHeight, -1);
+    EXPECT_EQ(reg.flags, 99);
+    EXPECT_EQ(startup, kDefaultFile);
+    EXPECT_EQ(reg.rxFile, kDefaultFile);
+    EXPECT_EQ(reg.dxFile, kDefaultFile);
+    EXPECT_EQ(reg.graphDirectory, "/opt/channelsettings/Skins Tervanis");
+    EXPECT_EQ(reg.comPort, "");
+    EXPECT_EQ(reg.wizardListIndex, 0);
+    EXPECT_THAT(reg.recentFiles, ElementsAre("", "", "", ""));
+    EXPECT_TRUE(window.journal.empty()) << "the window stays as designed";
+    EXPECT_FALSE(window.separatorShown);
+    EXPECT_FALSE(store.keyExists(kKey)) << "loading never creates the key";
+}
+
+TEST(TRegLoad, FullKeyIsReadAndAppliedInOrder) {
+    MemorySettingsStore store;
+    seedFullKey(store);
+    FakeWindow window;
+    TReg reg;
+    std::string startup;
+    reg.Load(store, window, kPlaces, startup);
+
+    EXPECT_TRUE(reg.settingsFound);
+    EXPECT_EQ(reg.counter, 41);
+    EXPECT_EQ(reg.screenWidth, 1920);
+    EXPECT_EQ(reg.screenHeight, 1080);
+    EXPECT_EQ(reg.flags, 99 | RegFlag::numberingMode);
+    EXPECT_THAT(reg.recentFiles, ElementsAre("/data/a.dsp", "/data/b.dsp", "", ""));
+    EXPECT_EQ(reg.comPort, "/dev/ttyUSB0");
+    EXPECT_EQ(reg.loadFolder, "/data/open");
+    EXPECT_EQ(reg.saveFolder, "/data/save");
+    EXPECT_EQ(reg.importFolder, "/data/import");
+    EXPECT_EQ(reg.exportFolder, "/data/export");
+    EXPECT_EQ(reg.jpgFolder, "/data/jpg");
+    EXPECT_EQ(reg.rxFile, "/data/rx.dsp");
+    EXPECT_EQ(reg.dxFile, "/data/dx.dsp");
+    EXPECT_EQ(reg.wizardListIndex, 3);
+    EXPECT_EQ(reg.graphDirectory, "/data/graph");
+    EXPECT_EQ(startup, "/data/a.dsp");
+    // The tree width at once, then the bounds, then the state.
+    EXPECT_THAT(window.journal, ElementsAre("tree 250", "bounds 10 20 900 700", "state 2"));
+    EXPECT_TRUE(window.separatorShown);
+    EXPECT_EQ(window.captions[1], "&1. /data/a.dsp");
+    EXPECT_EQ(window.captions[2], "&2. /data/b.dsp");
+    EXPECT_EQ(window.captions[3], "") << "empty slots are left as they are";
+}
+
+TEST(TRegLoad, KeyWithoutWindowStateCountsAsFirstRunButKeepsItsValues) {
+    MemorySettingsStore store;
+    seedFullKey(store);
+    store.openKey(kKey, false);
+    store.deleteValue("WindowState");
+    store.closeKey();
+
+    FakeWindow window;
+    TReg reg;
+    std::string startup;
+    reg.Load(store, window, kPlaces, startup);
+
+    EXPECT_FALSE(reg.settingsFound);
+    EXPECT_EQ(reg.counter, -1);
+    EXPECT_EQ(reg.screenWidth, -1);
+    EXPECT_EQ(reg.screenHeight, -1);
+    EXPECT_EQ(startup, kDefaultFile);
+    EXPECT_EQ(reg.comPort, "/dev/ttyUSB0");
+    EXPECT_EQ(reg.rxFile, "/data/rx.dsp");
+    EXPECT_EQ(reg.recentFiles[0], "/data/a.dsp");
+    EXPECT_THAT(window.journal, ElementsAre("tree 250")) << "bounds and state are not applied";
+    EXPECT_EQ(window.captions[1], "&1. /data/a.dsp");
+}
+
+TEST(TRegLoad, MissingBoundsKeepTheDesignedSizeAndPutTheWindowAtTheOrigin) {
+    MemorySettingsStore store;
+    store.seed(kKey, "Counter", 1);
+    store.seed(kKey, "WindowState", 7);  // unknown states restore a normal window
+    FakeWindow window;
+    TReg reg;
+    std::string startup;
+    reg.Load(store, window, kPlaces, startup);
+    EXPECT_TRUE(reg.settingsFound);
+    EXPECT_THAT(window.journal, ElementsAre("bounds 0 0 551 395", "state 0"));
+}
+
+TEST(TRegLoad, UnreadableValueEndsTheReads) {
+    struct Case {
+        const char* badValue;
+        bool comPortRead;
+        bool flagsRead;
+    };
+    for (const Case& c : {Case{"Counter", false, false}, Case{"TReg.flags", true, false},
+                          Case{"WindowState", false, false}}) {
+        SCOPED_TRACE(c.badValue);
+        MemorySettingsStore store;
+        seedFullKey(store);
+        store.seed(kKey, c.badValue, std::string("not a number"));
+        FakeWindow window;
+        TReg reg;
+        std::string startup;
+        reg.Load(store, window, kPlaces, startup);
+
+        EXPECT_FALSE(reg.settingsFound);
+        EXPECT_EQ(reg.counter, -1);
+        EXPECT_EQ(reg.screenWidth, -1);
+        EXPECT_EQ(reg.comPort, c.comPortRead ? "/dev/ttyUSB0" : "");
+        EXPECT_EQ(reg.flags, c.flagsRead ? (99 | RegFlag::numberingMode) : 99);
+        EXPECT_EQ(reg.rxFile, kDefaultFile) << "RxFile comes after the failure";
+        EXPECT_EQ(reg.graphDirectory, "/opt/channelsettings/Skins Tervanis");
+        EXPECT_EQ(startup, kDefaultFile);
+    }
+}
+
+TEST(TRegLoad, StartupFileChoice) {
+    struct Case {
+        const char* what;
+        bool keyPresent;
+        bool noDatabaseAtStart;
+        bool withRecentFiles;
+        std::string chosen;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"recent file 1", true, false, true, "", "/data/a.dsp"},
+        {"no recent files", true, false, false, "", kDefaultFile},
+        {"option: no database at start", true, true, true, "", ""},
+        {"option: no database, not even the default file", true, true, false, "", ""},
+        {"first run", false, false, false, "", kDefaultFile},
+        {"chosen on the command line", true, false, true, "/cmd/line.dsp", "/cmd/line.dsp"},
+        {"chosen on the command line at first run", false, false, false, "/cmd/line.dsp", "/cmd/line.dsp"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemorySettingsStore store;
+        if (c.keyPresent) {
+            store.seed(kKey, "Counter", 5);
+            store.seed(kKey, "WindowState", 0);
+            store.seed(kKey, "TReg.flags", c.noDatabaseAtStart ? 99 | RegFlag::noDatabaseAtStart : 99);
+            if (c.withRecentFiles)
+                store.seed(kKey, "Path_01", std::string("/data/a.dsp"));
+        }
+        FakeWindow window;
+        TReg reg;
+        std::string startup = c.chosen;
+        reg.Load(store, window, kPlaces, startup);
+        EXPECT_EQ(startup, c.expected);
+    }
+}
+
+TEST(TRegLoad, LanguageFileIsReadAloneAndSurvivesLoad) {
+    MemorySettingsStore store;
+    TReg reg;
+    EXPECT_EQ(reg.ReadLanguageFileName(store), "") << "no key";
+    store.seed(kKey, "LangFile", std::string("/opt/channelsettings/Polski.lng"));
+    EXPECT_EQ(reg.ReadLanguageFileName(store), "/opt/channelsettings/Polski.lng");
+
+    FakeWindow window;
+    std::string startup;
+    reg.Load(store, window, kPlaces, startup);
+    EXPECT_EQ(reg.languageFileName, "/opt/channelsettings/Polski.lng");
+}
+
+TEST(TRegSave, WritesEveryValueWithItsType) {
+    MemorySettingsStore store;
+    store.seed(kKey, "FirstInstall", 1);
+    FakeWindow window;
+    window.bounds = {30, 40, 800, 600};
+    window.tree = 210;
+    window.screen = {1600, 900};
+    TReg reg;
+    std::string startup;
+    reg.Load(store, window, kPlaces, startup);
+    reg.comPort = "";
+    reg.loadFolder = "/data/open";
+    reg.flags = 99 | RegFlag::propertiesHex;
+    reg.wizardListIndex = 2;
+    reg.AddRecentFile("/data/one.dsp", window);
+
+    TempShell temp;
+    const double when = dateTimeValue({2024, 2, 29, 18, 0, 0, 0});
+    EXPECT_TRUE(reg.Save(store, window, temp.shell, when));
+
+    auto value = [&](const char* name) { return store.value(kKey, name); };
+    using V = MemorySettingsStore::Value;
+    EXPECT_EQ(value("Counter"), V(0)) << "the first run's -1 plus one";
+    EXPECT_EQ(value("Wersja"), V(std::string("v1.0.3")));
+    EXPECT_EQ(value("Path_01"), V(std::string("/data/one.dsp")));
+    EXPECT_FALSE(value("Path_02")) << "empty recent files are not written";
+    EXPECT_EQ(value("ComPort"), V(std::string(""))) << "the port is written even when empty";
+    EXPECT_EQ(value("LoadFile"), V(std::string("/data/open")));
+    EXPECT_FALSE(value("SaveFile"));
+    EXPECT_FALSE(value("ImportFile"));
+    EXPECT_FALSE(value("LangFile")) << "no language chosen";
+    EXPECT_EQ(value("RxFile"), V(kDefaultFile));
+    EXPECT_EQ(value("DxFile"), V(kDefaultFile));
+    EXPECT_EQ(value("GraphDirectory"), V(std::string("/opt/channelsettings/Skins Tervanis")));
+    EXPECT_EQ(value("L2_LBox.ItemIdx"), V(2));
+    EXPECT_EQ(value("TReg.flags"), V(99 | RegFlag::propertiesHex));
+    EXPECT_EQ(value("WindowState"), V(0));
+    EXPECT_EQ(value("Left"), V(30));
+    EXPECT_EQ(value("Top"), V(40));
+    EXPECT_EQ(value("Width"), V(800));
+    EXPECT_EQ(value("Height"), V(600));
+    EXPECT_EQ(value("Screen.Width"), V(1600));
+    EXPECT_EQ(value("Screen.Height"), V(900));
+    EXPECT_EQ(value("TreeView.Width"), V(210));
+    // 29 February 2024 18:00 is day 45351.75; the double 45351.75 is 0x40E624F800000000.
+    EXPECT_EQ(value("DateTime"), V(Binary{0x00, 0x00, 0x00, 0x00, 0xF8, 0x24, 0xE6, 0x40}));
+    EXPECT_FALSE(value("FirstInstall"));
+
+    reg.languageFileName = "Polski.lng";
+    EXPECT_TRUE(reg.Save(store, window, temp.shell, when));
+    EXPECT_EQ(value("LangFile"), V(std::string("Polski.lng")));
+    EXPECT_EQ(value("Counter"), V(1));
+}
+
+TEST(TRegSave, MaximisedWindowLeavesTheStoredBounds) {
+    MemorySettingsStore store;
+    seedFullKey(store);
+    FakeWindow window;
+    TReg reg;
+    std::string startup;
+    reg.Load(store, window, kPlaces, startup);
+    window.bounds = {0, 0, 1280, 1024};
+    window.state = WindowState::maximised;
+
+    TempShell temp;
+    reg.Save(store, window, temp.shell, 45000.0);
+    using V = MemorySettingsStore::Value;
+    EXPECT_EQ(store.value(kKey, "WindowState"), V(2));
+    EXPECT_EQ(store.value(kKey, "Left"), V(10));
+    EXPECT_EQ(store.value(kKey, "Top"), V(20));
+    EXPECT_EQ(store.value(kKey, "Width"), V(900));
+    EXPECT_EQ(store.value(kKey, "Height"), V(700));
+}
+
+TEST(TRegSave, RunsRestoreTheSameWindowAndRecord) {
+    MemorySettingsStore store;
+    TempShell temp;
+    FakeWindow first;
+    TReg reg;
+    std::string startup;
+    reg.Load(store, first, kPlaces, startup);
+    first.bounds = {100, 50, 700, 500};
+    first.tree = 190;
+    reg.AddRecentFile("/data/x.dsp", first);
+    reg.comPort = "/dev/ttyS1";
+    reg.Save(store, first, temp.shell, 45000.0);
+
+    // Three more runs that change nothing: nothing drifts.
+    for (int run = 1; run <= 3; ++run) {
+        FakeWindow window;
+        TReg next;
+        std::string file;
+        next.Load(store, window, kPlaces, file);
+        EXPECT_TRUE(next.settingsFound);
+        EXPECT_EQ(next.counter, run - 1);
+        EXPECT_EQ(window.bounds, (WindowBounds{100, 50, 700, 500}));
+        EXPECT_EQ(window.tree, 190);
+        EXPECT_EQ(next.comPort, "/dev/ttyS1");
+        EXPECT_EQ(next.rxFile, reg.rxFile);
+        EXPECT_EQ(file, "/data/x.dsp");
+        next.Save(store, window, temp.shell, 45000.0);
+    }
+}
+
+TEST(TRegSave, LogonStartEntryFollowsTheFlag) {
+    MemorySettingsStore store;
+    TempShell temp;
+    FakeWindow window;
+    TReg reg;
+    const std::string entry = temp.shell.autostartEntryPath();
+
+    reg.setFlag(RegFlag::startAtLogon, true);
+    EXPECT_TRUE(reg.Save(store, window, temp.shell, 45000.0));
+    const std::string text = fileText(entry);
+    EXPECT_THAT(text, ::testing::HasSubstr("\nExec=\"/opt/channelsettings/channelsettings\" /autorun\n"));
+
+    reg.setFlag(RegFlag::startAtLogon, false);
+    EXPECT_TRUE(reg.Save(store, window, temp.shell, 45000.0));
+    EXPECT_FALSE(fileExists(entry)) << "saving without the flag removes the entry";
+}
+
+TEST(TRegRecentFiles, AddMovesUpDropsOldestAndComparesCase) {
+    struct Case {
+        const char* what;
+        std::vector<std::string> opened;
+        std::array<std::string, 4> expected;
+    };
+    const Case cases[] = {
+        {"newest first", {"/a", "/b", "/c"}, {"/c", "/b", "/a", ""}},
+        {"reopening moves to the top without a duplicate", {"/a", "/b", "/c", "/d", "/b"}, {"/b", "/d", "/c", "/a"}},
+        {"reopening the top file changes nothing", {"/a", "/b", "/b"}, {"/b", "/a", "", ""}},
+        {"a fifth file drops the oldest", {"/a", "/b", "/c", "/d", "/e"}, {"/e", "/d", "/c", "/b"}},
+        {"the oldest can come back to the top", {"/a", "/b", "/c", "/d", "/a"}, {"/a", "/d", "/c", "/b"}},
+        {"case matters", {"/data/List.dsp", "/data/list.dsp"}, {"/data/list.dsp", "/data/List.dsp", "", ""}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeWindow window;
+        TReg reg;
+        for (const auto& name : c.opened)
+            reg.AddRecentFile(name, window);
+        EXPECT_EQ(reg.recentFiles, c.expected);
+        for (int slot = 1; slot <= 4; ++slot)
+            EXPECT_EQ(window.captions[slot], c.expected[slot - 1].empty()
+                                                 ? std::string()
+                                                 : "&" + std::to_string(slot) + ". " + c.expected[slot - 1]);
+    }
+}
+
+TEST(TRegRecentFiles, AddingAnEntryOfTheListItself) {
+    FakeWindow window;
+    TReg reg;
+    for (const char* name : {"/a", "/b", "/c"})
+        reg.AddRecentFile(name, window);
+    reg.AddRecentFile(reg.recentFiles[2], window);
+    EXPECT_THAT(reg.recentFiles, ElementsAre("/a", "/c", "/b", ""));
+}
+
+TEST(DateTimeValue, CountsDaysSinceTheEndOf1899) {
+    struct Case {
+        LocalDateTime when;
+        double expected;
+    };
+    for (const Case& c : {Case{{1899, 12, 30, 0, 0, 0, 0}, 0.0}, Case{{1900, 1, 1, 6, 0, 0, 0}, 2.25},
+                          Case{{2000, 1, 1, 12, 0, 0, 0}, 36526.5}, Case{{2024, 2, 29, 18, 0, 0, 0}, 45351.75},
+                          Case{{2024, 3, 1, 0, 0, 0, 0}, 45352.0}}) {
+        EXPECT_DOUBLE_EQ(dateTimeValue(c.when), c.expected) << c.when.year << "-" << c.when.month;
+    }
+    EXPECT_NEAR(dateTimeValue({2024, 1, 1, 0, 0, 1, 500}), 45292.0 + 1.5 / 86400.0, 1e-9);
+    EXPECT_EQ(dateTimeBytes(1.0), (std::array<std::uint8_t, 8>{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
+}
+
+} // namespace
+} // namespace cs::test
