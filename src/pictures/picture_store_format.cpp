@@ -80,8 +80,10 @@ ParseResult parsePictureStore(ConstBytes file, LogSink& log) {
         logf(log, "file_info->size =%u b", size);
         logf(log, "file_info->wsk =0x%x offset %u b", offset, offset);
         // A damaged or hostile entry must not make us read past the payload.
-        if (!fits(payload.size(), offset, size))
+        if (!fits(payload.size(), offset, size)) {
+            result.failedEntry = n;
             return fail(StoreError::EntryOutOfPayload);
+        }
         ConstBytes data = payload.subspan(offset, size);
         std::string first;
         for (std::size_t i = 0; i < std::min<std::size_t>(8, data.size()); ++i)
@@ -103,9 +105,13 @@ StorePlan planPictureStore(const std::array<std::size_t, kPictureCount>& sizes, 
         const std::size_t size = sizes[static_cast<std::size_t>(n)];
         if (size == 0)
             continue;
+        // The next picture starts at the first 512-byte boundary after this one's data. For the
+        // first picture that is its size plus the 32 bytes in front of it, rounded up, less those
+        // 32 bytes; rounding the size alone would let a first picture of 481..512 bytes past a
+        // multiple of 512 run into the second.
         std::size_t allocation = roundUp(size, kAllocationUnit);
         if (position == kPictureDataStart)
-            allocation -= kFirstAllocationReduction;
+            allocation = roundUp(size + kFirstAllocationReduction, kAllocationUnit) - kFirstAllocationReduction;
         // The data alone ending below 65473 is not enough: the allocation is what the used size
         // and the file length grow by, and the reader refuses files above 65536 bytes.
         if (position + size >= kPictureEndLimit || position + allocation > kMaxPayload) {

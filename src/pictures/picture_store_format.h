@@ -43,7 +43,8 @@ inline constexpr std::size_t kEntryDataSize = 16;     // u32, 0 = unused
 inline constexpr std::size_t kEntryDataOffset = 20;   // u32, from the start of the payload
 inline constexpr std::size_t kPictureDataStart = kEntryTable + kEntrySize * kEntryCount;  // 4128
 inline constexpr std::size_t kAllocationUnit = 512;
-// The first picture's allocation is this much shorter, so that later pictures start aligned.
+// The first picture starts this far past a 512-byte boundary; its allocation is that much
+// shorter, so that later pictures start aligned.
 inline constexpr std::size_t kFirstAllocationReduction = kPictureDataStart % kAllocationUnit;  // 32
 // A picture written at `position` must end below this payload offset.
 inline constexpr std::size_t kPictureEndLimit = 65473;
@@ -83,6 +84,7 @@ struct ParsedStore {
 
 struct ParseResult {
     StoreError error = StoreError::None;
+    int failedEntry = -1;  // the entry that lies outside the payload
     ParsedStore store;
     bool ok() const { return error == StoreError::None; }
 };
@@ -104,7 +106,8 @@ struct StorePlan {
 };
 
 // Allocation of pictures of the given sizes (0 = no picture). The first starts at 4128; each
-// takes its size rounded up to 512 bytes, the first 32 bytes less, so later ones are aligned. A
+// takes its size rounded up to 512 bytes, the first 32 bytes less (counted so that its data still
+// ends before the next picture), so later ones are aligned. A
 // picture is left out when its allocation would carry the store past the 65472-byte payload the
 // reader accepts. Logs "ERROR SIZE! %d" for each picture left out when a log is given.
 StorePlan planPictureStore(const std::array<std::size_t, kPictureCount>& sizes, LogSink* log = nullptr);
