@@ -1,0 +1,113 @@
+#include "link/port_list.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+namespace cs::link {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Serial-core drivers expose the UART type; 0 means an empty slot (ttyS4..ttyS31 on most PCs).
+bool isEmptyUartSlot(const fs::path& entry) {
+    std::ifstream in(entry / "type");
+    int type = -1;
+    return in && (in >> type) && type == 0;
+}
+
+} // namespace
+
+bool NaturalLess(const std::string& a, const std::string& b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const bool da = std::isdigit(static_cast<unsigned char>(a[i])) != 0;
+        const bool db = std::isdigit(static_cast<unsigned char>(b[j])) != 0;
+        if (da && db) {
+            std::size_t ei = i, ej = j;
+            while (ei < a.size() && std::isdigit(static_cast<unsigned char>(a[ei]))) ++ei;
+            while (ej < b.size() && std::isdigit(static_cast<unsigned char>(b[ej]))) ++ej;
+            // Compare by value: skip leading zeros, then longer is larger, then digit by digit.
+            std::size_t zi = i, zj = j;
+            while (zi + 1 < ei && a[zi] == '0') ++zi;
+            while (zj + 1 < ej && b[zj] == '0') ++zj;
+            if (ei - zi != ej - zj)
+                return ei - zi < ej - zj;
+            const int c = a.compare(zi, ei - zi, b, zj, ej - zj);
+            if (c != 0)
+                return c < 0;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        if (a[i] != b[j])
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]);
+        ++i;
+        ++j;
+    }
+    if ((a.size() - i) != (b.size() - j))
+        return (a.size() - i) < (b.size() - j);
+    return a < b;
+}
+
+std::vector<std::string> ListSerialDevices(const fs::path& sysClassTty, const fs::path& devDir) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(sysClassTty, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path entry = it->path();
+        std::error_code linkEc;
+        if (!fs::exists(entry / "device", linkEc))
+            continue;
+        if (isEmptyUartSlot(entry))
+            continue;
+        names.push_back((devDir / entry.filename()).string());
+    }
+    std::sort(names.begin(), names.end(), NaturalLess);
+    return names;
+}
+
+std::vector<std::string> ExtraPortsFromEnvironment() {
+    std::vector<std::string> out;
+    const char* env = std::getenv("CHANNELSETTINGS_EXTRA_PORTS");
+    if (!env)
+        return out;
+    std::string s(env);
+    std::size_t start = 0;
+    while (start <= s.size()) {
+        std::size_t end = s.find(':', start);
+        if (end == std::string::npos)
+            end = s.size();
+        if (end > start)
+            out.push_back(s.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+void SelectComPort(TPortList& list, std::string& comPort) {
+    const auto it = std::find(list.Names.begin(), list.Names.end(), comPort);
+    if (it != list.Names.end()) {
+        list.ItemIndex = static_cast<int>(it - list.Names.begin());
+    } else if (!list.Names.empty()) {
+        list.ItemIndex = 0;
+        comPort = list.Names.front();
+    } else {
+        list.ItemIndex = -1;
+        comPort.clear();
+    }
+}
+
+TPortList EnumerateSerialPorts(std::string& comPort) {
+    TPortList list;
+    list.Names = ListSerialDevices();
+    for (auto& extra : ExtraPortsFromEnvironment())
+        if (std::find(list.Names.begin(), list.Names.end(), extra) == list.Names.end())
+            list.Names.push_back(std::move(extra));
+    SelectComPort(list, comPort);
+    return list;
+}
+
+} // namespace cs::link
