@@ -1,0 +1,90 @@
+#include "lang_file.h"
+
+#include "lang/text_encoding.h"
+
+#include <fstream>
+#include <system_error>
+
+namespace cs::lang {
+
+namespace {
+
+std::string_view trimBlanks(std::string_view s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+// The name of a section line ("[name]"), nullopt for any other line.
+std::optional<std::string_view> sectionName(std::string_view line) {
+    line = trimBlanks(line);
+    if (line.size() < 2 || line.front() != '[')
+        return std::nullopt;
+    const std::size_t close = line.find(']');
+    if (close == std::string_view::npos)
+        return std::nullopt;
+    return trimBlanks(line.substr(1, close - 1));
+}
+
+} // namespace
+
+bool hasLanguageSection(const std::vector<std::string>& lines) {
+    bool inLanguage = false;
+    for (const std::string& raw : lines) {
+        if (auto name = sectionName(raw)) {
+            inLanguage = foldKey(*name) == "language";
+            continue;
+        }
+        if (!inLanguage)
+            continue;
+        const std::string_view line = trimBlanks(raw);
+        if (line.empty() || line.front() == ';')
+            continue;
+        const std::size_t eq = line.find('=');
+        if (eq != std::string_view::npos && !trimBlanks(line.substr(0, eq)).empty())
+            return true;
+    }
+    return false;
+}
+
+std::optional<TLangContent> readLanguageFile(const std::filesystem::path& path, std::string& error) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        error = "cannot read: " + ec.message();
+        return std::nullopt;
+    }
+    if (size > kMaxLanguageFileSize) {
+        error = "too large for a language file (" + std::to_string(size) + " bytes)";
+        return std::nullopt;
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = "cannot open";
+        return std::nullopt;
+    }
+    // Read no more than the limit even if the file grew after its size was taken.
+    std::string bytes(kMaxLanguageFileSize + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) {
+        error = "read error";
+        return std::nullopt;
+    }
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() > kMaxLanguageFileSize) {
+        error = "too large for a language file";
+        return std::nullopt;
+    }
+    const std::string name = path.filename().string();
+    std::vector<std::string> lines = splitLines(decodeLanguageFile(bytes, codePageForFileName(name)));
+    if (!hasLanguageSection(lines)) {
+        error = "no [LANGUAGE] section with a text";
+        return std::nullopt;
+    }
+    return TLangContent(name, std::move(lines), path.string());
+}
+
+} // namespace cs::lang

@@ -1,0 +1,156 @@
+#include "lang_list.h"
+
+#include "common/log_sink.h"
+#include "lang/builtin_languages.h"
+#include "lang/lang_file.h"
+
+#include <algorithm>
+#include <atomic>
+#include <system_error>
+
+namespace cs::lang {
+
+namespace fs = std::filesystem;
+
+void TLangList::add(TLangContent entry) {
+    entries_.push_back(std::move(entry));
+    current_ = static_cast<int>(entries_.size()) - 1;
+}
+
+const TLangContent* TLangList::current() const {
+    if (current_ < 0 || current_ >= static_cast<int>(entries_.size()))
+        return nullptr;
+    return &entries_[static_cast<std::size_t>(current_)];
+}
+
+void TLangList::setCurrent(int index) {
+    if (index >= 0 && index < static_cast<int>(entries_.size()))
+        current_ = index;
+}
+
+int TLangList::find(std::string_view name) const {
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (entries_[i].name() == name)
+            return static_cast<int>(i);
+    return -1;
+}
+
+std::string TLangList::Lang(std::string_view key) const {
+    const TLangContent* entry = current();
+    return entry ? entry->Lang(key) : std::string(kMissingText);
+}
+
+void addBuiltInLanguages(TLangList& list) {
+    for (const BuiltInLanguage& language : builtInLanguages())
+        list.add(TLangContent(std::string(language.name), splitLines(language.text)));
+}
+
+namespace {
+
+bool hasLngExtension(const fs::path& path) {
+    return foldKey(path.extension().string()) == ".lng";
+}
+
+// Hidden files are left out as the original platform's search left out hidden and system files.
+bool isHidden(const fs::path& path) {
+    const std::string name = path.filename().string();
+    return !name.empty() && name.front() == '.';
+}
+
+} // namespace
+
+void addExternalLanguages(TLangList& list, const fs::path& folder, LogSink& log) {
+    std::error_code ec;
+    if (folder.empty() || !fs::is_directory(folder, ec))
+        return;
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const fs::path& path = it->path();
+        std::error_code typeError;
+        if (hasLngExtension(path) && !isHidden(path) && fs::is_regular_file(path, typeError))
+            files.push_back(path);
+    }
+    if (ec)
+        logf(log, "language folder %s: %s", folder.string().c_str(), ec.message().c_str());
+    // Directory order is arbitrary on Linux; a sorted list keeps the menu stable between runs.
+    std::sort(files.begin(), files.end(),
+              [](const fs::path& a, const fs::path& b) { return a.filename() < b.filename(); });
+    for (const fs::path& path : files) {
+        std::string error;
+        if (auto entry = readLanguageFile(path, error))
+            list.add(std::move(*entry));
+        else
+            logf(log, "language file %s ignored: %s", path.string().c_str(), error.c_str());
+    }
+}
+
+std::string_view languageForLocale(std::string_view localeName) {
+    const std::size_t end = localeName.find_first_of("_-.@");
+    const std::string code = foldKey(localeName.substr(0, end));
+    if (code == "pl")
+        return "Polski.lng";
+    if (code == "es")
+        return "Espanol.lng";
+    if (code == "sk")
+        return "Slovensky.lng";
+    return "English.lng";
+}
+
+std::string_view fileNamePart(std::string_view path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+int chooseLanguage(const TLangList& list, std::string_view languageFileName, std::string_view localeName) {
+    const std::string_view stored = fileNamePart(languageFileName);
+    if (!stored.empty())
+        if (int index = list.find(stored); index >= 0)
+            return index;
+    if (int index = list.find(languageForLocale(localeName)); index >= 0)
+        return index;
+    return list.find("English.lng");
+}
+
+TLangList BuildLanguageList(const std::vector<fs::path>& folders, std::string& languageFileName,
+                            std::string_view localeName, LogSink& log) {
+    TLangList list;
+    addBuiltInLanguages(list);
+    std::vector<fs::path> seen;
+    for (const fs::path& folder : folders) {
+        std::error_code ec;
+        const bool repeated = std::any_of(seen.begin(), seen.end(), [&](const fs::path& earlier) {
+            return fs::equivalent(earlier, folder, ec);
+        });
+        if (repeated)
+            continue;
+        seen.push_back(folder);
+        addExternalLanguages(list, folder, log);
+    }
+    const int chosen = chooseLanguage(list, languageFileName, localeName);
+    list.setCurrent(chosen);
+    if (const TLangContent* entry = list.current(); entry && chosen >= 0)
+        languageFileName = entry->name();
+    return list;
+}
+
+bool SelectLanguageEntry(const TLangList& list, int index, std::string& languageFileName) {
+    if (index < 0 || index >= static_cast<int>(list.size()))
+        return false;
+    languageFileName = list.entries()[static_cast<std::size_t>(index)].name();
+    return true;
+}
+
+namespace {
+std::atomic<const TLangList*> activeList{nullptr};
+}
+
+ActiveLanguageList::ActiveLanguageList(const TLangList& list) : previous_(activeList.exchange(&list)) {}
+
+ActiveLanguageList::~ActiveLanguageList() { activeList.store(previous_); }
+
+std::string Lang(std::string_view key) {
+    const TLangList* list = activeList.load();
+    return list ? list->Lang(key) : std::string(kMissingText);
+}
+
+} // namespace cs::lang
