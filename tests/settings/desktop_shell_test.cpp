@@ -37,7 +37,7 @@ std::pair<int, std::string> run(const std::string& command) {
 std::string quoted(const std::string& s) { return "'" + s + "'"; }
 
 // A temporary home with XDG_DATA_HOME and XDG_CONFIG_HOME in it, set for this process.
-class TempXdgHome : public ::testing::Test {
+class DesktopShellInTempHome : public ::testing::Test {
 protected:
     TempDir home;
     std::string dataHome = home / "share";
@@ -49,7 +49,7 @@ protected:
     DesktopShell shell() { return DesktopShell(ShellPlaces::fromEnvironment(kExecutable, "/opt/cs/icon.png")); }
 };
 
-TEST_F(TempXdgHome, RegisterFileTypeInstallsTypeEntryAndDefault) {
+TEST_F(DesktopShellInTempHome, RegisterFileTypeInstallsTypeEntryAndDefault) {
     DesktopShell s = shell();
     ASSERT_TRUE(s.registerFileType());
 
@@ -67,13 +67,10 @@ TEST_F(TempXdgHome, RegisterFileTypeInstallsTypeEntryAndDefault) {
 
     EXPECT_EQ(fileText(configHome + "/mimeapps.list"),
               "[Default Applications]\napplication/x-channelsettings-dsp=channelsettings.desktop\n");
-    // Nothing outside the temporary home.
-    for (const auto& item : std::filesystem::recursive_directory_iterator(home.path()))
-        EXPECT_EQ(item.path().string().rfind(home.path(), 0), 0u);
 }
 
 // The desktop's own tools read what registration wrote.
-TEST_F(TempXdgHome, DesktopToolsAcceptTheRegistration) {
+TEST_F(DesktopShellInTempHome, DesktopToolsAcceptTheRegistration) {
     const char* path = std::getenv("PATH");
     for (const char* tool : {"update-mime-database", "update-desktop-database", "desktop-file-validate", "xdg-mime"})
         ASSERT_FALSE(findTool(tool, path ? path : "").empty()) << tool << " missing: run scripts/install-deps.sh";
@@ -99,7 +96,7 @@ TEST_F(TempXdgHome, DesktopToolsAcceptTheRegistration) {
     EXPECT_EQ(output, "channelsettings.desktop\n");
 }
 
-TEST_F(TempXdgHome, RegistrationWithoutTheToolsStillWritesTheFiles) {
+TEST_F(DesktopShellInTempHome, RegistrationWithoutTheToolsStillWritesTheFiles) {
     ShellPlaces places = ShellPlaces::fromEnvironment(kExecutable);
     places.toolSearchPath = "";
     DesktopShell s(places);
@@ -110,7 +107,7 @@ TEST_F(TempXdgHome, RegistrationWithoutTheToolsStillWritesTheFiles) {
     EXPECT_FALSE(fileExists(dataHome + "/mime/mime.cache"));
 }
 
-TEST_F(TempXdgHome, StartAtLogonWritesAndRemovesTheAutostartEntry) {
+TEST_F(DesktopShellInTempHome, StartAtLogonWritesAndRemovesTheAutostartEntry) {
     DesktopShell s = shell();
     const std::string entry = configHome + "/autostart/channelsettings.desktop";
     EXPECT_EQ(s.autostartEntryPath(), entry);
@@ -127,7 +124,7 @@ TEST_F(TempXdgHome, StartAtLogonWritesAndRemovesTheAutostartEntry) {
     EXPECT_FALSE(fileExists(entry));
 }
 
-TEST_F(TempXdgHome, DefaultApplicationKeepsTheRestOfMimeappsList) {
+TEST_F(DesktopShellInTempHome, DefaultApplicationKeepsTheRestOfMimeappsList) {
     const std::string list = configHome + "/mimeapps.list";
     writeText(list,
               "[Added Associations]\n"
@@ -155,7 +152,7 @@ TEST_F(TempXdgHome, DefaultApplicationKeepsTheRestOfMimeappsList) {
     EXPECT_EQ(fileText(list), once);
 }
 
-TEST_F(TempXdgHome, MimeappsListKeptInADotfileFolderStaysALink) {
+TEST_F(DesktopShellInTempHome, MimeappsListKeptInADotfileFolderStaysALink) {
     const std::string target = home / "dotfiles/mimeapps.list";
     writeText(target, "[Default Applications]\ntext/plain=gedit.desktop\n");
     std::filesystem::create_directories(configHome);
