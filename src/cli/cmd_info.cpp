@@ -1,0 +1,109 @@
+// channelsettings-cli info FILE: opens FILE as the editor does and describes what it holds.
+#include "cli_args.h"
+#include "command_registry.h"
+
+#include "common/log_sink.h"
+#include "image/flash.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using cs::cli::jsonString;
+
+// The editor's English message for an open that did not load a database.
+std::string openFailureText(int result, const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    switch (result) {
+    case cs::kOpenNoFile:
+        return "File " + name + " doesn't  exist";
+    case cs::kOpenNotDatabase:
+        return "File " + name + " is not a valid format for database programs";
+    case cs::kOpenSoftware:
+        return "File " + name + " is a software or plug-in image, not a database";
+    case cs::kOpenPictureStore:
+        return "File " + name + " is a picture store, not a database";
+    default:
+        return "File " + name + " could not be opened";
+    }
+}
+
+int typeFileOf(int result) {
+    switch (result) {
+    case cs::kOpenLoaded: return cs::kTypeDatabase;
+    case cs::kOpenSoftware: return cs::kTypeSoftware;
+    case cs::kOpenPictureStore: return cs::kTypePictureStore;
+    default: return cs::kTypeNotRecognised;
+    }
+}
+
+const char* boolText(bool b) { return b ? "true" : "false"; }
+
+std::string describe(int result, cs::Flash& flash) {
+    const bool loaded = result == cs::kOpenLoaded;
+    const cs::ImageFile& image = flash.image();
+    cs::PlainChannelSlots& slots = flash.plainSlots();
+    std::string out = "{\"result\": " + std::to_string(result) + ", \"typeFile\": " + std::to_string(typeFileOf(result));
+    out += ", \"kind\": " + jsonString(loaded ? std::string(image.kindText()) : std::string());
+    out += ", \"capacity\": " + std::to_string(loaded ? image.channelCapacity() : 0);
+    out += std::string(", \"base\": ") + boolText(loaded && image.hasBase());
+    out += std::string(", \"config\": ") + boolText(loaded && image.hasConfig());
+    out += std::string(", \"ba2\": ") + boolText(loaded && image.hasBa2());
+    out += std::string(", \"ba3\": ") + boolText(loaded && image.hasBa3());
+    out += ", \"channels\": " + std::to_string(loaded ? slots.channelCount() : 0);
+    out += ", \"providers\": " + std::to_string(loaded ? slots.verifiedProviders(flash) : 0);
+    out += ", \"transponders\": " + std::to_string(loaded ? cs::countTransponders(flash.transponders()) : 0);
+
+    out += ", \"satellites\": [";
+    if (loaded) {
+        const auto used = slots.usedSatellites(flash);
+        bool first = true;
+        for (std::size_t s = 1; s < used.size(); ++s) {
+            if (!used[s])
+                continue;
+            out += (first ? "" : ", ") + std::to_string(s);
+            first = false;
+        }
+    }
+    out += "], \"lists\": [";
+    if (loaded) {
+        const cs::SettingsModel& model = flash.settings();
+        const std::size_t count = std::min<std::size_t>(model.ilosc_list, cs::kMaxFavouriteLists);
+        for (std::size_t k = 1; k <= count; ++k) {
+            out += (k > 1 ? ", " : "");
+            out += "{\"number\": " + std::to_string(k) + ", \"name\": " + jsonString(std::string(model.listName(k))) +
+                   ", \"channels\": " + std::to_string(slots.listMembers(flash, k)) + "}";
+        }
+    }
+    out += "]}";
+    return out;
+}
+
+int runInfo(const std::vector<std::string>& argv) {
+    cs::cli::Args args;
+    if (auto error = cs::cli::Args::parse(argv, {}, {}, args)) {
+        std::fprintf(stderr, "%s\nusage: channelsettings-cli info FILE\n", error->c_str());
+        return cs::cli::kUsage;
+    }
+    if (args.positional().size() != 1) {
+        std::fprintf(stderr, "usage: channelsettings-cli info FILE\n");
+        return cs::cli::kUsage;
+    }
+    const std::string& path = args.positional()[0];
+    cs::NullLog log;
+    cs::Flash flash(log);
+    const int result = flash.openImage(path);
+    std::printf("%s\n", describe(result, flash).c_str());
+    if (result != cs::kOpenLoaded) {
+        std::fprintf(stderr, "%s\n", openFailureText(result, path).c_str());
+        return cs::cli::kBadInput;
+    }
+    return cs::cli::kOk;
+}
+
+const cs::cli::CommandRegistration registration("info", "info FILE", runInfo);
+
+} // namespace
