@@ -1,0 +1,233 @@
+#include "link/console_transfer.h"
+
+#include "link/transfer_controller.h"
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/eventfd.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <thread>
+
+namespace cs::link {
+
+namespace {
+
+constexpr int kTransferFailed = 4;
+constexpr int kBarWidth = 30;
+
+// Controller texts on the console: one redrawn line on a terminal, plain lines otherwise.
+class ConsoleView final : public TransferView {
+public:
+    ConsoleView(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
+
+    void ShowConnection(const std::string& text) override {
+        if (text == connection_)
+            return;
+        connection_ = text;
+        if (terminal_)
+            Redraw(true);
+        else
+            Line(text);
+    }
+    void ShowFile(const std::string& text) override {
+        if (!terminal_ && !text.empty())
+            Line("File: " + text);
+    }
+    void ShowFileSize(const std::string& text) override {
+        if (!terminal_ && !text.empty())
+            Line("File size: " + text);
+    }
+    void ShowPacket(const std::string& text) override { packet_ = text; }
+    void SetProgressMax(std::int64_t max) override {
+        max_ = max;
+        lastTenth_ = -1;
+    }
+    void SetProgress(std::int64_t position) override {
+        position_ = position;
+        if (max_ <= 0 || position <= 0)
+            return;
+        const int percent = Percent();
+        if (terminal_) {
+            Redraw(false);
+        } else if (percent / 10 != lastTenth_) {
+            lastTenth_ = percent / 10;
+            Line("Progress: " + std::to_string(percent) + "% (" + std::to_string(position_) + " of " +
+                 std::to_string(max_) + " bytes, " + packet_ + ")");
+        }
+    }
+    void ConnectionEnded() override {
+        ended = true;
+        if (terminal_ && drawn_) {
+            std::fputc('\n', out_);
+            std::fflush(out_);
+            drawn_ = false;
+        }
+    }
+
+    bool ended = false;
+
+private:
+    int Percent() const {
+        if (max_ <= 0)
+            return 0;
+        const std::int64_t p = position_ * 100 / max_;
+        return static_cast<int>(p > 100 ? 100 : p);
+    }
+
+    void Line(const std::string& text) {
+        std::fprintf(out_, "%s\n", text.c_str());
+        std::fflush(out_);
+    }
+
+    void Redraw(bool force) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!force && drawn_ && now - lastDraw_ < std::chrono::milliseconds(100) && position_ < max_)
+            return;
+        lastDraw_ = now;
+        std::string line = "\r\033[K" + connection_;
+        if (max_ > 0 && position_ > 0) {
+            const int filled = Percent() * kBarWidth / 100;
+            line += " [" + std::string(static_cast<std::size_t>(filled), '#') +
+                    std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " +
+                    std::to_string(Percent()) + "% " + std::to_string(position_) + "/" + std::to_string(max_);
+        }
+        std::fputs(line.c_str(), out_);
+        std::fflush(out_);
+        drawn_ = true;
+    }
+
+    std::FILE* out_;
+    const bool terminal_;
+    std::string connection_;
+    std::string packet_;
+    std::int64_t max_ = 0;
+    std::int64_t position_ = 0;
+    int lastTenth_ = -1;
+    bool drawn_ = false;
+    std::chrono::steady_clock::time_point lastDraw_{};
+};
+
+// Turns SIGINT, SIGTERM and SIGHUP into a call on the UI thread while it lives.
+class BreakSignals {
+public:
+    BreakSignals(UiDispatcher& ui, std::function<void()> onBreak) : ui_(ui), onBreak_(std::move(onBreak)) {
+        sigemptyset(&set_);
+        sigaddset(&set_, SIGINT);
+        sigaddset(&set_, SIGTERM);
+        sigaddset(&set_, SIGHUP);
+        pthread_sigmask(SIG_BLOCK, &set_, &old_);
+        signalFd_.reset(::signalfd(-1, &set_, SFD_CLOEXEC | SFD_NONBLOCK));
+        stopFd_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+        if (signalFd_ && stopFd_)
+            thread_ = std::thread([this] { Watch(); });
+    }
+    ~BreakSignals() {
+        const std::uint64_t one = 1;
+        if (stopFd_)
+            [[maybe_unused]] auto n = ::write(stopFd_.get(), &one, sizeof one);
+        if (thread_.joinable())
+            thread_.join();
+        pthread_sigmask(SIG_SETMASK, &old_, nullptr);
+    }
+
+private:
+    void Watch() {
+        for (;;) {
+            std::array<pollfd, 2> p{{{signalFd_.get(), POLLIN, 0}, {stopFd_.get(), POLLIN, 0}}};
+            if (::poll(p.data(), p.size(), -1) < 0 && errno != EINTR)
+                return;
+            if (p[1].revents)
+                return;
+            if (p[0].revents) {
+                signalfd_siginfo info{};
+                while (::read(signalFd_.get(), &info, sizeof info) == sizeof info) {
+                }
+                ui_.post(onBreak_);
+            }
+        }
+    }
+
+    UiDispatcher& ui_;
+    std::function<void()> onBreak_;
+    sigset_t set_{};
+    sigset_t old_{};
+    UniqueFd signalFd_;
+    UniqueFd stopFd_;
+    std::thread thread_;
+};
+
+} // namespace
+
+ConsoleTransferResult RunConsoleTransfer(const ConsoleTransfer& request, std::FILE* err) {
+    ConsoleTransferResult result;
+    LoopDispatcher ui;
+    ui.errorSink = [err](std::string_view message) {
+        std::fprintf(err, "%.*s\n", static_cast<int>(message.size()), message.data());
+    };
+    ConsoleView view(err, ::isatty(::fileno(err)) == 1);
+    bool aborted = false;
+    // Signals are blocked before the port's threads exist, so only the watcher sees them.
+    TFDump* dumpPtr = nullptr;
+    BreakSignals signals(ui, [&] {
+        if (!dumpPtr || aborted)
+            return;
+        aborted = true;
+        const bool running = dumpPtr->VaYModem.GetIsActive();
+        dumpPtr->Break();
+        if (!running)
+            view.ConnectionEnded();
+    });
+    TFDump dump(ui, view, EnglishLinkText);
+    dumpPtr = &dump;
+    std::vector<std::string> written;
+    if (request.upload) {
+        dump.VaYModem.Mode = TVaTransferMode::tmUpload;
+        dump.VaYModem.Files = {request.file};
+    } else {
+        dump.VaYModem.Mode = TVaTransferMode::tmDownload;
+        dump.VaYModem.TargetFolder = request.folder;
+        dump.VaYModem.Files.clear();
+        auto previous = dump.VaYModem.OnFileInfo;
+        dump.VaYModem.OnFileInfo = [previous, &written](const std::string& name, std::int64_t size) {
+            written.push_back(name);
+            previous(name, size);
+        };
+    }
+
+    try {
+        if (request.noCommand)
+            dump.OpenDirect(request.port);
+        else
+            dump.OpenLink(request.port, request.command);
+    } catch (const std::exception& e) {
+        std::fprintf(err, "%s\n", e.what());
+        std::fprintf(err, "transfer failed: %s\n", "could not open the port");
+        result.exitCode = kTransferFailed;
+        return result;
+    }
+    if (aborted && !dump.VaYModem.GetIsActive())
+        view.ended = true;
+    ui.runUntil([&] { return view.ended; }, std::chrono::hours(24 * 365));
+    dumpPtr = nullptr;
+
+    if (dump.LinkResult == kLinkOk) {
+        result.received = written;
+        return result;
+    }
+    // Files completed before a failure stay and are listed; the partial one was deleted.
+    const std::size_t complete = dump.VaYModem.Files.size();
+    result.received.assign(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(std::min(complete, written.size())));
+    if (dump.LinkResult == kLinkUserBreak)
+        std::fprintf(err, "transfer failed: %s\n", EnglishLinkText("Creator_Msg_ConnectBreakUser").c_str());
+    else
+        std::fprintf(err, "transfer failed: exit code %d\n", dump.LastExitCode());
+    result.exitCode = kTransferFailed;
+    return result;
+}
+
+} // namespace cs::link
