@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ConstBytes jpeg(data, size);
     // Huge pictures are legal but only slow the search down; the size guard itself is unit-tested.
     const JpegHeaderResult header = readJpegInfo(jpeg);
-    if (!header.info || static_cast<std::uint64_t>(header.info->width) * header.info->height > 1024 * 1024)
+    if (!header.info || static_cast<std::uint64_t>(header.info->width) * header.info->height > 512 * 512)
         return 0;
     const std::uint8_t pick = data[size - 1];
     const int denominator = 1 << (pick & 3);
