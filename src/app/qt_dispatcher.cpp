@@ -1,0 +1,51 @@
+#include "app/qt_dispatcher.h"
+
+#include "app/message_box.h"
+#include "lang/lang_list.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QMetaObject>
+#include <QThread>
+#include <QTimer>
+
+#include <exception>
+#include <string>
+
+namespace cs::app {
+
+namespace {
+
+void showErrorBox(std::string_view message) {
+    messageBox(std::string(message), cs::lang::Lang("TextError"), kMbStopOk);
+}
+
+} // namespace
+
+QtDispatcher::QtDispatcher(QObject* context) : context_(context ? context : QCoreApplication::instance()) {}
+
+void QtDispatcher::post(std::function<void()> fn) {
+    QMetaObject::invokeMethod(
+        context_,
+        [fn = std::move(fn)] {
+            // The task may outlive this dispatcher, so errors go straight to the error box.
+            try {
+                fn();
+            } catch (const std::exception& e) {
+                showErrorBox(e.what());
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+bool QtDispatcher::isUiThread() const { return QThread::currentThread() == context_->thread(); }
+
+void QtDispatcher::pumpFor(std::chrono::milliseconds duration) {
+    QEventLoop loop;
+    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void QtDispatcher::showError(std::string_view message) { showErrorBox(message); }
+
+} // namespace cs::app
