@@ -71,6 +71,13 @@ TEST(PictureSlot, EffectsRenderFromTheSourceAndDefaultsReturnToIt) {
     EXPECT_FALSE(slot.modified());
     EXPECT_EQ(slot.hint(), format("720 x 576, size=%d Kbytes ", static_cast<int>(source.size() / 1024)));
 
+    // Half, then FullSize at quality 100: back to the very source bytes, unmodified.
+    ASSERT_TRUE(slot.render({1, false, 100}, log));
+    EXPECT_NE(slot.encodedData(), source);
+    ASSERT_TRUE(slot.render({0, false, 100}, log));
+    EXPECT_EQ(slot.encodedData(), source);
+    EXPECT_FALSE(slot.modified());
+
     struct Step {
         PictureEffects effects;
         int width, height, channels;
