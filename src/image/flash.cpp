@@ -100,7 +100,14 @@ int Flash::openImage(const std::string& path) {
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return kOpenNoFile;
 
-    const TypeFile type = image_.readImageFile(path, log_);
+    return finishOpen(image_.readImageFile(path, log_), path);
+}
+
+int Flash::openImageBytes(ConstBytes file, const std::string& name) {
+    return finishOpen(image_.readImageBytes(file, log_), name);
+}
+
+int Flash::finishOpen(TypeFile type, const std::string& path) {
     if (type == kTypeDatabase)
         image_.locateAreas(log_);
     writeOpenDiagnostics(type);
@@ -148,10 +155,19 @@ void Flash::writeOpenDiagnostics(TypeFile type) {
 }
 
 int Flash::saveImage(const std::string& path, bool keepBackup, const SaveOptions& options) {
+    if (!storeIntoImage())
+        return 1;
+    const bool ok = image_.writeImageFile(path, {keepBackup, options.sync, options.date}, log_);
+    lastSave_.backupMade = image_.lastWriteMadeBackup();
+    lastSave_.error = image_.lastWriteError();
+    return ok ? 0 : 1;
+}
+
+bool Flash::storeIntoImage() {
     lastSave_ = SaveReport();
     if (!loaded_ || !image_.hasImage()) {
         lastSave_.error = "no database is open";
-        return 1;
+        return false;
     }
     if (image_.hasBase())
         lastSave_.channelsWritten =
@@ -166,11 +182,7 @@ int Flash::saveImage(const std::string& path, bool keepBackup, const SaveOptions
         logf(log_, "providers over capacity: %d dropped, %d channels saved without provider",
              static_cast<int>(lastSave_.providers.dropped), static_cast<int>(lastSave_.providers.channelsUnassigned));
     storeBa3Sector(*providerWork_, image_.ba3Area());
-
-    const bool ok = image_.writeImageFile(path, {keepBackup, options.sync, options.date}, log_);
-    lastSave_.backupMade = image_.lastWriteMadeBackup();
-    lastSave_.error = image_.lastWriteError();
-    return ok ? 0 : 1;
+    return true;
 }
 
 } // namespace cs

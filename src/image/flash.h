@@ -97,9 +97,15 @@ public:
     // 0 loaded, 1 no such file, 2 not a database format, 26 software or plug-in image,
     // 42 picture store. Only 0 replaces the open database.
     int openImage(const std::string& path);
+    // The same for a file's bytes already in memory; `name` becomes the open file's path.
+    int openImageBytes(ConstBytes file, const std::string& name);
+
     // 0 success, 1 failure. With keepBackup the previous file becomes the ".BAK" once the new
     // content is safely written.
     int saveImage(const std::string& path, bool keepBackup, const SaveOptions& options = {});
+    // The in-memory part of a save: channel table, transponders, settings and providers written
+    // into the image buffer. False when no database is open.
+    bool storeIntoImage();
 
     const std::string& path() const { return path_; }
     bool loaded() const { return loaded_; }
@@ -121,6 +127,7 @@ public:
     LogSink& log() { return log_; }
 
 private:
+    int finishOpen(TypeFile type, const std::string& path);
     void writeOpenDiagnostics(TypeFile type);
 
     LogSink& log_;

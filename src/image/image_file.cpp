@@ -198,13 +198,7 @@ bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions&
         lastWriteError_ = "no image is open";
         return false;
     }
-    if (ba2Present_) {
-        Bytes ba2 = ba2Area();
-        writeU32(ba2, ba2_check::kCrc, crc16(slice(ConstBytes(ba2), 0, ba2_check::kCrcCovered)));
-    }
-    if (ba3Present_)
-        sealBa3(ba3Area());
-    header_.refreshForSave(options.date.empty() ? todayAsHeaderDate() : options.date);
+    refreshForSave(options.date);
 
     const std::span<const std::uint8_t> parts[] = {header_.bytes(), payload_};
     const AtomicWriteResult r = writeFileAtomically(path, parts, {options.keepBackup, options.sync});
@@ -217,6 +211,18 @@ bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions&
     if (options.keepBackup && !r.backupMade)
         logf(log, "no backup made of %s", path.c_str());
     return true;
+}
+
+void ImageFile::refreshForSave(std::string_view date) {
+    if (!held_)
+        return;
+    if (ba2Present_) {
+        Bytes ba2 = ba2Area();
+        writeU32(ba2, ba2_check::kCrc, crc16(slice(ConstBytes(ba2), 0, ba2_check::kCrcCovered)));
+    }
+    if (ba3Present_)
+        sealBa3(ba3Area());
+    header_.refreshForSave(date.empty() ? todayAsHeaderDate() : std::string(date));
 }
 
 void ImageFile::clear() {

@@ -62,9 +62,13 @@ public:
     // provider_verify); an area that fails is treated as absent until another file is read.
     void locateAreas(LogSink& log);
 
-    // Recomputes the integrity values of BA_2 and BA_3 (when present), refreshes the header and
-    // writes header and payload to `path` through a temporary file. False when no image is held
-    // or the file could not be written completely; `lastWriteError` tells why.
+    // Recomputes the integrity values of BA_2 and BA_3 (when present) and refreshes the header:
+    // colons, the date ("YYYYMMDD"; empty: today) and flags bit 7.
+    void refreshForSave(std::string_view date);
+
+    // refreshForSave, then writes header and payload to `path` through a temporary file. False
+    // when no image is held or the file could not be written completely; `lastWriteError` tells
+    // why.
     bool writeImageFile(const std::string& path, const ImageWriteOptions& options, LogSink& log);
 
     // Drops the held image.
