@@ -7,7 +7,9 @@
 
 #include <sys/wait.h>
 
-#ifdef CS_CLI_PATH
+#ifndef CS_CLI_PATH
+#error "built only together with channelsettings-cli"
+#endif
 
 namespace cs::lang {
 namespace {
@@ -74,5 +76,3 @@ TEST(CliLang, RefusesNamesThatAreNotBuiltIn) {
 
 } // namespace
 } // namespace cs::lang
-
-#endif
