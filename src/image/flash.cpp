@@ -177,11 +177,17 @@ bool Flash::storeIntoImage() {
         saveTransponders(*transponders_, image_.configArea());
     if (image_.hasBa2())
         storeSettings(*settings_, image_.ba2Area());
-    lastSave_.providers = steps_->rebuildProviders(*this);
-    if (lastSave_.providers.dropped > 0)
-        logf(log_, "providers over capacity: %d dropped, %d channels saved without provider",
-             static_cast<int>(lastSave_.providers.dropped), static_cast<int>(lastSave_.providers.channelsUnassigned));
-    storeBa3Sector(*providerWork_, image_.ba3Area());
+    // An image without a channel table (config.dsp) keeps its BA_3: those providers belong to
+    // channels kept in another file, and renumbering them from zero channels would wipe them.
+    if (image_.hasBase()) {
+        lastSave_.providers = steps_->rebuildProviders(*this);
+        if (lastSave_.providers.dropped > 0)
+            logf(log_, "providers over capacity: %d dropped, %d channels saved without provider",
+                 static_cast<int>(lastSave_.providers.dropped),
+                 static_cast<int>(lastSave_.providers.channelsUnassigned));
+        storeBa3Sector(*providerWork_, image_.ba3Area());
+        steps_->providersStored(*this);
+    }
     return true;
 }
 

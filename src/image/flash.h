@@ -44,6 +44,9 @@ public:
     virtual void attachProviderNames(Flash& flash) = 0;
     // Renumber the providers into flash.providerWork() in the compacted channel order.
     virtual ProviderRebuildResult rebuildProviders(Flash& flash);
+    // BA_3 has taken the rebuilt numbers (in the order of the saved table); the database may put
+    // its working copy back into its own slot order.
+    virtual void providersStored(Flash& flash) {}
 };
 
 // The database state that can be read straight from the image: which slots hold a valid record
