@@ -33,6 +33,8 @@ std::size_t writeChannelTable(Bytes baseArea, std::size_t capacity, std::span<co
     auto area = slice(baseArea, 0, areaSize);
     std::fill(area.begin(), area.end(), 0xFF);
 
+    // Formatting a line per channel is a large part of a save; skip it when nobody reads it.
+    const bool logging = dynamic_cast<NullLog*>(&log) == nullptr;
     const std::size_t n = std::min(capacity, records.size());
     std::size_t out = 0;
     for (std::size_t i = 0; i < n; ++i) {
@@ -40,8 +42,10 @@ std::size_t writeChannelTable(Bytes baseArea, std::size_t capacity, std::span<co
             continue;
         ChannelRecord copy = records[i];
         copy.setStoredCrc(recordCrc(copy));
-        const std::string name(copy.name());
-        logf(log, "Save %04d / %04d %s", static_cast<int>(i), static_cast<int>(out), name.c_str());
+        if (logging) {
+            const std::string name(copy.name());
+            logf(log, "Save %04d / %04d %s", static_cast<int>(i), static_cast<int>(out), name.c_str());
+        }
         auto dst = slice(area, out * ChannelRecord::size, ChannelRecord::size);
         std::copy(copy.bytes().begin(), copy.bytes().end(), dst.begin());
         ++out;

@@ -20,20 +20,29 @@ void PlainChannelSlots::bdLoadAllBase(Flash& flash) {
     const auto records = flash.records();
     const std::size_t n = std::min(flash.channelCapacity(), records.size());
     for (std::size_t i = 0; i < n; ++i)
-        inUse_[i] = isValidChannelRecord(records[i]);
+        inUse_[i] = flash.validAtOpen(i);
 }
 
 void PlainChannelSlots::attachProviderNames(Flash& flash) {
     const ProviderWorkArea& work = flash.providerWork();
     if (!work.holdsVerify())
         return;
-    const std::size_t capacity = flash.providerCapacity();
+    // The first record with the marker for each number, found in one pass over the records.
+    constexpr std::uint16_t kNone = 0xFFFF;
+    std::vector<std::uint16_t> recordOf(65536, kNone);
+    const std::size_t capacity = std::min(flash.providerCapacity(), ProviderWorkArea::kRecordCount);
+    for (std::size_t r = capacity; r-- > 0;) {
+        const ProviderRecord rec = work.provider(r);
+        if (rec.hasMarker())
+            recordOf[rec.number()] = static_cast<std::uint16_t>(r);
+    }
     const std::size_t n = std::min(flash.channelCapacity(), ProviderWorkArea::kSlots);
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint16_t number = work.providerNumber(i);
-        if (number == 0)
+        if (number == 0 || recordOf[number] == kNone)
             continue;
-        const std::string_view name = work.providerName(number, capacity);
+        const ProviderRecord rec = work.provider(recordOf[number]);
+        const std::string_view name = rec.name();
         auto& dst = (*names_)[i];
         dst.fill(0);
         std::copy_n(name.begin(), std::min(name.size(), ProviderRecord::kNameMax), dst.begin());
@@ -108,8 +117,14 @@ int Flash::openImageBytes(ConstBytes file, const std::string& name) {
 }
 
 int Flash::finishOpen(TypeFile type, const std::string& path) {
-    if (type == kTypeDatabase)
+    if (type == kTypeDatabase) {
         image_.locateAreas(log_);
+        validAtOpen_.reset();
+        const ConstBytes base = image_.baseArea();
+        const std::size_t slots = std::min(image_.channelCapacity(), kMaxChannelSlots);
+        for (std::size_t i = 0; i < slots && image_.hasBase(); ++i)
+            validAtOpen_[i] = isValidChannelRecord(ChannelRecord(slice(base, i * ChannelRecord::size, ChannelRecord::size)));
+    }
     writeOpenDiagnostics(type);
     switch (type) {
     case kTypeSoftware:
@@ -139,8 +154,7 @@ int Flash::finishOpen(TypeFile type, const std::string& path) {
 
 void Flash::writeOpenDiagnostics(TypeFile type) {
     if (type == kTypeDatabase) {
-        logf(log_, "channel count=%d",
-             static_cast<int>(image_.hasBase() ? countValidChannels(image_.baseArea(), image_.channelCapacity()) : 0));
+        logf(log_, "channel count=%d", static_cast<int>(validAtOpen_.count()));
         if (image_.hasConfig())
             logSettingsAreaDiagnostics(image_.ba2Bytes(), log_);
         if (image_.hasBa3()) {

@@ -117,6 +117,10 @@ public:
     std::size_t channelCapacity() const { return image_.channelCapacity(); }
     std::size_t providerCapacity() const { return image_.providerCapacity(); }
 
+    // Whether the slot's record passed isValidChannelRecord when the image was opened; the
+    // table is checked once per open, for the log and for bdLoadAllBase.
+    bool validAtOpen(std::size_t slot) const { return slot < validAtOpen_.size() && validAtOpen_[slot]; }
+
     std::span<ChannelRecord> records() { return *records_; }
     std::span<const ChannelRecord> records() const { return *records_; }
     ProviderWorkArea& providerWork() { return *providerWork_; }
@@ -139,6 +143,7 @@ private:
     std::unique_ptr<ProviderWorkArea> providerWork_;
     std::unique_ptr<SettingsModel> settings_;
     std::unique_ptr<TransponderTable> transponders_;
+    std::bitset<kMaxChannelSlots> validAtOpen_;
     PlainChannelSlots plain_;
     FlashSteps* steps_ = &plain_;
     std::string path_;
