@@ -102,7 +102,7 @@ int extract(const std::string& storePath, const std::string& dir) {
         used.insert(name);
         const std::string out = (fs::path(dir) / name).string();
         std::string error;
-        if (!writeFileAtomically(out, entryData(file, e), error)) {
+        if (!replaceFile(out, entryData(file, e), error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return kWriteFailed;
         }

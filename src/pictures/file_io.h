@@ -1,5 +1,6 @@
 #pragma once
-// Whole-file reads and crash-safe writes for the picture store and its pictures.
+// Whole-file reads for the picture store and the pictures imported into it. Writing goes through
+// image/atomic_file.h.
 #include "common/byte_order.h"
 
 #include <cstdint>
@@ -13,9 +14,8 @@ namespace cs {
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::string& path, std::size_t maxSize,
                                                        std::string& error);
 
-// Writes `data` to a temporary file in the target's folder, flushes it to disk and renames it over
-// `path`, so that a failure at any point leaves the previous file as it was. An existing file
-// keeps its permissions.
-bool writeFileAtomically(const std::string& path, ConstBytes data, std::string& error);
+// Replaces `path` with `data` through image/atomic_file.h (temporary file, flush, rename), without
+// a backup. False with the reason on failure; the previous file is then untouched.
+bool replaceFile(const std::string& path, ConstBytes data, std::string& error);
 
 } // namespace cs

@@ -120,7 +120,7 @@ PictureStoreWriteResult writePictureStore(const std::string& path, PictureStore&
         result.error = "no picture fits in the store";
         return result;
     }
-    if (!writeFileAtomically(path, built.file, result.error)) {
+    if (!replaceFile(path, built.file, result.error)) {
         logf(log, "write failed: %s", result.error.c_str());
         return result;
     }
