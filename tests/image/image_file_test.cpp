@@ -280,4 +280,31 @@ TEST(ImageLog, ReadingAndLocatingWriteTheDiagnosticLinesInTheirFormats) {
     EXPECT_EQ(log.lines().front().rfind("size=", 0), 0u);
 }
 
+TEST(ImageHeader, RefreshForSaveSetsColonsDateAndFlagBit7AndNothingElse) {
+    auto bytes = fx::headerOnlyImage(64, 0xD0000, 0x2FFFF, 0x0101);
+    for (std::size_t i = 0; i < 16; ++i)
+        bytes[i] = static_cast<std::uint8_t>(i);
+    for (std::size_t i = 16; i < 52; ++i)
+        bytes[i] = static_cast<std::uint8_t>(0xC0 + i);
+    bytes[54] = 0x5A;
+    bytes[55] = 0xA5;
+    cs::ImageHeader header{std::span<const std::uint8_t>(bytes)};
+    EXPECT_FALSE(header.validRegion());
+    header.refreshForSave("20250607");
+    const auto out = header.bytes();
+    for (std::size_t i = 0; i < 64; ++i) {
+        if (i < 16)
+            EXPECT_EQ(out[i], ':') << i;
+        else if (i >= 24 && i < 32)
+            EXPECT_EQ(out[i], "20250607"[i - 24]) << i;
+        else if (i == 52)
+            EXPECT_EQ(out[i], 0x81);
+        else
+            EXPECT_EQ(out[i], bytes[i]) << i;
+    }
+    EXPECT_TRUE(header.validRegion());
+    EXPECT_EQ(header.date(), "20250607");
+    EXPECT_EQ(cs::todayAsHeaderDate().size(), 8u);
+}
+
 } // namespace

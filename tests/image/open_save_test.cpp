@@ -336,6 +336,17 @@ TEST(SaveImage, PlainSaveKeepsTheSingleBackupAndSaveAsMakesNone) {
     EXPECT_TRUE(fx::readFile(dir / "copy.dsp") == fx::readFile(path));
 }
 
+TEST(SaveImage, BackupNameReplacesOnlyTheFileNamesExtension) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"list.dsp", "list.BAK"},
+        {"/data/list.DSP", "/data/list.BAK"},
+        {"/data/v1.2/list", "/data/v1.2/list.BAK"},
+        {"archive.tar.dsp", "archive.tar.BAK"},
+    };
+    for (const auto& [file, bak] : cases)
+        EXPECT_EQ(cs::backupPathFor(file), fs::path(bak)) << file;
+}
+
 TEST(SaveImage, SavingThroughASymbolicLinkWritesTheLinkedFile) {
     fx::TempDir dir;
     fx::writeFile(dir / "real.dsp", fx::DatabaseImageBuilder(ImageKind::Channels).build());
