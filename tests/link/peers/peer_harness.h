@@ -45,6 +45,8 @@ public:
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
+    TempDir(TempDir&& other) noexcept;  // the moved-from object owns nothing
+    TempDir& operator=(TempDir&& other) noexcept;
 
     const std::filesystem::path& path() const { return path_; }
     // path() / name (nothing is created).
@@ -76,8 +78,9 @@ using ExitStatus = int;
 struct ChildOptions {
     std::vector<std::string> argv;           // argv[0] is looked up in PATH when it has no '/'
     std::filesystem::path cwd;               // empty: inherit
-    // When set, the child's stdin and stdout are this terminal device (opened without becoming
-    // the controlling terminal); otherwise stdin is /dev/null and stdout goes to stdoutFile.
+    // When set, the child's stdin and stdout are this terminal device, which also becomes its
+    // controlling terminal in a session of its own (so a hang-up of the device ends it);
+    // otherwise stdin is /dev/null and stdout goes to stdoutFile.
     std::string ttyDevice;
     bool rawTty = false;                     // put ttyDevice in raw mode (8N1, no echo) first
     std::filesystem::path stdoutFile;        // empty: /dev/null (ignored when ttyDevice is set)
@@ -123,9 +126,17 @@ private:
 };
 
 // Runs lrzsz (or any command) with stdin/stdout on `device`, in `cwd`. For example
-// runOnDevice(rx.devicePath(), {"rb", "--ymodem", "-y", "-u"}, inbox).
+// runOnDevice(rx.devicePath(), {"sb", "--ymodem", "-k", file}).
+// Beware: `rb` flushes its terminal right after its last ACK, and on a pseudo-terminal that can
+// discard the ACK before the other side has read it. To put `rb` on the engine side, chain a
+// second SimulatedReceiver (Mode::Receive) through bridgeDevices() instead.
 ChildProcess runOnDevice(const std::string& device, std::vector<std::string> argv,
                          const std::filesystem::path& cwd = {});
+
+// Connects two terminal devices byte for byte (socat, both ends raw), e.g. the engine sides of
+// two simulated receivers, one in Mode::Send and one in Mode::Receive. It ends when either device
+// hangs up.
+ChildProcess bridgeDevices(const std::string& deviceA, const std::string& deviceB);
 
 // ---------------------------------------------------------------------------------------------
 // The simulated receiver
@@ -190,6 +201,11 @@ struct ReceiverOptions {
     int cRepeatMs = 1000;
     // The simulator gives up (terminates lrzsz, exit status 124) after this long.
     int timeoutMs = 120000;
+    // lrzsz is ended when the engine side stays closed this long (the editor went away); the
+    // editor closes and reopens the port around a command, which takes far less.
+    int hupGraceMs = 3000;
+    // After the last transfer the simulator ends when the engine side closes, or after this.
+    int lingerMs = 3000;
 
     std::vector<std::string> extraArgs;  // appended to the command line as they are
 };
@@ -216,8 +232,9 @@ public:
     // The engine-side device path ("/dev/pts/N"); empty before waitReady() succeeded.
     const std::string& devicePath() const { return device_; }
 
-    // lrzsz's exit status (the simulator's own: 124 timeout, 125 bad usage or setup failure,
-    // 3 ended without any transfer).
+    // lrzsz's exit status, the first non-zero one of several transfers (the simulator's own:
+    // 124 time-out, 125 bad usage or set-up failure, 3 ended without any transfer, 128 + signal
+    // when it was terminated before any transfer ended).
     std::optional<ExitStatus> waitExit(std::chrono::milliseconds timeout) {
         return process_.waitExit(timeout);
     }
