@@ -128,9 +128,14 @@ private:
                 continue;
             comm_.pendingErrors_.fetch_or(errors);
             TVaCustomComm* comm = &comm_;
+            const std::uint64_t readBefore = comm_.bytesRead_.load();
             if (!comm_.ui_.postAndWait([comm, events] { comm->DispatchEvents(events); }, stop_))
                 break;
-            if (watchRx && !hungUp) {
+            // Bytes the handler left unread do not wake the thread again until more arrive,
+            // as with a driver that signals each arrival once; bytes that came in while others
+            // were being read are dispatched at once.
+            unread = -1;
+            if (watchRx && !hungUp && comm_.bytesRead_.load() == readBefore) {
                 const int left = Waiting();
                 unread = left > 0 ? left : -1;
             }
@@ -517,8 +522,10 @@ int TVaCustomComm::ReadBuf(std::span<std::uint8_t> buffer) {
         return 0;
     for (;;) {
         const ssize_t n = ::read(fd_.get(), buffer.data(), buffer.size());
-        if (n >= 0)
+        if (n >= 0) {
+            bytesRead_.fetch_add(static_cast<std::uint64_t>(n));
             return static_cast<int>(n);
+        }
         if (errno == EINTR)
             continue;
         if (errno == EAGAIN)

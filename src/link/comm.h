@@ -251,6 +251,7 @@ private:
     std::vector<TVaDispatcher*> clients_;
     std::vector<std::uint8_t> readChunk_;
     std::atomic<std::uint32_t> pendingErrors_{0};
+    std::atomic<std::uint64_t> bytesRead_{0};
     struct Counters {
         bool valid = false;
         int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;

@@ -42,14 +42,11 @@ public:
         if (!terminal_ && !text.empty())
             Line("File size: " + text);
     }
-    void ShowPacket(const std::string& text) override { packet_ = text; }
-    void SetProgressMax(std::int64_t max) override {
-        max_ = max;
-        lastTenth_ = -1;
-    }
-    void SetProgress(std::int64_t position) override {
-        position_ = position;
-        if (max_ <= 0 || position <= 0)
+    // The controller sets the position first and then the packet text: progress is shown
+    // once both are known.
+    void ShowPacket(const std::string& text) override {
+        packet_ = text;
+        if (max_ <= 0 || position_ <= 0)
             return;
         const int percent = Percent();
         if (terminal_) {
@@ -60,6 +57,11 @@ public:
                  std::to_string(max_) + " bytes, " + packet_ + ")");
         }
     }
+    void SetProgressMax(std::int64_t max) override {
+        max_ = max;
+        lastTenth_ = -1;
+    }
+    void SetProgress(std::int64_t position) override { position_ = position; }
     void ConnectionEnded() override {
         ended = true;
         if (terminal_ && drawn_) {

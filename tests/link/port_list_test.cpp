@@ -1,0 +1,96 @@
+// Serial port enumeration from a sysfs-like tree and the choice of the stored port.
+#include "link/port_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace cs::test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace cs::link;
+
+class FakeSysfs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("cs-link-sysfs-" + std::to_string(::getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root / "devices/platform");
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    // A tty entry; `uartType` >= 0 writes a serial-core "type" file.
+    void addTty(const std::string& name, bool withDevice, int uartType = -1) {
+        const fs::path entry = root / "class" / name;
+        fs::create_directories(entry);
+        if (withDevice)
+            fs::create_directory_symlink(root / "devices/platform", entry / "device");
+        if (uartType >= 0)
+            std::ofstream(entry / "type") << uartType << "\n";
+    }
+
+    fs::path root;
+};
+
+TEST_F(FakeSysfs, ListsDevicesWithHardwareInNaturalOrder) {
+    addTty("tty0", false);
+    addTty("ttyS0", true, 4);
+    addTty("ttyS1", true, 0);  // empty UART slot
+    addTty("ttyS10", true, 4);
+    addTty("ttyS2", true, 4);
+    addTty("ttyUSB0", true);
+    addTty("ttyACM0", true);
+    addTty("ptmx", false);
+    EXPECT_EQ(ListSerialDevices(root / "class", "/dev"),
+              (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0"}));
+}
+
+TEST_F(FakeSysfs, MissingTreeGivesNoPorts) { EXPECT_TRUE(ListSerialDevices(root / "nothing").empty()); }
+
+TEST(PortList, ExtraPortsComeFromTheEnvironment) {
+    ::setenv("CHANNELSETTINGS_EXTRA_PORTS", "/dev/pts/7::/tmp/rx:", 1);
+    EXPECT_EQ(ExtraPortsFromEnvironment(), (std::vector<std::string>{"/dev/pts/7", "/tmp/rx"}));
+    std::string comPort = "/tmp/rx";
+    const TPortList list = EnumerateSerialPorts(comPort);
+    ASSERT_GE(list.Names.size(), 2u);
+    EXPECT_EQ(list.Names[static_cast<std::size_t>(list.ItemIndex)], "/tmp/rx");
+    EXPECT_EQ(comPort, "/tmp/rx");
+    ::unsetenv("CHANNELSETTINGS_EXTRA_PORTS");
+    EXPECT_TRUE(ExtraPortsFromEnvironment().empty());
+}
+
+TEST(PortList, StoredPortSelection) {
+    struct Case {
+        std::vector<std::string> names;
+        std::string stored;
+        int index;
+        std::string storedAfter;
+    };
+    const Case cases[] = {
+        {{"/dev/ttyS0", "/dev/ttyS1"}, "/dev/ttyS1", 1, "/dev/ttyS1"},
+        {{"/dev/ttyS0", "/dev/ttyS1"}, "/dev/ttyUSB9", 0, "/dev/ttyS0"},
+        {{"/dev/ttyS0", "/dev/ttyS1"}, "/DEV/TTYS1", 0, "/dev/ttyS0"},  // exact comparison
+        {{}, "/dev/ttyS0", -1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        TPortList list{c.names, -1};
+        std::string comPort = c.stored;
+        SelectComPort(list, comPort);
+        EXPECT_EQ(list.ItemIndex, c.index);
+        EXPECT_EQ(comPort, c.storedAfter);
+    }
+}
+
+TEST(PortList, NaturalOrderComparesDigitRunsByValue) {
+    EXPECT_TRUE(NaturalLess("/dev/ttyS2", "/dev/ttyS10"));
+    EXPECT_FALSE(NaturalLess("/dev/ttyS10", "/dev/ttyS2"));
+    EXPECT_TRUE(NaturalLess("/dev/ttyS1", "/dev/ttyUSB0"));
+    EXPECT_TRUE(NaturalLess("COM1", "COM01x"));
+    EXPECT_FALSE(NaturalLess("same", "same"));
+}
+
+} // namespace
+} // namespace cs::test
