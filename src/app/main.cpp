@@ -1,0 +1,55 @@
+// The desktop program: the application object, the main window and the message loop.
+#include "app/main_window.h"
+#include "app/message_box.h"
+
+#include <QApplication>
+
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Exceptions that reach the message loop are shown in the application's error box instead of
+// ending the program with the user's edits.
+class ChannelSettingsApplication final : public QApplication {
+public:
+    using QApplication::QApplication;
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            cs::app::messageBox(e.what(), "ChannelSettings", cs::app::kMbStopOk);
+        } catch (...) {
+            cs::app::messageBox("Unknown error", "ChannelSettings", cs::app::kMbStopOk);
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    ChannelSettingsApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ChannelSettings"));
+    QApplication::setOrganizationName(QStringLiteral("ChannelSettings"));
+    // The window may hide in the notification area; the program ends when its close is allowed.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    std::vector<std::string> arguments;
+    const QStringList args = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < args.size(); ++i)
+        arguments.push_back(args.at(i).toStdString());
+
+    try {
+        cs::app::TMain window(cs::app::MainWindowOptions::forCurrentUser(std::move(arguments)));
+        QObject::connect(&window, &cs::app::TMain::programEnding, &app, &QCoreApplication::quit,
+                         Qt::QueuedConnection);
+        window.show();
+        return app.exec();
+    } catch (const std::exception& e) {
+        cs::app::messageBox(e.what(), "ChannelSettings", cs::app::kMbStopOk);
+        return 1;
+    }
+}
