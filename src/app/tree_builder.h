@@ -13,9 +13,6 @@ class QTreeWidgetItem;
 namespace cs {
 class ChannelDatabase;
 class DisplayTexts;
-namespace lang {
-class TLangList;
-}
 } // namespace cs
 
 namespace cs::app {
@@ -74,8 +71,7 @@ std::optional<NodeClass> classifyNode(const QTreeWidgetItem* node);
 // lists are inserted between the main list and the bin.
 class TreeBuilder {
 public:
-    TreeBuilder(QTreeWidget& tree, const ChannelDatabase& database, const DisplayTexts& texts,
-                const lang::TLangList& languages);
+    TreeBuilder(QTreeWidget& tree, const ChannelDatabase& database, const DisplayTexts& texts);
 
     // Creates the four fixed nodes when the tree is empty; otherwise does nothing.
     void createFixedNodes();
@@ -107,7 +103,6 @@ private:
     QTreeWidget& tree_;
     const ChannelDatabase& db_;
     const DisplayTexts& texts_;
-    const lang::TLangList& languages_;
 };
 
 } // namespace cs::app

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -36,9 +37,6 @@ namespace cs {
 class ChannelDatabase;
 class DisplayTexts;
 class TReg;
-namespace lang {
-class TLangList;
-}
 } // namespace cs
 
 namespace cs::app {
@@ -119,8 +117,9 @@ class ViewController final : public QObject {
     Q_OBJECT
 
 public:
+    // `texts` also gives the texts of the active language (DisplayTexts::text).
     ViewController(const ViewWidgets& widgets, ChannelDatabase& database, const DisplayTexts& texts, TReg& reg,
-                   const lang::TLangList& languages, QObject* parent = nullptr);
+                   QObject* parent = nullptr);
     ~ViewController() override;
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;
@@ -217,18 +216,35 @@ signals:
     void selectedNodeChanged();
     // A fill showed a progress bar of this maximum (observed by tests and the log).
     void progressShown(int maximum);
+    // Timer4 applied a tree selection: TMain resets its find position.
+    void treeSelectionApplied();
+    // An icon of the settings view was activated: the properties dialog opens on this page.
+    void settingsPageActivated(int page);
 
 private:
-    struct Impl;
-    std::unique_ptr<Impl> d_;
+    void applyChannelModeWidgets();
+    void fillSettingsIcons();
+    void chooseItem(QMenu* menu, int tag);
+    void checkFirstItem(QMenu* menu);
+    int checkedTag(QMenu* menu) const;
+    void nextItem(QMenu* menu, void (ViewController::*choose)(int));
+    void refillIfSettled();
+    void setHint(QToolButton* button, const char* key);
+    void rebuildPopUp04();
+    void applyCodingFilterToView();
+    void reselect(const std::optional<NodeClass>& before, const QString& providerText);
+    int selectedRowCount() const;
+    QString text(const char* key) const;
 
     ViewWidgets w_;
     ChannelDatabase& db_;
     const DisplayTexts& texts_;
     TReg& reg_;
-    const lang::TLangList& languages_;
     ViewHooks hooks_;
     std::unique_ptr<ChannelListModel> model_;
+    std::unique_ptr<TreeBuilder> builder_;
+    std::array<std::unique_ptr<QMenu>, 5> popUps_;  // PopUp01..PopUp05
+    std::vector<int> settingsPages_;               // page of each icon item of mode 2
     QTimer timer3_;
     QTimer timer4_;
 
@@ -243,6 +259,7 @@ private:
     bool bulkUpdate_ = false;
     bool firstTimer4_ = true;
     bool codingFilterOn_ = false;
+    bool lostSelection_ = false;  // a rebuild could not keep the selected node
     QTreeWidgetItem* pendingNode_ = nullptr;  // Timer4's tag; cleared by every rebuild
 };
 
