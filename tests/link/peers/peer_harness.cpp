@@ -349,7 +349,7 @@ ChildProcess runOnDevice(const std::string& device, std::vector<std::string> arg
 
 ChildProcess bridgeDevices(const std::string& deviceA, const std::string& deviceB) {
     ChildOptions options;
-    options.argv = {"socat", "-b", "8192", "GOPEN:" + deviceA + ",rawer",
+    options.argv = {"socat", "-b", "8192", "-t", "0.1", "GOPEN:" + deviceA + ",rawer",
                     "GOPEN:" + deviceB + ",rawer"};
     return ChildProcess(std::move(options));
 }
@@ -491,6 +491,23 @@ std::string SimulatedReceiver::summary() const {
     }
     const std::size_t end = text.find('\n', pos);
     return text.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+}
+
+std::optional<SimulatedReceiver::LineCounts> SimulatedReceiver::counts(Direction direction) const {
+    const std::string line = summary();
+    const std::string key = direction == Direction::ToPeer ? "; to-peer in " : "; to-engine in ";
+    const std::size_t pos = line.find(key);
+    if (pos == std::string::npos)
+        return std::nullopt;
+    std::istringstream in(line.substr(pos + key.size() - 3));
+    LineCounts c;
+    std::string in_, out, flipped, dropped, garbage, discarded;
+    in >> in_ >> c.in >> out >> c.out >> flipped >> c.flipped >> dropped >> c.dropped >> garbage >>
+        c.garbage >> discarded >> c.discarded;
+    if (!in || in_ != "in" || out != "out" || flipped != "flipped" || dropped != "dropped" ||
+        garbage != "garbage" || discarded != "discarded")
+        return std::nullopt;
+    return c;
 }
 
 } // namespace cs::test

@@ -3,8 +3,10 @@
 // The peer of every link test is the `simulated-receiver` program (built next to this library):
 // it creates a pseudo-terminal for the code under test (the "engine side"), behaves as the
 // receiver on it (command mode: ESC "O" "Q", "GETSETT", "GETBASE"; or a plain YModem peer) and
-// runs Debian's lrzsz (`rb`, `sb`) on a second pseudo-terminal, relaying bytes between the two
-// with a small latency and optional seeded fault injection.
+// runs Debian's lrzsz (`rb`, `sb`) reading a second pseudo-terminal and writing into a pipe,
+// relaying bytes between the engine side and lrzsz with a small latency (1 ms: rb flushes its
+// input right after each "C" or ACK) and optional seeded fault injection, throttling, stalls and
+// hang-ups. `simulated-receiver --help` lists its command line.
 //
 // Everything here is RAII: a SimulatedReceiver or ChildProcess that goes out of scope terminates
 // and reaps its process; a TempDir removes its folder. Every wait takes a timeout.
@@ -18,6 +20,9 @@
 //     ... run the engine on rx.devicePath() ...
 //     auto status = rx.waitExit(std::chrono::seconds(30));
 //     EXPECT_EQ(status, 0) << rx.stderrText();
+//
+// lrzsz against lrzsz (no engine): one simulator in Mode::Send, one in Mode::Receive, and
+// bridgeDevices() joining their device paths.
 #pragma once
 
 #include <sys/types.h>
@@ -161,15 +166,10 @@ struct LinkFaults {
     std::vector<Stall> stalls;
     // Hang up the engine side (close its pseudo-terminal, the engine sees POLLHUP / EIO and the
     // device path disappears) once this many bytes were relayed in this direction; lrzsz is then
-    // terminated.
+    // hung up too (SIGHUP, exit status 129), a relay command after it took what came before.
     std::optional<std::uint64_t> hangupAfter;
     // Bytes per second in this direction, 0 = unlimited. 11520 is a 115200-baud 8N1 line.
     std::uint64_t throttleBytesPerSec = 0;
-
-    bool any() const {
-        return flipRate > 0 || dropRate > 0 || garbageRate > 0 || !stalls.empty() ||
-               hangupAfter || throttleBytesPerSec > 0;
-    }
 };
 
 struct ReceiverOptions {
@@ -178,7 +178,9 @@ struct ReceiverOptions {
                   // `settingsFile`, "GETBASE" sb on `baseFile`. Other bytes are ignored.
         Receive,  // no command: rb into `inbox` as soon as the engine side is opened
         Send,     // no command: sb on `sendFile` as soon as the engine side is opened
-        Relay,    // no command: `relayCommand` (run by /bin/sh) as soon as the engine side opens
+        Relay,    // no command: `relayCommand` (run by /bin/sh) as soon as the engine side opens;
+                  // its stdin is the second pseudo-terminal (hung up at the end: it reads EIO),
+                  // its stdout goes back to the engine side
     };
     Mode mode = Mode::Command;
 
@@ -189,7 +191,7 @@ struct ReceiverOptions {
     bool sb1k = false;                   // sb with -k (1024-byte blocks)
     std::string relayCommand;            // e.g. "sb --ymodem -k /tmp/x/file.dsp"
 
-    // Number of transfers (commands) to serve before ending when the engine side closes.
+    // Transfers to serve (commands in Mode::Command, runs of the peer otherwise) before ending.
     int transfers = 1;
 
     std::uint64_t seed = 1;
@@ -242,9 +244,23 @@ public:
     bool running() { return process_.running(); }
     pid_t pid() const { return process_.pid(); }
 
+    // Everything the simulator and lrzsz wrote to stderr.
     std::string stderrText() const { return process_.stderrText(); }
-    // The simulator's last stderr line ("simulated-receiver: ..."), empty while it runs.
+    // The simulator's closing line ("simulated-receiver: exit N; <why it ended>; transfers 1/1
+    // [GETSETT: sb exit 0]; to-peer in .. out .. flipped .. dropped .. garbage .. discarded ..;
+    // to-engine ...; ignored N; engine openings N"), empty while it runs.
     std::string summary() const;
+
+    // Byte counts of one direction from summary(); nullopt while it runs.
+    struct LineCounts {
+        std::uint64_t in = 0;         // taken from the sender
+        std::uint64_t out = 0;        // delivered
+        std::uint64_t flipped = 0;
+        std::uint64_t dropped = 0;    // by the drop rate or a dropping stall
+        std::uint64_t garbage = 0;    // random bytes inserted
+        std::uint64_t discarded = 0;  // undeliverable: the other side was closed or gone
+    };
+    std::optional<LineCounts> counts(Direction direction) const;
 
 private:
     TempDir dir_;
