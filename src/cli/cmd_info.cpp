@@ -3,6 +3,7 @@
 #include "command_registry.h"
 
 #include "common/log_sink.h"
+#include "database/channel_database.h"
 #include "image/flash.h"
 
 #include <cstdio>
@@ -40,12 +41,35 @@ int typeFileOf(int result) {
     }
 }
 
+// Names in the image are the receiver's single-byte characters; printed as UTF-8, reading bytes
+// above 127 as Latin-1.
+std::string toUtf8(std::string_view bytes) {
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
 const char* boolText(bool b) { return b ? "true" : "false"; }
 
-std::string describe(int result, cs::Flash& flash) {
+std::string describe(int result, cs::Flash& flash, cs::ChannelDatabase& db) {
     const bool loaded = result == cs::kOpenLoaded;
     const cs::ImageFile& image = flash.image();
-    cs::PlainChannelSlots& slots = flash.plainSlots();
+    std::size_t providers = 0;
+    if (loaded) {
+        // The providers the tree lists once the main list has been shown.
+        cs::ViewSettings view;
+        cs::ViewRequest main;
+        db.selectChannels(main, view);
+        db.refreshProviders(true, view);
+        providers = db.providerCount();
+    }
     std::string out = "{\"result\": " + std::to_string(result) + ", \"typeFile\": " + std::to_string(typeFileOf(result));
     out += ", \"kind\": " + jsonString(loaded ? std::string(image.kindText()) : std::string());
     out += ", \"capacity\": " + std::to_string(loaded ? image.channelCapacity() : 0);
@@ -53,17 +77,14 @@ std::string describe(int result, cs::Flash& flash) {
     out += std::string(", \"config\": ") + boolText(loaded && image.hasConfig());
     out += std::string(", \"ba2\": ") + boolText(loaded && image.hasBa2());
     out += std::string(", \"ba3\": ") + boolText(loaded && image.hasBa3());
-    out += ", \"channels\": " + std::to_string(loaded ? slots.channelCount() : 0);
-    out += ", \"providers\": " + std::to_string(loaded ? slots.verifiedProviders(flash) : 0);
+    out += ", \"channels\": " + std::to_string(loaded ? db.channelCount() : 0);
+    out += ", \"providers\": " + std::to_string(providers);
     out += ", \"transponders\": " + std::to_string(loaded ? cs::countTransponders(flash.transponders()) : 0);
 
     out += ", \"satellites\": [";
     if (loaded) {
-        const auto used = slots.usedSatellites(flash);
         bool first = true;
-        for (std::size_t s = 1; s < used.size(); ++s) {
-            if (!used[s])
-                continue;
+        for (std::uint8_t s : db.usedSatellites()) {
             out += (first ? "" : ", ") + std::to_string(s);
             first = false;
         }
@@ -71,11 +92,11 @@ std::string describe(int result, cs::Flash& flash) {
     out += "], \"lists\": [";
     if (loaded) {
         const cs::SettingsModel& model = flash.settings();
-        const std::size_t count = std::min<std::size_t>(model.ilosc_list, cs::kMaxFavouriteLists);
+        const std::size_t count = cs::favouriteListCount(model.ilosc_list);
         for (std::size_t k = 1; k <= count; ++k) {
             out += (k > 1 ? ", " : "");
-            out += "{\"number\": " + std::to_string(k) + ", \"name\": " + jsonString(std::string(model.listName(k))) +
-                   ", \"channels\": " + std::to_string(slots.listMembers(flash, k)) + "}";
+            out += "{\"number\": " + std::to_string(k) + ", \"name\": " + jsonString(toUtf8(model.listName(k))) +
+                   ", \"channels\": " + std::to_string(db.listMembers(k)) + "}";
         }
     }
     out += "]}";
@@ -95,8 +116,9 @@ int runInfo(const std::vector<std::string>& argv) {
     const std::string& path = args.positional()[0];
     cs::NullLog log;
     cs::Flash flash(log);
+    cs::ChannelDatabase db(flash);
     const int result = flash.openImage(path);
-    std::printf("%s\n", describe(result, flash).c_str());
+    std::printf("%s\n", describe(result, flash, db).c_str());
     if (result != cs::kOpenLoaded) {
         std::fprintf(stderr, "%s\n", openFailureText(result, path).c_str());
         return cs::cli::kBadInput;

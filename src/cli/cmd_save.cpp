@@ -4,6 +4,7 @@
 #include "command_registry.h"
 
 #include "common/log_sink.h"
+#include "database/channel_database.h"
 #include "image/flash.h"
 
 #include <cstdio>
@@ -39,6 +40,8 @@ int runSave(const std::vector<std::string>& argv) {
 
     cs::NullLog log;
     cs::Flash flash(log);
+    // The in-memory database renumbers the providers from its channels' provider names.
+    cs::ChannelDatabase db(flash);
     const int result = flash.openImage(path);
     if (result != cs::kOpenLoaded) {
         std::fprintf(stderr, "%s\n", openFailureText(result, path).c_str());
