@@ -2,6 +2,7 @@
 
 #include "app/app_icons.h"
 #include "app/channel_list_model.h"
+#include "app/main_window.h"
 #include "database/channel_database.h"
 #include "database/display_texts.h"
 #include "settings/treg.h"
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
+#include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTableView>
@@ -188,8 +190,6 @@ ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& data
         if (clicks[i])
             connect(b, &QToolButton::clicked, this, clicks[i]);
     }
-    if (w_.dropDownBtn04)
-        w_.dropDownBtn04->hide();
     if (w_.dropDownBtn05)
         w_.dropDownBtn05->setCheckable(true);
 
@@ -224,6 +224,39 @@ ViewController::~ViewController() {
     for (QToolButton* b : {w_.dropDownBtn01, w_.dropDownBtn02, w_.dropDownBtn03, w_.dropDownBtn04, w_.dropDownBtn05})
         if (b)
             b->setMenu(nullptr);
+}
+
+std::unique_ptr<ViewController> ViewController::forWindow(TMain& window, ChannelDatabase& database,
+                                                          const DisplayTexts& texts) {
+    ViewWidgets w;
+    w.treeView = window.treeView();
+    w.listView = window.listView();
+    w.settingsView = window.settingsView();
+    w.listStack = window.listStack();
+    w.textListView = window.textListView();
+    w.toolBar2 = window.toolBar2();
+    w.dropDownBtn01 = window.dropDownButton(1);
+    w.dropDownBtn02 = window.dropDownButton(2);
+    w.dropDownBtn03 = window.dropDownButton(3);
+    w.dropDownBtn04 = window.dropDownButton(4);
+    w.dropDownBtn05 = window.dropDownButton(5);
+    w.toolButton26 = window.action("ToolButton26");
+    w.toolButtonCut = window.action("ToolButtonCut");
+    w.toolButtonCopy = window.action("ToolButtonCopy");
+    w.toolButtonPaste = window.action("ToolButtonPaste");
+    w.toolButtonDel = window.action("ToolButtonDel");
+    w.toolButtonProper = window.action("ToolButtonProper");
+    w.toolButton9 = window.action("ToolButton9");
+    w.status = window.statusBar();
+    w.statusCounts = window.statusPanel(3);
+    auto views = std::make_unique<ViewController>(w, database, texts, window.reg());
+    ViewController* vc = views.get();
+    connect(vc, &ViewController::modified, &window, [&window] { window.SetModified(true); });
+    connect(vc, &ViewController::selectedNodeChanged, &window, [&window] { window.refreshNodePanel(); });
+    connect(vc, &ViewController::treeSelectionApplied, &window, [&window] { window.setFindPosition(-1); });
+    if (QSplitter* splitter = window.splitter())
+        connect(splitter, &QSplitter::splitterMoved, vc, &ViewController::SplitterMoved);
+    return views;
 }
 
 void ViewController::setHooks(ViewHooks hooks) {
@@ -494,6 +527,8 @@ void ViewController::FillChannelList() {
     request_.useMainFilter = false;
     settings_.satelliteFilter = request_.satellite;
     settings_.filterBits = static_cast<std::uint8_t>((request_.tvRadio ? 0x01 : 0) | request_.freeScrambled);
+    if (model_->numbering() != numberingMode())
+        BuildColumns();
     settings_.showNumbers = numberingMode();
     db_.selectChannels(request_, settings_);
     const std::span<const std::uint16_t> result = db_.result();
@@ -729,6 +764,10 @@ void ViewController::Item05Click(int index) {
         return;
     actions[index]->setChecked(!actions[index]->isChecked());
     refillIfSettled();
+}
+
+void ViewController::FillCodingSystemMenu() {
+    FillCodingSystemMenu(hooks_.codingSystems ? hooks_.codingSystems() : std::vector<CodingSystemItem>{});
 }
 
 void ViewController::FillCodingSystemMenu(const std::vector<CodingSystemItem>& systems) {

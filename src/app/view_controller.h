@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_views.h"
 #include "app/tree_builder.h"
 #include "database/view.h"
 
@@ -42,6 +43,7 @@ class TReg;
 namespace cs::app {
 
 class ChannelListModel;
+class TMain;
 
 // What the list shows: channel rows in report style, or the icons of the settings pages.
 inline constexpr int kListModeChannels = 1;
@@ -111,9 +113,11 @@ struct ViewHooks {
     std::function<bool(std::uint16_t slot)> isCut;
     // The find dialog is closed by every tree selection change and by numbering mode.
     std::function<void()> closeFindDialog;
+    // The coding systems of the CA-system table offered by the coding-system filter.
+    std::function<std::vector<CodingSystemItem>()> codingSystems;
 };
 
-class ViewController final : public QObject {
+class ViewController final : public QObject, public MainViews {
     Q_OBJECT
 
 public:
@@ -124,6 +128,12 @@ public:
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;
 
+    // The views of a main window over its widgets: sorting and changes mark the window's database
+    // modified, the selected node repaints status panel 1, a tree selection resets the find
+    // position and moving the splitter re-places the bin's help text.
+    static std::unique_ptr<ViewController> forWindow(TMain& window, ChannelDatabase& database,
+                                                     const DisplayTexts& texts);
+
     void setHooks(ViewHooks hooks);
 
     // ---- load cycle
@@ -131,8 +141,8 @@ public:
     // rebuilds the tree under treeRebuildGuard, selects and collapses the first node. Leaves
     // databaseLoaded clear; TMain sets it (setDatabaseLoaded) and then calls SetListMode(1) and
     // FillChannelList.
-    void ResetViews();
-    void setDatabaseLoaded(bool loaded);
+    void ResetViews() override;
+    void setDatabaseLoaded(bool loaded) override;
     bool databaseLoaded() const { return databaseLoaded_; }
 
     // Rebuilds the whole tree (lists, satellites, providers) or only the provider nodes, with
@@ -150,12 +160,12 @@ public:
     std::optional<NodeClass> classifySelected() const;
 
     // ---- the channel list
-    void FillChannelList();
+    void FillChannelList() override;
     void ListViewColumnClick(int visibleColumn);
     // Builds the columns of the list for the current numbering mode.
-    void BuildColumns();
+    void BuildColumns() override;
     // Sum of the column widths + 4: the list's designed width.
-    int listWidth() const;
+    int listWidth() const override;
     ChannelListModel& model() { return *model_; }
     const ViewRequest& viewRequest() const { return request_; }
     ViewSettings& viewSettings() { return settings_; }
@@ -163,7 +173,7 @@ public:
     int sortDirection() const { return sortDirection_; }
 
     // ---- list mode and settings icons
-    void SetListMode(int mode);
+    void SetListMode(int mode) override;
     int listMode() const { return listMode_; }
     // Sets listMode for the time of a dialog without changing the widgets.
     void setListModeValue(int mode) { listMode_ = mode; }
@@ -182,6 +192,8 @@ public:
     void Item03_AllClick(int tag);   // favourite-list menu: nothing
     void Item05Click(int index);     // coding-system item: toggles its check mark
     void FillCodingSystemMenu(const std::vector<CodingSystemItem>& systems);
+    // The same with the systems of the codingSystems hook (none without it).
+    void FillCodingSystemMenu() override;
     bool codingFilterOn() const { return codingFilterOn_; }
     QMenu* popUp(int number) const;  // PopUp01..PopUp05
 
@@ -192,19 +204,19 @@ public:
     // ---- bin help text and status
     void ShowBinHelpText(bool show);
     void SplitterMoved();
-    void UpdateStatusCounts();
+    void UpdateStatusCounts() override;
     void UpdateEditButtons();
     // Suppresses status refreshes while a command changes many rows.
     void setBulkUpdate(bool on) { bulkUpdate_ = on; }
-    bool bulkUpdate() const { return bulkUpdate_; }
+    bool bulkUpdate() const override { return bulkUpdate_; }
 
     // ---- language
     // Texts of the fixed nodes, lists, satellites, providers, columns, filter menus and hints.
-    void ApplyTexts();
+    void ApplyTexts() override;
 
     // Icon and text of the selected node, as status panel 1 draws them.
-    QIcon selectedNodeIcon() const;
-    QString selectedNodeText() const;
+    QIcon selectedNodeIcon() const override;
+    QString selectedNodeText() const override;
 
     QTimer& timer3() { return timer3_; }
     QTimer& timer4() { return timer4_; }
