@@ -1,0 +1,30 @@
+#include "exchange/import_texts.h"
+
+#include "exchange/import_file.h"
+
+namespace cs {
+
+std::string lookupText(const TextLookup& lookup, std::string_view key, std::string_view english) {
+    if (lookup) {
+        std::string text = lookup(key);
+        if (!text.empty() && text != "?")
+            return text;
+    }
+    return std::string(english);
+}
+
+std::string importFailureMessage(int failure, std::string_view fileName, const TextLookup& lookup) {
+    const std::string file = lookupText(lookup, "MsgFile", "File") + " " + std::string(fileName) + " ";
+    switch (failure) {
+    case kImportNoAccess:
+        return file + lookupText(lookup, "MsgFileNotAccess", "cannot be accessed");
+    case kImportNotInterpreted:
+        return file + lookupText(lookup, "MSgFileNotGoodRead", "could not be read correctly");
+    default:
+        return {};
+    }
+}
+
+std::string importFailureCaption(const TextLookup& lookup) { return lookupText(lookup, "MsgErrorFile", "File error"); }
+
+} // namespace cs
