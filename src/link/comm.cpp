@@ -190,6 +190,11 @@ public:
         return true;
     }
 
+    void WaitUntilEmpty(std::chrono::milliseconds timeout) {
+        std::unique_lock lock(lock_);
+        cv_.wait_for(lock, timeout, [this] { return stop_ || buffer_.Empty(); });
+    }
+
     std::size_t Used() const {
         std::lock_guard lock(lock_);
         return buffer_.Size();
@@ -503,6 +508,10 @@ void TVaCustomComm::StopThreads() {
 void TVaCustomComm::Close() {
     if (!Active())
         return;
+    // What is still waiting for the write thread leaves first (within WriteTimeout): the last
+    // answer of a transfer is written just before the port is closed.
+    if (auto writer = Writer())
+        writer->WaitUntilEmpty(std::chrono::milliseconds(buffers_.WriteTimeout));
     {
         std::lock_guard lock(globalLock_);
         active_.store(false);
