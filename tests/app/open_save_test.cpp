@@ -1,0 +1,580 @@
+// Opening and saving database files through the main window: every result code of the deferred
+// open with its message, the first run, the save question, Save with its single backup, Save as
+// and failures that must keep the user's changes.
+#include <QAction>
+#include <QLabel>
+#include <QTest>
+#include <QToolBar>
+
+#include <algorithm>
+#include <fstream>
+
+#include "app/file_dialogs.h"
+#include "app/message_box.h"
+#include "app_test_support.h"
+#include "image/flash.h"
+
+using namespace cs;
+using namespace cs::apptest;
+using cs::app::FileDialogKind;
+using cs::app::ScriptedFileDialogs;
+using cs::app::ScriptedMessageBoxes;
+
+namespace {
+
+constexpr int kStop = cs::app::kMbStopOk;
+constexpr int kYesNo = cs::app::kMbQuestionYesNo;
+constexpr int kYesNoCancel = cs::app::kMbQuestionYesNoCancel;
+
+fixtures::ImageBytes notADatabase() {
+    fixtures::ImageBytes bytes(5000);
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<std::uint8_t>(i * 7 + 3);
+    return bytes;
+}
+
+bool contains(const fixtures::ImageBytes& bytes, std::string_view text) {
+    return std::search(bytes.begin(), bytes.end(), text.begin(), text.end()) != bytes.end();
+}
+
+// Renames the first channel in use, so that a save has something of the user's to write.
+void editFirstChannel(app::TMain& window, std::string_view name) {
+    Flash& flash = window.flash();
+    for (std::size_t slot = 0; slot < flash.channelCapacity(); ++slot)
+        if (flash.steps().slotInUse(slot)) {
+            flash.records()[slot].setName(name);
+            window.SetModified(true);
+            return;
+        }
+    QFAIL("no channel in use");
+}
+
+std::vector<fs::path> backupsIn(const fs::path& folder) {
+    std::vector<fs::path> found;
+    for (const auto& e : fs::directory_iterator(folder))
+        if (e.path().extension() == ".BAK" || e.path().extension() == ".bak")
+            found.push_back(e.path());
+    return found;
+}
+
+#define CHECK_SCRIPT(script) QVERIFY2((script).report().empty(), (script).report().c_str())
+
+} // namespace
+
+class OpenSaveTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void openResultCodes_data();
+    void openResultCodes();
+    void missingFileWithoutRecentFilesIsSilent();
+    void firstRunRegistersTheFileTypeAndOpensTheWizard();
+    void firstRunWithAFileOnTheCommandLineDoesNotShowIt();
+    void commandLineFileAndAutorun();
+    void softwareImageFromTheCommandLineIsHandedOver();
+    void cancelInTheSaveQuestionKeepsTheShownDatabase();
+    void openingTheOpenFileAsksFirst();
+    void openDialogAddsTheExtensionAndRemembersTheFolder();
+    void recentFilesMenu();
+    void droppedFiles();
+    void saveWithNothingModifiedWritesNothing();
+    void saveKeepsExactlyOneBackup();
+    void saveAs();
+    void saveAsAsksBeforeReplacingAFile();
+    void failedSaveKeepsTheChanges();
+};
+
+// Each result of openImage, after a database is already shown: only 0 replaces it, every other
+// result leaves it (and the file a save goes to) as it was.
+void OpenSaveTest::openResultCodes_data() {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<int>("kind");  // 0 demo, 1 missing, 2 garbage, 26 software, 42 picture store
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("wizardMode");  // -1 none
+
+    QTest::newRow("0 loaded") << "other.dsp" << 0 << "" << -1;
+    QTest::newRow("1 no such file") << "missing.dsp" << 1 << "File missing.dsp doesn't  exist" << -1;
+    QTest::newRow("2 not a database") << "garbage.dsp" << 2
+                                      << "File garbage.dsp is not a valid format for database programs" << -1;
+    QTest::newRow("26 software image") << "upgrade.dsp" << 26 << "" << 62;
+    QTest::newRow("42 picture store") << "pictures.dsp" << 42 << "" << -1;
+}
+
+void OpenSaveTest::openResultCodes() {
+    QFETCH(QString, fileName);
+    QFETCH(int, kind);
+    QFETCH(QString, message);
+    QFETCH(int, wizardMode);
+
+    Sandbox box;
+    const fs::path shown = box.writeFile("shown.dsp", Sandbox::demo());
+    box.seedEarlierRun({shown.string()});
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+    QCOMPARE(window->currentFileName(), shown.string());
+
+    fs::path file = box.startFolder() / fileName.toStdString();
+    switch (kind) {
+    case 0:
+        box.writeFile(file.filename().string(), Sandbox::demo());
+        break;
+    case 2:
+        box.writeFile(file.filename().string(), notADatabase());
+        break;
+    case 26:
+        box.writeFile(file.filename().string(), fixtures::softwareImage());
+        break;
+    case 42:
+        box.writeFile(file.filename().string(), fixtures::pictureStoreHeaderImage());
+        break;
+    }
+    window->setPendingFileName(file.string());
+    window->ScheduleTimer1(app::kOpenDelayMs, app::kTimer1OpenPendingFile);
+
+    ScriptedMessageBoxes boxes;
+    if (!message.isEmpty())
+        boxes.expect(message.toStdString(), "File error", kStop, cs::app::kIdOk);
+    QVERIFY(runPendingOpen(*window));
+    CHECK_SCRIPT(boxes);
+
+    QVERIFY(!window->timer1().isActive());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Tervanis Tools  v1.0.3"));
+    QVERIFY(window->log().contains("Error: " + std::to_string(kind)));
+    const fs::path expectedShown = kind == 0 ? file : shown;
+    QCOMPARE(window->currentFileName(), expectedShown.string());
+    QCOMPARE(window->pendingFileName(), expectedShown.string());
+    QVERIFY(window->databaseLoaded());
+    QCOMPARE(window->statusPanel(2)->text().toStdString(), expectedShown.string() + " (open)");
+    QCOMPARE(window->reg().recentFiles[0], expectedShown.string());
+    QCOMPARE(box.wizardModes, wizardMode < 0 ? std::vector<int>{} : std::vector<int>{wizardMode});
+    if (kind == 26)
+        QCOMPARE(window->upgradeFileName(), file.string());
+    QCOMPARE(box.imageManagerFiles, kind == 42 ? std::vector<std::string>{file.string()} : std::vector<std::string>{});
+}
+
+void OpenSaveTest::missingFileWithoutRecentFilesIsSilent() {
+    // A later run whose recent list is empty and whose default file is missing starts empty.
+    Sandbox box;
+    box.seedEarlierRun();
+    auto window = box.makeWindow();
+    QCOMPARE(window->pendingFileName(), (box.startFolder() / "list.dsp").string());
+    ScriptedMessageBoxes boxes;
+    QVERIFY(runPendingOpen(*window));
+    CHECK_SCRIPT(boxes);
+    QVERIFY(!window->databaseLoaded());
+    QVERIFY(window->currentFileName().empty());
+    QVERIFY(window->pendingFileName().empty());
+    QVERIFY(box.wizardModes.empty());
+    QVERIFY(!window->toolBar2()->isVisibleTo(window.get()));
+    QVERIFY(!window->action("Zapiszjako1")->isEnabled());
+}
+
+void OpenSaveTest::firstRunRegistersTheFileTypeAndOpensTheWizard() {
+    Sandbox box;  // no settings at all
+    auto window = box.makeWindow();
+    ScriptedMessageBoxes boxes;
+    QVERIFY(runPendingOpen(*window));
+    CHECK_SCRIPT(boxes);
+    QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardFirstRun});
+    QVERIFY(fs::exists(box.dataHome() / "mime/packages/channelsettings.xml"));
+    QVERIFY(fs::exists(box.dataHome() / "applications/channelsettings.desktop"));
+    QVERIFY(window->reg().settingsFound);
+    QVERIFY(!window->databaseLoaded());
+
+    // Only once per run: a second missing file is reported as usual.
+    window->reg().recentFiles[0] = "/somewhere/list.dsp";
+    window->setPendingFileName((box.startFolder() / "gone.dsp").string());
+    window->ScheduleTimer1(app::kOpenDelayMs, app::kTimer1OpenPendingFile);
+    boxes.expect("File gone.dsp doesn't  exist", "File error", kStop, cs::app::kIdOk);
+    QVERIFY(runPendingOpen(*window));
+    CHECK_SCRIPT(boxes);
+    QCOMPARE(box.wizardModes.size(), std::size_t{1});
+}
+
+void OpenSaveTest::firstRunWithAFileOnTheCommandLineDoesNotShowIt() {
+    Sandbox box;
+    const fs::path file = box.writeFile("double-clicked.dsp", Sandbox::demo());
+    auto window = box.makeWindow({file.string()});
+    QCOMPARE(window->launchState(), app::kLaunchWithFile);
+    ScriptedMessageBoxes boxes;
+    QVERIFY(runPendingOpen(*window));
+    CHECK_SCRIPT(boxes);
+    QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardFirstRun});
+    QVERIFY(!window->databaseLoaded());
+    QCOMPARE(window->launchState(), app::kLaunchNormal);
+
+    // A later Open shows it.
+    ScriptedFileDialogs dialogs;
+    dialogs.expect(FileDialogKind::Open, file.string());
+    window->Otworz1Click();
+    QVERIFY(runPendingOpen(*window));
+    CHECK_SCRIPT(dialogs);
+    QVERIFY(window->databaseLoaded());
+    QCOMPARE(window->currentFileName(), file.string());
+}
+
+void OpenSaveTest::commandLineFileAndAutorun() {
+    Sandbox box;
+    const fs::path recent = box.writeFile("recent.dsp", Sandbox::demo());
+    const fs::path given = box.writeFile("given.DSP", Sandbox::demo());
+    box.writeFile("notes.txt", notADatabase());
+    box.seedEarlierRun({recent.string()});
+
+    // An existing .dsp file (extension in any case) replaces it.
+    {
+        auto window = box.makeWindow({given.string()});
+        QVERIFY(!(window->QMainWindow::windowState() & Qt::WindowMinimized));
+        QCOMPARE(window->pendingFileName(), given.string());
+        QCOMPARE(window->launchState(), app::kLaunchWithFile);
+        QVERIFY(runPendingOpen(*window));
+        QCOMPARE(window->currentFileName(), given.string());
+    }
+    box.seedEarlierRun({recent.string()});
+    // Other files and missing ones are ignored.
+    for (const std::string& arg : {(box.startFolder() / "notes.txt").string(), (box.startFolder() / "nope.dsp").string()}) {
+        auto window = box.makeWindow({arg});
+        QCOMPARE(window->pendingFileName(), recent.string());
+        QCOMPARE(window->launchState(), app::kLaunchNormal);
+    }
+    // "/autorun" starts minimised with the usual start-up file (last: it leaves the
+    // minimised state in the settings).
+    {
+        auto window = box.makeWindow({"/autorun"});
+        QVERIFY(window->isMinimized() || (window->QMainWindow::windowState() & Qt::WindowMinimized));
+        QCOMPARE(window->pendingFileName(), recent.string());
+        QCOMPARE(window->launchState(), app::kLaunchNormal);
+    }
+}
+
+void OpenSaveTest::softwareImageFromTheCommandLineIsHandedOver() {
+    Sandbox box;
+    const fs::path image = box.writeFile("software.dsp", fixtures::softwareImage());
+    box.seedEarlierRun();
+    auto window = box.makeWindow({image.string()});
+    QVERIFY(runPendingOpen(*window));
+    QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardSoftware});
+    QCOMPARE(window->upgradeFileName(), image.string());
+    QCOMPARE(window->launchState(), app::kLaunchSoftwareHandedOver);
+    QVERIFY(!window->databaseLoaded());
+    // Nothing of it may become the target of a save.
+    QVERIFY(window->pendingFileName().empty());
+}
+
+void OpenSaveTest::cancelInTheSaveQuestionKeepsTheShownDatabase() {
+    Sandbox box;
+    const fs::path first = box.writeFile("first.dsp", Sandbox::demo());
+    const fs::path second = box.writeFile("second.dsp", Sandbox::demo());
+    box.seedEarlierRun({first.string()});
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+    window->SetModified(true);
+
+    // Loading another file: Cancel aborts the load.
+    window->setPendingFileName(second.string());
+    window->ScheduleTimer1(app::kOpenDelayMs, app::kTimer1OpenPendingFile);
+    ScriptedMessageBoxes boxes;
+    boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdCancel);
+    QVERIFY(runPendingOpen(*window));
+    CHECK_SCRIPT(boxes);
+    QCOMPARE(window->currentFileName(), first.string());
+    QCOMPARE(window->pendingFileName(), first.string());
+    QVERIFY(window->isModified());
+    QCOMPARE(window->statusPanel(2)->text().toStdString(), first.string() + " (open) (File changed)");
+
+    // Closing with "close ends the program": Cancel keeps the window.
+    window->reg().setFlag(RegFlag::closeEndsProgram, true);
+    bool ended = false;
+    QObject::connect(window.get(), &app::TMain::programEnding, [&] { ended = true; });
+    boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdCancel);
+    window->close();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(window->isVisible());
+    QVERIFY(!ended);
+
+    // No ends it without writing.
+    const auto before = fixtures::readFile(first);
+    boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdNo);
+    window->close();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(ended);
+    QVERIFY(!window->isVisible());
+    QVERIFY(fixtures::readFile(first) == before);
+}
+
+void OpenSaveTest::openingTheOpenFileAsksFirst() {
+    Sandbox box;
+    const fs::path file = box.writeFile("open.dsp", Sandbox::demo());
+    box.seedEarlierRun({file.string()});
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+
+    ScriptedFileDialogs dialogs;
+    ScriptedMessageBoxes boxes;
+    dialogs.expect(FileDialogKind::Open, file.string());
+    boxes.expect("File is already open. Open it again?", "File error", kYesNo, cs::app::kIdNo);
+    window->Otworz1Click();
+    CHECK_SCRIPT(dialogs);
+    CHECK_SCRIPT(boxes);
+    QVERIFY(!window->timer1().isActive());
+    QCOMPARE(window->currentFileName(), file.string());
+
+    dialogs.expect(FileDialogKind::Open, file.string());
+    boxes.expect("File is already open. Open it again?", "File error", kYesNo, cs::app::kIdYes);
+    window->Otworz1Click();
+    QVERIFY(runPendingOpen(*window));
+    CHECK_SCRIPT(boxes);
+    QCOMPARE(window->currentFileName(), file.string());
+
+    // Cancelling the dialog does nothing.
+    dialogs.expect(FileDialogKind::Open, std::nullopt);
+    window->Otworz1Click();
+    CHECK_SCRIPT(dialogs);
+    QVERIFY(!window->timer1().isActive());
+}
+
+void OpenSaveTest::openDialogAddsTheExtensionAndRemembersTheFolder() {
+    Sandbox box;
+    box.seedEarlierRun();
+    const fs::path file = box.writeFile("sub/typed.dsp", Sandbox::demo());
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+
+    ScriptedFileDialogs dialogs;
+    ScriptedMessageBoxes boxes;
+    dialogs.expect(FileDialogKind::Open, (file.parent_path() / "typed").string());
+    window->Otworz1Click();
+    CHECK_SCRIPT(dialogs);
+    QCOMPARE(window->pendingFileName(), file.string());
+    QCOMPARE(window->reg().loadFolder, file.parent_path().string());
+    QVERIFY(runPendingOpen(*window));
+
+    // The next dialog starts there; a name that does not exist is refused.
+    dialogs.expect(FileDialogKind::Open, (file.parent_path() / "absent.dsp").string());
+    boxes.expect("doesn't  exist", "File error", kStop, cs::app::kIdOk);
+    window->Otworz1Click();
+    CHECK_SCRIPT(dialogs);
+    CHECK_SCRIPT(boxes);
+    QCOMPARE(dialogs.shown().back().initialFolder, file.parent_path().string());
+    QCOMPARE(dialogs.shown().back().filter, std::string("Baza programów (*.dsp)|*.dsp"));
+    QVERIFY(!window->timer1().isActive());
+}
+
+void OpenSaveTest::recentFilesMenu() {
+    Sandbox box;
+    const fs::path a = box.writeFile("a.dsp", Sandbox::demo());
+    const fs::path b = box.writeFile("b.dsp", Sandbox::demo());
+    box.seedEarlierRun({a.string(), b.string()});
+    auto window = box.makeWindow();
+    QVERIFY(window->action("N1")->isVisible());
+    QVERIFY(window->action("F_Name01")->isVisible());
+    QVERIFY(window->action("F_Name02")->isVisible());
+    QVERIFY(!window->action("F_Name03")->isVisible());
+    QVERIFY(window->action("F_Name01")->text().startsWith(QStringLiteral("&1. ")));
+    QVERIFY(window->action("F_Name02")->text().endsWith(QStringLiteral("b.dsp")));
+    QVERIFY(runPendingOpen(*window));
+    QCOMPARE(window->currentFileName(), a.string());
+
+    // The open file's own entry does nothing; another entry opens that file and moves it up.
+    window->F_NameSClick(1);
+    QVERIFY(!window->timer1().isActive());
+    window->action("F_Name02")->trigger();
+    QVERIFY(runPendingOpen(*window));
+    QCOMPARE(window->currentFileName(), b.string());
+    QCOMPARE(window->reg().recentFiles[0], b.string());
+    QCOMPARE(window->reg().recentFiles[1], a.string());
+    QVERIFY(window->action("F_Name01")->text().endsWith(QStringLiteral("b.dsp")));
+}
+
+void OpenSaveTest::droppedFiles() {
+    Sandbox box;
+    const fs::path first = box.writeFile("first.dsp", Sandbox::demo());
+    const fs::path dropped = box.writeFile("Dropped.DSP", Sandbox::demo());
+    const fs::path dsx = box.writeFile("import.dsx", notADatabase());
+    const fs::path other = box.writeFile("picture.jpg", notADatabase());
+    box.seedEarlierRun();
+    auto window = box.makeWindow();
+    QVERIFY(window->acceptDrops());
+    QVERIFY(runPendingOpen(*window));  // silent: nothing to open
+
+    // An import file needs a shown database.
+    window->FilesDropped({dsx.string()});
+    QVERIFY(box.importedDsx.empty());
+    window->setPendingFileName(first.string());
+    window->ScheduleTimer1(app::kOpenDelayMs, app::kTimer1OpenPendingFile);
+    QVERIFY(runPendingOpen(*window));
+
+    window->FilesDropped({other.string(), dropped.string()});  // only the first counts
+    QVERIFY(!window->timer1().isActive());
+    window->FilesDropped({dsx.string()});
+    QCOMPARE(box.importedDsx, std::vector<std::string>{dsx.string()});
+    window->FilesDropped({dropped.string(), other.string()});
+    QVERIFY(runPendingOpen(*window));
+    QCOMPARE(window->currentFileName(), dropped.string());
+
+    // With drag and drop disabled the window takes no drops.
+    box.seedEarlierRun({}, RegFlag::defaults | RegFlag::dragDropDisabled);
+    auto locked = box.makeWindow();
+    QVERIFY(!locked->acceptDrops());
+}
+
+void OpenSaveTest::saveWithNothingModifiedWritesNothing() {
+    Sandbox box;
+    const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
+    box.seedEarlierRun({file.string()});
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+    QVERIFY(!window->action("Zapisz1")->isEnabled());
+    QVERIFY(!window->action("ToolButton2")->isEnabled());
+    QVERIFY(window->action("Zapiszjako1")->isEnabled());
+    const auto before = fs::last_write_time(file);
+
+    ScriptedMessageBoxes boxes;
+    window->Zapisz1Click();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(fs::last_write_time(file) == before);
+    QVERIFY(fixtures::readFile(file) == Sandbox::demo());
+    QVERIFY(backupsIn(box.startFolder()).empty());
+}
+
+void OpenSaveTest::saveKeepsExactlyOneBackup() {
+    Sandbox box;
+    const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
+    box.seedEarlierRun({file.string()});
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+
+    ScriptedMessageBoxes boxes;
+    editFirstChannel(*window, "First edit");
+    QVERIFY(window->action("Zapisz1")->isEnabled());
+    QVERIFY(window->action("ToolButton2")->isEnabled());
+    window->Zapisz1Click();
+    QVERIFY(!window->isModified());
+    QVERIFY(!window->action("ToolButton2")->isEnabled());
+    const fs::path backup = box.startFolder() / "db.BAK";
+    QVERIFY(fixtures::readFile(backup) == Sandbox::demo());
+    const auto firstSave = fixtures::readFile(file);
+    QVERIFY(contains(firstSave, "First edit"));
+
+    editFirstChannel(*window, "Second edit");
+    window->action("ToolButton2")->trigger();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(fixtures::readFile(backup) == firstSave);
+    QVERIFY(contains(fixtures::readFile(file), "Second edit"));
+    QCOMPARE(backupsIn(box.startFolder()), std::vector<fs::path>{backup});
+    QCOMPARE(fixtures::readFile(file).size(), Sandbox::demo().size());
+}
+
+void OpenSaveTest::saveAs() {
+    Sandbox box;
+    const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
+    box.seedEarlierRun({file.string()});
+    fs::create_directories(box.path() / "elsewhere");
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+    editFirstChannel(*window, "Saved as");
+
+    ScriptedFileDialogs dialogs;
+    ScriptedMessageBoxes boxes;
+    const fs::path target = box.path() / "elsewhere" / "copy";
+    dialogs.expect(FileDialogKind::Save, target.string());
+    window->Zapiszjako1Click();
+    CHECK_SCRIPT(dialogs);
+    CHECK_SCRIPT(boxes);
+    const fs::path written = box.path() / "elsewhere" / "copy.dsp";
+    QVERIFY(contains(fixtures::readFile(written), "Saved as"));
+    QVERIFY(fixtures::readFile(file) == Sandbox::demo());
+    QVERIFY(backupsIn(box.path() / "elsewhere").empty());
+    QCOMPARE(window->currentFileName(), written.string());
+    QCOMPARE(window->pendingFileName(), written.string());
+    QVERIFY(!window->isModified());
+    QCOMPARE(window->reg().saveFolder, (box.path() / "elsewhere").string());
+    QCOMPARE(window->reg().recentFiles[0], file.string());  // Save as leaves the recent files alone
+
+    // The next plain save goes to the new name and keeps its backup there.
+    editFirstChannel(*window, "After save as");
+    window->Zapisz1Click();
+    QVERIFY(contains(fixtures::readFile(written), "After save as"));
+    QVERIFY(fixtures::readFile(file) == Sandbox::demo());
+    QCOMPARE(dialogs.shown().front().initialFolder, std::string());
+}
+
+void OpenSaveTest::saveAsAsksBeforeReplacingAFile() {
+    Sandbox box;
+    const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
+    const fs::path existing = box.writeFile("existing.dsp", notADatabase());
+    box.seedEarlierRun({file.string()});
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+
+    ScriptedFileDialogs dialogs;
+    ScriptedMessageBoxes boxes;
+    // Typed without its extension: the question is still asked for the file that would go.
+    dialogs.expect(FileDialogKind::Save, (box.startFolder() / "existing").string());
+    boxes.expect("File 'existing.dsp' already exists, save?", "Information", kYesNo, cs::app::kIdNo);
+    window->Zapiszjako1Click();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(fixtures::readFile(existing) == notADatabase());
+    QCOMPARE(window->currentFileName(), file.string());
+
+    dialogs.expect(FileDialogKind::Save, existing.string());
+    boxes.expect("File 'existing.dsp' already exists, save?", "Information", kYesNo, cs::app::kIdYes);
+    window->Zapiszjako1Click();
+    CHECK_SCRIPT(dialogs);
+    CHECK_SCRIPT(boxes);
+    QCOMPARE(fixtures::readFile(existing).size(), Sandbox::demo().size());
+    QCOMPARE(window->currentFileName(), existing.string());
+}
+
+void OpenSaveTest::failedSaveKeepsTheChanges() {
+    Sandbox box;
+    const fs::path file = box.writeFile("gone/db.dsp", Sandbox::demo());
+    box.seedEarlierRun({file.string()});
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+    editFirstChannel(*window, "Unsaved");
+    // The folder disappears under the editor (an unplugged stick, a removed share).
+    fs::rename(box.startFolder() / "gone", box.startFolder() / "moved");
+
+    ScriptedMessageBoxes boxes;
+    boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::app::kIdOk);
+    window->Zapisz1Click();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(window->isModified());
+    QVERIFY(window->action("Zapisz1")->isEnabled());
+    QVERIFY(window->statusPanel(2)->text().endsWith(QStringLiteral("(File changed)")));
+    QVERIFY(fixtures::readFile(box.startFolder() / "moved" / "db.dsp") == Sandbox::demo());
+
+    // Save as into a folder that does not exist fails the same way and keeps the old name.
+    ScriptedFileDialogs dialogs;
+    const fs::path nowhere = box.path() / "no-such-folder" / "x.dsp";
+    dialogs.expect(FileDialogKind::Save, nowhere.string());
+    boxes.expect("Unable to save file " + nowhere.string(), "Write Error", kStop, cs::app::kIdOk);
+    window->Zapiszjako1Click();
+    CHECK_SCRIPT(boxes);
+    QCOMPARE(window->currentFileName(), file.string());
+    QCOMPARE(window->pendingFileName(), file.string());
+    QVERIFY(window->isModified());
+
+    // Yes in the closing question with a save that fails keeps the window and the changes.
+    window->reg().setFlag(RegFlag::closeEndsProgram, true);
+    boxes.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdYes);
+    boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::app::kIdOk);
+    bool ended = false;
+    QObject::connect(window.get(), &app::TMain::programEnding, [&] { ended = true; });
+    window->close();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(window->isVisible());
+    QVERIFY(!ended);
+    QVERIFY(window->isModified());
+
+    // Once the folder is back, Yes saves and closes.
+    fs::rename(box.startFolder() / "moved", box.startFolder() / "gone");
+    boxes.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdYes);
+    window->close();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(ended);
+    QVERIFY(contains(fixtures::readFile(file), "Unsaved"));
+}
+
+QTEST_MAIN(OpenSaveTest)
+#include "open_save_test.moc"
