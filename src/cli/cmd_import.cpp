@@ -1,0 +1,120 @@
+// channelsettings-cli import FILE FILE.dsx [--out OUT] [--components LIST]: applies components of
+// an import file to a database and saves it as the editor's Save (in place, keeping the ".BAK")
+// or Save as (to OUT) does. Nothing is written when a chosen component cannot be applied.
+#include "cli_args.h"
+#include "command_registry.h"
+
+#include "common/log_sink.h"
+#include "database/channel_database.h"
+#include "exchange/import_apply.h"
+#include "exchange/import_texts.h"
+#include "image/flash.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+using cs::cli::jsonString;
+
+std::string fileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+std::string openFailureText(int result, const std::string& path) {
+    if (result == cs::kOpenNoFile)
+        return "File " + fileName(path) + " doesn't  exist";
+    return "File " + fileName(path) + " is not a valid format for database programs";
+}
+
+void reportOutcomes(const cs::ImportReport& report) {
+    for (const cs::ComponentOutcome& o : report.components) {
+        const std::string name = cs::componentTypeName(o.type);
+        if (o.status == cs::ComponentStatus::Applied && o.type == cs::ComponentType::ChannelBase)
+            std::fprintf(stderr, "entry %zu: %s imported, %zu channels\n", o.entry, name.c_str(), o.channels);
+        else if (o.status == cs::ComponentStatus::Applied)
+            std::fprintf(stderr, "entry %zu: %s imported\n", o.entry, name.c_str());
+        else if (o.status == cs::ComponentStatus::NoChange)
+            std::fprintf(stderr, "entry %zu: %s chosen; it changes nothing\n", o.entry, name.c_str());
+        if (!o.message.empty())
+            std::fprintf(stderr, "entry %zu: %s\n", o.entry, o.message.c_str());
+    }
+}
+
+int runImport(const std::vector<std::string>& argv) {
+    static const char* usage = "usage: channelsettings-cli import FILE FILE.dsx [--out OUT] [--components LIST]\n";
+    cs::cli::Args args;
+    if (auto error = cs::cli::Args::parse(argv, {"out", "components"}, {}, args)) {
+        std::fprintf(stderr, "%s\n%s", error->c_str(), usage);
+        return cs::cli::kUsage;
+    }
+    if (args.positional().size() != 2) {
+        std::fprintf(stderr, "%s", usage);
+        return cs::cli::kUsage;
+    }
+    const std::string& path = args.positional()[0];
+    const std::string& dsxPath = args.positional()[1];
+    const auto out = args.value("out");
+    const std::string target = out ? *out : path;
+
+    cs::NullLog log;
+    cs::Flash flash(log);
+    cs::ChannelDatabase db(flash);
+    const int opened = flash.openImage(path);
+    if (opened != cs::kOpenLoaded) {
+        std::fprintf(stderr, "%s\n", openFailureText(opened, path).c_str());
+        return cs::cli::kBadInput;
+    }
+    cs::ImportFile file;
+    const int read = cs::readImportFile(dsxPath, file);
+    if (read != cs::kImportRead) {
+        std::fprintf(stderr, "%s\n", cs::importFailureMessage(read, fileName(dsxPath)).c_str());
+        return cs::cli::kBadInput;
+    }
+
+    cs::ImportChooser chooser(file);
+    if (const auto list = args.value("components")) {
+        if (auto error = chooser.selectFromList(*list)) {
+            std::fprintf(stderr, "%s\n%s", error->c_str(), usage);
+            return cs::cli::kUsage;
+        }
+    } else {
+        chooser.selectAll();
+    }
+    if (!chooser.confirmed()) {
+        std::fprintf(stderr, "%s holds no components to import\n", fileName(dsxPath).c_str());
+        return cs::cli::kBadInput;
+    }
+
+    const cs::ImportReport report = cs::applyImport(file, chooser, db);
+    reportOutcomes(report);
+    if (report.anyRefused()) {
+        std::fprintf(stderr, "nothing was written\n");
+        return cs::cli::kBadInput;
+    }
+
+    if (flash.saveImage(target, /*keepBackup=*/!out) != 0) {
+        std::fprintf(stderr, "Write Error: Unable to save file %s\n", target.c_str());
+        if (!flash.lastSave().error.empty())
+            std::fprintf(stderr, "%s\n", flash.lastSave().error.c_str());
+        return cs::cli::kWriteFailed;
+    }
+    const cs::SaveReport& saved = flash.lastSave();
+    if (saved.providers.dropped > 0)
+        std::fprintf(stderr,
+                     "%zu providers did not fit into the receiver's provider table; %zu channels were saved "
+                     "without a provider\n",
+                     saved.providers.dropped, saved.providers.channelsUnassigned);
+    std::string json = "{\"saved\": " + jsonString(target) + ", \"channels\": " + std::to_string(saved.channelsWritten) +
+                       ", \"providers\": " + std::to_string(saved.providers.providers);
+    json += ", \"backup\": ";
+    json += saved.backupMade ? jsonString(cs::backupPathFor(target).string()) : std::string("null");
+    json += "}";
+    std::printf("%s\n", json.c_str());
+    return cs::cli::kOk;
+}
+
+const cs::cli::CommandRegistration registration("import", "import FILE FILE.dsx [--out OUT] [--components LIST]",
+                                                runImport);
+
+} // namespace
