@@ -1,6 +1,7 @@
 // The desktop program: the application object, the main window and the message loop.
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/view_controller.h"
 
 #include <QApplication>
 
@@ -43,7 +44,11 @@ int main(int argc, char* argv[]) {
         arguments.push_back(args.at(i).toStdString());
 
     try {
-        cs::app::TMain window(cs::app::MainWindowOptions::forCurrentUser(std::move(arguments)));
+        auto options = cs::app::MainWindowOptions::forCurrentUser(std::move(arguments));
+        options.hooks.makeViews = [](cs::app::TMain& w) -> std::unique_ptr<cs::app::MainViews> {
+            return cs::app::ViewController::forWindow(w, w.database(), w.displayTexts());
+        };
+        cs::app::TMain window(std::move(options));
         QObject::connect(&window, &cs::app::TMain::programEnding, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
         window.show();

@@ -189,9 +189,17 @@ TMain::TMain(MainWindowOptions options, QWidget* parent)
       store_(std::move(options_.store)),
       shell_(options_.shell),
       flash_(std::make_unique<Flash>(log_)),
+      database_(std::make_unique<ChannelDatabase>(*flash_)),
+      texts_(std::make_unique<DisplayTexts>(*database_, languageTexts(languages_))),
       settingsWindow_(std::make_unique<MainSettingsWindow>(*this)) {
     if (!store_)
         store_ = QtSettingsStore::forCurrentUser();
+    database_->setBusyHook([](bool on) {
+        if (on)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    });
     setObjectName(QStringLiteral("Main"));
     setWindowIcon(applicationIcon());
     setMinimumSize(kMinWindowWidth, kMinWindowHeight);

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "common/log_sink.h"
+#include "database/channel_database.h"
+#include "database/display_texts.h"
 #include "image/flash.h"
 #include "lang/lang_list.h"
 #include "settings/desktop_shell.h"
@@ -84,7 +86,8 @@ struct MainWindowHooks {
     std::function<void(TMain&, const std::string& file)> importDsx;
     // Opens an address with the desktop (home page, mail link); by default QDesktopServices.
     std::function<void(const QUrl&)> openUrl;
-    // Creates the views component over the widgets of the window; empty: no views yet.
+    // Creates the views component over the widgets, database and texts of the window; empty: the
+    // window runs without views (tests of the window alone).
     std::function<std::unique_ptr<MainViews>(TMain&)> makeViews;
 };
 
@@ -174,6 +177,8 @@ public:
 
     TReg& reg() { return reg_; }
     Flash& flash() { return *flash_; }
+    ChannelDatabase& database() { return *database_; }
+    const DisplayTexts& displayTexts() const { return *texts_; }
     MemoryLog& log() { return log_; }
     lang::TLangList& languages() { return languages_; }
     SettingsStore& settingsStore() { return *store_; }
@@ -251,9 +256,12 @@ private:
     std::unique_ptr<SettingsStore> store_;
     DesktopShell shell_;
     MemoryLog log_;
-    std::unique_ptr<Flash> flash_;
-    TReg reg_;
+    // Declared before the texts that read it and the views that show it.
     lang::TLangList languages_;
+    std::unique_ptr<Flash> flash_;
+    std::unique_ptr<ChannelDatabase> database_;
+    std::unique_ptr<DisplayTexts> texts_;
+    TReg reg_;
     std::unique_ptr<lang::ActiveLanguageList> activeLanguages_;
     std::unique_ptr<SettingsWindow> settingsWindow_;
     std::unique_ptr<MainViews> views_;
