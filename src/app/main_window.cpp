@@ -845,12 +845,22 @@ void TMain::OpenPendingFile() {
     }
 
     const bool firstRun = !reg_.settingsFound;
-    if (firstRun)
-        result = kOpenNoFile;
     reg_.settingsFound = true;
     const int launchedAs = launchState_;
     launchState_ = kLaunchNormal;
 
+    if (firstRun) {
+        // The first run registers the file type and starts the connection wizard whatever the
+        // file was. A database the user named on the command line (a double-click on it) is
+        // still shown afterwards; the start-up default is not.
+        shell_.registerFileType();
+        OpenConnectionWizard(kWizardFirstRun);
+        if (!(launchedAs == kLaunchWithFile && result == kOpenLoaded)) {
+            pendingFileName_ = currentFileName_;
+            RefreshStatusPanel2();
+            return;
+        }
+    }
     if (result == kOpenLoaded) {
         LoadSucceeded();
         return;
@@ -863,10 +873,7 @@ void TMain::OpenPendingFile() {
     std::string error;
     switch (result) {
     case kOpenNoFile:
-        if (firstRun) {
-            shell_.registerFileType();
-            OpenConnectionWizard(kWizardFirstRun);
-        } else if (std::any_of(reg_.recentFiles.begin(), reg_.recentFiles.end(),
+        if (std::any_of(reg_.recentFiles.begin(), reg_.recentFiles.end(),
                                [](const std::string& f) { return !f.empty(); })) {
             error = Lang("MsgFile") + " " + fileNamePart(file) + " " + Lang("MsgFileNotExisting");
         }

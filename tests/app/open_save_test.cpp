@@ -69,7 +69,8 @@ private slots:
     void openResultCodes();
     void missingFileWithoutRecentFilesIsSilent();
     void firstRunRegistersTheFileTypeAndOpensTheWizard();
-    void firstRunWithAFileOnTheCommandLineDoesNotShowIt();
+    void firstRunShowsADatabaseNamedOnTheCommandLineAfterTheWizard();
+    void firstRunDoesNotShowTheStartupDefault();
     void commandLineFileAndAutorun();
     void softwareImageFromTheCommandLineIsHandedOver();
     void cancelInTheSaveQuestionKeepsTheShownDatabase();
@@ -191,7 +192,7 @@ void OpenSaveTest::firstRunRegistersTheFileTypeAndOpensTheWizard() {
     QCOMPARE(box.wizardModes.size(), std::size_t{1});
 }
 
-void OpenSaveTest::firstRunWithAFileOnTheCommandLineDoesNotShowIt() {
+void OpenSaveTest::firstRunShowsADatabaseNamedOnTheCommandLineAfterTheWizard() {
     Sandbox box;
     const fs::path file = box.writeFile("double-clicked.dsp", Sandbox::demo());
     auto window = box.makeWindow({file.string()});
@@ -200,17 +201,33 @@ void OpenSaveTest::firstRunWithAFileOnTheCommandLineDoesNotShowIt() {
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(boxes);
     QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardFirstRun});
-    QVERIFY(!window->databaseLoaded());
+    QVERIFY(fs::exists(box.dataHome() / "mime/packages/channelsettings.xml"));
+    QVERIFY(window->databaseLoaded());
+    QCOMPARE(window->currentFileName(), file.string());
     QCOMPARE(window->launchState(), app::kLaunchNormal);
+}
+
+void OpenSaveTest::firstRunDoesNotShowTheStartupDefault() {
+    // A "list.dsp" in the start folder is the default of a first run; it is not shown then.
+    Sandbox box;
+    const fs::path list = box.writeFile("list.dsp", Sandbox::demo());
+    auto window = box.makeWindow();
+    QCOMPARE(window->pendingFileName(), list.string());
+    ScriptedMessageBoxes boxes;
+    QVERIFY(runPendingOpen(*window));
+    CHECK_SCRIPT(boxes);
+    QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardFirstRun});
+    QVERIFY(!window->databaseLoaded());
+    QVERIFY(window->pendingFileName().empty());
 
     // A later Open shows it.
     ScriptedFileDialogs dialogs;
-    dialogs.expect(FileDialogKind::Open, file.string());
+    dialogs.expect(FileDialogKind::Open, list.string());
     window->Otworz1Click();
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(dialogs);
     QVERIFY(window->databaseLoaded());
-    QCOMPARE(window->currentFileName(), file.string());
+    QCOMPARE(box.wizardModes.size(), std::size_t{1});
 }
 
 void OpenSaveTest::commandLineFileAndAutorun() {
