@@ -107,10 +107,7 @@ ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& data
       model_(std::make_unique<ChannelListModel>(database, texts)) {
     timer3_.setSingleShot(true);
     timer3_.setInterval(kTimer3IntervalMs);
-    connect(&timer3_, &QTimer::timeout, this, [this] {
-        if (listMode_ == kListModeChannels)
-            UpdateStatusCounts();
-    });
+    connect(&timer3_, &QTimer::timeout, this, &ViewController::Timer3Timer);
     timer4_.setSingleShot(true);
     timer4_.setInterval(kTimer4IntervalMs);
     connect(&timer4_, &QTimer::timeout, this, &ViewController::Timer4Timer);
@@ -842,6 +839,12 @@ void ViewController::UpdateStatusCounts() {
     if (w_.statusCounts)
         w_.statusCounts->setText(panel);
     UpdateEditButtons();
+}
+
+void ViewController::Timer3Timer() {
+    timer3_.stop();
+    if (listMode_ == kListModeChannels)
+        UpdateStatusCounts();
 }
 
 void ViewController::UpdateEditButtons() {

@@ -205,6 +205,8 @@ public:
     void ShowBinHelpText(bool show);
     void SplitterMoved();
     void UpdateStatusCounts() override;
+    // Timer3: the status counts 500 ms after the last change of the list selection (mode 1).
+    void Timer3Timer();
     void UpdateEditButtons();
     // Suppresses status refreshes while a command changes many rows.
     void setBulkUpdate(bool on) { bulkUpdate_ = on; }
