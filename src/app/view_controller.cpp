@@ -577,6 +577,7 @@ void ViewController::ListViewColumnClick(int visibleColumn) {
         return;
     for (QAction* a : popUps_[2]->actions())
         a->setChecked(false);
+    showChoice(popUps_[2].get());
     if (w_.dropDownBtn03)
         w_.dropDownBtn03->setToolTip(QString());
     sortDirection_ = logical == lastSortedColumn_ ? (sortDirection_ ^ 1) : 0;
@@ -674,11 +675,28 @@ void ViewController::checkFirstItem(QMenu* menu) {
     const QList<QAction*> actions = menu->actions();
     for (int i = 0; i < actions.size(); ++i)
         actions[i]->setChecked(i == 0);
+    showChoice(menu);
 }
 
 void ViewController::chooseItem(QMenu* menu, int tag) {
     for (QAction* a : menu->actions())
         a->setChecked(a->data().toInt() == tag);
+    showChoice(menu);
+}
+
+void ViewController::showChoice(QMenu* menu) {
+    // The filter buttons show what they are set to; the sort button without a sort mode (after a
+    // column sort) shows its plain caption.
+    const std::array<QToolButton*, 3> buttons = {w_.dropDownBtn01, w_.dropDownBtn02, w_.dropDownBtn03};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (popUps_[i].get() != menu || !buttons[i])
+            continue;
+        QString caption = i == 2 ? text("HintSort") : QString();
+        for (QAction* a : menu->actions())
+            if (a->isChecked())
+                caption = a->text();
+        buttons[i]->setText(caption);
+    }
 }
 
 int ViewController::checkedTag(QMenu* menu) const {
@@ -885,18 +903,14 @@ void ViewController::ApplyTexts() {
     const QList<QAction*> listItems = popUps_[3]->actions();
     for (int i = 0; i < listItems.size(); ++i)
         listItems[i]->setText(QString::fromStdString(texts_.listText(i + 1, 0)));
-    if (w_.dropDownBtn01) {
-        w_.dropDownBtn01->setText(QStringLiteral("TV / RADIO"));
+    for (std::size_t i = 0; i < 3; ++i)
+        showChoice(popUps_[i].get());
+    if (w_.dropDownBtn01)
         w_.dropDownBtn01->setToolTip(QStringLiteral("TV / RADIO"));
-    }
-    if (w_.dropDownBtn02) {
-        w_.dropDownBtn02->setText(QStringLiteral("FTA / CA"));
+    if (w_.dropDownBtn02)
         w_.dropDownBtn02->setToolTip(QStringLiteral("FTA / CA"));
-    }
-    if (w_.dropDownBtn03) {
-        w_.dropDownBtn03->setText(text("HintSort"));
+    if (w_.dropDownBtn03)
         setHint(w_.dropDownBtn03, "HintSort");
-    }
     if (w_.dropDownBtn04)
         setHint(w_.dropDownBtn04, "HintListDestination");
     if (w_.dropDownBtn05) {

@@ -240,6 +240,7 @@ private:
     void fillSettingsIcons();
     void chooseItem(QMenu* menu, int tag);
     void checkFirstItem(QMenu* menu);
+    void showChoice(QMenu* menu);
     int checkedTag(QMenu* menu) const;
     void nextItem(QMenu* menu, void (ViewController::*choose)(int));
     void refillIfSettled();

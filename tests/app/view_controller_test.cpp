@@ -267,6 +267,7 @@ void ViewControllerTest::filterButtonsAdvanceAndWrap() {
             (h.views.get()->*b.click)();
             QCOMPARE(h.checkedItem(b.popUp)->objectName(), QString::fromLatin1(b.prefix) + QString::number(expected));
             QCOMPARE(h.checkedItem(b.popUp)->data().toInt(), expected);
+            QCOMPARE(h.buttons[static_cast<std::size_t>(b.popUp - 1)]->text(), h.checkedItem(b.popUp)->text());
         }
         QCOMPARE(h.buttons[static_cast<std::size_t>(b.popUp - 1)]->toolTip(), q(h.lang(b.hint)));
         const QList<QAction*> items = h.views->popUp(b.popUp)->actions();
@@ -276,6 +277,10 @@ void ViewControllerTest::filterButtonsAdvanceAndWrap() {
     // A click on the real button goes the same way.
     h.buttons[0]->click();
     QCOMPARE(h.checkedItem(1)->data().toInt(), 2);
+    // A column sort leaves no sort mode chosen: the sort button shows its plain caption.
+    h.views->ListViewColumnClick(0);
+    QCOMPARE(h.checkedItem(3), nullptr);
+    QCOMPARE(h.buttons[2]->text(), q(h.lang("HintSort")));
 }
 
 void ViewControllerTest::filterChoiceWaitsForAPendingSelection() {
