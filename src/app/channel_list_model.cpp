@@ -211,6 +211,13 @@ void ChannelListModel::refreshRow(int row) {
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
 }
 
+void ChannelListModel::refreshRows() {
+    if (rows() == 0)
+        return;
+    cacheRow_ = -1;
+    emit dataChanged(index(0, 0), index(rows() - 1, columnCount() - 1));
+}
+
 int ChannelListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(count_);
 }

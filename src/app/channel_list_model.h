@@ -90,6 +90,8 @@ public:
     void setOrder(std::span<const int> rowsInNewOrder);
     // The cells of a row changed (after its channel was edited).
     void refreshRow(int row);
+    // Every row may look different (the clipboard's cut rows changed).
+    void refreshRows();
 
     // A row shown as cut (greyed).
     void setCutTest(std::function<bool(std::uint16_t slot)> test) { isCut_ = std::move(test); }
