@@ -74,6 +74,7 @@ private slots:
     void editButtons();
     void progressBarOnlyForLongLists();
     void filtersAreResetByALoad();
+    void textsFollowTheLanguage();
     void viewsInTheMainWindow();
 };
 
@@ -578,6 +579,30 @@ void ViewControllerTest::filtersAreResetByALoad() {
     QCOMPARE(h.views->viewRequest().tvRadio, std::uint8_t{0});
     QCOMPARE(h.views->viewRequest().freeScrambled, std::uint8_t{0});
     QCOMPARE(h.rows(), 150);
+}
+
+void ViewControllerTest::textsFollowTheLanguage() {
+    QString prefix;
+    const TextLookup english = englishTexts();
+    Harness h(true, [&](std::string_view key) { return prefix.toStdString() + english(key); });
+    QVERIFY(h.open(smallDatabase({})));
+    prefix = QStringLiteral("Ł:");
+    h.views->ApplyTexts();
+    app::TreeBuilder b = h.builder();
+    QCOMPARE(b.mainListNode()->text(0), "Ł:" + q(english("TreeViewMainList")));
+    QCOMPARE(b.binNode()->text(0), "Ł:" + q(english("TreeViewRecycle")));
+    QCOMPARE(b.providersNode()->text(0), "Ł:" + q(english("TreeViewProvider")));
+    QCOMPARE(b.providersNode()->child(0)->text(0), "Ł:" + q(english("TreeViewUnknow")));
+    QCOMPARE(b.providersNode()->child(1)->text(0), QStringLiteral("Alpha"));
+    QCOMPARE(b.settingsNode()->text(0), "Ł:" + q(english("TreeViewSetting")));
+    QCOMPARE(b.listNode(1)->text(0), "Ł:" + q(english("TextList")) + " Sport");
+    QCOMPARE(h.model().headerData(0, Qt::Horizontal).toString(), "Ł:" + q(english("HintChannel")));
+    QCOMPARE(h.model().headerData(2, Qt::Horizontal).toString(), QStringLiteral("CA"));  // no key
+    QCOMPARE(h.views->popUp(3)->actions().at(2)->text(), "Ł:" + q(english("MenuPopUpAlphabet")));
+    QCOMPARE(h.views->popUp(1)->actions().at(1)->text(), QStringLiteral("TV"));  // fixed in every language
+    QCOMPARE(h.views->popUp(4)->actions().at(0)->text(), "Ł:" + q(english("TextList")) + " Sport");
+    h.select(b.settingsNode());
+    QCOMPARE(h.icons->item(0)->text(), "Ł:" + q(english("TreeViewColSatellites")));
 }
 
 void ViewControllerTest::viewsInTheMainWindow() {

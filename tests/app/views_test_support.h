@@ -121,7 +121,8 @@ inline fx::ImageBytes smallDatabase(const SmallDatabase& d) {
 class Harness {
 public:
     // `swallowFirstTimer4`: let the first Timer4 firing pass, as the running program does.
-    explicit Harness(bool swallowFirstTimer4 = true) : flash(log), db(flash), texts(db) {
+    explicit Harness(bool swallowFirstTimer4 = true, TextLookup lookup = englishTexts())
+        : flash(log), db(flash), texts(db, std::move(lookup)) {
         auto* central = new QWidget(&window);
         auto* layout = new QVBoxLayout(central);
         tree = new QTreeWidget(central);
