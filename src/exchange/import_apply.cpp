@@ -122,7 +122,8 @@ std::optional<std::string> componentProblem(const ImportFile& file, const Import
         return std::nullopt;  // nothing is read from it
     const std::string name = entryName(c);
     if (!file.blockInFile(c))
-        return "The block of the " + name + " (" + std::to_string(c.size) + " bytes) runs past the end of the file";
+        return "The block of the " + name + " runs past the end of the file (it states " + std::to_string(c.size) +
+               " bytes)";
     if (c.type == ComponentType::ChannelBase) {
         const ChannelBaseCounts counts = file.channelBaseCounts(c);
         if (!counts.readable || counts.needed > c.size)
@@ -152,7 +153,8 @@ ImportReport applyImport(const ImportFile& file, const ImportChooser& chooser, C
             out.status = ComponentStatus::NotSelected;
         } else if (!c.validMarker()) {
             out.status = ComponentStatus::InvalidMarker;
-            out.message = "The " + entryName(c) + " is not marked as valid; it was not imported";
+            out.message = "Directory entry " + std::to_string(c.entry) + " (" + componentTypeName(c.type) +
+                          ") is not marked as valid; it was not imported";
         } else if (auto problem = componentProblem(file, c, db.flash())) {
             out.status = ComponentStatus::Refused;
             out.message = *problem + "; it was not imported";

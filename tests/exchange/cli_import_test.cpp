@@ -159,7 +159,7 @@ TEST(CliImport, EveryComponentByDefaultAndInvalidMarkersSkipped) {
     const CliRun r = runCli(dir, {"import", dsp.string(), writeDsx(dir, pack()).string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("entry 0: channel base imported"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("entry 2: The colour profiles (entry 2) is not marked as valid"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("entry 2: Directory entry 2 (colour profiles) is not marked as valid"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("entry 5: receiver settings imported"), std::string::npos) << r.err;
     EXPECT_NE(r.out.find("\"channels\": 10"), std::string::npos) << r.out;
 }
