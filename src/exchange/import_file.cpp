@@ -134,6 +134,12 @@ std::vector<std::string> ImportFile::descriptionLines() const {
 std::string ImportFile::descriptionUtf8() const {
     if (lang::isValidUtf8(description_))
         return description_;
+    // Cutting a long UTF-8 description may have split its last character.
+    for (std::size_t drop = 1; descriptionCut_ && drop <= 3 && drop < description_.size(); ++drop) {
+        const std::string_view kept(description_.data(), description_.size() - drop);
+        if (lang::isValidUtf8(kept))
+            return std::string(kept);
+    }
     return lang::codePageToUtf8(description_, lang::CodePage::Windows1250);
 }
 

@@ -155,12 +155,18 @@ TEST(ImportFileRead, DescriptionWithoutTerminatorLeavesEveryBlockOutsideTheFile)
     EXPECT_TRUE(file.blockBytes(file.components()[0]).empty());
 }
 
-TEST(ImportFileRead, NonUtf8DescriptionIsReadInTheCentralEuropeanCodePage) {
+TEST(ImportFileRead, DescriptionIsShownAsUtf8) {
     fx::DsxSpec spec;
     spec.description = "Pakiet \xB9\xEA";  // "ąę" in Windows-1250
     ImportFile file;
     ASSERT_EQ(readDsx(spec, file), kImportRead);
     EXPECT_EQ(file.descriptionUtf8(), "Pakiet ąę");
+
+    // A UTF-8 description cut inside its 255 bytes loses the split character, not its language.
+    spec.description = std::string(254, 'a') + "ąę";
+    ASSERT_EQ(readDsx(spec, file), kImportRead);
+    EXPECT_TRUE(file.descriptionCut());
+    EXPECT_EQ(file.descriptionUtf8(), std::string(254, 'a'));
 }
 
 } // namespace
