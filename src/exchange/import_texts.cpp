@@ -14,12 +14,12 @@ std::string lookupText(const TextLookup& lookup, std::string_view key, std::stri
 }
 
 std::string importFailureMessage(int failure, std::string_view fileName, const TextLookup& lookup) {
-    const std::string file = lookupText(lookup, "MsgFile", "File") + " " + std::string(fileName) + " ";
     switch (failure) {
     case kImportNoAccess:
-        return file + lookupText(lookup, "MsgFileNotAccess", "cannot be accessed");
+        return lookupText(lookup, "MsgNoAccessToFile", "No access to the file") + " " + std::string(fileName);
     case kImportNotInterpreted:
-        return file + lookupText(lookup, "MSgFileNotGoodRead", "could not be read correctly");
+        return lookupText(lookup, "MsgFile", "File") + " " + std::string(fileName) + " " +
+               lookupText(lookup, "MsgFileNotInterpreted", "was not interpreted correctly");
     default:
         return {};
     }

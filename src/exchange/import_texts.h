@@ -15,8 +15,9 @@ using TextLookup = std::function<std::string(std::string_view key)>;
 // The text of `key`, or `english` when the lookup is empty or has no text for it.
 std::string lookupText(const TextLookup& lookup, std::string_view key, std::string_view english);
 
-// Failure 1 (the file cannot be opened) and failure 2 (it cannot be interpreted), for a file
-// name; empty for any other code.
+// Failure 1 (the file cannot be opened: key "MsgNoAccessToFile" and the name) and failure 2 (it
+// cannot be interpreted: "MsgFile", the name, "MsgFileNotInterpreted"), for a file name; empty
+// for any other code.
 std::string importFailureMessage(int failure, std::string_view fileName, const TextLookup& lookup = {});
 // The caption of both failure messages.
 std::string importFailureCaption(const TextLookup& lookup = {});

@@ -112,21 +112,21 @@ TEST(ImportFileRead, SizeLimitsAndUnreadableFiles) {
 }
 
 TEST(ImportFileRead, FailureMessagesComeFromTheLanguageTexts) {
-    EXPECT_EQ(importFailureMessage(kImportNoAccess, "a.dsx"), "File a.dsx cannot be accessed");
-    EXPECT_EQ(importFailureMessage(kImportNotInterpreted, "a.dsx"), "File a.dsx could not be read correctly");
+    EXPECT_EQ(importFailureMessage(kImportNoAccess, "a.dsx"), "No access to the file a.dsx");
+    EXPECT_EQ(importFailureMessage(kImportNotInterpreted, "a.dsx"), "File a.dsx was not interpreted correctly");
     EXPECT_EQ(importFailureCaption(), "File error");
 
     const std::map<std::string, std::string, std::less<>> polish = {
-        {"MsgFile", "Plik"}, {"MSgFileNotGoodRead", "nie został poprawnie odczytany"}, {"MsgErrorFile", "Błąd pliku"},
-        {"MsgFileNotAccess", "?"}};
+        {"MsgFile", "Plik"}, {"MsgFileNotInterpreted", "nie został poprawnie zinterpretowany"}, {"MsgErrorFile", "Błąd pliku"},
+        {"MsgNoAccessToFile", "?"}};
     const TextLookup lookup = [&](std::string_view key) {
         const auto it = polish.find(key);
         return it == polish.end() ? std::string("?") : it->second;
     };
-    EXPECT_EQ(importFailureMessage(kImportNotInterpreted, "a.dsx", lookup), "Plik a.dsx nie został poprawnie odczytany");
+    EXPECT_EQ(importFailureMessage(kImportNotInterpreted, "a.dsx", lookup), "Plik a.dsx nie został poprawnie zinterpretowany");
     EXPECT_EQ(importFailureCaption(lookup), "Błąd pliku");
     // A key the language lacks falls back to English.
-    EXPECT_EQ(importFailureMessage(kImportNoAccess, "a.dsx", lookup), "Plik a.dsx cannot be accessed");
+    EXPECT_EQ(importFailureMessage(kImportNoAccess, "a.dsx", lookup), "No access to the file a.dsx");
 }
 
 TEST(ImportFileRead, OverlongDescriptionIsCutWithoutMovingTheBlocks) {
