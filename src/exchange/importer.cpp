@@ -4,6 +4,19 @@
 
 namespace cs {
 
+bool hasImportExtension(std::string_view path) {
+    constexpr std::string_view kExtension = ".dsx";
+    if (path.size() < kExtension.size())
+        return false;
+    const std::string_view tail = path.substr(path.size() - kExtension.size());
+    for (std::size_t i = 0; i < kExtension.size(); ++i) {
+        const char c = tail[i];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != kExtension[i])
+            return false;
+    }
+    return true;
+}
+
 ImportResult importFile(const std::string& path, ChannelDatabase& database, const ChooseComponents& choose,
                         const TextLookup& lookup) {
     ImportResult result;

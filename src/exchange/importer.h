@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace cs {
 
@@ -19,6 +20,9 @@ struct ImportResult {
     bool confirmed = false;     // false: the chooser was cancelled and nothing changed
     ImportReport report;
 };
+
+// Whether a dropped file is an import file: its extension is ".dsx" in any letter case.
+bool hasImportExtension(std::string_view path);
 
 ImportResult importFile(const std::string& path, ChannelDatabase& database, const ChooseComponents& choose,
                         const TextLookup& lookup = {});

@@ -300,6 +300,13 @@ TEST(ImportApply, BlocksThatDoNotFitAreRefusedAndTheRestApplies) {
     }
 }
 
+TEST(ImportFileFlow, DroppedFilesAreImportFilesByTheirExtensionInAnyCase) {
+    for (const char* yes : {"a.dsx", "/x/B.DSX", "c.Dsx", ".dsx"})
+        EXPECT_TRUE(hasImportExtension(yes)) << yes;
+    for (const char* no : {"a.dsp", "a.dsx.bak", "dsx", "a.dsxx", ""})
+        EXPECT_FALSE(hasImportExtension(no)) << no;
+}
+
 TEST(ImportFileFlow, FailureCancelAndConfirmedImport) {
     OpenDatabase open(smallDatabase(4));
     fx::TempDir dir;
