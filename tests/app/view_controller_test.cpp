@@ -607,18 +607,12 @@ void ViewControllerTest::textsFollowTheLanguage() {
 
 void ViewControllerTest::viewsInTheMainWindow() {
     apptest::Sandbox box;
-    // The database goes before the window that holds its working image.
-    std::unique_ptr<app::TMain> window;
-    std::unique_ptr<ChannelDatabase> db;
-    std::unique_ptr<DisplayTexts> texts;
-    box.makeViews = [&](app::TMain& window) -> std::unique_ptr<app::MainViews> {
-        db = std::make_unique<ChannelDatabase>(window.flash());
-        texts = std::make_unique<DisplayTexts>(*db, languageTexts(window.languages()));
-        return app::ViewController::forWindow(window, *db, *texts);
+    box.makeViews = [](app::TMain& window) -> std::unique_ptr<app::MainViews> {
+        return app::ViewController::forWindow(window, window.database(), window.displayTexts());
     };
     const std::filesystem::path file = box.writeFile("demo.dsp", apptest::Sandbox::demo());
     box.seedEarlierRun({file.string()});
-    window = box.makeWindow();
+    auto window = box.makeWindow();
     window->show();
     QVERIFY(apptest::runPendingOpen(*window));
     QVERIFY(window->databaseLoaded());
