@@ -80,9 +80,10 @@ ComponentOutcome applyChannelBase(ConstBytes block, const ChannelBaseCounts& cou
         if (db.entry(i).inUse() && work.providerNumber(i) != 0 && db.entry(i).provider().empty())
             ++unnamed;
     if (unnamed > 0) {
-        out.message = std::to_string(unnamed) + " imported channels name a provider this database cannot hold";
-        out.message += work.holdsVerify() ? " (beyond its first " + std::to_string(flash.providerCapacity()) + " provider records)"
-                                          : " (it has no provider area)";
+        out.message = std::to_string(unnamed) + " imported channels carry a provider number that ";
+        out.message += work.holdsVerify() ? "no provider record among the first " + std::to_string(flash.providerCapacity()) +
+                                                " of this database has"
+                                          : "this database cannot keep (it has no provider area)";
         out.message += "; they keep no provider";
     }
     return out;
