@@ -13,18 +13,18 @@ std::string lookupText(const TextLookup& lookup, std::string_view key, std::stri
     return std::string(english);
 }
 
-std::string importFailureMessage(int failure, std::string_view fileName, const TextLookup& lookup) {
+// The receiver's import messages are fixed texts of the chooser's window, not language texts.
+std::string importFailureMessage(int failure, std::string_view fileName) {
     switch (failure) {
     case kImportNoAccess:
-        return lookupText(lookup, "MsgNoAccessToFile", "No access to the file") + " " + std::string(fileName);
+        return "Brak dostępu do pliku " + std::string(fileName);
     case kImportNotInterpreted:
-        return lookupText(lookup, "MsgFile", "File") + " " + std::string(fileName) + " " +
-               lookupText(lookup, "MsgFileNotInterpreted", "was not interpreted correctly");
+        return "Plik " + std::string(fileName) + " nie został poprawnie zinterpretowany";
     default:
         return {};
     }
 }
 
-std::string importFailureCaption(const TextLookup& lookup) { return lookupText(lookup, "MsgErrorFile", "File error"); }
+std::string importFailureCaption() { return "Błąd pliku"; }
 
 } // namespace cs

@@ -1,7 +1,6 @@
 #pragma once
-// The texts of importing: the two failure messages and their caption come from the language
-// texts (looked up by key, English when the lookup has nothing), the chooser's own texts are the
-// fixed texts of its window.
+// The texts of importing: the two failure messages, their caption and the chooser's own texts
+// are fixed texts of the receiver's import window; outcome notes may come from the language.
 #include <functional>
 #include <string>
 #include <string_view>
@@ -15,12 +14,11 @@ using TextLookup = std::function<std::string(std::string_view key)>;
 // The text of `key`, or `english` when the lookup is empty or has no text for it.
 std::string lookupText(const TextLookup& lookup, std::string_view key, std::string_view english);
 
-// Failure 1 (the file cannot be opened: key "MsgNoAccessToFile" and the name) and failure 2 (it
-// cannot be interpreted: "MsgFile", the name, "MsgFileNotInterpreted"), for a file name; empty
-// for any other code.
-std::string importFailureMessage(int failure, std::string_view fileName, const TextLookup& lookup = {});
+// Failure 1 (the file cannot be opened) and failure 2 (it cannot be interpreted), for a file
+// name; empty for any other code.
+std::string importFailureMessage(int failure, std::string_view fileName);
 // The caption of both failure messages.
-std::string importFailureCaption(const TextLookup& lookup = {});
+std::string importFailureCaption();
 
 // Fixed texts of the chooser window.
 namespace chooser_text {

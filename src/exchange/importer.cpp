@@ -17,14 +17,13 @@ bool hasImportExtension(std::string_view path) {
     return true;
 }
 
-ImportResult importFile(const std::string& path, ChannelDatabase& database, const ChooseComponents& choose,
-                        const TextLookup& lookup) {
+ImportResult importFile(const std::string& path, ChannelDatabase& database, const ChooseComponents& choose) {
     ImportResult result;
     ImportFile file;
     result.failure = readImportFile(path, file);
     if (result.failure != kImportRead) {
-        result.message = importFailureMessage(result.failure, std::filesystem::path(path).filename().string(), lookup);
-        result.caption = importFailureCaption(lookup);
+        result.message = importFailureMessage(result.failure, std::filesystem::path(path).filename().string());
+        result.caption = importFailureCaption();
         return result;
     }
     ImportChooser chooser(file);

@@ -24,7 +24,6 @@ struct ImportResult {
 // Whether a dropped file is an import file: its extension is ".dsx" in any letter case.
 bool hasImportExtension(std::string_view path);
 
-ImportResult importFile(const std::string& path, ChannelDatabase& database, const ChooseComponents& choose,
-                        const TextLookup& lookup = {});
+ImportResult importFile(const std::string& path, ChannelDatabase& database, const ChooseComponents& choose);
 
 } // namespace cs

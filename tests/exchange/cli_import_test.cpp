@@ -99,11 +99,11 @@ TEST(CliDsx, FilesFailingTheirChecksExitWithTheEditorsMessage) {
     CliRun r = runCli(dir, {"dsx", (dir / "bad.dsx").string()});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "File bad.dsx was not interpreted correctly\n");
+    EXPECT_EQ(r.err, "Plik bad.dsx nie został poprawnie zinterpretowany\n");
 
     r = runCli(dir, {"dsx", (dir / "gone.dsx").string()});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "No access to the file gone.dsx\n");
+    EXPECT_EQ(r.err, "Brak dostępu do pliku gone.dsx\n");
 
     r = runCli(dir, {"import", (dir / "x.dsp").string()});
     EXPECT_EQ(r.exitCode, 1);
@@ -197,7 +197,7 @@ TEST(CliImport, RefusalsAndBadArgumentsWriteNothing) {
     fx::writeFile(dir / "bad.dsx", fx::ImageBytes(600, 0x55));
     CliRun r = runCli(dir, {"import", dsp.string(), (dir / "bad.dsx").string()});
     EXPECT_EQ(r.exitCode, 2);
-    EXPECT_EQ(r.err, "File bad.dsx was not interpreted correctly\n");
+    EXPECT_EQ(r.err, "Plik bad.dsx nie został poprawnie zinterpretowany\n");
     r = runCli(dir, {"import", (dir / "none.dsp").string(), dsx.string()});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "File none.dsp doesn't  exist\n");

@@ -329,13 +329,13 @@ TEST(ImportFileFlow, FailureCancelAndConfirmedImport) {
     };
     ImportResult r = importFile((dir / "corrupt.dsx").string(), open.db, chooseAll);
     EXPECT_EQ(r.failure, kImportNotInterpreted);
-    EXPECT_EQ(r.message, "File corrupt.dsx was not interpreted correctly");
-    EXPECT_EQ(r.caption, "File error");
+    EXPECT_EQ(r.message, "Plik corrupt.dsx nie został poprawnie zinterpretowany");
+    EXPECT_EQ(r.caption, "Błąd pliku");
     EXPECT_FALSE(chooserShown);
 
     r = importFile((dir / "none.dsx").string(), open.db, chooseAll);
     EXPECT_EQ(r.failure, kImportNoAccess);
-    EXPECT_EQ(r.message, "No access to the file none.dsx");
+    EXPECT_EQ(r.message, "Brak dostępu do pliku none.dsx");
 
     r = importFile(path, open.db, [](ImportChooser& chooser, const ImportFile&) {
         chooser.selectAll();

@@ -111,22 +111,11 @@ TEST(ImportFileRead, SizeLimitsAndUnreadableFiles) {
     EXPECT_EQ(readImportFile((dir / "short.dsx").string(), file), kImportNotInterpreted);
 }
 
-TEST(ImportFileRead, FailureMessagesComeFromTheLanguageTexts) {
-    EXPECT_EQ(importFailureMessage(kImportNoAccess, "a.dsx"), "No access to the file a.dsx");
-    EXPECT_EQ(importFailureMessage(kImportNotInterpreted, "a.dsx"), "File a.dsx was not interpreted correctly");
-    EXPECT_EQ(importFailureCaption(), "File error");
-
-    const std::map<std::string, std::string, std::less<>> polish = {
-        {"MsgFile", "Plik"}, {"MsgFileNotInterpreted", "nie został poprawnie zinterpretowany"}, {"MsgErrorFile", "Błąd pliku"},
-        {"MsgNoAccessToFile", "?"}};
-    const TextLookup lookup = [&](std::string_view key) {
-        const auto it = polish.find(key);
-        return it == polish.end() ? std::string("?") : it->second;
-    };
-    EXPECT_EQ(importFailureMessage(kImportNotInterpreted, "a.dsx", lookup), "Plik a.dsx nie został poprawnie zinterpretowany");
-    EXPECT_EQ(importFailureCaption(lookup), "Błąd pliku");
-    // A key the language lacks falls back to English.
-    EXPECT_EQ(importFailureMessage(kImportNoAccess, "a.dsx", lookup), "No access to the file a.dsx");
+TEST(ImportFileRead, FailureMessagesAreTheImportWindowsOwnTexts) {
+    EXPECT_EQ(importFailureMessage(kImportNoAccess, "a.dsx"), "Brak dostępu do pliku a.dsx");
+    EXPECT_EQ(importFailureMessage(kImportNotInterpreted, "a.dsx"), "Plik a.dsx nie został poprawnie zinterpretowany");
+    EXPECT_EQ(importFailureCaption(), "Błąd pliku");
+    EXPECT_EQ(importFailureMessage(kImportRead, "a.dsx"), "");
 }
 
 TEST(ImportFileRead, OverlongDescriptionIsCutWithoutMovingTheBlocks) {
