@@ -7,8 +7,8 @@
 namespace cs::dbtest {
 namespace {
 
-ChannelRecord recordOf(const fx::ChannelSpec& spec) {
-    const fx::Record64 bytes = fx::encodeChannelRecord(spec);
+ChannelRecord recordOf(const fx::ChannelSpec& recipe) {
+    const fx::Record64 bytes = fx::encodeChannelRecord(recipe);
     return ChannelRecord(ConstBytes(bytes));
 }
 

@@ -63,12 +63,12 @@ fx::DsxSpec pack() {
         base.records.push_back(fx::encodeChannelRecord(tv("Imported " + std::to_string(i), static_cast<std::uint16_t>(i + 1))));
     base.providers = {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}};
     base.providerNumbers = {1, 1, 2, 2, 3, 3, 1, 2, 3, 0};
-    fx::DsxSpec spec;
-    spec.description = "Pack \"one\"\nsecond line";
-    spec.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
+    fx::DsxSpec recipe;
+    recipe.description = "Pack \"one\"\nsecond line";
+    recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
                        {2, fx::kDsxColourProfiles, 77, fx::colourProfilesBlock(), {}},
                        {5, fx::kDsxReceiverSettings, fx::kDsxMarker, fx::receiverSettingsBlock(9), {}}};
-    return spec;
+    return recipe;
 }
 
 fx::ImageBytes database() {

@@ -26,16 +26,16 @@ inline fx::ChannelSpec tv(const std::string& name, std::uint16_t sid, std::uint1
     return s;
 }
 
-inline std::filesystem::path writeDsx(const fx::TempDir& dir, const fx::DsxSpec& spec, const char* name = "in.dsx") {
+inline std::filesystem::path writeDsx(const fx::TempDir& dir, const fx::DsxSpec& recipe, const char* name = "in.dsx") {
     const auto path = dir / name;
-    fx::writeFile(path, fx::encodeDsx(spec));
+    fx::writeFile(path, fx::encodeDsx(recipe));
     return path;
 }
 
 // Reads an encoded file through a real file, as the editor does.
-inline int readDsx(const fx::DsxSpec& spec, ImportFile& out) {
+inline int readDsx(const fx::DsxSpec& recipe, ImportFile& out) {
     fx::TempDir dir;
-    return readImportFile(writeDsx(dir, spec).string(), out);
+    return readImportFile(writeDsx(dir, recipe).string(), out);
 }
 
 class OpenDatabase {

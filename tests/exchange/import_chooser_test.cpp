@@ -15,8 +15,8 @@ ImportFile fourKinds() {
     fx::ChannelBaseFixture base;
     base.records = {fx::encodeChannelRecord(tv("One", 1)), fx::encodeChannelRecord(tv("Two", 2))};
     base.shownHigh = 1;  // the chooser shows the 32-bit value
-    fx::DsxSpec spec;
-    spec.components = {
+    fx::DsxSpec recipe;
+    recipe.components = {
         {0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
         {1, fx::kDsxTransponderList, fx::kDsxMarker, fx::ImageBytes(12, 1), {}},
         {3, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}},
@@ -24,7 +24,7 @@ ImportFile fourKinds() {
         {7, fx::kDsxReceiverSettings, fx::kDsxMarker, fx::receiverSettingsBlock(1), {}},
     };
     ImportFile file;
-    EXPECT_EQ(readDsx(spec, file), kImportRead);
+    EXPECT_EQ(readDsx(recipe, file), kImportRead);
     return file;
 }
 

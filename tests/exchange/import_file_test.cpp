@@ -16,22 +16,22 @@ using namespace cs::extest;
 fx::DsxSpec threeComponents() {
     fx::ChannelBaseFixture base;
     base.records = {fx::encodeChannelRecord(tv("One", 1)), fx::encodeChannelRecord(tv("Two", 2))};
-    fx::DsxSpec spec;
-    spec.description = "Line one\nLine two";
-    spec.components = {
+    fx::DsxSpec recipe;
+    recipe.description = "Line one\nLine two";
+    recipe.components = {
         {0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
         {3, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}},
         // Not a component type: it owns no block, whatever size it states.
         {5, 0, fx::kDsxMarker, {}, 100u},
         {7, fx::kDsxReceiverSettings, 77, fx::receiverSettingsBlock(3), {}},
     };
-    return spec;
+    return recipe;
 }
 
 TEST(ImportFileRead, AcceptsEncodedFileAndLocatesEveryBlock) {
-    const fx::DsxSpec spec = threeComponents();
+    const fx::DsxSpec recipe = threeComponents();
     ImportFile file;
-    ASSERT_EQ(readDsx(spec, file), kImportRead);
+    ASSERT_EQ(readDsx(recipe, file), kImportRead);
 
     EXPECT_EQ(file.description(), "Line one\nLine two");
     EXPECT_EQ(file.descriptionLines(), (std::vector<std::string>{"Line one", "Line two"}));
@@ -40,11 +40,11 @@ TEST(ImportFileRead, AcceptsEncodedFileAndLocatesEveryBlock) {
     EXPECT_EQ(file.directory()[7].marker, 77u);
 
     ASSERT_EQ(file.components().size(), 3u);
-    std::uint64_t expected = 520 + spec.description.size() + 1;
+    std::uint64_t expected = 520 + recipe.description.size() + 1;
     const std::size_t specIndex[] = {0, 1, 3};
     for (std::size_t i = 0; i < 3; ++i) {
         const ImportComponent& c = file.components()[i];
-        const fx::DsxComponent& want = spec.components[specIndex[i]];
+        const fx::DsxComponent& want = recipe.components[specIndex[i]];
         EXPECT_EQ(c.entry, want.entry);
         EXPECT_EQ(static_cast<std::uint32_t>(c.type), want.type);
         EXPECT_EQ(c.offset, expected) << "entry " << c.entry;
@@ -97,10 +97,10 @@ TEST(ImportFileRead, SizeLimitsAndUnreadableFiles) {
 
     // Files of 272384 bytes are read, 272385 bytes are refused before any check.
     auto sized = [](std::size_t total) {
-        fx::DsxSpec spec;
-        spec.description = "x";
-        spec.components = {{0, fx::kDsxTransponderList, fx::kDsxMarker, fx::ImageBytes(total - 522, 0x11), {}}};
-        return spec;
+        fx::DsxSpec recipe;
+        recipe.description = "x";
+        recipe.components = {{0, fx::kDsxTransponderList, fx::kDsxMarker, fx::ImageBytes(total - 522, 0x11), {}}};
+        return recipe;
     };
     EXPECT_EQ(fx::encodeDsx(sized(272384)).size(), 272384u);
     EXPECT_EQ(readImportFile(writeDsx(dir, sized(272384)).string(), file), kImportRead);
@@ -119,11 +119,11 @@ TEST(ImportFileRead, FailureMessagesAreTheImportWindowsOwnTexts) {
 }
 
 TEST(ImportFileRead, OverlongDescriptionIsCutWithoutMovingTheBlocks) {
-    fx::DsxSpec spec;
-    spec.description = std::string(300, 'D');
-    spec.components = {{2, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}}};
+    fx::DsxSpec recipe;
+    recipe.description = std::string(300, 'D');
+    recipe.components = {{2, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}}};
     ImportFile file;
-    ASSERT_EQ(readDsx(spec, file), kImportRead);
+    ASSERT_EQ(readDsx(recipe, file), kImportRead);
     EXPECT_EQ(file.description(), std::string(255, 'D'));
     EXPECT_TRUE(file.descriptionCut());
     ASSERT_EQ(file.components().size(), 1u);
@@ -132,12 +132,12 @@ TEST(ImportFileRead, OverlongDescriptionIsCutWithoutMovingTheBlocks) {
 }
 
 TEST(ImportFileRead, DescriptionWithoutTerminatorLeavesEveryBlockOutsideTheFile) {
-    fx::DsxSpec spec;
-    spec.description = "no end";
-    spec.omitDescriptionNul = true;
-    spec.components = {{0, fx::kDsxColourProfiles, fx::kDsxMarker, {}, 256u}};
+    fx::DsxSpec recipe;
+    recipe.description = "no end";
+    recipe.omitDescriptionNul = true;
+    recipe.components = {{0, fx::kDsxColourProfiles, fx::kDsxMarker, {}, 256u}};
     ImportFile file;
-    ASSERT_EQ(readDsx(spec, file), kImportRead);
+    ASSERT_EQ(readDsx(recipe, file), kImportRead);
     EXPECT_EQ(file.description(), "no end");
     ASSERT_EQ(file.components().size(), 1u);
     EXPECT_FALSE(file.blockInFile(file.components()[0]));
@@ -145,15 +145,15 @@ TEST(ImportFileRead, DescriptionWithoutTerminatorLeavesEveryBlockOutsideTheFile)
 }
 
 TEST(ImportFileRead, DescriptionIsShownAsUtf8) {
-    fx::DsxSpec spec;
-    spec.description = "Pakiet \xB9\xEA";  // "ąę" in Windows-1250
+    fx::DsxSpec recipe;
+    recipe.description = "Pakiet \xB9\xEA";  // "ąę" in Windows-1250
     ImportFile file;
-    ASSERT_EQ(readDsx(spec, file), kImportRead);
+    ASSERT_EQ(readDsx(recipe, file), kImportRead);
     EXPECT_EQ(file.descriptionUtf8(), "Pakiet ąę");
 
     // A UTF-8 description cut inside its 255 bytes loses the split character, not its language.
-    spec.description = std::string(254, 'a') + "ąę";
-    ASSERT_EQ(readDsx(spec, file), kImportRead);
+    recipe.description = std::string(254, 'a') + "ąę";
+    ASSERT_EQ(readDsx(recipe, file), kImportRead);
     EXPECT_TRUE(file.descriptionCut());
     EXPECT_EQ(file.descriptionUtf8(), std::string(254, 'a'));
 }

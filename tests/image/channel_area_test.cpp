@@ -20,7 +20,7 @@ namespace fx = cs::fixtures;
 using fx::ChannelSpec;
 using fx::ImageKind;
 
-cs::ChannelRecord recordOf(const ChannelSpec& spec) { return cs::ChannelRecord(fx::encodeChannelRecord(spec)); }
+cs::ChannelRecord recordOf(const ChannelSpec& recipe) { return cs::ChannelRecord(fx::encodeChannelRecord(recipe)); }
 
 ChannelSpec dvbt(std::uint16_t frequency) {
     ChannelSpec s;
@@ -34,7 +34,7 @@ ChannelSpec dvbt(std::uint16_t frequency) {
 TEST(ChannelRecord, ValidityRules) {
     struct Case {
         const char* what;
-        ChannelSpec spec;
+        ChannelSpec recipe;
         bool valid;
     };
     auto with = [](auto change) {
@@ -78,7 +78,7 @@ TEST(ChannelRecord, ValidityRules) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        const auto record = recordOf(c.spec);
+        const auto record = recordOf(c.recipe);
         EXPECT_EQ(cs::isValidChannelRecord(record), c.valid);
     }
     EXPECT_FALSE(cs::isValidChannelRecord(cs::ChannelRecord::erased()));

@@ -130,17 +130,17 @@ JpegFacts inspect(const std::vector<std::uint8_t>& jpeg, bool pixels, std::vecto
 
 } // namespace
 
-std::vector<std::uint8_t> makeJpeg(const JpegSpec& spec) {
-    const int components = spec.grayscale ? 1 : 3;
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(spec.width) * static_cast<std::size_t>(spec.height) *
+std::vector<std::uint8_t> makeJpeg(const JpegSpec& recipe) {
+    const int components = recipe.grayscale ? 1 : 3;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(recipe.width) * static_cast<std::size_t>(recipe.height) *
                                      static_cast<std::size_t>(components));
-    std::uint32_t rng = spec.seed * 2654435761u + 7;
+    std::uint32_t rng = recipe.seed * 2654435761u + 7;
     std::size_t i = 0;
-    for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x)
+    for (int y = 0; y < recipe.height; ++y)
+        for (int x = 0; x < recipe.width; ++x)
             for (int c = 0; c < components; ++c)
-                pixels[i++] = sample(spec, x, y, c, rng);
-    return encode(spec, pixels, components, spec.grayscale ? JCS_GRAYSCALE : JCS_RGB);
+                pixels[i++] = sample(recipe, x, y, c, rng);
+    return encode(recipe, pixels, components, recipe.grayscale ? JCS_GRAYSCALE : JCS_RGB);
 }
 
 std::vector<std::uint8_t> makeCmykJpeg(int width, int height, std::uint8_t c, std::uint8_t m, std::uint8_t y,

@@ -19,7 +19,7 @@ struct JpegSpec {
     std::uint32_t seed = 1;
 };
 
-std::vector<std::uint8_t> makeJpeg(const JpegSpec& spec);
+std::vector<std::uint8_t> makeJpeg(const JpegSpec& recipe);
 
 // A solid-colour picture whose four stored CMYK samples are given as they are written (Adobe
 // convention: 255 = no ink).
