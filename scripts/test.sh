@@ -1,20 +1,18 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the main build's unit, window and link tests, then the fuzz targets
-# (clang, ASan+UBSan) for a short run each, then the link tests under ThreadSanitizer.
+# Builds and runs every test: the fuzz targets (clang, ASan+UBSan) for a short run each, the
+# threaded link tests under ThreadSanitizer, then every unit, window and link test of the main
+# build (last, so its summary closes the run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
 jobs=$(nproc)
-
-echo "== tests (main build)"
-ctest --test-dir build --output-on-failure -j "$jobs" --timeout 900
 
 echo "== fuzz targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)"
 if [ ! -f build-fuzz/build.ninja ]; then
   CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCS_FUZZ=ON
 fi
 cmake --build build-fuzz
-ctest --test-dir build-fuzz -L fuzz --output-on-failure -j "$jobs" --no-tests=ignore
+ctest --test-dir build-fuzz -L fuzz --output-on-failure -j "$jobs" --no-tests=error
 
 echo "== link tests (ThreadSanitizer)"
 if [ ! -f build-tsan/build.ninja ]; then
@@ -22,4 +20,7 @@ if [ ! -f build-tsan/build.ninja ]; then
 fi
 cmake --build build-tsan
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  ctest --test-dir build-tsan -L tsan --output-on-failure -j "$jobs" --no-tests=ignore --timeout 900
+  ctest --test-dir build-tsan -L tsan --output-on-failure -j "$jobs" --no-tests=error --timeout 900
+
+echo "== tests (main build)"
+ctest --test-dir build --output-on-failure -j "$jobs" --timeout 900 --no-tests=error
