@@ -625,6 +625,15 @@ void TMain::CenterOnScreenChange() {
         return;
     if (screen.width == reg_.screenWidth && screen.height == reg_.screenHeight)
         return;
+    Centre(screen);
+    if (screen.width < width() || screen.height < height())
+        resize(std::min(width(), screen.width), std::min(height(), screen.height));
+    reg_.screenWidth = screen.width;
+    reg_.screenHeight = screen.height;
+    centredThisRun_ = true;
+}
+
+void TMain::Centre(const ScreenSize& screen) {
     const QRect frame = frameGeometry();
     int left = (screen.width - frame.width()) / 2;
     int top = (screen.height - frame.height()) / 2 - 16;
@@ -633,10 +642,24 @@ void TMain::CenterOnScreenChange() {
         top += s->geometry().y();
     }
     move(left, top);
-    if (screen.width < width() || screen.height < height())
-        resize(std::min(width(), screen.width), std::min(height(), screen.height));
-    reg_.screenWidth = screen.width;
-    reg_.screenHeight = screen.height;
+}
+
+void TMain::KeepOnScreen() {
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    const QRect area = s->availableGeometry();
+    QRect frame = frameGeometry();
+    if (frame.right() > area.right())
+        frame.moveRight(area.right());
+    if (frame.bottom() > area.bottom())
+        frame.moveBottom(area.bottom());
+    if (frame.left() < area.left())
+        frame.moveLeft(area.left());
+    if (frame.top() < area.top())
+        frame.moveTop(area.top());
+    if (frame.topLeft() != frameGeometry().topLeft())
+        move(frame.topLeft());
 }
 
 void TMain::watchScreen() {
@@ -674,7 +697,12 @@ void TMain::FormShow() {
             resize(std::clamp(listLeft + views_->listWidth() + kListWidthMargin, kMinWindowWidth, kMaxWindowWidth),
                    height());
             views_->FillCodingSystemMenu();
+            // A window centred at start stays centred at its new width.
+            if (centredThisRun_)
+                Centre(settingsWindow_->screenSize());
         }
+        // Whatever was stored, the window starts where it can be seen whole.
+        KeepOnScreen();
         watchScreen();
     }
     if (trayIcon_)

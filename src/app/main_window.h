@@ -251,6 +251,8 @@ private:
     bool SaveDatabase();
     bool SaveTo(const std::string& path, bool keepBackup);
     void watchScreen();
+    void Centre(const ScreenSize& screen);
+    void KeepOnScreen();
 
     MainWindowOptions options_;
     std::unique_ptr<SettingsStore> store_;
@@ -282,6 +284,7 @@ private:
     bool trayAvailable_ = false;
     bool acceptingDrops_ = false;
     bool screenWatched_ = false;
+    bool centredThisRun_ = false;
 
     QTimer timer1_;
     int timer1Tag_ = 0;
