@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cs::cli {
@@ -30,5 +31,9 @@ private:
 
 // JSON string literal with escapes, for the commands' JSON output.
 std::string jsonString(const std::string& s);
+
+// Names stored in receiver files are single-byte characters; printed as UTF-8, bytes above 127
+// read as Latin-1, so that every JSON text the commands print is valid UTF-8.
+std::string latin1ToUtf8(std::string_view bytes);
 
 } // namespace cs::cli

@@ -37,21 +37,6 @@ std::string openFailureText(int result, const std::string& path) {
     }
 }
 
-// Names in the image are the receiver's single-byte characters; they are printed as UTF-8,
-// reading bytes above 127 as Latin-1.
-std::string toUtf8(const std::string& bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 std::string csvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
         return text;
@@ -166,7 +151,7 @@ int runChannels(const std::vector<std::string>& argv) {
             row.video,            row.audio,     row.provider, std::to_string(position)};
         if (opt.csv) {
             for (std::size_t f = 0; f < values.size(); ++f)
-                out += std::string(f ? "," : "") + csvField(toUtf8(values[f]));
+                out += std::string(f ? "," : "") + csvField(cs::cli::latin1ToUtf8(values[f]));
             out += "\n";
             continue;
         }
@@ -175,7 +160,7 @@ int runChannels(const std::vector<std::string>& argv) {
         for (std::size_t f = 0; f < values.size(); ++f) {
             out += std::string(f ? ", " : "") + jsonString(kFields[f]) + ": ";
             const bool number = f == 0 || f == values.size() - 1;
-            out += number ? values[f] : jsonString(toUtf8(values[f]));
+            out += number ? values[f] : jsonString(cs::cli::latin1ToUtf8(values[f]));
         }
         out += "}";
     }

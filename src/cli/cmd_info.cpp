@@ -41,21 +41,6 @@ int typeFileOf(int result) {
     }
 }
 
-// Names in the image are the receiver's single-byte characters; printed as UTF-8, reading bytes
-// above 127 as Latin-1.
-std::string toUtf8(std::string_view bytes) {
-    std::string out;
-    for (unsigned char c : bytes) {
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
 const char* boolText(bool b) { return b ? "true" : "false"; }
 
 std::string describe(int result, cs::Flash& flash, cs::ChannelDatabase& db) {
@@ -95,7 +80,7 @@ std::string describe(int result, cs::Flash& flash, cs::ChannelDatabase& db) {
         const std::size_t count = cs::favouriteListCount(model.ilosc_list);
         for (std::size_t k = 1; k <= count; ++k) {
             out += (k > 1 ? ", " : "");
-            out += "{\"number\": " + std::to_string(k) + ", \"name\": " + jsonString(toUtf8(model.listName(k))) +
+            out += "{\"number\": " + std::to_string(k) + ", \"name\": " + jsonString(cs::cli::latin1ToUtf8(model.listName(k))) +
                    ", \"channels\": " + std::to_string(db.listMembers(k)) + "}";
         }
     }

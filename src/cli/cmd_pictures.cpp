@@ -64,7 +64,7 @@ std::string listingJson(const ParsedStore& s) {
     for (std::size_t i = 0; i < s.entries.size(); ++i) {
         const StoreEntry& e = s.entries[i];
         out += format("%s{\"index\": %d, \"name\": %s, \"size\": %u, \"offset\": %u}", i ? ", " : "", e.index,
-                      jsonString(e.name).c_str(), e.size, e.offset);
+                      jsonString(latin1ToUtf8(e.name)).c_str(), e.size, e.offset);
     }
     return out + "]}";
 }
@@ -96,7 +96,7 @@ int extract(const std::string& storePath, const std::string& dir) {
         if (!safeFileName(name) || used.count(name)) {
             const std::string fallback = format("entry%d.jpg", e.index);
             std::fprintf(stderr, "entry %d: name %s is not usable as a file name, writing %s instead\n", e.index,
-                         jsonString(e.name).c_str(), fallback.c_str());
+                         jsonString(latin1ToUtf8(e.name)).c_str(), fallback.c_str());
             name = fallback;
         }
         used.insert(name);
