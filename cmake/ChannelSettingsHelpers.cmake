@@ -12,8 +12,14 @@ function(cs_add_gtest name)
   set(labels core ${ARG_LABELS})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${labels}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
     DISCOVERY_TIMEOUT 30)
+  # Labels are set by a script that runs after discovery: passed through PROPERTIES, a list of
+  # labels is flattened and only its first one stays a label.
+  set(label_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${label_file}
+    "if(${name}_TESTS)\n  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\")\nendif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${label_file})
 endfunction()
 
 # cs_add_qttest(NAME SOURCES a.cpp LIBS ...): a Qt Test executable run offscreen.
