@@ -4,6 +4,7 @@
 #include "app/main_views.h"
 #include "app/message_box.h"
 #include "app/node_panel.h"
+#include "app/startup_timing.h"
 #include "app/tool_icons.h"
 #include "lang/lang_template.h"
 #include "lang/language_folders.h"
@@ -43,6 +44,8 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cctype>
 #include <filesystem>
 #include <system_error>
@@ -525,6 +528,7 @@ void TMain::buildCentralArea() {
     listView_->setWordWrap(false);
     listView_->setContextMenuPolicy(Qt::CustomContextMenu);
     listStack_->addWidget(listView_);
+    listView_->viewport()->installEventFilter(this);
 
     settingsView_ = new QListWidget(listStack_);
     settingsView_->setObjectName(QStringLiteral("SettingsView"));
@@ -881,7 +885,7 @@ void TMain::OpenPendingFile() {
         // The first run registers the file type and starts the connection wizard whatever the
         // file was. A database the user named on the command line (a double-click on it) is
         // still shown afterwards; the start-up default is not.
-        shell_.registerFileType();
+        RegisterFileType();
         OpenConnectionWizard(kWizardFirstRun);
         if (!(launchedAs == kLaunchWithFile && result == kOpenLoaded)) {
             pendingFileName_ = currentFileName_;
@@ -927,6 +931,8 @@ void TMain::OpenPendingFile() {
 }
 
 void TMain::LoadSucceeded() {
+    firstListPaintPending_ = !loadedOnce_;
+    loadedOnce_ = true;
     action("ToolButton20")->setEnabled(true);
     action("Transmission_02")->setEnabled(true);
     toolBar2_->show();
@@ -1008,6 +1014,26 @@ void TMain::FilesDropped(const std::vector<std::string>& paths) {
         if (options_.hooks.importDsx)
             options_.hooks.importDsx(*this, file);
     }
+}
+
+bool TMain::eventFilter(QObject* watched, QEvent* event) {
+    if (firstListPaintPending_ && event->type() == QEvent::Paint && watched == listView_->viewport()) {
+        firstListPaintPending_ = false;
+        // Queued, so that the figures are taken once this paint is done.
+        QMetaObject::invokeMethod(this, [this] { LogStartupFigures(); }, Qt::QueuedConnection);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TMain::LogStartupFigures() {
+    const std::optional<double> ms = millisecondsSinceProcessStart();
+    const std::optional<long> peak = peakResidentKilobytes();
+    const std::string line = format("First paint of the list: %.0f ms after the process started, %d rows, peak memory %ld KB",
+                                    ms.value_or(-1.0), listView_->model() ? listView_->model()->rowCount() : 0,
+                                    peak.value_or(-1L));
+    log_.write(line);
+    if (std::getenv("CHANNELSETTINGS_TIMING"))
+        std::fprintf(stderr, "%s\n", line.c_str());
 }
 
 void TMain::dragEnterEvent(QDragEnterEvent* event) {
@@ -1176,6 +1202,23 @@ void TMain::PTrayIcon_04Click() {
 }
 
 // ---------------------------------------------------------------- other windows
+
+bool TMain::RegisterFileType() {
+    bool iconWritten = true;
+    const std::string& dataHome = shell_.places().dirs.dataHome;
+    if (!dataHome.empty()) {
+        for (int size : {16, 32, 48}) {
+            const fs::path folder = fs::path(dataHome) / "icons/hicolor" /
+                                    (std::to_string(size) + "x" + std::to_string(size)) / "apps";
+            std::error_code ec;
+            fs::create_directories(folder, ec);
+            const fs::path file = folder / (std::string(kApplicationIconName) + ".png");
+            iconWritten = windowIcon().pixmap(size, size).save(QString::fromStdString(file.string()), "PNG") &&
+                          iconWritten;
+        }
+    }
+    return shell_.registerFileType() && iconWritten;
+}
 
 void TMain::CloseFindDialog() {
     if (options_.hooks.closeFindDialog)

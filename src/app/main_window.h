@@ -122,6 +122,9 @@ public:
     void OpenConnectionWizard(int mode);
     std::string BrowseForFolder(const std::string& title, const std::string& initialFolder);
     void setHooks(MainWindowHooks hooks);
+    // Registers the `.dsp` type with the desktop and installs the program's icon in the user's
+    // icon theme folder, so that the entry and the files show it. False when a file failed.
+    bool RegisterFileType();
 
     // ---- handlers (designer names)
     void Otworz1Click();
@@ -224,6 +227,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildActions();
@@ -253,6 +257,7 @@ private:
     void watchScreen();
     void Centre(const ScreenSize& screen);
     void KeepOnScreen();
+    void LogStartupFigures();
 
     MainWindowOptions options_;
     std::unique_ptr<SettingsStore> store_;
@@ -285,6 +290,8 @@ private:
     bool acceptingDrops_ = false;
     bool screenWatched_ = false;
     bool centredThisRun_ = false;
+    bool loadedOnce_ = false;
+    bool firstListPaintPending_ = false;  // the start-up figures are logged at that paint
 
     QTimer timer1_;
     int timer1Tag_ = 0;

@@ -179,6 +179,7 @@ void OpenSaveTest::firstRunRegistersTheFileTypeAndOpensTheWizard() {
     QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardFirstRun});
     QVERIFY(fs::exists(box.dataHome() / "mime/packages/channelsettings.xml"));
     QVERIFY(fs::exists(box.dataHome() / "applications/channelsettings.desktop"));
+    QVERIFY(fs::file_size(box.dataHome() / "icons/hicolor/48x48/apps/channelsettings.png") > 0);
     QVERIFY(window->reg().settingsFound);
     QVERIFY(!window->databaseLoaded());
 
