@@ -548,6 +548,17 @@ void TMain::buildCentralArea() {
     textListView_->setWordWrap(true);
     textListView_->hide();
 
+    // The pop-up menus come up by themselves once a database is shown; the list's only while
+    // it shows channel rows.
+    connect(treeView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (databaseLoaded_)
+            popupMenu2_->popup(treeView_->viewport()->mapToGlobal(at));
+    });
+    connect(listView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (databaseLoaded_ && listStack_->currentWidget() == listView_)
+            popupMenu1_->popup(listView_->viewport()->mapToGlobal(at));
+    });
+
     splitter_->addWidget(treeView_);
     splitter_->addWidget(right);
     splitter_->setStretchFactor(0, 0);

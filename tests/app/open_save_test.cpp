@@ -2,6 +2,9 @@
 // open with its message, the first run, the save question, Save with its single backup, Save as
 // and failures that must keep the user's changes.
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QLabel>
 #include <QTest>
 #include <QToolBar>
@@ -425,7 +428,16 @@ void OpenSaveTest::droppedFiles() {
     QVERIFY(!window->timer1().isActive());
     window->FilesDropped({dsx.string()});
     QCOMPARE(box.importedDsx, std::vector<std::string>{dsx.string()});
-    window->FilesDropped({dropped.string(), other.string()});
+    // A real drop from the file manager: URLs of local files.
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped.string())),
+                  QUrl::fromLocalFile(QString::fromStdString(other.string()))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+    QVERIFY(drop.isAccepted());
     QVERIFY(runPendingOpen(*window));
     QCOMPARE(window->currentFileName(), dropped.string());
 
