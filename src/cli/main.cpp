@@ -25,9 +25,16 @@ int main(int argc, char** argv) {
     }
     const std::string name = argv[1];
     std::vector<std::string> args(argv + 2, argv + argc);
-    for (const auto& c : cs::cli::commands())
-        if (c.name == name)
-            return c.run(args);
+    for (const auto& c : cs::cli::commands()) {
+        if (c.name != name)
+            continue;
+        // "COMMAND --help" is what users try first; it is no file name and no option value.
+        if (std::find(args.begin(), args.end(), "--help") != args.end()) {
+            std::fprintf(stderr, "usage: channelsettings-cli %s\n", c.usage.c_str());
+            return cs::cli::kOk;
+        }
+        return c.run(args);
+    }
     std::fprintf(stderr, "unknown command: %s\n", name.c_str());
     printUsage();
     return cs::cli::kUsage;

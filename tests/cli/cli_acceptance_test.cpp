@@ -582,6 +582,20 @@ TEST_F(Cli, LangListsLanguagesEachOfWhichPrints) {
     }
 }
 
+TEST_F(Cli, HelpPrintsUsageOnStandardError) {
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--help"}, {"info", "--help"}, {"channels", p(files->demo), "--help"},
+          {"pictures", "--help"}, {"lang", "--help"}}) {
+        const CliRun r = run(args);
+        EXPECT_EQ(r.exitCode, 0) << args[0];
+        EXPECT_EQ(r.out, "") << args[0];
+        EXPECT_EQ(r.err.rfind("usage: channelsettings-cli ", 0), 0u) << args[0] << ": " << r.err;
+        if (args[0] != "--help") {
+            EXPECT_NE(r.err.find("channelsettings-cli " + args[0]), std::string::npos) << r.err;
+        }
+    }
+}
+
 // Every refusal: the expected exit code, nothing on standard output, a message on standard error.
 TEST_F(Cli, RefusalsExitWithTheirCodeAndSpeakOnlyOnStandardError) {
     const Files& f = *files;
