@@ -48,6 +48,8 @@ LinkFaults hangup(std::uint64_t after) {
     return f;
 }
 
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
 constexpr std::size_t kFileSize = 60000;
 
 // Bytes the relay damaged, from its summary line ("... flipped 2 dropped 0 garbage 1 ...").

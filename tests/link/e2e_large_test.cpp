@@ -14,6 +14,8 @@ struct LargeCase {
     bool sb1k;
 };
 
+void PrintTo(const LargeCase& c, std::ostream* os) { *os << c.name; }
+
 class LargeTransfer : public ::testing::TestWithParam<LargeCase> {};
 
 TEST_P(LargeTransfer, ArrivesByteIdentical) {

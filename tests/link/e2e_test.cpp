@@ -12,6 +12,8 @@ struct SizeCase {
     bool sb1k;  // download: sb with -k
 };
 
+void PrintTo(const SizeCase& c, std::ostream* os) { *os << c.size << (c.sb1k ? " bytes, 1k blocks" : " bytes"); }
+
 std::string caseName(const ::testing::TestParamInfo<SizeCase>& info) {
     return std::to_string(info.param.size) + (info.param.sb1k ? "_1k" : "");
 }
