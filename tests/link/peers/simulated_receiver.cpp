@@ -24,7 +24,6 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
-#include <cstring>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -162,6 +161,7 @@ private:
     void feedCommand(std::string_view bytes, Clock::time_point now);
     void startPeer(PeerKind kind, std::vector<std::string> argv, const std::filesystem::path& cwd,
                    const std::string& label, Clock::time_point now);
+    void startSb(const std::filesystem::path& file, Clock::time_point now);
     void maybeStartWithoutCommand(Clock::time_point now);
     void stopPeer(const char* reason, Clock::time_point now, bool drain = false);
     void hangUpPeer(Clock::time_point now);
@@ -327,18 +327,10 @@ void Simulator::feedCommand(std::string_view bytes, Clock::time_point now) {
             startPeer(PeerKind::Rb, {"rb", "--ymodem", "-y", "-u"}, config_.inbox, "rb", now);
         } else if (endsWith("GETSETT") && !config_.settingsFile.empty()) {
             command = "GETSETT";
-            std::vector<std::string> argv{"sb", "--ymodem"};
-            if (config_.sb1k)
-                argv.push_back("-k");
-            argv.push_back(std::filesystem::absolute(config_.settingsFile).string());
-            startPeer(PeerKind::Sb, argv, config_.settingsFile.parent_path(), "sb", now);
+            startSb(config_.settingsFile, now);
         } else if (endsWith("GETBASE") && !config_.baseFile.empty()) {
             command = "GETBASE";
-            std::vector<std::string> argv{"sb", "--ymodem"};
-            if (config_.sb1k)
-                argv.push_back("-k");
-            argv.push_back(std::filesystem::absolute(config_.baseFile).string());
-            startPeer(PeerKind::Sb, argv, config_.baseFile.parent_path(), "sb", now);
+            startSb(config_.baseFile, now);
         }
         if (command) {
             // The command's earlier bytes were counted as ignored while they came in.
@@ -360,20 +352,23 @@ void Simulator::maybeStartWithoutCommand(Clock::time_point now) {
     case ReceiverMode::Receive:
         startPeer(PeerKind::Rb, {"rb", "--ymodem", "-y", "-u"}, config_.inbox, "rb", now);
         break;
-    case ReceiverMode::Send: {
-        std::vector<std::string> argv{"sb", "--ymodem"};
-        if (config_.sb1k)
-            argv.push_back("-k");
-        argv.push_back(std::filesystem::absolute(config_.sendFile).string());
-        startPeer(PeerKind::Sb, argv, config_.sendFile.parent_path(), "sb", now);
+    case ReceiverMode::Send:
+        startSb(config_.sendFile, now);
         break;
-    }
     case ReceiverMode::Relay:
         startPeer(PeerKind::Relay, {"/bin/sh", "-c", config_.relayCommand}, {}, "relay", now);
         break;
     case ReceiverMode::Command:
         break;
     }
+}
+
+void Simulator::startSb(const std::filesystem::path& file, Clock::time_point now) {
+    std::vector<std::string> argv{"sb", "--ymodem"};
+    if (config_.sb1k)
+        argv.push_back("-k");
+    argv.push_back(std::filesystem::absolute(file).string());
+    startPeer(PeerKind::Sb, argv, file.parent_path(), "sb", now);
 }
 
 void Simulator::startPeer(PeerKind kind, std::vector<std::string> argv,
