@@ -557,13 +557,31 @@ void ViewController::BuildColumns() {
     model_->setCaptions(captions);
     if (QTableView* list = w_.listView)
         for (int v = 0; v < model_->columnCount(); ++v)
-            list->setColumnWidth(v, kListColumns[static_cast<std::size_t>(model_->logicalColumn(v))].width);
+            list->setColumnWidth(v, columnWidth(v));
+}
+
+// The designed width, widened where the language's caption would not fit (with room for the
+// sort arrow), so no heading is cut off.
+int ViewController::columnWidth(int visibleColumn) const {
+    const auto& column = kListColumns[static_cast<std::size_t>(model_->logicalColumn(visibleColumn))];
+    int width = column.width;
+    if (QTableView* list = w_.listView) {
+        const QString caption = model_->headerData(visibleColumn, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int captionWidth = list->horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 28;
+        width = std::max(width, captionWidth);
+        // Names run to 16 characters (channels, after the kind icon) and 18 (providers).
+        const int logical = model_->logicalColumn(visibleColumn);
+        const int nameChars = logical == 1 ? 16 : logical == 11 ? 18 : 0;
+        if (nameChars > 0)
+            width = std::max(width, list->fontMetrics().horizontalAdvance(QString(nameChars, QChar('n'))) + (logical == 1 ? 36 : 12));
+    }
+    return width;
 }
 
 int ViewController::listWidth() const {
     int width = 4;
     for (int v = 0; v < model_->columnCount(); ++v)
-        width += kListColumns[static_cast<std::size_t>(model_->logicalColumn(v))].width;
+        width += columnWidth(v);
     return width;
 }
 

@@ -250,6 +250,7 @@ private:
     void reselect(const std::optional<NodeClass>& before, const QString& providerText);
     int selectedRowCount() const;
     QString text(const char* key) const;
+    int columnWidth(int visibleColumn) const;
 
     ViewWidgets w_;
     ChannelDatabase& db_;
