@@ -1,5 +1,6 @@
 #include "link/ymodem.h"
 
+#include "common/byte_order.h"
 #include "common/crc16.h"
 
 #include <fcntl.h>
@@ -15,6 +16,14 @@ namespace cs::link {
 
 namespace fs = std::filesystem;
 using namespace ymodem;
+
+namespace {
+// A block on the wire: header, number, its complement, data, then the check value.
+constexpr std::size_t kFrameHeader = 0;
+constexpr std::size_t kFrameNumber = 1;
+constexpr std::size_t kFrameComplement = 2;
+constexpr std::size_t kFrameData = 3;
+} // namespace
 
 // ---------------------------------------------------------------------------------------------
 // Block 0
@@ -141,21 +150,23 @@ void TVaXYModemThread::PacketEvent(int packet, std::int64_t byteCount) {
 
 void TVaXYModemThread::WritePacket(int number, std::size_t size, std::uint8_t startChar) {
     const std::uint8_t n = static_cast<std::uint8_t>(number & 0xFF);
-    frame_[0] = size == kShortBlock ? SOH : STX;
-    frame_[1] = n;
-    frame_[2] = static_cast<std::uint8_t>(255 - n);
-    std::copy_n(packet_.begin(), size, frame_.begin() + 3);
-    std::size_t length = 3 + size;
+    const Bytes frameBytes(frame_);
+    writeU8(frameBytes, kFrameHeader, size == kShortBlock ? SOH : STX);
+    writeU8(frameBytes, kFrameNumber, n);
+    writeU8(frameBytes, kFrameComplement, static_cast<std::uint8_t>(255 - n));
     const std::span<const std::uint8_t> data(packet_.data(), size);
+    std::copy(data.begin(), data.end(), slice(frameBytes, kFrameData, size).begin());
+    std::size_t length = kFrameData + size;
     if (startChar == NAK) {
         std::uint8_t sum = 0;
         for (std::uint8_t b : data)
             sum = static_cast<std::uint8_t>(sum + b);
-        frame_[length++] = sum;
+        writeU8(frameBytes, length++, sum);
     } else {
+        // CRC-16 high byte first, unlike the receiver's little-endian records
         const std::uint16_t crc = crc16(data);
-        frame_[length++] = static_cast<std::uint8_t>(crc >> 8);
-        frame_[length++] = static_cast<std::uint8_t>(crc);
+        writeU8(frameBytes, length++, static_cast<std::uint8_t>(crc >> 8));
+        writeU8(frameBytes, length++, static_cast<std::uint8_t>(crc));
     }
     const std::span<const std::uint8_t> frame(frame_.data(), length);
     for (;;) {
