@@ -1,12 +1,12 @@
 // channelsettings-cli as a whole, run as scripts run it: the shape of every command's JSON, the
 // exit codes, standard output kept for results and standard error for messages, and the
 // agreement between commands that describe the same file.
-#include "cli_runner.h"
 #include "json_value.h"
 
 #include "fixtures/image_builder.h"
 #include "fixtures/import_file_fixture.h"
 #include "fixtures/picture_store_fixture.h"
+#include "support/cli_runner.h"
 #ifdef CS_HAVE_JPEG_FIXTURE
 #include "jpeg_fixture.h"
 #endif

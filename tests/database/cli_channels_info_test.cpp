@@ -1,61 +1,23 @@
 // `channelsettings-cli channels` and `info` run as real processes on a generated database: the
 // views with their orders and filters, the row texts, CSV, and the database facts.
 #include "fixtures/image_builder.h"
+#include "support/cli_runner.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
 #include <regex>
 #include <set>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace fx = cs::fixtures;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const fs::path& p) {
-    const auto bytes = fx::readFile(p);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-CliRun runCli(const fx::TempDir& dir, std::vector<std::string> args) {
-    args.insert(args.begin(), CS_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const auto outPath = dir / "stdout.txt";
-    const auto errPath = dir / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    CliRun run;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return run;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readText(outPath);
-    run.err = readText(errPath);
-    return run;
-}
+using cs::clitest::CliRun;
+using cs::clitest::runCli;
 
 // Seven channels on satellites 28, 30 and DVB-T, a gap at slot 6, two providers of two channels
 // and one of a single channel, and favourite list 1 with positions 30, 7, 2 and 7.
@@ -113,7 +75,7 @@ protected:
     std::string file() const { return (dir / "views.dsp").string(); }
     CliRun channels(std::vector<std::string> options) {
         options.insert(options.begin(), {"channels", file()});
-        return runCli(dir, options);
+        return runCli(dir.path(), options);
     }
     fx::TempDir dir;
 };
@@ -201,13 +163,13 @@ TEST_F(CliViews, RefusesOptionsOutsideTheirRanges) {
         EXPECT_EQ(r.out, "") << bad[0];
         EXPECT_FALSE(r.err.empty());
     }
-    const CliRun missing = runCli(dir, {"channels", (dir / "missing.dsp").string()});
+    const CliRun missing = runCli(dir.path(), {"channels", (dir / "missing.dsp").string()});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "File missing.dsp doesn't  exist\n");
 }
 
 TEST_F(CliViews, InfoCountsVerifiedProvidersUsedSatellitesAndListMembers) {
-    const CliRun r = runCli(dir, {"info", file()});
+    const CliRun r = runCli(dir.path(), {"info", file()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out,
               "{\"result\": 0, \"typeFile\": 0, \"kind\": \"settings.dsp\", \"capacity\": 4000, \"base\": true, "
@@ -218,7 +180,7 @@ TEST_F(CliViews, InfoCountsVerifiedProvidersUsedSatellitesAndListMembers) {
 
 TEST_F(CliViews, SaveRenumbersProvidersAndKeepsTheViews) {
     const auto out = (dir / "saved.dsp").string();
-    const CliRun s = runCli(dir, {"save", file(), "--out", out});
+    const CliRun s = runCli(dir.path(), {"save", file(), "--out", out});
     ASSERT_EQ(s.exitCode, 0) << s.err;
     EXPECT_NE(s.out.find("\"providers\": 2"), std::string::npos) << s.out;
     const fx::ImageBytes saved = fx::readFile(out);
@@ -227,9 +189,9 @@ TEST_F(CliViews, SaveRenumbersProvidersAndKeepsTheViews) {
     const std::vector<int> numbers = {1, 1, 2, 2, 0, 0, 0};
     for (std::size_t j = 0; j < numbers.size(); ++j)
         EXPECT_EQ(fx::getU16(saved, ba3 + 4 + 2 * j), numbers[j]) << j;
-    const CliRun again = runCli(dir, {"channels", out, "--order", "2"});
+    const CliRun again = runCli(dir.path(), {"channels", out, "--order", "2"});
     EXPECT_EQ(slotsOf(again.out), (std::vector<int>{2, 3, 0, 1, 5, 4, 6}));
-    const CliRun provider = runCli(dir, {"channels", out, "--provider", "4"});
+    const CliRun provider = runCli(dir.path(), {"channels", out, "--provider", "4"});
     EXPECT_EQ(slotsOf(provider.out), (std::vector<int>{2, 3}));
 }
 

@@ -1,14 +1,9 @@
 // `channelsettings-cli dsx` and `import` run as real processes on generated files: their JSON,
 // their messages, their exit codes and the files they write.
 #include "exchange_test_support.h"
+#include "support/cli_runner.h"
 
 #include <gtest/gtest.h>
-
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace {
 
@@ -16,44 +11,8 @@ namespace fs = std::filesystem;
 using namespace cs;
 using namespace cs::extest;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const fs::path& p) {
-    const auto bytes = fx::readFile(p);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-CliRun runCli(const fx::TempDir& dir, std::vector<std::string> args) {
-    args.insert(args.begin(), CS_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const auto outPath = dir / "stdout.txt";
-    const auto errPath = dir / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    CliRun run;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return run;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readText(outPath);
-    run.err = readText(errPath);
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return run;
-}
+using cs::clitest::CliRun;
+using cs::clitest::runCli;
 
 // Entry 0: ten channels with three providers; entry 2: colour profiles whose marker is not
 // 2561; entry 5: receiver settings.
@@ -82,7 +41,7 @@ fx::ImageBytes database() {
 TEST(CliDsx, ListsDescriptionAndComponents) {
     fx::TempDir dir;
     const auto dsx = writeDsx(dir, pack());
-    const CliRun r = runCli(dir, {"dsx", dsx.string()});
+    const CliRun r = runCli(dir.path(), {"dsx", dsx.string()});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "{\"description\": \"Pack \\\"one\\\"\\nsecond line\", \"components\": ["
                      "{\"entry\": 0, \"type\": 1, \"size\": 756, \"marker\": 2561, \"channels\": 10, \"providers\": 3}, "
@@ -96,16 +55,16 @@ TEST(CliDsx, FilesFailingTheirChecksExitWithTheEditorsMessage) {
     fx::ImageBytes bad = fx::encodeDsx(pack());
     bad[700] ^= 0x04;
     fx::writeFile(dir / "bad.dsx", bad);
-    CliRun r = runCli(dir, {"dsx", (dir / "bad.dsx").string()});
+    CliRun r = runCli(dir.path(), {"dsx", (dir / "bad.dsx").string()});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Plik bad.dsx nie został poprawnie zinterpretowany\n");
 
-    r = runCli(dir, {"dsx", (dir / "gone.dsx").string()});
+    r = runCli(dir.path(), {"dsx", (dir / "gone.dsx").string()});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "Brak dostępu do pliku gone.dsx\n");
 
-    r = runCli(dir, {"import", (dir / "x.dsp").string()});
+    r = runCli(dir.path(), {"import", (dir / "x.dsp").string()});
     EXPECT_EQ(r.exitCode, 1);
 }
 
@@ -115,7 +74,7 @@ TEST(CliImport, ChannelBaseSavedAsSaveAsWithItsProviders) {
     fx::writeFile(dsp, database());
     const auto dsx = writeDsx(dir, pack());
     const auto out = dir / "out.dsp";
-    const CliRun r = runCli(dir, {"import", dsp.string(), dsx.string(), "--out", out.string(), "--components", "0"});
+    const CliRun r = runCli(dir.path(), {"import", dsp.string(), dsx.string(), "--out", out.string(), "--components", "0"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "{\"saved\": \"" + out.string() + "\", \"channels\": 10, \"providers\": 3, \"backup\": null}\n");
     EXPECT_NE(r.err.find("entry 0: channel base imported, 10 channels"), std::string::npos) << r.err;
@@ -139,7 +98,7 @@ TEST(CliImport, SubItemsInPlaceWithBackup) {
     const auto dsp = dir / "db.dsp";
     fx::writeFile(dsp, database());
     const auto dsx = writeDsx(dir, pack());
-    const CliRun r = runCli(dir, {"import", dsp.string(), dsx.string(), "--components", "5:2+3"});
+    const CliRun r = runCli(dir.path(), {"import", dsp.string(), dsx.string(), "--components", "5:2+3"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "{\"saved\": \"" + dsp.string() + "\", \"channels\": 30, \"providers\": 1, \"backup\": \"" +
                          (dir / "db.BAK").string() + "\"}\n");
@@ -156,7 +115,7 @@ TEST(CliImport, EveryComponentByDefaultAndInvalidMarkersSkipped) {
     fx::TempDir dir;
     const auto dsp = dir / "db.dsp";
     fx::writeFile(dsp, database());
-    const CliRun r = runCli(dir, {"import", dsp.string(), writeDsx(dir, pack()).string()});
+    const CliRun r = runCli(dir.path(), {"import", dsp.string(), writeDsx(dir, pack()).string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("entry 0: channel base imported"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("entry 2: Directory entry 2 (colour profiles) is not marked as valid"), std::string::npos) << r.err;
@@ -185,7 +144,7 @@ TEST(CliImport, RefusalsAndBadArgumentsWriteNothing) {
     for (const Case& c : cases) {
         std::vector<std::string> args = {"import", dsp.string(), dsx.string()};
         args.insert(args.end(), c.extra.begin(), c.extra.end());
-        const CliRun r = runCli(dir, args);
+        const CliRun r = runCli(dir.path(), args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.extra.back();
         EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
         EXPECT_EQ(r.out, "");
@@ -195,10 +154,10 @@ TEST(CliImport, RefusalsAndBadArgumentsWriteNothing) {
 
     // A database that does not open, and an import file that fails its checks.
     fx::writeFile(dir / "bad.dsx", fx::ImageBytes(600, 0x55));
-    CliRun r = runCli(dir, {"import", dsp.string(), (dir / "bad.dsx").string()});
+    CliRun r = runCli(dir.path(), {"import", dsp.string(), (dir / "bad.dsx").string()});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "Plik bad.dsx nie został poprawnie zinterpretowany\n");
-    r = runCli(dir, {"import", (dir / "none.dsp").string(), dsx.string()});
+    r = runCli(dir.path(), {"import", (dir / "none.dsp").string(), dsx.string()});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.err, "File none.dsp doesn't  exist\n");
 }

@@ -1,61 +1,21 @@
 // `channelsettings-cli info` and `save` run as real processes on generated files: their JSON,
 // their messages and their exit codes.
 #include "fixtures/image_builder.h"
+#include "support/cli_runner.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
 namespace fx = cs::fixtures;
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string readText(const fs::path& p) {
-    const auto bytes = fx::readFile(p);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-CliRun runCli(const fx::TempDir& dir, std::vector<std::string> args) {
-    args.insert(args.begin(), CS_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const auto outPath = dir / "stdout.txt";
-    const auto errPath = dir / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    CliRun run;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return run;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = readText(outPath);
-    run.err = readText(errPath);
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return run;
-}
+using cs::clitest::CliRun;
+using cs::clitest::runCli;
 
 std::string demoInfoJson(const fx::DemoFacts& f) {
     std::string s = "{\"result\": 0, \"typeFile\": 0, \"kind\": \"settings.dsp (R7/R8)\", \"capacity\": 8000, "
@@ -74,7 +34,7 @@ std::string demoInfoJson(const fx::DemoFacts& f) {
 TEST(CliInfo, DescribesTheDemoDatabase) {
     fx::TempDir dir;
     fx::writeFile(dir / "demo.dsp", fx::demoDatabase());
-    const CliRun r = runCli(dir, {"info", (dir / "demo.dsp").string()});
+    const CliRun r = runCli(dir.path(), {"info", (dir / "demo.dsp").string()});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, demoInfoJson(fx::demoFacts()));
     EXPECT_EQ(r.err, "");
@@ -102,7 +62,7 @@ TEST(CliInfo, FilesThatAreNoDatabaseStillPrintTheObjectAndExit2) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const CliRun r = runCli(dir, {"info", (dir / c.file).string()});
+        const CliRun r = runCli(dir.path(), {"info", (dir / c.file).string()});
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_EQ(r.out, c.out);
         if (!c.err.empty())
@@ -110,7 +70,7 @@ TEST(CliInfo, FilesThatAreNoDatabaseStillPrintTheObjectAndExit2) {
         else
             EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
     }
-    EXPECT_EQ(runCli(dir, {"info"}).exitCode, 1);
+    EXPECT_EQ(runCli(dir.path(), {"info"}).exitCode, 1);
 }
 
 TEST(CliSave, InPlaceKeepsABackupAndOutWritesAnotherFileWithoutOne) {
@@ -130,7 +90,7 @@ TEST(CliSave, InPlaceKeepsABackupAndOutWritesAnotherFileWithoutOne) {
     const auto path = dir / "list.dsp";
     fx::writeFile(path, original);
 
-    const CliRun r = runCli(dir, {"save", path.string()});
+    const CliRun r = runCli(dir.path(), {"save", path.string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "{\"saved\": \"" + path.string() + "\", \"channels\": 2, \"providers\": 1, \"backup\": \"" +
                          (dir / "list.BAK").string() + "\"}\n");
@@ -144,10 +104,10 @@ TEST(CliSave, InPlaceKeepsABackupAndOutWritesAnotherFileWithoutOne) {
     EXPECT_EQ(fx::getU16(saved, l.ba3() + 6), 1);
     EXPECT_TRUE(fx::ba3Valid(saved, l));
 
-    const CliRun again = runCli(dir, {"info", path.string()});
+    const CliRun again = runCli(dir.path(), {"info", path.string()});
     EXPECT_NE(again.out.find("\"channels\": 2, \"providers\": 1,"), std::string::npos) << again.out;
 
-    const CliRun copy = runCli(dir, {"save", path.string(), "--out", (dir / "copy.dsp").string()});
+    const CliRun copy = runCli(dir.path(), {"save", path.string(), "--out", (dir / "copy.dsp").string()});
     ASSERT_EQ(copy.exitCode, 0) << copy.err;
     EXPECT_NE(copy.out.find("\"backup\": null"), std::string::npos);
     EXPECT_FALSE(fs::exists(dir / "copy.BAK"));
@@ -159,21 +119,21 @@ TEST(CliSave, ExitCodesForABadInputAndAFailedWrite) {
     fx::writeFile(dir / "sw.dsp", fx::softwareImage());
     fx::writeFile(dir / "db.dsp", fx::DatabaseImageBuilder(fx::ImageKind::Channels).build());
 
-    const CliRun notDb = runCli(dir, {"save", (dir / "sw.dsp").string()});
+    const CliRun notDb = runCli(dir.path(), {"save", (dir / "sw.dsp").string()});
     EXPECT_EQ(notDb.exitCode, 2);
     EXPECT_FALSE(fs::exists(dir / "sw.BAK"));
 
-    const CliRun missing = runCli(dir, {"save", (dir / "none.dsp").string()});
+    const CliRun missing = runCli(dir.path(), {"save", (dir / "none.dsp").string()});
     EXPECT_EQ(missing.exitCode, 2);
     EXPECT_EQ(missing.err, "File none.dsp doesn't  exist\n");
 
     const auto target = dir / "no-folder" / "out.dsp";
-    const CliRun failed = runCli(dir, {"save", (dir / "db.dsp").string(), "--out", target.string()});
+    const CliRun failed = runCli(dir.path(), {"save", (dir / "db.dsp").string(), "--out", target.string()});
     EXPECT_EQ(failed.exitCode, 3);
     EXPECT_NE(failed.err.find("Unable to save file " + target.string()), std::string::npos) << failed.err;
     EXPECT_EQ(failed.out, "");
 
-    EXPECT_EQ(runCli(dir, {"save", (dir / "db.dsp").string(), "--bogus"}).exitCode, 1);
+    EXPECT_EQ(runCli(dir.path(), {"save", (dir / "db.dsp").string(), "--bogus"}).exitCode, 1);
 }
 
 } // namespace

@@ -3,18 +3,14 @@
 #include "fixtures/picture_store_fixture.h"
 #include "jpeg_fixture.h"
 #include "pictures/picture_store.h"
+#include "support/cli_runner.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
 
 #include <filesystem>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-extern char** environ;
 
 namespace cs {
 namespace {
@@ -38,45 +34,8 @@ private:
     fs::path path_;
 };
 
-struct CliRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string slurp(const std::string& path) {
-    auto bytes = readFixtureFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-CliRun runCli(const TempDir& dir, std::vector<std::string> args) {
-    args.insert(args.begin(), CS_CLI_PATH);
-    std::vector<char*> argv;
-    for (auto& a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    const std::string outPath = dir / "stdout.txt", errPath = dir / "stderr.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    pid_t pid = 0;
-    CliRun run;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-        posix_spawn_file_actions_destroy(&actions);
-        ADD_FAILURE() << "cannot start " << argv[0];
-        return run;
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.out = slurp(outPath);
-    run.err = slurp(errPath);
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return run;
-}
+using cs::clitest::CliRun;
+using cs::clitest::runCli;
 
 std::vector<std::uint8_t> backgroundStore() {
     fixtures::PictureStoreFixture s;
@@ -88,8 +47,8 @@ std::vector<std::uint8_t> backgroundStore() {
 TEST(CliPictures, ListsTheStoreAsJson) {
     TempDir dir;
     writeFixtureFile(dir / "store.dsp", backgroundStore());
-    const CliRun r = runCli(dir, {"pictures", dir / "store.dsp"});
-    EXPECT_EQ(r.code, 0) << r.err;
+    const CliRun r = runCli(dir.path(), {"pictures", dir / "store.dsp"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "{\"used\": 14336, \"entries\": [{\"index\": 2, \"name\": \"background.jpg\", \"size\": 10000, "
                      "\"offset\": 4128}]}\n");
 }
@@ -104,14 +63,14 @@ TEST(CliPictures, RefusesWhatIsNotAStore) {
     writeFixtureFile(dir / "broken.dsp", fixtures::makePictureStoreFile(broken));
     for (const std::string name : {"software.dsp", "broken.dsp", "missing.dsp"}) {
         SCOPED_TRACE(name);
-        const CliRun list = runCli(dir, {"pictures", dir / name});
-        EXPECT_EQ(list.code, 2);
+        const CliRun list = runCli(dir.path(), {"pictures", dir / name});
+        EXPECT_EQ(list.exitCode, 2);
         EXPECT_TRUE(list.out.empty());
         EXPECT_NE(list.err.find("not a picture store"), std::string::npos) << list.err;
-        EXPECT_EQ(runCli(dir, {"pictures", dir / name, "--extract", dir / "out"}).code, 2);
+        EXPECT_EQ(runCli(dir.path(), {"pictures", dir / name, "--extract", dir / "out"}).exitCode, 2);
     }
     EXPECT_FALSE(fs::exists(dir / "out"));
-    EXPECT_EQ(runCli(dir, {"pictures", dir / "software.dsp", "--logo", "x.jpg"}).code, 1);
+    EXPECT_EQ(runCli(dir.path(), {"pictures", dir / "software.dsp", "--logo", "x.jpg"}).exitCode, 1);
 }
 
 TEST(CliPictures, ExtractWritesEachPictureUnderItsEntryName) {
@@ -121,8 +80,8 @@ TEST(CliPictures, ExtractWritesEachPictureUnderItsEntryName) {
     s.entries.push_back({1, "../escape.jpg", 300, 5120, fillerBytes(300, 2)});
     s.entries.push_back({2, "mlogo25k.jpg", 200, 5632, fillerBytes(200, 3)});
     writeFixtureFile(dir / "store.dsp", fixtures::makePictureStoreFile(s));
-    const CliRun r = runCli(dir, {"pictures", dir / "store.dsp", "--extract", dir / "pics"});
-    ASSERT_EQ(r.code, 0) << r.err;
+    const CliRun r = runCli(dir.path(), {"pictures", dir / "store.dsp", "--extract", dir / "pics"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(readFixtureFile(dir / "pics/mlogo25k.jpg"), fillerBytes(700, 1));
     // A name that would leave the folder, or clash with another, gets a plain one instead.
     EXPECT_FALSE(fs::exists(dir / "escape.jpg"));
@@ -145,9 +104,9 @@ TEST(CliPictures, PackBuildsAStoreFromJpegAndBmpFiles) {
     const auto background = pictest::makeJpeg(fits);
     writeFixtureFile(dir / "background.jpg", background);
 
-    const CliRun r = runCli(dir, {"pictures", dir / "new.dsp", "--pack", "--logo", dir / "logo.jpg", "--radio",
-                               dir / "radio.bmp", "--background", dir / "background.jpg"});
-    ASSERT_EQ(r.code, 0) << r.err;
+    const CliRun r = runCli(dir.path(), {"pictures", dir / "new.dsp", "--pack", "--logo", dir / "logo.jpg", "--radio",
+                                      dir / "radio.bmp", "--background", dir / "background.jpg"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.rfind("{\"used\": ", 0), 0u);
 
     PictureStore store;
@@ -163,8 +122,8 @@ TEST(CliPictures, PackBuildsAStoreFromJpegAndBmpFiles) {
               std::string::npos);
 
     // Packing again replaces the store with only the pictures given.
-    const CliRun again = runCli(dir, {"pictures", dir / "new.dsp", "--pack", "--background", dir / "background.jpg"});
-    ASSERT_EQ(again.code, 0) << again.err;
+    const CliRun again = runCli(dir.path(), {"pictures", dir / "new.dsp", "--pack", "--background", dir / "background.jpg"});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
     PictureStore replaced;
     ASSERT_TRUE(readPictureStore(dir / "new.dsp", replaced, log));
     EXPECT_FALSE(replaced.slot(0).loaded());
@@ -183,28 +142,28 @@ TEST(CliPictures, PackLeavesOutWhatDoesNotFitAndGuardsOtherFiles) {
     small.pattern = pictest::Pattern::Solid;
     writeFixtureFile(dir / "small.jpg", pictest::makeJpeg(small));
 
-    const CliRun partly = runCli(dir, {"pictures", dir / "s.dsp", "--pack", "--logo", dir / "noise.jpg", "--background",
-                                    dir / "small.jpg"});
-    EXPECT_EQ(partly.code, 0) << partly.err;
+    const CliRun partly = runCli(dir.path(), {"pictures", dir / "s.dsp", "--pack", "--logo", dir / "noise.jpg", "--background",
+                                           dir / "small.jpg"});
+    EXPECT_EQ(partly.exitCode, 0) << partly.err;
     EXPECT_NE(partly.err.find("logo"), std::string::npos);
     const auto written = readFixtureFile(dir / "s.dsp");
     EXPECT_EQ(fixtures::storeEntry(written, 0).size, 0u);
     EXPECT_EQ(fixtures::storeEntry(written, 2).offset, 4128u);
 
     // Nothing fits: no file at all.
-    EXPECT_EQ(runCli(dir, {"pictures", dir / "none.dsp", "--pack", "--logo", dir / "noise.jpg"}).code, 2);
+    EXPECT_EQ(runCli(dir.path(), {"pictures", dir / "none.dsp", "--pack", "--logo", dir / "noise.jpg"}).exitCode, 2);
     EXPECT_FALSE(fs::exists(dir / "none.dsp"));
 
     // A database or any other non-store file is never overwritten.
     const auto database = fillerBytes(0x10040, 5);
     writeFixtureFile(dir / "settings.dsp", database);
-    EXPECT_EQ(runCli(dir, {"pictures", dir / "settings.dsp", "--pack", "--logo", dir / "small.jpg"}).code, 2);
+    EXPECT_EQ(runCli(dir.path(), {"pictures", dir / "settings.dsp", "--pack", "--logo", dir / "small.jpg"}).exitCode, 2);
     EXPECT_EQ(readFixtureFile(dir / "settings.dsp"), database);
 
     // Not a picture, or no picture named.
     writeFixtureFile(dir / "text.jpg", {'h', 'e', 'l', 'l', 'o'});
-    EXPECT_EQ(runCli(dir, {"pictures", dir / "t.dsp", "--pack", "--logo", dir / "text.jpg"}).code, 2);
-    EXPECT_EQ(runCli(dir, {"pictures", dir / "t.dsp", "--pack"}).code, 1);
+    EXPECT_EQ(runCli(dir.path(), {"pictures", dir / "t.dsp", "--pack", "--logo", dir / "text.jpg"}).exitCode, 2);
+    EXPECT_EQ(runCli(dir.path(), {"pictures", dir / "t.dsp", "--pack"}).exitCode, 1);
     EXPECT_FALSE(fs::exists(dir / "t.dsp"));
 }
 
