@@ -1,16 +1,13 @@
 // channelsettings-cli channels FILE [options]: the channels of one view, in view order, with the
 // texts of the channel list, as JSON or CSV.
 #include "cli_args.h"
+#include "cli_database.h"
 #include "command_registry.h"
 
-#include "common/log_sink.h"
-#include "database/channel_database.h"
 #include "database/display_texts.h"
-#include "image/flash.h"
 
 #include <array>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,20 +19,6 @@ using cs::cli::jsonString;
 constexpr const char* kUsage =
     "usage: channelsettings-cli channels FILE [--list K] [--satellite S] [--order M] [--tv-radio T] "
     "[--fta-ca F] [--provider P] [--format json|csv]\n";
-
-std::string openFailureText(int result, const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
-    switch (result) {
-    case cs::kOpenNoFile:
-        return "File " + name + " doesn't  exist";
-    case cs::kOpenSoftware:
-        return "File " + name + " is a software or plug-in image, not a database";
-    case cs::kOpenPictureStore:
-        return "File " + name + " is a picture store, not a database";
-    default:
-        return "File " + name + " is not a valid format for database programs";
-    }
-}
 
 std::string csvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
@@ -97,14 +80,10 @@ int runChannels(const std::vector<std::string>& argv) {
     opt.csv = format == "csv";
 
     const std::string& path = args.positional()[0];
-    cs::NullLog log;
-    cs::Flash flash(log);
-    cs::ChannelDatabase db(flash);
-    const int result = flash.openImage(path);
-    if (result != cs::kOpenLoaded) {
-        std::fprintf(stderr, "%s\n", openFailureText(result, path).c_str());
+    cs::cli::DatabaseSession session;
+    if (!cs::cli::openDatabase(session, path, /*namesKind=*/true))
         return cs::cli::kBadInput;
-    }
+    cs::ChannelDatabase& db = session.db;
 
     cs::ViewSettings view;
     view.orderMode = static_cast<std::uint8_t>(opt.order);

@@ -2,30 +2,19 @@
 // an import file to a database and saves it as the editor's Save (in place, keeping the ".BAK")
 // or Save as (to OUT) does. Nothing is written when a chosen component cannot be applied.
 #include "cli_args.h"
+#include "cli_database.h"
 #include "command_registry.h"
 
-#include "common/log_sink.h"
-#include "database/channel_database.h"
 #include "exchange/import_apply.h"
 #include "exchange/import_texts.h"
-#include "image/flash.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
-using cs::cli::jsonString;
-
-std::string fileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
-
-std::string openFailureText(int result, const std::string& path) {
-    if (result == cs::kOpenNoFile)
-        return "File " + fileName(path) + " doesn't  exist";
-    return "File " + fileName(path) + " is not a valid format for database programs";
-}
+using cs::cli::fileName;
 
 void reportOutcomes(const cs::ImportReport& report) {
     for (const cs::ComponentOutcome& o : report.components) {
@@ -57,14 +46,9 @@ int runImport(const std::vector<std::string>& argv) {
     const auto out = args.value("out");
     const std::string target = out ? *out : path;
 
-    cs::NullLog log;
-    cs::Flash flash(log);
-    cs::ChannelDatabase db(flash);
-    const int opened = flash.openImage(path);
-    if (opened != cs::kOpenLoaded) {
-        std::fprintf(stderr, "%s\n", openFailureText(opened, path).c_str());
+    cs::cli::DatabaseSession session;
+    if (!cs::cli::openDatabase(session, path, /*namesKind=*/false))
         return cs::cli::kBadInput;
-    }
     cs::ImportFile file;
     const int read = cs::readImportFile(dsxPath, file);
     if (read != cs::kImportRead) {
@@ -86,32 +70,14 @@ int runImport(const std::vector<std::string>& argv) {
         return cs::cli::kBadInput;
     }
 
-    const cs::ImportReport report = cs::applyImport(file, chooser, db);
+    const cs::ImportReport report = cs::applyImport(file, chooser, session.db);
     reportOutcomes(report);
     if (report.anyRefused()) {
         std::fprintf(stderr, "nothing was written\n");
         return cs::cli::kBadInput;
     }
 
-    if (flash.saveImage(target, /*keepBackup=*/!out) != 0) {
-        std::fprintf(stderr, "Write Error: Unable to save file %s\n", target.c_str());
-        if (!flash.lastSave().error.empty())
-            std::fprintf(stderr, "%s\n", flash.lastSave().error.c_str());
-        return cs::cli::kWriteFailed;
-    }
-    const cs::SaveReport& saved = flash.lastSave();
-    if (saved.providers.dropped > 0)
-        std::fprintf(stderr,
-                     "%zu providers did not fit into the receiver's provider table; %zu channels were saved "
-                     "without a provider\n",
-                     saved.providers.dropped, saved.providers.channelsUnassigned);
-    std::string json = "{\"saved\": " + jsonString(target) + ", \"channels\": " + std::to_string(saved.channelsWritten) +
-                       ", \"providers\": " + std::to_string(saved.providers.providers);
-    json += ", \"backup\": ";
-    json += saved.backupMade ? jsonString(cs::backupPathFor(target).string()) : std::string("null");
-    json += "}";
-    std::printf("%s\n", json.c_str());
-    return cs::cli::kOk;
+    return cs::cli::saveDatabase(session.flash, target, /*keepBackup=*/!out);
 }
 
 const cs::cli::CommandRegistration registration("import", "import FILE FILE.dsx [--out OUT] [--components LIST]",

@@ -1,36 +1,15 @@
 // channelsettings-cli info FILE: opens FILE as the editor does and describes what it holds.
 #include "cli_args.h"
+#include "cli_database.h"
 #include "command_registry.h"
 
-#include "common/log_sink.h"
-#include "database/channel_database.h"
-#include "image/flash.h"
-
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
 
 using cs::cli::jsonString;
-
-// The editor's English message for an open that did not load a database.
-std::string openFailureText(int result, const std::string& path) {
-    const std::string name = std::filesystem::path(path).filename().string();
-    switch (result) {
-    case cs::kOpenNoFile:
-        return "File " + name + " doesn't  exist";
-    case cs::kOpenNotDatabase:
-        return "File " + name + " is not a valid format for database programs";
-    case cs::kOpenSoftware:
-        return "File " + name + " is a software or plug-in image, not a database";
-    case cs::kOpenPictureStore:
-        return "File " + name + " is a picture store, not a database";
-    default:
-        return "File " + name + " could not be opened";
-    }
-}
 
 int typeFileOf(int result) {
     switch (result) {
@@ -99,13 +78,11 @@ int runInfo(const std::vector<std::string>& argv) {
         return cs::cli::kUsage;
     }
     const std::string& path = args.positional()[0];
-    cs::NullLog log;
-    cs::Flash flash(log);
-    cs::ChannelDatabase db(flash);
-    const int result = flash.openImage(path);
-    std::printf("%s\n", describe(result, flash, db).c_str());
+    cs::cli::DatabaseSession session;
+    const int result = session.flash.openImage(path);
+    std::printf("%s\n", describe(result, session.flash, session.db).c_str());
     if (result != cs::kOpenLoaded) {
-        std::fprintf(stderr, "%s\n", openFailureText(result, path).c_str());
+        std::fprintf(stderr, "%s\n", cs::cli::openFailureText(result, path, /*namesKind=*/true).c_str());
         return cs::cli::kBadInput;
     }
     return cs::cli::kOk;

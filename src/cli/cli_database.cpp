@@ -1,0 +1,54 @@
+#include "cli_database.h"
+
+#include "cli_args.h"
+#include "command_registry.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace cs::cli {
+
+std::string fileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+std::string openFailureText(int result, const std::string& path, bool namesKind) {
+    const std::string name = fileName(path);
+    if (result == kOpenNoFile)
+        return "File " + name + " doesn't  exist";
+    if (namesKind && result == kOpenSoftware)
+        return "File " + name + " is a software or plug-in image, not a database";
+    if (namesKind && result == kOpenPictureStore)
+        return "File " + name + " is a picture store, not a database";
+    return "File " + name + " is not a valid format for database programs";
+}
+
+bool openDatabase(DatabaseSession& session, const std::string& path, bool namesKind) {
+    const int result = session.flash.openImage(path);
+    if (result == kOpenLoaded)
+        return true;
+    std::fprintf(stderr, "%s\n", openFailureText(result, path, namesKind).c_str());
+    return false;
+}
+
+int saveDatabase(Flash& flash, const std::string& target, bool keepBackup) {
+    if (flash.saveImage(target, keepBackup) != 0) {
+        std::fprintf(stderr, "Write Error: Unable to save file %s\n", target.c_str());
+        if (!flash.lastSave().error.empty())
+            std::fprintf(stderr, "%s\n", flash.lastSave().error.c_str());
+        return kWriteFailed;
+    }
+    const SaveReport& report = flash.lastSave();
+    if (report.providers.dropped > 0)
+        std::fprintf(stderr,
+                     "%zu providers did not fit into the receiver's provider table; %zu channels were saved "
+                     "without a provider\n",
+                     report.providers.dropped, report.providers.channelsUnassigned);
+    std::string json = "{\"saved\": " + jsonString(target) + ", \"channels\": " + std::to_string(report.channelsWritten) +
+                       ", \"providers\": " + std::to_string(report.providers.providers);
+    json += ", \"backup\": ";
+    json += report.backupMade ? jsonString(backupPathFor(target).string()) : std::string("null");
+    json += "}";
+    std::printf("%s\n", json.c_str());
+    return kOk;
+}
+
+} // namespace cs::cli
