@@ -15,6 +15,7 @@
 #include "fixtures/image_builder.h"
 #include "settings/memory_settings_store.h"
 #include "settings/treg.h"
+#include "support/env_override.h"
 
 namespace cs::apptest {
 
@@ -40,34 +41,14 @@ private:
     MemorySettingsStore& s_;
 };
 
-// Sets an environment variable for the life of the object.
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        setenv(name, value.c_str(), 1);
-    }
-    ~EnvOverride() {
-        if (old_)
-            setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-    EnvOverride(const EnvOverride&) = delete;
-    EnvOverride& operator=(const EnvOverride&) = delete;
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
-};
+using testsupport::EnvOverride;
 
 class Sandbox {
 public:
     Sandbox()
-        : home_("HOME", dir_.path().string()),
-          dataHome_("XDG_DATA_HOME", (dir_.path() / "data").string()),
-          configHome_("XDG_CONFIG_HOME", (dir_.path() / "config").string()) {
+        : home_("HOME", dir_.path().c_str()),
+          dataHome_("XDG_DATA_HOME", (dir_.path() / "data").c_str()),
+          configHome_("XDG_CONFIG_HOME", (dir_.path() / "config").c_str()) {
         fs::create_directories(startFolder());
         fs::create_directories(languageFolder());
     }

@@ -11,6 +11,7 @@
 
 #include "settings/file_tools.h"
 #include "settings/settings_window.h"
+#include "support/env_override.h"
 
 namespace cs::test {
 
@@ -35,30 +36,7 @@ private:
     std::string path_;
 };
 
-// Sets (or with nullptr unsets) an environment variable for the life of the object.
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~EnvOverride() {
-        if (old_)
-            setenv(name_.c_str(), old_->c_str(), 1);
-        else
-            unsetenv(name_.c_str());
-    }
-    EnvOverride(const EnvOverride&) = delete;
-    EnvOverride& operator=(const EnvOverride&) = delete;
-
-private:
-    std::string name_;
-    std::optional<std::string> old_;
-};
+using testsupport::EnvOverride;
 
 inline std::string fileText(const std::string& path) { return readWholeFile(path).value_or("<missing>"); }
 
