@@ -381,23 +381,17 @@ void ViewController::reselect(const std::optional<NodeClass>& before, const QStr
 }
 
 void ViewController::RebuildTree() {
-    if (!builder_)
-        return;
-    const auto before = classifySelected();
-    const QString providerText = selectedNodeText();
-    treeRebuildGuard_ = true;
-    pendingNode_ = nullptr;
-    lostSelection_ = false;
-    builder_->rebuildAll();
-    rebuildPopUp04();
-    reselect(before, providerText);
-    treeRebuildGuard_ = false;
-    // The node that was shown is gone: show the node that took its place.
-    if (lostSelection_)
-        TreeViewChange(selectedNode());
+    rebuildKeepingSelection([this] {
+        builder_->rebuildAll();
+        rebuildPopUp04();
+    });
 }
 
 void ViewController::RebuildProviderNodes() {
+    rebuildKeepingSelection([this] { builder_->rebuildProviders(); });
+}
+
+void ViewController::rebuildKeepingSelection(const std::function<void()>& rebuild) {
     if (!builder_)
         return;
     const auto before = classifySelected();
@@ -405,9 +399,10 @@ void ViewController::RebuildProviderNodes() {
     treeRebuildGuard_ = true;
     pendingNode_ = nullptr;
     lostSelection_ = false;
-    builder_->rebuildProviders();
+    rebuild();
     reselect(before, providerText);
     treeRebuildGuard_ = false;
+    // The node that was shown is gone: show the node that took its place.
     if (lostSelection_)
         TreeViewChange(selectedNode());
 }

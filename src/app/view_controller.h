@@ -248,6 +248,8 @@ private:
     void rebuildPopUp04();
     void applyCodingFilterToView();
     void reselect(const std::optional<NodeClass>& before, const QString& providerText);
+    // Runs `rebuild` with treeRebuildGuard set, then reselects as RebuildTree describes.
+    void rebuildKeepingSelection(const std::function<void()>& rebuild);
     int selectedRowCount() const;
     QString text(const char* key) const;
     int columnWidth(int visibleColumn) const;
