@@ -83,4 +83,18 @@ std::string latin1ToUtf8(std::string_view bytes) {
     return out;
 }
 
+bool parseCommandLine(const std::vector<std::string>& argv, const std::set<std::string>& valueOptions,
+                      const std::set<std::string>& flagOptions, std::size_t positionalCount, const char* usage,
+                      Args& out) {
+    if (auto error = Args::parse(argv, valueOptions, flagOptions, out)) {
+        std::fprintf(stderr, "%s\n%s", error->c_str(), usage);
+        return false;
+    }
+    if (out.positional().size() != positionalCount) {
+        std::fprintf(stderr, "%s", usage);
+        return false;
+    }
+    return true;
+}
+
 } // namespace cs::cli

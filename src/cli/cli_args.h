@@ -1,5 +1,6 @@
 #pragma once
 // Small option parser shared by the commands: positional arguments and "--name value" options.
+#include <cstddef>
 #include <map>
 #include <optional>
 #include <set>
@@ -28,6 +29,13 @@ private:
     std::map<std::string, std::string> values_;
     std::set<std::string> flags_;
 };
+
+// Parses the command line of a command that takes exactly `positionalCount` arguments. On an
+// unknown option, a missing value or a wrong count, prints the problem and `usage` to standard
+// error and returns false (the command then exits with kUsage).
+bool parseCommandLine(const std::vector<std::string>& argv, const std::set<std::string>& valueOptions,
+                      const std::set<std::string>& flagOptions, std::size_t positionalCount, const char* usage,
+                      Args& out);
 
 // JSON string literal with escapes, for the commands' JSON output.
 std::string jsonString(const std::string& s);

@@ -53,15 +53,9 @@ std::optional<std::string> readRange(const cs::cli::Args& args, const char* name
 
 int runChannels(const std::vector<std::string>& argv) {
     cs::cli::Args args;
-    if (auto error = cs::cli::Args::parse(argv, {"list", "satellite", "order", "tv-radio", "fta-ca", "provider", "format"},
-                                          {}, args)) {
-        std::fprintf(stderr, "%s\n%s", error->c_str(), kUsage);
+    if (!cs::cli::parseCommandLine(argv, {"list", "satellite", "order", "tv-radio", "fta-ca", "provider", "format"}, {},
+                                   1, kUsage, args))
         return cs::cli::kUsage;
-    }
-    if (args.positional().size() != 1) {
-        std::fprintf(stderr, "%s", kUsage);
-        return cs::cli::kUsage;
-    }
     Options opt;
     for (const auto& error : {readRange(args, "list", 0, 8, opt.list), readRange(args, "satellite", 0, 65, opt.satellite),
                               readRange(args, "order", 0, 2, opt.order), readRange(args, "tv-radio", 0, 2, opt.tvRadio),

@@ -36,14 +36,8 @@ std::string describe(const cs::ImportFile& file) {
 int runDsx(const std::vector<std::string>& argv) {
     static const char* usage = "usage: channelsettings-cli dsx FILE.dsx\n";
     cs::cli::Args args;
-    if (auto error = cs::cli::Args::parse(argv, {}, {}, args)) {
-        std::fprintf(stderr, "%s\n%s", error->c_str(), usage);
+    if (!cs::cli::parseCommandLine(argv, {}, {}, 1, usage, args))
         return cs::cli::kUsage;
-    }
-    if (args.positional().size() != 1) {
-        std::fprintf(stderr, "%s", usage);
-        return cs::cli::kUsage;
-    }
     const std::string& path = args.positional()[0];
     cs::ImportFile file;
     const int result = cs::readImportFile(path, file);

@@ -33,14 +33,8 @@ void reportOutcomes(const cs::ImportReport& report) {
 int runImport(const std::vector<std::string>& argv) {
     static const char* usage = "usage: channelsettings-cli import FILE FILE.dsx [--out OUT] [--components LIST]\n";
     cs::cli::Args args;
-    if (auto error = cs::cli::Args::parse(argv, {"out", "components"}, {}, args)) {
-        std::fprintf(stderr, "%s\n%s", error->c_str(), usage);
+    if (!cs::cli::parseCommandLine(argv, {"out", "components"}, {}, 2, usage, args))
         return cs::cli::kUsage;
-    }
-    if (args.positional().size() != 2) {
-        std::fprintf(stderr, "%s", usage);
-        return cs::cli::kUsage;
-    }
     const std::string& path = args.positional()[0];
     const std::string& dsxPath = args.positional()[1];
     const auto out = args.value("out");

@@ -68,15 +68,10 @@ std::string describe(int result, cs::Flash& flash, cs::ChannelDatabase& db) {
 }
 
 int runInfo(const std::vector<std::string>& argv) {
+    static const char* usage = "usage: channelsettings-cli info FILE\n";
     cs::cli::Args args;
-    if (auto error = cs::cli::Args::parse(argv, {}, {}, args)) {
-        std::fprintf(stderr, "%s\nusage: channelsettings-cli info FILE\n", error->c_str());
+    if (!cs::cli::parseCommandLine(argv, {}, {}, 1, usage, args))
         return cs::cli::kUsage;
-    }
-    if (args.positional().size() != 1) {
-        std::fprintf(stderr, "usage: channelsettings-cli info FILE\n");
-        return cs::cli::kUsage;
-    }
     const std::string& path = args.positional()[0];
     cs::cli::DatabaseSession session;
     const int result = session.flash.openImage(path);

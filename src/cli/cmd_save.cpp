@@ -13,14 +13,8 @@ namespace {
 int runSave(const std::vector<std::string>& argv) {
     static const char* usage = "usage: channelsettings-cli save FILE [--out OUT]\n";
     cs::cli::Args args;
-    if (auto error = cs::cli::Args::parse(argv, {"out"}, {}, args)) {
-        std::fprintf(stderr, "%s\n%s", error->c_str(), usage);
+    if (!cs::cli::parseCommandLine(argv, {"out"}, {}, 1, usage, args))
         return cs::cli::kUsage;
-    }
-    if (args.positional().size() != 1) {
-        std::fprintf(stderr, "%s", usage);
-        return cs::cli::kUsage;
-    }
     const std::string& path = args.positional()[0];
     const auto out = args.value("out");
     const std::string target = out ? *out : path;
