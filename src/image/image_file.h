@@ -4,7 +4,7 @@
 // their integrity checks. A file is read whole and written back whole with the same size.
 #include "common/byte_order.h"
 #include "common/log_sink.h"
-#include "image/atomic_file.h"
+#include "common/atomic_file.h"
 #include "image/image_header.h"
 #include "image/provider_area.h"
 

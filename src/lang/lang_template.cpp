@@ -1,12 +1,11 @@
 #include "lang_template.h"
 
+#include "common/atomic_file.h"
 #include "lang/builtin_languages.h"
 #include "lang/lang_content.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
+#include <cstdint>
+#include <span>
 
 namespace cs::lang {
 
@@ -37,47 +36,6 @@ std::string templateText() {
     return text;
 }
 
-// Closes the descriptor and removes the temporary file unless released.
-class TempFile {
-public:
-    explicit TempFile(fs::path path) : path_(std::move(path)) {
-        fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    }
-    ~TempFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!kept_)
-            ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    bool isOpen() const { return fd_ >= 0; }
-    bool write(const std::string& data) {
-        std::size_t done = 0;
-        while (done < data.size()) {
-            const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                return false;
-            done += static_cast<std::size_t>(n);
-        }
-        return true;
-    }
-    bool close() {
-        const bool ok = ::fsync(fd_) == 0 && ::close(fd_) == 0;
-        fd_ = -1;
-        return ok;
-    }
-    void keep() { kept_ = true; }
-
-private:
-    fs::path path_;
-    int fd_ = -1;
-    bool kept_ = false;
-};
-
 } // namespace
 
 bool WriteLanguageTemplate(const fs::path& path, std::string& error) {
@@ -89,22 +47,14 @@ bool WriteLanguageTemplate(const fs::path& path, std::string& error) {
             return false;
         }
     }
-    fs::path temp = path;
-    temp += ".tmp";
-    TempFile file(temp);
-    if (!file.isOpen()) {
-        error = "cannot create " + temp.string() + ": " + std::strerror(errno);
+    const std::string text = templateText();
+    const std::span<const std::uint8_t> parts[] = {
+        {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}};
+    const AtomicWriteResult written = writeFileAtomically(path, parts, AtomicWriteOptions{});
+    if (!written.ok) {
+        error = "cannot write " + path.string() + ": " + written.error;
         return false;
     }
-    if (!file.write(templateText()) || !file.close()) {
-        error = "cannot write " + temp.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        error = "cannot replace " + path.string() + ": " + std::strerror(errno);
-        return false;
-    }
-    file.keep();
     return true;
 }
 

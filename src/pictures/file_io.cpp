@@ -1,6 +1,6 @@
 #include "pictures/file_io.h"
 
-#include "image/atomic_file.h"
+#include "common/atomic_file.h"
 
 #include <cerrno>
 #include <cstring>

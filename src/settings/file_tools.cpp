@@ -1,5 +1,7 @@
 #include "settings/file_tools.h"
 
+#include "common/atomic_file.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -42,42 +44,6 @@ private:
     int fd_;
 };
 
-// Unlinks a temporary file unless it was renamed into place.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
-    ~TemporaryFile() {
-        if (!kept_)
-            ::unlink(path_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    void keep() { kept_ = true; }
-
-private:
-    std::string path_;
-    bool kept_ = false;
-};
-
-std::string parentOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-bool writeAll(int fd, std::string_view content) {
-    while (!content.empty()) {
-        ssize_t n = ::write(fd, content.data(), content.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        content.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
 
 } // namespace
 
@@ -116,40 +82,23 @@ bool fileExists(const std::string& path) {
     return ::lstat(path.c_str(), &st) == 0;
 }
 
-bool writeFileAtomically(const std::string& requestedPath, std::string_view content) {
+bool writeFileAtomically(const std::string& path, std::string_view content) {
     // A symbolic link (a dotfile kept elsewhere) stays a link: its target is replaced.
-    std::string path = requestedPath;
     std::error_code ec;
-    if (std::filesystem::is_symlink(path, ec)) {
-        auto target = std::filesystem::weakly_canonical(path, ec);
+    std::filesystem::path target = path;
+    if (std::filesystem::is_symlink(target, ec)) {
+        target = std::filesystem::weakly_canonical(target, ec);
         if (ec)
             return false;
-        path = target.string();
     }
-    std::filesystem::create_directories(parentOf(path), ec);
-    if (ec)
-        return false;
-
-    mode_t mode = 0644;
-    struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0)
-        mode = existing.st_mode & 07777;
-
-    std::string temporaryPath = path + ".tmp-XXXXXX";
-    FileDescriptor fd(::mkostemp(temporaryPath.data(), O_CLOEXEC));
-    if (!fd.valid())
-        return false;
-    TemporaryFile temporary(temporaryPath);
-    if (!writeAll(fd.get(), content) || ::fchmod(fd.get(), mode) != 0 || ::fsync(fd.get()) != 0 || !fd.close())
-        return false;
-    if (::rename(temporaryPath.c_str(), path.c_str()) != 0)
-        return false;
-    temporary.keep();
-    // Make the rename itself durable.
-    FileDescriptor folder(::open(parentOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.valid())
-        ::fsync(folder.get());
-    return true;
+    if (target.has_parent_path()) {
+        std::filesystem::create_directories(target.parent_path(), ec);
+        if (ec)
+            return false;
+    }
+    const std::span<const std::uint8_t> parts[] = {
+        {reinterpret_cast<const std::uint8_t*>(content.data()), content.size()}};
+    return writeFileAtomically(target, parts, AtomicWriteOptions{}).ok;
 }
 
 bool removeFileIfExists(const std::string& path) {

@@ -17,7 +17,8 @@ std::optional<std::string> readWholeFile(const std::string& path);
 bool fileExists(const std::string& path);
 
 // Creates the parent folders, writes `content` to a temporary file beside `path`, flushes it to
-// disk and renames it over `path`. The new file gets the mode of the file it replaces, or 0644.
+// disk and renames it over `path` (common/atomic_file.h). The new file keeps the mode of the file
+// it replaces.
 bool writeFileAtomically(const std::string& path, std::string_view content);
 
 // Removes the file; true when it is gone afterwards (also when it never existed).

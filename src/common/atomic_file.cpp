@@ -1,4 +1,4 @@
-#include "image/atomic_file.h"
+#include "common/atomic_file.h"
 
 #include <atomic>
 #include <cerrno>
