@@ -4,15 +4,6 @@
 
 namespace cs {
 
-std::string lookupText(const TextLookup& lookup, std::string_view key, std::string_view english) {
-    if (lookup) {
-        std::string text = lookup(key);
-        if (!text.empty() && text != "?")
-            return text;
-    }
-    return std::string(english);
-}
-
 // The receiver's import messages are fixed texts of the chooser's window, not language texts.
 std::string importFailureMessage(int failure, std::string_view fileName) {
     switch (failure) {

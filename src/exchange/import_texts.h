@@ -1,18 +1,10 @@
 #pragma once
 // The texts of importing: the two failure messages, their caption and the chooser's own texts
-// are fixed texts of the receiver's import window; outcome notes may come from the language.
-#include <functional>
+// are fixed texts of the receiver's import window, the same in every language.
 #include <string>
 #include <string_view>
 
 namespace cs {
-
-// Text of a language key; "?" or an empty text count as missing. The desktop program passes the
-// current language's lookup, the command line and tests leave it empty (English).
-using TextLookup = std::function<std::string(std::string_view key)>;
-
-// The text of `key`, or `english` when the lookup is empty or has no text for it.
-std::string lookupText(const TextLookup& lookup, std::string_view key, std::string_view english);
 
 // Failure 1 (the file cannot be opened) and failure 2 (it cannot be interpreted), for a file
 // name; empty for any other code.
