@@ -2,6 +2,7 @@
 // always accepts, and the memory figure.
 #include "pictures/picture_store.h"
 
+#include "fixtures/image_builder.h"
 #include "fixtures/picture_store_fixture.h"
 #include "jpeg_fixture.h"
 
@@ -21,19 +22,7 @@ using fixtures::PictureStoreFixture;
 using fixtures::fillerBytes;
 using fixtures::makePictureStoreFile;
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "cs-pictures-XXXXXX").string();
-        path_ = ::mkdtemp(tmpl.data());
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    fs::path operator/(const std::string& name) const { return path_ / name; }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
+using fixtures::TempDir;
 
 using Pictures = std::array<std::vector<std::uint8_t>, 3>;
 
