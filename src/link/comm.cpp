@@ -223,7 +223,11 @@ private:
                 if (stop_)
                     return;
                 if (purgeRequest_) {
+                    // Drop the waiting bytes here, under the write lock: a block that was already
+                    // written but not yet removed when the purge came must not be written again.
                     purgeRequest_ = false;
+                    buffer_.Clear();
+                    data_ = false;
                     purgeAck_ = true;
                     cv_.notify_all();
                     continue;
