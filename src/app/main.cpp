@@ -1,7 +1,7 @@
 // The desktop program: the application object, the main window and the message loop.
 #include "app/main_window.h"
-#include "app/message_box.h"
-#include "app/view_controller.h"
+#include "app/window_views.h"
+#include "widgets/message_box.h"
 
 #include <QApplication>
 
@@ -21,9 +21,9 @@ public:
         try {
             return QApplication::notify(receiver, event);
         } catch (const std::exception& e) {
-            cs::app::messageBox(e.what(), "ChannelSettings", cs::app::kMbStopOk);
+            cs::widgets::messageBox(e.what(), "ChannelSettings", cs::widgets::kStopOk);
         } catch (...) {
-            cs::app::messageBox("Unknown error", "ChannelSettings", cs::app::kMbStopOk);
+            cs::widgets::messageBox("Unknown error", "ChannelSettings", cs::widgets::kStopOk);
         }
         return false;
     }
@@ -45,16 +45,14 @@ int main(int argc, char* argv[]) {
 
     try {
         auto options = cs::app::MainWindowOptions::forCurrentUser(std::move(arguments));
-        options.hooks.makeViews = [](cs::app::TMain& w) -> std::unique_ptr<cs::app::MainViews> {
-            return cs::app::ViewController::forWindow(w, w.database(), w.displayTexts());
-        };
-        cs::app::TMain window(std::move(options));
-        QObject::connect(&window, &cs::app::TMain::programEnding, &app, &QCoreApplication::quit,
+        options.hooks.makeViews = cs::app::makeWindowViews;
+        cs::app::MainWindow window(std::move(options));
+        QObject::connect(&window, &cs::app::MainWindow::programEnding, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
         window.show();
         return app.exec();
     } catch (const std::exception& e) {
-        cs::app::messageBox(e.what(), "ChannelSettings", cs::app::kMbStopOk);
+        cs::widgets::messageBox(e.what(), "ChannelSettings", cs::widgets::kStopOk);
         return 1;
     }
 }

@@ -1,18 +1,20 @@
 #include "app/main_window.h"
 
-#include "app/file_dialogs.h"
-#include "app/main_views.h"
-#include "app/message_box.h"
+#include "app/main_window_texts.h"
 #include "app/node_panel.h"
 #include "app/startup_timing.h"
 #include "app/tool_icons.h"
 #include "lang/lang_template.h"
 #include "lang/language_folders.h"
-#include "lang/main_window_texts.h"
 #include "settings/date_time_value.h"
 #include "settings/qt_settings_store.h"
 #include "settings/short_path.h"
 #include "settings/xdg_dirs.h"
+#include "views/filter_bar.h"
+#include "views/main_views.h"
+#include "widgets/busy_cursor.h"
+#include "widgets/file_dialogs.h"
+#include "widgets/message_box.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -21,7 +23,6 @@
 #include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QLocale>
@@ -36,71 +37,40 @@
 #include <QSystemTrayIcon>
 #include <QTableView>
 #include <QToolBar>
-#include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
-#include <QVBoxLayout>
 #include <QWhatsThis>
 #include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
-#include <type_traits>
 
 namespace cs::app {
 
 namespace {
 
 namespace fs = std::filesystem;
+using widgets::BusyCursor;
+using widgets::messageBox;
+using widgets::MessageAnswer;
 
 // Filter of the open and save dialogs, as the receiver's users know it.
-constexpr std::string_view kDspFilter = "Baza programów (*.dsp)|*.dsp";
+constexpr std::string_view kDatabaseFilter = "Baza programów (*.dsp)|*.dsp";
 constexpr int kTrayTipLimit = 127;
 constexpr int kListWidthMargin = 24;
 
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-std::string fileNamePart(const std::string& path) { return fs::path(path).filename().string(); }
-
 std::string folderPart(const std::string& path) { return fs::path(path).parent_path().string(); }
-
-std::string upperExtension(const std::string& path) {
-    std::string ext = fs::path(path).extension().string();
-    for (char& c : ext)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return ext;
-}
-
-bool isExistingFile(const std::string& path) {
-    std::error_code ec;
-    return !path.empty() && fs::is_regular_file(path, ec);
-}
-
-// A typed name without any "." in its file-name part gets the database extension.
-std::string withDspExtension(std::string name) {
-    if (fileNamePart(name).find('.') == std::string::npos)
-        name += ".dsp";
-    return name;
-}
-
-// The wait cursor for the time of a long operation, restored on every way out.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
 
 // The window as the settings record sees it: bounds, state, tree width, screen and the
 // recent-files entries of the File menu.
-class MainSettingsWindow final : public SettingsWindow {
+class WindowSettingsAdapter final : public SettingsWindow {
 public:
-    explicit MainSettingsWindow(TMain& window) : w_(window) {}
+    explicit WindowSettingsAdapter(MainWindow& window) : w_(window) {}
 
     WindowBounds windowBounds() const override {
         const QRect r = w_.isMaximized() || w_.isMinimized() ? w_.normalGeometry() : w_.geometry();
@@ -131,13 +101,13 @@ public:
             break;
         }
     }
-    std::int32_t treeWidth() const override { return w_.treeView()->width(); }
+    std::int32_t treeWidth() const override { return w_.widgets().tree->width(); }
     void setTreeWidth(std::int32_t width) override {
-        QSplitter* splitter = w_.splitter();
+        QSplitter* splitter = w_.widgets().splitter;
         QList<int> sizes = splitter->sizes();
         const int total = std::max(sizes.value(0) + sizes.value(1), w_.width());
         const int tree = std::clamp<int>(width, 0, total);
-        w_.treeView()->resize(tree, w_.treeView()->height());
+        w_.widgets().tree->resize(tree, w_.widgets().tree->height());
         splitter->setSizes({tree, std::max(0, total - tree)});
     }
     ScreenSize screenSize() const override {
@@ -148,20 +118,18 @@ public:
         return {size.width(), size.height()};
     }
     void showRecentFilesSeparator() override {
-        if (QAction* separator = w_.action("N1"))
-            separator->setVisible(true);
+        w_.actions().recentFilesSeparator->setVisible(true);
     }
     void setRecentFileEntry(int slot, std::string_view caption) override {
         if (slot < 1 || slot > static_cast<int>(kRecentFileCount))
             return;
-        if (QAction* entry = w_.action(QStringLiteral("F_Name%1").arg(slot, 2, 10, QLatin1Char('0')).toStdString())) {
-            entry->setText(qs(caption));
-            entry->setVisible(true);
-        }
+        QAction* entry = w_.actions().recentFiles[static_cast<std::size_t>(slot - 1)];
+        entry->setText(qs(caption));
+        entry->setVisible(true);
     }
 
 private:
-    TMain& w_;
+    MainWindow& w_;
 };
 
 } // namespace
@@ -186,7 +154,7 @@ MainWindowOptions MainWindowOptions::forCurrentUser(std::vector<std::string> arg
 
 // ---------------------------------------------------------------- construction
 
-TMain::TMain(MainWindowOptions options, QWidget* parent)
+MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     : QMainWindow(parent),
       options_(std::move(options)),
       store_(std::move(options_.store)),
@@ -194,453 +162,152 @@ TMain::TMain(MainWindowOptions options, QWidget* parent)
       flash_(std::make_unique<Flash>(log_)),
       database_(std::make_unique<ChannelDatabase>(*flash_)),
       texts_(std::make_unique<DisplayTexts>(*database_, languageTexts(languages_))),
-      settingsWindow_(std::make_unique<MainSettingsWindow>(*this)) {
+      settingsWindow_(std::make_unique<WindowSettingsAdapter>(*this)) {
     if (!store_)
         store_ = QtSettingsStore::forCurrentUser();
-    database_->setBusyHook([](bool on) {
-        if (on)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-        else
-            QApplication::restoreOverrideCursor();
-    });
-    setObjectName(QStringLiteral("Main"));
+    database_->setBusyHook(&BusyCursor::set);
+    setObjectName(QStringLiteral("mainWindow"));
     setWindowIcon(applicationIcon());
     setMinimumSize(kMinWindowWidth, kMinWindowHeight);
     setMaximumSize(kMaxWindowWidth, kMaxWindowHeight);
     resize(kMinWindowWidth, kMinWindowHeight);
     trayAvailable_ = options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
 
-    timer1_.setObjectName(QStringLiteral("Timer1"));
-    connect(&timer1_, &QTimer::timeout, this, &TMain::Timer1Timer);
-    timer2_.setObjectName(QStringLiteral("Timer2"));
-    timer2_.setInterval(300);
+    deferredTimer_.setObjectName(QStringLiteral("deferredTimer"));
+    connect(&deferredTimer_, &QTimer::timeout, this, &MainWindow::runDeferredAction);
+    dragScrollTimer_.setObjectName(QStringLiteral("dragScrollTimer"));
+    dragScrollTimer_.setInterval(300);
 
-    buildActions();
-    buildMenus();
-    buildToolBars();
-    buildCentralArea();
-    buildStatusBar();
+    w_ = buildMainWindowWidgets(*this);
+    w_.channelList->viewport()->installEventFilter(this);
+    connectCommands();
+    connectPopupMenus();
     buildTray();
     if (options_.hooks.makeViews)
         views_ = options_.hooks.makeViews(*this);
 
-    // Construction fills TReg from the store; the start-up file it chooses becomes pending.
-    reg_.Load(*store_, *settingsWindow_, options_.places, pendingFileName_);
-    if (QAction* numbering = action("ToolButton26"))
-        numbering->setChecked(reg_.flag(RegFlag::numberingMode));
+    // Loading the stored settings chooses the start-up file; it becomes pending.
+    std::string startupFile;
+    reg_.Load(*store_, *settingsWindow_, options_.places, startupFile);
+    session_.requestOpen(startupFile);
+    w_.actions.numberingMode->setChecked(reg_.flag(RegFlag::numberingMode));
 
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
-            SessionEnding();
-            if (isVisible() && !quitRequested_ && isModified_)
+            sessionEnding();
+            if (isVisible() && session_.modified())
                 manager.cancel();
         });
 
-    FormCreate();
+    startUp();
 }
 
-TMain::~TMain() {
-    FormDestroy();
-    // Destroying the main window writes the settings back; failures are not reported.
+MainWindow::~MainWindow() {
+    if (trayIcon_)
+        trayIcon_->hide();
+    stopTimers();
+    // Destroying the main window writes the settings back (the language choice among them);
+    // failures are not reported.
     reg_.Save(*store_, *settingsWindow_, shell_, dateTimeValue(currentLocalDateTime()));
     views_.reset();
 }
 
-void TMain::setHooks(MainWindowHooks hooks) {
+void MainWindow::setHooks(MainWindowHooks hooks) {
     auto makeViews = std::move(options_.hooks.makeViews);
     options_.hooks = std::move(hooks);
     if (!options_.hooks.makeViews)
         options_.hooks.makeViews = std::move(makeViews);
 }
 
-QAction* TMain::action(std::string_view component) const {
-    return findChild<QAction*>(qs(component));
+bool MainWindow::trayIconShown() const { return trayIcon_ && trayIcon_->isVisible(); }
+
+void MainWindow::connectCommands() {
+    const MainWindowActions& a = w_.actions;
+    auto on = [this](QAction* action, auto handler) { connect(action, &QAction::triggered, this, handler); };
+    on(a.open, [this] { openWithDialog(); });
+    on(a.save, [this] { save(); });
+    on(a.saveAs, [this] { saveAs(); });
+    on(a.preferences, [this] { openPreferences(); });
+    on(a.imageManager, [this] { openImageManager(); });
+    on(a.exit, [this] { exitProgram(); });
+    for (std::size_t i = 0; i < a.recentFiles.size(); ++i)
+        on(a.recentFiles[i], [this, i] { openRecentFile(static_cast<int>(i + 1)); });
+    on(a.connectionWizard, [this] { openConnectionWizard(WizardMode::Menu); });
+    on(a.receiveDatabase, [this] { receiveDatabase(); });
+    on(a.sendDatabase, [this] { sendDatabase(); });
+    on(a.updateSoftware, [this] { updateSoftware(); });
+    on(a.homePage, [this] { openHomePage(); });
+    on(a.about, [this] { openAbout(); });
+
+    on(a.toolOpen, [this] { openWithDialog(); });
+    on(a.toolSave, [this] { save(); });
+    on(a.toolConnectionWizard, [this] { openConnectionWizard(WizardMode::Menu); });
+    on(a.toolSendDatabase, [this] { sendDatabase(); });
+    on(a.toolReceiveDatabase, [this] { receiveDatabase(); });
+    on(a.toolWhatsThis, [] { QWhatsThis::enterWhatsThisMode(); });
+
+    on(a.trayOpen, [this] { showFromTray(); });
+    on(a.trayHomePage, [this] { openHomePage(); });
+    on(a.trayConnectionWizard, [this] {
+        showFromTray();
+        openConnectionWizard(WizardMode::Menu);
+    });
+    on(a.trayExit, [this] { exitProgram(); });
 }
 
-QMenu* TMain::menu(std::string_view component) const { return findChild<QMenu*>(qs(component)); }
-
-QToolButton* TMain::dropDownButton(int number) const {
-    return number >= 1 && number <= 5 ? dropDown_[number - 1] : nullptr;
-}
-
-QLabel* TMain::statusPanel(int panel) const {
-    switch (panel) {
-    case 0:
-        return status0_;
-    case 2:
-        return status2_;
-    case 3:
-        return status3_;
-    default:
-        return nullptr;
-    }
-}
-
-bool TMain::trayIconShown() const { return trayIcon_ && trayIcon_->isVisible(); }
-
-void TMain::buildActions() {
-    auto make = [this](const char* name, auto handler, QKeySequence shortcut = {}) {
-        auto* a = new QAction(QString::fromLatin1(name), this);
-        a->setObjectName(QString::fromLatin1(name));
-        if (!shortcut.isEmpty())
-            a->setShortcut(shortcut);
-        if constexpr (!std::is_same_v<decltype(handler), std::nullptr_t>)
-            connect(a, &QAction::triggered, this, handler);
-        return a;
-    };
-    const auto nothing = nullptr;
-
-    // File
-    make("Otworz1", [this] { Otworz1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_O));
-    make("Zapisz1", [this] { Zapisz1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_Z))->setEnabled(false);
-    make("Zapiszjako1", [this] { Zapiszjako1Click(); })->setEnabled(false);
-    make("ListSatCoDX1", nothing)->setEnabled(false);
-    make("Listtransponder1", nothing)->setEnabled(false);
-    make("TabeleECMw1", nothing);
-    make("Listtransponderw1", nothing)->setVisible(false);
-    make("Preferencje1", [this] { Preferencje1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_P));
-    make("ImageManager", [this] { ImageManagerClick(); });
-    make("Wyjcie1", [this] { Wyjcie1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_N));
-    for (int tag = 1; tag <= static_cast<int>(kRecentFileCount); ++tag) {
-        const QByteArray name = QStringLiteral("F_Name%1").arg(tag, 2, 10, QLatin1Char('0')).toLatin1();
-        QAction* entry = make(name.constData(), [this, tag] { F_NameSClick(tag); });
-        entry->setData(tag);
-        entry->setVisible(false);
-    }
-    // Edit, Search: the commands of the editing work; they stay in place meanwhile.
-    make("Przenie1", nothing, QKeySequence(Qt::CTRL | Qt::Key_X));
-    make("Kopiuj1", nothing, QKeySequence(Qt::CTRL | Qt::Key_C));
-    make("Wklej1", nothing, QKeySequence(Qt::CTRL | Qt::Key_V));
-    make("Usu2", nothing, QKeySequence(Qt::Key_Delete));
-    make("Zaznaczwszystko1", nothing, QKeySequence(Qt::CTRL | Qt::Key_A));
-    make("Znajd1", nothing, QKeySequence(Qt::CTRL | Qt::Key_F));
-    make("ZnajdNastpny1", nothing, QKeySequence(Qt::Key_F3));
-    make("ZnajdWszystkie1", nothing);
-    // Transmission
-    make("Kreatorpoczenia1", [this] { Kreatorpoczenia1Click(); }, QKeySequence(Qt::CTRL | Qt::Key_K));
-    make("Transmission_01", [this] { Transmission_01Click(); });
-    make("Transmission_02", [this] { Transmission_02Click(); })->setEnabled(false);
-    make("Transmission_03", [this] { Transmission_03Click(); });
-    // Help
-    make("Kontekstowa1", nothing)->setVisible(false);
-    make("Index1", nothing)->setVisible(false);
-    make("Jakuypomocy1", nothing)->setVisible(false);
-    make("TervanisHopePage1", [this] { TervanisHopePage1Click(); })->setVisible(false);
-    make("About2", [this] { About2Click(); });
-
-    // Tool bar 1
-    auto tool = [&](const char* name, ToolIcon icon, auto handler) {
-        QAction* a = make(name, handler);
-        a->setIcon(toolIcon(icon));
-        return a;
-    };
-    tool("ToolButton1", ToolIcon::Open, [this] { Otworz1Click(); });
-    tool("ToolButton2", ToolIcon::Save, [this] { Zapisz1Click(); })->setEnabled(false);
-    tool("ToolButtonCut", ToolIcon::Cut, nothing)->setEnabled(false);
-    tool("ToolButtonCopy", ToolIcon::Copy, nothing)->setEnabled(false);
-    tool("ToolButtonPaste", ToolIcon::Paste, nothing)->setEnabled(false);
-    tool("ToolButtonDel", ToolIcon::Delete, nothing)->setEnabled(false);
-    tool("ToolButtonProper", ToolIcon::Properties, nothing)->setEnabled(false);
-    tool("ToolButton9", ToolIcon::Find, nothing)->setEnabled(false);
-    tool("ToolButton11", ToolIcon::Wizard, [this] { Kreatorpoczenia1Click(); });
-    tool("ToolButton20", ToolIcon::SendDatabase, [this] { Transmission_02Click(); })->setEnabled(false);
-    tool("ToolButton22", ToolIcon::ReceiveDatabase, [this] { Transmission_01Click(); });
-    tool("ToolButton26", ToolIcon::Numbering, nothing)->setCheckable(true);
-    tool("ToolButton21", ToolIcon::Help, nothing)->setVisible(false);
-    QAction* helpCursor = tool("ToolButton24", ToolIcon::HelpCursor, [] { QWhatsThis::enterWhatsThisMode(); });
-    helpCursor->setVisible(false);
-
-    // Pop-up menus of the list and the tree, and the tray menu.
-    for (const char* name : {"PopCut", "PopCopy", "PopPaste", "PopDelete", "Zmienazw1", "Zaznaczwszystkp1",
-                             "Waciwoci2", "Usuprogramy1", "Tworznowlist1", "Usulist1", "Zmian1", "Waciwoci1"})
-        make(name, nothing);
-    make("Otwrz1", [this] { PTrayIcon_01Click(); });
-    make("TervanisHomePage1", [this] { OpenHomePage(); });
-    make("Kreatorpoloczeniaterminalowego1", [this] { PTrayIcon_03Click(); });
-    make("Zamknij1", [this] { PTrayIcon_04Click(); });
-}
-
-void TMain::buildMenus() {
-    auto separator = [this](QMenu* m, const char* name) {
-        QAction* s = m->addSeparator();
-        s->setObjectName(QString::fromLatin1(name));
-        return s;
-    };
-    auto topMenu = [this](const char* name) {
-        QMenu* m = menuBar()->addMenu(QString::fromLatin1(name));
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        return m;
-    };
-    auto subMenu = [this](QMenu* parent, const char* name) {
-        auto* m = new QMenu(QString::fromLatin1(name), parent);
-        m->setObjectName(QString::fromLatin1(name));
-        m->menuAction()->setObjectName(QString::fromLatin1(name));
-        parent->addMenu(m);
-        return m;
-    };
-
-    // Positions in each menu are those of the design (separators count): the texts are bound
-    // to them.
-    QMenu* file = topMenu("Plik1");
-    file->addAction(action("Otworz1"));
-    file->addAction(action("Zapisz1"));
-    file->addAction(action("Zapiszjako1"));
-    separator(file, "N4");
-    QMenu* import = subMenu(file, "Importuj1");
-    import->addAction(action("ListSatCoDX1"));
-    import->addAction(action("Listtransponder1"));
-    import->addAction(action("TabeleECMw1"));
-    import->menuAction()->setVisible(false);
-    QMenu* exportMenu = subMenu(file, "Exportuj1");
-    exportMenu->addAction(action("Listtransponderw1"));
-    exportMenu->menuAction()->setVisible(false);
-    separator(file, "N5")->setVisible(false);
-    file->addAction(action("Preferencje1"));
-    languageMenu_ = subMenu(file, "Language");
-    languageMenu_->menuAction()->setData(65520);
-    separator(file, "N6");
-    file->addAction(action("ImageManager"));
-    separator(file, "N7");
-    file->addAction(action("Wyjcie1"));
-    separator(file, "N1")->setVisible(false);
-    for (int tag = 1; tag <= static_cast<int>(kRecentFileCount); ++tag)
-        file->addAction(action(QStringLiteral("F_Name%1").arg(tag, 2, 10, QLatin1Char('0')).toStdString()));
-
-    QMenu* edit = topMenu("Edycja1");
-    edit->addAction(action("Przenie1"));
-    edit->addAction(action("Kopiuj1"));
-    edit->addAction(action("Wklej1"));
-    edit->addAction(action("Usu2"));
-    separator(edit, "N8");
-    edit->addAction(action("Zaznaczwszystko1"));
-
-    QMenu* search = topMenu("Szukaj1");
-    search->addAction(action("Znajd1"));
-    search->addAction(action("ZnajdNastpny1"));
-    search->addAction(action("ZnajdWszystkie1"));
-
-    QMenu* transmission = topMenu("tRANSMISJA1");
-    transmission->addAction(action("Kreatorpoczenia1"));
-    transmission->addAction(action("Transmission_01"));
-    transmission->addAction(action("Transmission_02"));
-    transmission->addAction(action("Transmission_03"));
-
-    QMenu* help = topMenu("About1");
-    help->addAction(action("Kontekstowa1"));
-    help->addAction(action("Index1"));
-    help->addAction(action("Jakuypomocy1"));
-    separator(help, "N9")->setVisible(false);
-    help->addAction(action("TervanisHopePage1"));
-    separator(help, "N10")->setVisible(false);
-    separator(help, "N11")->setVisible(false);
-    help->addAction(action("About2"));
-
-    popupMenu1_ = new QMenu(this);
-    popupMenu1_->setObjectName(QStringLiteral("PopupMenu1"));
-    for (const char* name : {"PopCut", "PopCopy", "PopPaste", "PopDelete", "Zmienazw1"})
-        popupMenu1_->addAction(action(name));
-    separator(popupMenu1_, "N3");
-    popupMenu1_->addAction(action("Zaznaczwszystkp1"));
-    separator(popupMenu1_, "N13");
-    popupMenu1_->addAction(action("Waciwoci2"));
-    popupMenu1_->setDefaultAction(action("PopCut"));
-
-    popupMenu2_ = new QMenu(this);
-    popupMenu2_->setObjectName(QStringLiteral("PopupMenu2"));
-    for (const char* name : {"Usuprogramy1", "Tworznowlist1", "Usulist1", "Zmian1"})
-        popupMenu2_->addAction(action(name));
-    separator(popupMenu2_, "N2");
-    popupMenu2_->addAction(action("Waciwoci1"));
-
-    popUpTrayIcon_ = new QMenu(this);
-    popUpTrayIcon_->setObjectName(QStringLiteral("PopUpTrayIcon"));
-    popUpTrayIcon_->addAction(action("Otwrz1"));
-    separator(popUpTrayIcon_, "N12");
-    popUpTrayIcon_->addAction(action("TervanisHomePage1"));
-    popUpTrayIcon_->addAction(action("Kreatorpoloczeniaterminalowego1"));
-    separator(popUpTrayIcon_, "N14");
-    popUpTrayIcon_->addAction(action("Zamknij1"));
-    popUpTrayIcon_->setDefaultAction(action("Otwrz1"));
-}
-
-void TMain::buildToolBars() {
-    toolBar1_ = addToolBar(QStringLiteral("ToolBar1"));
-    toolBar1_->setObjectName(QStringLiteral("ToolBar1"));
-    toolBar1_->setMovable(false);
-    toolBar1_->setIconSize(QSize(22, 22));
-    toolBar1_->toggleViewAction()->setEnabled(false);
-    for (const char* name : {"ToolButton1", "ToolButton2", "|", "ToolButtonCut", "ToolButtonCopy", "ToolButtonPaste",
-                             "ToolButtonDel", "|", "ToolButtonProper", "ToolButton9", "|", "ToolButton11",
-                             "ToolButton20", "ToolButton22", "|", "ToolButton26", "ToolButton21", "ToolButton24"}) {
-        if (std::string_view(name) == "|")
-            toolBar1_->addSeparator();
-        else
-            toolBar1_->addAction(action(name));
-    }
-
-    // ToolBar2 holds the filters of the list; it shows once a database is loaded.
-    addToolBarBreak();
-    toolBar2_ = addToolBar(QStringLiteral("ToolBar2"));
-    toolBar2_->setObjectName(QStringLiteral("ToolBar2"));
-    toolBar2_->setMovable(false);
-    toolBar2_->toggleViewAction()->setEnabled(false);
-    toolBar2_->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    for (int i = 0; i < 5; ++i) {
-        auto* button = new QToolButton(toolBar2_);
-        button->setObjectName(QStringLiteral("DropDownBtn%1").arg(i + 1, 2, 10, QLatin1Char('0')));
-        button->setPopupMode(QToolButton::MenuButtonPopup);
-        button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-        QAction* placed = toolBar2_->addWidget(button);
-        placed->setObjectName(button->objectName() + QStringLiteral("Place"));
-        if (i == 3)
-            placed->setVisible(false);  // DropDownBtn04 stays hidden
-        dropDown_[i] = button;
-    }
-    toolBar2_->hide();
-}
-
-void TMain::buildCentralArea() {
-    splitter_ = new QSplitter(Qt::Horizontal, this);
-    splitter_->setObjectName(QStringLiteral("Splitter"));
-    splitter_->setChildrenCollapsible(false);
-
-    treeView_ = new QTreeWidget(splitter_);
-    treeView_->setObjectName(QStringLiteral("TreeView"));
-    treeView_->setHeaderHidden(true);
-    treeView_->setMinimumWidth(60);
-    treeView_->setContextMenuPolicy(Qt::CustomContextMenu);
-
-    auto* right = new QWidget(splitter_);
-    right->setObjectName(QStringLiteral("ListPane"));
-    auto* layout = new QVBoxLayout(right);
-    layout->setContentsMargins(0, 0, 0, 0);
-    listStack_ = new QStackedWidget(right);
-    listStack_->setObjectName(QStringLiteral("ListStack"));
-    layout->addWidget(listStack_);
-
-    listView_ = new QTableView(listStack_);
-    listView_->setObjectName(QStringLiteral("ListView"));
-    listView_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    listView_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    listView_->verticalHeader()->hide();
-    listView_->setShowGrid(true);
-    listView_->setWordWrap(false);
-    listView_->setContextMenuPolicy(Qt::CustomContextMenu);
-    listStack_->addWidget(listView_);
-    listView_->viewport()->installEventFilter(this);
-
-    settingsView_ = new QListWidget(listStack_);
-    settingsView_->setObjectName(QStringLiteral("SettingsView"));
-    settingsView_->setViewMode(QListView::IconMode);
-    settingsView_->setIconSize(QSize(32, 32));
-    settingsView_->setMovement(QListView::Static);
-    settingsView_->setResizeMode(QListView::Adjust);
-    listStack_->addWidget(settingsView_);
-
-    // The invisible second list of the editing commands.
-    listViewX_ = new QTableView(right);
-    listViewX_->setObjectName(QStringLiteral("ListViewX"));
-    listViewX_->hide();
-
-    textListView_ = new QLabel(right);
-    textListView_->setObjectName(QStringLiteral("TextListView"));
-    textListView_->setWordWrap(true);
-    textListView_->hide();
-
+void MainWindow::connectPopupMenus() {
     // The pop-up menus come up by themselves once a database is shown; the list's only while
     // it shows channel rows.
-    connect(treeView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (databaseLoaded_)
-            popupMenu2_->popup(treeView_->viewport()->mapToGlobal(at));
+    connect(w_.tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (session_.loaded())
+            w_.menus.treePopup->popup(w_.tree->viewport()->mapToGlobal(at));
     });
-    connect(listView_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        if (databaseLoaded_ && listStack_->currentWidget() == listView_)
-            popupMenu1_->popup(listView_->viewport()->mapToGlobal(at));
+    connect(w_.channelList, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        if (session_.loaded() && w_.listStack->currentWidget() == w_.channelList)
+            w_.menus.listPopup->popup(w_.channelList->viewport()->mapToGlobal(at));
     });
-
-    splitter_->addWidget(treeView_);
-    splitter_->addWidget(right);
-    splitter_->setStretchFactor(0, 0);
-    splitter_->setStretchFactor(1, 1);
-    splitter_->setSizes({kTreeDesignWidth, kMinWindowWidth - kTreeDesignWidth});
-    setCentralWidget(splitter_);
 }
 
-void TMain::buildStatusBar() {
-    QStatusBar* bar = statusBar();
-    bar->setObjectName(QStringLiteral("Status"));
-    bar->setSizeGripEnabled(true);
-    status0_ = new QLabel(bar);
-    status0_->setObjectName(QStringLiteral("StatusPanel0"));
-    status0_->setFixedWidth(18);
-    status0_->setPixmap(windowIcon().pixmap(16, 16));
-    nodePanel_ = new NodePanel(bar);
-    status2_ = new QLabel(bar);
-    status2_->setObjectName(QStringLiteral("StatusPanel2"));
-    status2_->setTextFormat(Qt::PlainText);
-    status3_ = new QLabel(bar);
-    status3_->setObjectName(QStringLiteral("StatusPanel3"));
-    status3_->setTextFormat(Qt::PlainText);
-    bar->addWidget(status0_);
-    bar->addWidget(nodePanel_);
-    bar->addWidget(status2_);
-    bar->addWidget(status3_, 1);
-}
-
-void TMain::buildTray() {
+void MainWindow::buildTray() {
     trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
-    trayIcon_->setObjectName(QStringLiteral("TrayIcon"));
-    trayIcon_->setContextMenu(popUpTrayIcon_);
+    trayIcon_->setObjectName(QStringLiteral("trayIcon"));
+    trayIcon_->setContextMenu(w_.menus.tray);
     connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         // A left click shows the window; the context menu comes up by itself.
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            ShowFromTray();
+            showFromTray();
     });
 }
 
 // ---------------------------------------------------------------- start-up
 
-void TMain::FormCreate() {
+void MainWindow::startUp() {
     // Languages: the stored choice, the list, the menu and the window's texts.
     reg_.ReadLanguageFileName(*store_);
     languages_ = lang::BuildLanguageList(options_.languageFolders, reg_.languageFileName, options_.localeName, log_);
     activeLanguages_ = std::make_unique<lang::ActiveLanguageList>(languages_);
-    BuildLanguageMenu();
-    ApplyMainWindowTexts();
+    buildLanguageMenu();
+    applyTexts();
 
     helpFile_ = options_.places.programFolder + "edytor.hlp";
-    launchState_ = kLaunchNormal;
-    currentFileName_.clear();
-    CenterOnScreenChange();
+    followScreenSize();
     findPosition_ = -1;
 
     acceptingDrops_ = !reg_.flag(RegFlag::dragDropDisabled);
     setAcceptDrops(acceptingDrops_);
 
-    ReadCommandLine();
-    ScheduleTimer1(kOpenDelayMs, kTimer1OpenPendingFile);
-}
-
-void TMain::ReadCommandLine() {
-    const auto& args = options_.arguments;
-    if (args.empty())
-        return;
-    if (args.front() == kAutorunArgument)
+    if (session_.readCommandLine(options_.arguments))
         QMainWindow::setWindowState(QMainWindow::windowState() | Qt::WindowMinimized);
-    if (isExistingFile(args.front()) && upperExtension(args.front()) == ".DSP") {
-        launchState_ = kLaunchWithFile;
-        pendingFileName_ = args.front();
-    }
+    scheduleDeferred(DeferredAction::OpenPendingFile, kOpenDelayMs);
 }
 
-void TMain::CenterOnScreenChange() {
+void MainWindow::followScreenSize() {
     const ScreenSize screen = settingsWindow_->screenSize();
     if (screen.width <= 0 || screen.height <= 0)
         return;
     if (screen.width == reg_.screenWidth && screen.height == reg_.screenHeight)
         return;
-    Centre(screen);
+    centre(screen);
     if (screen.width < width() || screen.height < height())
         resize(std::min(width(), screen.width), std::min(height(), screen.height));
     reg_.screenWidth = screen.width;
@@ -648,7 +315,7 @@ void TMain::CenterOnScreenChange() {
     centredThisRun_ = true;
 }
 
-void TMain::Centre(const ScreenSize& screen) {
+void MainWindow::centre(const ScreenSize& screen) {
     const QRect frame = frameGeometry();
     int left = (screen.width - frame.width()) / 2;
     int top = (screen.height - frame.height()) / 2 - 16;
@@ -659,7 +326,7 @@ void TMain::Centre(const ScreenSize& screen) {
     move(left, top);
 }
 
-void TMain::KeepOnScreen() {
+void MainWindow::keepOnScreen() {
     const QScreen* s = screen();
     if (!s)
         return;
@@ -677,134 +344,126 @@ void TMain::KeepOnScreen() {
         move(frame.topLeft());
 }
 
-void TMain::watchScreen() {
+void MainWindow::watchScreen() {
     // A change of the screen's resolution recentres the window, as a repaint did on the
     // original platform.
     if (screenWatched_)
         return;
     if (QScreen* s = screen()) {
-        connect(s, &QScreen::geometryChanged, this, [this] { CenterOnScreenChange(); });
+        connect(s, &QScreen::geometryChanged, this, [this] { followScreenSize(); });
         screenWatched_ = true;
     }
     if (QWindow* handle = windowHandle())
         connect(handle, &QWindow::screenChanged, this, [this](QScreen* s) {
             if (s)
-                connect(s, &QScreen::geometryChanged, this, [this] { CenterOnScreenChange(); },
+                connect(s, &QScreen::geometryChanged, this, [this] { followScreenSize(); },
                         Qt::UniqueConnection);
-            CenterOnScreenChange();
+            followScreenSize();
         });
 }
 
-void TMain::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    FormShow();
+    firstShow();
 }
 
-void TMain::FormShow() {
+void MainWindow::firstShow() {
     if (firstShow_) {
         firstShow_ = false;
-        SetModified(false);
-        UpdateStatusCounts();
+        setModified(false);
+        updateStatusCounts();
         if (views_) {
-            views_->BuildColumns();
+            views_->buildColumns();
             // The window is as wide as the list's columns need.
-            const int listLeft = treeView_->width() + splitter_->handleWidth();
+            const int listLeft = w_.tree->width() + w_.splitter->handleWidth();
             resize(std::clamp(listLeft + views_->listWidth() + kListWidthMargin, kMinWindowWidth, kMaxWindowWidth),
                    height());
-            views_->FillCodingSystemMenu();
+            views_->fillCodingSystemMenu();
             // A window centred at start stays centred at its new width.
             if (centredThisRun_)
-                Centre(settingsWindow_->screenSize());
+                centre(settingsWindow_->screenSize());
         }
         // Whatever was stored, the window starts where it can be seen whole.
-        KeepOnScreen();
+        keepOnScreen();
         watchScreen();
     }
     if (trayIcon_)
         trayIcon_->hide();
 }
 
-void TMain::hideEvent(QHideEvent* event) {
+void MainWindow::hideEvent(QHideEvent* event) {
     QMainWindow::hideEvent(event);
-    CloseFindDialog();
+    closeFindDialog();
 }
 
-void TMain::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    status2_->setFixedWidth(std::max(0, width() - kStatusPanel2Reserve));
+    w_.filePanel->setFixedWidth(std::max(0, width() - kFilePanelReserve));
 }
 
 // ---------------------------------------------------------------- texts and languages
 
-void TMain::BuildLanguageMenu() {
-    languageMenu_->clear();
+void MainWindow::buildLanguageMenu() {
+    QMenu* menu = w_.menus.language;
+    menu->clear();
     delete languageGroup_;
     languageGroup_ = new QActionGroup(this);
     languageGroup_->setExclusive(true);
     const auto& entries = languages_.entries();
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        auto* item = new QAction(qs(entries[i].name()), languageMenu_);
-        item->setObjectName(QStringLiteral("LanguageEntry%1").arg(i));
+        auto* item = new QAction(qs(entries[i].name()), menu);
+        item->setObjectName(QStringLiteral("language%1").arg(i));
         item->setCheckable(true);
         item->setChecked(static_cast<int>(i) == languages_.currentIndex());
         item->setData(static_cast<int>(i));
         item->setActionGroup(languageGroup_);
-        connect(item, &QAction::triggered, this, [this, i] { SelectLanguageEntry(static_cast<int>(i)); });
-        languageMenu_->addAction(item);
+        connect(item, &QAction::triggered, this, [this, i] { selectLanguage(static_cast<int>(i)); });
+        menu->addAction(item);
     }
-    // Without any language the item writes the template instead of opening a menu.
-    QAction* languageItem = languageMenu_->menuAction();
-    disconnect(languageItem, &QAction::triggered, this, nullptr);
+    // Without any language the entry writes the template instead of opening a menu.
+    QAction* languageEntry = menu->menuAction();
+    disconnect(languageEntry, &QAction::triggered, this, nullptr);
     if (entries.empty())
-        connect(languageItem, &QAction::triggered, this, &TMain::LanguageClick);
+        connect(languageEntry, &QAction::triggered, this, &MainWindow::writeLanguageTemplate);
 }
 
-void TMain::ApplyMainWindowTexts() {
-    auto text = [this](std::string_view key, std::string_view fixed) {
-        return key.empty() ? qs(fixed) : qs(Lang(key));
-    };
-    setWindowTitle(databaseLoaded_ ? qs(Lang(lang::kTitleKey) + "  " + std::string(kVersionText))
-                                   : qs(Lang(lang::kTitleKey)));
-    for (const auto& item : lang::kMainMenuTexts)
-        if (QAction* a = action(item.component))
-            a->setText(text(item.key, item.fixed));
-    // The filter menus of ToolBar2, the tree's nodes and the list's columns belong to the views.
-    for (const auto& item : lang::kPopupMenuTexts)
-        if (QAction* a = action(item.component))
-            a->setText(text(item.key, item.fixed));
-    for (const auto& hint : lang::kToolButtonHints) {
-        const QString tip = text(hint.key, hint.fixed);
-        if (QAction* a = action(hint.component)) {
-            a->setToolTip(tip);
-            a->setIconText(tip);
-        } else if (auto* button = findChild<QToolButton*>(qs(hint.component))) {
-            button->setToolTip(tip);
-        }
+void MainWindow::applyTexts() {
+    setWindowTitle(session_.loaded() ? qs(text(kTitleKey) + "  " + std::string(kVersionText)) : qs(text(kTitleKey)));
+    for (const MenuText& item : kMenuTexts)
+        (w_.menus.*item.menu)->menuAction()->setText(qs(text(item.key)));
+    for (const ActionText& item : kActionTexts)
+        (w_.actions.*item.action)->setText(qs(text(item.key)));
+    for (const ActionText& hint : kToolHints) {
+        QAction* tool = w_.actions.*hint.action;
+        const QString tip = qs(text(hint.key));
+        tool->setToolTip(tip);
+        tool->setIconText(tip);
     }
+    // The filter bar, the tree's nodes and the list's columns belong to the views.
     if (views_)
-        views_->ApplyTexts();
+        views_->applyTexts();
     if (trayIcon_)
-        trayIcon_->setToolTip(qs(Lang(lang::kTitleKey)).left(kTrayTipLimit));
-    RefreshStatusPanel2();
+        trayIcon_->setToolTip(qs(text(kTitleKey)).left(kTrayTipLimit));
+    refreshFilePanel();
 }
 
-void TMain::SelectLanguageEntry(int index) {
+void MainWindow::selectLanguage(int index) {
     if (!lang::SelectLanguageEntry(languages_, index, reg_.languageFileName))
         return;
     // The choice takes effect at once and is stored with the settings at exit.
     languages_.setCurrent(index);
-    for (QAction* item : languageMenu_->actions())
+    for (QAction* item : w_.menus.language->actions())
         item->setChecked(item->data().toInt() == index);
-    ApplyMainWindowTexts();
+    applyTexts();
 }
 
-void TMain::LanguageClick() {
+void MainWindow::writeLanguageTemplate() {
     if (!languages_.entries().empty())
         return;
     const fs::path path = lang::languageTemplatePath();
     std::string error;
     if (!lang::WriteLanguageTemplate(path, error)) {
-        messageBox(error, Lang("TextError"), kMbStopOk, this);
+        messageBox(error, text("TextError"), widgets::kStopOk, this);
         return;
     }
     QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path.string())));
@@ -812,376 +471,360 @@ void TMain::LanguageClick() {
 
 // ---------------------------------------------------------------- state and status
 
-void TMain::SetModified(bool modified) {
-    isModified_ = modified;
-    action("Zapisz1")->setEnabled(modified);
-    action("Zapiszjako1")->setEnabled(databaseLoaded_);
-    action("ToolButton2")->setEnabled(modified);
+void MainWindow::setModified(bool modified) {
+    session_.setModified(modified);
+    w_.actions.save->setEnabled(modified);
+    w_.actions.saveAs->setEnabled(session_.loaded());
+    w_.actions.toolSave->setEnabled(modified);
     if (!(views_ && views_->bulkUpdate()))
-        RefreshStatusPanel2();
+        refreshFilePanel();
 }
 
-void TMain::RefreshStatusPanel2() {
-    if (!databaseLoaded_) {
-        status2_->clear();
+void MainWindow::refreshFilePanel() {
+    if (!session_.loaded()) {
+        w_.filePanel->clear();
         return;
     }
-    std::string text = pendingFileName_ + " (" + Lang("TextOpen") + ")";
-    if (isModified_)
-        text += " (" + Lang("TextFileChanged") + ")";
-    status2_->setText(qs(text));
-    status2_->setToolTip(qs(text));
+    std::string line = session_.pendingFile() + " (" + text("TextOpen") + ")";
+    if (session_.modified())
+        line += " (" + text("TextFileChanged") + ")";
+    w_.filePanel->setText(qs(line));
+    w_.filePanel->setToolTip(qs(line));
 }
 
-void TMain::UpdateStatusCounts() {
+void MainWindow::updateStatusCounts() {
     if (views_)
-        views_->UpdateStatusCounts();
+        views_->updateStatusCounts();
     else
-        status3_->setText(QStringLiteral(" () "));
+        w_.countsPanel->setText(QStringLiteral(" () "));
 }
 
-void TMain::refreshNodePanel() {
+void MainWindow::refreshNodePanel() {
     if (views_)
-        nodePanel_->setNode(views_->selectedNodeIcon(), views_->selectedNodeText());
+        w_.nodePanel->setNode(views_->selectedNodeIcon(), views_->selectedNodeText());
     else
-        nodePanel_->setNode({}, {});
+        w_.nodePanel->setNode({}, {});
 }
 
-void TMain::ScheduleTimer1(int intervalMs, int tag) {
-    timer1_.stop();
-    timer1_.setInterval(intervalMs);
-    timer1Tag_ = tag;
-    timer1_.start();
+void MainWindow::scheduleDeferred(DeferredAction action, int intervalMs) {
+    deferredTimer_.stop();
+    deferredTimer_.setInterval(intervalMs);
+    deferredAction_ = action;
+    deferredTimer_.start();
 }
 
-void TMain::Timer1Timer() {
-    const int tag = timer1Tag_;
+void MainWindow::openFileLater(const std::string& file) {
+    session_.requestOpen(file);
+    scheduleDeferred(DeferredAction::OpenPendingFile, kOpenDelayMs);
+}
+
+void MainWindow::runDeferredAction() {
+    const DeferredAction action = deferredAction_;
     // Disarmed before the action, so that an action which arms it again (a dialog that asks for
     // another file to be opened) keeps its request.
-    timer1_.stop();
-    timer1Tag_ = 0;
-    if (tag == kTimer1OpenPendingFile)
-        OpenPendingFile();
+    deferredTimer_.stop();
+    deferredAction_ = DeferredAction::None;
+    if (action == DeferredAction::OpenPendingFile)
+        openPendingFile();
 }
 
 // ---------------------------------------------------------------- opening
 
-void TMain::OpenPendingFile() {
-    timer1_.stop();
-    if (pendingFileName_.empty())
+void MainWindow::openPendingFile() {
+    deferredTimer_.stop();
+    if (!session_.openPending())
         return;
-    tag_ = -1;
-    if (!FormCloseQuery(false)) {
+    // Replacing the shown database is a close of it, whatever closing the window means.
+    session_.requestQuit();
+    if (!queryClose(false)) {
         // Cancel keeps the shown database and forgets the request.
-        pendingFileName_ = currentFileName_;
+        session_.openCancelled();
         return;
     }
 
-    int result = kOpenNoFile;
+    OpenResult result = kOpenNoFile;
     {
         BusyCursor busy;
-        setWindowTitle(qs(Lang("TextLoading") + " " + pendingFileName_));
+        setWindowTitle(qs(text("TextLoading") + " " + session_.pendingFile()));
         log_.clear();
-        result = flash_->openImage(pendingFileName_);
-        logf(log_, "Error: %d", result);
-        setWindowTitle(qs(Lang(lang::kTitleKey) + "  " + std::string(kVersionText)));
+        result = static_cast<OpenResult>(flash_->openImage(session_.pendingFile()));
+        logf(log_, "Error: %d", static_cast<int>(result));
+        setWindowTitle(qs(text(kTitleKey) + "  " + std::string(kVersionText)));
     }
 
     const bool firstRun = !reg_.settingsFound;
     reg_.settingsFound = true;
-    const int launchedAs = launchState_;
-    launchState_ = kLaunchNormal;
+    const bool hasRecentFiles = std::any_of(reg_.recentFiles.begin(), reg_.recentFiles.end(),
+                                            [](const std::string& f) { return !f.empty(); });
+    showOpenOutcome(session_.openFinished(result, firstRun, hasRecentFiles));
+}
 
-    if (firstRun) {
-        // The first run registers the file type and starts the connection wizard whatever the
-        // file was. A database the user named on the command line (a double-click on it) is
-        // still shown afterwards; the start-up default is not.
-        RegisterFileType();
-        OpenConnectionWizard(kWizardFirstRun);
-        if (!(launchedAs == kLaunchWithFile && result == kOpenLoaded)) {
-            pendingFileName_ = currentFileName_;
-            RefreshStatusPanel2();
-            return;
-        }
-    }
-    if (result == kOpenLoaded) {
-        LoadSucceeded();
+void MainWindow::showOpenOutcome(const OpenOutcome& outcome) {
+    if (outcome.registerFileType)
+        registerFileType();
+    if (outcome.wizard && *outcome.wizard == WizardMode::FirstRun)
+        openConnectionWizard(WizardMode::FirstRun);
+    if (outcome.showDatabase) {
+        loadSucceeded();
         return;
     }
-
-    // Whatever else happened, the shown database and its file name stay; a save can never go
-    // to the file that failed to load or was handed to another window.
-    const std::string file = pendingFileName_;
-    pendingFileName_ = currentFileName_;
-    std::string error;
-    switch (result) {
-    case kOpenNoFile:
-        if (std::any_of(reg_.recentFiles.begin(), reg_.recentFiles.end(),
-                               [](const std::string& f) { return !f.empty(); })) {
-            error = Lang("MsgFile") + " " + fileNamePart(file) + " " + Lang("MsgFileNotExisting");
-        }
-        break;
-    case kOpenSoftware:
-        if (launchedAs == kLaunchWithFile)
-            launchState_ = kLaunchSoftwareHandedOver;
-        upgradeFileName_ = file;
-        OpenConnectionWizard(kWizardSoftware);
-        break;
-    case kOpenPictureStore:
-        CloseFindDialog();
+    if (outcome.wizard && *outcome.wizard != WizardMode::FirstRun)
+        openConnectionWizard(*outcome.wizard);
+    if (outcome.imageManager) {
+        closeFindDialog();
         if (options_.hooks.openImageManager)
-            options_.hooks.openImageManager(*this, file);
+            options_.hooks.openImageManager(*this, *outcome.imageManager);
+    }
+    std::string error;
+    switch (outcome.message) {
+    case OpenOutcome::Message::None:
         break;
-    default:
-        error = Lang("MsgFile") + " " + fileNamePart(file) + " " + Lang("MSgFileNotCorrectFormatBase");
+    case OpenOutcome::Message::FileMissing:
+        error = text("MsgFile") + " " + fileNameOf(outcome.file) + " " + text("MsgFileNotExisting");
+        break;
+    case OpenOutcome::Message::NotADatabase:
+        error = text("MsgFile") + " " + fileNameOf(outcome.file) + " " + text("MSgFileNotCorrectFormatBase");
         break;
     }
     if (!error.empty())
-        messageBox(error, Lang("MsgErrorFile"), kMbStopOk, this);
-    RefreshStatusPanel2();
+        messageBox(error, text("MsgErrorFile"), widgets::kStopOk, this);
+    refreshFilePanel();
 }
 
-void TMain::LoadSucceeded() {
+void MainWindow::loadSucceeded() {
     firstListPaintPending_ = !loadedOnce_;
     loadedOnce_ = true;
-    action("ToolButton20")->setEnabled(true);
-    action("Transmission_02")->setEnabled(true);
-    toolBar2_->show();
-    currentFileName_ = pendingFileName_;
-    ResetViews();
-    databaseLoaded_ = true;
+    w_.actions.toolSendDatabase->setEnabled(true);
+    w_.actions.sendDatabase->setEnabled(true);
+    w_.filterBar->show();
+    resetViews();
+    session_.setLoaded(true);
     if (views_) {
         views_->setDatabaseLoaded(true);
-        views_->SetListMode(1);
+        views_->setListMode(1);
     }
-    SetModified(false);
+    setModified(false);
     if (views_)
-        views_->FillChannelList();
+        views_->fillChannelList();
     refreshNodePanel();
 }
 
-void TMain::ResetViews() {
-    databaseLoaded_ = false;
+void MainWindow::resetViews() {
+    session_.setLoaded(false);
     if (views_) {
         views_->setDatabaseLoaded(false);
-        views_->ResetViews();
+        views_->resetViews();
     }
-    if (!currentFileName_.empty())
-        reg_.AddRecentFile(currentFileName_, *settingsWindow_);
+    if (!session_.shownFile().empty())
+        reg_.AddRecentFile(session_.shownFile(), *settingsWindow_);
 }
 
-void TMain::Otworz1Click() {
-    CloseFindDialog();
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Open;
-    request.filter = std::string(kDspFilter);
+void MainWindow::openWithDialog() {
+    closeFindDialog();
+    widgets::FileDialogRequest request;
+    request.kind = widgets::FileDialogKind::Open;
+    request.filter = std::string(kDatabaseFilter);
     request.initialFolder = reg_.loadFolder;
     request.defaultExtension = "*.dsp";
     request.fileMustExist = true;
     request.parent = this;
-    chosenFileName_ = fileDialogs().run(request).value_or(std::string());
-    if (!chosenFileName_.empty())
-        reg_.loadFolder = folderPart(chosenFileName_);
-    OpenChosenFile();
+    const std::string chosen = widgets::fileDialogs().run(request).value_or(std::string());
+    if (!chosen.empty())
+        reg_.loadFolder = folderPart(chosen);
+    openChosenFile(session_.chooseFile(chosen));
 }
 
-void TMain::OpenChosenFile() {
-    if (chosenFileName_.empty())
+void MainWindow::openChosenFile(const std::optional<ChosenFile>& chosen) {
+    if (!chosen)
         return;
-    chosenFileName_ = withDspExtension(chosenFileName_);
-    if (chosenFileName_ == currentFileName_ &&
-        messageBox(Lang("MsgFileCurrentFileIsOpen"), Lang("MsgErrorFile"), kMbQuestionYesNo, this) == kIdNo)
+    if (chosen->askReopenShown &&
+        messageBox(text("MsgFileCurrentFileIsOpen"), text("MsgErrorFile"), widgets::kQuestionYesNo, this) ==
+            MessageAnswer::No)
         return;
-    if (isExistingFile(chosenFileName_)) {
-        pendingFileName_ = chosenFileName_;
-        ScheduleTimer1(kOpenDelayMs, kTimer1OpenPendingFile);
-    } else {
-        messageBox(Lang("MsgFileNotExisting"), Lang("MsgErrorFile"), kMbStopOk, this);
+    if (chosen->exists)
+        openFileLater(chosen->name);
+    else
+        messageBox(text("MsgFileNotExisting"), text("MsgErrorFile"), widgets::kStopOk, this);
+}
+
+void MainWindow::openRecentFile(int entry) {
+    if (entry < 1 || entry > static_cast<int>(kRecentFileCount))
+        return;
+    const auto chosen = session_.chooseRecentFile(reg_.recentFiles[static_cast<std::size_t>(entry - 1)]);
+    if (!chosen)
+        return;
+    closeFindDialog();
+    openChosenFile(chosen);
+}
+
+void MainWindow::filesDropped(const std::vector<std::string>& paths) {
+    switch (session_.decideDrop(paths)) {
+    case DropAction::Ignore:
+        break;
+    case DropAction::Open:
+        openFileLater(paths.front());
+        break;
+    case DropAction::Import:
+        if (options_.hooks.importFile)
+            options_.hooks.importFile(*this, paths.front());
+        break;
     }
 }
 
-void TMain::F_NameSClick(int tag) {
-    if (tag < 1 || tag > static_cast<int>(kRecentFileCount))
-        return;
-    const std::string& entry = reg_.recentFiles[static_cast<std::size_t>(tag - 1)];
-    if (entry == currentFileName_)
-        return;
-    CloseFindDialog();
-    chosenFileName_ = entry;
-    OpenChosenFile();
-}
-
-void TMain::FilesDropped(const std::vector<std::string>& paths) {
-    if (paths.empty())
-        return;
-    const std::string& file = paths.front();
-    if (!isExistingFile(file))
-        return;
-    const std::string ext = upperExtension(file);
-    if (ext == ".DSP") {
-        pendingFileName_ = file;
-        ScheduleTimer1(kOpenDelayMs, kTimer1OpenPendingFile);
-    } else if (ext == ".DSX" && databaseLoaded_) {
-        if (options_.hooks.importDsx)
-            options_.hooks.importDsx(*this, file);
-    }
-}
-
-bool TMain::eventFilter(QObject* watched, QEvent* event) {
-    if (firstListPaintPending_ && event->type() == QEvent::Paint && watched == listView_->viewport()) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (firstListPaintPending_ && event->type() == QEvent::Paint && watched == w_.channelList->viewport()) {
         firstListPaintPending_ = false;
         // Queued, so that the figures are taken once this paint is done.
-        QMetaObject::invokeMethod(this, [this] { LogStartupFigures(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { logStartupFigures(); }, Qt::QueuedConnection);
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TMain::LogStartupFigures() {
+void MainWindow::logStartupFigures() {
     const std::optional<double> ms = millisecondsSinceProcessStart();
     const std::optional<long> peak = peakResidentKilobytes();
+    const QAbstractItemModel* model = w_.channelList->model();
     const std::string line = format("First paint of the list: %.0f ms after the process started, %d rows, peak memory %ld KB",
-                                    ms.value_or(-1.0), listView_->model() ? listView_->model()->rowCount() : 0,
-                                    peak.value_or(-1L));
+                                    ms.value_or(-1.0), model ? model->rowCount() : 0, peak.value_or(-1L));
     log_.write(line);
     if (std::getenv("CHANNELSETTINGS_TIMING"))
         std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-void TMain::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (acceptingDrops_ && event->mimeData()->hasUrls())
         event->acceptProposedAction();
     else
         event->ignore();
 }
 
-void TMain::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     std::vector<std::string> paths;
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile())
             paths.push_back(url.toLocalFile().toStdString());
-    FilesDropped(paths);
+    filesDropped(paths);
     event->acceptProposedAction();
 }
 
 // ---------------------------------------------------------------- saving
 
-bool TMain::SaveTo(const std::string& path, bool keepBackup) {
+bool MainWindow::writeDatabase(const std::string& path, bool keepBackup) {
     BusyCursor busy;
     return flash_->saveImage(path, keepBackup) == 0;
 }
 
-bool TMain::SaveDatabase() {
-    // The shown database goes back to its own file, never to one merely asked for.
-    const std::string target = currentFileName_;
-    if (target.empty() || !databaseLoaded_)
-        return !isModified_;
-    if (!isModified_)
+bool MainWindow::saveDatabase() {
+    switch (session_.saveStep()) {
+    case SaveStep::NothingToDo:
         return true;
-    if (!SaveTo(target, true)) {
-        messageBox(Lang("MsgFileCantSave") + " " + target, Lang("MsgFileSaveError"), kMbStopOk, this);
+    case SaveStep::NotPossible:
+        return false;
+    case SaveStep::Write:
+        break;
+    }
+    const std::string target = session_.saveTarget();
+    if (!writeDatabase(target, true)) {
+        messageBox(text("MsgFileCantSave") + " " + target, text("MsgFileSaveError"), widgets::kStopOk, this);
         return false;
     }
-    SetModified(false);
+    setModified(false);
     return true;
 }
 
-void TMain::Zapisz1Click() { SaveDatabase(); }
+void MainWindow::save() { saveDatabase(); }
 
-void TMain::Zapiszjako1Click() {
-    CloseFindDialog();
-    if (!databaseLoaded_)
+void MainWindow::saveAs() {
+    closeFindDialog();
+    if (!session_.loaded())
         return;
-    FileDialogRequest request;
-    request.kind = FileDialogKind::Save;
-    request.filter = std::string(kDspFilter);
+    widgets::FileDialogRequest request;
+    request.kind = widgets::FileDialogKind::Save;
+    request.filter = std::string(kDatabaseFilter);
     request.initialFolder = reg_.saveFolder;
     request.defaultExtension = "dsp";
     request.overwritePrompt = false;  // asked below, in the program's words
     request.parent = this;
-    const std::optional<std::string> chosen = fileDialogs().run(request);
+    const std::optional<std::string> chosen = widgets::fileDialogs().run(request);
     if (!chosen || chosen->empty())
         return;
     reg_.saveFolder = folderPart(*chosen);
-    // The extension is added before the check, so an existing "name.dsp" is never replaced
-    // without the question.
-    const std::string name = withDspExtension(*chosen);
-    if (isExistingFile(name)) {
-        const std::string question = cs::format("%s '%s' %s", Lang("MsgFile").c_str(), fileNamePart(name).c_str(),
-                                            Lang("MsgExistingOverwrite").c_str());
-        if (messageBox(question, Lang("TextInformation"), kMbQuestionYesNo, this) == kIdNo)
+    const std::string name = session_.saveAsTarget(*chosen);
+    std::error_code ec;
+    if (fs::is_regular_file(name, ec)) {
+        const std::string question = cs::format("%s '%s' %s", text("MsgFile").c_str(), fileNameOf(name).c_str(),
+                                                text("MsgExistingOverwrite").c_str());
+        if (messageBox(question, text("TextInformation"), widgets::kQuestionYesNo, this) == MessageAnswer::No)
             return;
     }
-    pendingFileName_ = name;
-    if (!SaveTo(name, false)) {
-        pendingFileName_ = currentFileName_;
-        messageBox(Lang("MsgFileCantSave") + " " + name, Lang("MsgFileSaveError"), kMbStopOk, this);
-        RefreshStatusPanel2();
+    session_.saveAsStarted(name);
+    const bool written = writeDatabase(name, false);
+    session_.saveAsFinished(name, written);
+    if (!written) {
+        messageBox(text("MsgFileCantSave") + " " + name, text("MsgFileSaveError"), widgets::kStopOk, this);
+        refreshFilePanel();
         return;
     }
-    currentFileName_ = name;
-    SetModified(false);
+    setModified(false);
 }
 
 // ---------------------------------------------------------------- closing
 
-bool TMain::FormCloseQuery(bool fromWindow) {
-    bool canClose = true;
-    if (tag_ == -1)
-        quitRequested_ = true;
-    tag_ = 0;
-    // Without a notification area a hidden window could never be shown again, so closing
-    // ends the program there.
-    if (quitRequested_ || reg_.flag(RegFlag::closeEndsProgram) || !trayAvailable_) {
-        quitRequested_ = false;
-        if (isModified_) {
-            if (fromWindow && (!isVisible() || isMinimized()))
-                ShowFromTray();
-            const std::string question =
-                Lang("MsgSaveBaseDataToFile") + " " + fileNamePart(currentFileName_) + " ?";
-            const int answer = messageBox(question, Lang("MsgSaveChanged"), kMbQuestionYesNoCancel, this);
-            if (answer == kIdCancel)
-                canClose = false;
-            else if (answer == kIdYes)
-                canClose = SaveDatabase();  // a failed save keeps the window and the changes
-        }
-    } else {
-        HideToTray();
-        canClose = false;
+bool MainWindow::queryClose(bool fromWindow) {
+    switch (session_.closeStep(reg_.flag(RegFlag::closeEndsProgram), trayAvailable_)) {
+    case CloseStep::Close:
+        return true;
+    case CloseStep::HideToTray:
+        hideToTray();
+        return false;
+    case CloseStep::AskToSave:
+        break;
     }
-    return canClose;
+    if (fromWindow && (!isVisible() || isMinimized()))
+        showFromTray();
+    const std::string question = text("MsgSaveBaseDataToFile") + " " + fileNameOf(session_.shownFile()) + " ?";
+    SaveAnswer answer = SaveAnswer::No;
+    switch (messageBox(question, text("MsgSaveChanged"), widgets::kQuestionYesNoCancel, this)) {
+    case MessageAnswer::Yes:
+        answer = SaveAnswer::Yes;
+        break;
+    case MessageAnswer::Cancel:
+        answer = SaveAnswer::Cancel;
+        break;
+    default:
+        break;
+    }
+    return session_.closeAnswered(answer, [this] { return saveDatabase(); });
 }
 
-void TMain::closeEvent(QCloseEvent* event) {
-    if (!FormCloseQuery(true)) {
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!queryClose(true)) {
         event->ignore();
         return;
     }
     event->accept();
-    FormClose();
+    closed();
     emit programEnding();
 }
 
-void TMain::FormClose() {
+void MainWindow::closed() {
     acceptingDrops_ = false;
     setAcceptDrops(false);
 }
 
-void TMain::FormDestroy() {
-    if (trayIcon_)
-        trayIcon_->hide();
-    timer1_.stop();
-    timer2_.stop();
-    // The language choice is part of TReg and is written back with it.
+void MainWindow::stopTimers() {
+    deferredTimer_.stop();
+    dragScrollTimer_.stop();
 }
 
-void TMain::HideToTray() {
+void MainWindow::hideToTray() {
     hide();
     trayIcon_->setIcon(windowIcon());
-    trayIcon_->setToolTip(qs(Lang(lang::kTitleKey)).left(kTrayTipLimit));
+    trayIcon_->setToolTip(qs(text(kTitleKey)).left(kTrayTipLimit));
     trayIcon_->show();
 }
 
-void TMain::ShowFromTray() {
+void MainWindow::showFromTray() {
     if (isMinimized())
         showNormal();
     else
@@ -1190,31 +833,16 @@ void TMain::ShowFromTray() {
     activateWindow();
 }
 
-void TMain::SessionEnding() {
-    tag_ = -1;
-    close();
-}
+void MainWindow::sessionEnding() { exitProgram(); }
 
-void TMain::Wyjcie1Click() {
-    tag_ = -1;
-    close();
-}
-
-void TMain::PTrayIcon_01Click() { ShowFromTray(); }
-
-void TMain::PTrayIcon_03Click() {
-    ShowFromTray();
-    OpenConnectionWizard(kWizardMenu);
-}
-
-void TMain::PTrayIcon_04Click() {
-    tag_ = -1;
+void MainWindow::exitProgram() {
+    session_.requestQuit();
     close();
 }
 
 // ---------------------------------------------------------------- other windows
 
-bool TMain::RegisterFileType() {
+bool MainWindow::registerFileType() {
     bool iconWritten = true;
     const std::string& dataHome = shell_.places().dirs.dataHome;
     if (!dataHome.empty()) {
@@ -1231,52 +859,49 @@ bool TMain::RegisterFileType() {
     return shell_.registerFileType() && iconWritten;
 }
 
-void TMain::CloseFindDialog() {
+void MainWindow::closeFindDialog() {
     if (options_.hooks.closeFindDialog)
         options_.hooks.closeFindDialog(*this);
 }
 
-void TMain::OpenConnectionWizard(int mode) {
-    CloseFindDialog();
-    logf(log_, "Connection wizard, mode %d", mode);
+void MainWindow::openConnectionWizard(WizardMode mode) {
+    closeFindDialog();
+    logf(log_, "Connection wizard, mode %d", static_cast<int>(mode));
     if (options_.hooks.openConnectionWizard)
         options_.hooks.openConnectionWizard(*this, mode);
 }
 
-std::string TMain::BrowseForFolder(const std::string& title, const std::string& initialFolder) {
-    return cs::app::BrowseForFolder(this, title, initialFolder);
+std::string MainWindow::browseForFolder(const std::string& title, const std::string& initialFolder) {
+    return widgets::browseForFolder(this, title, initialFolder);
 }
 
-void TMain::Preferencje1Click() {
-    CloseFindDialog();
+void MainWindow::openPreferences() {
+    closeFindDialog();
     if (options_.hooks.openPreferences)
         options_.hooks.openPreferences(*this);
 }
 
-void TMain::ImageManagerClick() {
-    CloseFindDialog();
+void MainWindow::openImageManager() {
+    closeFindDialog();
     if (options_.hooks.openImageManager)
         options_.hooks.openImageManager(*this, std::string());
 }
 
-void TMain::About2Click() {
-    CloseFindDialog();
+void MainWindow::openAbout() {
+    closeFindDialog();
     if (options_.hooks.openAbout)
         options_.hooks.openAbout(*this);
 }
 
-void TMain::Kreatorpoczenia1Click() { OpenConnectionWizard(kWizardMenu); }
-void TMain::Transmission_01Click() { OpenConnectionWizard(kWizardReceiveDatabase); }
-void TMain::Transmission_02Click() { OpenConnectionWizard(kWizardSendDatabase); }
+void MainWindow::receiveDatabase() { openConnectionWizard(WizardMode::ReceiveDatabase); }
+void MainWindow::sendDatabase() { openConnectionWizard(WizardMode::SendDatabase); }
 
-void TMain::Transmission_03Click() {
-    upgradeFileName_.clear();
-    OpenConnectionWizard(kWizardSoftware);
+void MainWindow::updateSoftware() {
+    session_.setUpgradeFile({});
+    openConnectionWizard(WizardMode::SoftwareUpgrade);
 }
 
-void TMain::TervanisHopePage1Click() { OpenHomePage(); }
-
-void TMain::OpenHomePage() {
+void MainWindow::openHomePage() {
     const QUrl url(qs(kHomePageAddress));
     if (options_.hooks.openUrl)
         options_.hooks.openUrl(url);

@@ -1,5 +1,7 @@
 #include "app/tool_icons.h"
 
+#include "widgets/icon_painter.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -11,35 +13,16 @@ namespace cs::app {
 namespace {
 
 // Every picture is drawn on a 32 x 32 grid and rendered at the sizes the tool bar and menus use.
-using Drawing = std::function<void(QPainter&)>;
+namespace palette = widgets::palette;
 
-QIcon render(const Drawing& draw) {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 32.0, size / 32.0);
-        draw(p);
-        p.end();
-        icon.addPixmap(pixmap);
-    }
-    return icon;
-}
+QIcon render(const widgets::Drawing& draw) { return widgets::paintIcon({16, 22, 24, 32, 48}, 32.0, draw); }
 
-const QColor kOutline(0x30, 0x3a, 0x48);
-const QColor kPaper(0xfb, 0xfb, 0xf6);
-const QColor kFolder(0xe8, 0xb3, 0x3c);
-const QColor kBlue(0x2f, 0x6f, 0xc1);
-const QColor kGreen(0x2e, 0x9a, 0x4c);
-const QColor kRed(0xcc, 0x33, 0x2b);
 
-QPen outline(double width = 1.6) { return QPen(kOutline, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
+QPen outline(double width = 1.6) { return widgets::outlinePen(width); }
 
 void sheet(QPainter& p, QRectF r) {
     p.setPen(outline());
-    p.setBrush(kPaper);
+    p.setBrush(palette::paper);
     p.drawRect(r);
     p.setPen(QPen(QColor(0x9a, 0xa4, 0xb0), 1.4));
     for (double y = r.top() + 5; y < r.bottom() - 3; y += 4)
@@ -60,7 +43,7 @@ void receiverBox(QPainter& p) {
     p.setPen(outline());
     p.setBrush(QColor(0x55, 0x60, 0x6e));
     p.drawRoundedRect(QRectF(3, 20, 26, 9), 2, 2);
-    p.setBrush(kGreen);
+    p.setBrush(palette::green);
     p.setPen(Qt::NoPen);
     p.drawEllipse(QRectF(6, 23, 3, 3));
 }
@@ -72,18 +55,18 @@ QIcon toolIcon(ToolIcon which) {
     case ToolIcon::Open:
         return render([](QPainter& p) {
             p.setPen(outline());
-            p.setBrush(kFolder.darker(115));
+            p.setBrush(palette::folder.darker(115));
             p.drawRect(QRectF(3, 8, 24, 19));
             p.drawRect(QRectF(3, 6, 10, 3));
-            p.setBrush(kFolder);
+            p.setBrush(palette::folder);
             p.drawPolygon(QPolygonF({QPointF(7, 13), QPointF(30, 13), QPointF(26, 27), QPointF(3, 27)}));
         });
     case ToolIcon::Save:
         return render([](QPainter& p) {
             p.setPen(outline());
-            p.setBrush(kBlue);
+            p.setBrush(palette::blue);
             p.drawRoundedRect(QRectF(4, 4, 24, 24), 2, 2);
-            p.setBrush(kPaper);
+            p.setBrush(palette::paper);
             p.drawRect(QRectF(9, 4, 14, 9));
             p.setBrush(QColor(0xd8, 0xdd, 0xe4));
             p.drawRect(QRectF(8, 18, 16, 10));
@@ -93,7 +76,7 @@ QIcon toolIcon(ToolIcon which) {
             p.setPen(QPen(QColor(0x8a, 0x94, 0xa0), 2.4, Qt::SolidLine, Qt::RoundCap));
             p.drawLine(QPointF(9, 4), QPointF(21, 21));
             p.drawLine(QPointF(23, 4), QPointF(11, 21));
-            p.setPen(QPen(kRed, 2.4));
+            p.setPen(QPen(palette::red, 2.4));
             p.setBrush(Qt::NoBrush);
             p.drawEllipse(QRectF(4, 20, 8, 8));
             p.drawEllipse(QRectF(20, 20, 8, 8));
@@ -114,7 +97,7 @@ QIcon toolIcon(ToolIcon which) {
         });
     case ToolIcon::Delete:
         return render([](QPainter& p) {
-            p.setPen(QPen(kRed, 4.5, Qt::SolidLine, Qt::RoundCap));
+            p.setPen(QPen(palette::red, 4.5, Qt::SolidLine, Qt::RoundCap));
             p.drawLine(QPointF(8, 8), QPointF(24, 24));
             p.drawLine(QPointF(24, 8), QPointF(8, 24));
         });
@@ -122,7 +105,7 @@ QIcon toolIcon(ToolIcon which) {
         return render([](QPainter& p) {
             sheet(p, QRectF(5, 3, 20, 26));
             p.setPen(outline(1.2));
-            p.setBrush(kBlue);
+            p.setBrush(palette::blue);
             p.drawEllipse(QRectF(17, 17, 12, 12));
             p.setPen(QPen(Qt::white, 2.2, Qt::SolidLine, Qt::RoundCap));
             p.drawLine(QPointF(23, 21.5), QPointF(23, 26));
@@ -130,7 +113,7 @@ QIcon toolIcon(ToolIcon which) {
         });
     case ToolIcon::Find:
         return render([](QPainter& p) {
-            p.setPen(QPen(kOutline, 3.4, Qt::SolidLine, Qt::RoundCap));
+            p.setPen(QPen(palette::outline, 3.4, Qt::SolidLine, Qt::RoundCap));
             p.drawLine(QPointF(19, 19), QPointF(28, 28));
             p.setPen(outline(2.2));
             p.setBrush(QColor(0xcf, 0xe4, 0xf7));
@@ -139,41 +122,41 @@ QIcon toolIcon(ToolIcon which) {
     case ToolIcon::Wizard:
         return render([](QPainter& p) {
             receiverBox(p);
-            p.setPen(QPen(kOutline, 2.0, Qt::SolidLine, Qt::RoundCap));
+            p.setPen(QPen(palette::outline, 2.0, Qt::SolidLine, Qt::RoundCap));
             p.setBrush(Qt::NoBrush);
             QPainterPath cable(QPointF(24, 20));
             cable.cubicTo(QPointF(24, 10), QPointF(10, 14), QPointF(10, 6));
             p.drawPath(cable);
-            p.setBrush(kBlue);
+            p.setBrush(palette::blue);
             p.drawRoundedRect(QRectF(6, 2, 8, 6), 1.5, 1.5);
         });
     case ToolIcon::SendDatabase:
         return render([](QPainter& p) {
             receiverBox(p);
-            arrow(p, QPointF(16, 3), QPointF(16, 13), kGreen);
+            arrow(p, QPointF(16, 3), QPointF(16, 13), palette::green);
         });
     case ToolIcon::ReceiveDatabase:
         return render([](QPainter& p) {
             receiverBox(p);
-            arrow(p, QPointF(16, 15), QPointF(16, 6), kBlue);
+            arrow(p, QPointF(16, 15), QPointF(16, 6), palette::blue);
         });
     case ToolIcon::Numbering:
         return render([](QPainter& p) {
             p.setPen(outline());
-            p.setBrush(kPaper);
+            p.setBrush(palette::paper);
             p.drawRect(QRectF(3, 4, 26, 24));
             QFont font;
             font.setPixelSize(13);
             font.setBold(true);
             p.setFont(font);
-            p.setPen(kBlue);
+            p.setPen(palette::blue);
             p.drawText(QRectF(3, 4, 26, 24), Qt::AlignCenter, QStringLiteral("12"));
         });
     case ToolIcon::Help:
     case ToolIcon::HelpCursor:
         return render([which](QPainter& p) {
             p.setPen(outline());
-            p.setBrush(which == ToolIcon::Help ? kBlue : kGreen);
+            p.setBrush(which == ToolIcon::Help ? palette::blue : palette::green);
             p.drawEllipse(QRectF(4, 4, 24, 24));
             QFont font;
             font.setPixelSize(18);
@@ -195,17 +178,17 @@ QIcon applicationIcon() {
         dish.quadTo(QPointF(8, 26), QPointF(26, 22));
         dish.quadTo(QPointF(14, 18), QPointF(4, 6));
         p.drawPath(dish);
-        p.setPen(QPen(kOutline, 1.8, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(palette::outline, 1.8, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(12, 18), QPointF(23, 8));
-        p.setBrush(kRed);
+        p.setBrush(palette::red);
         p.drawEllipse(QRectF(21, 5, 5, 5));
-        p.setPen(QPen(kBlue, 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(palette::blue, 1.6, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
         p.drawArc(QRectF(22, 0, 9, 9), 0 * 16, 90 * 16);
         p.setPen(outline(1.2));
-        p.setBrush(kBlue);
+        p.setBrush(palette::blue);
         p.drawRoundedRect(QRectF(10, 25, 20, 6), 1.5, 1.5);
-        p.setBrush(kGreen);
+        p.setBrush(palette::green);
         p.setPen(Qt::NoPen);
         p.drawEllipse(QRectF(12, 27, 2.5, 2.5));
     });

@@ -9,9 +9,9 @@
 #include <QToolBar>
 #include <QTreeWidget>
 
-#include "app/message_box.h"
+#include "widgets/message_box.h"
 #include "app_test_support.h"
-#include "lang/main_window_texts.h"
+#include "app/main_window_texts.h"
 
 using namespace cs;
 using namespace cs::apptest;

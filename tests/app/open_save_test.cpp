@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <fstream>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
+#include "widgets/file_dialogs.h"
+#include "widgets/message_box.h"
 #include "app_test_support.h"
 #include "image/flash.h"
 

@@ -11,7 +11,7 @@
 #include <fstream>
 
 #include "app_test_support.h"
-#include "lang/main_window_texts.h"
+#include "app/main_window_texts.h"
 
 using namespace cs;
 using namespace cs::apptest;

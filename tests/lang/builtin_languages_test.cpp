@@ -3,7 +3,7 @@
 #include "lang/builtin_languages.h"
 #include "lang/lang_content.h"
 #include "lang/lang_list.h"
-#include "lang/main_window_texts.h"
+#include "app/main_window_texts.h"
 #include "lang/text_encoding.h"
 
 #include "common/log_sink.h"

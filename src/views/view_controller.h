@@ -1,7 +1,7 @@
 #pragma once
 // The views of the main window: the tree of nodes on the left, the channel list (or the settings
-// icons) on the right, the filter and sort drop-downs of ToolBar2, the numbering-mode button, the
-// status counts and the enabled state of the edit buttons. TMain owns one ViewController and
+// icons) on the right, the filter bar, the numbering-mode button, the status counts and the
+// enabled state of the edit buttons. The main window owns one ViewController and
 // hands it the widgets it drives; the controller reads and changes the in-memory database only
 // through its view operations (selectChannels, applyViewOrder, the provider marks).
 #include <QIcon>
@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_views.h"
-#include "app/tree_builder.h"
+#include "views/main_views.h"
+#include "views/tree_builder.h"
 #include "database/view.h"
 
 class QAction;
@@ -40,18 +40,18 @@ class DisplayTexts;
 class TReg;
 } // namespace cs
 
-namespace cs::app {
+namespace cs::views {
 
 class ChannelListModel;
-class TMain;
+class FilterBar;
 
 // What the list shows: channel rows in report style, or the icons of the settings pages.
 inline constexpr int kListModeChannels = 1;
 inline constexpr int kListModeSettings = 2;
 
 // Debounce of a tree selection, status refresh after a list selection change.
-inline constexpr int kTimer4IntervalMs = 568;
-inline constexpr int kTimer3IntervalMs = 500;
+inline constexpr int kTreeSelectionDebounceMs = 568;
+inline constexpr int kSelectionCountDelayMs = 500;
 // Lists longer than this show a progress bar while they are filled.
 inline constexpr int kProgressRowThreshold = 162;
 
@@ -80,29 +80,25 @@ struct ClipboardState {
     bool foreign = false;       // the clipboard holds channels of another editor process
 };
 
-// The widgets TMain creates and places; the controller fills and enables them. Pointers that are
-// null are simply not driven (tests may leave out what they do not look at).
+// The widgets the main window creates and places; the controller fills and enables them.
+// Pointers that are null are simply not driven (tests may leave out what they do not look at);
+// without a filter bar the controller keeps one of its own, unshown.
 struct ViewWidgets {
-    QTreeWidget* treeView = nullptr;
-    QTableView* listView = nullptr;        // channel rows (report style)
-    QListWidget* settingsView = nullptr;   // settings icons (list mode 2)
-    QStackedWidget* listStack = nullptr;   // holds listView and settingsView; shows one of them
-    QLabel* textListView = nullptr;        // help text shown over the list for the bin node
-    QToolBar* toolBar2 = nullptr;
-    QToolButton* dropDownBtn01 = nullptr;  // TV / radio
-    QToolButton* dropDownBtn02 = nullptr;  // free / scrambled
-    QToolButton* dropDownBtn03 = nullptr;  // sort mode
-    QToolButton* dropDownBtn04 = nullptr;  // favourite lists (hidden, no effect)
-    QToolButton* dropDownBtn05 = nullptr;  // coding systems
-    QAction* toolButton26 = nullptr;       // numbering mode (checkable)
-    QAction* toolButtonCut = nullptr;
-    QAction* toolButtonCopy = nullptr;
-    QAction* toolButtonPaste = nullptr;
-    QAction* toolButtonDel = nullptr;
-    QAction* toolButtonProper = nullptr;
-    QAction* toolButton9 = nullptr;        // find
+    QTreeWidget* tree = nullptr;
+    QTableView* channelList = nullptr;     // channel rows (report style)
+    QListWidget* settingsIcons = nullptr;  // settings icons (list mode 2)
+    QStackedWidget* listStack = nullptr;   // holds channelList and settingsIcons; shows one of them
+    QLabel* binHelpText = nullptr;         // help text shown over the list for the bin node
+    FilterBar* filterBar = nullptr;
+    QAction* numberingMode = nullptr;      // checkable
+    QAction* cut = nullptr;
+    QAction* copy = nullptr;
+    QAction* paste = nullptr;
+    QAction* deleteChannels = nullptr;
+    QAction* properties = nullptr;
+    QAction* find = nullptr;
     QStatusBar* status = nullptr;          // the progress bar of a long fill is placed here
-    QLabel* statusCounts = nullptr;        // status panel 3
+    QLabel* statusCounts = nullptr;        // the counts panel
 };
 
 // Everything a filled list needs from its surroundings that belongs to other components.
@@ -128,42 +124,36 @@ public:
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;
 
-    // The views of a main window over its widgets: sorting and changes mark the window's database
-    // modified, the selected node repaints status panel 1, a tree selection resets the find
-    // position and moving the splitter re-places the bin's help text.
-    static std::unique_ptr<ViewController> forWindow(TMain& window, ChannelDatabase& database,
-                                                     const DisplayTexts& texts);
-
     void setHooks(ViewHooks hooks);
 
     // ---- load cycle
     // After a successful load: clears the list, resets filters, sort state and view selector,
     // rebuilds the tree under treeRebuildGuard, selects and collapses the first node. Leaves
-    // databaseLoaded clear; TMain sets it (setDatabaseLoaded) and then calls SetListMode(1) and
-    // FillChannelList.
-    void ResetViews() override;
+    // databaseLoaded clear; the main window sets it (setDatabaseLoaded) and then calls setListMode(1) and
+    // fillChannelList.
+    void resetViews() override;
     void setDatabaseLoaded(bool loaded) override;
     bool databaseLoaded() const { return databaseLoaded_; }
 
     // Rebuilds the whole tree (lists, satellites, providers) or only the provider nodes, with
     // treeRebuildGuard set; the selection moves to the node of the same kind where possible.
-    void RebuildTree();
-    void RebuildProviderNodes();
+    void rebuildTree();
+    void rebuildProviderNodes();
     bool treeRebuildGuard() const { return treeRebuildGuard_; }
 
     // ---- tree selection
-    void TreeViewChange(QTreeWidgetItem* node);
-    void Timer4Timer();
-    // A tree selection is waiting for Timer4: keys and list commands are ignored meanwhile.
+    void treeSelectionChanged(QTreeWidgetItem* node);
+    void applyTreeSelection();
+    // A tree selection is waiting out its debounce: keys and list commands are ignored meanwhile.
     bool selectionPending() const;
     QTreeWidgetItem* selectedNode() const;
     std::optional<NodeClass> classifySelected() const;
 
     // ---- the channel list
-    void FillChannelList() override;
-    void ListViewColumnClick(int visibleColumn);
+    void fillChannelList() override;
+    void sortByColumn(int visibleColumn);
     // Builds the columns of the list for the current numbering mode.
-    void BuildColumns() override;
+    void buildColumns() override;
     // Sum of the column widths + 4: the list's designed width.
     int listWidth() const override;
     ChannelListModel& model() { return *model_; }
@@ -173,7 +163,7 @@ public:
     int sortDirection() const { return sortDirection_; }
 
     // ---- list mode and settings icons
-    void SetListMode(int mode) override;
+    void setListMode(int mode) override;
     int listMode() const { return listMode_; }
     // Sets listMode for the time of a dialog without changing the widgets.
     void setListModeValue(int mode) { listMode_ = mode; }
@@ -181,56 +171,56 @@ public:
     int settingsPageOfItem(int item) const;
     int currentSettingsPage() const;
 
-    // ---- ToolBar2 filters
-    void DropDownBtn01Click();
-    void DropDownBtn02Click();
-    void DropDownBtn03Click();
-    void DropDownBtn05Click();
-    void Item00_ALLClick(int tag);   // TV / radio
-    void Item01_AllClick(int tag);   // free / scrambled
-    void Item02_AllClick(int tag);   // sort mode
-    void Item03_AllClick(int tag);   // favourite-list menu: nothing
-    void Item05Click(int index);     // coding-system item: toggles its check mark
-    void FillCodingSystemMenu(const std::vector<CodingSystemItem>& systems);
+    // ---- the filter bar
+    void nextTvRadioFilter();
+    void nextFreeScrambledFilter();
+    void nextSortOrder();
+    void toggleCodingFilter();
+    void chooseTvRadio(int tag);   // TV / radio
+    void chooseFreeScrambled(int tag);   // free / scrambled
+    void chooseSortOrder(int tag);   // sort mode
+    void chooseFavouriteList(int tag);   // favourite-list menu: nothing
+    void toggleCodingSystem(int index);     // coding-system item: toggles its check mark
+    void fillCodingSystemMenu(const std::vector<CodingSystemItem>& systems);
     // The same with the systems of the codingSystems hook (none without it).
-    void FillCodingSystemMenu() override;
+    void fillCodingSystemMenu() override;
     bool codingFilterOn() const { return codingFilterOn_; }
-    QMenu* popUp(int number) const;  // PopUp01..PopUp05
+    FilterBar& filterBar() const { return *filters_; }
 
     // ---- numbering mode
-    void ToolButton26Click();
+    void toggleNumberingMode();
     bool numberingMode() const;
 
     // ---- bin help text and status
-    void ShowBinHelpText(bool show);
-    void SplitterMoved();
-    void UpdateStatusCounts() override;
-    // Timer3: the status counts 500 ms after the last change of the list selection (mode 1).
-    void Timer3Timer();
-    void UpdateEditButtons();
+    void showBinHelpText(bool show);
+    void splitterMoved();
+    void updateStatusCounts() override;
+    // The status counts 500 ms after the last change of the list selection (channel mode).
+    void refreshCountsAfterSelection();
+    void updateEditButtons();
     // Suppresses status refreshes while a command changes many rows.
     void setBulkUpdate(bool on) { bulkUpdate_ = on; }
     bool bulkUpdate() const override { return bulkUpdate_; }
 
     // ---- language
     // Texts of the fixed nodes, lists, satellites, providers, columns, filter menus and hints.
-    void ApplyTexts() override;
+    void applyTexts() override;
 
     // Icon and text of the selected node, as status panel 1 draws them.
     QIcon selectedNodeIcon() const override;
     QString selectedNodeText() const override;
 
-    QTimer& timer3() { return timer3_; }
-    QTimer& timer4() { return timer4_; }
+    QTimer& selectionCountDelay() { return selectionCountDelay_; }
+    QTimer& treeSelectionDebounce() { return treeSelectionDebounce_; }
 
 signals:
-    // A sort changed the order of a view: TMain calls SetModified(true).
+    // A sort changed the order of a view: the main window marks its database modified.
     void modified();
     // The selected node changed (status panel 1 repaints).
     void selectedNodeChanged();
     // A fill showed a progress bar of this maximum (observed by tests and the log).
     void progressShown(int maximum);
-    // Timer4 applied a tree selection: TMain resets its find position.
+    // A debounced tree selection was applied: the main window resets its find position.
     void treeSelectionApplied();
     // An icon of the settings view was activated: the properties dialog opens on this page.
     void settingsPageActivated(int page);
@@ -239,16 +229,20 @@ private:
     void applyChannelModeWidgets();
     void fillSettingsIcons();
     void chooseItem(QMenu* menu, int tag);
+    // The three filter menus of single choice (TV/radio, free/scrambled, sort order) and their
+    // buttons, in that order.
+    std::array<QMenu*, 3> choiceMenus() const;
+    std::array<QToolButton*, 3> choiceButtons() const;
     void checkFirstItem(QMenu* menu);
     void showChoice(QMenu* menu);
     int checkedTag(QMenu* menu) const;
     void nextItem(QMenu* menu, void (ViewController::*choose)(int));
     void refillIfSettled();
     void setHint(QToolButton* button, const char* key);
-    void rebuildPopUp04();
+    void rebuildFavouriteListMenu();
     void applyCodingFilterToView();
     void reselect(const std::optional<NodeClass>& before, const QString& providerText);
-    // Runs `rebuild` with treeRebuildGuard set, then reselects as RebuildTree describes.
+    // Runs `rebuild` with treeRebuildGuard set, then reselects as rebuildTree describes.
     void rebuildKeepingSelection(const std::function<void()>& rebuild);
     int selectedRowCount() const;
     QString text(const char* key) const;
@@ -261,10 +255,11 @@ private:
     ViewHooks hooks_;
     std::unique_ptr<ChannelListModel> model_;
     std::unique_ptr<TreeBuilder> builder_;
-    std::array<std::unique_ptr<QMenu>, 5> popUps_;  // PopUp01..PopUp05
+    FilterBar* filters_ = nullptr;
+    std::unique_ptr<FilterBar> ownFilters_;        // when the widgets brought no filter bar
     std::vector<int> settingsPages_;               // page of each icon item of mode 2
-    QTimer timer3_;
-    QTimer timer4_;
+    QTimer selectionCountDelay_;
+    QTimer treeSelectionDebounce_;
 
     ViewRequest request_;
     ViewSettings settings_;
@@ -275,10 +270,10 @@ private:
     bool databaseLoaded_ = false;
     bool treeRebuildGuard_ = false;
     bool bulkUpdate_ = false;
-    bool firstTimer4_ = true;
+    bool swallowNextSelection_ = true;
     bool codingFilterOn_ = false;
     bool lostSelection_ = false;  // a rebuild could not keep the selected node
-    QTreeWidgetItem* pendingNode_ = nullptr;  // Timer4's tag; cleared by every rebuild
+    QTreeWidgetItem* pendingNode_ = nullptr;  // waits out the debounce; cleared by every rebuild
 };
 
-} // namespace cs::app
+} // namespace cs::views

@@ -22,9 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "app/channel_list_model.h"
-#include "app/tree_builder.h"
-#include "app/view_controller.h"
+#include "views/channel_list_model.h"
+#include "views/tree_builder.h"
+#include "views/view_controller.h"
 #include "common/log_sink.h"
 #include "database/channel_database.h"
 #include "database/display_texts.h"
@@ -169,7 +169,7 @@ public:
         w.statusCounts = counts;
         views = std::make_unique<app::ViewController>(w, db, texts, reg);
         if (swallowFirstTimer4)
-            views->Timer4Timer();
+            views->applyTreeSelection();
     }
 
     // Opens an image as a successful load does: reset the views, then show the main list.
@@ -177,17 +177,17 @@ public:
         if (flash.openImageBytes(bytes, "test.dsp") != kOpenLoaded)
             return false;
         views->setDatabaseLoaded(false);
-        views->ResetViews();
+        views->resetViews();
         views->setDatabaseLoaded(true);
-        views->SetListMode(app::kListModeChannels);
-        views->FillChannelList();
+        views->setListMode(app::kListModeChannels);
+        views->fillChannelList();
         return true;
     }
 
     // A tree selection that has waited out its debounce.
     void select(QTreeWidgetItem* node) {
         tree->setCurrentItem(node);
-        views->Timer4Timer();
+        views->applyTreeSelection();
     }
     app::TreeBuilder builder() { return app::TreeBuilder(*tree, db, texts); }
 

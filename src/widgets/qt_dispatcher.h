@@ -5,7 +5,7 @@
 
 #include <QObject>
 
-namespace cs::app {
+namespace cs::widgets {
 
 class QtDispatcher final : public cs::link::UiDispatcher {
 public:
@@ -23,4 +23,4 @@ private:
     QObject* context_;
 };
 
-} // namespace cs::app
+} // namespace cs::widgets

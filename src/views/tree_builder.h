@@ -15,7 +15,7 @@ class ChannelDatabase;
 class DisplayTexts;
 } // namespace cs
 
-namespace cs::app {
+namespace cs::views {
 
 // State index of a node: what kind of node it is.
 enum NodeState : int {
@@ -105,4 +105,4 @@ private:
     const DisplayTexts& texts_;
 };
 
-} // namespace cs::app
+} // namespace cs::views

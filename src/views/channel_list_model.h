@@ -18,7 +18,7 @@ class DisplayTexts;
 struct ChannelRow;
 } // namespace cs
 
-namespace cs::app {
+namespace cs::views {
 
 // Logical columns of the channel list; column 0 exists only in numbering mode.
 enum ListColumn : int {
@@ -129,4 +129,4 @@ private:
     mutable int cacheRow_ = -1;
 };
 
-} // namespace cs::app
+} // namespace cs::views

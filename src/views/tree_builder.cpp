@@ -1,6 +1,6 @@
-#include "app/tree_builder.h"
+#include "views/tree_builder.h"
 
-#include "app/app_icons.h"
+#include "views/view_icons.h"
 #include "database/channel_database.h"
 #include "database/display_texts.h"
 
@@ -9,7 +9,7 @@
 
 #include <memory>
 
-namespace cs::app {
+namespace cs::views {
 
 namespace {
 
@@ -215,4 +215,4 @@ void TreeBuilder::applyTexts() {
         listNode(k)->setText(0, QString::fromStdString(texts_.listText(k, 0)));
 }
 
-} // namespace cs::app
+} // namespace cs::views

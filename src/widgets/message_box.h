@@ -8,42 +8,51 @@
 
 class QWidget;
 
-namespace cs::app {
+namespace cs::widgets {
 
-// Flags as the program passes them: icon and buttons in one number.
-inline constexpr int kMbStopOk = 16;             // stop icon, OK
-inline constexpr int kMbQuestionYesNo = 36;      // question icon, Yes/No
-inline constexpr int kMbQuestionYesNoCancel = 35; // question icon, Yes/No/Cancel
-inline constexpr int kMbInformationOk = 64;      // information icon, OK
-// Also accepted: 48 (warning icon, OK) and plain OK (0).
-inline constexpr int kMbWarningOk = 48;
+enum class MessageIcon { None, Stop, Question, Warning, Information };
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
 
-// Answers, with the values callers compare against.
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-inline constexpr int kIdYes = 6;
-inline constexpr int kIdNo = 7;
+// What a box shows: its icon and its buttons.
+struct MessageKind {
+    MessageIcon icon = MessageIcon::None;
+    MessageButtons buttons = MessageButtons::Ok;
+    bool operator==(const MessageKind&) const = default;
+};
+
+// The kinds the program uses.
+inline constexpr MessageKind kStopOk{MessageIcon::Stop, MessageButtons::Ok};
+inline constexpr MessageKind kQuestionYesNo{MessageIcon::Question, MessageButtons::YesNo};
+inline constexpr MessageKind kQuestionYesNoCancel{MessageIcon::Question, MessageButtons::YesNoCancel};
+inline constexpr MessageKind kInformationOk{MessageIcon::Information, MessageButtons::Ok};
+inline constexpr MessageKind kWarningOk{MessageIcon::Warning, MessageButtons::Ok};
+
+enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+// "stop, OK", "question, Yes/No", ...: how test reports name a kind.
+std::string describe(MessageKind kind);
 
 struct MessageBoxRequest {
     std::string text;    // UTF-8
     std::string caption; // UTF-8
-    int flags = 0;
+    MessageKind kind;
     QWidget* parent = nullptr;
 };
 
-using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
+using MessageBoxHandler = std::function<MessageAnswer(const MessageBoxRequest&)>;
 
-// Shows a message box (or asks the installed handler) and returns the answer (kIdOk, ...).
-int messageBox(const std::string& text, const std::string& caption, int flags, QWidget* parent = nullptr);
+// Shows a message box (or asks the installed handler) and returns the answer.
+MessageAnswer messageBox(const std::string& text, const std::string& caption, MessageKind kind,
+                         QWidget* parent = nullptr);
 
 // Installs `handler` (an empty one restores the Qt box); returns the previous handler.
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
 // The modal Qt box used when no other handler is installed.
-int showQtMessageBox(const MessageBoxRequest& request);
+MessageAnswer showQtMessageBox(const MessageBoxRequest& request);
 
 // The answer a box gives when it is dismissed without a choice (Escape, the close box).
-int escapeAnswer(int flags);
+MessageAnswer escapeAnswer(MessageKind kind);
 
 // A scripted answerer for tests: installs itself for its lifetime, expects the questions in the
 // order they were scripted and answers each. Anything unexpected is recorded in failures() and
@@ -55,8 +64,8 @@ public:
     ScriptedMessageBoxes(const ScriptedMessageBoxes&) = delete;
     ScriptedMessageBoxes& operator=(const ScriptedMessageBoxes&) = delete;
 
-    // Expects a box with exactly this text, caption and flags, and answers it.
-    ScriptedMessageBoxes& expect(std::string text, std::string caption, int flags, int answer);
+    // Expects a box with exactly this text, caption and kind, and answers it.
+    ScriptedMessageBoxes& expect(std::string text, std::string caption, MessageKind kind, MessageAnswer answer);
 
     // Every box shown, in order.
     const std::vector<MessageBoxRequest>& shown() const { return shown_; }
@@ -71,10 +80,10 @@ private:
     struct Expected {
         std::string text;
         std::string caption;
-        int flags;
-        int answer;
+        MessageKind kind;
+        MessageAnswer answer;
     };
-    int answer(const MessageBoxRequest& request);
+    MessageAnswer answer(const MessageBoxRequest& request);
 
     std::deque<Expected> expected_;
     std::vector<MessageBoxRequest> shown_;
@@ -82,4 +91,4 @@ private:
     MessageBoxHandler previous_;
 };
 
-} // namespace cs::app
+} // namespace cs::widgets

@@ -1,8 +1,9 @@
-#include "app/view_controller.h"
+#include "views/view_controller.h"
 
-#include "app/app_icons.h"
-#include "app/channel_list_model.h"
-#include "app/main_window.h"
+#include "views/view_icons.h"
+#include "views/channel_list_model.h"
+#include "views/filter_bar.h"
+#include "widgets/busy_cursor.h"
 #include "database/channel_database.h"
 #include "database/display_texts.h"
 #include "settings/treg.h"
@@ -25,9 +26,11 @@
 
 #include <iterator>
 
-namespace cs::app {
+namespace cs::views {
 
 namespace {
+
+using widgets::BusyCursor;
 
 // The items of the three filter menus: caption (a fixed text, or a language key) and tag.
 struct MenuItemSpec {
@@ -37,17 +40,17 @@ struct MenuItemSpec {
     int tag;
 };
 
-constexpr MenuItemSpec kPopUp01[] = {
+constexpr MenuItemSpec kTvRadioItems[] = {
     {"Item00_00", "TV / RADIO", nullptr, 0},
     {"Item00_01", "TV", nullptr, 1},
     {"Item00_02", "RADIO", nullptr, 2},
 };
-constexpr MenuItemSpec kPopUp02[] = {
+constexpr MenuItemSpec kFreeScrambledItems[] = {
     {"Item01_00", "FTA / CA", nullptr, 0},
     {"Item01_01", "FTA", nullptr, 1},
     {"Item01_02", "CA", nullptr, 2},
 };
-constexpr MenuItemSpec kPopUp03[] = {
+constexpr MenuItemSpec kSortOrderItems[] = {
     {"Item02_00", "PROGRAM", "MenuPopUpProgram", 0},
     {"Item02_01", "TRANSPONDER", "MenuPopUpTransponder", 1},
     {"Item02_02", "ALFABET", "MenuPopUpAlphabet", 2},
@@ -69,24 +72,6 @@ constexpr SettingsPageSpec kSettingsPages[] = {
 // Column sorts of the number column show the busy cursor above this many rows.
 constexpr int kBusyNumberSortRows = 128;
 
-// The busy cursor for the lifetime of the object.
-class WaitCursor {
-public:
-    explicit WaitCursor(bool on = true) : on_(on) {
-        if (on_)
-            QApplication::setOverrideCursor(Qt::WaitCursor);
-    }
-    ~WaitCursor() {
-        if (on_)
-            QApplication::restoreOverrideCursor();
-    }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    bool on_;
-};
-
 QAction* addItem(QMenu& menu, const char* name, const QString& caption, int tag, bool checkable = true) {
     QAction* action = menu.addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
@@ -105,14 +90,14 @@ ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& data
       texts_(texts),
       reg_(reg),
       model_(std::make_unique<ChannelListModel>(database, texts)) {
-    timer3_.setSingleShot(true);
-    timer3_.setInterval(kTimer3IntervalMs);
-    connect(&timer3_, &QTimer::timeout, this, &ViewController::Timer3Timer);
-    timer4_.setSingleShot(true);
-    timer4_.setInterval(kTimer4IntervalMs);
-    connect(&timer4_, &QTimer::timeout, this, &ViewController::Timer4Timer);
+    selectionCountDelay_.setSingleShot(true);
+    selectionCountDelay_.setInterval(kSelectionCountDelayMs);
+    connect(&selectionCountDelay_, &QTimer::timeout, this, &ViewController::refreshCountsAfterSelection);
+    treeSelectionDebounce_.setSingleShot(true);
+    treeSelectionDebounce_.setInterval(kTreeSelectionDebounceMs);
+    connect(&treeSelectionDebounce_, &QTimer::timeout, this, &ViewController::applyTreeSelection);
 
-    if (QTableView* list = w_.listView) {
+    if (QTableView* list = w_.channelList) {
         list->setModel(model_.get());
         list->setSelectionBehavior(QAbstractItemView::SelectRows);
         list->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -126,13 +111,13 @@ ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& data
         list->horizontalHeader()->setSectionsClickable(true);
         list->horizontalHeader()->setSortIndicatorShown(false);
         list->setIconSize(QSize(kSmallIconSize, kSmallIconSize));
-        connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &ViewController::ListViewColumnClick);
+        connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &ViewController::sortByColumn);
         connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
             if (listMode_ == kListModeChannels && !bulkUpdate_)
-                timer3_.start();
+                selectionCountDelay_.start();
         });
     }
-    if (QListWidget* icons = w_.settingsView) {
+    if (QListWidget* icons = w_.settingsIcons) {
         icons->setViewMode(QListView::IconMode);
         icons->setIconSize(QSize(kLargeIconSize, kLargeIconSize));
         icons->setMovement(QListView::Static);
@@ -140,120 +125,77 @@ ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& data
         icons->setWordWrap(true);
         icons->setEditTriggers(QAbstractItemView::NoEditTriggers);
         connect(icons, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-            const int page = settingsPageOfItem(w_.settingsView->row(item));
+            const int page = settingsPageOfItem(w_.settingsIcons->row(item));
             if (page >= 0)
                 emit settingsPageActivated(page);
         });
     }
-    if (QLabel* help = w_.textListView) {
+    if (QLabel* help = w_.binHelpText) {
         help->setWordWrap(true);
         help->setAutoFillBackground(true);
         help->hide();
     }
 
     // Filter menus.
-    for (auto& menu : popUps_)
-        menu = std::make_unique<QMenu>();
-    popUps_[0]->setObjectName(QStringLiteral("PopUp01"));
-    popUps_[1]->setObjectName(QStringLiteral("PopUp02"));
-    popUps_[2]->setObjectName(QStringLiteral("PopUp03"));
-    popUps_[3]->setObjectName(QStringLiteral("PopUp04"));
-    popUps_[4]->setObjectName(QStringLiteral("PopUp05"));
-    for (const MenuItemSpec& s : kPopUp01)
-        connect(addItem(*popUps_[0], s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
-                [this, tag = s.tag] { Item00_ALLClick(tag); });
-    for (const MenuItemSpec& s : kPopUp02)
-        connect(addItem(*popUps_[1], s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
-                [this, tag = s.tag] { Item01_AllClick(tag); });
-    for (const MenuItemSpec& s : kPopUp03)
-        connect(addItem(*popUps_[2], s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
-                [this, tag = s.tag] { Item02_AllClick(tag); });
-    for (int i = 0; i < 3; ++i)
-        checkFirstItem(popUps_[static_cast<std::size_t>(i)].get());
-
-    const std::array<QToolButton*, 5> buttons = {w_.dropDownBtn01, w_.dropDownBtn02, w_.dropDownBtn03,
-                                                 w_.dropDownBtn04, w_.dropDownBtn05};
-    const std::array<void (ViewController::*)(), 5> clicks = {
-        &ViewController::DropDownBtn01Click, &ViewController::DropDownBtn02Click, &ViewController::DropDownBtn03Click,
-        nullptr, &ViewController::DropDownBtn05Click};
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        QToolButton* b = buttons[i];
-        if (!b)
-            continue;
-        if (i != 4) {  // the coding-system button has its menu only while its filter is on
-            b->setMenu(popUps_[i].get());
-            b->setPopupMode(QToolButton::MenuButtonPopup);
-        }
-        if (clicks[i])
-            connect(b, &QToolButton::clicked, this, clicks[i]);
+    if (!filters_) {
+        ownFilters_ = std::make_unique<FilterBar>();
+        filters_ = ownFilters_.get();
     }
-    if (w_.dropDownBtn05)
-        w_.dropDownBtn05->setCheckable(true);
+    for (const MenuItemSpec& s : kTvRadioItems)
+        connect(addItem(*filters_->tvRadioMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
+                [this, tag = s.tag] { chooseTvRadio(tag); });
+    for (const MenuItemSpec& s : kFreeScrambledItems)
+        connect(addItem(*filters_->freeScrambledMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
+                [this, tag = s.tag] { chooseFreeScrambled(tag); });
+    for (const MenuItemSpec& s : kSortOrderItems)
+        connect(addItem(*filters_->sortOrderMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
+                [this, tag = s.tag] { chooseSortOrder(tag); });
+    for (QMenu* menu : choiceMenus())
+        checkFirstItem(menu);
 
-    if (QAction* numbering = w_.toolButton26) {
+    const std::array<QMenu*, 3> menus = choiceMenus();
+    const std::array<QToolButton*, 3> buttons = choiceButtons();
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        buttons[i]->setMenu(menus[i]);
+        buttons[i]->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    // A click on a filter button moves on to its next choice.
+    connect(filters_->tvRadio(), &QToolButton::clicked, this, &ViewController::nextTvRadioFilter);
+    connect(filters_->freeScrambled(), &QToolButton::clicked, this, &ViewController::nextFreeScrambledFilter);
+    connect(filters_->sortOrder(), &QToolButton::clicked, this, &ViewController::nextSortOrder);
+    // The coding-system button has its menu only while its filter is on.
+    filters_->codingSystems()->setCheckable(true);
+    connect(filters_->codingSystems(), &QToolButton::clicked, this, &ViewController::toggleCodingFilter);
+    filters_->favouriteList()->setMenu(filters_->favouriteListMenu());
+
+    if (QAction* numbering = w_.numberingMode) {
         numbering->setCheckable(true);
         numbering->setChecked(numberingMode());
-        connect(numbering, &QAction::triggered, this, &ViewController::ToolButton26Click);
+        connect(numbering, &QAction::triggered, this, &ViewController::toggleNumberingMode);
     }
 
-    BuildColumns();
+    buildColumns();
 
-    if (QTreeWidget* tree = w_.treeView) {
+    if (QTreeWidget* tree = w_.tree) {
         builder_ = std::make_unique<TreeBuilder>(*tree, db_, texts_);
         tree->setHeaderHidden(true);
         tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
         tree->setIconSize(QSize(kSmallIconSize, kSmallIconSize));
         builder_->createFixedNodes();
         connect(tree, &QTreeWidget::currentItemChanged, this,
-                [this](QTreeWidgetItem* current) { TreeViewChange(current); });
+                [this](QTreeWidgetItem* current) { treeSelectionChanged(current); });
         // While the window is built the tree reports the selection of its first node; the first
-        // firing of Timer4 swallows it.
+        // applied selection swallows it.
         tree->setCurrentItem(builder_->mainListNode());
     }
-    ApplyTexts();
-    UpdateStatusCounts();
+    applyTexts();
+    updateStatusCounts();
 }
 
 ViewController::~ViewController() {
     // The list keeps a pointer to the model; detach it before the model goes.
-    if (w_.listView && w_.listView->model() == model_.get())
-        w_.listView->setModel(nullptr);
-    for (QToolButton* b : {w_.dropDownBtn01, w_.dropDownBtn02, w_.dropDownBtn03, w_.dropDownBtn04, w_.dropDownBtn05})
-        if (b)
-            b->setMenu(nullptr);
-}
-
-std::unique_ptr<ViewController> ViewController::forWindow(TMain& window, ChannelDatabase& database,
-                                                          const DisplayTexts& texts) {
-    ViewWidgets w;
-    w.treeView = window.treeView();
-    w.listView = window.listView();
-    w.settingsView = window.settingsView();
-    w.listStack = window.listStack();
-    w.textListView = window.textListView();
-    w.toolBar2 = window.toolBar2();
-    w.dropDownBtn01 = window.dropDownButton(1);
-    w.dropDownBtn02 = window.dropDownButton(2);
-    w.dropDownBtn03 = window.dropDownButton(3);
-    w.dropDownBtn04 = window.dropDownButton(4);
-    w.dropDownBtn05 = window.dropDownButton(5);
-    w.toolButton26 = window.action("ToolButton26");
-    w.toolButtonCut = window.action("ToolButtonCut");
-    w.toolButtonCopy = window.action("ToolButtonCopy");
-    w.toolButtonPaste = window.action("ToolButtonPaste");
-    w.toolButtonDel = window.action("ToolButtonDel");
-    w.toolButtonProper = window.action("ToolButtonProper");
-    w.toolButton9 = window.action("ToolButton9");
-    w.status = window.statusBar();
-    w.statusCounts = window.statusPanel(3);
-    auto views = std::make_unique<ViewController>(w, database, texts, window.reg());
-    ViewController* vc = views.get();
-    connect(vc, &ViewController::modified, &window, [&window] { window.SetModified(true); });
-    connect(vc, &ViewController::selectedNodeChanged, &window, [&window] { window.refreshNodePanel(); });
-    connect(vc, &ViewController::treeSelectionApplied, &window, [&window] { window.setFindPosition(-1); });
-    if (QSplitter* splitter = window.splitter())
-        connect(splitter, &QSplitter::splitterMoved, vc, &ViewController::SplitterMoved);
-    return views;
+    if (w_.channelList && w_.channelList->model() == model_.get())
+        w_.channelList->setModel(nullptr);
 }
 
 void ViewController::setHooks(ViewHooks hooks) {
@@ -263,17 +205,19 @@ void ViewController::setHooks(ViewHooks hooks) {
 
 QString ViewController::text(const char* key) const { return QString::fromStdString(texts_.text(key)); }
 
-QMenu* ViewController::popUp(int number) const {
-    if (number < 1 || number > static_cast<int>(popUps_.size()))
-        return nullptr;
-    return popUps_[static_cast<std::size_t>(number - 1)].get();
+std::array<QMenu*, 3> ViewController::choiceMenus() const {
+    return {filters_->tvRadioMenu(), filters_->freeScrambledMenu(), filters_->sortOrderMenu()};
+}
+
+std::array<QToolButton*, 3> ViewController::choiceButtons() const {
+    return {filters_->tvRadio(), filters_->freeScrambled(), filters_->sortOrder()};
 }
 
 bool ViewController::numberingMode() const { return reg_.flag(RegFlag::numberingMode); }
 
-bool ViewController::selectionPending() const { return timer4_.isActive(); }
+bool ViewController::selectionPending() const { return treeSelectionDebounce_.isActive(); }
 
-QTreeWidgetItem* ViewController::selectedNode() const { return w_.treeView ? w_.treeView->currentItem() : nullptr; }
+QTreeWidgetItem* ViewController::selectedNode() const { return w_.tree ? w_.tree->currentItem() : nullptr; }
 
 std::optional<NodeClass> ViewController::classifySelected() const { return classifyNode(selectedNode()); }
 
@@ -292,12 +236,12 @@ QString ViewController::selectedNodeText() const {
 
 void ViewController::setDatabaseLoaded(bool loaded) {
     databaseLoaded_ = loaded;
-    UpdateStatusCounts();
+    updateStatusCounts();
 }
 
-void ViewController::ResetViews() {
+void ViewController::resetViews() {
     model_->clear();
-    ShowBinHelpText(false);
+    showBinHelpText(false);
 
     treeRebuildGuard_ = true;
     listMode_ = kListModeChannels;
@@ -305,18 +249,19 @@ void ViewController::ResetViews() {
     lastSortedColumn_ = -1;
     clickedColumn_ = -1;
     sortDirection_ = 0;
-    if (w_.listView)
-        w_.listView->horizontalHeader()->setSortIndicatorShown(false);
+    if (w_.channelList)
+        w_.channelList->horizontalHeader()->setSortIndicatorShown(false);
 
     databaseLoaded_ = false;
     request_ = ViewRequest{};
 
     codingFilterOn_ = false;
-    if (QToolButton* b = w_.dropDownBtn05) {
+    {
+        QToolButton* b = filters_->codingSystems();
         b->setMenu(nullptr);
         b->setChecked(false);
     }
-    for (QAction* a : popUps_[4]->actions()) {
+    for (QAction* a : filters_->codingSystemMenu()->actions()) {
         a->setChecked(false);
         a->setVisible(true);
     }
@@ -329,32 +274,32 @@ void ViewController::ResetViews() {
 
     db_.selectChannels(request_, settings_);
 
-    for (std::size_t i = 0; i < 3; ++i)
-        checkFirstItem(popUps_[i].get());
-    for (QToolButton* b : {w_.dropDownBtn01, w_.dropDownBtn02, w_.dropDownBtn03})
+    for (QMenu* menu : choiceMenus())
+        checkFirstItem(menu);
+    for (QToolButton* b : {filters_->tvRadio(), filters_->freeScrambled(), filters_->sortOrder()})
         if (b)
             b->setToolTip(QString());
-    popUps_[3]->clear();
+    filters_->favouriteListMenu()->clear();
 
     pendingNode_ = nullptr;
     if (builder_) {
         builder_->rebuildAll();
-        rebuildPopUp04();
-        w_.treeView->setCurrentItem(builder_->mainListNode());
-        w_.treeView->collapseAll();
+        rebuildFavouriteListMenu();
+        w_.tree->setCurrentItem(builder_->mainListNode());
+        w_.tree->collapseAll();
     }
     treeRebuildGuard_ = false;
-    UpdateStatusCounts();
+    updateStatusCounts();
 }
 
-void ViewController::rebuildPopUp04() {
-    QMenu& menu = *popUps_[3];
+void ViewController::rebuildFavouriteListMenu() {
+    QMenu& menu = *filters_->favouriteListMenu();
     menu.clear();
     const int lists = db_.flash().settings().ilosc_list;
     for (int k = 1; k <= lists; ++k) {
         const std::string name = "Item03_" + std::to_string(k);
         connect(addItem(menu, name.c_str(), QString::fromStdString(texts_.listText(k, 0)), k), &QAction::triggered,
-                this, [this, k] { Item03_AllClick(k); });
+                this, [this, k] { chooseFavouriteList(k); });
     }
     checkFirstItem(&menu);
 }
@@ -375,19 +320,19 @@ void ViewController::reselect(const std::optional<NodeClass>& before, const QStr
     const bool kept = node != nullptr;
     if (!node)
         node = builder_->mainListNode();
-    w_.treeView->setCurrentItem(node);
+    w_.tree->setCurrentItem(node);
     if (!kept && before)
         lostSelection_ = true;
 }
 
-void ViewController::RebuildTree() {
+void ViewController::rebuildTree() {
     rebuildKeepingSelection([this] {
         builder_->rebuildAll();
-        rebuildPopUp04();
+        rebuildFavouriteListMenu();
     });
 }
 
-void ViewController::RebuildProviderNodes() {
+void ViewController::rebuildProviderNodes() {
     rebuildKeepingSelection([this] { builder_->rebuildProviders(); });
 }
 
@@ -404,41 +349,41 @@ void ViewController::rebuildKeepingSelection(const std::function<void()>& rebuil
     treeRebuildGuard_ = false;
     // The node that was shown is gone: show the node that took its place.
     if (lostSelection_)
-        TreeViewChange(selectedNode());
+        treeSelectionChanged(selectedNode());
 }
 
-void ViewController::TreeViewChange(QTreeWidgetItem* node) {
+void ViewController::treeSelectionChanged(QTreeWidgetItem* node) {
     emit selectedNodeChanged();
     if (hooks_.closeFindDialog)
         hooks_.closeFindDialog();
     if (treeRebuildGuard_)
         return;
     pendingNode_ = node;
-    timer4_.start();
+    treeSelectionDebounce_.start();
 }
 
-void ViewController::Timer4Timer() {
-    timer4_.stop();
-    if (firstTimer4_) {
-        firstTimer4_ = false;
+void ViewController::applyTreeSelection() {
+    treeSelectionDebounce_.stop();
+    if (swallowNextSelection_) {
+        swallowNextSelection_ = false;
         return;
     }
     emit treeSelectionApplied();
     QTreeWidgetItem* node = pendingNode_ ? pendingNode_ : selectedNode();
     pendingNode_ = nullptr;
-    if (w_.treeView)
-        w_.treeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    if (w_.tree)
+        w_.tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     const auto c = classifyNode(node);
     if (!c)
         return;
-    if ((c->isFavouriteList() || c->satellite > 0) && db_.flash().image().hasBa2() && w_.treeView)
-        w_.treeView->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    if ((c->isFavouriteList() || c->satellite > 0) && db_.flash().image().hasBa2() && w_.tree)
+        w_.tree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 
     request_.list = 0;
     request_.satellite = 0;
     if (c->bin || c->settings) {
         model_->clear();
-        UpdateStatusCounts();
+        updateStatusCounts();
     } else if (c->provider) {
         if (c->provider == 1) {
             settings_.providerFilterMode = kProviderAll;
@@ -448,23 +393,22 @@ void ViewController::Timer4Timer() {
             settings_.providerFilterMode = kProviderSingle;
             db_.chooseSingleProvider(static_cast<std::size_t>(c->provider - 3));
         }
-        FillChannelList();
+        fillChannelList();
     } else {
         settings_.providerFilterMode = kProviderAll;
         if (c->isFavouriteList()) {
             // A favourite list shows its stored order, unsorted.
             lastSortedColumn_ = -1;
             settings_.orderMode = kOrderProgram;
-            checkFirstItem(popUps_[2].get());
-            if (w_.dropDownBtn03)
-                w_.dropDownBtn03->setToolTip(QString());
+            checkFirstItem(filters_->sortOrderMenu());
+            filters_->sortOrder()->setToolTip(QString());
         }
         request_.list = static_cast<std::uint8_t>(c->list);
         request_.satellite = static_cast<std::uint8_t>(c->satellite > 0 ? c->satellite - 1 : 0);
-        FillChannelList();
+        fillChannelList();
     }
-    ShowBinHelpText(c->bin != 0);
-    SetListMode(c->settings ? kListModeSettings : kListModeChannels);
+    showBinHelpText(c->bin != 0);
+    setListMode(c->settings ? kListModeSettings : kListModeChannels);
 }
 
 // ------------------------------------------------------------------------------------------
@@ -474,12 +418,12 @@ void ViewController::applyCodingFilterToView() {
     settings_.caFilterActive = codingFilterOn_;
     settings_.caChecked.clear();
     if (codingFilterOn_)
-        for (QAction* a : popUps_[4]->actions())
+        for (QAction* a : filters_->codingSystemMenu()->actions())
             if (a->isChecked())
                 settings_.caChecked.push_back(static_cast<std::uint16_t>(a->data().toUInt()));
 }
 
-void ViewController::FillChannelList() {
+void ViewController::fillChannelList() {
     if (!databaseLoaded_)
         return;
     if (const auto c = classifySelected(); c && c->bin)
@@ -490,37 +434,37 @@ void ViewController::FillChannelList() {
         ViewController& vc;
         QWidget* window;
         QString caption;
-        WaitCursor cursor;
+        BusyCursor cursor;
         std::unique_ptr<QProgressBar> progress;
         ~Scope() {
             vc.bulkUpdate_ = false;
             if (window)
                 window->setWindowTitle(caption);
-            vc.UpdateStatusCounts();
-            if (vc.w_.treeView)
-                vc.w_.treeView->setEnabled(true);
+            vc.updateStatusCounts();
+            if (vc.w_.tree)
+                vc.w_.tree->setEnabled(true);
             if (progress && vc.w_.status)
                 vc.w_.status->removeWidget(progress.get());
         }
     };
-    QWidget* anchor = w_.treeView ? static_cast<QWidget*>(w_.treeView) : static_cast<QWidget*>(w_.listView);
+    QWidget* anchor = w_.tree ? static_cast<QWidget*>(w_.tree) : static_cast<QWidget*>(w_.channelList);
     QWidget* window = anchor ? anchor->window() : nullptr;
-    Scope scope{*this, window, window ? window->windowTitle() : QString(), WaitCursor(), nullptr};
+    Scope scope{*this, window, window ? window->windowTitle() : QString(), BusyCursor(), nullptr};
     bulkUpdate_ = true;
     if (window)
         window->setWindowTitle(text("HintOpeningBase"));
-    if (w_.treeView)
-        w_.treeView->setEnabled(false);
-    UpdateStatusCounts();
+    if (w_.tree)
+        w_.tree->setEnabled(false);
+    updateStatusCounts();
 
-    if (w_.listView)
-        w_.listView->horizontalHeader()->setSortIndicatorShown(false);
+    if (w_.channelList)
+        w_.channelList->horizontalHeader()->setSortIndicatorShown(false);
     applyCodingFilterToView();
     request_.useMainFilter = false;
     settings_.satelliteFilter = request_.satellite;
     settings_.filterBits = static_cast<std::uint8_t>((request_.tvRadio ? 0x01 : 0) | request_.freeScrambled);
     if (model_->numbering() != numberingMode())
-        BuildColumns();
+        buildColumns();
     settings_.showNumbers = numberingMode();
     db_.selectChannels(request_, settings_);
     const std::span<const std::uint16_t> result = db_.result();
@@ -542,7 +486,7 @@ void ViewController::FillChannelList() {
     });
 }
 
-void ViewController::BuildColumns() {
+void ViewController::buildColumns() {
     const bool numbering = numberingMode();
     model_->setNumbering(numbering);
     settings_.showNumbers = numbering;
@@ -550,7 +494,7 @@ void ViewController::BuildColumns() {
     for (std::size_t c = 0; c < kListColumns.size(); ++c)
         captions[c] = kListColumns[c].key[0] ? text(kListColumns[c].key) : QString::fromUtf8(kListColumns[c].designed);
     model_->setCaptions(captions);
-    if (QTableView* list = w_.listView)
+    if (QTableView* list = w_.channelList)
         for (int v = 0; v < model_->columnCount(); ++v)
             list->setColumnWidth(v, columnWidth(v));
 }
@@ -560,7 +504,7 @@ void ViewController::BuildColumns() {
 int ViewController::columnWidth(int visibleColumn) const {
     const auto& column = kListColumns[static_cast<std::size_t>(model_->logicalColumn(visibleColumn))];
     int width = column.width;
-    if (QTableView* list = w_.listView) {
+    if (QTableView* list = w_.channelList) {
         const QString caption = model_->headerData(visibleColumn, Qt::Horizontal, Qt::DisplayRole).toString();
         const int captionWidth = list->horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 28;
         width = std::max(width, captionWidth);
@@ -580,7 +524,7 @@ int ViewController::listWidth() const {
     return width;
 }
 
-void ViewController::ListViewColumnClick(int visibleColumn) {
+void ViewController::sortByColumn(int visibleColumn) {
     if (listMode_ != kListModeChannels)
         return;
     const int logical = model_->logicalColumn(visibleColumn);
@@ -588,23 +532,22 @@ void ViewController::ListViewColumnClick(int visibleColumn) {
         return;
     if (logical == kColProvider && !db_.flash().providerWork().holdsVerify())
         return;
-    for (QAction* a : popUps_[2]->actions())
+    for (QAction* a : filters_->sortOrderMenu()->actions())
         a->setChecked(false);
-    showChoice(popUps_[2].get());
-    if (w_.dropDownBtn03)
-        w_.dropDownBtn03->setToolTip(QString());
+    showChoice(filters_->sortOrderMenu());
+    filters_->sortOrder()->setToolTip(QString());
     sortDirection_ = logical == lastSortedColumn_ ? (sortDirection_ ^ 1) : 0;
     lastSortedColumn_ = logical;
     clickedColumn_ = logical;
     if (model_->rows() == 0)
         return;
 
-    WaitCursor cursor(logical == kColNumber && model_->rows() > kBusyNumberSortRows);
+    BusyCursor cursor(logical == kColNumber && model_->rows() > kBusyNumberSortRows);
     model_->sortBy(logical, sortDirection_);
     // The view's channel order follows the rows; in a favourite list the positions become the
     // row numbers.
     db_.applyViewOrder(model_->rowSlots());
-    if (QTableView* list = w_.listView) {
+    if (QTableView* list = w_.channelList) {
         list->horizontalHeader()->setSortIndicatorShown(true);
         // Falling for the number column's first click, as its order is.
         const bool falling = logical == kColNumber ? sortDirection_ == 0 : sortDirection_ == 1;
@@ -614,47 +557,45 @@ void ViewController::ListViewColumnClick(int visibleColumn) {
 }
 
 int ViewController::selectedRowCount() const {
-    if (!w_.listView || !w_.listView->selectionModel())
+    if (!w_.channelList || !w_.channelList->selectionModel())
         return 0;
-    return static_cast<int>(w_.listView->selectionModel()->selectedRows().size());
+    return static_cast<int>(w_.channelList->selectionModel()->selectedRows().size());
 }
 
 // ------------------------------------------------------------------------------------------
 // List mode and settings icons
 
 void ViewController::applyChannelModeWidgets() {
-    if (w_.listStack && w_.listView)
-        w_.listStack->setCurrentWidget(w_.listView);
-    if (w_.listView)
-        w_.listView->setEditTriggers(numberingMode() ? QAbstractItemView::NoEditTriggers
+    if (w_.listStack && w_.channelList)
+        w_.listStack->setCurrentWidget(w_.channelList);
+    if (w_.channelList)
+        w_.channelList->setEditTriggers(numberingMode() ? QAbstractItemView::NoEditTriggers
                                                      : QAbstractItemView::EditKeyPressed |
                                                            QAbstractItemView::SelectedClicked);
     model_->setEditable(!numberingMode());
-    if (w_.toolBar2)
-        w_.toolBar2->setEnabled(true);
+    filters_->setEnabled(true);
 }
 
-void ViewController::SetListMode(int mode) {
+void ViewController::setListMode(int mode) {
     if (!databaseLoaded_ || mode == listMode_)
         return;
     listMode_ = mode;
     if (mode == kListModeChannels) {
         applyChannelModeWidgets();
     } else {
-        if (w_.toolBar2)
-            w_.toolBar2->setEnabled(false);
+        filters_->setEnabled(false);
         model_->setEditable(false);
         fillSettingsIcons();
-        if (w_.listStack && w_.settingsView)
-            w_.listStack->setCurrentWidget(w_.settingsView);
+        if (w_.listStack && w_.settingsIcons)
+            w_.listStack->setCurrentWidget(w_.settingsIcons);
     }
-    UpdateStatusCounts();
+    updateStatusCounts();
 }
 
 void ViewController::fillSettingsIcons() {
     settingsPages_.clear();
-    if (w_.settingsView)
-        w_.settingsView->clear();
+    if (w_.settingsIcons)
+        w_.settingsIcons->clear();
     const bool settingsArea = db_.flash().image().hasBa2();
     const bool transponderTable = db_.flash().image().hasConfig();
     for (const SettingsPageSpec& p : kSettingsPages) {
@@ -663,10 +604,10 @@ void ViewController::fillSettingsIcons() {
         if (!offered || caption.isEmpty())
             continue;
         settingsPages_.push_back(p.page);
-        if (w_.settingsView) {
+        if (w_.settingsIcons) {
             auto* item = new QListWidgetItem(QIcon(settingsImage(p.page)), caption);  // owned by the view
             item->setData(Qt::UserRole, p.page);
-            w_.settingsView->addItem(item);
+            w_.settingsIcons->addItem(item);
         }
     }
 }
@@ -678,7 +619,7 @@ int ViewController::settingsPageOfItem(int item) const {
 }
 
 int ViewController::currentSettingsPage() const {
-    return w_.settingsView ? settingsPageOfItem(w_.settingsView->currentRow()) : -1;
+    return w_.settingsIcons ? settingsPageOfItem(w_.settingsIcons->currentRow()) : -1;
 }
 
 // ------------------------------------------------------------------------------------------
@@ -700,9 +641,10 @@ void ViewController::chooseItem(QMenu* menu, int tag) {
 void ViewController::showChoice(QMenu* menu) {
     // The filter buttons show what they are set to; the sort button without a sort mode (after a
     // column sort) shows its plain caption.
-    const std::array<QToolButton*, 3> buttons = {w_.dropDownBtn01, w_.dropDownBtn02, w_.dropDownBtn03};
+    const std::array<QMenu*, 3> menus = choiceMenus();
+    const std::array<QToolButton*, 3> buttons = choiceButtons();
     for (std::size_t i = 0; i < buttons.size(); ++i) {
-        if (popUps_[i].get() != menu || !buttons[i])
+        if (menus[i] != menu)
             continue;
         QString caption = i == 2 ? text("HintSort") : QString();
         for (QAction* a : menu->actions())
@@ -738,68 +680,69 @@ void ViewController::setHint(QToolButton* button, const char* key) {
 
 void ViewController::refillIfSettled() {
     if (listMode_ == kListModeChannels && !selectionPending())
-        FillChannelList();
+        fillChannelList();
 }
 
-void ViewController::DropDownBtn01Click() { nextItem(popUps_[0].get(), &ViewController::Item00_ALLClick); }
-void ViewController::DropDownBtn02Click() { nextItem(popUps_[1].get(), &ViewController::Item01_AllClick); }
-void ViewController::DropDownBtn03Click() { nextItem(popUps_[2].get(), &ViewController::Item02_AllClick); }
+void ViewController::nextTvRadioFilter() { nextItem(filters_->tvRadioMenu(), &ViewController::chooseTvRadio); }
+void ViewController::nextFreeScrambledFilter() { nextItem(filters_->freeScrambledMenu(), &ViewController::chooseFreeScrambled); }
+void ViewController::nextSortOrder() { nextItem(filters_->sortOrderMenu(), &ViewController::chooseSortOrder); }
 
-void ViewController::Item00_ALLClick(int tag) {
-    chooseItem(popUps_[0].get(), tag);
+void ViewController::chooseTvRadio(int tag) {
+    chooseItem(filters_->tvRadioMenu(), tag);
     request_.tvRadio = static_cast<std::uint8_t>(tag);
-    setHint(w_.dropDownBtn01, "HintTvRadio");
+    setHint(filters_->tvRadio(), "HintTvRadio");
     refillIfSettled();
 }
 
-void ViewController::Item01_AllClick(int tag) {
-    chooseItem(popUps_[1].get(), tag);
+void ViewController::chooseFreeScrambled(int tag) {
+    chooseItem(filters_->freeScrambledMenu(), tag);
     request_.freeScrambled = freeScrambledBits(static_cast<unsigned>(tag));
-    setHint(w_.dropDownBtn02, "HintFtaCa");
+    setHint(filters_->freeScrambled(), "HintFtaCa");
     refillIfSettled();
 }
 
-void ViewController::Item02_AllClick(int tag) {
-    chooseItem(popUps_[2].get(), tag);
+void ViewController::chooseSortOrder(int tag) {
+    chooseItem(filters_->sortOrderMenu(), tag);
     settings_.orderMode = static_cast<std::uint8_t>(tag);
-    setHint(w_.dropDownBtn03, "HintSort");
-    if (w_.listView)
-        w_.listView->horizontalHeader()->setSortIndicatorShown(false);
+    setHint(filters_->sortOrder(), "HintSort");
+    if (w_.channelList)
+        w_.channelList->horizontalHeader()->setSortIndicatorShown(false);
     db_.requestFullSort();
     refillIfSettled();
 }
 
-void ViewController::Item03_AllClick(int) {}
+void ViewController::chooseFavouriteList(int) {}
 
-void ViewController::DropDownBtn05Click() {
+void ViewController::toggleCodingFilter() {
     if (!databaseLoaded_)
         return;
     codingFilterOn_ = !codingFilterOn_;
-    if (QToolButton* b = w_.dropDownBtn05) {
+    {
+        QToolButton* b = filters_->codingSystems();
         b->setChecked(codingFilterOn_);
-        b->setMenu(codingFilterOn_ ? popUps_[4].get() : nullptr);
+        b->setMenu(codingFilterOn_ ? filters_->codingSystemMenu() : nullptr);
         b->setPopupMode(codingFilterOn_ ? QToolButton::MenuButtonPopup : QToolButton::DelayedPopup);
     }
     if (codingFilterOn_)
-        for (QAction* a : popUps_[4]->actions())
+        for (QAction* a : filters_->codingSystemMenu()->actions())
             a->setChecked(false);
     refillIfSettled();
 }
 
-void ViewController::Item05Click(int index) {
-    const QList<QAction*> actions = popUps_[4]->actions();
+void ViewController::toggleCodingSystem(int index) {
+    const QList<QAction*> actions = filters_->codingSystemMenu()->actions();
     if (index < 0 || index >= actions.size())
         return;
     actions[index]->setChecked(!actions[index]->isChecked());
     refillIfSettled();
 }
 
-void ViewController::FillCodingSystemMenu() {
-    FillCodingSystemMenu(hooks_.codingSystems ? hooks_.codingSystems() : std::vector<CodingSystemItem>{});
+void ViewController::fillCodingSystemMenu() {
+    fillCodingSystemMenu(hooks_.codingSystems ? hooks_.codingSystems() : std::vector<CodingSystemItem>{});
 }
 
-void ViewController::FillCodingSystemMenu(const std::vector<CodingSystemItem>& systems) {
-    QMenu& menu = *popUps_[4];
+void ViewController::fillCodingSystemMenu(const std::vector<CodingSystemItem>& systems) {
+    QMenu& menu = *filters_->codingSystemMenu();
     menu.clear();
     for (const CodingSystemItem& s : systems) {
         QAction* a = addItem(menu, "Item05", QString::fromStdString(s.caption), s.id);
@@ -811,26 +754,26 @@ void ViewController::FillCodingSystemMenu(const std::vector<CodingSystemItem>& s
 // ------------------------------------------------------------------------------------------
 // Numbering mode
 
-void ViewController::ToolButton26Click() {
+void ViewController::toggleNumberingMode() {
     lastSortedColumn_ = -1;
-    const bool on = w_.toolButton26 ? w_.toolButton26->isChecked() : !numberingMode();
+    const bool on = w_.numberingMode ? w_.numberingMode->isChecked() : !numberingMode();
     if (on && hooks_.closeFindDialog)
         hooks_.closeFindDialog();
     reg_.setFlag(RegFlag::numberingMode, on);
     model_->clear();
-    BuildColumns();
+    buildColumns();
     if (listMode_ == kListModeChannels)
         applyChannelModeWidgets();
-    FillChannelList();
+    fillChannelList();
 }
 
 // ------------------------------------------------------------------------------------------
 // Bin help text and status
 
-void ViewController::ShowBinHelpText(bool show) {
-    if (w_.listView)
-        w_.listView->setShowGrid(!show);
-    QLabel* help = w_.textListView;
+void ViewController::showBinHelpText(bool show) {
+    if (w_.channelList)
+        w_.channelList->setShowGrid(!show);
+    QLabel* help = w_.binHelpText;
     if (!help)
         return;
     if (!show) {
@@ -838,7 +781,7 @@ void ViewController::ShowBinHelpText(bool show) {
         return;
     }
     help->setText(text("TextListView"));
-    QWidget* list = w_.listStack ? static_cast<QWidget*>(w_.listStack) : static_cast<QWidget*>(w_.listView);
+    QWidget* list = w_.listStack ? static_cast<QWidget*>(w_.listStack) : static_cast<QWidget*>(w_.channelList);
     if (list && help->parentWidget()) {
         const QPoint origin = help->parentWidget()->mapFromGlobal(list->mapToGlobal(QPoint(0, 0)));
         const int width = std::max(list->width() - 210, 60);
@@ -851,12 +794,12 @@ void ViewController::ShowBinHelpText(bool show) {
     help->raise();
 }
 
-void ViewController::SplitterMoved() {
+void ViewController::splitterMoved() {
     if (const auto c = classifySelected(); c && c->bin)
-        ShowBinHelpText(true);
+        showBinHelpText(true);
 }
 
-void ViewController::UpdateStatusCounts() {
+void ViewController::updateStatusCounts() {
     QString selection;
     if (const int selected = selectedRowCount(); selected > 0)
         selection = QStringLiteral(" ( ") + text("TextChoiceSelect") + QLatin1Char(' ') + QString::number(selected) +
@@ -869,36 +812,36 @@ void ViewController::UpdateStatusCounts() {
         panel = QStringLiteral(" () ");
     if (w_.statusCounts)
         w_.statusCounts->setText(panel);
-    UpdateEditButtons();
+    updateEditButtons();
 }
 
-void ViewController::Timer3Timer() {
-    timer3_.stop();
+void ViewController::refreshCountsAfterSelection() {
+    selectionCountDelay_.stop();
     if (listMode_ == kListModeChannels)
-        UpdateStatusCounts();
+        updateStatusCounts();
 }
 
-void ViewController::UpdateEditButtons() {
+void ViewController::updateEditButtons() {
     const int rows = model_->rows();
-    if (w_.toolButton9)
-        w_.toolButton9->setEnabled(rows > 0 && listMode_ == kListModeChannels);
-    for (QAction* a : {w_.toolButtonCut, w_.toolButtonCopy, w_.toolButtonPaste, w_.toolButtonDel,
-                       w_.toolButtonProper})
+    if (w_.find)
+        w_.find->setEnabled(rows > 0 && listMode_ == kListModeChannels);
+    for (QAction* a : {w_.cut, w_.copy, w_.paste, w_.deleteChannels,
+                       w_.properties})
         if (a)
             a->setEnabled(false);
     const auto c = classifySelected();
     if (!c || !(c->satellite > 0 || c->isFavouriteList() || c->provider > 0))
         return;
     if (rows > 0 && selectedRowCount() > 0) {
-        for (QAction* a : {w_.toolButtonDel, w_.toolButtonProper, w_.toolButtonCopy})
+        for (QAction* a : {w_.deleteChannels, w_.properties, w_.copy})
             if (a)
                 a->setEnabled(true);
-        if (w_.toolButtonCut)
-            w_.toolButtonCut->setEnabled(c->isFavouriteList());
+        if (w_.cut)
+            w_.cut->setEnabled(c->isFavouriteList());
     }
-    if (w_.toolButtonPaste && hooks_.clipboard) {
+    if (w_.paste && hooks_.clipboard) {
         const ClipboardState clip = hooks_.clipboard();
-        w_.toolButtonPaste->setEnabled(clip.hasChannels &&
+        w_.paste->setEnabled(clip.hasChannels &&
                                        (clip.sourceList != c->list || (clip.cut && rows > 1) || clip.foreign));
     }
 }
@@ -906,37 +849,33 @@ void ViewController::UpdateEditButtons() {
 // ------------------------------------------------------------------------------------------
 // Language
 
-void ViewController::ApplyTexts() {
+void ViewController::applyTexts() {
     if (builder_)
         builder_->applyTexts();
-    BuildColumns();
-    const QList<QAction*> sortItems = popUps_[2]->actions();
-    for (int i = 0; i < sortItems.size() && i < static_cast<int>(std::size(kPopUp03)); ++i)
-        sortItems[i]->setText(text(kPopUp03[i].key));
-    const QList<QAction*> listItems = popUps_[3]->actions();
+    buildColumns();
+    const QList<QAction*> sortItems = filters_->sortOrderMenu()->actions();
+    for (int i = 0; i < sortItems.size() && i < static_cast<int>(std::size(kSortOrderItems)); ++i)
+        sortItems[i]->setText(text(kSortOrderItems[i].key));
+    const QList<QAction*> listItems = filters_->favouriteListMenu()->actions();
     for (int i = 0; i < listItems.size(); ++i)
         listItems[i]->setText(QString::fromStdString(texts_.listText(i + 1, 0)));
-    for (std::size_t i = 0; i < 3; ++i)
-        showChoice(popUps_[i].get());
-    if (w_.dropDownBtn01)
-        w_.dropDownBtn01->setToolTip(QStringLiteral("TV / RADIO"));
-    if (w_.dropDownBtn02)
-        w_.dropDownBtn02->setToolTip(QStringLiteral("FTA / CA"));
-    if (w_.dropDownBtn03)
-        setHint(w_.dropDownBtn03, "HintSort");
-    if (w_.dropDownBtn04)
-        setHint(w_.dropDownBtn04, "HintListDestination");
-    if (w_.dropDownBtn05) {
-        w_.dropDownBtn05->setText(QStringLiteral("CA"));
-        setHint(w_.dropDownBtn05, "HintSystemsCode");
+    for (QMenu* menu : choiceMenus())
+        showChoice(menu);
+    filters_->tvRadio()->setToolTip(QStringLiteral("TV / RADIO"));
+    filters_->freeScrambled()->setToolTip(QStringLiteral("FTA / CA"));
+    setHint(filters_->sortOrder(), "HintSort");
+    setHint(filters_->favouriteList(), "HintListDestination");
+    {
+        filters_->codingSystems()->setText(QStringLiteral("CA"));
+        setHint(filters_->codingSystems(), "HintSystemsCode");
     }
-    if (w_.toolButton26)
-        w_.toolButton26->setToolTip(text("MenuNumbersProgram"));
+    if (w_.numberingMode)
+        w_.numberingMode->setToolTip(text("MenuNumbersProgram"));
     if (listMode_ == kListModeSettings)
         fillSettingsIcons();
-    if (w_.textListView && w_.textListView->isVisible())
-        w_.textListView->setText(text("TextListView"));
+    if (w_.binHelpText && w_.binHelpText->isVisible())
+        w_.binHelpText->setText(text("TextListView"));
     emit selectedNodeChanged();
 }
 
-} // namespace cs::app
+} // namespace cs::views

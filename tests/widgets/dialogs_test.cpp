@@ -10,9 +10,9 @@
 #include <atomic>
 #include <thread>
 
-#include "app/file_dialogs.h"
-#include "app/message_box.h"
-#include "app/qt_dispatcher.h"
+#include "widgets/file_dialogs.h"
+#include "widgets/message_box.h"
+#include "widgets/qt_dispatcher.h"
 
 using namespace cs::app;
 
@@ -130,7 +130,7 @@ void DialogsTest::scriptedFileDialogs() {
     FileDialogRequest open;
     open.filter = "Baza programów (*.dsp)|*.dsp";
     QCOMPARE(openFileDialog(open).value_or(""), std::string("/data/a.dsp"));
-    QCOMPARE(BrowseForFolder(nullptr, "Enter the name of the file to receive", "/data"), std::string("/data/in"));
+    QCOMPARE(browseForFolder(nullptr, "Enter the name of the file to receive", "/data"), std::string("/data/in"));
     QVERIFY(!saveFileDialog({}).has_value());
     QVERIFY(script.report().empty());
     QCOMPARE(script.shown()[1].initialFolder, std::string("/data"));

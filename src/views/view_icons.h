@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QPixmap>
 
-namespace cs::app {
+namespace cs::views {
 
 // List images: image 2 + channel kind is a row's image; image 5 is status panel 0's icon.
 enum ListImage : int {
@@ -32,4 +32,4 @@ QIcon listIcon(int index);
 // Settings-page image 0..7 (32 pixels); an empty pixmap outside the set.
 QPixmap settingsImage(int page);
 
-} // namespace cs::app
+} // namespace cs::views

@@ -9,7 +9,7 @@
 
 class QWidget;
 
-namespace cs::app {
+namespace cs::widgets {
 
 enum class FileDialogKind { Open, Save, Folder };
 
@@ -52,7 +52,7 @@ FileDialogs* setFileDialogs(FileDialogs* dialogs);
 std::optional<std::string> openFileDialog(FileDialogRequest request);
 std::optional<std::string> saveFileDialog(FileDialogRequest request);
 // The folder browser: empty text when cancelled.
-std::string BrowseForFolder(QWidget* owner, const std::string& title, const std::string& initialFolder);
+std::string browseForFolder(QWidget* owner, const std::string& title, const std::string& initialFolder);
 
 // Turns a filter of the form "Desc|*.a;*.b|Desc2|*.c" into Qt's "Desc (*.a *.b);;Desc2 (*.c)".
 std::string qtFilterText(const std::string& filter);
@@ -89,4 +89,4 @@ private:
     FileDialogs* previous_;
 };
 
-} // namespace cs::app
+} // namespace cs::widgets

@@ -1,6 +1,8 @@
-#include "app/app_icons.h"
+#include "views/view_icons.h"
 
-#include "app/tree_builder.h"
+#include "widgets/icon_painter.h"
+
+#include "views/tree_builder.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -10,41 +12,19 @@
 #include <cmath>
 #include <functional>
 
-namespace cs::app {
+namespace cs::views {
 
 namespace {
 
 // Every glyph is drawn in a 16 x 16 unit box and scaled to the pixmap's size, so the 32-pixel
 // settings images and the 16-pixel images share their drawings.
-using Glyph = std::function<void(QPainter&)>;
+using Glyph = widgets::Drawing;
 
-const QColor kOutline(40, 40, 48);
-const QColor kBlue(46, 110, 200);
-const QColor kLightBlue(150, 200, 245);
-const QColor kYellow(250, 200, 40);
-const QColor kOrange(235, 130, 20);
-const QColor kGreen(60, 160, 80);
-const QColor kRed(200, 60, 50);
-const QColor kGrey(140, 140, 150);
-const QColor kLightGrey(215, 215, 222);
-const QColor kPurple(130, 80, 180);
+namespace palette = widgets::palette;
 
-QPixmap render(int size, const Glyph& glyph) {
-    QPixmap pixmap(size, size);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.scale(size / 16.0, size / 16.0);
-    glyph(p);
-    return pixmap;
-}
+QPixmap render(int size, const Glyph& glyph) { return widgets::paintPixmap(size, 16.0, glyph); }
 
-QPen outline(double width = 1.0) {
-    QPen pen(kOutline, width);
-    pen.setJoinStyle(Qt::RoundJoin);
-    pen.setCapStyle(Qt::RoundCap);
-    return pen;
-}
+QPen outline(double width = 1.0) { return widgets::outlinePen(width); }
 
 // A selected node gets a soft yellow disc behind its glyph.
 void selectionHalo(QPainter& p) {
@@ -58,16 +38,16 @@ void drawSatellite(QPainter& p) {
     p.translate(8, 8);
     p.rotate(-35);
     p.setPen(outline(0.8));
-    p.setBrush(kBlue);
+    p.setBrush(palette::blue);
     p.drawRect(QRectF(-7.5, -2.2, 4.5, 4.4));   // solar panels
     p.drawRect(QRectF(3.0, -2.2, 4.5, 4.4));
     p.drawLine(QPointF(-3.0, 0), QPointF(3.0, 0));
-    p.setBrush(kLightGrey);
+    p.setBrush(palette::lightGrey);
     p.drawRect(QRectF(-2.0, -2.8, 4.0, 5.6));   // body
     p.restore();
     p.setPen(outline(0.8));
     p.drawLine(QPointF(8.6, 9.6), QPointF(10.5, 13.5));
-    p.setBrush(kGrey);
+    p.setBrush(palette::grey);
     p.drawEllipse(QRectF(9.7, 12.7, 2.0, 2.0));  // antenna
 }
 
@@ -85,12 +65,12 @@ void drawListLines(QPainter& p, const QColor& bullet) {
         p.setPen(Qt::NoPen);
         p.setBrush(bullet);
         p.drawEllipse(QRectF(3.2, y - 0.9, 1.8, 1.8));
-        p.setPen(QPen(kGrey, 1.0));
+        p.setPen(QPen(palette::grey, 1.0));
         p.drawLine(QPointF(6.2, y), QPointF(12.8, y));
     }
 }
 
-void drawMainList(QPainter& p) { drawListLines(p, kBlue); }
+void drawMainList(QPainter& p) { drawListLines(p, palette::blue); }
 
 QPolygonF star(QPointF centre, double outer, double inner) {
     QPolygonF poly;
@@ -104,28 +84,28 @@ QPolygonF star(QPointF centre, double outer, double inner) {
 
 void drawFavourite(QPainter& p) {
     p.setPen(outline(0.8));
-    p.setBrush(kYellow);
+    p.setBrush(palette::yellow);
     p.drawPolygon(star(QPointF(8, 8.6), 7.2, 3.0));
 }
 
 void drawFavouriteSelected(QPainter& p) {
     selectionHalo(p);
     p.setPen(outline(0.8));
-    p.setBrush(kOrange);
+    p.setBrush(palette::orange);
     p.drawPolygon(star(QPointF(8, 8.6), 7.2, 3.0));
 }
 
 void drawBin(QPainter& p, bool open) {
     p.setPen(outline(0.8));
-    p.setBrush(kLightGrey);
+    p.setBrush(palette::lightGrey);
     QPolygonF can;
     can << QPointF(3.5, 5) << QPointF(12.5, 5) << QPointF(11.5, 15) << QPointF(4.5, 15);
     p.drawPolygon(can);
-    p.setPen(QPen(kGrey, 0.8));
+    p.setPen(QPen(palette::grey, 0.8));
     for (double x : {6.3, 8.0, 9.7})
         p.drawLine(QPointF(x, 7), QPointF(x, 13.5));
     p.setPen(outline(0.8));
-    p.setBrush(kGrey);
+    p.setBrush(palette::grey);
     if (open) {
         p.save();
         p.translate(3, 4);
@@ -147,7 +127,7 @@ void drawTower(QPainter& p, const QColor& waves, double scale) {
     p.drawLine(QPointF(8, 5), QPointF(4.5, 15));
     p.drawLine(QPointF(8, 5), QPointF(11.5, 15));
     p.drawLine(QPointF(6.0, 11), QPointF(10.0, 11));
-    p.setBrush(kRed);
+    p.setBrush(palette::red);
     p.drawEllipse(QRectF(6.6, 3.6, 2.8, 2.8));
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(waves, 1.1, Qt::SolidLine, Qt::RoundCap));
@@ -158,9 +138,9 @@ void drawTower(QPainter& p, const QColor& waves, double scale) {
 
 void drawProviders(QPainter& p) {
     p.setPen(outline(0.8));
-    p.setBrush(kLightGrey);
+    p.setBrush(palette::lightGrey);
     p.drawRect(QRectF(1.5, 9.5, 13, 5));
-    drawTower(p, kPurple, 0.75);
+    drawTower(p, palette::purple, 0.75);
 }
 
 void drawProvidersSelected(QPainter& p) {
@@ -168,11 +148,11 @@ void drawProvidersSelected(QPainter& p) {
     drawProviders(p);
 }
 
-void drawProvider(QPainter& p) { drawTower(p, kPurple, 1.0); }
+void drawProvider(QPainter& p) { drawTower(p, palette::purple, 1.0); }
 
 void drawProviderSelected(QPainter& p) {
     selectionHalo(p);
-    drawTower(p, kOrange, 1.0);
+    drawTower(p, palette::orange, 1.0);
 }
 
 void drawGear(QPainter& p, const QColor& fill) {
@@ -183,7 +163,7 @@ void drawGear(QPainter& p, const QColor& fill) {
         p.translate(c);
         p.rotate(i * 45.0);
         p.setPen(Qt::NoPen);
-        p.setBrush(kOutline);
+        p.setBrush(palette::outline);
         p.drawRect(QRectF(-1.4, -7.4, 2.8, 3.0));
         p.restore();
     }
@@ -194,14 +174,14 @@ void drawGear(QPainter& p, const QColor& fill) {
     p.drawEllipse(c, 2.0, 2.0);
 }
 
-void drawSettings(QPainter& p) { drawGear(p, kGrey); }
+void drawSettings(QPainter& p) { drawGear(p, palette::grey); }
 
 void drawTv(QPainter& p) {
     p.setPen(outline(0.8));
-    p.setBrush(kOutline);
+    p.setBrush(palette::outline);
     p.drawRoundedRect(QRectF(1, 2.5, 14, 9.5), 1.5, 1.5);
     p.setPen(Qt::NoPen);
-    p.setBrush(kLightBlue);
+    p.setBrush(palette::lightBlue);
     p.drawRect(QRectF(2.5, 4, 11, 6.5));
     p.setPen(outline(1.0));
     p.drawLine(QPointF(8, 12), QPointF(8, 14));
@@ -211,11 +191,11 @@ void drawTv(QPainter& p) {
 void drawRadio(QPainter& p) {
     p.setPen(outline(0.9));
     p.drawLine(QPointF(4, 6), QPointF(11.5, 1.5));  // antenna
-    p.setBrush(kGreen);
+    p.setBrush(palette::green);
     p.drawRoundedRect(QRectF(1, 6, 14, 8.5), 1.5, 1.5);
     p.setBrush(Qt::white);
     p.drawEllipse(QRectF(2.8, 7.8, 5, 5));           // speaker
-    p.setBrush(kOutline);
+    p.setBrush(palette::outline);
     p.drawEllipse(QRectF(4.6, 9.6, 1.4, 1.4));
     p.setPen(QPen(Qt::white, 1.0));
     p.drawLine(QPointF(9.5, 8.8), QPointF(13.3, 8.8));
@@ -225,11 +205,11 @@ void drawRadio(QPainter& p) {
 
 void drawData(QPainter& p) {
     p.setPen(outline(0.8));
-    p.setBrush(kLightGrey);
+    p.setBrush(palette::lightGrey);
     QPolygonF page;
     page << QPointF(3, 1.5) << QPointF(10, 1.5) << QPointF(13, 4.5) << QPointF(13, 14.5) << QPointF(3, 14.5);
     p.drawPolygon(page);
-    p.setPen(QPen(kBlue, 1.0));
+    p.setPen(QPen(palette::blue, 1.0));
     for (int i = 0; i < 4; ++i) {
         const double y = 5.5 + i * 2.3;
         const double len = (i % 2) ? 5.0 : 7.0;
@@ -239,17 +219,17 @@ void drawData(QPainter& p) {
 
 void drawChannel(QPainter& p) {
     p.setPen(outline(0.8));
-    p.setBrush(kLightBlue);
+    p.setBrush(palette::lightBlue);
     p.drawRoundedRect(QRectF(2, 3, 12, 10), 2, 2);
 }
 
 void drawStatus(QPainter& p) {
     // A dish: the program's own mark.
     p.setPen(outline(0.8));
-    p.setBrush(kLightGrey);
+    p.setBrush(palette::lightGrey);
     p.drawChord(QRectF(1, 1, 13, 13), 200 * 16, 180 * 16);
     p.drawLine(QPointF(7.5, 7.5), QPointF(12.5, 2.5));
-    p.setBrush(kRed);
+    p.setBrush(palette::red);
     p.drawEllipse(QRectF(11.5, 1.5, 2.5, 2.5));
     p.drawLine(QPointF(6, 12), QPointF(5, 15));
     p.drawLine(QPointF(3, 15), QPointF(8, 15));
@@ -258,23 +238,23 @@ void drawStatus(QPainter& p) {
 // Settings pages (drawn at 32 pixels).
 void drawReceiver(QPainter& p) {
     p.setPen(outline(0.6));
-    p.setBrush(kOutline);
+    p.setBrush(palette::outline);
     p.drawRoundedRect(QRectF(0.8, 5, 14.4, 6), 1, 1);
     p.setPen(Qt::NoPen);
-    p.setBrush(kGreen);
+    p.setBrush(palette::green);
     p.drawEllipse(QRectF(2.2, 7.3, 1.4, 1.4));
     p.setBrush(QColor(80, 220, 120));
     p.drawRect(QRectF(5, 7.0, 5, 2));
-    p.setBrush(kLightGrey);
+    p.setBrush(palette::lightGrey);
     p.drawEllipse(QRectF(11.5, 7.0, 2, 2));
 }
 
 void drawConverter(QPainter& p) {
     p.setPen(outline(0.7));
-    p.setBrush(kLightGrey);
+    p.setBrush(palette::lightGrey);
     p.drawChord(QRectF(0.5, 1, 11, 14), 90 * 16, 180 * 16);  // dish
     p.drawLine(QPointF(6, 8), QPointF(12, 8));
-    p.setBrush(kBlue);
+    p.setBrush(palette::blue);
     p.drawRect(QRectF(11.5, 6.5, 3.5, 3));   // LNB
     p.drawLine(QPointF(6, 13), QPointF(6, 15.5));
 }
@@ -283,7 +263,7 @@ void drawTransponders(QPainter& p) {
     p.setPen(outline(0.6));
     p.setBrush(Qt::white);
     p.drawRect(QRectF(1, 1.5, 14, 13));
-    p.setPen(QPen(kGrey, 0.5));
+    p.setPen(QPen(palette::grey, 0.5));
     for (int i = 1; i < 5; ++i)
         p.drawLine(QPointF(1, 1.5 + i * 2.6), QPointF(15, 1.5 + i * 2.6));
     p.drawLine(QPointF(6, 1.5), QPointF(6, 14.5));
@@ -291,14 +271,14 @@ void drawTransponders(QPainter& p) {
     wave.moveTo(2, 8);
     for (int i = 0; i < 6; ++i)
         wave.quadTo(QPointF(2.5 + i * 2.2, (i % 2) ? 11 : 5), QPointF(3.5 + i * 2.2, 8));
-    p.setPen(QPen(kRed, 0.9));
+    p.setPen(QPen(palette::red, 0.9));
     p.setBrush(Qt::NoBrush);
     p.drawPath(wave);
 }
 
 void drawInternet(QPainter& p) {
     p.setPen(outline(0.6));
-    p.setBrush(kLightBlue);
+    p.setBrush(palette::lightBlue);
     p.drawEllipse(QRectF(1, 1, 14, 14));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QRectF(4.5, 1, 7, 14));
@@ -323,20 +303,20 @@ void drawClock(QPainter& p) {
 }
 
 void drawLock(QPainter& p) {
-    p.setPen(QPen(kGrey, 1.6));
+    p.setPen(QPen(palette::grey, 1.6));
     p.setBrush(Qt::NoBrush);
     p.drawArc(QRectF(4.5, 1.5, 7, 9), 0, 180 * 16);
     p.drawLine(QPointF(4.5, 6), QPointF(4.5, 8));
     p.drawLine(QPointF(11.5, 6), QPointF(11.5, 8));
     p.setPen(outline(0.7));
-    p.setBrush(kYellow);
+    p.setBrush(palette::yellow);
     p.drawRoundedRect(QRectF(2.5, 7.5, 11, 7.5), 1, 1);
-    p.setBrush(kOutline);
+    p.setBrush(palette::outline);
     p.drawEllipse(QRectF(7.1, 9.6, 1.8, 1.8));
     p.drawRect(QRectF(7.6, 11, 0.8, 2));
 }
 
-void drawSettingsPage4(QPainter& p) { drawGear(p, kLightGrey); }
+void drawSettingsPage4(QPainter& p) { drawGear(p, palette::lightGrey); }
 
 template <std::size_t N>
 const std::array<QPixmap, N>& renderSet(int size, const std::array<Glyph, N>& glyphs, std::array<QPixmap, N>& cache,
@@ -431,4 +411,4 @@ QPixmap settingsImage(int page) {
     return settingsImages()[static_cast<std::size_t>(page)];
 }
 
-} // namespace cs::app
+} // namespace cs::views

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/app_icons.h"
+#include "views/view_icons.h"
 #include "views_test_support.h"
 
 using namespace cs;
@@ -143,7 +143,7 @@ void ChannelListTest::sameColumnTwiceReverses() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
     QSignalSpy modified(h.views.get(), &app::ViewController::modified);
-    h.views->ListViewColumnClick(0);  // the name column (no numbering)
+    h.views->sortByColumn(0);  // the name column (no numbering)
     QCOMPARE(h.views->lastSortedColumn(), int(app::kColName));
     QCOMPARE(h.views->sortDirection(), 0);
     const auto rising = h.column(0);
@@ -153,12 +153,12 @@ void ChannelListTest::sameColumnTwiceReverses() {
     QVERIFY(std::is_sorted(keys.begin(), keys.end()));
     QVERIFY(std::adjacent_find(keys.begin(), keys.end()) == keys.end());  // unique: the reverse is exact
 
-    h.views->ListViewColumnClick(0);
+    h.views->sortByColumn(0);
     QCOMPARE(h.views->sortDirection(), 1);
     QCOMPARE(h.column(0), std::vector<std::string>(rising.rbegin(), rising.rend()));
 
     // Another column starts rising again.
-    h.views->ListViewColumnClick(app::kColFrequency - 1);
+    h.views->sortByColumn(app::kColFrequency - 1);
     QCOMPARE(h.views->sortDirection(), 0);
     const auto order = h.shownSlots();
     for (std::size_t i = 1; i < order.size(); ++i)
@@ -180,15 +180,15 @@ void ChannelListTest::numberColumnFirstClickGivesTheHighestNumber() {
         std::snprintf(buf, sizeof buf, "%04d", n);
         numbers.push_back(buf);
     }
-    h.views->ListViewColumnClick(0);
+    h.views->sortByColumn(0);
     QCOMPARE(h.column(0), numbers);
     QCOMPARE(h.column(1), std::vector<std::string>(names.rbegin(), names.rend()));
-    h.views->ListViewColumnClick(0);
+    h.views->sortByColumn(0);
     QCOMPARE(h.column(0), std::vector<std::string>(numbers.rbegin(), numbers.rend()));
     QCOMPARE(h.column(1), names);
     // After another column, the number column's first click is the falling one again.
-    h.views->ListViewColumnClick(app::kColAudio);
-    h.views->ListViewColumnClick(0);
+    h.views->sortByColumn(app::kColAudio);
+    h.views->sortByColumn(0);
     QCOMPARE(h.column(0), numbers);
 }
 
@@ -201,7 +201,7 @@ void ChannelListTest::providerColumnNeedsAValidProviderArea() {
         QVERIFY(h.open(smallDatabase(d)));
         QSignalSpy modified(h.views.get(), &app::ViewController::modified);
         const auto before = h.shownSlots();
-        h.views->ListViewColumnClick(providerColumn);
+        h.views->sortByColumn(providerColumn);
         QCOMPARE(h.shownSlots(), before);
         QCOMPARE(h.views->lastSortedColumn(), -1);
         QCOMPARE(modified.count(), 0);
@@ -210,7 +210,7 @@ void ChannelListTest::providerColumnNeedsAValidProviderArea() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
     for (int direction : {0, 1}) {
-        h.views->ListViewColumnClick(providerColumn);
+        h.views->sortByColumn(providerColumn);
         QCOMPARE(h.views->sortDirection(), direction);
         const auto providers = h.column(providerColumn);
         const auto firstEmpty = std::find(providers.begin(), providers.end(), std::string());
@@ -231,7 +231,7 @@ void ChannelListTest::sortingAFavouriteListRenumbersIt() {
     h.select(h.builder().listNode(1));
     QCOMPARE(h.rows(), 12);
     QSignalSpy modified(h.views.get(), &app::ViewController::modified);
-    h.views->ListViewColumnClick(app::kColFrequency - 1);
+    h.views->sortByColumn(app::kColFrequency - 1);
     QCOMPARE(modified.count(), 1);
     const auto sorted = h.shownSlots();
     for (std::size_t r = 0; r < sorted.size(); ++r) {
@@ -252,7 +252,7 @@ void ChannelListTest::sortKeepsTheSelectedChannels() {
     QVERIFY(h.open(smallDatabase({})));
     h.selectRows({3, 40, 77});
     std::vector<std::uint16_t> chosen = {h.model().slotAt(3), h.model().slotAt(40), h.model().slotAt(77)};
-    h.views->ListViewColumnClick(app::kColSymbolRate - 1);
+    h.views->sortByColumn(app::kColSymbolRate - 1);
     std::vector<std::uint16_t> selected;
     for (const QModelIndex& i : h.list->selectionModel()->selectedRows())
         selected.push_back(static_cast<std::uint16_t>(i.data(app::kRoleSlot).toInt()));
@@ -265,7 +265,7 @@ void ChannelListTest::clicksOutsideTheChannelModeDoNothing() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
     h.select(h.builder().settingsNode());
-    h.views->ListViewColumnClick(0);
+    h.views->sortByColumn(0);
     QCOMPARE(h.views->lastSortedColumn(), -1);
 }
 

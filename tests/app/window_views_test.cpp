@@ -7,7 +7,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-#include "app/view_controller.h"
+#include "views/view_controller.h"
 #include "app_test_support.h"
 
 using namespace cs;
@@ -23,14 +23,15 @@ std::unique_ptr<app::MainViews> realViews(app::TMain& window) {
 
 } // namespace
 
-class WindowViewsTextsTest : public QObject {
+class WindowViewsTest : public QObject {
     Q_OBJECT
 
 private slots:
     void nodesColumnsAndFiltersInEveryLanguage();
+    void viewsInTheMainWindow();
 };
 
-void WindowViewsTextsTest::nodesColumnsAndFiltersInEveryLanguage() {
+void WindowViewsTest::nodesColumnsAndFiltersInEveryLanguage() {
     Sandbox box;
     box.makeViews = realViews;
     const fs::path file = box.writeFile("demo.dsp", Sandbox::demo());
@@ -72,5 +73,28 @@ void WindowViewsTextsTest::nodesColumnsAndFiltersInEveryLanguage() {
     }
 }
 
-QTEST_MAIN(WindowViewsTextsTest)
-#include "window_views_texts_test.moc"
+void WindowViewsTest::viewsInTheMainWindow() {
+    apptest::Sandbox box;
+    box.makeViews = [](app::TMain& window) -> std::unique_ptr<app::MainViews> {
+        return app::ViewController::forWindow(window, window.database(), window.displayTexts());
+    };
+    const std::filesystem::path file = box.writeFile("demo.dsp", apptest::Sandbox::demo());
+    box.seedEarlierRun({file.string()});
+    auto window = box.makeWindow();
+    window->show();
+    QVERIFY(apptest::runPendingOpen(*window));
+    QVERIFY(window->databaseLoaded());
+
+    const fx::DemoFacts facts = fx::demoFacts();
+    QCOMPARE(window->treeView()->topLevelItemCount(), static_cast<int>(facts.lists.size()) + 4);
+    QCOMPARE(window->listView()->model()->rowCount(), facts.channels);
+    QCOMPARE(window->statusPanel(3)->text(),
+             q(" " + window->Lang("TextAmountChannels") + ":" + std::to_string(facts.channels)));
+    QVERIFY(!window->isModified());
+    // A column sort changes the view's order: the database is modified.
+    window->listView()->horizontalHeader()->sectionClicked(0);
+    QVERIFY(window->isModified());
+}
+
+QTEST_MAIN(WindowViewsTest)
+#include "window_views_test.moc"

@@ -1,4 +1,4 @@
-#include "app/file_dialogs.h"
+#include "widgets/file_dialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -9,7 +9,7 @@
 #include <string_view>
 #include <utility>
 
-namespace cs::app {
+namespace cs::widgets {
 
 namespace {
 
@@ -158,7 +158,7 @@ std::optional<std::string> saveFileDialog(FileDialogRequest request) {
     return fileDialogs().run(request);
 }
 
-std::string BrowseForFolder(QWidget* owner, const std::string& title, const std::string& initialFolder) {
+std::string browseForFolder(QWidget* owner, const std::string& title, const std::string& initialFolder) {
     FileDialogRequest request;
     request.kind = FileDialogKind::Folder;
     request.title = title;
@@ -202,4 +202,4 @@ std::string ScriptedFileDialogs::report() const {
     return out;
 }
 
-} // namespace cs::app
+} // namespace cs::widgets

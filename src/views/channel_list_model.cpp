@@ -1,6 +1,6 @@
-#include "app/channel_list_model.h"
+#include "views/channel_list_model.h"
 
-#include "app/app_icons.h"
+#include "views/view_icons.h"
 #include "database/channel_database.h"
 #include "database/display_texts.h"
 #include "image/channel_record.h"
@@ -12,7 +12,7 @@
 #include <cstring>
 #include <numeric>
 
-namespace cs::app {
+namespace cs::views {
 
 const std::array<ListColumnSpec, kListColumnCount> kListColumns = {{
     {54, "Nr", "Propertis_List_transponder_Id"},
@@ -304,4 +304,4 @@ bool ChannelListModel::setData(const QModelIndex& idx, const QVariant& value, in
     return true;
 }
 
-} // namespace cs::app
+} // namespace cs::views

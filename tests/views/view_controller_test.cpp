@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "app/app_icons.h"
+#include "views/view_icons.h"
 #include "app/main_window.h"
 #include "app_test_support.h"
 #include "database/name_lists.h"
@@ -76,7 +76,6 @@ private slots:
     void progressBarOnlyForLongLists();
     void filtersAreResetByALoad();
     void textsFollowTheLanguage();
-    void viewsInTheMainWindow();
 };
 
 void ViewControllerTest::treeAfterLoadingTheDemoDatabase() {
@@ -184,11 +183,11 @@ void ViewControllerTest::quickSelectionsRefillOnce() {
     h.tree->setCurrentItem(b.satelliteNode(19));
     h.tree->setCurrentItem(b.satelliteNode(28));
     QVERIFY(h.views->selectionPending());
-    QCOMPARE(h.views->timer4().interval(), 568);
+    QCOMPARE(h.views->treeSelectionDebounce().interval(), 568);
     QCOMPARE(resets.count(), 0);
     QCOMPARE(h.rows(), 150);
 
-    h.views->Timer4Timer();
+    h.views->applyTreeSelection();
     QVERIFY(!h.views->selectionPending());
     QCOMPARE(resets.count(), 1);
     QVERIFY(h.rows() > 0 && h.rows() < 150);
@@ -202,10 +201,10 @@ void ViewControllerTest::firstTimer4FiringOnlySwallowsTheStartSelection() {
     QVERIFY(h.views->selectionPending());  // the start selection of the first node
     QVERIFY(h.open(smallDatabase({})));
     h.tree->setCurrentItem(h.builder().satelliteNode(19));
-    h.views->Timer4Timer();
+    h.views->applyTreeSelection();
     QCOMPARE(h.rows(), 150);  // swallowed
     h.tree->setCurrentItem(h.builder().satelliteNode(28));
-    h.views->Timer4Timer();
+    h.views->applyTreeSelection();
     QVERIFY(h.rows() < 150);
 }
 
@@ -219,10 +218,10 @@ void ViewControllerTest::tvRadioAndFreeScrambledFilters() {
         std::function<bool(const ChannelRecord&)> holds;
     };
     const Case cases[] = {
-        {&app::ViewController::Item00_ALLClick, 1, [](const ChannelRecord& r) { return r.videoPresent(); }},
-        {&app::ViewController::Item00_ALLClick, 2, [](const ChannelRecord& r) { return !r.videoPresent(); }},
-        {&app::ViewController::Item01_AllClick, 1, [](const ChannelRecord& r) { return !r.scrambled(); }},
-        {&app::ViewController::Item01_AllClick, 2, [](const ChannelRecord& r) { return r.scrambled(); }},
+        {&app::ViewController::chooseTvRadio, 1, [](const ChannelRecord& r) { return r.videoPresent(); }},
+        {&app::ViewController::chooseTvRadio, 2, [](const ChannelRecord& r) { return !r.videoPresent(); }},
+        {&app::ViewController::chooseFreeScrambled, 1, [](const ChannelRecord& r) { return !r.scrambled(); }},
+        {&app::ViewController::chooseFreeScrambled, 2, [](const ChannelRecord& r) { return r.scrambled(); }},
     };
     int sums[2] = {0, 0};
     for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -239,13 +238,13 @@ void ViewControllerTest::tvRadioAndFreeScrambledFilters() {
     QCOMPARE(sums[1], all);
 
     // The filters combine, and the free/scrambled filter's values are those of the view.
-    h.views->Item00_ALLClick(2);
-    h.views->Item01_AllClick(2);
+    h.views->chooseTvRadio(2);
+    h.views->chooseFreeScrambled(2);
     QCOMPARE(h.views->viewRequest().tvRadio, std::uint8_t{2});
     QCOMPARE(h.views->viewRequest().freeScrambled, std::uint8_t{2});
     for (std::uint16_t slot : h.shownSlots())
         QVERIFY(!h.db.record(slot).videoPresent() && h.db.record(slot).scrambled());
-    h.views->Item01_AllClick(1);
+    h.views->chooseFreeScrambled(1);
     QCOMPARE(h.views->viewRequest().freeScrambled, std::uint8_t{4});
 }
 
@@ -259,9 +258,9 @@ void ViewControllerTest::filterButtonsAdvanceAndWrap() {
         const char* hint;
     };
     const Button buttons[] = {
-        {1, &app::ViewController::DropDownBtn01Click, "Item00_0", "HintTvRadio"},
-        {2, &app::ViewController::DropDownBtn02Click, "Item01_0", "HintFtaCa"},
-        {3, &app::ViewController::DropDownBtn03Click, "Item02_0", "HintSort"},
+        {1, &app::ViewController::nextTvRadioFilter, "Item00_0", "HintTvRadio"},
+        {2, &app::ViewController::nextFreeScrambledFilter, "Item01_0", "HintFtaCa"},
+        {3, &app::ViewController::nextSortOrder, "Item02_0", "HintSort"},
     };
     for (const Button& b : buttons) {
         QCOMPARE(h.checkedItem(b.popUp)->objectName(), QString::fromLatin1(b.prefix) + "0");
@@ -280,7 +279,7 @@ void ViewControllerTest::filterButtonsAdvanceAndWrap() {
     h.buttons[0]->click();
     QCOMPARE(h.checkedItem(1)->data().toInt(), 2);
     // A column sort leaves no sort mode chosen: the sort button shows its plain caption.
-    h.views->ListViewColumnClick(0);
+    h.views->sortByColumn(0);
     QCOMPARE(h.checkedItem(3), nullptr);
     QCOMPARE(h.buttons[2]->text(), q(h.lang("HintSort")));
 }
@@ -290,9 +289,9 @@ void ViewControllerTest::filterChoiceWaitsForAPendingSelection() {
     QVERIFY(h.open(smallDatabase({})));
     h.tree->setCurrentItem(h.builder().satelliteNode(28));
     QSignalSpy resets(&h.model(), &QAbstractItemModel::modelReset);
-    h.views->Item00_ALLClick(1);
+    h.views->chooseTvRadio(1);
     QCOMPARE(resets.count(), 0);
-    h.views->Timer4Timer();
+    h.views->applyTreeSelection();
     QCOMPARE(resets.count(), 1);
     for (std::uint16_t slot : h.shownSlots())
         QVERIFY(h.db.record(slot).videoPresent() && h.db.record(slot).satellite() == 28);
@@ -302,7 +301,7 @@ void ViewControllerTest::sortModes() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
     // Alphabetical: within each satellite, by the names' letters and digits.
-    h.views->Item02_AllClick(2);
+    h.views->chooseSortOrder(2);
     auto order = h.shownSlots();
     QCOMPARE(static_cast<int>(order.size()), 150);
     for (std::size_t i = 1; i < order.size(); ++i) {
@@ -313,7 +312,7 @@ void ViewControllerTest::sortModes() {
             QVERIFY(reducedName(a.name()) <= reducedName(b.name()));
     }
     // Transponder: within each satellite by frequency (and polarisation).
-    h.views->Item02_AllClick(1);
+    h.views->chooseSortOrder(1);
     order = h.shownSlots();
     for (std::size_t i = 1; i < order.size(); ++i) {
         const ChannelRecord& a = h.db.record(order[i - 1]);
@@ -328,8 +327,8 @@ void ViewControllerTest::sortModes() {
 void ViewControllerTest::favouriteListResetsTheSortMode() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
-    h.views->Item02_AllClick(2);
-    h.views->ListViewColumnClick(app::kColFrequency - 1);
+    h.views->chooseSortOrder(2);
+    h.views->sortByColumn(app::kColFrequency - 1);
     h.select(h.builder().listNode(1));
     QCOMPARE(h.views->viewSettings().orderMode, std::uint8_t{0});
     QCOMPARE(h.checkedItem(3)->objectName(), QStringLiteral("Item02_00"));
@@ -345,30 +344,30 @@ void ViewControllerTest::favouriteListResetsTheSortMode() {
 void ViewControllerTest::codingSystemFilter() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
-    h.views->FillCodingSystemMenu({{0x0100, "0x0100, Canal Plus"}, {0x0500, "0x0500, France Telecom"}});
+    h.views->fillCodingSystemMenu({{0x0100, "0x0100, Canal Plus"}, {0x0500, "0x0500, France Telecom"}});
     QCOMPARE(h.views->popUp(5)->actions().size(), 2);
     h.db.entry(3).caSystems = {0x0100, 0, 0};
     h.db.entry(8).caSystems = {0, 0x0100, 0};
     h.db.entry(9).caSystems = {0x0500, 0, 0};
 
-    h.views->DropDownBtn05Click();
+    h.views->toggleCodingFilter();
     QVERIFY(h.views->codingFilterOn());
     QCOMPARE(h.buttons[4]->menu(), h.views->popUp(5));
     QCOMPARE(h.rows(), 0);  // nothing checked
-    h.views->Item05Click(0);
+    h.views->toggleCodingSystem(0);
     auto order = h.shownSlots();
     std::sort(order.begin(), order.end());
     QCOMPARE(order, (std::vector<std::uint16_t>{3, 8}));
-    h.views->Item05Click(1);
+    h.views->toggleCodingSystem(1);
     QCOMPARE(h.rows(), 3);
-    h.views->Item05Click(0);
+    h.views->toggleCodingSystem(0);
     QCOMPARE(h.shownSlots(), (std::vector<std::uint16_t>{9}));
 
     // Off shows everything; on again starts with nothing checked.
-    h.views->DropDownBtn05Click();
+    h.views->toggleCodingFilter();
     QCOMPARE(h.buttons[4]->menu(), nullptr);
     QCOMPARE(h.rows(), 150);
-    h.views->DropDownBtn05Click();
+    h.views->toggleCodingFilter();
     QCOMPARE(h.rows(), 0);
     for (QAction* a : h.views->popUp(5)->actions())
         QVERIFY(!a->isChecked());
@@ -380,9 +379,9 @@ void ViewControllerTest::numberingMode() {
     h.model().setRenameHandler([](std::uint16_t, const QString&) { return true; });
     QCOMPARE(h.model().columnCount(), 11);
     QVERIFY(h.model().flags(h.model().index(0, 0)) & Qt::ItemIsEditable);
-    h.views->ListViewColumnClick(0);
+    h.views->sortByColumn(0);
     QCOMPARE(h.views->lastSortedColumn(), 1);
-    h.views->FillChannelList();
+    h.views->fillChannelList();
     const auto names = h.column(0);
 
     h.actions[0]->trigger();  // ToolButton26 pushed down
@@ -434,7 +433,7 @@ void ViewControllerTest::binShowsItsHelpText() {
     QCOMPARE(h.help->geometry().topLeft(), listOrigin + QPoint(30, 60));
     QCOMPARE(h.help->width(), h.stack->width() - 210);
     // Filling is refused while the bin is shown.
-    h.views->FillChannelList();
+    h.views->fillChannelList();
     QCOMPARE(h.rows(), 0);
 
     h.select(h.builder().mainListNode());
@@ -493,10 +492,10 @@ void ViewControllerTest::statusCounts() {
     QCOMPARE(h.counts->text(), amount + "150");
 
     h.selectRows({2, 5, 9});
-    QVERIFY(h.views->timer3().isActive());
-    QCOMPARE(h.views->timer3().interval(), 500);
+    QVERIFY(h.views->selectionCountDelay().isActive());
+    QCOMPARE(h.views->selectionCountDelay().interval(), 500);
     QCOMPARE(h.counts->text(), amount + "150");  // refreshed by Timer3 only
-    h.views->Timer3Timer();
+    h.views->refreshCountsAfterSelection();
     QCOMPARE(h.counts->text(), amount + "150 ( " + q(h.lang("TextChoiceSelect")) + " 3 ) ");
 
     h.select(h.builder().binNode());
@@ -550,7 +549,7 @@ void ViewControllerTest::editButtons() {
     h.select(target);
     if (selection)
         h.selectRows({0, 1});
-    h.views->UpdateStatusCounts();
+    h.views->updateStatusCounts();
     const std::pair<char, QAction*> buttons[] = {{'x', h.actions[1]}, {'c', h.actions[2]}, {'p', h.actions[3]},
                                                  {'d', h.actions[4]}, {'o', h.actions[5]}, {'f', h.actions[6]}};
     for (const auto& [letter, action] : buttons)
@@ -577,11 +576,11 @@ void ViewControllerTest::progressBarOnlyForLongLists() {
 void ViewControllerTest::filtersAreResetByALoad() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
-    h.views->Item00_ALLClick(1);
-    h.views->Item01_AllClick(2);
-    h.views->Item02_AllClick(2);
-    h.views->DropDownBtn05Click();
-    h.views->ListViewColumnClick(1);
+    h.views->chooseTvRadio(1);
+    h.views->chooseFreeScrambled(2);
+    h.views->chooseSortOrder(2);
+    h.views->toggleCodingFilter();
+    h.views->sortByColumn(1);
     QVERIFY(h.open(smallDatabase({})));
     for (int popUp : {1, 2, 3})
         QCOMPARE(h.checkedItem(popUp)->data().toInt(), 0);
@@ -600,7 +599,7 @@ void ViewControllerTest::textsFollowTheLanguage() {
     Harness h(true, [&](std::string_view key) { return prefix.toStdString() + english(key); });
     QVERIFY(h.open(smallDatabase({})));
     prefix = QStringLiteral("Ł:");
-    h.views->ApplyTexts();
+    h.views->applyTexts();
     app::TreeBuilder b = h.builder();
     QCOMPARE(b.mainListNode()->text(0), "Ł:" + q(english("TreeViewMainList")));
     QCOMPARE(b.binNode()->text(0), "Ł:" + q(english("TreeViewRecycle")));
@@ -616,29 +615,6 @@ void ViewControllerTest::textsFollowTheLanguage() {
     QCOMPARE(h.views->popUp(4)->actions().at(0)->text(), "Ł:" + q(english("TextList")) + " Sport");
     h.select(b.settingsNode());
     QCOMPARE(h.icons->item(0)->text(), "Ł:" + q(english("TreeViewColSatellites")));
-}
-
-void ViewControllerTest::viewsInTheMainWindow() {
-    apptest::Sandbox box;
-    box.makeViews = [](app::TMain& window) -> std::unique_ptr<app::MainViews> {
-        return app::ViewController::forWindow(window, window.database(), window.displayTexts());
-    };
-    const std::filesystem::path file = box.writeFile("demo.dsp", apptest::Sandbox::demo());
-    box.seedEarlierRun({file.string()});
-    auto window = box.makeWindow();
-    window->show();
-    QVERIFY(apptest::runPendingOpen(*window));
-    QVERIFY(window->databaseLoaded());
-
-    const fx::DemoFacts facts = fx::demoFacts();
-    QCOMPARE(window->treeView()->topLevelItemCount(), static_cast<int>(facts.lists.size()) + 4);
-    QCOMPARE(window->listView()->model()->rowCount(), facts.channels);
-    QCOMPARE(window->statusPanel(3)->text(),
-             q(" " + window->Lang("TextAmountChannels") + ":" + std::to_string(facts.channels)));
-    QVERIFY(!window->isModified());
-    // A column sort changes the view's order: the database is modified.
-    window->listView()->horizontalHeader()->sectionClicked(0);
-    QVERIFY(window->isModified());
 }
 
 QTEST_MAIN(ViewControllerTest)

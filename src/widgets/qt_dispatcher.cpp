@@ -1,6 +1,6 @@
-#include "app/qt_dispatcher.h"
+#include "widgets/qt_dispatcher.h"
 
-#include "app/message_box.h"
+#include "widgets/message_box.h"
 #include "lang/lang_list.h"
 
 #include <QCoreApplication>
@@ -12,12 +12,12 @@
 #include <exception>
 #include <string>
 
-namespace cs::app {
+namespace cs::widgets {
 
 namespace {
 
 void showErrorBox(std::string_view message) {
-    messageBox(std::string(message), cs::lang::Lang("TextError"), kMbStopOk);
+    messageBox(std::string(message), cs::lang::Lang("TextError"), kStopOk);
 }
 
 } // namespace
@@ -48,4 +48,4 @@ void QtDispatcher::pumpFor(std::chrono::milliseconds duration) {
 
 void QtDispatcher::showError(std::string_view message) { showErrorBox(message); }
 
-} // namespace cs::app
+} // namespace cs::widgets

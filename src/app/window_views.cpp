@@ -1,0 +1,40 @@
+#include "app/window_views.h"
+
+#include "app/main_window.h"
+#include "views/view_controller.h"
+
+#include <QSplitter>
+#include <QStatusBar>
+
+namespace cs::app {
+
+std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
+    const MainWindowWidgets& widgets = window.widgets();
+    const MainWindowActions& actions = widgets.actions;
+    views::ViewWidgets w;
+    w.tree = widgets.tree;
+    w.channelList = widgets.channelList;
+    w.settingsIcons = widgets.settingsIcons;
+    w.listStack = widgets.listStack;
+    w.binHelpText = widgets.binHelpText;
+    w.filterBar = widgets.filterBar;
+    w.numberingMode = actions.numberingMode;
+    w.cut = actions.toolCut;
+    w.copy = actions.toolCopy;
+    w.paste = actions.toolPaste;
+    w.deleteChannels = actions.toolDelete;
+    w.properties = actions.toolProperties;
+    w.find = actions.toolFind;
+    w.status = window.statusBar();
+    w.statusCounts = widgets.countsPanel;
+    auto views = std::make_unique<views::ViewController>(w, window.database(), window.displayTexts(), window.reg());
+    views::ViewController* vc = views.get();
+    QObject::connect(vc, &views::ViewController::modified, &window, [&window] { window.setModified(true); });
+    QObject::connect(vc, &views::ViewController::selectedNodeChanged, &window, [&window] { window.refreshNodePanel(); });
+    QObject::connect(vc, &views::ViewController::treeSelectionApplied, &window,
+                     [&window] { window.setFindPosition(-1); });
+    QObject::connect(widgets.splitter, &QSplitter::splitterMoved, vc, &views::ViewController::splitterMoved);
+    return views;
+}
+
+} // namespace cs::app

@@ -1,0 +1,274 @@
+// The open/save/close decisions of the main window, without a window: every open result in and
+// out of the first run, every way of closing, choosing, dropping and saving files.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/document_session.h"
+
+namespace cs::app {
+namespace {
+
+using Message = OpenOutcome::Message;
+
+// A session over a made-up file system: only the files named exist.
+DocumentSession sessionWith(std::set<std::string> files) {
+    return DocumentSession([files = std::move(files)](const std::string& path) { return files.count(path) > 0; });
+}
+
+// A session that shows "shown.dsp", opened as the user does.
+DocumentSession showing(std::set<std::string> files = {}) {
+    files.insert("shown.dsp");
+    DocumentSession s = sessionWith(std::move(files));
+    s.requestOpen("shown.dsp");
+    const OpenOutcome first = s.openFinished(kOpenLoaded, false, false);
+    EXPECT_TRUE(first.showDatabase);
+    s.setLoaded(true);
+    return s;
+}
+
+struct OpenCase {
+    const char* name;
+    OpenResult result;
+    bool firstRun;
+    LaunchState launchedAs;
+    bool hasRecentFiles;
+    // expected
+    OpenOutcome outcome;
+    std::string shownAfter;  // "" : the file shown before ("shown.dsp")
+    LaunchState launchAfter;
+    std::string upgradeFile;
+};
+
+OpenOutcome outcome(bool registerType, std::optional<WizardMode> wizard, bool show,
+                    std::optional<std::string> imageManager, Message message) {
+    OpenOutcome o;
+    o.registerFileType = registerType;
+    o.wizard = wizard;
+    o.showDatabase = show;
+    o.imageManager = std::move(imageManager);
+    o.message = message;
+    o.file = "asked.dsp";
+    return o;
+}
+
+TEST(DocumentSession, EveryOpenResultInAndOutOfTheFirstRun) {
+    const auto N = LaunchState::Normal;
+    const auto F = LaunchState::WithFile;
+    const std::vector<OpenCase> cases = {
+        // A loaded database replaces the shown one; nothing else ever does.
+        {"loaded", kOpenLoaded, false, N, true, outcome(false, {}, true, {}, Message::None), "asked.dsp", N, ""},
+        // A missing file is told only to a user who has opened files before.
+        {"missing, recent files", kOpenNoFile, false, N, true,
+         outcome(false, {}, false, {}, Message::FileMissing), "", N, ""},
+        {"missing, no recent files", kOpenNoFile, false, N, false,
+         outcome(false, {}, false, {}, Message::None), "", N, ""},
+        {"not a database", kOpenNotDatabase, false, N, true,
+         outcome(false, {}, false, {}, Message::NotADatabase), "", N, ""},
+        {"unknown result", static_cast<OpenResult>(3), false, N, false,
+         outcome(false, {}, false, {}, Message::NotADatabase), "", N, ""},
+        // A software image goes to the connection wizard, which sends it without asking.
+        {"software image", kOpenSoftware, false, N, true,
+         outcome(false, WizardMode::SoftwareUpgrade, false, {}, Message::None), "", N, "asked.dsp"},
+        {"software image from the command line", kOpenSoftware, false, F, true,
+         outcome(false, WizardMode::SoftwareUpgrade, false, {}, Message::None), "", LaunchState::SoftwareHandedOver,
+         "asked.dsp"},
+        {"picture store", kOpenPictureStore, false, N, true,
+         outcome(false, {}, false, std::string("asked.dsp"), Message::None), "", N, ""},
+        // The first run registers the file type and opens the wizard, whatever the file was;
+        // only a database the user named on the command line is shown after that.
+        {"first run, start-up default", kOpenLoaded, true, N, false,
+         outcome(true, WizardMode::FirstRun, false, {}, Message::None), "", N, ""},
+        {"first run, command-line database", kOpenLoaded, true, F, false,
+         outcome(true, WizardMode::FirstRun, true, {}, Message::None), "asked.dsp", N, ""},
+        {"first run, command-line garbage", kOpenNotDatabase, true, F, false,
+         outcome(true, WizardMode::FirstRun, false, {}, Message::None), "", N, ""},
+        {"first run, command-line software image", kOpenSoftware, true, F, false,
+         outcome(true, WizardMode::FirstRun, false, {}, Message::None), "", N, ""},
+    };
+    for (const OpenCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocumentSession s = showing({"asked.dsp"});
+        s.setLaunchState(c.launchedAs);
+        s.requestOpen("asked.dsp");
+        ASSERT_TRUE(s.openPending());
+        EXPECT_EQ(s.openFinished(c.result, c.firstRun, c.hasRecentFiles), c.outcome);
+        const std::string shown = c.shownAfter.empty() ? "shown.dsp" : c.shownAfter;
+        EXPECT_EQ(s.shownFile(), shown);
+        // A save can never go to a file that failed to load or went to another window.
+        EXPECT_EQ(s.pendingFile(), shown);
+        EXPECT_EQ(s.saveTarget(), shown);
+        EXPECT_EQ(s.launchState(), c.launchAfter);
+        EXPECT_EQ(s.upgradeFile(), c.upgradeFile);
+    }
+}
+
+TEST(DocumentSession, CancelBeforeAnOpenForgetsTheRequest) {
+    DocumentSession s = showing({"other.dsp"});
+    s.requestOpen("other.dsp");
+    s.openCancelled();
+    EXPECT_EQ(s.pendingFile(), "shown.dsp");
+    EXPECT_EQ(s.shownFile(), "shown.dsp");
+}
+
+TEST(DocumentSession, CommandLine) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool minimised;
+        std::string pending;
+        LaunchState launch;
+    };
+    const std::vector<Case> cases = {
+        {{}, false, "", LaunchState::Normal},
+        {{"db.dsp"}, false, "db.dsp", LaunchState::WithFile},
+        {{"DB.DSP"}, false, "DB.DSP", LaunchState::WithFile},
+        {{"gone.dsp"}, false, "", LaunchState::Normal},    // not there
+        {{"db.dsx"}, false, "", LaunchState::Normal},      // not a database file
+        {{"/autorun"}, true, "", LaunchState::Normal},     // log-on start
+        {{"/autorun", "db.dsp"}, true, "", LaunchState::Normal},  // only the first argument counts
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.front());
+        DocumentSession s = sessionWith({"db.dsp", "DB.DSP", "db.dsx"});
+        EXPECT_EQ(s.readCommandLine(c.arguments), c.minimised);
+        EXPECT_EQ(s.pendingFile(), c.pending);
+        EXPECT_EQ(s.launchState(), c.launch);
+    }
+}
+
+TEST(DocumentSession, ChoosingAFile) {
+    DocumentSession s = showing({"other.dsp", "dotted.name"});
+    EXPECT_FALSE(s.chooseFile(""));  // the dialog was cancelled
+
+    struct Case {
+        std::string typed;
+        std::string name;
+        bool askReopen;
+        bool exists;
+    };
+    const std::vector<Case> cases = {
+        {"other", "other.dsp", false, true},        // the extension is added to a bare name
+        {"other.dsp", "other.dsp", false, true},
+        {"dotted.name", "dotted.name", false, true}, // any extension is kept
+        {"shown", "shown.dsp", true, true},          // the shown file: asked first
+        {"gone", "gone.dsp", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const auto chosen = s.chooseFile(c.typed);
+        ASSERT_TRUE(chosen);
+        EXPECT_EQ(chosen->name, c.name);
+        EXPECT_EQ(chosen->askReopenShown, c.askReopen);
+        EXPECT_EQ(chosen->exists, c.exists);
+    }
+    // A recent-files entry of the shown file does nothing at all.
+    EXPECT_FALSE(s.chooseRecentFile("shown.dsp"));
+    EXPECT_EQ(s.chooseRecentFile("other.dsp")->name, "other.dsp");
+}
+
+TEST(DocumentSession, DroppedFiles) {
+    struct Case {
+        std::vector<std::string> paths;
+        bool loaded;
+        DropAction action;
+    };
+    const std::string longName = std::string(300, 'x') + ".dsp";
+    const std::vector<Case> cases = {
+        {{}, true, DropAction::Ignore},
+        {{"a.dsp"}, false, DropAction::Open},
+        {{"A.DSP", "b.dsx"}, true, DropAction::Open},  // the first of a drop counts
+        {{longName}, false, DropAction::Open},         // taken whole, whatever its length
+        {{"i.dsx"}, true, DropAction::Import},
+        {{"i.DSX"}, false, DropAction::Ignore},        // nothing shown to import into
+        {{"gone.dsp"}, true, DropAction::Ignore},
+        {{"notes.txt"}, true, DropAction::Ignore},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.paths.empty() ? "(none)" : c.paths.front());
+        DocumentSession s = sessionWith({"a.dsp", "A.DSP", "b.dsx", longName, "i.dsx", "i.DSX", "notes.txt"});
+        s.setLoaded(c.loaded);
+        EXPECT_EQ(s.decideDrop(c.paths), c.action);
+    }
+}
+
+TEST(DocumentSession, SaveAndSaveAs) {
+    DocumentSession s = showing({"copy.dsp"});
+    EXPECT_EQ(s.saveStep(), SaveStep::NothingToDo);
+    s.setModified(true);
+    EXPECT_EQ(s.saveStep(), SaveStep::Write);
+    EXPECT_EQ(s.saveTarget(), "shown.dsp");
+    s.saved();
+    EXPECT_FALSE(s.modified());
+
+    // Save goes to the shown file even while another file waits to be opened.
+    s.setModified(true);
+    s.requestOpen("copy.dsp");
+    EXPECT_EQ(s.saveTarget(), "shown.dsp");
+    s.openCancelled();
+
+    // Save as: a failed write keeps the shown file and the changes.
+    EXPECT_EQ(s.saveAsTarget("copy"), "copy.dsp");
+    s.saveAsStarted("copy.dsp");
+    EXPECT_EQ(s.pendingFile(), "copy.dsp");
+    s.saveAsFinished("copy.dsp", false);
+    EXPECT_EQ(s.pendingFile(), "shown.dsp");
+    EXPECT_EQ(s.shownFile(), "shown.dsp");
+    EXPECT_TRUE(s.modified());
+    s.saveAsStarted("copy.dsp");
+    s.saveAsFinished("copy.dsp", true);
+    EXPECT_EQ(s.shownFile(), "copy.dsp");
+    EXPECT_FALSE(s.modified());
+
+    // Nothing shown: a modified state cannot be saved anywhere.
+    DocumentSession empty = sessionWith({});
+    empty.setModified(true);
+    EXPECT_EQ(empty.saveStep(), SaveStep::NotPossible);
+}
+
+TEST(DocumentSession, Closing) {
+    struct Case {
+        const char* name;
+        bool quitRequested;
+        bool closeEndsProgram;
+        bool tray;
+        bool modified;
+        CloseStep step;
+    };
+    const std::vector<Case> cases = {
+        {"close box, tray", false, false, true, true, CloseStep::HideToTray},
+        {"close box, tray, nothing changed", false, false, true, false, CloseStep::HideToTray},
+        {"close box, user ends on close", false, true, true, true, CloseStep::AskToSave},
+        // Without a notification area a hidden window could never be shown again.
+        {"close box, no tray", false, false, false, true, CloseStep::AskToSave},
+        {"close box, no tray, nothing changed", false, false, false, false, CloseStep::Close},
+        {"exit", true, false, true, true, CloseStep::AskToSave},
+        {"exit, nothing changed", true, false, true, false, CloseStep::Close},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DocumentSession s = showing();
+        s.setModified(c.modified);
+        if (c.quitRequested)
+            s.requestQuit();
+        EXPECT_EQ(s.closeStep(c.closeEndsProgram, c.tray), c.step);
+        // A quit request counts for one close only.
+        EXPECT_EQ(s.closeStep(false, true), CloseStep::HideToTray);
+    }
+
+    DocumentSession s = showing();
+    int saves = 0;
+    auto saveWorks = [&] { ++saves; return true; };
+    auto saveFails = [&] { ++saves; return false; };
+    EXPECT_FALSE(s.closeAnswered(SaveAnswer::Cancel, saveWorks));
+    EXPECT_TRUE(s.closeAnswered(SaveAnswer::No, saveWorks));
+    EXPECT_EQ(saves, 0);
+    EXPECT_TRUE(s.closeAnswered(SaveAnswer::Yes, saveWorks));
+    // A failed save keeps the window and the changes.
+    EXPECT_FALSE(s.closeAnswered(SaveAnswer::Yes, saveFails));
+    EXPECT_EQ(saves, 2);
+}
+
+} // namespace
+} // namespace cs::app
