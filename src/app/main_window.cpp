@@ -442,6 +442,8 @@ void MainWindow::applyTexts() {
     // The filter bar, the tree's nodes and the list's columns belong to the views.
     if (views_)
         views_->applyTexts();
+    else
+        w_.filterBar->applyHints([this](const char* key) { return qs(text(key)); });
     if (trayIcon_)
         trayIcon_->setToolTip(qs(text(kTitleKey)).left(kTrayTipLimit));
     refreshFilePanel();

@@ -27,6 +27,16 @@ FilterBar::~FilterBar() {
         b->setMenu(nullptr);
 }
 
+void FilterBar::applyHints(const std::function<QString(const char* key)>& text) {
+    // The first two are the same in every language.
+    tvRadio_->setToolTip(QStringLiteral("TV / RADIO"));
+    freeScrambled_->setToolTip(QStringLiteral("FTA / CA"));
+    sortOrder_->setToolTip(text("HintSort"));
+    favouriteList_->setToolTip(text("HintListDestination"));
+    codingSystems_->setText(QStringLiteral("CA"));
+    codingSystems_->setToolTip(text("HintSystemsCode"));
+}
+
 QToolButton* FilterBar::addButton(const char* name, bool visible) {
     auto* button = new QToolButton(this);
     button->setObjectName(QString::fromLatin1(name));

@@ -4,6 +4,8 @@
 // widgets and the fixed items; the view controller decides what a choice does.
 #include <QToolBar>
 
+#include <functional>
+
 class QMenu;
 class QToolButton;
 
@@ -21,6 +23,9 @@ public:
     QToolButton* sortOrder() const { return sortOrder_; }
     QToolButton* favouriteList() const { return favouriteList_; }
     QToolButton* codingSystems() const { return codingSystems_; }
+
+    // The buttons' hints and the coding-system button's caption; `text` looks a language key up.
+    void applyHints(const std::function<QString(const char* key)>& text);
 
     QMenu* tvRadioMenu() const { return tvRadioMenu_; }
     QMenu* freeScrambledMenu() const { return freeScrambledMenu_; }

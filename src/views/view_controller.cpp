@@ -41,19 +41,19 @@ struct MenuItemSpec {
 };
 
 constexpr MenuItemSpec kTvRadioItems[] = {
-    {"Item00_00", "TV / RADIO", nullptr, 0},
-    {"Item00_01", "TV", nullptr, 1},
-    {"Item00_02", "RADIO", nullptr, 2},
+    {"tvRadio0", "TV / RADIO", nullptr, 0},
+    {"tvRadio1", "TV", nullptr, 1},
+    {"tvRadio2", "RADIO", nullptr, 2},
 };
 constexpr MenuItemSpec kFreeScrambledItems[] = {
-    {"Item01_00", "FTA / CA", nullptr, 0},
-    {"Item01_01", "FTA", nullptr, 1},
-    {"Item01_02", "CA", nullptr, 2},
+    {"freeScrambled0", "FTA / CA", nullptr, 0},
+    {"freeScrambled1", "FTA", nullptr, 1},
+    {"freeScrambled2", "CA", nullptr, 2},
 };
 constexpr MenuItemSpec kSortOrderItems[] = {
-    {"Item02_00", "PROGRAM", "MenuPopUpProgram", 0},
-    {"Item02_01", "TRANSPONDER", "MenuPopUpTransponder", 1},
-    {"Item02_02", "ALFABET", "MenuPopUpAlphabet", 2},
+    {"sortOrder0", "PROGRAM", "MenuPopUpProgram", 0},
+    {"sortOrder1", "TRANSPONDER", "MenuPopUpTransponder", 1},
+    {"sortOrder2", "ALFABET", "MenuPopUpAlphabet", 2},
 };
 
 // The settings pages offered as icons and their captions (key, or a fixed text).
@@ -137,6 +137,7 @@ ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& data
     }
 
     // Filter menus.
+    filters_ = w_.filterBar;
     if (!filters_) {
         ownFilters_ = std::make_unique<FilterBar>();
         filters_ = ownFilters_.get();
@@ -297,7 +298,7 @@ void ViewController::rebuildFavouriteListMenu() {
     menu.clear();
     const int lists = db_.flash().settings().ilosc_list;
     for (int k = 1; k <= lists; ++k) {
-        const std::string name = "Item03_" + std::to_string(k);
+        const std::string name = "favouriteList" + std::to_string(k);
         connect(addItem(menu, name.c_str(), QString::fromStdString(texts_.listText(k, 0)), k), &QAction::triggered,
                 this, [this, k] { chooseFavouriteList(k); });
     }
@@ -745,7 +746,7 @@ void ViewController::fillCodingSystemMenu(const std::vector<CodingSystemItem>& s
     QMenu& menu = *filters_->codingSystemMenu();
     menu.clear();
     for (const CodingSystemItem& s : systems) {
-        QAction* a = addItem(menu, "Item05", QString::fromStdString(s.caption), s.id);
+        QAction* a = addItem(menu, "codingSystem", QString::fromStdString(s.caption), s.id);
         // The action has toggled its own check mark when triggered; only the list follows.
         connect(a, &QAction::triggered, this, [this] { refillIfSettled(); });
     }
@@ -861,14 +862,7 @@ void ViewController::applyTexts() {
         listItems[i]->setText(QString::fromStdString(texts_.listText(i + 1, 0)));
     for (QMenu* menu : choiceMenus())
         showChoice(menu);
-    filters_->tvRadio()->setToolTip(QStringLiteral("TV / RADIO"));
-    filters_->freeScrambled()->setToolTip(QStringLiteral("FTA / CA"));
-    setHint(filters_->sortOrder(), "HintSort");
-    setHint(filters_->favouriteList(), "HintListDestination");
-    {
-        filters_->codingSystems()->setText(QStringLiteral("CA"));
-        setHint(filters_->codingSystems(), "HintSystemsCode");
-    }
+    filters_->applyHints([this](const char* key) { return text(key); });
     if (w_.numberingMode)
         w_.numberingMode->setToolTip(text("MenuNumbersProgram"));
     if (listMode_ == kListModeSettings)

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "app/window_views.h"
+#include "views/filter_bar.h"
 #include "fixtures/image_builder.h"
 #include "settings/memory_settings_store.h"
 #include "settings/treg.h"
@@ -82,12 +84,12 @@ public:
     }
 
     // Windows of later work, as the main window asked for them.
-    std::vector<int> wizardModes;
+    std::vector<app::WizardMode> wizardModes;
     std::vector<std::string> imageManagerFiles;
-    std::vector<std::string> importedDsx;
+    std::vector<std::string> importedFiles;
     std::vector<QUrl> openedUrls;
 
-    std::unique_ptr<app::TMain> makeWindow(std::vector<std::string> arguments = {},
+    std::unique_ptr<app::MainWindow> makeWindow(std::vector<std::string> arguments = {},
                                            std::optional<bool> tray = false) {
         app::MainWindowOptions options;
         options.arguments = std::move(arguments);
@@ -101,20 +103,20 @@ public:
         options.languageFolders = {languageFolder()};
         options.localeName = "en_GB";
         options.trayAvailable = tray;
-        options.hooks.openConnectionWizard = [this](app::TMain&, int mode) { wizardModes.push_back(mode); };
-        options.hooks.openImageManager = [this](app::TMain&, const std::string& f) { imageManagerFiles.push_back(f); };
-        options.hooks.importDsx = [this](app::TMain&, const std::string& f) { importedDsx.push_back(f); };
+        options.hooks.openConnectionWizard = [this](app::MainWindow&, app::WizardMode mode) { wizardModes.push_back(mode); };
+        options.hooks.openImageManager = [this](app::MainWindow&, const std::string& f) { imageManagerFiles.push_back(f); };
+        options.hooks.importFile = [this](app::MainWindow&, const std::string& f) { importedFiles.push_back(f); };
         options.hooks.openUrl = [this](const QUrl& url) { openedUrls.push_back(url); };
         if (makeViews)
             options.hooks.makeViews = makeViews;
-        auto window = std::make_unique<app::TMain>(std::move(options));
+        auto window = std::make_unique<app::MainWindow>(std::move(options));
         // Shown as the program shows it, before its deferred open runs.
         window->show();
         return window;
     }
 
     // Creates the views component of each window made afterwards; empty: no views.
-    std::function<std::unique_ptr<app::MainViews>(app::TMain&)> makeViews;
+    std::function<std::unique_ptr<views::MainViews>(app::MainWindow&)> makeViews;
 
 private:
     fixtures::TempDir dir_;
@@ -124,11 +126,11 @@ private:
     MemorySettingsStore store_;
 };
 
-// Runs the deferred open the way Timer1 does, after checking that it was armed for it.
-inline bool runPendingOpen(app::TMain& window) {
-    if (!window.timer1().isActive() || window.timer1Tag() != app::kTimer1OpenPendingFile)
+// Runs the deferred open the way its timer does, after checking that it was armed for it.
+inline bool runPendingOpen(app::MainWindow& window) {
+    if (!window.deferredTimer().isActive() || window.deferredAction() != app::DeferredAction::OpenPendingFile)
         return false;
-    window.Timer1Timer();
+    window.runDeferredAction();
     return true;
 }
 

@@ -1,6 +1,6 @@
 // The main window's life: closing and hiding in the notification area, the commands that open
 // other windows, the settings written back at exit and restored at the next start, centring on
-// a changed screen, and the designed positions of the menu entries the texts are bound to.
+// a changed screen, and the order of the menu entries.
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -11,11 +11,10 @@
 
 #include "widgets/message_box.h"
 #include "app_test_support.h"
-#include "app/main_window_texts.h"
 
 using namespace cs;
 using namespace cs::apptest;
-using cs::app::ScriptedMessageBoxes;
+using cs::widgets::ScriptedMessageBoxes;
 
 namespace {
 
@@ -25,8 +24,8 @@ const std::string kSaveQuestion = "Save the changes ?";
 
 struct Ending {
     bool ended = false;
-    explicit Ending(app::TMain& window) {
-        QObject::connect(&window, &app::TMain::programEnding, [this] { ended = true; });
+    explicit Ending(app::MainWindow& window) {
+        QObject::connect(&window, &app::MainWindow::programEnding, [this] { ended = true; });
     }
 };
 
@@ -42,7 +41,7 @@ private slots:
     void commandsOpenTheirWindows();
     void settingsAreWrittenAtExitAndRestored();
     void centresOnAChangedScreen();
-    void menuPositionsMatchTheirTexts();
+    void menusKeepTheirOrder();
 };
 
 // What the close box does, by notification area, the option "close ends the program" and the
@@ -70,12 +69,12 @@ void MainWindowTest::closing() {
     box.seedEarlierRun({file.string()}, closeEnds ? RegFlag::defaults : RegFlag::defaults & ~RegFlag::closeEndsProgram);
     auto window = box.makeWindow({}, tray);
     QVERIFY(runPendingOpen(*window));
-    window->SetModified(modified);
+    window->setModified(modified);
     Ending ending(*window);
 
     ScriptedMessageBoxes boxes;
     if (!hides && modified)
-        boxes.expect("Save database a file? db.dsp ?", kSaveQuestion, app::kMbQuestionYesNoCancel, app::kIdNo);
+        boxes.expect("Save database a file? db.dsp ?", kSaveQuestion, widgets::kQuestionYesNoCancel, widgets::MessageAnswer::No);
     window->close();
     CHECK_SCRIPT(boxes);
     QCOMPARE(ending.ended, !hides);
@@ -90,23 +89,23 @@ void MainWindowTest::hiddenWindowComesBackAndEndsThroughItsMenus() {
     box.seedEarlierRun({file.string()}, RegFlag::defaults & ~RegFlag::closeEndsProgram);
     auto window = box.makeWindow({}, true);
     QVERIFY(runPendingOpen(*window));
-    window->SetModified(true);
+    window->setModified(true);
     Ending ending(*window);
 
     window->close();
     QVERIFY(window->trayIconShown());
-    QCOMPARE(window->trayMenu()->actions().front()->objectName(), QStringLiteral("Otwrz1"));
-    QCOMPARE(window->trayMenu()->defaultAction(), window->action("Otwrz1"));
+    QCOMPARE(window->menus().tray->actions().front(), window->actions().trayOpen);
+    QCOMPARE(window->menus().tray->defaultAction(), window->actions().trayOpen);
 
     // The tray's first entry shows the window again and removes the icon.
-    window->action("Otwrz1")->trigger();
+    window->actions().trayOpen->trigger();
     QVERIFY(window->isVisible());
     QVERIFY(!window->trayIconShown());
 
     // Exit asks and ends although closing only hides; Cancel keeps everything.
     ScriptedMessageBoxes boxes;
-    boxes.expect("Save database a file? db.dsp ?", kSaveQuestion, app::kMbQuestionYesNoCancel, app::kIdCancel);
-    window->action("Wyjcie1")->trigger();
+    boxes.expect("Save database a file? db.dsp ?", kSaveQuestion, widgets::kQuestionYesNoCancel, widgets::MessageAnswer::Cancel);
+    window->actions().exit->trigger();
     CHECK_SCRIPT(boxes);
     QVERIFY(window->isVisible());
     QVERIFY(!ending.ended);
@@ -118,19 +117,19 @@ void MainWindowTest::hiddenWindowComesBackAndEndsThroughItsMenus() {
 
     // The tray's close entry shows the hidden window for the question, then ends.
     bool visibleWhenAsked = false;
-    app::MessageBoxHandler previous = app::setMessageBoxHandler([&](const app::MessageBoxRequest& r) {
+    widgets::MessageBoxHandler previous = widgets::setMessageBoxHandler([&](const widgets::MessageBoxRequest& r) {
         visibleWhenAsked = window->isVisible();
-        return r.caption == kSaveQuestion ? app::kIdNo : app::kIdCancel;
+        return r.caption == kSaveQuestion ? widgets::MessageAnswer::No : widgets::MessageAnswer::Cancel;
     });
-    window->action("Zamknij1")->trigger();
-    app::setMessageBoxHandler(std::move(previous));
+    window->actions().trayExit->trigger();
+    widgets::setMessageBoxHandler(std::move(previous));
     QVERIFY(visibleWhenAsked);
     QVERIFY(ending.ended);
 
     // Logging off ends the program even when closing would hide it.
     auto second = box.makeWindow({}, true);
     Ending secondEnding(*second);
-    second->SessionEnding();
+    second->sessionEnding();
     QVERIFY(secondEnding.ended);
 }
 
@@ -141,30 +140,35 @@ void MainWindowTest::commandsOpenTheirWindows() {
     auto window = box.makeWindow();
 
     // Sending the database needs one.
-    QVERIFY(!window->action("Transmission_02")->isEnabled());
-    QVERIFY(!window->action("ToolButton20")->isEnabled());
+    QVERIFY(!window->actions().sendDatabase->isEnabled());
+    QVERIFY(!window->actions().toolSendDatabase->isEnabled());
     QVERIFY(runPendingOpen(*window));
-    QVERIFY(window->action("Transmission_02")->isEnabled());
-    QVERIFY(window->action("ToolButton20")->isEnabled());
+    QVERIFY(window->actions().sendDatabase->isEnabled());
+    QVERIFY(window->actions().toolSendDatabase->isEnabled());
 
-    const std::pair<const char*, int> commands[] = {
-        {"Kreatorpoczenia1", app::kWizardMenu},      {"ToolButton11", app::kWizardMenu},
-        {"Transmission_01", app::kWizardReceiveDatabase}, {"ToolButton22", app::kWizardReceiveDatabase},
-        {"Transmission_02", app::kWizardSendDatabase},    {"ToolButton20", app::kWizardSendDatabase},
-        {"Transmission_03", app::kWizardSoftware},   {"Kreatorpoloczeniaterminalowego1", app::kWizardMenu},
+    const app::MainWindowActions& a = window->actions();
+    const std::pair<QAction*, app::WizardMode> commands[] = {
+        {a.connectionWizard, app::WizardMode::Menu},
+        {a.toolConnectionWizard, app::WizardMode::Menu},
+        {a.receiveDatabase, app::WizardMode::ReceiveDatabase},
+        {a.toolReceiveDatabase, app::WizardMode::ReceiveDatabase},
+        {a.sendDatabase, app::WizardMode::SendDatabase},
+        {a.toolSendDatabase, app::WizardMode::SendDatabase},
+        {a.updateSoftware, app::WizardMode::SoftwareUpgrade},
+        {a.trayConnectionWizard, app::WizardMode::Menu},
     };
-    for (const auto& [name, mode] : commands) {
+    for (const auto& [command, mode] : commands) {
         box.wizardModes.clear();
-        window->setUpgradeFileName("/tmp/earlier.dsp");
-        window->action(name)->trigger();
-        QCOMPARE(box.wizardModes, std::vector<int>{mode});
+        window->session().setUpgradeFile("/tmp/earlier.dsp");
+        command->trigger();
+        QCOMPARE(box.wizardModes, std::vector<app::WizardMode>{mode});
         // Only the software upgrade starts without a preset file.
-        QCOMPARE(window->upgradeFileName().empty(), std::string_view(name) == "Transmission_03");
+        QCOMPARE(window->session().upgradeFile().empty(), command == a.updateSoftware);
     }
 
-    window->action("ImageManager")->trigger();
+    window->actions().imageManager->trigger();
     QCOMPARE(box.imageManagerFiles, std::vector<std::string>{std::string()});
-    window->action("TervanisHomePage1")->trigger();
+    window->actions().trayHomePage->trigger();
     QCOMPARE(box.openedUrls.size(), std::size_t{1});
     QCOMPARE(box.openedUrls.front().toString().toStdString(), std::string(app::kHomePageAddress));
 }
@@ -176,7 +180,7 @@ void MainWindowTest::settingsAreWrittenAtExitAndRestored() {
     box.store().seed(kSettingsKeyPath, "ComPort", std::string("/dev/ttyUSB0"));
     {
         auto window = box.makeWindow();
-        window->setPendingFileName(file.string());
+        window->session().requestOpen(file.string());
         QVERIFY(runPendingOpen(*window));
         window->setGeometry(40, 50, 900, 600);
         window->settingsWindow().setTreeWidth(230);
@@ -193,7 +197,7 @@ void MainWindowTest::settingsAreWrittenAtExitAndRestored() {
     auto again = box.makeWindow();
     QCOMPARE(again->pendingFileName(), file.string());
     QCOMPARE(again->geometry().size(), QSize(900, 600));
-    QCOMPARE(again->treeView()->width(), 230);
+    QCOMPARE(again->widgets().tree->width(), 230);
 }
 
 void MainWindowTest::centresOnAChangedScreen() {
@@ -228,33 +232,39 @@ void MainWindowTest::centresOnAChangedScreen() {
     QCOMPARE(window->size(), QSize(app::kMaxWindowWidth, app::kMaxWindowHeight));
 }
 
-// The texts are bound to positions in the menus as designed (separators count); a misplaced
-// entry would take another entry's text.
-void MainWindowTest::menuPositionsMatchTheirTexts() {
+// The entries keep the places users know, hidden ones included (nullptr: a separator).
+void MainWindowTest::menusKeepTheirOrder() {
     Sandbox box;
     auto window = box.makeWindow();
-    const std::map<std::string_view, QMenu*> menus = {
-        {"File", window->menu("Plik1")},      {"Edit", window->menu("Edycja1")},
-        {"Search", window->menu("Szukaj1")},  {"Transmission", window->menu("tRANSMISJA1")},
-        {"Help", window->menu("About1")},     {"PopupMenu1", window->popupMenu1()},
-        {"PopupMenu2", window->popupMenu2()}, {"PopUpTrayIcon", window->trayMenu()},
+    const app::MainWindowActions& a = window->actions();
+    const app::MainWindowMenus& m = window->menus();
+    auto entries = [](QMenu* menu) {
+        std::vector<QAction*> out;
+        for (QAction* action : menu->actions())
+            out.push_back(action->isSeparator() ? nullptr : action);
+        return out;
     };
-    auto check = [&](const lang::MenuItemText& item) {
-        const QList<QAction*> actions =
-            item.menu == "main" ? window->menuBar()->actions() : menus.at(item.menu)->actions();
-        QVERIFY2(item.position < actions.size(), item.component.data());
-        QCOMPARE(actions.at(item.position)->objectName().toStdString(), std::string(item.component));
-    };
-    for (const auto& item : lang::kMainMenuTexts)
-        check(item);
-    for (const auto& item : lang::kPopupMenuTexts)
-        if (menus.count(item.menu))
-            check(item);
-    // The recent files follow Exit after a separator.
-    const QList<QAction*> file = window->menu("Plik1")->actions();
-    QCOMPARE(file.at(13)->objectName(), QStringLiteral("N1"));
-    QCOMPARE(file.at(17)->objectName(), QStringLiteral("F_Name04"));
-    QCOMPARE(window->languageMenu()->menuAction()->data().toInt(), 65520);
+    using Entries = std::vector<QAction*>;
+    QCOMPARE(entries(m.file),
+             (Entries{a.open, a.save, a.saveAs, nullptr, m.importFrom->menuAction(), m.exportTo->menuAction(),
+                      nullptr, a.preferences, m.language->menuAction(), nullptr, a.imageManager, nullptr, a.exit,
+                      nullptr, a.recentFiles[0], a.recentFiles[1], a.recentFiles[2], a.recentFiles[3]}));
+    QCOMPARE(m.file->actions().at(13), a.recentFilesSeparator);
+    QCOMPARE(entries(m.edit), (Entries{a.cut, a.copy, a.paste, a.deleteChannels, nullptr, a.selectAll}));
+    QCOMPARE(entries(m.search), (Entries{a.find, a.findNext, a.findAll}));
+    QCOMPARE(entries(m.transmission), (Entries{a.connectionWizard, a.receiveDatabase, a.sendDatabase, a.updateSoftware}));
+    QCOMPARE(entries(m.help), (Entries{a.contextHelp, a.helpIndex, a.helpOnHelp, nullptr, a.homePage, nullptr, nullptr,
+                                       a.about}));
+    QCOMPARE(entries(m.listPopup), (Entries{a.listCut, a.listCopy, a.listPaste, a.listDelete, a.listRename, nullptr,
+                                            a.listSelectAll, nullptr, a.listProperties}));
+    QCOMPARE(entries(m.treePopup),
+             (Entries{a.treeEraseChannels, a.treeCreateList, a.treeDeleteList, a.treeRename, nullptr, a.treeProperties}));
+    QCOMPARE(entries(m.tray), (Entries{a.trayOpen, nullptr, a.trayHomePage, a.trayConnectionWizard, nullptr, a.trayExit}));
+    const QList<QAction*> bar = window->menuBar()->actions();
+    QCOMPARE(bar.size(), 5);
+    QCOMPARE(bar.at(0), m.file->menuAction());
+    QCOMPARE(bar.at(4), m.help->menuAction());
+    QCOMPARE(m.language->menuAction()->data().toInt(), app::kLanguageMenuTag);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -19,15 +19,15 @@
 
 using namespace cs;
 using namespace cs::apptest;
-using cs::app::FileDialogKind;
-using cs::app::ScriptedFileDialogs;
-using cs::app::ScriptedMessageBoxes;
+using cs::widgets::FileDialogKind;
+using cs::widgets::ScriptedFileDialogs;
+using cs::widgets::ScriptedMessageBoxes;
 
 namespace {
 
-constexpr int kStop = cs::app::kMbStopOk;
-constexpr int kYesNo = cs::app::kMbQuestionYesNo;
-constexpr int kYesNoCancel = cs::app::kMbQuestionYesNoCancel;
+constexpr widgets::MessageKind kStop = widgets::kStopOk;
+constexpr widgets::MessageKind kYesNo = cs::widgets::kQuestionYesNo;
+constexpr widgets::MessageKind kYesNoCancel = cs::widgets::kQuestionYesNoCancel;
 
 fixtures::ImageBytes notADatabase() {
     fixtures::ImageBytes bytes(5000);
@@ -41,12 +41,12 @@ bool contains(const fixtures::ImageBytes& bytes, std::string_view text) {
 }
 
 // Renames the first channel in use, so that a save has something of the user's to write.
-void editFirstChannel(app::TMain& window, std::string_view name) {
+void editFirstChannel(app::MainWindow& window, std::string_view name) {
     Flash& flash = window.flash();
     for (std::size_t slot = 0; slot < flash.channelCapacity(); ++slot)
         if (flash.steps().slotInUse(slot)) {
             flash.records()[slot].setName(name);
-            window.SetModified(true);
+            window.setModified(true);
             return;
         }
     QFAIL("no channel in use");
@@ -132,27 +132,27 @@ void OpenSaveTest::openResultCodes() {
         box.writeFile(file.filename().string(), fixtures::pictureStoreHeaderImage());
         break;
     }
-    window->setPendingFileName(file.string());
-    window->ScheduleTimer1(app::kOpenDelayMs, app::kTimer1OpenPendingFile);
+    window->openFileLater(file.string());
 
     ScriptedMessageBoxes boxes;
     if (!message.isEmpty())
-        boxes.expect(message.toStdString(), "File error", kStop, cs::app::kIdOk);
+        boxes.expect(message.toStdString(), "File error", kStop, cs::widgets::MessageAnswer::Ok);
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(boxes);
 
-    QVERIFY(!window->timer1().isActive());
+    QVERIFY(!window->deferredTimer().isActive());
     QCOMPARE(window->windowTitle(), QStringLiteral("Tervanis Tools  v1.0.3"));
     QVERIFY(window->log().contains("Error: " + std::to_string(kind)));
     const fs::path expectedShown = kind == 0 ? file : shown;
     QCOMPARE(window->currentFileName(), expectedShown.string());
     QCOMPARE(window->pendingFileName(), expectedShown.string());
     QVERIFY(window->databaseLoaded());
-    QCOMPARE(window->statusPanel(2)->text().toStdString(), expectedShown.string() + " (open)");
+    QCOMPARE(window->widgets().filePanel->text().toStdString(), expectedShown.string() + " (open)");
     QCOMPARE(window->reg().recentFiles[0], expectedShown.string());
-    QCOMPARE(box.wizardModes, wizardMode < 0 ? std::vector<int>{} : std::vector<int>{wizardMode});
+    QCOMPARE(box.wizardModes, wizardMode < 0 ? std::vector<app::WizardMode>{}
+                                           : std::vector<app::WizardMode>{static_cast<app::WizardMode>(wizardMode)});
     if (kind == 26)
-        QCOMPARE(window->upgradeFileName(), file.string());
+        QCOMPARE(window->session().upgradeFile(), file.string());
     QCOMPARE(box.imageManagerFiles, kind == 42 ? std::vector<std::string>{file.string()} : std::vector<std::string>{});
 }
 
@@ -169,8 +169,8 @@ void OpenSaveTest::missingFileWithoutRecentFilesIsSilent() {
     QVERIFY(window->currentFileName().empty());
     QVERIFY(window->pendingFileName().empty());
     QVERIFY(box.wizardModes.empty());
-    QVERIFY(!window->toolBar2()->isVisibleTo(window.get()));
-    QVERIFY(!window->action("Zapiszjako1")->isEnabled());
+    QVERIFY(!window->widgets().filterBar->isVisibleTo(window.get()));
+    QVERIFY(!window->actions().saveAs->isEnabled());
 }
 
 void OpenSaveTest::firstRunRegistersTheFileTypeAndOpensTheWizard() {
@@ -179,7 +179,7 @@ void OpenSaveTest::firstRunRegistersTheFileTypeAndOpensTheWizard() {
     ScriptedMessageBoxes boxes;
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(boxes);
-    QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardFirstRun});
+    QCOMPARE(box.wizardModes, std::vector<app::WizardMode>{app::WizardMode::FirstRun});
     QVERIFY(fs::exists(box.dataHome() / "mime/packages/channelsettings.xml"));
     QVERIFY(fs::exists(box.dataHome() / "applications/channelsettings.desktop"));
     QVERIFY(fs::file_size(box.dataHome() / "icons/hicolor/48x48/apps/channelsettings.png") > 0);
@@ -188,9 +188,8 @@ void OpenSaveTest::firstRunRegistersTheFileTypeAndOpensTheWizard() {
 
     // Only once per run: a second missing file is reported as usual.
     window->reg().recentFiles[0] = "/somewhere/list.dsp";
-    window->setPendingFileName((box.startFolder() / "gone.dsp").string());
-    window->ScheduleTimer1(app::kOpenDelayMs, app::kTimer1OpenPendingFile);
-    boxes.expect("File gone.dsp doesn't  exist", "File error", kStop, cs::app::kIdOk);
+    window->openFileLater((box.startFolder() / "gone.dsp").string());
+    boxes.expect("File gone.dsp doesn't  exist", "File error", kStop, cs::widgets::MessageAnswer::Ok);
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(boxes);
     QCOMPARE(box.wizardModes.size(), std::size_t{1});
@@ -200,15 +199,15 @@ void OpenSaveTest::firstRunShowsADatabaseNamedOnTheCommandLineAfterTheWizard() {
     Sandbox box;
     const fs::path file = box.writeFile("double-clicked.dsp", Sandbox::demo());
     auto window = box.makeWindow({file.string()});
-    QCOMPARE(window->launchState(), app::kLaunchWithFile);
+    QCOMPARE(window->session().launchState(), app::LaunchState::WithFile);
     ScriptedMessageBoxes boxes;
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(boxes);
-    QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardFirstRun});
+    QCOMPARE(box.wizardModes, std::vector<app::WizardMode>{app::WizardMode::FirstRun});
     QVERIFY(fs::exists(box.dataHome() / "mime/packages/channelsettings.xml"));
     QVERIFY(window->databaseLoaded());
     QCOMPARE(window->currentFileName(), file.string());
-    QCOMPARE(window->launchState(), app::kLaunchNormal);
+    QCOMPARE(window->session().launchState(), app::LaunchState::Normal);
 }
 
 void OpenSaveTest::firstRunDoesNotShowTheStartupDefault() {
@@ -220,14 +219,14 @@ void OpenSaveTest::firstRunDoesNotShowTheStartupDefault() {
     ScriptedMessageBoxes boxes;
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(boxes);
-    QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardFirstRun});
+    QCOMPARE(box.wizardModes, std::vector<app::WizardMode>{app::WizardMode::FirstRun});
     QVERIFY(!window->databaseLoaded());
     QVERIFY(window->pendingFileName().empty());
 
     // A later Open shows it.
     ScriptedFileDialogs dialogs;
     dialogs.expect(FileDialogKind::Open, list.string());
-    window->Otworz1Click();
+    window->openWithDialog();
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(dialogs);
     QVERIFY(window->databaseLoaded());
@@ -246,7 +245,7 @@ void OpenSaveTest::commandLineFileAndAutorun() {
         auto window = box.makeWindow({given.string()});
         QVERIFY(!(window->QMainWindow::windowState() & Qt::WindowMinimized));
         QCOMPARE(window->pendingFileName(), given.string());
-        QCOMPARE(window->launchState(), app::kLaunchWithFile);
+        QCOMPARE(window->session().launchState(), app::LaunchState::WithFile);
         QVERIFY(runPendingOpen(*window));
         QCOMPARE(window->currentFileName(), given.string());
     }
@@ -255,7 +254,7 @@ void OpenSaveTest::commandLineFileAndAutorun() {
     for (const std::string& arg : {(box.startFolder() / "notes.txt").string(), (box.startFolder() / "nope.dsp").string()}) {
         auto window = box.makeWindow({arg});
         QCOMPARE(window->pendingFileName(), recent.string());
-        QCOMPARE(window->launchState(), app::kLaunchNormal);
+        QCOMPARE(window->session().launchState(), app::LaunchState::Normal);
     }
     // "/autorun" starts minimised with the usual start-up file (last: it leaves the
     // minimised state in the settings).
@@ -263,7 +262,7 @@ void OpenSaveTest::commandLineFileAndAutorun() {
         auto window = box.makeWindow({"/autorun"});
         QVERIFY(window->isMinimized() || (window->QMainWindow::windowState() & Qt::WindowMinimized));
         QCOMPARE(window->pendingFileName(), recent.string());
-        QCOMPARE(window->launchState(), app::kLaunchNormal);
+        QCOMPARE(window->session().launchState(), app::LaunchState::Normal);
     }
 }
 
@@ -273,9 +272,9 @@ void OpenSaveTest::softwareImageFromTheCommandLineIsHandedOver() {
     box.seedEarlierRun();
     auto window = box.makeWindow({image.string()});
     QVERIFY(runPendingOpen(*window));
-    QCOMPARE(box.wizardModes, std::vector<int>{app::kWizardSoftware});
-    QCOMPARE(window->upgradeFileName(), image.string());
-    QCOMPARE(window->launchState(), app::kLaunchSoftwareHandedOver);
+    QCOMPARE(box.wizardModes, std::vector<app::WizardMode>{app::WizardMode::SoftwareUpgrade});
+    QCOMPARE(window->session().upgradeFile(), image.string());
+    QCOMPARE(window->session().launchState(), app::LaunchState::SoftwareHandedOver);
     QVERIFY(!window->databaseLoaded());
     // Nothing of it may become the target of a save.
     QVERIFY(window->pendingFileName().empty());
@@ -288,25 +287,24 @@ void OpenSaveTest::cancelInTheSaveQuestionKeepsTheShownDatabase() {
     box.seedEarlierRun({first.string()});
     auto window = box.makeWindow();
     QVERIFY(runPendingOpen(*window));
-    window->SetModified(true);
+    window->setModified(true);
 
     // Loading another file: Cancel aborts the load.
-    window->setPendingFileName(second.string());
-    window->ScheduleTimer1(app::kOpenDelayMs, app::kTimer1OpenPendingFile);
+    window->openFileLater(second.string());
     ScriptedMessageBoxes boxes;
-    boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdCancel);
+    boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::widgets::MessageAnswer::Cancel);
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(boxes);
     QCOMPARE(window->currentFileName(), first.string());
     QCOMPARE(window->pendingFileName(), first.string());
     QVERIFY(window->isModified());
-    QCOMPARE(window->statusPanel(2)->text().toStdString(), first.string() + " (open) (File changed)");
+    QCOMPARE(window->widgets().filePanel->text().toStdString(), first.string() + " (open) (File changed)");
 
     // Closing with "close ends the program": Cancel keeps the window.
     window->reg().setFlag(RegFlag::closeEndsProgram, true);
     bool ended = false;
-    QObject::connect(window.get(), &app::TMain::programEnding, [&] { ended = true; });
-    boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdCancel);
+    QObject::connect(window.get(), &app::MainWindow::programEnding, [&] { ended = true; });
+    boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::widgets::MessageAnswer::Cancel);
     window->close();
     CHECK_SCRIPT(boxes);
     QVERIFY(window->isVisible());
@@ -314,7 +312,7 @@ void OpenSaveTest::cancelInTheSaveQuestionKeepsTheShownDatabase() {
 
     // No ends it without writing.
     const auto before = fixtures::readFile(first);
-    boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdNo);
+    boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::widgets::MessageAnswer::No);
     window->close();
     CHECK_SCRIPT(boxes);
     QVERIFY(ended);
@@ -332,25 +330,25 @@ void OpenSaveTest::openingTheOpenFileAsksFirst() {
     ScriptedFileDialogs dialogs;
     ScriptedMessageBoxes boxes;
     dialogs.expect(FileDialogKind::Open, file.string());
-    boxes.expect("File is already open. Open it again?", "File error", kYesNo, cs::app::kIdNo);
-    window->Otworz1Click();
+    boxes.expect("File is already open. Open it again?", "File error", kYesNo, cs::widgets::MessageAnswer::No);
+    window->openWithDialog();
     CHECK_SCRIPT(dialogs);
     CHECK_SCRIPT(boxes);
-    QVERIFY(!window->timer1().isActive());
+    QVERIFY(!window->deferredTimer().isActive());
     QCOMPARE(window->currentFileName(), file.string());
 
     dialogs.expect(FileDialogKind::Open, file.string());
-    boxes.expect("File is already open. Open it again?", "File error", kYesNo, cs::app::kIdYes);
-    window->Otworz1Click();
+    boxes.expect("File is already open. Open it again?", "File error", kYesNo, cs::widgets::MessageAnswer::Yes);
+    window->openWithDialog();
     QVERIFY(runPendingOpen(*window));
     CHECK_SCRIPT(boxes);
     QCOMPARE(window->currentFileName(), file.string());
 
     // Cancelling the dialog does nothing.
     dialogs.expect(FileDialogKind::Open, std::nullopt);
-    window->Otworz1Click();
+    window->openWithDialog();
     CHECK_SCRIPT(dialogs);
-    QVERIFY(!window->timer1().isActive());
+    QVERIFY(!window->deferredTimer().isActive());
 }
 
 void OpenSaveTest::openDialogAddsTheExtensionAndRemembersTheFolder() {
@@ -363,7 +361,7 @@ void OpenSaveTest::openDialogAddsTheExtensionAndRemembersTheFolder() {
     ScriptedFileDialogs dialogs;
     ScriptedMessageBoxes boxes;
     dialogs.expect(FileDialogKind::Open, (file.parent_path() / "typed").string());
-    window->Otworz1Click();
+    window->openWithDialog();
     CHECK_SCRIPT(dialogs);
     QCOMPARE(window->pendingFileName(), file.string());
     QCOMPARE(window->reg().loadFolder, file.parent_path().string());
@@ -371,13 +369,13 @@ void OpenSaveTest::openDialogAddsTheExtensionAndRemembersTheFolder() {
 
     // The next dialog starts there; a name that does not exist is refused.
     dialogs.expect(FileDialogKind::Open, (file.parent_path() / "absent.dsp").string());
-    boxes.expect("doesn't  exist", "File error", kStop, cs::app::kIdOk);
-    window->Otworz1Click();
+    boxes.expect("doesn't  exist", "File error", kStop, cs::widgets::MessageAnswer::Ok);
+    window->openWithDialog();
     CHECK_SCRIPT(dialogs);
     CHECK_SCRIPT(boxes);
     QCOMPARE(dialogs.shown().back().initialFolder, file.parent_path().string());
     QCOMPARE(dialogs.shown().back().filter, std::string("Baza programów (*.dsp)|*.dsp"));
-    QVERIFY(!window->timer1().isActive());
+    QVERIFY(!window->deferredTimer().isActive());
 }
 
 void OpenSaveTest::recentFilesMenu() {
@@ -386,24 +384,24 @@ void OpenSaveTest::recentFilesMenu() {
     const fs::path b = box.writeFile("b.dsp", Sandbox::demo());
     box.seedEarlierRun({a.string(), b.string()});
     auto window = box.makeWindow();
-    QVERIFY(window->action("N1")->isVisible());
-    QVERIFY(window->action("F_Name01")->isVisible());
-    QVERIFY(window->action("F_Name02")->isVisible());
-    QVERIFY(!window->action("F_Name03")->isVisible());
-    QVERIFY(window->action("F_Name01")->text().startsWith(QStringLiteral("&1. ")));
-    QVERIFY(window->action("F_Name02")->text().endsWith(QStringLiteral("b.dsp")));
+    QVERIFY(window->actions().recentFilesSeparator->isVisible());
+    QVERIFY(window->actions().recentFiles[0]->isVisible());
+    QVERIFY(window->actions().recentFiles[1]->isVisible());
+    QVERIFY(!window->actions().recentFiles[2]->isVisible());
+    QVERIFY(window->actions().recentFiles[0]->text().startsWith(QStringLiteral("&1. ")));
+    QVERIFY(window->actions().recentFiles[1]->text().endsWith(QStringLiteral("b.dsp")));
     QVERIFY(runPendingOpen(*window));
     QCOMPARE(window->currentFileName(), a.string());
 
     // The open file's own entry does nothing; another entry opens that file and moves it up.
-    window->F_NameSClick(1);
-    QVERIFY(!window->timer1().isActive());
-    window->action("F_Name02")->trigger();
+    window->openRecentFile(1);
+    QVERIFY(!window->deferredTimer().isActive());
+    window->actions().recentFiles[1]->trigger();
     QVERIFY(runPendingOpen(*window));
     QCOMPARE(window->currentFileName(), b.string());
     QCOMPARE(window->reg().recentFiles[0], b.string());
     QCOMPARE(window->reg().recentFiles[1], a.string());
-    QVERIFY(window->action("F_Name01")->text().endsWith(QStringLiteral("b.dsp")));
+    QVERIFY(window->actions().recentFiles[0]->text().endsWith(QStringLiteral("b.dsp")));
 }
 
 void OpenSaveTest::droppedFiles() {
@@ -418,16 +416,15 @@ void OpenSaveTest::droppedFiles() {
     QVERIFY(runPendingOpen(*window));  // silent: nothing to open
 
     // An import file needs a shown database.
-    window->FilesDropped({dsx.string()});
-    QVERIFY(box.importedDsx.empty());
-    window->setPendingFileName(first.string());
-    window->ScheduleTimer1(app::kOpenDelayMs, app::kTimer1OpenPendingFile);
+    window->filesDropped({dsx.string()});
+    QVERIFY(box.importedFiles.empty());
+    window->openFileLater(first.string());
     QVERIFY(runPendingOpen(*window));
 
-    window->FilesDropped({other.string(), dropped.string()});  // only the first counts
-    QVERIFY(!window->timer1().isActive());
-    window->FilesDropped({dsx.string()});
-    QCOMPARE(box.importedDsx, std::vector<std::string>{dsx.string()});
+    window->filesDropped({other.string(), dropped.string()});  // only the first counts
+    QVERIFY(!window->deferredTimer().isActive());
+    window->filesDropped({dsx.string()});
+    QCOMPARE(box.importedFiles, std::vector<std::string>{dsx.string()});
     // A real drop from the file manager: URLs of local files.
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped.string())),
@@ -453,13 +450,13 @@ void OpenSaveTest::saveWithNothingModifiedWritesNothing() {
     box.seedEarlierRun({file.string()});
     auto window = box.makeWindow();
     QVERIFY(runPendingOpen(*window));
-    QVERIFY(!window->action("Zapisz1")->isEnabled());
-    QVERIFY(!window->action("ToolButton2")->isEnabled());
-    QVERIFY(window->action("Zapiszjako1")->isEnabled());
+    QVERIFY(!window->actions().save->isEnabled());
+    QVERIFY(!window->actions().toolSave->isEnabled());
+    QVERIFY(window->actions().saveAs->isEnabled());
     const auto before = fs::last_write_time(file);
 
     ScriptedMessageBoxes boxes;
-    window->Zapisz1Click();
+    window->save();
     CHECK_SCRIPT(boxes);
     QVERIFY(fs::last_write_time(file) == before);
     QVERIFY(fixtures::readFile(file) == Sandbox::demo());
@@ -475,18 +472,18 @@ void OpenSaveTest::saveKeepsExactlyOneBackup() {
 
     ScriptedMessageBoxes boxes;
     editFirstChannel(*window, "First edit");
-    QVERIFY(window->action("Zapisz1")->isEnabled());
-    QVERIFY(window->action("ToolButton2")->isEnabled());
-    window->Zapisz1Click();
+    QVERIFY(window->actions().save->isEnabled());
+    QVERIFY(window->actions().toolSave->isEnabled());
+    window->save();
     QVERIFY(!window->isModified());
-    QVERIFY(!window->action("ToolButton2")->isEnabled());
+    QVERIFY(!window->actions().toolSave->isEnabled());
     const fs::path backup = box.startFolder() / "db.BAK";
     QVERIFY(fixtures::readFile(backup) == Sandbox::demo());
     const auto firstSave = fixtures::readFile(file);
     QVERIFY(contains(firstSave, "First edit"));
 
     editFirstChannel(*window, "Second edit");
-    window->action("ToolButton2")->trigger();
+    window->actions().toolSave->trigger();
     CHECK_SCRIPT(boxes);
     QVERIFY(fixtures::readFile(backup) == firstSave);
     QVERIFY(contains(fixtures::readFile(file), "Second edit"));
@@ -507,7 +504,7 @@ void OpenSaveTest::saveAs() {
     ScriptedMessageBoxes boxes;
     const fs::path target = box.path() / "elsewhere" / "copy";
     dialogs.expect(FileDialogKind::Save, target.string());
-    window->Zapiszjako1Click();
+    window->saveAs();
     CHECK_SCRIPT(dialogs);
     CHECK_SCRIPT(boxes);
     const fs::path written = box.path() / "elsewhere" / "copy.dsp";
@@ -522,7 +519,7 @@ void OpenSaveTest::saveAs() {
 
     // The next plain save goes to the new name and keeps its backup there.
     editFirstChannel(*window, "After save as");
-    window->Zapisz1Click();
+    window->save();
     QVERIFY(contains(fixtures::readFile(written), "After save as"));
     QVERIFY(fixtures::readFile(file) == Sandbox::demo());
     QCOMPARE(dialogs.shown().front().initialFolder, std::string());
@@ -540,15 +537,15 @@ void OpenSaveTest::saveAsAsksBeforeReplacingAFile() {
     ScriptedMessageBoxes boxes;
     // Typed without its extension: the question is still asked for the file that would go.
     dialogs.expect(FileDialogKind::Save, (box.startFolder() / "existing").string());
-    boxes.expect("File 'existing.dsp' already exists, save?", "Information", kYesNo, cs::app::kIdNo);
-    window->Zapiszjako1Click();
+    boxes.expect("File 'existing.dsp' already exists, save?", "Information", kYesNo, cs::widgets::MessageAnswer::No);
+    window->saveAs();
     CHECK_SCRIPT(boxes);
     QVERIFY(fixtures::readFile(existing) == notADatabase());
     QCOMPARE(window->currentFileName(), file.string());
 
     dialogs.expect(FileDialogKind::Save, existing.string());
-    boxes.expect("File 'existing.dsp' already exists, save?", "Information", kYesNo, cs::app::kIdYes);
-    window->Zapiszjako1Click();
+    boxes.expect("File 'existing.dsp' already exists, save?", "Information", kYesNo, cs::widgets::MessageAnswer::Yes);
+    window->saveAs();
     CHECK_SCRIPT(dialogs);
     CHECK_SCRIPT(boxes);
     QCOMPARE(fixtures::readFile(existing).size(), Sandbox::demo().size());
@@ -566,20 +563,20 @@ void OpenSaveTest::failedSaveKeepsTheChanges() {
     fs::rename(box.startFolder() / "gone", box.startFolder() / "moved");
 
     ScriptedMessageBoxes boxes;
-    boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::app::kIdOk);
-    window->Zapisz1Click();
+    boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::widgets::MessageAnswer::Ok);
+    window->save();
     CHECK_SCRIPT(boxes);
     QVERIFY(window->isModified());
-    QVERIFY(window->action("Zapisz1")->isEnabled());
-    QVERIFY(window->statusPanel(2)->text().endsWith(QStringLiteral("(File changed)")));
+    QVERIFY(window->actions().save->isEnabled());
+    QVERIFY(window->widgets().filePanel->text().endsWith(QStringLiteral("(File changed)")));
     QVERIFY(fixtures::readFile(box.startFolder() / "moved" / "db.dsp") == Sandbox::demo());
 
     // Save as into a folder that does not exist fails the same way and keeps the old name.
     ScriptedFileDialogs dialogs;
     const fs::path nowhere = box.path() / "no-such-folder" / "x.dsp";
     dialogs.expect(FileDialogKind::Save, nowhere.string());
-    boxes.expect("Unable to save file " + nowhere.string(), "Write Error", kStop, cs::app::kIdOk);
-    window->Zapiszjako1Click();
+    boxes.expect("Unable to save file " + nowhere.string(), "Write Error", kStop, cs::widgets::MessageAnswer::Ok);
+    window->saveAs();
     CHECK_SCRIPT(boxes);
     QCOMPARE(window->currentFileName(), file.string());
     QCOMPARE(window->pendingFileName(), file.string());
@@ -587,10 +584,10 @@ void OpenSaveTest::failedSaveKeepsTheChanges() {
 
     // Yes in the closing question with a save that fails keeps the window and the changes.
     window->reg().setFlag(RegFlag::closeEndsProgram, true);
-    boxes.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdYes);
-    boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::app::kIdOk);
+    boxes.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::widgets::MessageAnswer::Yes);
+    boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::widgets::MessageAnswer::Ok);
     bool ended = false;
-    QObject::connect(window.get(), &app::TMain::programEnding, [&] { ended = true; });
+    QObject::connect(window.get(), &app::MainWindow::programEnding, [&] { ended = true; });
     window->close();
     CHECK_SCRIPT(boxes);
     QVERIFY(window->isVisible());
@@ -599,7 +596,7 @@ void OpenSaveTest::failedSaveKeepsTheChanges() {
 
     // Once the folder is back, Yes saves and closes.
     fs::rename(box.startFolder() / "moved", box.startFolder() / "gone");
-    boxes.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdYes);
+    boxes.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::widgets::MessageAnswer::Yes);
     window->close();
     CHECK_SCRIPT(boxes);
     QVERIFY(ended);

@@ -29,13 +29,13 @@ void collectEntries(const QMenu* menu, std::vector<const QAction*>& out) {
     }
 }
 
-std::vector<const QAction*> visibleEntries(app::TMain& window) {
+std::vector<const QAction*> visibleEntries(app::MainWindow& window) {
     std::vector<const QAction*> entries;
     for (const QAction* top : window.menuBar()->actions()) {
         entries.push_back(top);
         collectEntries(top->menu(), entries);
     }
-    for (const QMenu* popup : {window.popupMenu1(), window.popupMenu2(), window.trayMenu()})
+    for (const QMenu* popup : {window.menus().listPopup, window.menus().treePopup, window.menus().tray})
         collectEntries(popup, entries);
     return entries;
 }
@@ -72,17 +72,29 @@ void TextsTest::everyBuiltInLanguageCaptionsEverything() {
     QVERIFY(shown(window->windowTitle()));
     for (const QAction* entry : visibleEntries(*window))
         QVERIFY2(shown(entry->text()), qPrintable(entry->objectName()));
-    for (const QAction* tool : window->toolBar1()->actions())
+    for (const QAction* tool : window->widgets().toolBar->actions())
         if (!tool->isSeparator() && tool->isVisible())
             QVERIFY2(shown(tool->toolTip()), qPrintable(tool->objectName()));
     // Texts bound to keys show that language's text; the fixed ones are the same everywhere.
     const lang::TLangContent& content = *window->languages().current();
-    for (const auto& item : lang::kMainMenuTexts)
-        QCOMPARE(window->action(item.component)->text().toStdString(), content.Lang(item.key));
-    QCOMPARE(window->dropDownButton(1)->toolTip(), QStringLiteral("TV / RADIO"));
-    QCOMPARE(window->dropDownButton(2)->toolTip(), QStringLiteral("FTA / CA"));
-    QVERIFY(shown(window->dropDownButton(3)->toolTip()));
-    QVERIFY(shown(window->dropDownButton(5)->toolTip()));
+    // Every key bound to a part of the window is in the language, written as the files write it.
+    for (const app::MenuText& item : app::kMenuTexts) {
+        QVERIFY2(content.Lang(item.key) != "?", item.key.data());
+        QCOMPARE((window->menus().*item.menu)->menuAction()->text().toStdString(), content.Lang(item.key));
+    }
+    for (const app::ActionText& item : app::kActionTexts) {
+        QVERIFY2(content.Lang(item.key) != "?", item.key.data());
+        QCOMPARE((window->actions().*item.action)->text().toStdString(), content.Lang(item.key));
+    }
+    for (const app::ActionText& item : app::kToolHints) {
+        QVERIFY2(content.Lang(item.key) != "?", item.key.data());
+        QCOMPARE((window->actions().*item.action)->toolTip().toStdString(), content.Lang(item.key));
+    }
+    QVERIFY(content.Lang(app::kTitleKey) != "?");
+    QCOMPARE(window->widgets().filterBar->tvRadio()->toolTip(), QStringLiteral("TV / RADIO"));
+    QCOMPARE(window->widgets().filterBar->freeScrambled()->toolTip(), QStringLiteral("FTA / CA"));
+    QVERIFY(shown(window->widgets().filterBar->sortOrder()->toolTip()));
+    QVERIFY(shown(window->widgets().filterBar->codingSystems()->toolTip()));
 }
 
 void TextsTest::storedLanguageIsUsedAtStart() {
@@ -91,11 +103,11 @@ void TextsTest::storedLanguageIsUsedAtStart() {
     // Only the file-name part of the stored choice counts.
     box.store().seed(kSettingsKeyPath, "LangFile", std::string("/old/install/Polski.lng"));
     auto window = box.makeWindow();
-    const QList<QAction*> entries = window->languageMenu()->actions();
+    const QList<QAction*> entries = window->menus().language->actions();
     QCOMPARE(entries.size(), 5);
     for (int i = 0; i < entries.size(); ++i)
         QCOMPARE(entries[i]->isChecked(), entries[i]->text() == QStringLiteral("Polski.lng"));
-    QCOMPARE(window->action("Plik1")->text().toStdString(), window->languages().current()->Lang("MenuFile"));
+    QCOMPARE(window->menus().file->menuAction()->text().toStdString(), window->languages().current()->Lang("MenuFile"));
     QCOMPARE(window->reg().languageFileName, std::string("Polski.lng"));
 }
 
@@ -106,25 +118,25 @@ void TextsTest::switchingTheLanguageReappliesAndIsStored() {
     {
         auto window = box.makeWindow();
         QVERIFY(runPendingOpen(*window));
-        window->SetModified(true);
-        const QString englishOpen = window->action("Otworz1")->text();
-        const QString englishStatus = window->statusPanel(2)->text();
+        window->setModified(true);
+        const QString englishOpen = window->actions().open->text();
+        const QString englishStatus = window->widgets().filePanel->text();
 
-        QAction* slovak = window->languageMenu()->actions().at(3);
+        QAction* slovak = window->menus().language->actions().at(3);
         QCOMPARE(slovak->text(), QStringLiteral("Slovensky.lng"));
         slovak->trigger();
         QVERIFY(slovak->isChecked());
-        QVERIFY(!window->languageMenu()->actions().at(0)->isChecked());
+        QVERIFY(!window->menus().language->actions().at(0)->isChecked());
         QCOMPARE(window->languages().current()->name(), std::string("Slovensky.lng"));
-        QVERIFY(window->action("Otworz1")->text() != englishOpen);
-        QCOMPARE(window->action("Otworz1")->text().toStdString(), window->Lang("MenuOpen"));
-        QCOMPARE(window->action("ToolButton1")->toolTip().toStdString(), window->Lang("MenuOpen"));
+        QVERIFY(window->actions().open->text() != englishOpen);
+        QCOMPARE(window->actions().open->text().toStdString(), window->text("MenuOpen"));
+        QCOMPARE(window->actions().toolOpen->toolTip().toStdString(), window->text("MenuOpen"));
         // The loaded state survives the switch: version in the caption, state in the status.
-        QCOMPARE(window->windowTitle().toStdString(), window->Lang("TitleApplication") + "  v1.0.3");
-        QVERIFY(window->statusPanel(2)->text() != englishStatus);
-        QVERIFY(window->statusPanel(2)->text().endsWith(
-            QString::fromStdString(" (" + window->Lang("TextFileChanged") + ")")));
-        window->SetModified(false);
+        QCOMPARE(window->windowTitle().toStdString(), window->text("TitleApplication") + "  v1.0.3");
+        QVERIFY(window->widgets().filePanel->text() != englishStatus);
+        QVERIFY(window->widgets().filePanel->text().endsWith(
+            QString::fromStdString(" (" + window->text("TextFileChanged") + ")")));
+        window->setModified(false);
     }
     QVERIFY(box.store().value(kSettingsKeyPath, "LangFile") ==
             MemorySettingsStore::Value(std::string("Slovensky.lng")));
@@ -140,14 +152,14 @@ void TextsTest::externalLanguageFileJoinsTheMenu() {
         out << "[LANGUAGE]\r\nMenuFile=&Datei\r\nMenuOpen=\xC3\x96" "ffnen...\r\n";
     }
     auto window = box.makeWindow();
-    const QList<QAction*> entries = window->languageMenu()->actions();
+    const QList<QAction*> entries = window->menus().language->actions();
     QCOMPARE(entries.size(), 6);
     QCOMPARE(entries.back()->text(), QStringLiteral("Deutsch.lng"));
     entries.back()->trigger();
-    QCOMPARE(window->action("Plik1")->text(), QStringLiteral("&Datei"));
-    QCOMPARE(window->action("Otworz1")->text(), QString::fromUtf8("\xC3\x96" "ffnen..."));
+    QCOMPARE(window->menus().file->menuAction()->text(), QStringLiteral("&Datei"));
+    QCOMPARE(window->actions().open->text(), QString::fromUtf8("\xC3\x96" "ffnen..."));
     // A key the file lacks shows "?", as in any incomplete language.
-    QCOMPARE(window->action("Zapisz1")->text(), QStringLiteral("?"));
+    QCOMPARE(window->actions().save->text(), QStringLiteral("?"));
     QCOMPARE(window->reg().languageFileName, std::string("Deutsch.lng"));
 }
 

@@ -1,12 +1,15 @@
 // The main window with its real views in every built-in language: tree nodes, list columns and
 // the filter drop-downs show a text, never "?", and follow a language switch at once.
 #include <QAbstractItemModel>
+#include <QHeaderView>
+#include <QLabel>
 #include <QMenu>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include "fixtures/image_builder.h"
 #include "views/view_controller.h"
 #include "app_test_support.h"
 
@@ -15,11 +18,13 @@ using namespace cs::apptest;
 
 namespace {
 
+namespace fx = cs::fixtures;
+
+QString q(const std::string& text) { return QString::fromStdString(text); }
+
 bool shown(const QString& text) { return !text.isEmpty() && !text.contains(QStringLiteral("?")); }
 
-std::unique_ptr<app::MainViews> realViews(app::TMain& window) {
-    return app::ViewController::forWindow(window, window.database(), window.displayTexts());
-}
+std::unique_ptr<views::MainViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
 
 } // namespace
 
@@ -43,27 +48,27 @@ void WindowViewsTest::nodesColumnsAndFiltersInEveryLanguage() {
     const int languages = static_cast<int>(window->languages().size());
     QCOMPARE(languages, 5);
     for (int index = 0; index < languages; ++index) {
-        window->SelectLanguageEntry(index);
+        window->selectLanguage(index);
         const QString language = QString::fromStdString(window->languages().current()->name());
 
-        QTreeWidget* tree = window->treeView();
+        QTreeWidget* tree = window->widgets().tree;
         for (int i = 0; i < tree->topLevelItemCount(); ++i) {
             const QTreeWidgetItem* node = tree->topLevelItem(i);
             QVERIFY2(shown(node->text(0)), qPrintable(language + ": node " + QString::number(i)));
         }
-        QCOMPARE(tree->topLevelItem(0)->text(0).toStdString(), window->Lang("TreeViewMainList"));
+        QCOMPARE(tree->topLevelItem(0)->text(0).toStdString(), window->text("TreeViewMainList"));
         QCOMPARE(tree->topLevelItem(tree->topLevelItemCount() - 1)->text(0).toStdString(),
-                 window->Lang("TreeViewSetting"));
+                 window->text("TreeViewSetting"));
 
-        const QAbstractItemModel* model = window->listView()->model();
+        const QAbstractItemModel* model = window->widgets().channelList->model();
         QVERIFY(model->columnCount() > 0);
         for (int c = 0; c < model->columnCount(); ++c)
             QVERIFY2(shown(model->headerData(c, Qt::Horizontal).toString()),
                      qPrintable(language + ": column " + QString::number(c)));
 
-        for (int b : {1, 2, 3, 5}) {
-            const QToolButton* button = window->dropDownButton(b);
-            QVERIFY2(shown(button->text()), qPrintable(language + ": drop-down " + QString::number(b)));
+        const views::FilterBar& bar = *window->widgets().filterBar;
+        for (const QToolButton* button : {bar.tvRadio(), bar.freeScrambled(), bar.sortOrder(), bar.codingSystems()}) {
+            QVERIFY2(shown(button->text()), qPrintable(language + ": " + button->objectName()));
             if (!button->menu())
                 continue;
             for (const QAction* item : button->menu()->actions())
@@ -75,9 +80,7 @@ void WindowViewsTest::nodesColumnsAndFiltersInEveryLanguage() {
 
 void WindowViewsTest::viewsInTheMainWindow() {
     apptest::Sandbox box;
-    box.makeViews = [](app::TMain& window) -> std::unique_ptr<app::MainViews> {
-        return app::ViewController::forWindow(window, window.database(), window.displayTexts());
-    };
+    box.makeViews = realViews;
     const std::filesystem::path file = box.writeFile("demo.dsp", apptest::Sandbox::demo());
     box.seedEarlierRun({file.string()});
     auto window = box.makeWindow();
@@ -86,13 +89,13 @@ void WindowViewsTest::viewsInTheMainWindow() {
     QVERIFY(window->databaseLoaded());
 
     const fx::DemoFacts facts = fx::demoFacts();
-    QCOMPARE(window->treeView()->topLevelItemCount(), static_cast<int>(facts.lists.size()) + 4);
-    QCOMPARE(window->listView()->model()->rowCount(), facts.channels);
-    QCOMPARE(window->statusPanel(3)->text(),
-             q(" " + window->Lang("TextAmountChannels") + ":" + std::to_string(facts.channels)));
+    QCOMPARE(window->widgets().tree->topLevelItemCount(), static_cast<int>(facts.lists.size()) + 4);
+    QCOMPARE(window->widgets().channelList->model()->rowCount(), facts.channels);
+    QCOMPARE(window->widgets().countsPanel->text(),
+             q(" " + window->text("TextAmountChannels") + ":" + std::to_string(facts.channels)));
     QVERIFY(!window->isModified());
     // A column sort changes the view's order: the database is modified.
-    window->listView()->horizontalHeader()->sectionClicked(0);
+    window->widgets().channelList->horizontalHeader()->sectionClicked(0);
     QVERIFY(window->isModified());
 }
 

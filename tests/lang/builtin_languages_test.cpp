@@ -3,7 +3,6 @@
 #include "lang/builtin_languages.h"
 #include "lang/lang_content.h"
 #include "lang/lang_list.h"
-#include "app/main_window_texts.h"
 #include "lang/text_encoding.h"
 
 #include "common/log_sink.h"
@@ -137,36 +136,6 @@ TEST(BuiltInLanguages, ListWordsAgreeAndStayAscii) {
         for (const std::string& text : {list, newList})
             for (char c : text)
                 EXPECT_TRUE(c >= 32 && c <= 125) << text;
-    }
-}
-
-TEST(MainWindowTexts, EveryLanguageHasATextForEveryKeyAndFixedTextsStayFixed) {
-    std::vector<std::string_view> keys = {kTitleKey};
-    for (const auto& item : kMainMenuTexts)
-        keys.push_back(item.key);
-    for (const auto& item : kSettingsEntryTexts)
-        keys.push_back(item.key);
-    for (const auto& item : kTreeNodeTexts)
-        keys.push_back(item.key);
-    std::vector<std::string_view> fixed;
-    for (const auto& item : kPopupMenuTexts)
-        (item.key.empty() ? fixed : keys).push_back(item.key.empty() ? item.fixed : item.key);
-    for (const auto& item : kToolButtonHints)
-        (item.key.empty() ? fixed : keys).push_back(item.key.empty() ? item.fixed : item.key);
-    EXPECT_EQ(fixed, (std::vector<std::string_view>{"TV / RADIO", "TV", "RADIO", "FTA / CA", "FTA", "CA",
-                                                    "TV / RADIO", "FTA / CA"}));
-
-    for (const BuiltInLanguage& language : builtInLanguages()) {
-        NullLog log;
-        std::string choice(language.name);
-        const TLangList list = BuildLanguageList({}, choice, "", log);
-        ASSERT_EQ(list.current()->name(), language.name);
-        const Parsed p = parse(language.text);
-        for (std::string_view key : keys) {
-            // written exactly as in the file, although the lookup would forgive other cases
-            EXPECT_NE(std::find(p.keys.begin(), p.keys.end(), key), p.keys.end()) << language.name << " " << key;
-            EXPECT_NE(list.Lang(key), "?") << language.name << " " << key;
-        }
     }
 }
 

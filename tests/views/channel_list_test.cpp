@@ -52,73 +52,73 @@ void ChannelListTest::columnComparisons_data() {
     auto rec = [](void (*f)(ChannelRecord&, ChannelRecord&)) {
         return Setup([f](ChannelDatabase& db, std::uint16_t a, std::uint16_t b) { f(db.record(a), db.record(b)); });
     };
-    QTest::newRow("name by letters and digits") << int(app::kColName) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("name by letters and digits") << int(views::kColName) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setName("tv-1 b");
         b.setName("TV2");
     }) << -1;
-    QTest::newRow("name ignores case and punctuation") << int(app::kColName)
+    QTest::newRow("name ignores case and punctuation") << int(views::kColName)
                                                        << rec([](ChannelRecord& a, ChannelRecord& b) {
                                                               a.setName("a.b-c");
                                                               b.setName("ABC");
                                                           }) << 0;
-    QTest::newRow("name prefix first") << int(app::kColName) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("name prefix first") << int(views::kColName) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setName("Sport 12");
         b.setName("Sport 1");
     }) << 1;
-    QTest::newRow("language") << int(app::kColLanguage) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("language") << int(views::kColLanguage) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setAudioLanguage(20);
         b.setAudioLanguage(26);
     }) << -1;
-    QTest::newRow("language byte above 127 is unsigned") << int(app::kColLanguage)
+    QTest::newRow("language byte above 127 is unsigned") << int(views::kColLanguage)
                                                          << rec([](ChannelRecord& a, ChannelRecord& b) {
                                                                 a.setAudioLanguage(200);
                                                                 b.setAudioLanguage(26);
                                                             }) << 1;
-    QTest::newRow("scrambled after free") << int(app::kColCa) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("scrambled after free") << int(views::kColCa) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setScrambled(true);
         b.setScrambled(false);
     }) << 1;
-    QTest::newRow("frequency") << int(app::kColFrequency) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("frequency") << int(views::kColFrequency) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setFrequency(11000);
         b.setFrequency(12000);
     }) << -1;
-    QTest::newRow("frequency above 32767 is unsigned") << int(app::kColFrequency)
+    QTest::newRow("frequency above 32767 is unsigned") << int(views::kColFrequency)
                                                        << rec([](ChannelRecord& a, ChannelRecord& b) {
                                                               a.setFrequency(40000);
                                                               b.setFrequency(1000);
                                                           }) << 1;
-    QTest::newRow("symbol rate") << int(app::kColSymbolRate) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("symbol rate") << int(views::kColSymbolRate) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setSymbolRate(27500);
         b.setSymbolRate(22000);
     }) << 1;
-    QTest::newRow("fec") << int(app::kColFec) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("fec") << int(views::kColFec) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setFec(2);
         b.setFec(5);
     }) << -1;
-    QTest::newRow("vertical before horizontal") << int(app::kColPolarisation)
+    QTest::newRow("vertical before horizontal") << int(views::kColPolarisation)
                                                 << rec([](ChannelRecord& a, ChannelRecord& b) {
                                                        a.setPolarisation(0);
                                                        b.setPolarisation(1);
                                                    }) << 1;
-    QTest::newRow("satellite") << int(app::kColSatellite) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("satellite") << int(views::kColSatellite) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setSatellite(64);
         b.setSatellite(19);
     }) << 1;
-    QTest::newRow("video pid is unsigned") << int(app::kColVideo) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("video pid is unsigned") << int(views::kColVideo) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setVideoPid(0xFFFF);
         b.setVideoPid(1);
     }) << 1;
-    QTest::newRow("audio pid") << int(app::kColAudio) << rec([](ChannelRecord& a, ChannelRecord& b) {
+    QTest::newRow("audio pid") << int(views::kColAudio) << rec([](ChannelRecord& a, ChannelRecord& b) {
         a.setAudioPid(33);
         b.setAudioPid(34);
     }) << -1;
-    QTest::newRow("provider names") << int(app::kColProvider)
+    QTest::newRow("provider names") << int(views::kColProvider)
                                     << Setup([](ChannelDatabase& db, std::uint16_t a, std::uint16_t b) {
                                            db.entry(a).setProvider("Beta");
                                            db.entry(b).setProvider("Alpha");
                                        })
                                     << 1;
-    QTest::newRow("provider is case-sensitive bytes") << int(app::kColProvider)
+    QTest::newRow("provider is case-sensitive bytes") << int(views::kColProvider)
                                                       << Setup([](ChannelDatabase& db, std::uint16_t a, std::uint16_t b) {
                                                              db.entry(a).setProvider("alpha");
                                                              db.entry(b).setProvider("Beta");
@@ -133,18 +133,18 @@ void ChannelListTest::columnComparisons() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
     setup(h.db, 0, 1);
-    QCOMPARE(sign(app::compareRows(h.db, 0, 1, 1, 2, column, 0)), expected);
+    QCOMPARE(sign(views::compareRows(h.db, 0, 1, 1, 2, column, 0)), expected);
     // The falling direction exchanges the rows.
-    QCOMPARE(sign(app::compareRows(h.db, 0, 1, 1, 2, column, 1)), -expected);
-    QCOMPARE(app::compareRows(h.db, 0, 1, 0, 1, column, 0), 0);
+    QCOMPARE(sign(views::compareRows(h.db, 0, 1, 1, 2, column, 1)), -expected);
+    QCOMPARE(views::compareRows(h.db, 0, 1, 0, 1, column, 0), 0);
 }
 
 void ChannelListTest::sameColumnTwiceReverses() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
-    QSignalSpy modified(h.views.get(), &app::ViewController::modified);
+    QSignalSpy modified(h.views.get(), &views::ViewController::modified);
     h.views->sortByColumn(0);  // the name column (no numbering)
-    QCOMPARE(h.views->lastSortedColumn(), int(app::kColName));
+    QCOMPARE(h.views->lastSortedColumn(), int(views::kColName));
     QCOMPARE(h.views->sortDirection(), 0);
     const auto rising = h.column(0);
     std::vector<std::string> keys;
@@ -158,14 +158,14 @@ void ChannelListTest::sameColumnTwiceReverses() {
     QCOMPARE(h.column(0), std::vector<std::string>(rising.rbegin(), rising.rend()));
 
     // Another column starts rising again.
-    h.views->sortByColumn(app::kColFrequency - 1);
+    h.views->sortByColumn(views::kColFrequency - 1);
     QCOMPARE(h.views->sortDirection(), 0);
     const auto order = h.shownSlots();
     for (std::size_t i = 1; i < order.size(); ++i)
         QVERIFY(h.db.record(order[i - 1]).frequency() <= h.db.record(order[i]).frequency());
     QCOMPARE(modified.count(), 3);
     // Every column sort leaves the sort mode menu without a checked item.
-    for (QAction* a : h.views->popUp(3)->actions())
+    for (QAction* a : h.menu(3)->actions())
         QVERIFY(!a->isChecked());
 }
 
@@ -187,19 +187,19 @@ void ChannelListTest::numberColumnFirstClickGivesTheHighestNumber() {
     QCOMPARE(h.column(0), std::vector<std::string>(numbers.rbegin(), numbers.rend()));
     QCOMPARE(h.column(1), names);
     // After another column, the number column's first click is the falling one again.
-    h.views->sortByColumn(app::kColAudio);
+    h.views->sortByColumn(views::kColAudio);
     h.views->sortByColumn(0);
     QCOMPARE(h.column(0), numbers);
 }
 
 void ChannelListTest::providerColumnNeedsAValidProviderArea() {
-    const int providerColumn = app::kColProvider - 1;
+    const int providerColumn = views::kColProvider - 1;
     {
         Harness h;
         SmallDatabase d;
         d.validBa3 = false;
         QVERIFY(h.open(smallDatabase(d)));
-        QSignalSpy modified(h.views.get(), &app::ViewController::modified);
+        QSignalSpy modified(h.views.get(), &views::ViewController::modified);
         const auto before = h.shownSlots();
         h.views->sortByColumn(providerColumn);
         QCOMPARE(h.shownSlots(), before);
@@ -230,8 +230,8 @@ void ChannelListTest::sortingAFavouriteListRenumbersIt() {
     QVERIFY(h.open(smallDatabase({})));
     h.select(h.builder().listNode(1));
     QCOMPARE(h.rows(), 12);
-    QSignalSpy modified(h.views.get(), &app::ViewController::modified);
-    h.views->sortByColumn(app::kColFrequency - 1);
+    QSignalSpy modified(h.views.get(), &views::ViewController::modified);
+    h.views->sortByColumn(views::kColFrequency - 1);
     QCOMPARE(modified.count(), 1);
     const auto sorted = h.shownSlots();
     for (std::size_t r = 0; r < sorted.size(); ++r) {
@@ -252,10 +252,10 @@ void ChannelListTest::sortKeepsTheSelectedChannels() {
     QVERIFY(h.open(smallDatabase({})));
     h.selectRows({3, 40, 77});
     std::vector<std::uint16_t> chosen = {h.model().slotAt(3), h.model().slotAt(40), h.model().slotAt(77)};
-    h.views->sortByColumn(app::kColSymbolRate - 1);
+    h.views->sortByColumn(views::kColSymbolRate - 1);
     std::vector<std::uint16_t> selected;
     for (const QModelIndex& i : h.list->selectionModel()->selectedRows())
-        selected.push_back(static_cast<std::uint16_t>(i.data(app::kRoleSlot).toInt()));
+        selected.push_back(static_cast<std::uint16_t>(i.data(views::kRoleSlot).toInt()));
     std::sort(chosen.begin(), chosen.end());
     std::sort(selected.begin(), selected.end());
     QCOMPARE(selected, chosen);
@@ -273,7 +273,7 @@ void ChannelListTest::rowImagesAndCutRows() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
     const std::uint16_t cut = h.model().slotAt(5);
-    app::ViewHooks hooks;
+    views::ViewHooks hooks;
     hooks.isCut = [cut](std::uint16_t slot) { return slot == cut; };
     h.views->setHooks(hooks);
     int kinds[3] = {0, 0, 0};
@@ -281,15 +281,15 @@ void ChannelListTest::rowImagesAndCutRows() {
         const QModelIndex first = h.model().index(r, 0);
         const int kind = static_cast<int>(channelKind(h.db.record(h.model().slotAt(r))));
         ++kinds[kind];
-        QCOMPARE(first.data(Qt::DecorationRole).value<QIcon>().cacheKey(), app::listIcon(2 + kind).cacheKey());
+        QCOMPARE(first.data(Qt::DecorationRole).value<QIcon>().cacheKey(), views::listIcon(2 + kind).cacheKey());
         QVERIFY(!h.model().index(r, 1).data(Qt::DecorationRole).isValid());
         const QVariant colour = first.data(Qt::ForegroundRole);
         QCOMPARE(colour.isValid(), h.model().slotAt(r) == cut);
     }
     QVERIFY(kinds[0] > 0 && kinds[1] > 0 && kinds[2] > 0);
     // The three kinds look different.
-    QVERIFY(app::listImage(2).toImage() != app::listImage(3).toImage());
-    QVERIFY(app::listImage(3).toImage() != app::listImage(4).toImage());
+    QVERIFY(views::listImage(2).toImage() != views::listImage(3).toImage());
+    QVERIFY(views::listImage(3).toImage() != views::listImage(4).toImage());
 }
 
 QTEST_MAIN(ChannelListTest)

@@ -8,14 +8,12 @@
 #include <algorithm>
 
 #include "views/view_icons.h"
-#include "app/main_window.h"
-#include "app_test_support.h"
 #include "database/name_lists.h"
 #include "views_test_support.h"
 
 using namespace cs;
 using namespace cs::viewtest;
-using app::NodeClass;
+using views::NodeClass;
 
 namespace {
 
@@ -28,8 +26,8 @@ std::vector<QTreeWidgetItem*> topLevel(QTreeWidget& tree) {
     return out;
 }
 
-int imageOf(const QTreeWidgetItem* n) { return n->data(0, app::kRoleImage).toInt(); }
-int selectedImageOf(const QTreeWidgetItem* n) { return n->data(0, app::kRoleSelectedImage).toInt(); }
+int imageOf(const QTreeWidgetItem* n) { return n->data(0, views::kRoleImage).toInt(); }
+int selectedImageOf(const QTreeWidgetItem* n) { return n->data(0, views::kRoleSelectedImage).toInt(); }
 
 // The providers' names as the tree orders them: characters outside 32..122 do not count.
 std::string sortKey(const QString& text) {
@@ -59,7 +57,7 @@ private slots:
     void treeAfterLoadingTheDemoDatabase();
     void providerNodesShowTheirChannels();
     void quickSelectionsRefillOnce();
-    void firstTimer4FiringOnlySwallowsTheStartSelection();
+    void firstAppliedSelectionOnlySwallowsTheStartSelection();
     void tvRadioAndFreeScrambledFilters();
     void filterButtonsAdvanceAndWrap();
     void filterChoiceWaitsForAPendingSelection();
@@ -100,9 +98,9 @@ void ViewControllerTest::treeAfterLoadingTheDemoDatabase() {
     for (int i = 0; i < main->childCount(); ++i) {
         const int number = facts.satellites[static_cast<std::size_t>(i)];
         QCOMPARE(main->child(i)->text(0), QString::fromLatin1(h.texts.satelliteText(number, 1).c_str()));
-        QCOMPARE(app::classifyNode(main->child(i)), NodeClass{.satellite = number + 1});
-        QCOMPARE(imageOf(main->child(i)), int(app::kImgSatellite));
-        QCOMPARE(selectedImageOf(main->child(i)), int(app::kImgSatelliteSelected));
+        QCOMPARE(views::classifyNode(main->child(i)), NodeClass{.satellite = number + 1});
+        QCOMPARE(imageOf(main->child(i)), int(views::kImgSatellite));
+        QCOMPARE(selectedImageOf(main->child(i)), int(views::kImgSatelliteSelected));
     }
 
     // Providers: the unknown provider, then the providers sorted by name.
@@ -121,23 +119,23 @@ void ViewControllerTest::treeAfterLoadingTheDemoDatabase() {
         int image, selected;
     };
     const Expect expected[] = {
-        {main, {.satellite = 1}, app::kImgMainList, app::kImgMainList},
-        {nodes[1], {.list = 1}, app::kImgList, app::kImgListSelected},
-        {nodes[bin - 1], {.list = static_cast<int>(facts.lists.size())}, app::kImgList, app::kImgListSelected},
-        {nodes[bin], {.bin = 1}, app::kImgBin, app::kImgBinSelected},
-        {providers, {.provider = 1}, app::kImgProviders, app::kImgProvidersSelected},
-        {providers->child(0), {.provider = 2}, app::kImgProvider, app::kImgProviderSelected},
-        {providers->child(1), {.provider = 3}, app::kImgProvider, app::kImgProviderSelected},
-        {providers->child(providers->childCount() - 1), {.provider = facts.providers + 2}, app::kImgProvider,
-         app::kImgProviderSelected},
-        {nodes[bin + 2], {.settings = 1}, app::kImgSettings, app::kImgSettings},
+        {main, {.satellite = 1}, views::kImgMainList, views::kImgMainList},
+        {nodes[1], {.list = 1}, views::kImgList, views::kImgListSelected},
+        {nodes[bin - 1], {.list = static_cast<int>(facts.lists.size())}, views::kImgList, views::kImgListSelected},
+        {nodes[bin], {.bin = 1}, views::kImgBin, views::kImgBinSelected},
+        {providers, {.provider = 1}, views::kImgProviders, views::kImgProvidersSelected},
+        {providers->child(0), {.provider = 2}, views::kImgProvider, views::kImgProviderSelected},
+        {providers->child(1), {.provider = 3}, views::kImgProvider, views::kImgProviderSelected},
+        {providers->child(providers->childCount() - 1), {.provider = facts.providers + 2}, views::kImgProvider,
+         views::kImgProviderSelected},
+        {nodes[bin + 2], {.settings = 1}, views::kImgSettings, views::kImgSettings},
     };
     for (const Expect& e : expected) {
-        QCOMPARE(app::classifyNode(e.node), std::optional<NodeClass>(e.cls));
+        QCOMPARE(views::classifyNode(e.node), std::optional<NodeClass>(e.cls));
         QCOMPARE(imageOf(e.node), e.image);
         QCOMPARE(selectedImageOf(e.node), e.selected);
     }
-    QVERIFY(!app::classifyNode(nullptr));
+    QVERIFY(!views::classifyNode(nullptr));
     QVERIFY(!h.tree->topLevelItem(1)->icon(0).isNull());
 
     // After the load: the main list is selected, the tree collapsed, every channel shown.
@@ -153,7 +151,7 @@ void ViewControllerTest::providerNodesShowTheirChannels() {
     QCOMPARE(providers->childCount(), 4);  // unknown, Alpha, Beta, Gamma
     QCOMPARE(providers->child(1)->text(0), QStringLiteral("Alpha"));
     QCOMPARE(providers->child(3)->text(0), QStringLiteral("Gamma"));
-    const int providerColumn = app::kColProvider - 1;
+    const int providerColumn = views::kColProvider - 1;
 
     int total = 0;
     for (int i = 1; i < providers->childCount(); ++i) {
@@ -178,7 +176,7 @@ void ViewControllerTest::quickSelectionsRefillOnce() {
     QVERIFY(h.open(smallDatabase({})));
     QVERIFY(!h.views->selectionPending());  // the rebuild at the load armed nothing
     QSignalSpy resets(&h.model(), &QAbstractItemModel::modelReset);
-    app::TreeBuilder b = h.builder();
+    views::TreeBuilder b = h.builder();
     h.tree->setCurrentItem(b.listNode(1));
     h.tree->setCurrentItem(b.satelliteNode(19));
     h.tree->setCurrentItem(b.satelliteNode(28));
@@ -192,11 +190,11 @@ void ViewControllerTest::quickSelectionsRefillOnce() {
     QCOMPARE(resets.count(), 1);
     QVERIFY(h.rows() > 0 && h.rows() < 150);
     const std::string name28 = h.texts.satelliteText(28, 0);
-    for (const std::string& s : h.column(app::kColSatellite - 1))
+    for (const std::string& s : h.column(views::kColSatellite - 1))
         QCOMPARE(s, name28);
 }
 
-void ViewControllerTest::firstTimer4FiringOnlySwallowsTheStartSelection() {
+void ViewControllerTest::firstAppliedSelectionOnlySwallowsTheStartSelection() {
     Harness h(false);
     QVERIFY(h.views->selectionPending());  // the start selection of the first node
     QVERIFY(h.open(smallDatabase({})));
@@ -213,15 +211,15 @@ void ViewControllerTest::tvRadioAndFreeScrambledFilters() {
     QVERIFY(h.open(smallDatabase({})));
     const int all = h.rows();
     struct Case {
-        void (app::ViewController::*choose)(int);
+        void (views::ViewController::*choose)(int);
         int tag;
         std::function<bool(const ChannelRecord&)> holds;
     };
     const Case cases[] = {
-        {&app::ViewController::chooseTvRadio, 1, [](const ChannelRecord& r) { return r.videoPresent(); }},
-        {&app::ViewController::chooseTvRadio, 2, [](const ChannelRecord& r) { return !r.videoPresent(); }},
-        {&app::ViewController::chooseFreeScrambled, 1, [](const ChannelRecord& r) { return !r.scrambled(); }},
-        {&app::ViewController::chooseFreeScrambled, 2, [](const ChannelRecord& r) { return r.scrambled(); }},
+        {&views::ViewController::chooseTvRadio, 1, [](const ChannelRecord& r) { return r.videoPresent(); }},
+        {&views::ViewController::chooseTvRadio, 2, [](const ChannelRecord& r) { return !r.videoPresent(); }},
+        {&views::ViewController::chooseFreeScrambled, 1, [](const ChannelRecord& r) { return !r.scrambled(); }},
+        {&views::ViewController::chooseFreeScrambled, 2, [](const ChannelRecord& r) { return r.scrambled(); }},
     };
     int sums[2] = {0, 0};
     for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -253,14 +251,14 @@ void ViewControllerTest::filterButtonsAdvanceAndWrap() {
     QVERIFY(h.open(smallDatabase({})));
     struct Button {
         int popUp;
-        void (app::ViewController::*click)();
+        void (views::ViewController::*click)();
         const char* prefix;
         const char* hint;
     };
     const Button buttons[] = {
-        {1, &app::ViewController::nextTvRadioFilter, "Item00_0", "HintTvRadio"},
-        {2, &app::ViewController::nextFreeScrambledFilter, "Item01_0", "HintFtaCa"},
-        {3, &app::ViewController::nextSortOrder, "Item02_0", "HintSort"},
+        {1, &views::ViewController::nextTvRadioFilter, "tvRadio", "HintTvRadio"},
+        {2, &views::ViewController::nextFreeScrambledFilter, "freeScrambled", "HintFtaCa"},
+        {3, &views::ViewController::nextSortOrder, "sortOrder", "HintSort"},
     };
     for (const Button& b : buttons) {
         QCOMPARE(h.checkedItem(b.popUp)->objectName(), QString::fromLatin1(b.prefix) + "0");
@@ -271,7 +269,7 @@ void ViewControllerTest::filterButtonsAdvanceAndWrap() {
             QCOMPARE(h.buttons[static_cast<std::size_t>(b.popUp - 1)]->text(), h.checkedItem(b.popUp)->text());
         }
         QCOMPARE(h.buttons[static_cast<std::size_t>(b.popUp - 1)]->toolTip(), q(h.lang(b.hint)));
-        const QList<QAction*> items = h.views->popUp(b.popUp)->actions();
+        const QList<QAction*> items = h.menu(b.popUp)->actions();
         const auto checkedCount = std::count_if(items.begin(), items.end(), [](QAction* a) { return a->isChecked(); });
         QCOMPARE(checkedCount, 1);
     }
@@ -328,10 +326,10 @@ void ViewControllerTest::favouriteListResetsTheSortMode() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
     h.views->chooseSortOrder(2);
-    h.views->sortByColumn(app::kColFrequency - 1);
+    h.views->sortByColumn(views::kColFrequency - 1);
     h.select(h.builder().listNode(1));
     QCOMPARE(h.views->viewSettings().orderMode, std::uint8_t{0});
-    QCOMPARE(h.checkedItem(3)->objectName(), QStringLiteral("Item02_00"));
+    QCOMPARE(h.checkedItem(3)->objectName(), QStringLiteral("sortOrder0"));
     QCOMPARE(h.buttons[2]->toolTip(), QString());
     QCOMPARE(h.views->lastSortedColumn(), -1);
     // The list in its stored order, renumbered 1..n.
@@ -345,14 +343,14 @@ void ViewControllerTest::codingSystemFilter() {
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
     h.views->fillCodingSystemMenu({{0x0100, "0x0100, Canal Plus"}, {0x0500, "0x0500, France Telecom"}});
-    QCOMPARE(h.views->popUp(5)->actions().size(), 2);
+    QCOMPARE(h.menu(5)->actions().size(), 2);
     h.db.entry(3).caSystems = {0x0100, 0, 0};
     h.db.entry(8).caSystems = {0, 0x0100, 0};
     h.db.entry(9).caSystems = {0x0500, 0, 0};
 
     h.views->toggleCodingFilter();
     QVERIFY(h.views->codingFilterOn());
-    QCOMPARE(h.buttons[4]->menu(), h.views->popUp(5));
+    QCOMPARE(h.buttons[4]->menu(), h.menu(5));
     QCOMPARE(h.rows(), 0);  // nothing checked
     h.views->toggleCodingSystem(0);
     auto order = h.shownSlots();
@@ -369,7 +367,7 @@ void ViewControllerTest::codingSystemFilter() {
     QCOMPARE(h.rows(), 150);
     h.views->toggleCodingFilter();
     QCOMPARE(h.rows(), 0);
-    for (QAction* a : h.views->popUp(5)->actions())
+    for (QAction* a : h.menu(5)->actions())
         QVERIFY(!a->isChecked());
 }
 
@@ -384,7 +382,7 @@ void ViewControllerTest::numberingMode() {
     h.views->fillChannelList();
     const auto names = h.column(0);
 
-    h.actions[0]->trigger();  // ToolButton26 pushed down
+    h.actions[0]->trigger();  // numbering mode pushed down
     QVERIFY(h.reg.flag(RegFlag::numberingMode));
     QCOMPARE(h.views->lastSortedColumn(), -1);
     QCOMPARE(h.model().columnCount(), 12);
@@ -425,7 +423,7 @@ void ViewControllerTest::binShowsItsHelpText() {
     QVERIFY(h.open(smallDatabase({})));
     h.select(h.builder().binNode());
     QCOMPARE(h.rows(), 0);
-    QCOMPARE(h.views->listMode(), app::kListModeChannels);
+    QCOMPARE(h.views->listMode(), views::kListModeChannels);
     QVERIFY(!h.help->isHidden());
     QCOMPARE(h.help->text(), q(h.lang("TextListView")));
     QVERIFY(!h.list->showGrid());
@@ -462,9 +460,9 @@ void ViewControllerTest::settingsIconsFollowTheImage() {
     d.validBa2 = validBa2;
     QVERIFY(h.open(smallDatabase(d)));
     h.select(h.builder().settingsNode());
-    QCOMPARE(h.views->listMode(), app::kListModeSettings);
+    QCOMPARE(h.views->listMode(), views::kListModeSettings);
     QCOMPARE(h.stack->currentWidget(), static_cast<QWidget*>(h.icons));
-    QVERIFY(!h.toolBar2->isEnabled());
+    QVERIFY(!h.filterBar->isEnabled());
     QCOMPARE(h.icons->count(), pages.size());
     const std::map<int, std::string> captions = {{1, h.lang("TreeViewColSatellites")},
                                                  {5, h.lang("TreeViewColConverterLNB")},
@@ -480,9 +478,9 @@ void ViewControllerTest::settingsIconsFollowTheImage() {
 
     // Back to a channel view: report style, ToolBar2 enabled.
     h.select(h.builder().mainListNode());
-    QCOMPARE(h.views->listMode(), app::kListModeChannels);
+    QCOMPARE(h.views->listMode(), views::kListModeChannels);
     QCOMPARE(h.stack->currentWidget(), static_cast<QWidget*>(h.list));
-    QVERIFY(h.toolBar2->isEnabled());
+    QVERIFY(h.filterBar->isEnabled());
 }
 
 void ViewControllerTest::statusCounts() {
@@ -494,7 +492,7 @@ void ViewControllerTest::statusCounts() {
     h.selectRows({2, 5, 9});
     QVERIFY(h.views->selectionCountDelay().isActive());
     QCOMPARE(h.views->selectionCountDelay().interval(), 500);
-    QCOMPARE(h.counts->text(), amount + "150");  // refreshed by Timer3 only
+    QCOMPARE(h.counts->text(), amount + "150");  // refreshed by the selection count delay only
     h.views->refreshCountsAfterSelection();
     QCOMPARE(h.counts->text(), amount + "150 ( " + q(h.lang("TextChoiceSelect")) + " 3 ) ");
 
@@ -531,9 +529,9 @@ void ViewControllerTest::editButtons() {
     QFETCH(QString, enabled);
     Harness h;
     QVERIFY(h.open(smallDatabase({})));
-    app::ViewHooks hooks;
+    views::ViewHooks hooks;
     hooks.clipboard = [&] {
-        app::ClipboardState s;
+        views::ClipboardState s;
         s.hasChannels = clipSource >= 0;
         s.sourceList = std::max(clipSource, 0);
         s.cut = clipCut;
@@ -541,7 +539,7 @@ void ViewControllerTest::editButtons() {
         return s;
     };
     h.views->setHooks(hooks);
-    app::TreeBuilder b = h.builder();
+    views::TreeBuilder b = h.builder();
     QTreeWidgetItem* target = node == "main"   ? b.mainListNode()
                               : node == "list" ? b.listNode(1)
                               : node == "bin"  ? b.binNode()
@@ -559,7 +557,7 @@ void ViewControllerTest::editButtons() {
 void ViewControllerTest::progressBarOnlyForLongLists() {
     for (const auto& [channels, shown] : {std::pair{150, false}, std::pair{200, true}}) {
         Harness h;
-        QSignalSpy progress(h.views.get(), &app::ViewController::progressShown);
+        QSignalSpy progress(h.views.get(), &views::ViewController::progressShown);
         SmallDatabase d;
         d.channels = channels;
         QVERIFY(h.open(smallDatabase(d)));
@@ -600,7 +598,7 @@ void ViewControllerTest::textsFollowTheLanguage() {
     QVERIFY(h.open(smallDatabase({})));
     prefix = QStringLiteral("Ł:");
     h.views->applyTexts();
-    app::TreeBuilder b = h.builder();
+    views::TreeBuilder b = h.builder();
     QCOMPARE(b.mainListNode()->text(0), "Ł:" + q(english("TreeViewMainList")));
     QCOMPARE(b.binNode()->text(0), "Ł:" + q(english("TreeViewRecycle")));
     QCOMPARE(b.providersNode()->text(0), "Ł:" + q(english("TreeViewProvider")));
@@ -610,9 +608,9 @@ void ViewControllerTest::textsFollowTheLanguage() {
     QCOMPARE(b.listNode(1)->text(0), "Ł:" + q(english("TextList")) + " Sport");
     QCOMPARE(h.model().headerData(0, Qt::Horizontal).toString(), "Ł:" + q(english("HintChannel")));
     QCOMPARE(h.model().headerData(2, Qt::Horizontal).toString(), QStringLiteral("CA"));  // no key
-    QCOMPARE(h.views->popUp(3)->actions().at(2)->text(), "Ł:" + q(english("MenuPopUpAlphabet")));
-    QCOMPARE(h.views->popUp(1)->actions().at(1)->text(), QStringLiteral("TV"));  // fixed in every language
-    QCOMPARE(h.views->popUp(4)->actions().at(0)->text(), "Ł:" + q(english("TextList")) + " Sport");
+    QCOMPARE(h.menu(3)->actions().at(2)->text(), "Ł:" + q(english("MenuPopUpAlphabet")));
+    QCOMPARE(h.menu(1)->actions().at(1)->text(), QStringLiteral("TV"));  // fixed in every language
+    QCOMPARE(h.menu(4)->actions().at(0)->text(), "Ł:" + q(english("TextList")) + " Sport");
     h.select(b.settingsNode());
     QCOMPARE(h.icons->item(0)->text(), "Ł:" + q(english("TreeViewColSatellites")));
 }

@@ -24,6 +24,7 @@
 
 #include "views/channel_list_model.h"
 #include "views/tree_builder.h"
+#include "views/filter_bar.h"
 #include "views/view_controller.h"
 #include "common/log_sink.h"
 #include "database/channel_database.h"
@@ -116,12 +117,12 @@ inline fx::ImageBytes smallDatabase(const SmallDatabase& d) {
     return b.build();
 }
 
-// The views over a small host window. The first Timer4 firing (the one that swallows the
-// selection reported while the window is built) has already happened.
+// The views over a small host window. The first applied tree selection (the one that swallows
+// the selection reported while the window is built) has already happened.
 class Harness {
 public:
-    // `swallowFirstTimer4`: let the first Timer4 firing pass, as the running program does.
-    explicit Harness(bool swallowFirstTimer4 = true, TextLookup lookup = englishTexts())
+    // `swallowFirstSelection`: let the first applied selection pass, as the running program does.
+    explicit Harness(bool swallowFirstSelection = true, TextLookup lookup = englishTexts())
         : flash(log), db(flash), texts(db, std::move(lookup)) {
         auto* central = new QWidget(&window);
         auto* layout = new QVBoxLayout(central);
@@ -135,40 +136,34 @@ public:
         layout->addWidget(tree);
         layout->addWidget(stack);
         window.setCentralWidget(central);
-        toolBar2 = window.addToolBar(QStringLiteral("ToolBar2"));
-        for (auto*& b : buttons) {
-            b = new QToolButton(toolBar2);
-            toolBar2->addWidget(b);
-        }
+        filterBar = new views::FilterBar(&window);
+        window.addToolBar(filterBar);
+        buttons = {filterBar->tvRadio(), filterBar->freeScrambled(), filterBar->sortOrder(),
+                   filterBar->favouriteList(), filterBar->codingSystems()};
         for (auto*& a : actions)
             a = new QAction(&window);
         counts = new QLabel(window.statusBar());
         window.statusBar()->addWidget(counts);
         window.resize(900, 600);
 
-        app::ViewWidgets w;
-        w.treeView = tree;
-        w.listView = list;
-        w.settingsView = icons;
+        views::ViewWidgets w;
+        w.tree = tree;
+        w.channelList = list;
+        w.settingsIcons = icons;
         w.listStack = stack;
-        w.textListView = help;
-        w.toolBar2 = toolBar2;
-        w.dropDownBtn01 = buttons[0];
-        w.dropDownBtn02 = buttons[1];
-        w.dropDownBtn03 = buttons[2];
-        w.dropDownBtn04 = buttons[3];
-        w.dropDownBtn05 = buttons[4];
-        w.toolButton26 = actions[0];
-        w.toolButtonCut = actions[1];
-        w.toolButtonCopy = actions[2];
-        w.toolButtonPaste = actions[3];
-        w.toolButtonDel = actions[4];
-        w.toolButtonProper = actions[5];
-        w.toolButton9 = actions[6];
+        w.binHelpText = help;
+        w.filterBar = filterBar;
+        w.numberingMode = actions[0];
+        w.cut = actions[1];
+        w.copy = actions[2];
+        w.paste = actions[3];
+        w.deleteChannels = actions[4];
+        w.properties = actions[5];
+        w.find = actions[6];
         w.status = window.statusBar();
         w.statusCounts = counts;
-        views = std::make_unique<app::ViewController>(w, db, texts, reg);
-        if (swallowFirstTimer4)
+        views = std::make_unique<views::ViewController>(w, db, texts, reg);
+        if (swallowFirstSelection)
             views->applyTreeSelection();
     }
 
@@ -179,7 +174,7 @@ public:
         views->setDatabaseLoaded(false);
         views->resetViews();
         views->setDatabaseLoaded(true);
-        views->setListMode(app::kListModeChannels);
+        views->setListMode(views::kListModeChannels);
         views->fillChannelList();
         return true;
     }
@@ -189,9 +184,9 @@ public:
         tree->setCurrentItem(node);
         views->applyTreeSelection();
     }
-    app::TreeBuilder builder() { return app::TreeBuilder(*tree, db, texts); }
+    views::TreeBuilder builder() { return views::TreeBuilder(*tree, db, texts); }
 
-    app::ChannelListModel& model() { return views->model(); }
+    views::ChannelListModel& model() { return views->model(); }
     int rows() { return model().rows(); }
     // The texts of one visible column, top to bottom.
     std::vector<std::string> column(int visible) {
@@ -204,8 +199,16 @@ public:
         const auto s = model().rowSlots();
         return {s.begin(), s.end()};
     }
-    QAction* checkedItem(int popUp) {
-        for (QAction* a : views->popUp(popUp)->actions())
+    // The filter menus in the bar's order: 1 TV/radio, 2 free/scrambled, 3 sort order,
+    // 4 favourite list, 5 coding systems.
+    QMenu* menu(int number) const {
+        const std::array<QMenu*, 5> menus = {filterBar->tvRadioMenu(), filterBar->freeScrambledMenu(),
+                                             filterBar->sortOrderMenu(), filterBar->favouriteListMenu(),
+                                             filterBar->codingSystemMenu()};
+        return menus.at(static_cast<std::size_t>(number - 1));
+    }
+    QAction* checkedItem(int number) {
+        for (QAction* a : menu(number)->actions())
             if (a->isChecked())
                 return a;
         return nullptr;
@@ -229,12 +232,13 @@ public:
     QTableView* list = nullptr;
     QListWidget* icons = nullptr;
     QLabel* help = nullptr;
-    QToolBar* toolBar2 = nullptr;
+    views::FilterBar* filterBar = nullptr;
+    // The filter bar's buttons, in its order.
     std::array<QToolButton*, 5> buttons{};
-    // ToolButton26, Cut, Copy, Paste, Del, Proper, find (ToolButton9).
+    // Numbering mode, Cut, Copy, Paste, Delete, Properties, Find.
     std::array<QAction*, 7> actions{};
     QLabel* counts = nullptr;
-    std::unique_ptr<app::ViewController> views;
+    std::unique_ptr<views::ViewController> views;
 };
 
 } // namespace cs::viewtest

@@ -14,7 +14,7 @@
 #include "widgets/message_box.h"
 #include "widgets/qt_dispatcher.h"
 
-using namespace cs::app;
+using namespace cs::widgets;
 
 namespace {
 
@@ -47,23 +47,37 @@ private slots:
     void dispatcherRunsTasksOnTheMainThread();
 };
 
-// The flags give the buttons; Escape gives the answer of the box's cancel button.
+// The kind gives the icon and the buttons; Escape gives the answer of the box's cancel button.
+namespace {
+const MessageKind kKinds[] = {kQuestionYesNoCancel, kQuestionYesNo, kStopOk, kInformationOk, kWarningOk};
+enum KindIndex { YesNoCancel, YesNo, Stop, Information, Warning };
+} // namespace
+
 void DialogsTest::qtMessageBoxAnswers_data() {
-    QTest::addColumn<int>("flags");
+    QTest::addColumn<int>("kind");
     QTest::addColumn<int>("button");
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("icon");
 
-    QTest::newRow("35 yes") << 35 << int(QMessageBox::Yes) << kIdYes << int(QMessageBox::Question);
-    QTest::newRow("35 no") << 35 << int(QMessageBox::No) << kIdNo << int(QMessageBox::Question);
-    QTest::newRow("35 escape") << 35 << int(QMessageBox::NoButton) << kIdCancel << int(QMessageBox::Question);
-    QTest::newRow("36 escape") << 36 << int(QMessageBox::NoButton) << kIdNo << int(QMessageBox::Question);
-    QTest::newRow("16 ok") << 16 << int(QMessageBox::Ok) << kIdOk << int(QMessageBox::Critical);
-    QTest::newRow("64 escape") << 64 << int(QMessageBox::NoButton) << kIdOk << int(QMessageBox::Information);
+    auto answer = [](MessageAnswer a) { return static_cast<int>(a); };
+    QTest::newRow("yes/no/cancel: yes") << int(YesNoCancel) << int(QMessageBox::Yes) << answer(MessageAnswer::Yes)
+                                        << int(QMessageBox::Question);
+    QTest::newRow("yes/no/cancel: no") << int(YesNoCancel) << int(QMessageBox::No) << answer(MessageAnswer::No)
+                                       << int(QMessageBox::Question);
+    QTest::newRow("yes/no/cancel: escape") << int(YesNoCancel) << int(QMessageBox::NoButton)
+                                           << answer(MessageAnswer::Cancel) << int(QMessageBox::Question);
+    QTest::newRow("yes/no: escape") << int(YesNo) << int(QMessageBox::NoButton) << answer(MessageAnswer::No)
+                                    << int(QMessageBox::Question);
+    QTest::newRow("stop: ok") << int(Stop) << int(QMessageBox::Ok) << answer(MessageAnswer::Ok)
+                              << int(QMessageBox::Critical);
+    QTest::newRow("information: escape") << int(Information) << int(QMessageBox::NoButton)
+                                         << answer(MessageAnswer::Ok) << int(QMessageBox::Information);
+    QTest::newRow("warning: ok") << int(Warning) << int(QMessageBox::Ok) << answer(MessageAnswer::Ok)
+                                 << int(QMessageBox::Warning);
 }
 
 void DialogsTest::qtMessageBoxAnswers() {
-    QFETCH(int, flags);
+    QFETCH(int, kind);
     QFETCH(int, button);
     QFETCH(int, answer);
     QFETCH(int, icon);
@@ -78,7 +92,7 @@ void DialogsTest::qtMessageBoxAnswers() {
         }
     });
     pressWhenShown(static_cast<QMessageBox::StandardButton>(button));
-    QCOMPARE(messageBox("Zapisać zmiany?", "Błąd", flags), answer);
+    QCOMPARE(static_cast<int>(messageBox("Zapisać zmiany?", "Błąd", kKinds[kind])), answer);
     QCOMPARE(seenIcon, icon);
     QCOMPARE(seenText, QString::fromUtf8("Zapisać zmiany?"));
     QCOMPARE(seenCaption, QString::fromUtf8("Błąd"));
@@ -87,37 +101,42 @@ void DialogsTest::qtMessageBoxAnswers() {
 void DialogsTest::scriptedBoxesCheckEveryQuestion() {
     {
         ScriptedMessageBoxes script;
-        script.expect("Delete?", "Remove", kMbQuestionYesNo, kIdYes).expect("Done", "Information", 64, kIdOk);
-        QCOMPARE(messageBox("Delete?", "Remove", kMbQuestionYesNo), kIdYes);
+        script.expect("Delete?", "Remove", kQuestionYesNo, MessageAnswer::Yes)
+            .expect("Done", "Information", kInformationOk, MessageAnswer::Ok);
+        QVERIFY(messageBox("Delete?", "Remove", kQuestionYesNo) == MessageAnswer::Yes);
         QVERIFY(!script.done());
-        QCOMPARE(messageBox("Done", "Information", 64), kIdOk);
+        QVERIFY(messageBox("Done", "Information", kInformationOk) == MessageAnswer::Ok);
         QVERIFY(script.done());
         QVERIFY(script.report().empty());
         QCOMPARE(script.shown().size(), std::size_t{2});
     }
     {
-        // A different text, an extra box and a box never asked all show in the report, and
-        // a wrong question is answered as if cancelled, so the flow under test stops.
+        // A different text, another kind, an extra box and a box never asked all show in the
+        // report, and a wrong question is answered as if cancelled, so the flow under test stops.
         ScriptedMessageBoxes script;
-        script.expect("Save?", "Save the changes ?", 35, kIdYes).expect("Never asked", "X", 16, kIdOk);
-        QCOMPARE(messageBox("Save now?", "Save the changes ?", 35), kIdCancel);
+        script.expect("Save?", "Save the changes ?", kQuestionYesNoCancel, MessageAnswer::Yes)
+            .expect("Never asked", "X", kStopOk, MessageAnswer::Ok)
+            .expect("Wrong kind", "X", kStopOk, MessageAnswer::Ok);
+        QVERIFY(messageBox("Save now?", "Save the changes ?", kQuestionYesNoCancel) == MessageAnswer::Cancel);
         QVERIFY(!script.failures().empty());
         QVERIFY(script.report().find("Never asked") != std::string::npos);
-        QCOMPARE(messageBox("Never asked", "X", 16), kIdOk);
-        QCOMPARE(messageBox("Extra", "X", 36), kIdNo);
-        QCOMPARE(script.failures().size(), std::size_t{2});
+        QVERIFY(messageBox("Never asked", "X", kStopOk) == MessageAnswer::Ok);
+        QVERIFY(messageBox("Wrong kind", "X", kQuestionYesNo) == MessageAnswer::No);
+        QVERIFY(script.report().find("question, Yes/No") != std::string::npos);
+        QVERIFY(messageBox("Extra", "X", kQuestionYesNo) == MessageAnswer::No);
+        QCOMPARE(script.failures().size(), std::size_t{3});
     }
     // The scripts nest and restore the handler before them.
     {
         ScriptedMessageBoxes outer;
-        outer.expect("outer", "c", 64, kIdOk);
+        outer.expect("outer", "c", kInformationOk, MessageAnswer::Ok);
         {
             ScriptedMessageBoxes inner;
-            inner.expect("inner", "c", 64, kIdOk);
-            messageBox("inner", "c", 64);
+            inner.expect("inner", "c", kInformationOk, MessageAnswer::Ok);
+            messageBox("inner", "c", kInformationOk);
             QVERIFY(inner.report().empty());
         }
-        messageBox("outer", "c", 64);
+        messageBox("outer", "c", kInformationOk);
         QVERIFY(outer.report().empty());
     }
 }

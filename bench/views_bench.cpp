@@ -32,13 +32,13 @@ Harness& harness() {
     return *shared;
 }
 
-// A tree selection applied by Timer4: the view's channels are selected and the list refilled.
+// A tree selection applied after its debounce: the view's channels are selected and the list refilled.
 void BM_TreeSelectionRefill(benchmark::State& state) {
     Harness& h = harness();
     QTreeWidgetItem* main = h.builder().mainListNode();
     for (auto _ : state) {
-        h.views->TreeViewChange(main);
-        h.views->Timer4Timer();
+        h.views->treeSelectionChanged(main);
+        h.views->applyTreeSelection();
         benchmark::DoNotOptimize(h.rows());
     }
     if (h.rows() != kChannels)
@@ -52,8 +52,8 @@ void BM_TreeSelectionRefillAndPaint(benchmark::State& state) {
     Harness& h = harness();
     QTreeWidgetItem* main = h.builder().mainListNode();
     for (auto _ : state) {
-        h.views->TreeViewChange(main);
-        h.views->Timer4Timer();
+        h.views->treeSelectionChanged(main);
+        h.views->applyTreeSelection();
         h.list->viewport()->repaint();
     }
     state.counters["rows"] = h.rows();
@@ -66,15 +66,15 @@ void BM_ColumnSort(benchmark::State& state) {
     h.select(h.builder().mainListNode());
     const int column = static_cast<int>(state.range(0)) - 1;  // logical column, numbering off
     for (auto _ : state) {
-        h.views->ListViewColumnClick(column);  // each click reverses the last one
+        h.views->sortByColumn(column);  // each click reverses the last one
         benchmark::DoNotOptimize(h.model().slotAt(0));
     }
     state.counters["rows"] = h.rows();
 }
 BENCHMARK(BM_ColumnSort)
-    ->Arg(app::kColName)
-    ->Arg(app::kColFrequency)
-    ->Arg(app::kColProvider)
+    ->Arg(views::kColName)
+    ->Arg(views::kColFrequency)
+    ->Arg(views::kColProvider)
     ->Unit(benchmark::kMillisecond);
 
 } // namespace
