@@ -128,10 +128,10 @@ struct MainWindowWidgets {
     QListWidget* settingsIcons = nullptr;
     QTableView* hiddenList = nullptr;        // the invisible second list of the editing commands
     QLabel* binHelpText = nullptr;           // help text shown over the list for the bin node
-    QLabel* programIconPanel = nullptr;      // status panel 0
-    NodePanel* nodePanel = nullptr;          // status panel 1
-    QLabel* filePanel = nullptr;             // status panel 2
-    QLabel* countsPanel = nullptr;           // status panel 3
+    QLabel* programIconPanel = nullptr;      // the program's icon
+    NodePanel* nodePanel = nullptr;          // the selected tree node
+    QLabel* filePanel = nullptr;             // the shown file and its state
+    QLabel* countsPanel = nullptr;           // channel and selection counts
 };
 
 // Window size limits and the designed tree width.

@@ -12,7 +12,7 @@ constexpr int kTextTop = 2;
 } // namespace
 
 NodePanel::NodePanel(QWidget* parent) : QWidget(parent) {
-    setObjectName(QStringLiteral("StatusPanel1"));
+    setObjectName(QStringLiteral("nodePanel"));
     setFixedWidth(kPanelWidth);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// Status panel 1: the image of the selected tree node and, beside it, the node's text in bold.
+// The status bar's node panel: the image of the selected tree node and, beside it, the node's text in bold.
 #include <QIcon>
 #include <QString>
 #include <QWidget>

@@ -624,7 +624,7 @@ int ViewController::currentSettingsPage() const {
 }
 
 // ------------------------------------------------------------------------------------------
-// ToolBar2 filters
+// The filter bar
 
 void ViewController::checkFirstItem(QMenu* menu) {
     const QList<QAction*> actions = menu->actions();

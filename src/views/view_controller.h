@@ -206,7 +206,7 @@ public:
     // Texts of the fixed nodes, lists, satellites, providers, columns, filter menus and hints.
     void applyTexts() override;
 
-    // Icon and text of the selected node, as status panel 1 draws them.
+    // Icon and text of the selected node, as the node panel of the status bar draws them.
     QIcon selectedNodeIcon() const override;
     QString selectedNodeText() const override;
 
@@ -216,7 +216,7 @@ public:
 signals:
     // A sort changed the order of a view: the main window marks its database modified.
     void modified();
-    // The selected node changed (status panel 1 repaints).
+    // The selected node changed (the node panel repaints).
     void selectedNodeChanged();
     // A fill showed a progress bar of this maximum (observed by tests and the log).
     void progressShown(int maximum);

@@ -7,7 +7,7 @@
 
 namespace cs::views {
 
-// List images: image 2 + channel kind is a row's image; image 5 is status panel 0's icon.
+// List images: image 2 + channel kind is a row's image; image 5 is the status bar's program icon.
 enum ListImage : int {
     kListChannel = 0,
     kListFavourite = 1,
