@@ -224,10 +224,10 @@ TMain::TMain(MainWindowOptions options, QWidget* parent)
     if (options_.hooks.makeViews)
         views_ = options_.hooks.makeViews(*this);
 
-    // Construction fills TReg from the store; the start-up file it chooses becomes pending.
-    reg_.Load(*store_, *settingsWindow_, options_.places, pendingFileName_);
+    // Construction fills StoredSettings from the store; the start-up file it chooses becomes pending.
+    reg_.load(*store_, *settingsWindow_, options_.places, pendingFileName_);
     if (QAction* numbering = action("ToolButton26"))
-        numbering->setChecked(reg_.flag(RegFlag::numberingMode));
+        numbering->setChecked(reg_.flag(settings_flags::kNumberingMode));
 
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
@@ -242,7 +242,7 @@ TMain::TMain(MainWindowOptions options, QWidget* parent)
 TMain::~TMain() {
     FormDestroy();
     // Destroying the main window writes the settings back; failures are not reported.
-    reg_.Save(*store_, *settingsWindow_, shell_, dateTimeValue(currentLocalDateTime()));
+    reg_.save(*store_, *settingsWindow_, shell_, dateTimeValue(currentLocalDateTime()));
     views_.reset();
 }
 
@@ -603,7 +603,7 @@ void TMain::buildTray() {
 
 void TMain::FormCreate() {
     // Languages: the stored choice, the list, the menu and the window's texts.
-    reg_.ReadLanguageFileName(*store_);
+    reg_.readLanguageFileName(*store_);
     languages_ = lang::BuildLanguageList(options_.languageFolders, reg_.languageFileName, options_.localeName, log_);
     activeLanguages_ = std::make_unique<lang::ActiveLanguageList>(languages_);
     BuildLanguageMenu();
@@ -615,7 +615,7 @@ void TMain::FormCreate() {
     CenterOnScreenChange();
     findPosition_ = -1;
 
-    acceptingDrops_ = !reg_.flag(RegFlag::dragDropDisabled);
+    acceptingDrops_ = !reg_.flag(settings_flags::kDragDropDisabled);
     setAcceptDrops(acceptingDrops_);
 
     ReadCommandLine();
@@ -967,7 +967,7 @@ void TMain::ResetViews() {
         views_->ResetViews();
     }
     if (!currentFileName_.empty())
-        reg_.AddRecentFile(currentFileName_, *settingsWindow_);
+        reg_.addRecentFile(currentFileName_, *settingsWindow_);
 }
 
 void TMain::Otworz1Click() {
@@ -1131,7 +1131,7 @@ bool TMain::FormCloseQuery(bool fromWindow) {
     tag_ = 0;
     // Without a notification area a hidden window could never be shown again, so closing
     // ends the program there.
-    if (quitRequested_ || reg_.flag(RegFlag::closeEndsProgram) || !trayAvailable_) {
+    if (quitRequested_ || reg_.flag(settings_flags::kCloseEndsProgram) || !trayAvailable_) {
         quitRequested_ = false;
         if (isModified_) {
             if (fromWindow && (!isVisible() || isMinimized()))
@@ -1171,7 +1171,7 @@ void TMain::FormDestroy() {
         trayIcon_->hide();
     timer1_.stop();
     timer2_.stop();
-    // The language choice is part of TReg and is written back with it.
+    // The language choice is part of StoredSettings and is written back with it.
 }
 
 void TMain::HideToTray() {

@@ -20,7 +20,7 @@
 #include "settings/desktop_shell.h"
 #include "settings/settings_store.h"
 #include "settings/settings_window.h"
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 
 class QAction;
 class QActionGroup;
@@ -178,7 +178,7 @@ public:
     QTimer& timer1() { return timer1_; }
     QTimer& timer2() { return timer2_; }
 
-    TReg& reg() { return reg_; }
+    StoredSettings& reg() { return reg_; }
     Flash& flash() { return *flash_; }
     ChannelDatabase& database() { return *database_; }
     const DisplayTexts& displayTexts() const { return *texts_; }
@@ -268,7 +268,7 @@ private:
     std::unique_ptr<Flash> flash_;
     std::unique_ptr<ChannelDatabase> database_;
     std::unique_ptr<DisplayTexts> texts_;
-    TReg reg_;
+    StoredSettings reg_;
     std::unique_ptr<lang::ActiveLanguageList> activeLanguages_;
     std::unique_ptr<SettingsWindow> settingsWindow_;
     std::unique_ptr<MainViews> views_;

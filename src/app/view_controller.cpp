@@ -5,7 +5,7 @@
 #include "app/main_window.h"
 #include "database/channel_database.h"
 #include "database/display_texts.h"
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -98,7 +98,7 @@ QAction* addItem(QMenu& menu, const char* name, const QString& caption, int tag,
 } // namespace
 
 ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& database, const DisplayTexts& texts,
-                               TReg& reg, QObject* parent)
+                               StoredSettings& reg, QObject* parent)
     : QObject(parent),
       w_(widgets),
       db_(database),
@@ -269,7 +269,7 @@ QMenu* ViewController::popUp(int number) const {
     return popUps_[static_cast<std::size_t>(number - 1)].get();
 }
 
-bool ViewController::numberingMode() const { return reg_.flag(RegFlag::numberingMode); }
+bool ViewController::numberingMode() const { return reg_.flag(settings_flags::kNumberingMode); }
 
 bool ViewController::selectionPending() const { return timer4_.isActive(); }
 
@@ -816,7 +816,7 @@ void ViewController::ToolButton26Click() {
     const bool on = w_.toolButton26 ? w_.toolButton26->isChecked() : !numberingMode();
     if (on && hooks_.closeFindDialog)
         hooks_.closeFindDialog();
-    reg_.setFlag(RegFlag::numberingMode, on);
+    reg_.setFlag(settings_flags::kNumberingMode, on);
     model_->clear();
     BuildColumns();
     if (listMode_ == kListModeChannels)

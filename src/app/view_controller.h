@@ -37,7 +37,7 @@ class QTreeWidgetItem;
 namespace cs {
 class ChannelDatabase;
 class DisplayTexts;
-class TReg;
+class StoredSettings;
 } // namespace cs
 
 namespace cs::app {
@@ -122,7 +122,7 @@ class ViewController final : public QObject, public MainViews {
 
 public:
     // `texts` also gives the texts of the active language (DisplayTexts::text).
-    ViewController(const ViewWidgets& widgets, ChannelDatabase& database, const DisplayTexts& texts, TReg& reg,
+    ViewController(const ViewWidgets& widgets, ChannelDatabase& database, const DisplayTexts& texts, StoredSettings& reg,
                    QObject* parent = nullptr);
     ~ViewController() override;
     ViewController(const ViewController&) = delete;
@@ -257,7 +257,7 @@ private:
     ViewWidgets w_;
     ChannelDatabase& db_;
     const DisplayTexts& texts_;
-    TReg& reg_;
+    StoredSettings& reg_;
     ViewHooks hooks_;
     std::unique_ptr<ChannelListModel> model_;
     std::unique_ptr<TreeBuilder> builder_;

@@ -67,7 +67,7 @@ void MainWindowTest::closing() {
 
     Sandbox box;
     const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
-    box.seedEarlierRun({file.string()}, closeEnds ? RegFlag::defaults : RegFlag::defaults & ~RegFlag::closeEndsProgram);
+    box.seedEarlierRun({file.string()}, closeEnds ? settings_flags::kDefaults : settings_flags::kDefaults & ~settings_flags::kCloseEndsProgram);
     auto window = box.makeWindow({}, tray);
     QVERIFY(runPendingOpen(*window));
     window->SetModified(modified);
@@ -87,7 +87,7 @@ void MainWindowTest::closing() {
 void MainWindowTest::hiddenWindowComesBackAndEndsThroughItsMenus() {
     Sandbox box;
     const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
-    box.seedEarlierRun({file.string()}, RegFlag::defaults & ~RegFlag::closeEndsProgram);
+    box.seedEarlierRun({file.string()}, settings_flags::kDefaults & ~settings_flags::kCloseEndsProgram);
     auto window = box.makeWindow({}, true);
     QVERIFY(runPendingOpen(*window));
     window->SetModified(true);

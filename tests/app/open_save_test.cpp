@@ -303,7 +303,7 @@ void OpenSaveTest::cancelInTheSaveQuestionKeepsTheShownDatabase() {
     QCOMPARE(window->statusPanel(2)->text().toStdString(), first.string() + " (open) (File changed)");
 
     // Closing with "close ends the program": Cancel keeps the window.
-    window->reg().setFlag(RegFlag::closeEndsProgram, true);
+    window->reg().setFlag(settings_flags::kCloseEndsProgram, true);
     bool ended = false;
     QObject::connect(window.get(), &app::TMain::programEnding, [&] { ended = true; });
     boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdCancel);
@@ -442,7 +442,7 @@ void OpenSaveTest::droppedFiles() {
     QCOMPARE(window->currentFileName(), dropped.string());
 
     // With drag and drop disabled the window takes no drops.
-    box.seedEarlierRun({}, RegFlag::defaults | RegFlag::dragDropDisabled);
+    box.seedEarlierRun({}, settings_flags::kDefaults | settings_flags::kDragDropDisabled);
     auto locked = box.makeWindow();
     QVERIFY(!locked->acceptDrops());
 }
@@ -586,7 +586,7 @@ void OpenSaveTest::failedSaveKeepsTheChanges() {
     QVERIFY(window->isModified());
 
     // Yes in the closing question with a save that fails keeps the window and the changes.
-    window->reg().setFlag(RegFlag::closeEndsProgram, true);
+    window->reg().setFlag(settings_flags::kCloseEndsProgram, true);
     boxes.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::app::kIdYes);
     boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::app::kIdOk);
     bool ended = false;

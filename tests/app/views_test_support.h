@@ -30,7 +30,7 @@
 #include "database/display_texts.h"
 #include "fixtures/image_builder.h"
 #include "image/flash.h"
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 
 namespace cs::viewtest {
 
@@ -222,7 +222,7 @@ public:
     Flash flash;
     ChannelDatabase db;
     DisplayTexts texts;
-    TReg reg;
+    StoredSettings reg;
     QMainWindow window;
     QTreeWidget* tree = nullptr;
     QStackedWidget* stack = nullptr;
