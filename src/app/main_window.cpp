@@ -604,7 +604,7 @@ void TMain::buildTray() {
 void TMain::FormCreate() {
     // Languages: the stored choice, the list, the menu and the window's texts.
     reg_.readLanguageFileName(*store_);
-    languages_ = lang::BuildLanguageList(options_.languageFolders, reg_.languageFileName, options_.localeName, log_);
+    languages_ = lang::buildLanguageList(options_.languageFolders, reg_.languageFileName, options_.localeName, log_);
     activeLanguages_ = std::make_unique<lang::ActiveLanguageList>(languages_);
     BuildLanguageMenu();
     ApplyMainWindowTexts();
@@ -749,7 +749,7 @@ void TMain::BuildLanguageMenu() {
         item->setChecked(static_cast<int>(i) == languages_.currentIndex());
         item->setData(static_cast<int>(i));
         item->setActionGroup(languageGroup_);
-        connect(item, &QAction::triggered, this, [this, i] { SelectLanguageEntry(static_cast<int>(i)); });
+        connect(item, &QAction::triggered, this, [this, i] { selectLanguageEntry(static_cast<int>(i)); });
         languageMenu_->addAction(item);
     }
     // Without any language the item writes the template instead of opening a menu.
@@ -788,8 +788,8 @@ void TMain::ApplyMainWindowTexts() {
     RefreshStatusPanel2();
 }
 
-void TMain::SelectLanguageEntry(int index) {
-    if (!lang::SelectLanguageEntry(languages_, index, reg_.languageFileName))
+void TMain::selectLanguageEntry(int index) {
+    if (!lang::selectLanguageEntry(languages_, index, reg_.languageFileName))
         return;
     // The choice takes effect at once and is stored with the settings at exit.
     languages_.setCurrent(index);
@@ -803,7 +803,7 @@ void TMain::LanguageClick() {
         return;
     const fs::path path = lang::languageTemplatePath();
     std::string error;
-    if (!lang::WriteLanguageTemplate(path, error)) {
+    if (!lang::writeLanguageTemplate(path, error)) {
         messageBox(error, Lang("TextError"), kMbStopOk, this);
         return;
     }

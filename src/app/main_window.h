@@ -135,7 +135,7 @@ public:
     void Preferencje1Click();
     void ImageManagerClick();
     void LanguageClick();
-    void SelectLanguageEntry(int index);
+    void selectLanguageEntry(int index);
     void About2Click();
     void Kreatorpoczenia1Click();
     void Transmission_01Click();
@@ -183,14 +183,14 @@ public:
     ChannelDatabase& database() { return *database_; }
     const DisplayTexts& displayTexts() const { return *texts_; }
     MemoryLog& log() { return log_; }
-    lang::TLangList& languages() { return languages_; }
+    lang::LanguageList& languages() { return languages_; }
     SettingsStore& settingsStore() { return *store_; }
     DesktopShell& shell() { return shell_; }
     MainViews* views() { return views_.get(); }
     const std::string& helpFile() const { return helpFile_; }
 
     // Text of a key in the current language.
-    std::string Lang(std::string_view key) const { return languages_.Lang(key); }
+    std::string Lang(std::string_view key) const { return languages_.text(key); }
 
     // ---- widgets (handed to the views component, looked at by tests)
     QAction* action(std::string_view component) const;
@@ -264,7 +264,7 @@ private:
     DesktopShell shell_;
     MemoryLog log_;
     // Declared before the texts that read it and the views that show it.
-    lang::TLangList languages_;
+    lang::LanguageList languages_;
     std::unique_ptr<Flash> flash_;
     std::unique_ptr<ChannelDatabase> database_;
     std::unique_ptr<DisplayTexts> texts_;

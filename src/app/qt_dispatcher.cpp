@@ -17,7 +17,7 @@ namespace cs::app {
 namespace {
 
 void showErrorBox(std::string_view message) {
-    messageBox(std::string(message), cs::lang::Lang("TextError"), kMbStopOk);
+    messageBox(std::string(message), cs::lang::text("TextError"), kMbStopOk);
 }
 
 } // namespace

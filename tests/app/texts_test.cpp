@@ -76,9 +76,9 @@ void TextsTest::everyBuiltInLanguageCaptionsEverything() {
         if (!tool->isSeparator() && tool->isVisible())
             QVERIFY2(shown(tool->toolTip()), qPrintable(tool->objectName()));
     // Texts bound to keys show that language's text; the fixed ones are the same everywhere.
-    const lang::TLangContent& content = *window->languages().current();
+    const lang::LanguageContent& content = *window->languages().current();
     for (const auto& item : lang::kMainMenuTexts)
-        QCOMPARE(window->action(item.component)->text().toStdString(), content.Lang(item.key));
+        QCOMPARE(window->action(item.component)->text().toStdString(), content.text(item.key));
     QCOMPARE(window->dropDownButton(1)->toolTip(), QStringLiteral("TV / RADIO"));
     QCOMPARE(window->dropDownButton(2)->toolTip(), QStringLiteral("FTA / CA"));
     QVERIFY(shown(window->dropDownButton(3)->toolTip()));
@@ -95,7 +95,7 @@ void TextsTest::storedLanguageIsUsedAtStart() {
     QCOMPARE(entries.size(), 5);
     for (int i = 0; i < entries.size(); ++i)
         QCOMPARE(entries[i]->isChecked(), entries[i]->text() == QStringLiteral("Polski.lng"));
-    QCOMPARE(window->action("Plik1")->text().toStdString(), window->languages().current()->Lang("MenuFile"));
+    QCOMPARE(window->action("Plik1")->text().toStdString(), window->languages().current()->text("MenuFile"));
     QCOMPARE(window->reg().languageFileName, std::string("Polski.lng"));
 }
 

@@ -42,7 +42,7 @@ void WindowViewsTextsTest::nodesColumnsAndFiltersInEveryLanguage() {
     const int languages = static_cast<int>(window->languages().size());
     QCOMPARE(languages, 5);
     for (int index = 0; index < languages; ++index) {
-        window->SelectLanguageEntry(index);
+        window->selectLanguageEntry(index);
         const QString language = QString::fromStdString(window->languages().current()->name());
 
         QTreeWidget* tree = window->treeView();
