@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         std::vector<std::string> lines = splitLines(text);
         (void)hasLanguageSection(lines);
-        const TLangContent content("Fuzz.lng", lines);
+        const LanguageContent content("Fuzz.lng", lines);
         for (const std::string& line : lines) {
             const auto parsed = parseTextLine(line);
             if (!parsed)

@@ -188,9 +188,9 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 
     // Loading the stored settings chooses the start-up file; it becomes pending.
     std::string startupFile;
-    reg_.Load(*store_, *settingsWindow_, options_.places, startupFile);
+    storedSettings_.load(*store_, *settingsWindow_, options_.places, startupFile);
     session_.requestOpen(startupFile);
-    w_.actions.numberingMode->setChecked(reg_.flag(RegFlag::numberingMode));
+    w_.actions.numberingMode->setChecked(storedSettings_.flag(settings_flags::kNumberingMode));
 
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
@@ -208,7 +208,7 @@ MainWindow::~MainWindow() {
     stopTimers();
     // Destroying the main window writes the settings back (the language choice among them);
     // failures are not reported.
-    reg_.Save(*store_, *settingsWindow_, shell_, dateTimeValue(currentLocalDateTime()));
+    storedSettings_.save(*store_, *settingsWindow_, shell_, dateTimeValue(currentLocalDateTime()));
     views_.reset();
 }
 
@@ -283,8 +283,8 @@ void MainWindow::buildTray() {
 
 void MainWindow::startUp() {
     // Languages: the stored choice, the list, the menu and the window's texts.
-    reg_.ReadLanguageFileName(*store_);
-    languages_ = lang::BuildLanguageList(options_.languageFolders, reg_.languageFileName, options_.localeName, log_);
+    storedSettings_.readLanguageFileName(*store_);
+    languages_ = lang::buildLanguageList(options_.languageFolders, storedSettings_.languageFileName, options_.localeName, log_);
     activeLanguages_ = std::make_unique<lang::ActiveLanguageList>(languages_);
     buildLanguageMenu();
     applyTexts();
@@ -293,7 +293,7 @@ void MainWindow::startUp() {
     followScreenSize();
     findPosition_ = -1;
 
-    acceptingDrops_ = !reg_.flag(RegFlag::dragDropDisabled);
+    acceptingDrops_ = !storedSettings_.flag(settings_flags::kDragDropDisabled);
     setAcceptDrops(acceptingDrops_);
 
     if (session_.readCommandLine(options_.arguments))
@@ -305,13 +305,13 @@ void MainWindow::followScreenSize() {
     const ScreenSize screen = settingsWindow_->screenSize();
     if (screen.width <= 0 || screen.height <= 0)
         return;
-    if (screen.width == reg_.screenWidth && screen.height == reg_.screenHeight)
+    if (screen.width == storedSettings_.screenWidth && screen.height == storedSettings_.screenHeight)
         return;
     centre(screen);
     if (screen.width < width() || screen.height < height())
         resize(std::min(width(), screen.width), std::min(height(), screen.height));
-    reg_.screenWidth = screen.width;
-    reg_.screenHeight = screen.height;
+    storedSettings_.screenWidth = screen.width;
+    storedSettings_.screenHeight = screen.height;
     centredThisRun_ = true;
 }
 
@@ -450,7 +450,7 @@ void MainWindow::applyTexts() {
 }
 
 void MainWindow::selectLanguage(int index) {
-    if (!lang::SelectLanguageEntry(languages_, index, reg_.languageFileName))
+    if (!lang::selectLanguageEntry(languages_, index, storedSettings_.languageFileName))
         return;
     // The choice takes effect at once and is stored with the settings at exit.
     languages_.setCurrent(index);
@@ -464,7 +464,7 @@ void MainWindow::writeLanguageTemplate() {
         return;
     const fs::path path = lang::languageTemplatePath();
     std::string error;
-    if (!lang::WriteLanguageTemplate(path, error)) {
+    if (!lang::writeLanguageTemplate(path, error)) {
         messageBox(error, text("TextError"), widgets::kStopOk, this);
         return;
     }
@@ -554,9 +554,9 @@ void MainWindow::openPendingFile() {
         setWindowTitle(qs(text(kTitleKey) + "  " + std::string(kVersionText)));
     }
 
-    const bool firstRun = !reg_.settingsFound;
-    reg_.settingsFound = true;
-    const bool hasRecentFiles = std::any_of(reg_.recentFiles.begin(), reg_.recentFiles.end(),
+    const bool firstRun = !storedSettings_.settingsFound;
+    storedSettings_.settingsFound = true;
+    const bool hasRecentFiles = std::any_of(storedSettings_.recentFiles.begin(), storedSettings_.recentFiles.end(),
                                             [](const std::string& f) { return !f.empty(); });
     showOpenOutcome(session_.openFinished(result, firstRun, hasRecentFiles));
 }
@@ -618,7 +618,7 @@ void MainWindow::resetViews() {
         views_->resetViews();
     }
     if (!session_.shownFile().empty())
-        reg_.AddRecentFile(session_.shownFile(), *settingsWindow_);
+        storedSettings_.addRecentFile(session_.shownFile(), *settingsWindow_);
 }
 
 void MainWindow::openWithDialog() {
@@ -626,13 +626,13 @@ void MainWindow::openWithDialog() {
     widgets::FileDialogRequest request;
     request.kind = widgets::FileDialogKind::Open;
     request.filter = std::string(kDatabaseFilter);
-    request.initialFolder = reg_.loadFolder;
+    request.initialFolder = storedSettings_.loadFolder;
     request.defaultExtension = "*.dsp";
     request.fileMustExist = true;
     request.parent = this;
     const std::string chosen = widgets::fileDialogs().run(request).value_or(std::string());
     if (!chosen.empty())
-        reg_.loadFolder = folderPart(chosen);
+        storedSettings_.loadFolder = folderPart(chosen);
     openChosenFile(session_.chooseFile(chosen));
 }
 
@@ -652,7 +652,7 @@ void MainWindow::openChosenFile(const std::optional<ChosenFile>& chosen) {
 void MainWindow::openRecentFile(int entry) {
     if (entry < 1 || entry > static_cast<int>(kRecentFileCount))
         return;
-    const auto chosen = session_.chooseRecentFile(reg_.recentFiles[static_cast<std::size_t>(entry - 1)]);
+    const auto chosen = session_.chooseRecentFile(storedSettings_.recentFiles[static_cast<std::size_t>(entry - 1)]);
     if (!chosen)
         return;
     closeFindDialog();
@@ -743,14 +743,14 @@ void MainWindow::saveAs() {
     widgets::FileDialogRequest request;
     request.kind = widgets::FileDialogKind::Save;
     request.filter = std::string(kDatabaseFilter);
-    request.initialFolder = reg_.saveFolder;
+    request.initialFolder = storedSettings_.saveFolder;
     request.defaultExtension = "dsp";
     request.overwritePrompt = false;  // asked below, in the program's words
     request.parent = this;
     const std::optional<std::string> chosen = widgets::fileDialogs().run(request);
     if (!chosen || chosen->empty())
         return;
-    reg_.saveFolder = folderPart(*chosen);
+    storedSettings_.saveFolder = folderPart(*chosen);
     const std::string name = session_.saveAsTarget(*chosen);
     std::error_code ec;
     if (fs::is_regular_file(name, ec)) {
@@ -773,7 +773,7 @@ void MainWindow::saveAs() {
 // ---------------------------------------------------------------- closing
 
 bool MainWindow::queryClose(bool fromWindow) {
-    switch (session_.closeStep(reg_.flag(RegFlag::closeEndsProgram), trayAvailable_)) {
+    switch (session_.closeStep(storedSettings_.flag(settings_flags::kCloseEndsProgram), trayAvailable_)) {
     case CloseStep::Close:
         return true;
     case CloseStep::HideToTray:

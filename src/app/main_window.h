@@ -23,7 +23,7 @@
 #include "settings/desktop_shell.h"
 #include "settings/settings_store.h"
 #include "settings/settings_window.h"
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 #include "views/main_views.h"
 
 class QActionGroup;
@@ -148,19 +148,19 @@ public:
     QTimer& deferredTimer() { return deferredTimer_; }
     QTimer& dragScrollTimer() { return dragScrollTimer_; }
 
-    TReg& reg() { return reg_; }
+    StoredSettings& storedSettings() { return storedSettings_; }
     Flash& flash() { return *flash_; }
     ChannelDatabase& database() { return *database_; }
     const DisplayTexts& displayTexts() const { return *texts_; }
     MemoryLog& log() { return log_; }
-    lang::TLangList& languages() { return languages_; }
+    lang::LanguageList& languages() { return languages_; }
     SettingsStore& settingsStore() { return *store_; }
     DesktopShell& shell() { return shell_; }
     views::MainViews* views() { return views_.get(); }
     const std::string& helpFile() const { return helpFile_; }
 
     // Text of a key in the current language.
-    std::string text(std::string_view key) const { return languages_.Lang(key); }
+    std::string text(std::string_view key) const { return languages_.text(key); }
 
     // ---- widgets (handed to the views, looked at by tests)
     const MainWindowWidgets& widgets() const { return w_; }
@@ -215,11 +215,11 @@ private:
     DesktopShell shell_;
     MemoryLog log_;
     // Declared before the texts that read it and the views that show it.
-    lang::TLangList languages_;
+    lang::LanguageList languages_;
     std::unique_ptr<Flash> flash_;
     std::unique_ptr<ChannelDatabase> database_;
     std::unique_ptr<DisplayTexts> texts_;
-    TReg reg_;
+    StoredSettings storedSettings_;
     std::unique_ptr<lang::ActiveLanguageList> activeLanguages_;
     std::unique_ptr<SettingsWindow> settingsWindow_;
     MainWindowWidgets w_;

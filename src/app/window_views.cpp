@@ -27,7 +27,7 @@ std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
     w.find = actions.toolFind;
     w.status = window.statusBar();
     w.statusCounts = widgets.countsPanel;
-    auto views = std::make_unique<views::ViewController>(w, window.database(), window.displayTexts(), window.reg());
+    auto views = std::make_unique<views::ViewController>(w, window.database(), window.displayTexts(), window.storedSettings());
     views::ViewController* vc = views.get();
     QObject::connect(vc, &views::ViewController::modified, &window, [&window] { window.setModified(true); });
     QObject::connect(vc, &views::ViewController::selectedNodeChanged, &window, [&window] { window.refreshNodePanel(); });

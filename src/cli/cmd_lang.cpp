@@ -26,7 +26,7 @@ int listLanguages() {
     StderrLog log;
     // The same folders and order as the desktop program: its own folder, then the user's.
     std::string unusedChoice;
-    const auto list = cs::lang::BuildLanguageList(
+    const auto list = cs::lang::buildLanguageList(
         {cs::lang::programFolder(), cs::lang::userLanguageFolder()}, unusedChoice, "", log);
     for (const auto& entry : list.entries())
         std::printf("%s\t%s\n", entry.name().c_str(), entry.builtIn() ? "built-in" : entry.path().c_str());

@@ -13,14 +13,14 @@ namespace cs {
 TextLookup englishTexts() {
     static const auto english = [] {
         const auto builtIn = lang::findBuiltInLanguage("English.lng");
-        return std::make_shared<const lang::TLangContent>(
+        return std::make_shared<const lang::LanguageContent>(
             "English.lng", builtIn ? lang::splitLines(builtIn->text) : std::vector<std::string>{});
     }();
-    return [content = english](std::string_view key) { return content->Lang(key); };
+    return [content = english](std::string_view key) { return content->text(key); };
 }
 
-TextLookup languageTexts(const lang::TLangList& list) {
-    return [&list](std::string_view key) { return list.Lang(key); };
+TextLookup languageTexts(const lang::LanguageList& list) {
+    return [&list](std::string_view key) { return list.text(key); };
 }
 
 std::string dvbtFrequencyText(std::uint16_t field) { return format("%.1f", field * 0.1); }

@@ -14,7 +14,7 @@
 namespace cs {
 
 namespace lang {
-class TLangList;
+class LanguageList;
 }
 
 using TextLookup = std::function<std::string(std::string_view key)>;
@@ -22,7 +22,7 @@ using TextLookup = std::function<std::string(std::string_view key)>;
 // The built-in English texts.
 TextLookup englishTexts();
 // The current language of a language list (the list must outlive the lookup).
-TextLookup languageTexts(const lang::TLangList& list);
+TextLookup languageTexts(const lang::LanguageList& list);
 
 // "%.1f" of a DVB-T or DVB-C frequency field (units of 0.1 MHz).
 std::string dvbtFrequencyText(std::uint16_t field);

@@ -7,11 +7,11 @@ namespace cs::lang {
 std::span<const BuiltInLanguage> builtInLanguages() {
     // Built on first use: the texts live in other translation units.
     static const std::array<BuiltInLanguage, 5> kLanguages = {{
-        {"English.lng", "ID_ENG", kEnglishLng},
-        {"Espanol.lng", "ID_ESP", kEspanolLng},
-        {"Polski.lng", "ID_POL", kPolskiLng},
-        {"Slovensky.lng", "ID_SLO", kSlovenskyLng},
-        {"Italiano.lng", "ID_ITA", kItalianoLng},
+        {kEnglishFileName, "ID_ENG", kEnglishText},
+        {kSpanishFileName, "ID_ESP", kSpanishText},
+        {kPolishFileName, "ID_POL", kPolishText},
+        {kSlovakFileName, "ID_SLO", kSlovakText},
+        {kItalianFileName, "ID_ITA", kItalianText},
     }};
     return kLanguages;
 }

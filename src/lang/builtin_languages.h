@@ -6,9 +6,17 @@
 
 namespace cs::lang {
 
+// Entry names of the built-in languages: stored as the language choice ("LangFile") and shown in
+// the language menu, so they keep the spelling of the language files.
+inline constexpr std::string_view kEnglishFileName = "English.lng";
+inline constexpr std::string_view kSpanishFileName = "Espanol.lng";
+inline constexpr std::string_view kPolishFileName = "Polski.lng";
+inline constexpr std::string_view kSlovakFileName = "Slovensky.lng";
+inline constexpr std::string_view kItalianFileName = "Italiano.lng";
+
 struct BuiltInLanguage {
     std::string_view name;     // entry name, e.g. "English.lng"
-    std::string_view resource; // resource name the language had on the original platform
+    std::string_view resource; // the language's resource identifier, e.g. "ID_ENG"
     std::string_view text;     // file text, "[LANGUAGE]" first, lines separated by LF
 };
 
@@ -19,10 +27,10 @@ std::span<const BuiltInLanguage> builtInLanguages();
 std::optional<BuiltInLanguage> findBuiltInLanguage(std::string_view name);
 
 // The file texts, one per language source file.
-extern const std::string_view kEnglishLng;
-extern const std::string_view kEspanolLng;
-extern const std::string_view kPolskiLng;
-extern const std::string_view kSlovenskyLng;
-extern const std::string_view kItalianoLng;
+extern const std::string_view kEnglishText;
+extern const std::string_view kSpanishText;
+extern const std::string_view kPolishText;
+extern const std::string_view kSlovakText;
+extern const std::string_view kItalianText;
 
 } // namespace cs::lang

@@ -38,21 +38,21 @@ std::string foldKey(std::string_view key) {
     return out;
 }
 
-TLangContent::TLangContent(std::string name, std::vector<std::string> lines, std::string path)
+LanguageContent::LanguageContent(std::string name, std::vector<std::string> lines, std::string path)
     : name_(std::move(name)), lines_(std::move(lines)), path_(std::move(path)) {
     for (std::size_t i = 0; i < lines_.size(); ++i)
         if (auto parsed = parseTextLine(lines_[i]))
             firstLine_.try_emplace(foldKey(parsed->key), i);
 }
 
-std::optional<std::string_view> TLangContent::find(std::string_view key) const {
+std::optional<std::string_view> LanguageContent::find(std::string_view key) const {
     auto it = firstLine_.find(foldKey(key));
     if (it == firstLine_.end())
         return std::nullopt;
     return parseTextLine(lines_[it->second])->text;
 }
 
-std::string TLangContent::Lang(std::string_view key) const {
+std::string LanguageContent::text(std::string_view key) const {
     auto text = find(key);
     if (!text || text->empty())
         return std::string(kMissingText);

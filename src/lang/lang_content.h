@@ -30,10 +30,10 @@ std::optional<TextLine> parseTextLine(std::string_view line);
 // Lower-cases ASCII letters only: keys are plain ASCII words.
 std::string foldKey(std::string_view key);
 
-class TLangContent {
+class LanguageContent {
 public:
     // `path` is the external file the lines came from, empty for a built-in language.
-    TLangContent(std::string name, std::vector<std::string> lines, std::string path = {});
+    LanguageContent(std::string name, std::vector<std::string> lines, std::string path = {});
 
     const std::string& name() const { return name_; }
     const std::vector<std::string>& lines() const { return lines_; }
@@ -44,7 +44,7 @@ public:
     // no line has that key.
     std::optional<std::string_view> find(std::string_view key) const;
     // The text of `key`, or "?" when the key is missing or its (first) text is empty.
-    std::string Lang(std::string_view key) const;
+    std::string text(std::string_view key) const;
 
 private:
     std::string name_;

@@ -5,7 +5,7 @@
 
 namespace cs::lang {
 
-extern const std::string_view kEnglishLng = R"LNG([LANGUAGE]
+extern const std::string_view kEnglishText = R"LNG([LANGUAGE]
 ; TITLE
 TitleApplication=Tervanis Tools
 ;MENU

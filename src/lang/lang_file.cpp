@@ -50,7 +50,7 @@ bool hasLanguageSection(const std::vector<std::string>& lines) {
     return false;
 }
 
-std::optional<TLangContent> readLanguageFile(const std::filesystem::path& path, std::string& error) {
+std::optional<LanguageContent> readLanguageFile(const std::filesystem::path& path, std::string& error) {
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) {
@@ -84,7 +84,7 @@ std::optional<TLangContent> readLanguageFile(const std::filesystem::path& path, 
         error = "no [LANGUAGE] section with a text";
         return std::nullopt;
     }
-    return TLangContent(name, std::move(lines), path.string());
+    return LanguageContent(name, std::move(lines), path.string());
 }
 
 } // namespace cs::lang

@@ -20,6 +20,6 @@ bool hasLanguageSection(const std::vector<std::string>& lines);
 // Reads and decodes a language file (see text_encoding.h; the code page follows the file name).
 // Returns nullopt with the reason in `error` when the file cannot be read, is too large or has no
 // "[LANGUAGE]" section with a key. The entry's name is the file name without folder.
-std::optional<TLangContent> readLanguageFile(const std::filesystem::path& path, std::string& error);
+std::optional<LanguageContent> readLanguageFile(const std::filesystem::path& path, std::string& error);
 
 } // namespace cs::lang

@@ -12,37 +12,37 @@ namespace cs::lang {
 
 namespace fs = std::filesystem;
 
-void TLangList::add(TLangContent entry) {
+void LanguageList::add(LanguageContent entry) {
     entries_.push_back(std::move(entry));
     current_ = static_cast<int>(entries_.size()) - 1;
 }
 
-const TLangContent* TLangList::current() const {
+const LanguageContent* LanguageList::current() const {
     if (current_ < 0 || current_ >= static_cast<int>(entries_.size()))
         return nullptr;
     return &entries_[static_cast<std::size_t>(current_)];
 }
 
-void TLangList::setCurrent(int index) {
+void LanguageList::setCurrent(int index) {
     if (index >= 0 && index < static_cast<int>(entries_.size()))
         current_ = index;
 }
 
-int TLangList::find(std::string_view name) const {
+int LanguageList::find(std::string_view name) const {
     for (std::size_t i = 0; i < entries_.size(); ++i)
         if (entries_[i].name() == name)
             return static_cast<int>(i);
     return -1;
 }
 
-std::string TLangList::Lang(std::string_view key) const {
-    const TLangContent* entry = current();
-    return entry ? entry->Lang(key) : std::string(kMissingText);
+std::string LanguageList::text(std::string_view key) const {
+    const LanguageContent* entry = current();
+    return entry ? entry->text(key) : std::string(kMissingText);
 }
 
-void addBuiltInLanguages(TLangList& list) {
+void addBuiltInLanguages(LanguageList& list) {
     for (const BuiltInLanguage& language : builtInLanguages())
-        list.add(TLangContent(std::string(language.name), splitLines(language.text)));
+        list.add(LanguageContent(std::string(language.name), splitLines(language.text)));
 }
 
 namespace {
@@ -51,7 +51,7 @@ bool hasLngExtension(const fs::path& path) {
     return foldKey(path.extension().string()) == ".lng";
 }
 
-// Hidden files are left out as the original platform's search left out hidden and system files.
+// Hidden (dot) files are left out: they are not languages a user added on purpose.
 bool isHidden(const fs::path& path) {
     const std::string name = path.filename().string();
     return !name.empty() && name.front() == '.';
@@ -59,7 +59,7 @@ bool isHidden(const fs::path& path) {
 
 } // namespace
 
-void addExternalLanguages(TLangList& list, const fs::path& folder, LogSink& log) {
+void addExternalLanguages(LanguageList& list, const fs::path& folder, LogSink& log) {
     std::error_code ec;
     if (folder.empty() || !fs::is_directory(folder, ec))
         return;
@@ -88,12 +88,12 @@ std::string_view languageForLocale(std::string_view localeName) {
     const std::size_t end = localeName.find_first_of("_-.@");
     const std::string code = foldKey(localeName.substr(0, end));
     if (code == "pl")
-        return "Polski.lng";
+        return kPolishFileName;
     if (code == "es")
-        return "Espanol.lng";
+        return kSpanishFileName;
     if (code == "sk")
-        return "Slovensky.lng";
-    return "English.lng";
+        return kSlovakFileName;
+    return kEnglishFileName;
 }
 
 std::string_view fileNamePart(std::string_view path) {
@@ -101,19 +101,19 @@ std::string_view fileNamePart(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-int chooseLanguage(const TLangList& list, std::string_view languageFileName, std::string_view localeName) {
+int chooseLanguage(const LanguageList& list, std::string_view languageFileName, std::string_view localeName) {
     const std::string_view stored = fileNamePart(languageFileName);
     if (!stored.empty())
         if (int index = list.find(stored); index >= 0)
             return index;
     if (int index = list.find(languageForLocale(localeName)); index >= 0)
         return index;
-    return list.find("English.lng");
+    return list.find(kEnglishFileName);
 }
 
-TLangList BuildLanguageList(const std::vector<fs::path>& folders, std::string& languageFileName,
+LanguageList buildLanguageList(const std::vector<fs::path>& folders, std::string& languageFileName,
                             std::string_view localeName, LogSink& log) {
-    TLangList list;
+    LanguageList list;
     addBuiltInLanguages(list);
     std::vector<fs::path> seen;
     for (const fs::path& folder : folders) {
@@ -128,12 +128,12 @@ TLangList BuildLanguageList(const std::vector<fs::path>& folders, std::string& l
     }
     const int chosen = chooseLanguage(list, languageFileName, localeName);
     list.setCurrent(chosen);
-    if (const TLangContent* entry = list.current(); entry && chosen >= 0)
+    if (const LanguageContent* entry = list.current(); entry && chosen >= 0)
         languageFileName = entry->name();
     return list;
 }
 
-bool SelectLanguageEntry(const TLangList& list, int index, std::string& languageFileName) {
+bool selectLanguageEntry(const LanguageList& list, int index, std::string& languageFileName) {
     if (index < 0 || index >= static_cast<int>(list.size()))
         return false;
     languageFileName = list.entries()[static_cast<std::size_t>(index)].name();
@@ -141,16 +141,16 @@ bool SelectLanguageEntry(const TLangList& list, int index, std::string& language
 }
 
 namespace {
-std::atomic<const TLangList*> activeList{nullptr};
+std::atomic<const LanguageList*> activeList{nullptr};
 }
 
-ActiveLanguageList::ActiveLanguageList(const TLangList& list) : previous_(activeList.exchange(&list)) {}
+ActiveLanguageList::ActiveLanguageList(const LanguageList& list) : previous_(activeList.exchange(&list)) {}
 
 ActiveLanguageList::~ActiveLanguageList() { activeList.store(previous_); }
 
-std::string Lang(std::string_view key) {
-    const TLangList* list = activeList.load();
-    return list ? list->Lang(key) : std::string(kMissingText);
+std::string text(std::string_view key) {
+    const LanguageList* list = activeList.load();
+    return list ? list->text(key) : std::string(kMissingText);
 }
 
 } // namespace cs::lang

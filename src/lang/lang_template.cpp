@@ -29,7 +29,7 @@ std::string templateText() {
     std::string text;
     for (const std::string& line : languageTemplateHeader())
         text += line + "\r\n";
-    const std::vector<std::string> english = splitLines(kEnglishLng);
+    const std::vector<std::string> english = splitLines(kEnglishText);
     // The English file starts with its own "[LANGUAGE]" line, already written above.
     for (std::size_t i = 1; i < english.size(); ++i)
         text += english[i] + "\r\n";
@@ -38,7 +38,7 @@ std::string templateText() {
 
 } // namespace
 
-bool WriteLanguageTemplate(const fs::path& path, std::string& error) {
+bool writeLanguageTemplate(const fs::path& path, std::string& error) {
     std::error_code ec;
     if (path.has_parent_path()) {
         fs::create_directories(path.parent_path(), ec);

@@ -13,6 +13,6 @@ std::vector<std::string> languageTemplateHeader();
 // line of the built-in English language after its "[LANGUAGE]" line, as the examples the header
 // promises. Missing folders are created; the file is replaced only once it is completely written.
 // Returns false with the reason in `error` when anything fails.
-bool WriteLanguageTemplate(const std::filesystem::path& path, std::string& error);
+bool writeLanguageTemplate(const std::filesystem::path& path, std::string& error);
 
 } // namespace cs::lang

@@ -46,7 +46,7 @@ fs::path programFolder() {
 
 fs::path languageTemplatePath() {
     const fs::path folder = userLanguageFolder();
-    return folder.empty() ? fs::path{} : folder / "Default.lng";
+    return folder.empty() ? fs::path{} : folder / kTemplateFileName;
 }
 
 } // namespace cs::lang

@@ -8,6 +8,8 @@ namespace cs::lang {
 
 // Name of the program's folder under the user's data folder.
 inline constexpr std::string_view kDataFolderName = "channelsettings";
+// File name of the language template.
+inline constexpr std::string_view kTemplateFileName = "Default.lng";
 
 // $XDG_DATA_HOME/channelsettings when XDG_DATA_HOME is an absolute path, otherwise
 // $HOME/.local/share/channelsettings (HOME from the password database when unset); empty when

@@ -36,16 +36,16 @@ public:
 };
 
 // Closes the key when leaving a scope, whatever path the code takes out of it.
-class OpenSettingsKey {
+class SettingsKeyScope {
 public:
-    OpenSettingsKey(SettingsStore& store, std::string_view path, bool create)
+    SettingsKeyScope(SettingsStore& store, std::string_view path, bool create)
         : store_(store), open_(store.openKey(path, create)) {}
-    ~OpenSettingsKey() {
+    ~SettingsKeyScope() {
         if (open_)
             store_.closeKey();
     }
-    OpenSettingsKey(const OpenSettingsKey&) = delete;
-    OpenSettingsKey& operator=(const OpenSettingsKey&) = delete;
+    SettingsKeyScope(const SettingsKeyScope&) = delete;
+    SettingsKeyScope& operator=(const SettingsKeyScope&) = delete;
 
     bool isOpen() const { return open_; }
     // Closes now and reports whether the writes were stored.

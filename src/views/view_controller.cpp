@@ -6,7 +6,7 @@
 #include "widgets/busy_cursor.h"
 #include "database/channel_database.h"
 #include "database/display_texts.h"
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -83,12 +83,12 @@ QAction* addItem(QMenu& menu, const char* name, const QString& caption, int tag,
 } // namespace
 
 ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& database, const DisplayTexts& texts,
-                               TReg& reg, QObject* parent)
+                               StoredSettings& settings, QObject* parent)
     : QObject(parent),
       w_(widgets),
       db_(database),
       texts_(texts),
-      reg_(reg),
+      storedSettings_(settings),
       model_(std::make_unique<ChannelListModel>(database, texts)) {
     selectionCountDelay_.setSingleShot(true);
     selectionCountDelay_.setInterval(kSelectionCountDelayMs);
@@ -214,7 +214,7 @@ std::array<QToolButton*, 3> ViewController::choiceButtons() const {
     return {filters_->tvRadio(), filters_->freeScrambled(), filters_->sortOrder()};
 }
 
-bool ViewController::numberingMode() const { return reg_.flag(RegFlag::numberingMode); }
+bool ViewController::numberingMode() const { return storedSettings_.flag(settings_flags::kNumberingMode); }
 
 bool ViewController::selectionPending() const { return treeSelectionDebounce_.isActive(); }
 
@@ -760,7 +760,7 @@ void ViewController::toggleNumberingMode() {
     const bool on = w_.numberingMode ? w_.numberingMode->isChecked() : !numberingMode();
     if (on && hooks_.closeFindDialog)
         hooks_.closeFindDialog();
-    reg_.setFlag(RegFlag::numberingMode, on);
+    storedSettings_.setFlag(settings_flags::kNumberingMode, on);
     model_->clear();
     buildColumns();
     if (listMode_ == kListModeChannels)

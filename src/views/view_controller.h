@@ -37,7 +37,7 @@ class QTreeWidgetItem;
 namespace cs {
 class ChannelDatabase;
 class DisplayTexts;
-class TReg;
+class StoredSettings;
 } // namespace cs
 
 namespace cs::views {
@@ -118,7 +118,7 @@ class ViewController final : public QObject, public MainViews {
 
 public:
     // `texts` also gives the texts of the active language (DisplayTexts::text).
-    ViewController(const ViewWidgets& widgets, ChannelDatabase& database, const DisplayTexts& texts, TReg& reg,
+    ViewController(const ViewWidgets& widgets, ChannelDatabase& database, const DisplayTexts& texts, StoredSettings& settings,
                    QObject* parent = nullptr);
     ~ViewController() override;
     ViewController(const ViewController&) = delete;
@@ -251,7 +251,7 @@ private:
     ViewWidgets w_;
     ChannelDatabase& db_;
     const DisplayTexts& texts_;
-    TReg& reg_;
+    StoredSettings& storedSettings_;
     ViewHooks hooks_;
     std::unique_ptr<ChannelListModel> model_;
     std::unique_ptr<TreeBuilder> builder_;

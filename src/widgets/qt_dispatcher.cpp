@@ -17,7 +17,7 @@ namespace cs::widgets {
 namespace {
 
 void showErrorBox(std::string_view message) {
-    messageBox(std::string(message), cs::lang::Lang("TextError"), kStopOk);
+    messageBox(std::string(message), cs::lang::text("TextError"), kStopOk);
 }
 
 } // namespace

@@ -16,7 +16,7 @@
 #include "views/filter_bar.h"
 #include "fixtures/image_builder.h"
 #include "settings/memory_settings_store.h"
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 #include "support/env_override.h"
 
 namespace cs::apptest {
@@ -63,7 +63,7 @@ public:
 
     // Settings of an earlier run: the key with "Counter" and "WindowState", so this is no first
     // run, plus the recent files given.
-    void seedEarlierRun(const std::vector<std::string>& recentFiles = {}, std::int32_t flags = RegFlag::defaults) {
+    void seedEarlierRun(const std::vector<std::string>& recentFiles = {}, std::int32_t flags = settings_flags::kDefaults) {
         store_.seed(kSettingsKeyPath, "Counter", std::int32_t{3});
         store_.seed(kSettingsKeyPath, "WindowState", std::int32_t{0});
         store_.seed(kSettingsKeyPath, "TReg.flags", flags);

@@ -66,7 +66,7 @@ void MainWindowTest::closing() {
 
     Sandbox box;
     const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
-    box.seedEarlierRun({file.string()}, closeEnds ? RegFlag::defaults : RegFlag::defaults & ~RegFlag::closeEndsProgram);
+    box.seedEarlierRun({file.string()}, closeEnds ? settings_flags::kDefaults : settings_flags::kDefaults & ~settings_flags::kCloseEndsProgram);
     auto window = box.makeWindow({}, tray);
     QVERIFY(runPendingOpen(*window));
     window->setModified(modified);
@@ -86,7 +86,7 @@ void MainWindowTest::closing() {
 void MainWindowTest::hiddenWindowComesBackAndEndsThroughItsMenus() {
     Sandbox box;
     const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
-    box.seedEarlierRun({file.string()}, RegFlag::defaults & ~RegFlag::closeEndsProgram);
+    box.seedEarlierRun({file.string()}, settings_flags::kDefaults & ~settings_flags::kCloseEndsProgram);
     auto window = box.makeWindow({}, true);
     QVERIFY(runPendingOpen(*window));
     window->setModified(true);
@@ -223,7 +223,7 @@ void MainWindowTest::centresOnAChangedScreen() {
     const QRect frame = window->frameGeometry();
     QCOMPARE(frame.left(), (screen.width() - 700) / 2);
     QCOMPARE(frame.top(), (screen.height() - 500) / 2 - 16);
-    QCOMPARE(window->reg().screenWidth, screen.width());
+    QCOMPARE(window->storedSettings().screenWidth, screen.width());
 
     // The size limits hold whatever is asked.
     window->resize(100, 100);

@@ -148,7 +148,7 @@ void OpenSaveTest::openResultCodes() {
     QCOMPARE(window->pendingFileName(), expectedShown.string());
     QVERIFY(window->databaseLoaded());
     QCOMPARE(window->widgets().filePanel->text().toStdString(), expectedShown.string() + " (open)");
-    QCOMPARE(window->reg().recentFiles[0], expectedShown.string());
+    QCOMPARE(window->storedSettings().recentFiles[0], expectedShown.string());
     QCOMPARE(box.wizardModes, wizardMode < 0 ? std::vector<app::WizardMode>{}
                                            : std::vector<app::WizardMode>{static_cast<app::WizardMode>(wizardMode)});
     if (kind == 26)
@@ -183,11 +183,11 @@ void OpenSaveTest::firstRunRegistersTheFileTypeAndOpensTheWizard() {
     QVERIFY(fs::exists(box.dataHome() / "mime/packages/channelsettings.xml"));
     QVERIFY(fs::exists(box.dataHome() / "applications/channelsettings.desktop"));
     QVERIFY(fs::file_size(box.dataHome() / "icons/hicolor/48x48/apps/channelsettings.png") > 0);
-    QVERIFY(window->reg().settingsFound);
+    QVERIFY(window->storedSettings().settingsFound);
     QVERIFY(!window->databaseLoaded());
 
     // Only once per run: a second missing file is reported as usual.
-    window->reg().recentFiles[0] = "/somewhere/list.dsp";
+    window->storedSettings().recentFiles[0] = "/somewhere/list.dsp";
     window->openFileLater((box.startFolder() / "gone.dsp").string());
     boxes.expect("File gone.dsp doesn't  exist", "File error", kStop, cs::widgets::MessageAnswer::Ok);
     QVERIFY(runPendingOpen(*window));
@@ -301,7 +301,7 @@ void OpenSaveTest::cancelInTheSaveQuestionKeepsTheShownDatabase() {
     QCOMPARE(window->widgets().filePanel->text().toStdString(), first.string() + " (open) (File changed)");
 
     // Closing with "close ends the program": Cancel keeps the window.
-    window->reg().setFlag(RegFlag::closeEndsProgram, true);
+    window->storedSettings().setFlag(settings_flags::kCloseEndsProgram, true);
     bool ended = false;
     QObject::connect(window.get(), &app::MainWindow::programEnding, [&] { ended = true; });
     boxes.expect("Save database a file? first.dsp ?", "Save the changes ?", kYesNoCancel, cs::widgets::MessageAnswer::Cancel);
@@ -364,7 +364,7 @@ void OpenSaveTest::openDialogAddsTheExtensionAndRemembersTheFolder() {
     window->openWithDialog();
     CHECK_SCRIPT(dialogs);
     QCOMPARE(window->pendingFileName(), file.string());
-    QCOMPARE(window->reg().loadFolder, file.parent_path().string());
+    QCOMPARE(window->storedSettings().loadFolder, file.parent_path().string());
     QVERIFY(runPendingOpen(*window));
 
     // The next dialog starts there; a name that does not exist is refused.
@@ -399,8 +399,8 @@ void OpenSaveTest::recentFilesMenu() {
     window->actions().recentFiles[1]->trigger();
     QVERIFY(runPendingOpen(*window));
     QCOMPARE(window->currentFileName(), b.string());
-    QCOMPARE(window->reg().recentFiles[0], b.string());
-    QCOMPARE(window->reg().recentFiles[1], a.string());
+    QCOMPARE(window->storedSettings().recentFiles[0], b.string());
+    QCOMPARE(window->storedSettings().recentFiles[1], a.string());
     QVERIFY(window->actions().recentFiles[0]->text().endsWith(QStringLiteral("b.dsp")));
 }
 
@@ -439,7 +439,7 @@ void OpenSaveTest::droppedFiles() {
     QCOMPARE(window->currentFileName(), dropped.string());
 
     // With drag and drop disabled the window takes no drops.
-    box.seedEarlierRun({}, RegFlag::defaults | RegFlag::dragDropDisabled);
+    box.seedEarlierRun({}, settings_flags::kDefaults | settings_flags::kDragDropDisabled);
     auto locked = box.makeWindow();
     QVERIFY(!locked->acceptDrops());
 }
@@ -514,8 +514,8 @@ void OpenSaveTest::saveAs() {
     QCOMPARE(window->currentFileName(), written.string());
     QCOMPARE(window->pendingFileName(), written.string());
     QVERIFY(!window->isModified());
-    QCOMPARE(window->reg().saveFolder, (box.path() / "elsewhere").string());
-    QCOMPARE(window->reg().recentFiles[0], file.string());  // Save as leaves the recent files alone
+    QCOMPARE(window->storedSettings().saveFolder, (box.path() / "elsewhere").string());
+    QCOMPARE(window->storedSettings().recentFiles[0], file.string());  // Save as leaves the recent files alone
 
     // The next plain save goes to the new name and keeps its backup there.
     editFirstChannel(*window, "After save as");
@@ -583,7 +583,7 @@ void OpenSaveTest::failedSaveKeepsTheChanges() {
     QVERIFY(window->isModified());
 
     // Yes in the closing question with a save that fails keeps the window and the changes.
-    window->reg().setFlag(RegFlag::closeEndsProgram, true);
+    window->storedSettings().setFlag(settings_flags::kCloseEndsProgram, true);
     boxes.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::widgets::MessageAnswer::Yes);
     boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::widgets::MessageAnswer::Ok);
     bool ended = false;

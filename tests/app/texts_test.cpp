@@ -76,21 +76,21 @@ void TextsTest::everyBuiltInLanguageCaptionsEverything() {
         if (!tool->isSeparator() && tool->isVisible())
             QVERIFY2(shown(tool->toolTip()), qPrintable(tool->objectName()));
     // Texts bound to keys show that language's text; the fixed ones are the same everywhere.
-    const lang::TLangContent& content = *window->languages().current();
+    const lang::LanguageContent& content = *window->languages().current();
     // Every key bound to a part of the window is in the language, written as the files write it.
     for (const app::MenuText& item : app::kMenuTexts) {
-        QVERIFY2(content.Lang(item.key) != "?", item.key.data());
-        QCOMPARE((window->menus().*item.menu)->menuAction()->text().toStdString(), content.Lang(item.key));
+        QVERIFY2(content.text(item.key) != "?", item.key.data());
+        QCOMPARE((window->menus().*item.menu)->menuAction()->text().toStdString(), content.text(item.key));
     }
     for (const app::ActionText& item : app::kActionTexts) {
-        QVERIFY2(content.Lang(item.key) != "?", item.key.data());
-        QCOMPARE((window->actions().*item.action)->text().toStdString(), content.Lang(item.key));
+        QVERIFY2(content.text(item.key) != "?", item.key.data());
+        QCOMPARE((window->actions().*item.action)->text().toStdString(), content.text(item.key));
     }
     for (const app::ActionText& item : app::kToolHints) {
-        QVERIFY2(content.Lang(item.key) != "?", item.key.data());
-        QCOMPARE((window->actions().*item.action)->toolTip().toStdString(), content.Lang(item.key));
+        QVERIFY2(content.text(item.key) != "?", item.key.data());
+        QCOMPARE((window->actions().*item.action)->toolTip().toStdString(), content.text(item.key));
     }
-    QVERIFY(content.Lang(app::kTitleKey) != "?");
+    QVERIFY(content.text(app::kTitleKey) != "?");
     QCOMPARE(window->widgets().filterBar->tvRadio()->toolTip(), QStringLiteral("TV / RADIO"));
     QCOMPARE(window->widgets().filterBar->freeScrambled()->toolTip(), QStringLiteral("FTA / CA"));
     QVERIFY(shown(window->widgets().filterBar->sortOrder()->toolTip()));
@@ -107,8 +107,8 @@ void TextsTest::storedLanguageIsUsedAtStart() {
     QCOMPARE(entries.size(), 5);
     for (int i = 0; i < entries.size(); ++i)
         QCOMPARE(entries[i]->isChecked(), entries[i]->text() == QStringLiteral("Polski.lng"));
-    QCOMPARE(window->menus().file->menuAction()->text().toStdString(), window->languages().current()->Lang("MenuFile"));
-    QCOMPARE(window->reg().languageFileName, std::string("Polski.lng"));
+    QCOMPARE(window->menus().file->menuAction()->text().toStdString(), window->languages().current()->text("MenuFile"));
+    QCOMPARE(window->storedSettings().languageFileName, std::string("Polski.lng"));
 }
 
 void TextsTest::switchingTheLanguageReappliesAndIsStored() {
@@ -160,7 +160,7 @@ void TextsTest::externalLanguageFileJoinsTheMenu() {
     QCOMPARE(window->actions().open->text(), QString::fromUtf8("\xC3\x96" "ffnen..."));
     // A key the file lacks shows "?", as in any incomplete language.
     QCOMPARE(window->actions().save->text(), QStringLiteral("?"));
-    QCOMPARE(window->reg().languageFileName, std::string("Deutsch.lng"));
+    QCOMPARE(window->storedSettings().languageFileName, std::string("Deutsch.lng"));
 }
 
 QTEST_MAIN(TextsTest)

@@ -52,7 +52,7 @@ TEST(BuiltInLanguages, FiveInFixedOrder) {
 }
 
 TEST(BuiltInLanguages, EnglishHas258TextLinesWithTheRepeatedKeyInItsTwoPlaces) {
-    const Parsed english = parse(kEnglishLng);
+    const Parsed english = parse(kEnglishText);
     EXPECT_EQ(english.lines.front(), "[LANGUAGE]");
     EXPECT_EQ(english.keys.size(), 258u);
     EXPECT_EQ(std::set<std::string>(english.keys.begin(), english.keys.end()).size(), 257u);
@@ -66,7 +66,7 @@ TEST(BuiltInLanguages, EnglishHas258TextLinesWithTheRepeatedKeyInItsTwoPlaces) {
 }
 
 TEST(BuiltInLanguages, EveryLanguageHasTheEnglishKeysInOrderWithTextsAndValidUtf8) {
-    const Parsed english = parse(kEnglishLng);
+    const Parsed english = parse(kEnglishText);
     for (const BuiltInLanguage& language : builtInLanguages()) {
         SCOPED_TRACE(std::string(language.name));
         EXPECT_TRUE(isValidUtf8(language.text));
@@ -86,7 +86,7 @@ TEST(BuiltInLanguages, EveryLanguageHasTheEnglishKeysInOrderWithTextsAndValidUtf
 }
 
 TEST(BuiltInLanguages, EnglishTextsThatOtherPartsComposeOrCompareAreExact) {
-    const TLangContent english("English.lng", splitLines(kEnglishLng));
+    const LanguageContent english("English.lng", splitLines(kEnglishText));
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"TitleApplication", "Tervanis Tools"},
         {"MsgFile", "File"},
@@ -114,7 +114,7 @@ TEST(BuiltInLanguages, EnglishTextsThatOtherPartsComposeOrCompareAreExact) {
         {"HintListDestination", "Sorting"},
     };
     for (const auto& [key, text] : cases)
-        EXPECT_EQ(english.Lang(key), text) << key;
+        EXPECT_EQ(english.text(key), text) << key;
 }
 
 // List names are stored in the receiver's 7-bit set: the tree shows "<LIST word> <name>", a new
@@ -123,14 +123,14 @@ TEST(BuiltInLanguages, EnglishTextsThatOtherPartsComposeOrCompareAreExact) {
 TEST(BuiltInLanguages, ListWordsAgreeAndStayAscii) {
     for (const BuiltInLanguage& language : builtInLanguages()) {
         SCOPED_TRACE(std::string(language.name));
-        const TLangContent lang(std::string(language.name), splitLines(language.text));
-        const std::string list = lang.Lang("TextList");
-        EXPECT_EQ(lang.Lang("MsgListBig"), list);
+        const LanguageContent lang(std::string(language.name), splitLines(language.text));
+        const std::string list = lang.text("TextList");
+        EXPECT_EQ(lang.text("MsgListBig"), list);
         std::string lower = list;
         for (char& c : lower)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        EXPECT_EQ(lang.Lang("MsgList"), lower);
-        const std::string newList = lang.Lang("TextListNew");
+        EXPECT_EQ(lang.text("MsgList"), lower);
+        const std::string newList = lang.text("TextListNew");
         EXPECT_EQ(newList.rfind(list + " ", 0), 0u) << newList;
         EXPECT_LE(newList.size(), 11u);
         for (const std::string& text : {list, newList})

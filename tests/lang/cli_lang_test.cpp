@@ -2,36 +2,25 @@
 #include "lang/builtin_languages.h"
 #include "lang/lang_content.h"
 #include "lang_test_support.h"
+#include "support/cli_runner.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#ifndef CS_CLI_PATH
-#error "built only together with channelsettings-cli"
-#endif
+#include <string>
+#include <vector>
 
 namespace cs::lang {
 namespace {
 
-using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
-struct CliResult {
-    int exitCode;
-    std::string out;
-    std::string err;
-};
+using clitest::CliRun;
 
 // Runs the program with the user's data folder inside `home`.
-CliResult runCli(const TempDir& home, const std::string& args) {
-    const auto out = home / "stdout.txt";
-    const auto err = home / "stderr.txt";
-    const std::string command = "env -u XDG_DATA_HOME HOME='" + home.path().string() + "' '" CS_CLI_PATH "' " + args +
-                                " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+CliRun runLang(const TempDir& home, std::vector<std::string> args) {
+    args.insert(args.begin(), "lang");
+    return clitest::runCli(home.path(), args);
 }
 
 TEST(CliLang, ListsBuiltInLanguagesThenTheUsersFiles) {
@@ -39,7 +28,7 @@ TEST(CliLang, ListsBuiltInLanguagesThenTheUsersFiles) {
     const auto folder = home / ".local/share/channelsettings";
     writeFile(folder / "Deutsch.lng", "[LANGUAGE]\r\nMenuFile=&Datei\r\n");
     writeFile(folder / "Broken.lng", "no section here\r\n");
-    const CliResult run = runCli(home, "lang");
+    const CliRun run = runLang(home, {});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "English.lng\tbuilt-in\n"
                        "Espanol.lng\tbuilt-in\n"
@@ -53,11 +42,11 @@ TEST(CliLang, ListsBuiltInLanguagesThenTheUsersFiles) {
 TEST(CliLang, PrintsABuiltInLanguageCompleteInUtf8) {
     TempDir home;
     for (const BuiltInLanguage& language : builtInLanguages()) {
-        const CliResult printed = runCli(home, "lang " + std::string(language.name));
+        const CliRun printed = runLang(home, {std::string(language.name)});
         EXPECT_EQ(printed.exitCode, 0) << printed.err;
         EXPECT_EQ(splitLines(printed.out), splitLines(language.text)) << language.name;
     }
-    const CliResult polish = runCli(home, "lang Polski.lng");
+    const CliRun polish = runLang(home, {"Polski.lng"});
     EXPECT_EQ(polish.out.substr(0, 11), "[LANGUAGE]\n");
     EXPECT_NE(polish.out.find("\nMenuOpen=&Otw\xC3\xB3rz...\n"), std::string::npos);
 }
@@ -66,12 +55,12 @@ TEST(CliLang, RefusesNamesThatAreNotBuiltIn) {
     TempDir home;
     writeFile(home / ".local/share/channelsettings/Deutsch.lng", "[LANGUAGE]\r\nMenuFile=&Datei\r\n");
     for (std::string name : {"Deutsch.lng", "polski.lng", "Polski"}) {
-        const CliResult run = runCli(home, "lang " + name);
+        const CliRun run = runLang(home, {name});
         EXPECT_EQ(run.exitCode, 2) << name;
         EXPECT_TRUE(run.out.empty()) << name;
         EXPECT_NE(run.err.find(name), std::string::npos) << run.err;
     }
-    EXPECT_EQ(runCli(home, "lang Polski.lng English.lng").exitCode, 1);
+    EXPECT_EQ(runLang(home, {"Polski.lng", "English.lng"}).exitCode, 1);
 }
 
 } // namespace

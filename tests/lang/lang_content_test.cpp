@@ -6,7 +6,7 @@
 namespace cs::lang {
 namespace {
 
-TLangContent content(std::string_view text) { return TLangContent("Test.lng", splitLines(text)); }
+LanguageContent content(std::string_view text) { return LanguageContent("Test.lng", splitLines(text)); }
 
 TEST(LangLookup, FindsKeysWithoutRegardToCaseAndKeepsTheTextExactly) {
     const auto lang = content("[LANGUAGE]\r\n"
@@ -34,7 +34,7 @@ TEST(LangLookup, FindsKeysWithoutRegardToCaseAndKeepsTheTextExactly) {
         {"", "?"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(lang.Lang(c.key), c.expected) << "key [" << c.key << "]";
+        EXPECT_EQ(lang.text(c.key), c.expected) << "key [" << c.key << "]";
 }
 
 TEST(LangLookup, FirstLineOfARepeatedKeyWinsEvenWhenItsTextIsEmpty) {
@@ -43,8 +43,8 @@ TEST(LangLookup, FirstLineOfARepeatedKeyWinsEvenWhenItsTextIsEmpty) {
                               "MSGFILENOTEXISTING=The file does not exist\n"
                               "Empty=\n"
                               "Empty=later text\n");
-    EXPECT_EQ(lang.Lang("MsgFileNotExisting"), "doesn't  exist");
-    EXPECT_EQ(lang.Lang("Empty"), "?");
+    EXPECT_EQ(lang.text("MsgFileNotExisting"), "doesn't  exist");
+    EXPECT_EQ(lang.text("Empty"), "?");
     ASSERT_TRUE(lang.find("Empty").has_value());
     EXPECT_EQ(*lang.find("Empty"), "");
 }
@@ -57,10 +57,10 @@ TEST(LangLookup, SectionCommentAndBlankLinesAreNoTextLines) {
                               "[Other]=x\n"
                               "NoEquals\n"
                               "Key=real\n");
-    EXPECT_EQ(lang.Lang("; Comment"), "?");
-    EXPECT_EQ(lang.Lang("Key"), "real");
-    EXPECT_EQ(lang.Lang("[Other]"), "?");
-    EXPECT_EQ(lang.Lang("NoEquals"), "?");
+    EXPECT_EQ(lang.text("; Comment"), "?");
+    EXPECT_EQ(lang.text("Key"), "real");
+    EXPECT_EQ(lang.text("[Other]"), "?");
+    EXPECT_EQ(lang.text("NoEquals"), "?");
 }
 
 TEST(LangLookup, LinesSplitAtCrLfOrLfAndAFinalBreakAddsNoLine) {

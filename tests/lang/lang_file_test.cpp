@@ -94,7 +94,7 @@ TEST(LanguageFileEncoding, Utf8IsKeptAndEightBitTextFollowsTheLanguagesCodePage)
         const auto entry = readLanguageFile(dir / c.fileName, error);
         ASSERT_TRUE(entry.has_value()) << c.fileName << ": " << error;
         EXPECT_EQ(entry->name(), c.fileName);
-        EXPECT_EQ(entry->Lang("Key"), c.expectedText) << c.fileName;
+        EXPECT_EQ(entry->text("Key"), c.expectedText) << c.fileName;
     }
 }
 

@@ -12,7 +12,7 @@ namespace {
 using test::TempDir;
 using test::writeFile;
 
-std::vector<std::string> names(const TLangList& list) {
+std::vector<std::string> names(const LanguageList& list) {
     std::vector<std::string> out;
     for (const auto& entry : list.entries())
         out.push_back(entry.name());
@@ -33,7 +33,7 @@ TEST(LanguageList, BuiltInLanguagesComeFirstThenProgramFolderThenUserFolderEachS
     writeFile(user / "Alpha.lng", "[LANGUAGE]\r\nMenuFile=Alpha\r\n");
     MemoryLog log;
     std::string choice;
-    const TLangList list = BuildLanguageList({program.path(), user.path()}, choice, "en_US", log);
+    const LanguageList list = buildLanguageList({program.path(), user.path()}, choice, "en_US", log);
 
     std::vector<std::string> expected = kBuiltIn;
     expected.insert(expected.end(), {"Czech.LNG", "English.lng", "Zulu.lng", "Alpha.lng"});
@@ -42,7 +42,7 @@ TEST(LanguageList, BuiltInLanguagesComeFirstThenProgramFolderThenUserFolderEachS
         EXPECT_EQ(list.entries()[i].builtIn(), i < kBuiltIn.size()) << i;
     EXPECT_EQ(list.entries()[6].path(), (program / "English.lng").string());
     EXPECT_EQ(list.entries()[8].path(), (user / "Alpha.lng").string());
-    EXPECT_EQ(list.entries()[6].Lang("MenuFile"), "External English");
+    EXPECT_EQ(list.entries()[6].text("MenuFile"), "External English");
 }
 
 TEST(LanguageList, RefusedFilesAreLoggedAndLeftOutAndAFolderGivenTwiceIsReadOnce) {
@@ -51,7 +51,7 @@ TEST(LanguageList, RefusedFilesAreLoggedAndLeftOutAndAFolderGivenTwiceIsReadOnce
     writeFile(dir / "Empty.lng", "[LANGUAGE]\n; only a comment\n");
     MemoryLog log;
     std::string choice;
-    const TLangList list = BuildLanguageList({dir.path(), dir.path() / "." , dir.path() / "missing"}, choice, "", log);
+    const LanguageList list = buildLanguageList({dir.path(), dir.path() / "." , dir.path() / "missing"}, choice, "", log);
     EXPECT_EQ(list.size(), kBuiltIn.size() + 1);
     EXPECT_EQ(list.entries().back().name(), "Good.lng");
     ASSERT_EQ(log.lines().size(), 1u);
@@ -87,7 +87,7 @@ TEST(LanguageChoice, StoredChoiceThenSystemLocaleThenEnglish) {
     for (const auto& c : cases) {
         NullLog log;
         std::string choice(c.stored);
-        const TLangList list = BuildLanguageList({dir.path()}, choice, c.locale, log);
+        const LanguageList list = buildLanguageList({dir.path()}, choice, c.locale, log);
         EXPECT_EQ(list.currentIndex(), c.expectedIndex) << c.stored << " / " << c.locale;
         EXPECT_EQ(choice, c.expectedName) << c.stored << " / " << c.locale;
     }
@@ -96,36 +96,36 @@ TEST(LanguageChoice, StoredChoiceThenSystemLocaleThenEnglish) {
 TEST(LanguageChoice, MenuChoiceChangesTheStoredNameButNotTheCurrentLanguage) {
     NullLog log;
     std::string choice = "Polski.lng";
-    const TLangList list = BuildLanguageList({}, choice, "", log);
+    const LanguageList list = buildLanguageList({}, choice, "", log);
     ASSERT_EQ(list.currentIndex(), 2);
 
-    EXPECT_TRUE(SelectLanguageEntry(list, 4, choice));
+    EXPECT_TRUE(selectLanguageEntry(list, 4, choice));
     EXPECT_EQ(choice, "Italiano.lng");
     EXPECT_EQ(list.currentIndex(), 2);
-    EXPECT_EQ(list.Lang("MenuFile"), "&Plik");
+    EXPECT_EQ(list.text("MenuFile"), "&Plik");
 
-    EXPECT_FALSE(SelectLanguageEntry(list, 5, choice));
-    EXPECT_FALSE(SelectLanguageEntry(list, -1, choice));
+    EXPECT_FALSE(selectLanguageEntry(list, 5, choice));
+    EXPECT_FALSE(selectLanguageEntry(list, -1, choice));
     EXPECT_EQ(choice, "Italiano.lng");
 }
 
-TEST(LanguageLookup, FreeLangReadsTheInstalledListAndAnswersQuestionMarkWithoutOne) {
-    EXPECT_EQ(Lang("MenuFile"), "?");
-    EXPECT_EQ(TLangList().Lang("MenuFile"), "?"); // an empty list has no current entry
+TEST(LanguageLookup, FreeTextLookupReadsTheInstalledListAndAnswersQuestionMarkWithoutOne) {
+    EXPECT_EQ(text("MenuFile"), "?");
+    EXPECT_EQ(LanguageList().text("MenuFile"), "?"); // an empty list has no current entry
     NullLog log;
     std::string spanish = "Espanol.lng", english;
-    const TLangList outer = BuildLanguageList({}, spanish, "", log);
-    const TLangList inner = BuildLanguageList({}, english, "", log);
+    const LanguageList outer = buildLanguageList({}, spanish, "", log);
+    const LanguageList inner = buildLanguageList({}, english, "", log);
     {
         ActiveLanguageList installOuter(outer);
-        EXPECT_EQ(Lang("menufile"), "&Archivo");
+        EXPECT_EQ(text("menufile"), "&Archivo");
         {
             ActiveLanguageList installInner(inner);
-            EXPECT_EQ(Lang("MenuFile"), "&File");
+            EXPECT_EQ(text("MenuFile"), "&File");
         }
-        EXPECT_EQ(Lang("MenuFile"), "&Archivo");
+        EXPECT_EQ(text("MenuFile"), "&Archivo");
     }
-    EXPECT_EQ(Lang("MenuFile"), "?");
+    EXPECT_EQ(text("MenuFile"), "?");
 }
 
 } // namespace

@@ -21,7 +21,7 @@ TEST(LanguageTemplate, SevenHeaderLinesThenTheEnglishExamplesWithCrLf) {
     TempDir dir;
     const auto path = dir / "sub" / "folder" / "Default.lng";
     std::string error;
-    ASSERT_TRUE(WriteLanguageTemplate(path, error)) << error;
+    ASSERT_TRUE(writeLanguageTemplate(path, error)) << error;
 
     const std::string text = readFile(path);
     const std::string header = "[LANGUAGE]\r\n"
@@ -43,10 +43,10 @@ TEST(LanguageTemplate, SevenHeaderLinesThenTheEnglishExamplesWithCrLf) {
     std::filesystem::copy_file(path, dir / "Mine.lng");
     const auto entry = readLanguageFile(dir / "Mine.lng", error);
     ASSERT_TRUE(entry.has_value()) << error;
-    const TLangContent english("English.lng", splitLines(kEnglishLng));
+    const LanguageContent english("English.lng", splitLines(kEnglishText));
     EXPECT_EQ(entry->lines().size(), english.lines().size() + 6);
     for (std::string_view key : {"MenuFile", "MsgFileNotExisting", "HintOpeningBase"})
-        EXPECT_EQ(entry->Lang(key), english.Lang(key));
+        EXPECT_EQ(entry->text(key), english.text(key));
 }
 
 TEST(LanguageTemplate, FailureIsReportedAndLeavesNoTemporaryFile) {
@@ -54,7 +54,7 @@ TEST(LanguageTemplate, FailureIsReportedAndLeavesNoTemporaryFile) {
     // target is a folder: nothing can replace it
     std::filesystem::create_directory(dir / "Default.lng");
     std::string error;
-    EXPECT_FALSE(WriteLanguageTemplate(dir / "Default.lng", error));
+    EXPECT_FALSE(writeLanguageTemplate(dir / "Default.lng", error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(std::filesystem::is_directory(dir / "Default.lng"));
     EXPECT_FALSE(std::filesystem::exists(dir / "Default.lng.tmp"));
@@ -62,7 +62,7 @@ TEST(LanguageTemplate, FailureIsReportedAndLeavesNoTemporaryFile) {
     // a parent that is a file
     writeFile(dir / "plain", "x");
     error.clear();
-    EXPECT_FALSE(WriteLanguageTemplate(dir / "plain" / "Default.lng", error));
+    EXPECT_FALSE(writeLanguageTemplate(dir / "plain" / "Default.lng", error));
     EXPECT_FALSE(error.empty());
 }
 
@@ -74,7 +74,7 @@ TEST(LanguageTemplate, UnwritableFolderKeepsTheExistingFile) {
     writeFile(locked / "Default.lng", "my own texts");
     std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
     std::string error;
-    EXPECT_FALSE(WriteLanguageTemplate(locked / "Default.lng", error));
+    EXPECT_FALSE(writeLanguageTemplate(locked / "Default.lng", error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(readFile(locked / "Default.lng"), "my own texts");
 }

@@ -1,31 +1,17 @@
 // Where the user's language files are looked for.
 #include "lang/language_folders.h"
 
+#include "support/env_override.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 
 namespace cs::lang {
 namespace {
 
-// Sets or removes an environment variable and restores it afterwards.
-class EnvVar {
-public:
-    EnvVar(const char* name, std::optional<std::string> value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-    }
-    ~EnvVar() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-    EnvVar(const EnvVar&) = delete;
-    EnvVar& operator=(const EnvVar&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using testsupport::EnvOverride;
 
 TEST(LanguageFolders, XdgDataHomeWhenAbsoluteOtherwiseHomeLocalShare) {
     struct Case {
@@ -38,12 +24,12 @@ TEST(LanguageFolders, XdgDataHomeWhenAbsoluteOtherwiseHomeLocalShare) {
         {"", "/home/me/.local/share/channelsettings"},
         {std::nullopt, "/home/me/.local/share/channelsettings"},
     };
-    EnvVar home("HOME", "/home/me");
+    EnvOverride home("HOME", "/home/me");
     for (const auto& c : cases) {
-        EnvVar xdg("XDG_DATA_HOME", c.xdg);
+        EnvOverride xdg("XDG_DATA_HOME", c.xdg ? c.xdg->c_str() : nullptr);
         EXPECT_EQ(userLanguageFolder().lexically_normal(), std::filesystem::path(c.expected)) << c.xdg.value_or("(unset)");
     }
-    EnvVar xdg("XDG_DATA_HOME", std::nullopt);
+    EnvOverride xdg("XDG_DATA_HOME", nullptr);
     EXPECT_EQ(languageTemplatePath(), std::filesystem::path("/home/me/.local/share/channelsettings/Default.lng"));
 }
 

@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/desktop_shell.h"
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 #include "settings_store_contract.h"
 #include "settings_test_support.h"
 
@@ -45,24 +45,24 @@ protected:
     std::string path = dir / "config/channelsettings/settings.ini";
     DesktopShell shell{ShellPlaces{{dir / "share", dir / "config"}, "/opt/cs/channelsettings", "", ""}};
 
-    TReg load(FakeWindow& window, std::string& startup) {
+    StoredSettings load(FakeWindow& window, std::string& startup) {
         QtSettingsStore store(path);
-        TReg reg;
-        reg.Load(store, window, kPlaces, startup);
-        return reg;
+        StoredSettings settings;
+        settings.load(store, window, kPlaces, startup);
+        return settings;
     }
-    bool save(TReg& reg, const FakeWindow& window) {
+    bool save(StoredSettings& settings, const FakeWindow& window) {
         QtSettingsStore store(path);
-        return reg.Save(store, window, shell, 45351.75);
+        return settings.save(store, window, shell, 45351.75);
     }
 };
 
 TEST_F(QtSettingsFile, KeepsKeyPathValueNamesAndTypesInTheIniFile) {
     FakeWindow window;
     std::string startup;
-    TReg reg = load(window, startup);
-    reg.AddRecentFile("/data/Zażółć list.dsp", window);
-    ASSERT_TRUE(save(reg, window)) << "the settings folder is created on first save";
+    StoredSettings settings = load(window, startup);
+    settings.addRecentFile("/data/Zażółć list.dsp", window);
+    ASSERT_TRUE(save(settings, window)) << "the settings folder is created on first save";
 
     const std::string ini = fileText(path);
     EXPECT_THAT(ini, HasSubstr("[Software]\n"));
@@ -77,26 +77,26 @@ TEST_F(QtSettingsFile, KeepsKeyPathValueNamesAndTypesInTheIniFile) {
 TEST_F(QtSettingsFile, FirstRunThenLaterRunsThroughTheFile) {
     FakeWindow window;
     std::string startup;
-    TReg first = load(window, startup);
+    StoredSettings first = load(window, startup);
     EXPECT_FALSE(first.settingsFound);
     EXPECT_EQ(startup, "/home/ann/work/list.dsp");
 
     window.bounds = {12, 34, 800, 600};
-    first.AddRecentFile("/data/a.dsp", window);
-    first.comPort = "/dev/ttyACM0";
+    first.addRecentFile("/data/a.dsp", window);
+    first.serialPortName = "/dev/ttyACM0";
     first.languageFileName = "Polski.lng";
     ASSERT_TRUE(save(first, window));
 
     FakeWindow again;
     std::string next;
-    TReg second = load(again, next);
+    StoredSettings second = load(again, next);
     EXPECT_TRUE(second.settingsFound);
-    EXPECT_EQ(second.counter, 0);
+    EXPECT_EQ(second.runCount, 0);
     EXPECT_EQ(next, "/data/a.dsp");
-    EXPECT_EQ(second.comPort, "/dev/ttyACM0");
+    EXPECT_EQ(second.serialPortName, "/dev/ttyACM0");
     EXPECT_EQ(again.bounds, (WindowBounds{12, 34, 800, 600}));
     QtSettingsStore store(path);
-    EXPECT_EQ(second.ReadLanguageFileName(store), "Polski.lng");
+    EXPECT_EQ(second.readLanguageFileName(store), "Polski.lng");
 }
 
 // A damaged file gives a first run with defaults and is kept, byte for byte, before fresh
@@ -129,17 +129,17 @@ TEST_F(QtSettingsFile, DamagedFileIsKeptAsideBeforeFreshSettingsAreWritten) {
             auto store = std::make_unique<QtSettingsStore>(path);
             FakeWindow window;
             std::string startup;
-            TReg reg;
-            reg.Load(*store, window, kPlaces, startup);
-            EXPECT_FALSE(reg.settingsFound);
-            EXPECT_EQ(reg.counter, -1);
-            EXPECT_EQ(reg.flags, 99);
+            StoredSettings settings;
+            settings.load(*store, window, kPlaces, startup);
+            EXPECT_FALSE(settings.settingsFound);
+            EXPECT_EQ(settings.runCount, -1);
+            EXPECT_EQ(settings.flags, 99);
             EXPECT_EQ(startup, "/home/ann/work/list.dsp");
             EXPECT_EQ(fileText(path), c.content) << "loading leaves the file alone";
 
             if (!sameStore)
                 store = std::make_unique<QtSettingsStore>(path);
-            ASSERT_TRUE(reg.Save(*store, window, shell, 45000.0));
+            ASSERT_TRUE(settings.save(*store, window, shell, 45000.0));
             const auto aside = setAsideFiles(path);
             ASSERT_EQ(aside.size(), 1u);
             EXPECT_EQ(store->setAsidePath(), aside[0]);
@@ -157,8 +157,8 @@ TEST_F(QtSettingsFile, EachDamageKeepsItsOwnCopy) {
         writeText(path, content);
         FakeWindow window;
         std::string startup;
-        TReg reg = load(window, startup);
-        ASSERT_TRUE(save(reg, window));
+        StoredSettings settings = load(window, startup);
+        ASSERT_TRUE(save(settings, window));
     }
     std::vector<std::string> contents;
     for (const auto& file : setAsideFiles(path))
@@ -172,11 +172,11 @@ TEST_F(QtSettingsFile, OtherValuesStayReadableUntilTheFileIsSetAside) {
     QtSettingsStore store(path);
     FakeWindow window;
     std::string startup;
-    TReg reg;
-    reg.Load(store, window, kPlaces, startup);
-    EXPECT_FALSE(reg.settingsFound);
-    EXPECT_EQ(reg.ReadLanguageFileName(store), "Slovensky.lng");
-    EXPECT_TRUE(reg.Save(store, window, shell, 45000.0));
+    StoredSettings settings;
+    settings.load(store, window, kPlaces, startup);
+    EXPECT_FALSE(settings.settingsFound);
+    EXPECT_EQ(settings.readLanguageFileName(store), "Slovensky.lng");
+    EXPECT_TRUE(settings.save(store, window, shell, 45000.0));
     EXPECT_EQ(setAsideFiles(path).size(), 1u);
     EXPECT_THAT(fileText(path), HasSubstr("LangFile=Slovensky.lng"));
 }
@@ -189,12 +189,12 @@ TEST_F(QtSettingsFile, NoWritableSettingsFolderStartsWithDefaults) {
         QtSettingsStore store(settingsPath);
         FakeWindow window;
         std::string startup;
-        TReg reg;
-        reg.Load(store, window, kPlaces, startup);
-        EXPECT_FALSE(reg.settingsFound);
+        StoredSettings settings;
+        settings.load(store, window, kPlaces, startup);
+        EXPECT_FALSE(settings.settingsFound);
         EXPECT_EQ(startup, "/home/ann/work/list.dsp");
-        EXPECT_EQ(reg.ReadLanguageFileName(store), "");
-        EXPECT_FALSE(reg.Save(store, window, shell, 45000.0));
+        EXPECT_EQ(settings.readLanguageFileName(store), "");
+        EXPECT_FALSE(settings.save(store, window, shell, 45000.0));
     }
     EXPECT_EQ(fileText(dir / "config/channelsettings"), "not a folder");
 }

@@ -383,7 +383,7 @@ void ViewControllerTest::numberingMode() {
     const auto names = h.column(0);
 
     h.actions[0]->trigger();  // numbering mode pushed down
-    QVERIFY(h.reg.flag(RegFlag::numberingMode));
+    QVERIFY(h.storedSettings.flag(settings_flags::kNumberingMode));
     QCOMPARE(h.views->lastSortedColumn(), -1);
     QCOMPARE(h.model().columnCount(), 12);
     QCOMPARE(h.model().headerData(0, Qt::Horizontal).toString(), q(h.lang("Propertis_List_transponder_Id")));
@@ -410,7 +410,7 @@ void ViewControllerTest::numberingMode() {
     const int numberColumn = h.list->columnWidth(0);
 
     h.actions[0]->trigger();
-    QVERIFY(!h.reg.flag(RegFlag::numberingMode));
+    QVERIFY(!h.storedSettings.flag(settings_flags::kNumberingMode));
     QCOMPARE(h.model().columnCount(), 11);
     QCOMPARE(h.column(0), names);
     QVERIFY(h.list->editTriggers() != QAbstractItemView::NoEditTriggers);

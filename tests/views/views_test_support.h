@@ -31,7 +31,7 @@
 #include "database/display_texts.h"
 #include "fixtures/image_builder.h"
 #include "image/flash.h"
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 
 namespace cs::viewtest {
 
@@ -162,7 +162,7 @@ public:
         w.find = actions[6];
         w.status = window.statusBar();
         w.statusCounts = counts;
-        views = std::make_unique<views::ViewController>(w, db, texts, reg);
+        views = std::make_unique<views::ViewController>(w, db, texts, storedSettings);
         if (swallowFirstSelection)
             views->applyTreeSelection();
     }
@@ -225,7 +225,7 @@ public:
     Flash flash;
     ChannelDatabase db;
     DisplayTexts texts;
-    TReg reg;
+    StoredSettings storedSettings;
     QMainWindow window;
     QTreeWidget* tree = nullptr;
     QStackedWidget* stack = nullptr;

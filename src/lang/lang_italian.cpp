@@ -4,7 +4,7 @@
 
 namespace cs::lang {
 
-extern const std::string_view kItalianoLng = R"LNG([LANGUAGE]
+extern const std::string_view kItalianText = R"LNG([LANGUAGE]
 ; TITLE
 TitleApplication=Tervanis Tools
 ;MENU

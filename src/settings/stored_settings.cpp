@@ -1,4 +1,4 @@
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 
 #include <algorithm>
 #include <limits>
@@ -96,24 +96,27 @@ std::string folderJoin(const std::string& folder, std::string_view name) {
 
 } // namespace
 
-std::string TReg::defaultFileName(const SettingsPlaces& places) { return folderJoin(places.startFolder, kDefaultFile); }
+std::string StoredSettings::defaultFileName(const SettingsPlaces& places) {
+    return folderJoin(places.startFolder, kDefaultFile);
+}
 
-void TReg::Load(SettingsStore& store, SettingsWindow& window, const SettingsPlaces& places, std::string& startupFile) {
+void StoredSettings::load(SettingsStore& store, SettingsWindow& window, const SettingsPlaces& places,
+                          std::string& startupFile) {
     const bool startupChosen = !startupFile.empty();
-    // The language file name is read on its own (ReadLanguageFileName) and survives a reload.
+    // The language file name is read on its own (readLanguageFileName) and survives a reload.
     std::string languageFile = std::move(languageFileName);
-    *this = TReg{};
+    *this = StoredSettings{};
     languageFileName = std::move(languageFile);
 
     {
-        OpenSettingsKey key(store, kSettingsKeyPath, false);
+        SettingsKeyScope key(store, kSettingsKeyPath, false);
         if (key.isOpen()) {
             settingsFound = true;
             PresentValues values(store);
             // Each step runs only while no read has failed, so a failure ends the reads.
             auto steps = [&] {
                 if (auto v = values.integer(kCounter))
-                    counter = *v;
+                    runCount = *v;
                 else if (!values.failed())
                     settingsFound = false;
 
@@ -148,23 +151,23 @@ void TReg::Load(SettingsStore& store, SettingsWindow& window, const SettingsPlac
                     settingsFound = false;
                 }
 
-                values.into(kComPort, comPort);
+                values.into(kComPort, serialPortName);
                 values.into(kLoadFile, loadFolder);
                 values.into(kSaveFile, saveFolder);
                 values.into(kImportFile, importFolder);
                 values.into(kExportFile, exportFolder);
-                values.into(kJpgFileDirectory, jpgFolder);
+                values.into(kJpgFileDirectory, imageManagerFolder);
                 values.into(kFlags, flags);
-                values.into(kRxFile, rxFile);
-                values.into(kDxFile, dxFile);
+                values.into(kRxFile, receiveFileName);
+                values.into(kDxFile, sendFileName);
                 values.into(kWizardListIndex, wizardListIndex);
                 if (values.failed())
                     return;
 
-                if (!flag(RegFlag::noDatabaseAtStart) && !startupChosen)
+                if (!flag(settings_flags::kNoDatabaseAtStart) && !startupChosen)
                     startupFile = recentFiles[0];
 
-                values.into(kGraphDirectory, graphDirectory);
+                values.into(kGraphDirectory, pictureStoreFolder);
             };
             steps();
             if (values.failed())
@@ -172,11 +175,11 @@ void TReg::Load(SettingsStore& store, SettingsWindow& window, const SettingsPlac
         }
     }
 
-    if (graphDirectory.empty())
-        graphDirectory = places.programFolder + std::string(kSkinsFolder);
+    if (pictureStoreFolder.empty())
+        pictureStoreFolder = places.programFolder + std::string(kSkinsFolder);
 
     if (!settingsFound) {
-        counter = -1;
+        runCount = -1;
         screenWidth = -1;
         screenHeight = -1;
     }
@@ -186,38 +189,44 @@ void TReg::Load(SettingsStore& store, SettingsWindow& window, const SettingsPlac
         std::all_of(recentFiles.begin(), recentFiles.end(), [](const std::string& f) { return f.empty(); });
     // The option "no database file at start" also keeps the default file from being opened.
     if (!startupChosen && (!settingsFound || noRecentFiles))
-        startupFile = flag(RegFlag::noDatabaseAtStart) ? std::string() : defaultName;
-    if (rxFile.empty())
-        rxFile = defaultName;
-    if (dxFile.empty())
-        dxFile = defaultName;
+        startupFile = flag(settings_flags::kNoDatabaseAtStart) ? std::string() : defaultName;
+    if (receiveFileName.empty())
+        receiveFileName = defaultName;
+    if (sendFileName.empty())
+        sendFileName = defaultName;
 
-    ShowRecentFiles(window);
+    showRecentFiles(window);
 }
 
-bool TReg::Save(SettingsStore& store, const SettingsWindow& window, DesktopShell& shell, double dateTime) {
+bool StoredSettings::save(SettingsStore& store, const SettingsWindow& window, DesktopShell& shell, double dateTime) {
     bool ok = true;
     {
-        OpenSettingsKey key(store, kSettingsKeyPath, true);
+        SettingsKeyScope key(store, kSettingsKeyPath, true);
         if (!key.isOpen()) {
             ok = false;
         } else {
             auto check = [&ok](bool written) { ok = written && ok; };
 
-            if (counter < std::numeric_limits<std::int32_t>::max())
-                ++counter;
-            check(store.writeInteger(kCounter, counter));
+            if (runCount < std::numeric_limits<std::int32_t>::max())
+                ++runCount;
+            check(store.writeInteger(kCounter, runCount));
             check(store.writeString(kVersion, kProgramVersion));
 
             for (std::size_t i = 0; i < kRecentFileCount; ++i)
                 if (!recentFiles[i].empty())
                     check(store.writeString(kRecentFileNames[i], recentFiles[i]));
 
-            check(store.writeString(kComPort, comPort));
+            check(store.writeString(kComPort, serialPortName));
             const std::pair<std::string_view, const std::string*> strings[] = {
-                {kLoadFile, &loadFolder},       {kSaveFile, &saveFolder}, {kImportFile, &importFolder},
-                {kExportFile, &exportFolder},   {kJpgFileDirectory, &jpgFolder}, {kRxFile, &rxFile},
-                {kDxFile, &dxFile},             {kGraphDirectory, &graphDirectory}, {kLangFile, &languageFileName},
+                {kLoadFile, &loadFolder},
+                {kSaveFile, &saveFolder},
+                {kImportFile, &importFolder},
+                {kExportFile, &exportFolder},
+                {kJpgFileDirectory, &imageManagerFolder},
+                {kRxFile, &receiveFileName},
+                {kDxFile, &sendFileName},
+                {kGraphDirectory, &pictureStoreFolder},
+                {kLangFile, &languageFileName},
             };
             for (const auto& [name, value] : strings)
                 if (!value->empty())
@@ -250,11 +259,11 @@ bool TReg::Save(SettingsStore& store, const SettingsWindow& window, DesktopShell
             check(key.close());
         }
     }
-    ok = shell.setStartAtLogon(flag(RegFlag::startAtLogon)) && ok;
+    ok = shell.setStartAtLogon(flag(settings_flags::kStartAtLogon)) && ok;
     return ok;
 }
 
-void TReg::AddRecentFile(std::string_view name, SettingsWindow& window) {
+void StoredSettings::addRecentFile(std::string_view name, SettingsWindow& window) {
     if (name.empty())
         return;
     std::string entry(name);  // `name` may view one of the entries that are about to move
@@ -263,18 +272,18 @@ void TReg::AddRecentFile(std::string_view name, SettingsWindow& window) {
     auto last = found == recentFiles.end() ? recentFiles.end() - 1 : found;
     std::move_backward(recentFiles.begin(), last, last + 1);
     recentFiles[0] = std::move(entry);
-    ShowRecentFiles(window);
+    showRecentFiles(window);
 }
 
-const std::string& TReg::ReadLanguageFileName(SettingsStore& store) {
+const std::string& StoredSettings::readLanguageFileName(SettingsStore& store) {
     languageFileName.clear();
-    OpenSettingsKey key(store, kSettingsKeyPath, false);
+    SettingsKeyScope key(store, kSettingsKeyPath, false);
     if (key.isOpen() && store.valueExists(kLangFile))
         languageFileName = store.readString(kLangFile).value_or(std::string());
     return languageFileName;
 }
 
-void TReg::ShowRecentFiles(SettingsWindow& window) const {
+void StoredSettings::showRecentFiles(SettingsWindow& window) const {
     for (std::size_t i = 0; i < kRecentFileCount; ++i) {
         if (recentFiles[i].empty())
             continue;

@@ -1,4 +1,4 @@
-#include "settings/treg.h"
+#include "settings/stored_settings.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -37,7 +37,7 @@ void seedFullKey(MemorySettingsStore& store) {
     store.seed(kKey, "ImportFile", std::string("/data/import"));
     store.seed(kKey, "ExportFile", std::string("/data/export"));
     store.seed(kKey, "JpgFileDirectory", std::string("/data/jpg"));
-    store.seed(kKey, "TReg.flags", 99 | RegFlag::numberingMode);
+    store.seed(kKey, "TReg.flags", 99 | settings_flags::kNumberingMode);
     store.seed(kKey, "RxFile", std::string("/data/rx.dsp"));
     store.seed(kKey, "DxFile", std::string("/data/dx.dsp"));
     store.seed(kKey, "L2_LBox.ItemIdx", 3);
@@ -50,54 +50,54 @@ struct TempShell {
     DesktopShell shell{ShellPlaces{{home / "data", home / "config"}, "/opt/channelsettings/channelsettings", "", ""}};
 };
 
-TEST(TRegLoad, FirstRunGivesDefaultsAndTheStartFoldersListFile) {
+TEST(StoredSettingsLoad, FirstRunGivesDefaultsAndTheStartFoldersListFile) {
     MemorySettingsStore store;
     FakeWindow window;
-    TReg reg;
+    StoredSettings settings;
     std::string startup;
-    reg.Load(store, window, kPlaces, startup);
+    settings.load(store, window, kPlaces, startup);
 
-    EXPECT_FALSE(reg.settingsFound);
-    EXPECT_EQ(reg.counter, -1);
-    EXPECT_EQ(reg.screenWidth, -1);
-    EXPECT_EQ(reg.screenHeight, -1);
-    EXPECT_EQ(reg.flags, 99);
+    EXPECT_FALSE(settings.settingsFound);
+    EXPECT_EQ(settings.runCount, -1);
+    EXPECT_EQ(settings.screenWidth, -1);
+    EXPECT_EQ(settings.screenHeight, -1);
+    EXPECT_EQ(settings.flags, 99);
     EXPECT_EQ(startup, kDefaultFile);
-    EXPECT_EQ(reg.rxFile, kDefaultFile);
-    EXPECT_EQ(reg.dxFile, kDefaultFile);
-    EXPECT_EQ(reg.graphDirectory, "/opt/channelsettings/Skins Tervanis");
-    EXPECT_EQ(reg.comPort, "");
-    EXPECT_EQ(reg.wizardListIndex, 0);
-    EXPECT_THAT(reg.recentFiles, ElementsAre("", "", "", ""));
+    EXPECT_EQ(settings.receiveFileName, kDefaultFile);
+    EXPECT_EQ(settings.sendFileName, kDefaultFile);
+    EXPECT_EQ(settings.pictureStoreFolder, "/opt/channelsettings/Skins Tervanis");
+    EXPECT_EQ(settings.serialPortName, "");
+    EXPECT_EQ(settings.wizardListIndex, 0);
+    EXPECT_THAT(settings.recentFiles, ElementsAre("", "", "", ""));
     EXPECT_TRUE(window.journal.empty()) << "the window stays as designed";
     EXPECT_FALSE(window.separatorShown);
     EXPECT_FALSE(store.keyExists(kKey)) << "loading never creates the key";
 }
 
-TEST(TRegLoad, FullKeyIsReadAndAppliedInOrder) {
+TEST(StoredSettingsLoad, FullKeyIsReadAndAppliedInOrder) {
     MemorySettingsStore store;
     seedFullKey(store);
     FakeWindow window;
-    TReg reg;
+    StoredSettings settings;
     std::string startup;
-    reg.Load(store, window, kPlaces, startup);
+    settings.load(store, window, kPlaces, startup);
 
-    EXPECT_TRUE(reg.settingsFound);
-    EXPECT_EQ(reg.counter, 41);
-    EXPECT_EQ(reg.screenWidth, 1920);
-    EXPECT_EQ(reg.screenHeight, 1080);
-    EXPECT_EQ(reg.flags, 99 | RegFlag::numberingMode);
-    EXPECT_THAT(reg.recentFiles, ElementsAre("/data/a.dsp", "/data/b.dsp", "", ""));
-    EXPECT_EQ(reg.comPort, "/dev/ttyUSB0");
-    EXPECT_EQ(reg.loadFolder, "/data/open");
-    EXPECT_EQ(reg.saveFolder, "/data/save");
-    EXPECT_EQ(reg.importFolder, "/data/import");
-    EXPECT_EQ(reg.exportFolder, "/data/export");
-    EXPECT_EQ(reg.jpgFolder, "/data/jpg");
-    EXPECT_EQ(reg.rxFile, "/data/rx.dsp");
-    EXPECT_EQ(reg.dxFile, "/data/dx.dsp");
-    EXPECT_EQ(reg.wizardListIndex, 3);
-    EXPECT_EQ(reg.graphDirectory, "/data/graph");
+    EXPECT_TRUE(settings.settingsFound);
+    EXPECT_EQ(settings.runCount, 41);
+    EXPECT_EQ(settings.screenWidth, 1920);
+    EXPECT_EQ(settings.screenHeight, 1080);
+    EXPECT_EQ(settings.flags, 99 | settings_flags::kNumberingMode);
+    EXPECT_THAT(settings.recentFiles, ElementsAre("/data/a.dsp", "/data/b.dsp", "", ""));
+    EXPECT_EQ(settings.serialPortName, "/dev/ttyUSB0");
+    EXPECT_EQ(settings.loadFolder, "/data/open");
+    EXPECT_EQ(settings.saveFolder, "/data/save");
+    EXPECT_EQ(settings.importFolder, "/data/import");
+    EXPECT_EQ(settings.exportFolder, "/data/export");
+    EXPECT_EQ(settings.imageManagerFolder, "/data/jpg");
+    EXPECT_EQ(settings.receiveFileName, "/data/rx.dsp");
+    EXPECT_EQ(settings.sendFileName, "/data/dx.dsp");
+    EXPECT_EQ(settings.wizardListIndex, 3);
+    EXPECT_EQ(settings.pictureStoreFolder, "/data/graph");
     EXPECT_EQ(startup, "/data/a.dsp");
     // The tree width at once, then the bounds, then the state.
     EXPECT_THAT(window.journal, ElementsAre("tree 250", "bounds 10 20 900 700", "state 2"));
@@ -107,7 +107,7 @@ TEST(TRegLoad, FullKeyIsReadAndAppliedInOrder) {
     EXPECT_EQ(window.captions[3], "") << "empty slots are left as they are";
 }
 
-TEST(TRegLoad, KeyWithoutWindowStateCountsAsFirstRunButKeepsItsValues) {
+TEST(StoredSettingsLoad, KeyWithoutWindowStateCountsAsFirstRunButKeepsItsValues) {
     MemorySettingsStore store;
     seedFullKey(store);
     store.openKey(kKey, false);
@@ -115,38 +115,38 @@ TEST(TRegLoad, KeyWithoutWindowStateCountsAsFirstRunButKeepsItsValues) {
     store.closeKey();
 
     FakeWindow window;
-    TReg reg;
+    StoredSettings settings;
     std::string startup;
-    reg.Load(store, window, kPlaces, startup);
+    settings.load(store, window, kPlaces, startup);
 
-    EXPECT_FALSE(reg.settingsFound);
-    EXPECT_EQ(reg.counter, -1);
-    EXPECT_EQ(reg.screenWidth, -1);
-    EXPECT_EQ(reg.screenHeight, -1);
+    EXPECT_FALSE(settings.settingsFound);
+    EXPECT_EQ(settings.runCount, -1);
+    EXPECT_EQ(settings.screenWidth, -1);
+    EXPECT_EQ(settings.screenHeight, -1);
     EXPECT_EQ(startup, kDefaultFile);
-    EXPECT_EQ(reg.comPort, "/dev/ttyUSB0");
-    EXPECT_EQ(reg.rxFile, "/data/rx.dsp");
-    EXPECT_EQ(reg.recentFiles[0], "/data/a.dsp");
+    EXPECT_EQ(settings.serialPortName, "/dev/ttyUSB0");
+    EXPECT_EQ(settings.receiveFileName, "/data/rx.dsp");
+    EXPECT_EQ(settings.recentFiles[0], "/data/a.dsp");
     EXPECT_THAT(window.journal, ElementsAre("tree 250")) << "bounds and state are not applied";
     EXPECT_EQ(window.captions[1], "&1. /data/a.dsp");
 }
 
-TEST(TRegLoad, MissingBoundsKeepTheDesignedSizeAndPutTheWindowAtTheOrigin) {
+TEST(StoredSettingsLoad, MissingBoundsKeepTheDesignedSizeAndPutTheWindowAtTheOrigin) {
     MemorySettingsStore store;
     store.seed(kKey, "Counter", 1);
     store.seed(kKey, "WindowState", 7);  // unknown states restore a normal window
     FakeWindow window;
-    TReg reg;
+    StoredSettings settings;
     std::string startup;
-    reg.Load(store, window, kPlaces, startup);
-    EXPECT_TRUE(reg.settingsFound);
+    settings.load(store, window, kPlaces, startup);
+    EXPECT_TRUE(settings.settingsFound);
     EXPECT_THAT(window.journal, ElementsAre("bounds 0 0 551 395", "state 0"));
 }
 
-TEST(TRegLoad, UnreadableValueEndsTheReads) {
+TEST(StoredSettingsLoad, UnreadableValueEndsTheReads) {
     struct Case {
         const char* badValue;
-        bool comPortRead;
+        bool serialPortRead;
         bool flagsRead;
     };
     for (const Case& c : {Case{"Counter", false, false}, Case{"TReg.flags", true, false},
@@ -156,22 +156,22 @@ TEST(TRegLoad, UnreadableValueEndsTheReads) {
         seedFullKey(store);
         store.seed(kKey, c.badValue, std::string("not a number"));
         FakeWindow window;
-        TReg reg;
+        StoredSettings settings;
         std::string startup;
-        reg.Load(store, window, kPlaces, startup);
+        settings.load(store, window, kPlaces, startup);
 
-        EXPECT_FALSE(reg.settingsFound);
-        EXPECT_EQ(reg.counter, -1);
-        EXPECT_EQ(reg.screenWidth, -1);
-        EXPECT_EQ(reg.comPort, c.comPortRead ? "/dev/ttyUSB0" : "");
-        EXPECT_EQ(reg.flags, c.flagsRead ? (99 | RegFlag::numberingMode) : 99);
-        EXPECT_EQ(reg.rxFile, kDefaultFile) << "RxFile comes after the failure";
-        EXPECT_EQ(reg.graphDirectory, "/opt/channelsettings/Skins Tervanis");
+        EXPECT_FALSE(settings.settingsFound);
+        EXPECT_EQ(settings.runCount, -1);
+        EXPECT_EQ(settings.screenWidth, -1);
+        EXPECT_EQ(settings.serialPortName, c.serialPortRead ? "/dev/ttyUSB0" : "");
+        EXPECT_EQ(settings.flags, c.flagsRead ? (99 | settings_flags::kNumberingMode) : 99);
+        EXPECT_EQ(settings.receiveFileName, kDefaultFile) << "RxFile comes after the failure";
+        EXPECT_EQ(settings.pictureStoreFolder, "/opt/channelsettings/Skins Tervanis");
         EXPECT_EQ(startup, kDefaultFile);
     }
 }
 
-TEST(TRegLoad, StartupFileChoice) {
+TEST(StoredSettingsLoad, StartupFileChoice) {
     struct Case {
         const char* what;
         bool keyPresent;
@@ -195,50 +195,50 @@ TEST(TRegLoad, StartupFileChoice) {
         if (c.keyPresent) {
             store.seed(kKey, "Counter", 5);
             store.seed(kKey, "WindowState", 0);
-            store.seed(kKey, "TReg.flags", c.noDatabaseAtStart ? 99 | RegFlag::noDatabaseAtStart : 99);
+            store.seed(kKey, "TReg.flags", c.noDatabaseAtStart ? 99 | settings_flags::kNoDatabaseAtStart : 99);
             if (c.withRecentFiles)
                 store.seed(kKey, "Path_01", std::string("/data/a.dsp"));
         }
         FakeWindow window;
-        TReg reg;
+        StoredSettings settings;
         std::string startup = c.chosen;
-        reg.Load(store, window, kPlaces, startup);
+        settings.load(store, window, kPlaces, startup);
         EXPECT_EQ(startup, c.expected);
     }
 }
 
-TEST(TRegLoad, LanguageFileIsReadAloneAndSurvivesLoad) {
+TEST(StoredSettingsLoad, LanguageFileIsReadAloneAndSurvivesLoad) {
     MemorySettingsStore store;
-    TReg reg;
-    EXPECT_EQ(reg.ReadLanguageFileName(store), "") << "no key";
+    StoredSettings settings;
+    EXPECT_EQ(settings.readLanguageFileName(store), "") << "no key";
     store.seed(kKey, "LangFile", std::string("/opt/channelsettings/Polski.lng"));
-    EXPECT_EQ(reg.ReadLanguageFileName(store), "/opt/channelsettings/Polski.lng");
+    EXPECT_EQ(settings.readLanguageFileName(store), "/opt/channelsettings/Polski.lng");
 
     FakeWindow window;
     std::string startup;
-    reg.Load(store, window, kPlaces, startup);
-    EXPECT_EQ(reg.languageFileName, "/opt/channelsettings/Polski.lng");
+    settings.load(store, window, kPlaces, startup);
+    EXPECT_EQ(settings.languageFileName, "/opt/channelsettings/Polski.lng");
 }
 
-TEST(TRegSave, WritesEveryValueWithItsType) {
+TEST(StoredSettingsSave, WritesEveryValueWithItsType) {
     MemorySettingsStore store;
     store.seed(kKey, "FirstInstall", 1);
     FakeWindow window;
     window.bounds = {30, 40, 800, 600};
     window.tree = 210;
     window.screen = {1600, 900};
-    TReg reg;
+    StoredSettings settings;
     std::string startup;
-    reg.Load(store, window, kPlaces, startup);
-    reg.comPort = "";
-    reg.loadFolder = "/data/open";
-    reg.flags = 99 | RegFlag::propertiesHex;
-    reg.wizardListIndex = 2;
-    reg.AddRecentFile("/data/one.dsp", window);
+    settings.load(store, window, kPlaces, startup);
+    settings.serialPortName = "";
+    settings.loadFolder = "/data/open";
+    settings.flags = 99 | settings_flags::kPropertiesInHex;
+    settings.wizardListIndex = 2;
+    settings.addRecentFile("/data/one.dsp", window);
 
     TempShell temp;
     const double when = dateTimeValue({2024, 2, 29, 18, 0, 0, 0});
-    EXPECT_TRUE(reg.Save(store, window, temp.shell, when));
+    EXPECT_TRUE(settings.save(store, window, temp.shell, when));
 
     auto value = [&](const char* name) { return store.value(kKey, name); };
     using V = MemorySettingsStore::Value;
@@ -255,7 +255,7 @@ TEST(TRegSave, WritesEveryValueWithItsType) {
     EXPECT_EQ(value("DxFile"), V(kDefaultFile));
     EXPECT_EQ(value("GraphDirectory"), V(std::string("/opt/channelsettings/Skins Tervanis")));
     EXPECT_EQ(value("L2_LBox.ItemIdx"), V(2));
-    EXPECT_EQ(value("TReg.flags"), V(99 | RegFlag::propertiesHex));
+    EXPECT_EQ(value("TReg.flags"), V(99 | settings_flags::kPropertiesInHex));
     EXPECT_EQ(value("WindowState"), V(0));
     EXPECT_EQ(value("Left"), V(30));
     EXPECT_EQ(value("Top"), V(40));
@@ -268,24 +268,24 @@ TEST(TRegSave, WritesEveryValueWithItsType) {
     EXPECT_EQ(value("DateTime"), V(Binary{0x00, 0x00, 0x00, 0x00, 0xF8, 0x24, 0xE6, 0x40}));
     EXPECT_FALSE(value("FirstInstall"));
 
-    reg.languageFileName = "Polski.lng";
-    EXPECT_TRUE(reg.Save(store, window, temp.shell, when));
+    settings.languageFileName = "Polski.lng";
+    EXPECT_TRUE(settings.save(store, window, temp.shell, when));
     EXPECT_EQ(value("LangFile"), V(std::string("Polski.lng")));
     EXPECT_EQ(value("Counter"), V(1));
 }
 
-TEST(TRegSave, MaximisedWindowLeavesTheStoredBounds) {
+TEST(StoredSettingsSave, MaximisedWindowLeavesTheStoredBounds) {
     MemorySettingsStore store;
     seedFullKey(store);
     FakeWindow window;
-    TReg reg;
+    StoredSettings settings;
     std::string startup;
-    reg.Load(store, window, kPlaces, startup);
+    settings.load(store, window, kPlaces, startup);
     window.bounds = {0, 0, 1280, 1024};
     window.state = WindowState::maximised;
 
     TempShell temp;
-    reg.Save(store, window, temp.shell, 45000.0);
+    settings.save(store, window, temp.shell, 45000.0);
     using V = MemorySettingsStore::Value;
     EXPECT_EQ(store.value(kKey, "WindowState"), V(2));
     EXPECT_EQ(store.value(kKey, "Left"), V(10));
@@ -294,54 +294,54 @@ TEST(TRegSave, MaximisedWindowLeavesTheStoredBounds) {
     EXPECT_EQ(store.value(kKey, "Height"), V(700));
 }
 
-TEST(TRegSave, RunsRestoreTheSameWindowAndRecord) {
+TEST(StoredSettingsSave, RunsRestoreTheSameWindowAndRecord) {
     MemorySettingsStore store;
     TempShell temp;
     FakeWindow first;
-    TReg reg;
+    StoredSettings settings;
     std::string startup;
-    reg.Load(store, first, kPlaces, startup);
+    settings.load(store, first, kPlaces, startup);
     first.bounds = {100, 50, 700, 500};
     first.tree = 190;
-    reg.AddRecentFile("/data/x.dsp", first);
-    reg.comPort = "/dev/ttyS1";
-    reg.Save(store, first, temp.shell, 45000.0);
+    settings.addRecentFile("/data/x.dsp", first);
+    settings.serialPortName = "/dev/ttyS1";
+    settings.save(store, first, temp.shell, 45000.0);
 
     // Three more runs that change nothing: nothing drifts.
     for (int run = 1; run <= 3; ++run) {
         FakeWindow window;
-        TReg next;
+        StoredSettings next;
         std::string file;
-        next.Load(store, window, kPlaces, file);
+        next.load(store, window, kPlaces, file);
         EXPECT_TRUE(next.settingsFound);
-        EXPECT_EQ(next.counter, run - 1);
+        EXPECT_EQ(next.runCount, run - 1);
         EXPECT_EQ(window.bounds, (WindowBounds{100, 50, 700, 500}));
         EXPECT_EQ(window.tree, 190);
-        EXPECT_EQ(next.comPort, "/dev/ttyS1");
-        EXPECT_EQ(next.rxFile, reg.rxFile);
+        EXPECT_EQ(next.serialPortName, "/dev/ttyS1");
+        EXPECT_EQ(next.receiveFileName, settings.receiveFileName);
         EXPECT_EQ(file, "/data/x.dsp");
-        next.Save(store, window, temp.shell, 45000.0);
+        next.save(store, window, temp.shell, 45000.0);
     }
 }
 
-TEST(TRegSave, LogonStartEntryFollowsTheFlag) {
+TEST(StoredSettingsSave, LogonStartEntryFollowsTheFlag) {
     MemorySettingsStore store;
     TempShell temp;
     FakeWindow window;
-    TReg reg;
+    StoredSettings settings;
     const std::string entry = temp.shell.autostartEntryPath();
 
-    reg.setFlag(RegFlag::startAtLogon, true);
-    EXPECT_TRUE(reg.Save(store, window, temp.shell, 45000.0));
+    settings.setFlag(settings_flags::kStartAtLogon, true);
+    EXPECT_TRUE(settings.save(store, window, temp.shell, 45000.0));
     const std::string text = fileText(entry);
     EXPECT_THAT(text, ::testing::HasSubstr("\nExec=\"/opt/channelsettings/channelsettings\" /autorun\n"));
 
-    reg.setFlag(RegFlag::startAtLogon, false);
-    EXPECT_TRUE(reg.Save(store, window, temp.shell, 45000.0));
+    settings.setFlag(settings_flags::kStartAtLogon, false);
+    EXPECT_TRUE(settings.save(store, window, temp.shell, 45000.0));
     EXPECT_FALSE(fileExists(entry)) << "saving without the flag removes the entry";
 }
 
-TEST(TRegRecentFiles, AddMovesUpDropsOldestAndComparesCase) {
+TEST(StoredSettingsRecentFiles, AddMovesUpDropsOldestAndComparesCase) {
     struct Case {
         const char* what;
         std::vector<std::string> opened;
@@ -358,10 +358,10 @@ TEST(TRegRecentFiles, AddMovesUpDropsOldestAndComparesCase) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         FakeWindow window;
-        TReg reg;
+        StoredSettings settings;
         for (const auto& name : c.opened)
-            reg.AddRecentFile(name, window);
-        EXPECT_EQ(reg.recentFiles, c.expected);
+            settings.addRecentFile(name, window);
+        EXPECT_EQ(settings.recentFiles, c.expected);
         for (int slot = 1; slot <= 4; ++slot)
             EXPECT_EQ(window.captions[slot], c.expected[slot - 1].empty()
                                                  ? std::string()
@@ -369,13 +369,13 @@ TEST(TRegRecentFiles, AddMovesUpDropsOldestAndComparesCase) {
     }
 }
 
-TEST(TRegRecentFiles, AddingAnEntryOfTheListItself) {
+TEST(StoredSettingsRecentFiles, AddingAnEntryOfTheListItself) {
     FakeWindow window;
-    TReg reg;
+    StoredSettings settings;
     for (const char* name : {"/a", "/b", "/c"})
-        reg.AddRecentFile(name, window);
-    reg.AddRecentFile(reg.recentFiles[2], window);
-    EXPECT_THAT(reg.recentFiles, ElementsAre("/a", "/c", "/b", ""));
+        settings.addRecentFile(name, window);
+    settings.addRecentFile(settings.recentFiles[2], window);
+    EXPECT_THAT(settings.recentFiles, ElementsAre("/a", "/c", "/b", ""));
 }
 
 TEST(DateTimeValue, CountsDaysSinceTheEndOf1899) {

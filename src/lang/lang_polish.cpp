@@ -4,7 +4,7 @@
 
 namespace cs::lang {
 
-extern const std::string_view kPolskiLng = R"LNG([LANGUAGE]
+extern const std::string_view kPolishText = R"LNG([LANGUAGE]
 ; TITLE
 TitleApplication=Tervanis Tools
 ;MENU

@@ -4,7 +4,7 @@
 
 namespace cs::lang {
 
-extern const std::string_view kEspanolLng = R"LNG([LANGUAGE]
+extern const std::string_view kSpanishText = R"LNG([LANGUAGE]
 ; TITLE
 TitleApplication=Tervanis Tools
 ;MENU

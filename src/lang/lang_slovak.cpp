@@ -5,7 +5,7 @@
 
 namespace cs::lang {
 
-extern const std::string_view kSlovenskyLng = R"LNG([LANGUAGE]
+extern const std::string_view kSlovakText = R"LNG([LANGUAGE]
 ; TITLE
 TitleApplication=Tervanis Tools
 ;MENU
