@@ -1,6 +1,6 @@
 #pragma once
 // The few tty operations the port layer needs, on Linux termios. Each returns 0 or an errno.
-#include "link/comm.h"
+#include "link/serial_port.h"
 
 #include <string>
 
@@ -8,11 +8,11 @@ namespace cs::link::posix {
 
 struct LineSettings {
     int rate = 115200;
-    TVaParity parity = TVaParity::paNone;
-    TVaDatabits databits = TVaDatabits::db8;
-    TVaStopbits stopbits = TVaStopbits::sb1;
-    TVaFlowControl flow;
-    TVaEventChars chars;
+    Parity parity = Parity::None;
+    DataBits dataBits = DataBits::Eight;
+    StopBits stopBits = StopBits::One;
+    FlowControl flow;
+    XonXoffChars xonXoff;
 };
 
 // Opens a tty for exclusive use, non-blocking, without making it the controlling terminal.
@@ -32,7 +32,7 @@ bool readErrorCounters(int fd, ErrorCounters& out);
 
 std::string errorText(int err);
 
-// termios2: any rate in bit/s (comm_rate.cpp, which cannot share a unit with <termios.h>).
+// termios2: any rate in bit/s (tty_rate.cpp, which cannot share a unit with <termios.h>).
 int setRateAnyBits(int fd, unsigned rate);
 int readRateBits(int fd, unsigned& rate);
 
