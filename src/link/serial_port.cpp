@@ -391,47 +391,41 @@ int SerialPort::effectiveBaudRate() const {
 }
 
 void SerialPort::setParity(Parity p) {
-    parity_ = p;
+    line_.parity = p;
     if (isOpen())
         applyLineSettings();
 }
 
 void SerialPort::setDataBits(DataBits d) {
-    dataBits_ = d;
+    line_.dataBits = d;
     if (isOpen())
         applyLineSettings();
 }
 
 void SerialPort::setStopBits(StopBits s) {
-    stopBits_ = s;
+    line_.stopBits = s;
     if (isOpen())
         applyLineSettings();
 }
 
 void SerialPort::setFlowControl(const FlowControl& f) {
-    flow_ = f;
+    line_.flow = f;
     if (isOpen())
         applyLineSettings();
 }
 
 void SerialPort::setXonXoffChars(const XonXoffChars& c) {
-    xonXoffChars_ = c;
+    line_.xonXoff = c;
     if (isOpen())
         applyLineSettings();
 }
 
 void SerialPort::applyLineSettings() {
-    posix::LineSettings s;
-    s.rate = effectiveBaudRate();
-    s.parity = parity_;
-    s.dataBits = dataBits_;
-    s.stopBits = stopBits_;
-    s.flow = flow_;
-    s.xonXoff = xonXoffChars_;
+    const int rate = effectiveBaudRate();
     std::lock_guard lock(globalLock_);
     if (!fd_)
         return;
-    if (int err = posix::applyLineSettings(fd_.get(), s))
+    if (int err = posix::applyLineSettings(fd_.get(), rate, line_))
         throw SerialPortError(cs::format("Error writing dcb (%d), %s", err, posix::errorText(err).c_str()));
 }
 
@@ -455,13 +449,9 @@ void SerialPort::open() {
             applyLineSettings();
         // Linux sizes a tty's queues itself; readSize bounds what one read takes.
         readChunk_.assign(static_cast<std::size_t>(std::max(buffers_.readSize, 1)), 0);
-        posix::ErrorCounters c;
-        counters_.valid = posix::readErrorCounters(fd_.get(), c);
-        counters_.frame = c.frame;
-        counters_.overrun = c.overrun;
-        counters_.parity = c.parity;
-        counters_.brk = c.brk;
-        counters_.bufOverrun = c.bufOverrun;
+        ErrorCounters c;
+        countersValid_ = posix::readErrorCounters(fd_.get(), c);
+        counters_ = c;
         pendingErrors_.store(0);
 
         LineEvents mask = monitoredEvents_;
@@ -643,9 +633,9 @@ void SerialPort::postEvents(LineEvents events, std::uint32_t errors) {
 }
 
 void SerialPort::collectLineErrors(LineEvents& events) {
-    if (!counters_.valid)
+    if (!countersValid_)
         return;
-    posix::ErrorCounters c;
+    ErrorCounters c;
     {
         std::lock_guard lock(globalLock_);
         if (!fd_ || !posix::readErrorCounters(fd_.get(), c))
@@ -660,7 +650,7 @@ void SerialPort::collectLineErrors(LineEvents& events) {
         errors |= kLineErrorBreak;
         events |= eventBit(LineEvent::Break);
     }
-    counters_ = {true, c.frame, c.overrun, c.parity, c.brk, c.bufOverrun};
+    counters_ = c;
     if (errors) {
         pendingErrors_.fetch_or(errors);
         events |= eventBit(LineEvent::Error);

@@ -63,11 +63,25 @@ struct XonXoffChars {
     std::uint8_t xoff = 19;
 };
 
+// Frame and flow settings of a line; the rate is kept apart (a listed rate or a custom one).
+struct LineSettings {
+    Parity parity = Parity::None;
+    DataBits dataBits = DataBits::Eight;
+    StopBits stopBits = StopBits::One;
+    FlowControl flow;
+    XonXoffChars xonXoff;
+};
+
 // Line events, each a bit of LineEvents. HangUp: the device went away (USB adapter unplugged,
 // pseudo-terminal closed by its other side).
 enum class LineEvent : unsigned { Break, Error, DataReceived, OutputEmpty, HangUp };
 using LineEvents = std::uint32_t;
 constexpr LineEvents eventBit(LineEvent e) { return LineEvents{1} << static_cast<unsigned>(e); }
+
+// The driver's running counts of line errors; a change between two reads is a new error.
+struct ErrorCounters {
+    int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
+};
 
 // Line-error flags given to onLineError.
 constexpr std::uint32_t kLineErrorInputOverflow = 0x0001;  // the driver's input buffer overflowed
@@ -132,15 +146,15 @@ public:
     // The rate in bit/s the port is set to.
     int effectiveBaudRate() const;
 
-    Parity parity() const { return parity_; }
+    Parity parity() const { return line_.parity; }
     void setParity(Parity p);
-    DataBits dataBits() const { return dataBits_; }
+    DataBits dataBits() const { return line_.dataBits; }
     void setDataBits(DataBits d);
-    StopBits stopBits() const { return stopBits_; }
+    StopBits stopBits() const { return line_.stopBits; }
     void setStopBits(StopBits s);
-    const FlowControl& flowControl() const { return flow_; }
+    const FlowControl& flowControl() const { return line_.flow; }
     void setFlowControl(const FlowControl& f);
-    const XonXoffChars& xonXoffChars() const { return xonXoffChars_; }
+    const XonXoffChars& xonXoffChars() const { return line_.xonXoff; }
     void setXonXoffChars(const XonXoffChars& c);
     const BufferSettings& buffers() const { return buffers_; }
     void setBuffers(const BufferSettings& b) { buffers_ = b; }
@@ -211,12 +225,8 @@ private:
     std::string deviceName_;
     BaudRate baudRate_ = BaudRate::Bps1200;
     int customBaudRate_ = 0;
-    Parity parity_ = Parity::None;
-    DataBits dataBits_ = DataBits::Eight;
-    StopBits stopBits_ = StopBits::One;
-    FlowControl flow_;
+    LineSettings line_;
     BufferSettings buffers_;
-    XonXoffChars xonXoffChars_;
     LineEvents monitoredEvents_ =
         eventBit(LineEvent::Error) | eventBit(LineEvent::DataReceived) | eventBit(LineEvent::OutputEmpty);
     bool directWrite_ = false;
@@ -238,10 +248,8 @@ private:
     std::vector<std::uint8_t> readChunk_;
     std::atomic<std::uint32_t> pendingErrors_{0};
     std::atomic<std::uint64_t> bytesRead_{0};
-    struct Counters {
-        bool valid = false;
-        int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
-    } counters_;
+    ErrorCounters counters_;
+    bool countersValid_ = false;  // the driver keeps counters
     // Posted tasks run only while this lives.
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };

@@ -63,7 +63,7 @@ void releaseDevice(int fd) {
     (void)::flock(fd, LOCK_UN);
 }
 
-int applyLineSettings(int fd, const LineSettings& s) {
+int applyLineSettings(int fd, int rate, const LineSettings& s) {
     termios t{};
     if (::tcgetattr(fd, &t) != 0)
         return errno;
@@ -115,11 +115,11 @@ int applyLineSettings(int fd, const LineSettings& s) {
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
 
-    if (s.rate <= 0)
+    if (rate <= 0)
         return EINVAL;
     bool custom = true;
     for (const auto& r : kStandardRates) {
-        if (r.bits == s.rate) {
+        if (r.bits == rate) {
             ::cfsetispeed(&t, r.constant);
             ::cfsetospeed(&t, r.constant);
             custom = false;
@@ -129,13 +129,13 @@ int applyLineSettings(int fd, const LineSettings& s) {
     if (::tcsetattr(fd, TCSANOW, &t) != 0)
         return errno;
     if (custom) {
-        if (int err = setRateAnyBits(fd, static_cast<unsigned>(s.rate)))
+        if (int err = setRateAnyBits(fd, static_cast<unsigned>(rate)))
             return err;
     }
     unsigned actual = 0;
     if (readRateBits(fd, actual) == 0 && actual != 0) {
-        const long diff = std::labs(static_cast<long>(actual) - s.rate);
-        if (diff * 100 > static_cast<long>(s.rate) * kRateTolerancePercent)
+        const long diff = std::labs(static_cast<long>(actual) - rate);
+        if (diff * 100 > static_cast<long>(rate) * kRateTolerancePercent)
             return EINVAL;
     }
 

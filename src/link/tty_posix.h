@@ -6,27 +6,16 @@
 
 namespace cs::link::posix {
 
-struct LineSettings {
-    int rate = 115200;
-    Parity parity = Parity::None;
-    DataBits dataBits = DataBits::Eight;
-    StopBits stopBits = StopBits::One;
-    FlowControl flow;
-    XonXoffChars xonXoff;
-};
-
 // Opens a tty for exclusive use, non-blocking, without making it the controlling terminal.
 int openDevice(const std::string& path, UniqueFd& out);
 // Gives up the exclusive use before the descriptor is closed.
 void releaseDevice(int fd);
-// Raw mode with the given line settings; reads return at once with what is waiting.
-int applyLineSettings(int fd, const LineSettings& settings);
+// Raw mode with the given rate in bit/s and line settings; reads return at once with what is
+// waiting.
+int applyLineSettings(int fd, int rate, const LineSettings& settings);
 int bytesWaiting(int fd, int& count);
 int purge(int fd, bool input, bool output);
 
-struct ErrorCounters {
-    int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
-};
 // False where the driver keeps no counters (pseudo-terminals).
 bool readErrorCounters(int fd, ErrorCounters& out);
 
