@@ -4,7 +4,7 @@
 // throttled run also reports the rate of its data phase (first to last data block) against the
 // line's YModem-1K limit.
 //   build/bin/bench_link
-#include "link/comm.h"
+#include "link/serial_port.h"
 #include "link/ymodem.h"
 #include "peer_harness.h"
 #include "pty_peer.h"
@@ -25,35 +25,35 @@ using Clock = std::chrono::steady_clock;
 constexpr std::uint64_t kLineBytesPerSec = 11520;  // 115200 baud, 8N1
 
 struct EngineRun {
-    int exitCode = 999;
+    std::optional<TransferStatus> status;  // nullopt when the transfer did not end
     double seconds = 0;
     double dataSeconds = 0;  // from the first data block sent to the last one acknowledged
 };
 
 EngineRun sendWithEngine(const std::string& device, const std::filesystem::path& file) {
     LoopDispatcher ui;
-    TVaComm port(ui);
-    TVaYModem modem(ui);
-    port.SetDeviceName(device);
-    port.SetBaudrate(TVaBaudrate::br115200);
-    port.SetClosePauseMs(0);
-    port.Open();
-    modem.SetComm(&port);
-    modem.Timeout = 5000;
-    modem.Mode = TVaTransferMode::tmUpload;
-    modem.Files = {file.string()};
-    std::optional<int> end;
+    SerialPort port(ui);
+    YModemTransfer modem(ui);
+    port.setDeviceName(device);
+    port.setBaudRate(BaudRate::Bps115200);
+    port.setClosePauseMs(0);
+    port.open();
+    modem.attachTo(&port);
+    modem.timeoutMs = 5000;
+    modem.direction = TransferDirection::Upload;
+    modem.files = {file.string()};
+    std::optional<TransferStatus> end;
     Clock::time_point dataStart{}, dataEnd{};
-    modem.OnFileInfo = [&](const std::string&, std::int64_t) { dataStart = Clock::now(); };
-    modem.OnPacketEvent = [&](int, std::int64_t) { dataEnd = Clock::now(); };
-    modem.OnTransferEnd = [&](int code) { end = code; };
+    modem.onFileInfo = [&](const std::string&, std::int64_t) { dataStart = Clock::now(); };
+    modem.onPacket = [&](int, std::int64_t) { dataEnd = Clock::now(); };
+    modem.onTransferEnd = [&](TransferStatus status) { end = status; };
     const auto start = Clock::now();
-    modem.Execute();
+    modem.start();
     ui.runUntil([&] { return end.has_value(); }, std::chrono::minutes(10));
     EngineRun r;
     r.seconds = std::chrono::duration<double>(Clock::now() - start).count();
     r.dataSeconds = std::chrono::duration<double>(dataEnd - dataStart).count();
-    r.exitCode = end.value_or(999);
+    r.status = end;
     return r;
 }
 
@@ -90,7 +90,7 @@ void BM_EngineToRb(benchmark::State& state) {
         }
         const auto run = sendWithEngine(rx.devicePath(), file);
         const auto status = rx.waitExit(std::chrono::seconds(30));
-        if (run.exitCode != 0 || status != 0 || !sameFile(dir / "inbox/image.dsp", file)) {
+        if (run.status != TransferStatus::Ok || status != 0 || !sameFile(dir / "inbox/image.dsp", file)) {
             state.SkipWithError("transfer failed");
             return;
         }
@@ -142,17 +142,17 @@ void BM_EngineTurnaround(benchmark::State& state) {
     for (auto _ : state) {
         PtyPeer peer;
         LoopDispatcher ui;
-        TVaComm port(ui);
-        TVaYModem modem(ui);
-        port.SetDeviceName(peer.path());
-        port.SetClosePauseMs(0);
-        port.Open();
-        modem.SetComm(&port);
-        modem.Files = {file.string()};
-        modem.OnPacketEvent = [](int, std::int64_t) {};
-        std::optional<int> end;
-        modem.OnTransferEnd = [&](int code) { end = code; };
-        modem.Execute();
+        SerialPort port(ui);
+        YModemTransfer modem(ui);
+        port.setDeviceName(peer.path());
+        port.setClosePauseMs(0);
+        port.open();
+        modem.attachTo(&port);
+        modem.files = {file.string()};
+        modem.onPacket = [](int, std::int64_t) {};
+        std::optional<TransferStatus> end;
+        modem.onTransferEnd = [&](TransferStatus status) { end = status; };
+        modem.start();
         Clock::time_point first{}, last{};
         std::thread receiver([&] {
             peer.send('C');
@@ -174,7 +174,7 @@ void BM_EngineTurnaround(benchmark::State& state) {
         });
         ui.runUntil([&] { return end.has_value(); }, std::chrono::minutes(2));
         receiver.join();
-        if (end != 0) {
+        if (end != TransferStatus::Ok) {
             state.SkipWithError("transfer failed");
             return;
         }

@@ -39,7 +39,7 @@ int runReceive(const std::vector<std::string>& argv) {
     request.folder = *folder;
     request.command = std::string(all ? cs::link::kCommandGetSettings : cs::link::kCommandGetBase);
     request.noCommand = args.has("no-command");
-    const auto result = cs::link::RunConsoleTransfer(request, stderr);
+    const auto result = cs::link::runConsoleTransfer(request, stderr);
     for (const auto& path : result.received)
         std::printf("%s\n", path.c_str());
     std::fflush(stdout);

@@ -47,7 +47,7 @@ int runSend(const std::vector<std::string>& argv) {
     request.file = file;
     request.command = std::string(cs::link::kCommandSend);
     request.noCommand = args.has("no-command");
-    return cs::link::RunConsoleTransfer(request, stderr).exitCode;
+    return cs::link::runConsoleTransfer(request, stderr).exitCode;
 }
 
 const cs::cli::CommandRegistration registration("send", "send --port DEVICE FILE [--no-command]", runSend);

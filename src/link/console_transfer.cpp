@@ -26,44 +26,44 @@ class ConsoleView final : public TransferView {
 public:
     ConsoleView(std::FILE* out, bool terminal) : out_(out), terminal_(terminal) {}
 
-    void ShowConnection(const std::string& text) override {
+    void showConnection(const std::string& text) override {
         if (text == connection_)
             return;
         connection_ = text;
         if (terminal_)
-            Redraw(true);
+            redraw(true);
         else
-            Line(text);
+            printLine(text);
     }
-    void ShowFile(const std::string& text) override {
+    void showFile(const std::string& text) override {
         if (!terminal_ && !text.empty())
-            Line("File: " + text);
+            printLine("File: " + text);
     }
-    void ShowFileSize(const std::string& text) override {
+    void showFileSize(const std::string& text) override {
         if (!terminal_ && !text.empty())
-            Line("File size: " + text);
+            printLine("File size: " + text);
     }
     // The controller sets the position first and then the packet text: progress is shown
     // once both are known.
-    void ShowPacket(const std::string& text) override {
+    void showPacket(const std::string& text) override {
         packet_ = text;
         if (max_ <= 0 || position_ <= 0)
             return;
-        const int percent = Percent();
+        const int done = percent();
         if (terminal_) {
-            Redraw(false);
-        } else if (percent / 10 != lastTenth_) {
-            lastTenth_ = percent / 10;
-            Line("Progress: " + std::to_string(percent) + "% (" + std::to_string(position_) + " of " +
-                 std::to_string(max_) + " bytes, " + packet_ + ")");
+            redraw(false);
+        } else if (done / 10 != lastTenth_) {
+            lastTenth_ = done / 10;
+            printLine("Progress: " + std::to_string(done) + "% (" + std::to_string(position_) + " of " +
+                      std::to_string(max_) + " bytes, " + packet_ + ")");
         }
     }
-    void SetProgressMax(std::int64_t max) override {
+    void setProgressMax(std::int64_t max) override {
         max_ = max;
         lastTenth_ = -1;
     }
-    void SetProgress(std::int64_t position) override { position_ = position; }
-    void ConnectionEnded() override {
+    void setProgress(std::int64_t position) override { position_ = position; }
+    void connectionEnded() override {
         ended = true;
         if (terminal_ && drawn_) {
             std::fputc('\n', out_);
@@ -75,29 +75,29 @@ public:
     bool ended = false;
 
 private:
-    int Percent() const {
+    int percent() const {
         if (max_ <= 0)
             return 0;
         const std::int64_t p = position_ * 100 / max_;
         return static_cast<int>(p > 100 ? 100 : p);
     }
 
-    void Line(const std::string& text) {
+    void printLine(const std::string& text) {
         std::fprintf(out_, "%s\n", text.c_str());
         std::fflush(out_);
     }
 
-    void Redraw(bool force) {
+    void redraw(bool force) {
         const auto now = std::chrono::steady_clock::now();
         if (!force && drawn_ && now - lastDraw_ < std::chrono::milliseconds(100) && position_ < max_)
             return;
         lastDraw_ = now;
         std::string line = "\r\033[K" + connection_;
         if (max_ > 0 && position_ > 0) {
-            const int filled = Percent() * kBarWidth / 100;
+            const int filled = percent() * kBarWidth / 100;
             line += " [" + std::string(static_cast<std::size_t>(filled), '#') +
                     std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " +
-                    std::to_string(Percent()) + "% " + std::to_string(position_) + "/" + std::to_string(max_);
+                    std::to_string(percent()) + "% " + std::to_string(position_) + "/" + std::to_string(max_);
         }
         std::fputs(line.c_str(), out_);
         std::fflush(out_);
@@ -127,7 +127,7 @@ public:
         signalFd_.reset(::signalfd(-1, &set_, SFD_CLOEXEC | SFD_NONBLOCK));
         stopFd_.reset(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
         if (signalFd_ && stopFd_)
-            thread_ = std::thread([this] { Watch(); });
+            thread_ = std::thread([this] { watch(); });
     }
     ~BreakSignals() {
         const std::uint64_t one = 1;
@@ -139,7 +139,7 @@ public:
     }
 
 private:
-    void Watch() {
+    void watch() {
         for (;;) {
             std::array<pollfd, 2> p{{{signalFd_.get(), POLLIN, 0}, {stopFd_.get(), POLLIN, 0}}};
             if (::poll(p.data(), p.size(), -1) < 0 && errno != EINTR)
@@ -166,7 +166,7 @@ private:
 
 } // namespace
 
-ConsoleTransferResult RunConsoleTransfer(const ConsoleTransfer& request, std::FILE* err) {
+ConsoleTransferResult runConsoleTransfer(const ConsoleTransfer& request, std::FILE* err) {
     ConsoleTransferResult result;
     LoopDispatcher ui;
     ui.errorSink = [err](std::string_view message) {
@@ -175,28 +175,28 @@ ConsoleTransferResult RunConsoleTransfer(const ConsoleTransfer& request, std::FI
     ConsoleView view(err, ::isatty(::fileno(err)) == 1);
     bool aborted = false;
     // Signals are blocked before the port's threads exist, so only the watcher sees them.
-    TFDump* dumpPtr = nullptr;
+    TransferController* controllerPtr = nullptr;
     BreakSignals signals(ui, [&] {
-        if (!dumpPtr || aborted)
+        if (!controllerPtr || aborted)
             return;
         aborted = true;
-        const bool running = dumpPtr->VaYModem.GetIsActive();
-        dumpPtr->Break();
+        const bool running = controllerPtr->engine.isRunning();
+        controllerPtr->userBreak();
         if (!running)
-            view.ConnectionEnded();
+            view.connectionEnded();
     });
-    TFDump dump(ui, view, EnglishLinkText);
-    dumpPtr = &dump;
+    TransferController controller(ui, view, englishLinkText);
+    controllerPtr = &controller;
     std::vector<std::string> written;
     if (request.upload) {
-        dump.VaYModem.Mode = TVaTransferMode::tmUpload;
-        dump.VaYModem.Files = {request.file};
+        controller.engine.direction = TransferDirection::Upload;
+        controller.engine.files = {request.file};
     } else {
-        dump.VaYModem.Mode = TVaTransferMode::tmDownload;
-        dump.VaYModem.TargetFolder = request.folder;
-        dump.VaYModem.Files.clear();
-        auto previous = dump.VaYModem.OnFileInfo;
-        dump.VaYModem.OnFileInfo = [previous, &written](const std::string& name, std::int64_t size) {
+        controller.engine.direction = TransferDirection::Download;
+        controller.engine.targetFolder = request.folder;
+        controller.engine.files.clear();
+        auto previous = controller.engine.onFileInfo;
+        controller.engine.onFileInfo = [previous, &written](const std::string& name, std::int64_t size) {
             written.push_back(name);
             previous(name, size);
         };
@@ -204,31 +204,31 @@ ConsoleTransferResult RunConsoleTransfer(const ConsoleTransfer& request, std::FI
 
     try {
         if (request.noCommand)
-            dump.OpenDirect(request.port);
+            controller.connectDirect(request.port);
         else
-            dump.OpenLink(request.port, request.command);
+            controller.connect(request.port, request.command);
     } catch (const std::exception& e) {
         std::fprintf(err, "%s\n", e.what());
         std::fprintf(err, "transfer failed: %s\n", "could not open the port");
         result.exitCode = kTransferFailed;
         return result;
     }
-    if (aborted && !dump.VaYModem.GetIsActive())
+    if (aborted && !controller.engine.isRunning())
         view.ended = true;
     ui.runUntil([&] { return view.ended; }, std::chrono::hours(24 * 365));
-    dumpPtr = nullptr;
+    controllerPtr = nullptr;
 
-    if (dump.LinkResult == kLinkOk) {
+    if (controller.result == ConnectionResult::Ok) {
         result.received = written;
         return result;
     }
     // Files completed before a failure stay and are listed; the partial one was deleted.
-    const std::size_t complete = dump.VaYModem.Files.size();
+    const std::size_t complete = controller.engine.files.size();
     result.received.assign(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(std::min(complete, written.size())));
-    if (dump.LinkResult == kLinkUserBreak)
-        std::fprintf(err, "transfer failed: %s\n", EnglishLinkText("Creator_Msg_ConnectBreakUser").c_str());
+    if (controller.result == ConnectionResult::UserBreak)
+        std::fprintf(err, "transfer failed: %s\n", englishLinkText("Creator_Msg_ConnectBreakUser").c_str());
     else
-        std::fprintf(err, "transfer failed: exit code %d\n", dump.LastExitCode());
+        std::fprintf(err, "transfer failed: exit code %d\n", statusCode(controller.lastStatus()));
     result.exitCode = kTransferFailed;
     return result;
 }

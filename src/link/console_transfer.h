@@ -24,6 +24,6 @@ struct ConsoleTransferResult {
 
 // Runs the transfer; messages and progress go to `err`. Blocks SIGINT, SIGTERM and SIGHUP while
 // it runs and treats them as the user's break.
-ConsoleTransferResult RunConsoleTransfer(const ConsoleTransfer& request, std::FILE* err);
+ConsoleTransferResult runConsoleTransfer(const ConsoleTransfer& request, std::FILE* err);
 
 } // namespace cs::link

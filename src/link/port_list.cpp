@@ -21,7 +21,7 @@ bool isEmptyUartSlot(const fs::path& entry) {
 
 } // namespace
 
-bool NaturalLess(const std::string& a, const std::string& b) {
+bool naturalLess(const std::string& a, const std::string& b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
         const bool da = std::isdigit(static_cast<unsigned char>(a[i])) != 0;
@@ -53,7 +53,7 @@ bool NaturalLess(const std::string& a, const std::string& b) {
     return a < b;
 }
 
-std::vector<std::string> ListSerialDevices(const fs::path& sysClassTty, const fs::path& devDir) {
+std::vector<std::string> listSerialDevices(const fs::path& sysClassTty, const fs::path& devDir) {
     std::vector<std::string> names;
     std::error_code ec;
     for (fs::directory_iterator it(sysClassTty, ec), end; !ec && it != end; it.increment(ec)) {
@@ -65,11 +65,11 @@ std::vector<std::string> ListSerialDevices(const fs::path& sysClassTty, const fs
             continue;
         names.push_back((devDir / entry.filename()).string());
     }
-    std::sort(names.begin(), names.end(), NaturalLess);
+    std::sort(names.begin(), names.end(), naturalLess);
     return names;
 }
 
-std::vector<std::string> ExtraPortsFromEnvironment() {
+std::vector<std::string> extraPortsFromEnvironment() {
     std::vector<std::string> out;
     const char* env = std::getenv("CHANNELSETTINGS_EXTRA_PORTS");
     if (!env)
@@ -87,26 +87,26 @@ std::vector<std::string> ExtraPortsFromEnvironment() {
     return out;
 }
 
-void SelectComPort(TPortList& list, std::string& comPort) {
-    const auto it = std::find(list.Names.begin(), list.Names.end(), comPort);
-    if (it != list.Names.end()) {
-        list.ItemIndex = static_cast<int>(it - list.Names.begin());
-    } else if (!list.Names.empty()) {
-        list.ItemIndex = 0;
-        comPort = list.Names.front();
+void selectStoredPort(PortList& list, std::string& storedPort) {
+    const auto it = std::find(list.names.begin(), list.names.end(), storedPort);
+    if (it != list.names.end()) {
+        list.selectedIndex = static_cast<int>(it - list.names.begin());
+    } else if (!list.names.empty()) {
+        list.selectedIndex = 0;
+        storedPort = list.names.front();
     } else {
-        list.ItemIndex = -1;
-        comPort.clear();
+        list.selectedIndex = -1;
+        storedPort.clear();
     }
 }
 
-TPortList EnumerateSerialPorts(std::string& comPort) {
-    TPortList list;
-    list.Names = ListSerialDevices();
-    for (auto& extra : ExtraPortsFromEnvironment())
-        if (std::find(list.Names.begin(), list.Names.end(), extra) == list.Names.end())
-            list.Names.push_back(std::move(extra));
-    SelectComPort(list, comPort);
+PortList enumerateSerialPorts(std::string& storedPort) {
+    PortList list;
+    list.names = listSerialDevices();
+    for (auto& extra : extraPortsFromEnvironment())
+        if (std::find(list.names.begin(), list.names.end(), extra) == list.names.end())
+            list.names.push_back(std::move(extra));
+    selectStoredPort(list, storedPort);
     return list;
 }
 

@@ -7,47 +7,47 @@
 namespace cs::link {
 
 // ---------------------------------------------------------------------------------------------
-// TVaProtocolThread
+// TransferWorker
 
-TVaProtocolThread::TVaProtocolThread(TVaProtocol& owner, const Settings& settings)
-    : owner_(owner), settings_(settings), queue_(settings.bufferSize) {}
+TransferWorker::TransferWorker(TransferProtocol& owner, const Settings& settings)
+    : owner_(owner), settings_(settings), queue_(settings.inputCapacity) {}
 
-void TVaProtocolThread::Initialize() {
+void TransferWorker::reset() {
     std::lock_guard lock(queueLock_);
-    queue_.Clear();
+    queue_.clear();
     overflow_ = false;
     lineLost_ = false;
     wakeSignal_ = false;
     cancel_.store(false);
     errorCount_.store(0);
-    errorCode_.store(0);
+    lastError_.store(TransferStatus::Ok);
 }
 
-int TVaProtocolThread::Run() {
+TransferStatus TransferWorker::run() {
     try {
-        Execute();
-        return kExitOk;
+        execute();
+        return TransferStatus::Ok;
     } catch (const TransferEnd& end) {
-        return end.code;
+        return end.status;
     } catch (const std::exception&) {
         // A failure outside the protocol (output stuck on a dead device, no memory): never
         // report such an end as success.
-        return kExitLinkFailure;
+        return TransferStatus::LinkFailure;
     }
 }
 
-void TVaProtocolThread::Execute() {
-    if (settings_.mode == TVaTransferMode::tmUpload)
-        Upload();
+void TransferWorker::execute() {
+    if (settings_.direction == TransferDirection::Upload)
+        upload();
     else
-        Download();
+        download();
 }
 
-void TVaProtocolThread::Feed(std::span<const std::uint8_t> bytes) {
+void TransferWorker::feed(std::span<const std::uint8_t> bytes) {
     {
         std::lock_guard lock(queueLock_);
-        if (queue_.Size() + bytes.size() <= kInputQueueLimit)
-            queue_.Write(bytes);
+        if (queue_.size() + bytes.size() <= kInputQueueLimit)
+            queue_.append(bytes);
         else
             overflow_ = true;
         wakeSignal_ = true;
@@ -55,7 +55,7 @@ void TVaProtocolThread::Feed(std::span<const std::uint8_t> bytes) {
     wake_.notify_one();
 }
 
-void TVaProtocolThread::RequestCancel() {
+void TransferWorker::requestCancel() {
     {
         std::lock_guard lock(queueLock_);
         cancel_.store(true);
@@ -64,7 +64,7 @@ void TVaProtocolThread::RequestCancel() {
     wake_.notify_one();
 }
 
-void TVaProtocolThread::LineLost() {
+void TransferWorker::markLineLost() {
     {
         std::lock_guard lock(queueLock_);
         lineLost_ = true;
@@ -73,156 +73,156 @@ void TVaProtocolThread::LineLost() {
     wake_.notify_one();
 }
 
-void TVaProtocolThread::CheckQueueState(std::unique_lock<std::mutex>& lock) {
+void TransferWorker::checkQueueState(std::unique_lock<std::mutex>& lock) {
     if (overflow_) {
         lock.unlock();
-        RemoteCan();
-        SetExitCode(kExitOverflow);
+        sendCancel();
+        finish(TransferStatus::InputOverflow);
     }
-    if (lineLost_ && queue_.Empty() && !cancel_.load()) {
+    if (lineLost_ && queue_.empty() && !cancel_.load()) {
         // Nothing more can arrive and nothing can be sent: no CAN, just the end.
         lock.unlock();
-        SetExitCode(kExitLinkFailure);
+        finish(TransferStatus::LinkFailure);
     }
 }
 
-int TVaProtocolThread::ReadChar() {
+int TransferWorker::readByte() {
     std::unique_lock lock(queueLock_);
-    while (queue_.Empty() && !cancel_.load() && !overflow_ && !lineLost_) {
+    while (queue_.empty() && !cancel_.load() && !overflow_ && !lineLost_) {
         wakeSignal_ = false;
         if (!wake_.wait_for(lock, std::chrono::milliseconds(settings_.timeoutMs), [this] { return wakeSignal_; })) {
             lock.unlock();
-            ErrorEvent(kErrorTimeout, true);
+            reportError(TransferStatus::Timeout, true);
             lock.lock();
         }
     }
-    CheckQueueState(lock);
+    checkQueueState(lock);
     if (cancel_.load())
         return 0;
     std::uint8_t c = 0;
-    queue_.Read({&c, 1});
+    queue_.take({&c, 1});
     return c;
 }
 
-bool TVaProtocolThread::PeekChar(std::uint8_t& c) {
+bool TransferWorker::peekByte(std::uint8_t& c) {
     std::lock_guard lock(queueLock_);
-    return queue_.Peek({&c, 1}) == 1;
+    return queue_.peek({&c, 1}) == 1;
 }
 
-bool TVaProtocolThread::WaitForInput(int ms) {
+bool TransferWorker::waitForInput(int ms) {
     std::unique_lock lock(queueLock_);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-    while (queue_.Empty() && !cancel_.load() && !overflow_ && !lineLost_) {
+    while (queue_.empty() && !cancel_.load() && !overflow_ && !lineLost_) {
         wakeSignal_ = false;
         if (!wake_.wait_until(lock, deadline, [this] { return wakeSignal_; }))
             break;
     }
-    CheckQueueState(lock);
-    return cancel_.load() || !queue_.Empty();
+    checkQueueState(lock);
+    return cancel_.load() || !queue_.empty();
 }
 
-void TVaProtocolThread::ClearInput() {
+void TransferWorker::clearInput() {
     std::lock_guard lock(queueLock_);
-    queue_.Clear();
+    queue_.clear();
 }
 
-void TVaProtocolThread::ErrorEvent(int code, bool sendCan) {
+void TransferWorker::reportError(TransferStatus error, bool sendCan) {
     const int count = ++errorCount_;
-    errorCode_.store(code);
+    lastError_.store(error);
     if (count >= settings_.maxErrors) {
         if (sendCan)
-            RemoteCan();
-        SetExitCode(kExitTooManyErrors);
+            sendCancel();
+        finish(TransferStatus::TooManyErrors);
     }
-    TVaProtocol* owner = &owner_;
-    Synchronize([owner, code, count] {
-        if (owner->OnError)
-            owner->OnError(code, count);
+    TransferProtocol* owner = &owner_;
+    runOnUiThread([owner, error, count] {
+        if (owner->onError)
+            owner->onError(error, count);
     });
 }
 
-void TVaProtocolThread::SetExitCode(int code) { throw TransferEnd{code}; }
+void TransferWorker::finish(TransferStatus status) { throw TransferEnd{status}; }
 
-void TVaProtocolThread::Write(std::span<const std::uint8_t> bytes) { owner_.Dispatcher().WriteBuf(bytes); }
+void TransferWorker::write(std::span<const std::uint8_t> bytes) { owner_.link().write(bytes); }
 
-void TVaProtocolThread::Synchronize(std::function<void()> fn) {
+void TransferWorker::runOnUiThread(std::function<void()> fn) {
     owner_.ui_.postAndWait(std::move(fn), owner_.destroying_);
 }
 
 // ---------------------------------------------------------------------------------------------
-// TVaProtocol
+// TransferProtocol
 
-TVaProtocol::TVaProtocol(UiDispatcher& ui) : ui_(ui) {}
+TransferProtocol::TransferProtocol(UiDispatcher& ui) : ui_(ui) {}
 
-TVaProtocol::~TVaProtocol() { StopWorker(); }
+TransferProtocol::~TransferProtocol() { stopWorker(); }
 
-void TVaProtocol::StopWorker() {
+void TransferProtocol::stopWorker() {
     destroying_.store(true);
     if (worker_)
-        worker_->RequestCancel();
+        worker_->requestCancel();
     if (thread_.joinable())
         thread_.join();
     worker_.reset();
     alive_.reset();
-    SetActive(false);
+    setActive(false);
 }
 
-void TVaProtocol::Execute() {
+void TransferProtocol::start() {
     if (worker_)
         throw std::runtime_error("Transfer already in progress...");
-    exitCode_ = 0;
-    Dispatcher().PurgeReadWrite();
-    SetActive(true);
-    worker_ = CreateWorker();
-    worker_->Initialize();
-    if (OnTransferStart) {
+    lastStatus_ = TransferStatus::Ok;
+    link().purgeInputAndOutput();
+    setActive(true);
+    worker_ = createWorker();
+    worker_->reset();
+    if (onTransferStart) {
         try {
-            OnTransferStart();
+            onTransferStart();
         } catch (const std::exception& e) {
             ui_.showError(e.what());
         }
     }
     std::weak_ptr<int> alive = alive_;
-    TVaProtocolThread* worker = worker_.get();
+    TransferWorker* worker = worker_.get();
     thread_ = std::thread([this, worker, alive] {
-        const int code = worker->Run();
-        ui_.post([this, alive, code] {
+        const TransferStatus status = worker->run();
+        ui_.post([this, alive, status] {
             if (!alive.expired())
-                WorkerEnded(code);
+                workerEnded(status);
         });
     });
 }
 
-void TVaProtocol::WorkerEnded(int code) {
-    SetActive(false);
+void TransferProtocol::workerEnded(TransferStatus status) {
+    setActive(false);
     if (thread_.joinable())
         thread_.join();
     if (worker_)
-        WorkerFinished(*worker_);
+        workerFinished(*worker_);
     worker_.reset();
-    exitCode_ = code;
-    if (OnTransferEnd) {
+    lastStatus_ = status;
+    if (onTransferEnd) {
         try {
-            OnTransferEnd(code);
+            onTransferEnd(status);
         } catch (const std::exception& e) {
             ui_.showError(e.what());
         }
     }
 }
 
-void TVaProtocol::Cancel() {
+void TransferProtocol::cancel() {
     if (worker_)
-        worker_->RequestCancel();
+        worker_->requestCancel();
 }
 
-void TVaProtocol::DataArrived(std::span<const std::uint8_t> bytes) {
+void TransferProtocol::dataArrived(std::span<const std::uint8_t> bytes) {
     if (worker_)
-        worker_->Feed(bytes);
+        worker_->feed(bytes);
 }
 
-void TVaProtocol::LineEvent(TVaEvents events) {
-    if (worker_ && (events & EventBit(ceHangup)))
-        worker_->LineLost();
+void TransferProtocol::lineEventsArrived(LineEvents events) {
+    if (worker_ && (events & eventBit(LineEvent::HangUp)))
+        worker_->markLineLost();
 }
 
 } // namespace cs::link

@@ -33,202 +33,200 @@ constexpr auto kAfterCommand = std::chrono::milliseconds(100);
 
 } // namespace
 
-std::string EnglishLinkText(std::string_view key) {
+std::string englishLinkText(std::string_view key) {
     for (const auto& e : kEnglish)
         if (e.key == key)
             return std::string(e.text);
     return "?";
 }
 
-TFDump::TFDump(UiDispatcher& ui, TransferView& view, LangLookup lang)
-    : VaComm(ui), VaYModem(ui), ui_(ui), view_(view), lang_(std::move(lang)) {
-    VaComm.SetDeviceName("COM3");
-    VaComm.SetPortNum(3);
-    VaComm.SetBaudrate(TVaBaudrate::br115200);
-    VaComm.OnRxChar = [this](int count) { VaCommRxChar(count); };
-    VaComm.OnError = [this](std::uint32_t errors) { VaCommError(errors); };
-    VaYModem.Mode = TVaTransferMode::tmUpload;
-    VaYModem.Timeout = 5000;
-    VaYModem.Protocol = TVaYProtocol::YModem;
-    VaYModem.OnTransferStart = [this] { VaYModemTransferStart(); };
-    VaYModem.OnTransferEnd = [this](int code) { VaYModemTransferEnd(code); };
-    VaYModem.OnFileInfo = [this](const std::string& name, std::int64_t size) { VaYModemFileInfo(name, size); };
-    VaYModem.OnPacketEvent = [this](int packet, std::int64_t bytes) { VaYModemPacketEvent(packet, bytes); };
+TransferController::TransferController(UiDispatcher& ui, TransferView& view, TextLookup lang)
+    : port(ui), engine(ui), ui_(ui), view_(view), lang_(std::move(lang)) {
+    port.setBaudRate(BaudRate::Bps115200);
+    port.onDataReceived = [this](int count) { portDataReceived(count); };
+    port.onLineError = [this](std::uint32_t errors) { portLineError(errors); };
+    engine.direction = TransferDirection::Upload;
+    engine.timeoutMs = 5000;
+    engine.variant = YModemVariant::YModem;
+    engine.onTransferStart = [this] { transferStarted(); };
+    engine.onTransferEnd = [this](TransferStatus status) { transferEnded(status); };
+    engine.onFileInfo = [this](const std::string& name, std::int64_t size) { fileAnnounced(name, size); };
+    engine.onPacket = [this](int packet, std::int64_t bytes) { packetTransferred(packet, bytes); };
 }
 
-TFDump::~TFDump() {
-    VaComm.OnRxChar = nullptr;
-    VaComm.OnError = nullptr;
-    VaYModem.OnTransferEnd = nullptr;
+TransferController::~TransferController() {
+    port.onDataReceived = nullptr;
+    port.onLineError = nullptr;
+    engine.onTransferEnd = nullptr;
 }
 
-std::string TFDump::Lang(std::string_view key) const {
+std::string TransferController::languageText(std::string_view key) const {
     if (!lang_)
-        return EnglishLinkText(key);
+        return englishLinkText(key);
     std::string text = lang_(key);
     return text.empty() ? std::string("?") : text;
 }
 
-bool TFDump::TryOpen() {
+bool TransferController::tryOpen() {
     try {
-        VaComm.Open();
+        port.open();
         return true;
-    } catch (const EVaCommError&) {
+    } catch (const SerialPortError&) {
         return false;
     }
 }
 
-void TFDump::OpenLink(const std::string& portName, std::string_view command) {
+void TransferController::connect(const std::string& portName, std::string_view command) {
     breakRequested_ = false;
-    waitingForC_ = false;
-    VaComm.Close();
-    VaComm.SetDeviceName(portName);
+    waitingForReceiver_ = false;
+    port.close();
+    port.setDeviceName(portName);
     portName_ = portName;
     linkRate_ = 0;
 
     // Probe: a port that takes the fast rate is surely there; otherwise try the link rate.
-    VaComm.SetBaudrate(TVaBaudrate::brUser);
-    VaComm.SetUserBaudrate(kProbeRate);
-    bool open = TryOpen();
+    port.setBaudRate(BaudRate::Custom);
+    port.setCustomBaudRate(kProbeRate);
+    bool open = tryOpen();
     if (!open) {
-        VaComm.SetBaudrate(TVaBaudrate::br115200);
-        open = TryOpen();
+        port.setBaudRate(BaudRate::Bps115200);
+        open = tryOpen();
     }
     if (open && !breakRequested_) {
-        VaComm.Close();
-        VaComm.SetBaudrate(TVaBaudrate::br115200);
-        if (TryOpen()) {
-            VaComm.PurgeWrite();
-            VaComm.WriteText(command);
+        port.close();
+        port.setBaudRate(BaudRate::Bps115200);
+        if (tryOpen()) {
+            port.purgeOutput();
+            port.writeText(command);
             const auto deadline = std::chrono::steady_clock::now() + kDrainLimit;
-            while (VaComm.Active() && VaComm.WriteBufUsed() > 0 && !breakRequested_ &&
+            while (port.isOpen() && port.bytesWaitingToSend() > 0 && !breakRequested_ &&
                    std::chrono::steady_clock::now() < deadline)
                 ui_.pumpFor(kDrainStep);
             if (!breakRequested_)
                 ui_.pumpFor(kAfterCommand);
         }
     }
-    VaComm.Close();
+    port.close();
     // A break during the handshake ends it here: nothing may start behind the user's back.
     if (breakRequested_)
         return;
 
-    VaComm.SetBaudrate(TVaBaudrate::br115200);
+    port.setBaudRate(BaudRate::Bps115200);
     linkRate_ = kLinkRate;
-    VaComm.Open();
-    if (Receiving()) {
-        VaYModem.SetComm(&VaComm);
-        VaYModem.Execute();
+    port.open();
+    if (receiving()) {
+        engine.attachTo(&port);
+        engine.start();
     } else {
-        VaYModem.SetComm(nullptr);
-        waitingForC_ = true;
+        engine.attachTo(nullptr);
+        waitingForReceiver_ = true;
     }
-    view_.ShowConnection(portName_ + " " + Lang("Creator_Msg_Open"));
+    view_.showConnection(portName_ + " " + languageText("Creator_Msg_Open"));
 }
 
-void TFDump::OpenDirect(const std::string& portName) {
+void TransferController::connectDirect(const std::string& portName) {
     breakRequested_ = false;
-    waitingForC_ = false;
-    VaComm.Close();
-    VaComm.SetDeviceName(portName);
+    waitingForReceiver_ = false;
+    port.close();
+    port.setDeviceName(portName);
     portName_ = portName;
-    VaComm.SetBaudrate(TVaBaudrate::br115200);
+    port.setBaudRate(BaudRate::Bps115200);
     linkRate_ = kLinkRate;
-    VaComm.Open();
-    VaYModem.SetComm(&VaComm);
-    VaYModem.Execute();
-    view_.ShowConnection(portName_ + " " + Lang("Creator_Msg_Open"));
+    port.open();
+    engine.attachTo(&port);
+    engine.start();
+    view_.showConnection(portName_ + " " + languageText("Creator_Msg_Open"));
 }
 
-void TFDump::Break() {
+void TransferController::userBreak() {
     breakRequested_ = true;
-    waitingForC_ = false;
-    if (VaYModem.GetIsActive())
-        VaYModem.Cancel();
-    LinkResult = kLinkUserBreak;
-    VaComm.Close();
+    waitingForReceiver_ = false;
+    if (engine.isRunning())
+        engine.cancel();
+    result = ConnectionResult::UserBreak;
+    port.close();
 }
 
-void TFDump::VaCommRxChar(int count) {
+void TransferController::portDataReceived(int count) {
     bool sawC = false;
     for (int i = 0; i < count; ++i) {
         std::uint8_t b = 0;
-        if (VaComm.ReadBuf({&b, 1}) != 1)
+        if (port.read({&b, 1}) != 1)
             break;
-        if (b == ymodem::StartCrc)
+        if (b == ymodem::kStartCrc)
             sawC = true;
     }
     // Only an upload that waits for the receiver starts here; a "C" during the handshake (the
     // loader may answer the command at once) must not start the engine on a port that is
     // about to be closed.
-    if (!sawC || !waitingForC_ || VaYModem.Comm() != nullptr)
+    if (!sawC || !waitingForReceiver_ || engine.port() != nullptr)
         return;
-    waitingForC_ = false;
-    VaComm.PurgeRead();
-    VaYModem.SetComm(&VaComm);
-    view_.ShowConnection(Lang("Creator_Msg_CreateConnection"));
-    VaYModem.Execute();
+    waitingForReceiver_ = false;
+    port.purgeInput();
+    engine.attachTo(&port);
+    view_.showConnection(languageText("Creator_Msg_CreateConnection"));
+    engine.start();
 }
 
-void TFDump::VaCommError(std::uint32_t errors) {
+void TransferController::portLineError(std::uint32_t errors) {
     // The device went away while the upload waited for the receiver: nothing will come, so
     // end the connection instead of waiting forever. A running engine ends by itself.
-    if (!(errors & kLineErrorHangup) || VaYModem.GetIsActive())
+    if (!(errors & kLineErrorHangup) || engine.isRunning())
         return;
-    waitingForC_ = false;
-    view_.ShowConnection(Lang("Creator_Msg_EndOfConnection"));
-    VaYModem.SetComm(nullptr);
-    VaComm.Close();
-    lastExitCode_ = kExitLinkFailure;
-    LinkResult = kLinkTransferFailed;
-    view_.ConnectionEnded();
+    waitingForReceiver_ = false;
+    view_.showConnection(languageText("Creator_Msg_EndOfConnection"));
+    engine.attachTo(nullptr);
+    port.close();
+    lastStatus_ = TransferStatus::LinkFailure;
+    result = ConnectionResult::TransferFailed;
+    view_.connectionEnded();
 }
 
-void TFDump::VaYModemTransferStart() {
+void TransferController::transferStarted() {
     lastFile_.clear();
     filesStarted_ = 0;
-    view_.ShowConnection(portName_ + " " + Lang("Creator_Msg_Open"));
-    view_.PortWorked();
-    view_.SetProgress(0);
-    view_.ShowPacket("");
-    LinkResult = kLinkOk;
+    view_.showConnection(portName_ + " " + languageText("Creator_Msg_Open"));
+    view_.portConfirmed();
+    view_.setProgress(0);
+    view_.showPacket("");
+    result = ConnectionResult::Ok;
 }
 
-void TFDump::VaYModemFileInfo(const std::string& name, std::int64_t size) {
-    view_.SetProgress(0);
-    view_.SetProgressMax(size);
+void TransferController::fileAnnounced(const std::string& name, std::int64_t size) {
+    view_.setProgress(0);
+    view_.setProgressMax(size);
     std::string text;
-    if (Receiving()) {
-        text = Lang("Creator_Msg_ReceivingFile");
-        view_.ShowFile(name);
+    if (receiving()) {
+        text = languageText("Creator_Msg_ReceivingFile");
+        view_.showFile(name);
         lastFile_ = name;
         ++filesStarted_;
     } else {
-        text = Lang("Creator_Msg_SendingFile");
+        text = languageText("Creator_Msg_SendingFile");
     }
-    view_.ShowConnection(text + " " + std::to_string(linkRate_) + " bps");
-    view_.ShowFileSize(std::to_string(size) + " " + Lang("Creator_Bytes") + " " + std::to_string(size / 1000) + " kB");
+    view_.showConnection(text + " " + std::to_string(linkRate_) + " bps");
+    view_.showFileSize(std::to_string(size) + " " + languageText("Creator_Bytes") + " " + std::to_string(size / 1000) + " kB");
 }
 
-void TFDump::VaYModemPacketEvent(int packet, std::int64_t byteCount) {
-    view_.SetProgress(byteCount);
-    view_.ShowPacket(Lang("Creator_Label_Packet") + ": " + std::to_string(packet));
+void TransferController::packetTransferred(int packet, std::int64_t byteCount) {
+    view_.setProgress(byteCount);
+    view_.showPacket(languageText("Creator_Label_Packet") + ": " + std::to_string(packet));
 }
 
-void TFDump::VaYModemTransferEnd(int exitCode) {
-    view_.ShowConnection(Lang("Creator_Msg_EndOfConnection"));
-    VaYModem.SetComm(nullptr);
-    VaComm.Close();
-    lastExitCode_ = exitCode;
-    LinkResult = exitCode == 0 ? kLinkOk : kLinkTransferFailed;
+void TransferController::transferEnded(TransferStatus status) {
+    view_.showConnection(languageText("Creator_Msg_EndOfConnection"));
+    engine.attachTo(nullptr);
+    port.close();
+    lastStatus_ = status;
+    result = status == TransferStatus::Ok ? ConnectionResult::Ok : ConnectionResult::TransferFailed;
     // Only the file being received when the transfer failed is partial; files of the batch
     // that were completed before it stay.
-    if (Receiving() && LinkResult == kLinkTransferFailed && !lastFile_.empty() &&
-        VaYModem.Files.size() < filesStarted_) {
+    if (receiving() && result == ConnectionResult::TransferFailed && !lastFile_.empty() &&
+        engine.files.size() < filesStarted_) {
         std::error_code ec;
         std::filesystem::remove(lastFile_, ec);
     }
-    view_.ConnectionEnded();
+    view_.connectionEnded();
 }
 
 } // namespace cs::link

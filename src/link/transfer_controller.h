@@ -1,8 +1,8 @@
 #pragma once
-// TFDump: the transfer controller behind the connection wizard. It owns the port and the YModem
-// engine, puts the receiver into its loader with a short command at 115200 baud, starts the
+// TransferController: drives a transfer for the connection wizard. It owns the port and the
+// YModem engine, puts the receiver into its loader with a short command at 115200 baud, starts the
 // transfer and turns the engine's events into the texts of the wizard's progress page.
-#include "link/comm.h"
+#include "link/serial_port.h"
 #include "link/ymodem.h"
 
 #include <cstdint>
@@ -16,23 +16,23 @@ namespace cs::link {
 class TransferView {
 public:
     virtual ~TransferView() = default;
-    virtual void ShowConnection(const std::string& text) = 0;  // connection state
-    virtual void ShowFile(const std::string& text) = 0;        // file
-    virtual void ShowFileSize(const std::string& text) = 0;    // file size
-    virtual void ShowPacket(const std::string& text) = 0;      // packet
-    virtual void SetProgressMax(std::int64_t max) = 0;
-    virtual void SetProgress(std::int64_t position) = 0;
+    virtual void showConnection(const std::string& text) = 0;  // connection state
+    virtual void showFile(const std::string& text) = 0;        // file
+    virtual void showFileSize(const std::string& text) = 0;    // file size
+    virtual void showPacket(const std::string& text) = 0;      // packet
+    virtual void setProgressMax(std::int64_t max) = 0;
+    virtual void setProgress(std::int64_t position) = 0;
     // A transfer started, so the port works (the wizard clears its "port failed" flag).
-    virtual void PortWorked() {}
-    // The connection has ended (LinkResult tells how). On success the wizard closes and
+    virtual void portConfirmed() {}
+    // The connection has ended (result tells how). On success the wizard closes and
     // releases the controller, so the controller does nothing after this call.
-    virtual void ConnectionEnded() = 0;
+    virtual void connectionEnded() = 0;
 };
 
 // Text of a language key in the current language ("?" when missing).
-using LangLookup = std::function<std::string(std::string_view key)>;
+using TextLookup = std::function<std::string(std::string_view key)>;
 // English texts of the keys the controller uses, for programs without the language tables.
-std::string EnglishLinkText(std::string_view key);
+std::string englishLinkText(std::string_view key);
 
 // Commands to the receiver.
 inline constexpr std::string_view kCommandSend = "\x1bOQ";
@@ -43,62 +43,63 @@ inline constexpr std::string_view kCommandGetBase = "GETBASE";
 constexpr int kProbeRate = 2304000;
 constexpr int kLinkRate = 115200;
 
-enum LinkResultCode {
-    kLinkNothingYet = -1,
-    kLinkOk = 0,
-    kLinkPortFailed = 1,
-    kLinkUserBreak = 2,
-    kLinkTransferFailed = 3,
+// How the connection ended, as the wizard reports it; the engine's own status is in lastStatus.
+enum class ConnectionResult {
+    NothingYet = -1,
+    Ok = 0,
+    PortFailed = 1,
+    UserBreak = 2,
+    TransferFailed = 3,
 };
 
-class TFDump {
+class TransferController {
 public:
-    TFDump(UiDispatcher& ui, TransferView& view, LangLookup lang);
-    ~TFDump();
-    TFDump(const TFDump&) = delete;
-    TFDump& operator=(const TFDump&) = delete;
+    TransferController(UiDispatcher& ui, TransferView& view, TextLookup lang);
+    ~TransferController();
+    TransferController(const TransferController&) = delete;
+    TransferController& operator=(const TransferController&) = delete;
 
-    TVaComm VaComm;
-    TVaYModem VaYModem;
-    int LinkResult = kLinkNothingYet;
+    SerialPort port;
+    YModemTransfer engine;
+    ConnectionResult result = ConnectionResult::NothingYet;
 
     // Probe, command and reopen, then start the engine (download) or wait for the receiver's
-    // "C" (upload). Set VaYModem's Mode and Files or TargetFolder first. Raises EVaCommError
-    // when the port cannot be opened for the transfer.
-    void OpenLink(const std::string& portName, std::string_view command);
+    // "C" (upload). Set the engine's direction and files or targetFolder first. Raises
+    // SerialPortError when the port cannot be opened for the transfer.
+    void connect(const std::string& portName, std::string_view command);
     // Opens the port at 115200 and starts the engine at once, without any command: for a plain
     // YModem peer.
-    void OpenDirect(const std::string& portName);
+    void connectDirect(const std::string& portName);
     // The user's break: cancels a running transfer, closes the port and stops a handshake in
     // progress.
-    void Break();
+    void userBreak();
 
-    bool Receiving() const { return VaYModem.Mode == TVaTransferMode::tmDownload; }
-    bool WaitingForReceiver() const { return waitingForC_; }
-    int LinkRate() const { return linkRate_; }
-    const std::string& PortName() const { return portName_; }
-    // Exit code of the last transfer (kExitLinkFailure when the port went away while waiting).
-    int LastExitCode() const { return lastExitCode_; }
+    bool receiving() const { return engine.direction == TransferDirection::Download; }
+    bool waitingForReceiver() const { return waitingForReceiver_; }
+    int linkRate() const { return linkRate_; }
+    const std::string& portName() const { return portName_; }
+    // How the last transfer ended (LinkFailure when the port went away while waiting for it).
+    TransferStatus lastStatus() const { return lastStatus_; }
 
 private:
-    void VaCommRxChar(int count);
-    void VaCommError(std::uint32_t errors);
-    void VaYModemTransferStart();
-    void VaYModemTransferEnd(int exitCode);
-    void VaYModemFileInfo(const std::string& name, std::int64_t size);
-    void VaYModemPacketEvent(int packet, std::int64_t byteCount);
+    void portDataReceived(int count);
+    void portLineError(std::uint32_t errors);
+    void transferStarted();
+    void transferEnded(TransferStatus status);
+    void fileAnnounced(const std::string& name, std::int64_t size);
+    void packetTransferred(int packet, std::int64_t byteCount);
 
-    bool TryOpen();
-    std::string Lang(std::string_view key) const;
+    bool tryOpen();
+    std::string languageText(std::string_view key) const;
 
     UiDispatcher& ui_;
     TransferView& view_;
-    LangLookup lang_;
+    TextLookup lang_;
     std::string portName_;
     int linkRate_ = 0;
-    bool waitingForC_ = false;
+    bool waitingForReceiver_ = false;
     bool breakRequested_ = false;
-    int lastExitCode_ = 0;
+    TransferStatus lastStatus_ = TransferStatus::Ok;
     std::string lastFile_;
     std::size_t filesStarted_ = 0;
 };

@@ -44,7 +44,7 @@ std::string_view cutUtf8(std::string_view s, std::size_t max) {
 
 } // namespace
 
-std::array<std::uint8_t, kShortBlock> BuildHeaderBlock(std::string_view fileName, std::int64_t size) {
+std::array<std::uint8_t, kShortBlock> buildHeaderBlock(std::string_view fileName, std::int64_t size) {
     std::array<std::uint8_t, kShortBlock> block{};
     const std::string digits = std::to_string(std::max<std::int64_t>(size, 0));
     // name, 0, digits and at least one closing 0 byte
@@ -63,7 +63,7 @@ std::array<std::uint8_t, kShortBlock> BuildHeaderBlock(std::string_view fileName
     return block;
 }
 
-HeaderBlock ParseHeaderBlock(std::span<const std::uint8_t> data) {
+HeaderBlock parseHeaderBlock(std::span<const std::uint8_t> data) {
     HeaderBlock h;
     if (data.empty() || data[0] == 0) {
         h.endOfBatch = true;
@@ -88,7 +88,7 @@ HeaderBlock ParseHeaderBlock(std::span<const std::uint8_t> data) {
     return h;
 }
 
-std::optional<std::string> SafeFileName(std::string_view announced) {
+std::optional<std::string> safeFileName(std::string_view announced) {
     const auto sep = announced.find_last_of("/\\");
     std::string_view name = sep == std::string_view::npos ? announced : announced.substr(sep + 1);
     if (name.empty() || name == "." || name == "..")
@@ -99,7 +99,7 @@ std::optional<std::string> SafeFileName(std::string_view announced) {
     return std::string(name);
 }
 
-fs::path CreateUniqueFileName(const fs::path& path) {
+fs::path uniqueFileName(const fs::path& path) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(path, ec)))
         return path;
@@ -117,38 +117,38 @@ fs::path CreateUniqueFileName(const fs::path& path) {
 } // namespace ymodem
 
 // ---------------------------------------------------------------------------------------------
-// TVaXYModemThread
+// BlockTransferWorker
 
-TVaXYModemThread::TVaXYModemThread(TVaXYModem& owner, const Settings& settings)
-    : TVaProtocolThread(owner, settings), xyOwner_(owner) {}
+BlockTransferWorker::BlockTransferWorker(BlockTransferProtocol& owner, const Settings& settings)
+    : TransferWorker(owner, settings), blockOwner_(owner) {}
 
-void TVaXYModemThread::RemoteCan() {
+void BlockTransferWorker::sendCancel() {
     const std::array<std::uint8_t, 2> can{CAN, CAN};
-    Write(can);
+    write(can);
 }
 
-void TVaXYModemThread::Abort(int code) {
-    RemoteCan();
-    SetExitCode(code);
+void BlockTransferWorker::abortTransfer(TransferStatus status) {
+    sendCancel();
+    finish(status);
 }
 
-void TVaXYModemThread::FileInfo(const std::string& name, std::int64_t size) {
-    TVaXYModem* owner = &xyOwner_;
-    Synchronize([owner, name, size] {
-        if (owner->OnFileInfo)
-            owner->OnFileInfo(name, size);
+void BlockTransferWorker::reportFile(const std::string& name, std::int64_t size) {
+    BlockTransferProtocol* owner = &blockOwner_;
+    runOnUiThread([owner, name, size] {
+        if (owner->onFileInfo)
+            owner->onFileInfo(name, size);
     });
 }
 
-void TVaXYModemThread::PacketEvent(int packet, std::int64_t byteCount) {
-    TVaXYModem* owner = &xyOwner_;
-    Synchronize([owner, packet, byteCount] {
-        if (owner->OnPacketEvent)
-            owner->OnPacketEvent(packet, byteCount);
+void BlockTransferWorker::reportPacket(int packet, std::int64_t byteCount) {
+    BlockTransferProtocol* owner = &blockOwner_;
+    runOnUiThread([owner, packet, byteCount] {
+        if (owner->onPacket)
+            owner->onPacket(packet, byteCount);
     });
 }
 
-void TVaXYModemThread::WritePacket(int number, std::size_t size, std::uint8_t startChar) {
+void BlockTransferWorker::sendBlock(int number, std::size_t size, std::uint8_t startChar) {
     const std::uint8_t n = static_cast<std::uint8_t>(number & 0xFF);
     const Bytes frameBytes(frame_);
     writeU8(frameBytes, kFrameHeader, size == kShortBlock ? SOH : STX);
@@ -170,56 +170,56 @@ void TVaXYModemThread::WritePacket(int number, std::size_t size, std::uint8_t st
     }
     const std::span<const std::uint8_t> frame(frame_.data(), length);
     for (;;) {
-        if (Cancelled())
-            Abort(kExitCancelled);
-        Write(frame);
-        if (startChar == StartStreaming) {
+        if (cancelled())
+            abortTransfer(TransferStatus::Cancelled);
+        write(frame);
+        if (startChar == kStartStreaming) {
             std::uint8_t c = 0;
-            if (PeekChar(c) && c == CAN)
-                SetExitCode(kExitRemoteCancelled);
+            if (peekByte(c) && c == CAN)
+                finish(TransferStatus::RemoteCancelled);
             return;
         }
-        const int c = ReadChar();
+        const int c = readByte();
         if (c == ACK)
             return;
         if (c == NAK) {
-            ErrorEvent(kErrorBadCheck, true);
+            reportError(TransferStatus::BadCheck, true);
             continue;
         }
-        if (c == 0 && Cancelled())
+        if (c == 0 && cancelled())
             continue;
         if (c == CAN)
-            SetExitCode(kExitRemoteCancelled);
-        Abort(kExitProtocol);
+            finish(TransferStatus::RemoteCancelled);
+        abortTransfer(TransferStatus::ProtocolError);
     }
 }
 
-TVaXYModemThread::PacketResult TVaXYModemThread::ReadPacket(int expected, std::uint8_t startChar) {
+BlockTransferWorker::BlockResult BlockTransferWorker::receiveBlock(int expected, std::uint8_t startChar) {
     for (;;) {
         packet_.fill(0);
-        const int header = ReadChar();
+        const int header = readByte();
         std::size_t size = 0;
         if (header == SOH) {
             size = kShortBlock;
         } else if (header == STX) {
             size = kLongBlock;
-        } else if (header == 0 && Cancelled()) {
-            Abort(kExitCancelled);
+        } else if (header == 0 && cancelled()) {
+            abortTransfer(TransferStatus::Cancelled);
         } else if (header == EOT) {
-            Write(ACK);
-            return PacketResult::Eot;
+            write(ACK);
+            return BlockResult::EndOfFile;
         } else if (header == CAN) {
-            SetExitCode(kExitRemoteCancelled);
+            finish(TransferStatus::RemoteCancelled);
         } else {
-            Abort(kExitProtocol);
+            abortTransfer(TransferStatus::ProtocolError);
         }
-        const int number = ReadChar();
-        (void)ReadChar();  // the complement is not checked: a wrong number is caught below
+        const int number = readByte();
+        (void)readByte();  // the complement is not checked: a wrong number is caught below
         const bool useSum = startChar == NAK;
         std::uint16_t crc = 0;
         std::uint8_t sum = 0;
         for (std::size_t i = 0; i < size; ++i) {
-            const auto b = static_cast<std::uint8_t>(ReadChar());
+            const auto b = static_cast<std::uint8_t>(readByte());
             packet_[i] = b;
             if (useSum)
                 sum = static_cast<std::uint8_t>(sum + b);
@@ -228,109 +228,109 @@ TVaXYModemThread::PacketResult TVaXYModemThread::ReadPacket(int expected, std::u
         }
         bool good;
         if (useSum) {
-            good = ReadChar() == sum;
+            good = readByte() == sum;
         } else {
-            const int hi = ReadChar();
-            const int lo = ReadChar();
+            const int hi = readByte();
+            const int lo = readByte();
             good = ((hi << 8) | lo) == crc;
         }
-        if (Cancelled())
-            Abort(kExitCancelled);
+        if (cancelled())
+            abortTransfer(TransferStatus::Cancelled);
         if (number != (expected & 0xFF))
-            Abort(kExitProtocol);  // a repeated block ends the transfer too
+            abortTransfer(TransferStatus::ProtocolError);  // a repeated block ends the transfer too
         if (good) {
             packetSize_ = size;
-            return PacketResult::Data;
+            return BlockResult::Data;
         }
-        ErrorEvent(kErrorBadCheck, true);
-        Write(NAK);
+        reportError(TransferStatus::BadCheck, true);
+        write(NAK);
     }
 }
 
-std::uint8_t TVaXYModemThread::RemoteTxStartup() {
+std::uint8_t BlockTransferWorker::waitForStartRequest() {
     for (int i = 0; i < kStartTries; ++i) {
-        const int c = ReadChar();
-        if (c == NAK || c == StartCrc || c == StartStreaming)
+        const int c = readByte();
+        if (c == NAK || c == kStartCrc || c == kStartStreaming)
             return static_cast<std::uint8_t>(c);
-        if (c == 0 && Cancelled())
-            Abort(kExitCancelled);
-        ErrorEvent(kErrorBadByte, true);
+        if (c == 0 && cancelled())
+            abortTransfer(TransferStatus::Cancelled);
+        reportError(TransferStatus::BadByte, true);
     }
-    Abort(kExitProtocol);
+    abortTransfer(TransferStatus::ProtocolError);
 }
 
-void TVaXYModemThread::RemoteRxStartup(std::uint8_t startChar, int waitMs) {
+void BlockTransferWorker::requestStart(std::uint8_t startChar, int waitMs) {
     for (int round = 0; round < kStartTries; ++round) {
-        Write(startChar);
-        if (WaitForInput(waitMs)) {
-            if (Cancelled())
-                Abort(kExitCancelled);
+        write(startChar);
+        if (waitForInput(waitMs)) {
+            if (cancelled())
+                abortTransfer(TransferStatus::Cancelled);
             return;
         }
-        ErrorEvent(kErrorTimeout, true);
+        reportError(TransferStatus::Timeout, true);
     }
-    Abort(kExitNoAnswer);
+    abortTransfer(TransferStatus::NoAnswer);
 }
 
 // ---------------------------------------------------------------------------------------------
-// TVaYModem
+// YModemTransfer
 
-TVaYModem::TVaYModem(UiDispatcher& ui) : TVaXYModem(ui) {}
+YModemTransfer::YModemTransfer(UiDispatcher& ui) : BlockTransferProtocol(ui) {}
 
-TVaYModem::~TVaYModem() { StopWorker(); }
+YModemTransfer::~YModemTransfer() { stopWorker(); }
 
-std::unique_ptr<TVaProtocolThread> TVaYModem::CreateWorker() {
-    TVaProtocolThread::Settings s;
-    s.mode = Mode;
-    s.timeoutMs = Timeout;
-    s.maxErrors = MaxErrors;
-    s.bufferSize = static_cast<std::size_t>(std::max(BufferSize, 0));
-    TVaYModemThread::Job job;
-    job.files = Files;
-    job.targetFolder = TargetFolder;
-    job.protocol = Protocol;
-    job.startRequestWaitMs = StartRequestWaitMs;
-    if (Mode == TVaTransferMode::tmDownload)
-        Files.clear();
-    return std::make_unique<TVaYModemThread>(*this, s, std::move(job));
+std::unique_ptr<TransferWorker> YModemTransfer::createWorker() {
+    TransferWorker::Settings s;
+    s.direction = direction;
+    s.timeoutMs = timeoutMs;
+    s.maxErrors = maxErrors;
+    s.inputCapacity = static_cast<std::size_t>(std::max(inputCapacity, 0));
+    YModemWorker::Job job;
+    job.files = files;
+    job.targetFolder = targetFolder;
+    job.variant = variant;
+    job.startRequestWaitMs = startRequestWaitMs;
+    if (direction == TransferDirection::Download)
+        files.clear();
+    return std::make_unique<YModemWorker>(*this, s, std::move(job));
 }
 
-void TVaYModem::WorkerFinished(TVaProtocolThread& worker) {
-    if (Mode == TVaTransferMode::tmDownload)
-        Files = static_cast<TVaYModemThread&>(worker).Received();
+void YModemTransfer::workerFinished(TransferWorker& worker) {
+    if (direction == TransferDirection::Download)
+        files = static_cast<YModemWorker&>(worker).received();
 }
 
 // ---------------------------------------------------------------------------------------------
-// TVaYModemThread
+// YModemWorker
 
-TVaYModemThread::TVaYModemThread(TVaYModem& owner, const Settings& settings, Job job)
-    : TVaXYModemThread(owner, settings), job_(std::move(job)) {}
+YModemWorker::YModemWorker(YModemTransfer& owner, const Settings& settings, Job job)
+    : BlockTransferWorker(owner, settings), job_(std::move(job)) {}
 
-void TVaYModemThread::Upload() {
+void YModemWorker::upload() {
     for (const std::string& path : job_.files)
-        SendFile(path);
-    const std::uint8_t start = RemoteTxStartup();
+        sendFile(path);
+    const std::uint8_t start = waitForStartRequest();
     packet_.fill(0);
-    WritePacket(0, kShortBlock, start);
-    SetExitCode(kExitOk);
+    sendBlock(0, kShortBlock, start);
+    finish(TransferStatus::Ok);
 }
 
-void TVaYModemThread::SendFile(const std::string& path) {
-    const std::uint8_t first = RemoteTxStartup();
+void YModemWorker::sendFile(const std::string& path) {
+    const std::uint8_t first = waitForStartRequest();
     // The file is opened before its block 0 goes out, read-only, so that a missing or unreadable
     // file never announces itself to the receiver.
     UniqueFd file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st {};
     if (!file || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode))
-        Abort(kExitFileOpen);
+        abortTransfer(TransferStatus::FileOpenFailed);
     const std::int64_t length = st.st_size;
-    const auto header = BuildHeaderBlock(fs::path(path).filename().string(), length);
+    const auto header = buildHeaderBlock(fs::path(path).filename().string(), length);
     packet_.fill(0);
     std::copy(header.begin(), header.end(), packet_.begin());
-    WritePacket(0, kShortBlock, first);
-    FileInfo(path, length);
+    sendBlock(0, kShortBlock, first);
+    reportFile(path, length);
 
-    const std::uint8_t start = RemoteTxStartup();
+    const std::uint8_t start = waitForStartRequest();
     const std::size_t blockSize = start == NAK ? kShortBlock : kLongBlock;
     std::int64_t position = 0;
     for (int number = 1; position < length; ++number) {
@@ -342,79 +342,79 @@ void TVaYModemThread::SendFile(const std::string& path) {
             if (r < 0 && errno == EINTR)
                 continue;
             if (r <= 0)
-                Abort(kExitFileRead);  // read error, or the file shrank while being sent
+                abortTransfer(TransferStatus::FileReadFailed);  // read error, or the file shrank while being sent
             got += static_cast<std::size_t>(r);
         }
-        WritePacket(number, blockSize, start);
+        sendBlock(number, blockSize, start);
         position += static_cast<std::int64_t>(got);
-        PacketEvent(number, position);
+        reportPacket(number, position);
     }
-    SendEot();
+    sendEndOfFile();
 }
 
-void TVaYModemThread::SendEot() {
+void YModemWorker::sendEndOfFile() {
     for (int i = 0; i < kStartTries; ++i) {
-        Write(EOT);
-        const int c = ReadChar();
+        write(EOT);
+        const int c = readByte();
         if (c == ACK)
             return;
-        if (c == 0 && Cancelled())
-            Abort(kExitCancelled);
-        ErrorEvent(kErrorBadByte, true);
+        if (c == 0 && cancelled())
+            abortTransfer(TransferStatus::Cancelled);
+        reportError(TransferStatus::BadByte, true);
     }
-    Abort(kExitProtocol);
+    abortTransfer(TransferStatus::ProtocolError);
 }
 
-void TVaYModemThread::Download() {
+void YModemWorker::download() {
     std::string folder = job_.targetFolder.empty() ? std::string(".") : job_.targetFolder;
     if (folder.back() != '/')
         folder += '/';
-    const bool streaming = job_.protocol == TVaYProtocol::YModemG;
-    const std::uint8_t startChar = streaming ? StartStreaming : StartCrc;
+    const bool streaming = job_.variant == YModemVariant::YModemG;
+    const std::uint8_t startChar = streaming ? kStartStreaming : kStartCrc;
     for (;;) {
-        RemoteRxStartup(startChar, job_.startRequestWaitMs);
-        if (ReadPacket(0, StartCrc) == PacketResult::Eot) {
+        requestStart(startChar, job_.startRequestWaitMs);
+        if (receiveBlock(0, kStartCrc) == BlockResult::EndOfFile) {
             // A repeated end of file (our ACK was lost) where block 0 belongs: it has been
             // answered; ask for block 0 again, but count it so a confused sender cannot loop.
-            ErrorEvent(kErrorBadByte, true);
+            reportError(TransferStatus::BadByte, true);
             continue;
         }
-        const HeaderBlock header = ParseHeaderBlock({packet_.data(), packetSize_});
+        const HeaderBlock header = parseHeaderBlock({packet_.data(), packetSize_});
         if (header.endOfBatch) {
             if (!streaming)
-                Write(ACK);
-            SetExitCode(kExitOk);
+                write(ACK);
+            finish(TransferStatus::Ok);
         }
-        const auto name = SafeFileName(header.name);
+        const auto name = safeFileName(header.name);
         if (!name)
-            Abort(kExitFileCreate);
+            abortTransfer(TransferStatus::FileCreateFailed);
         if (!streaming)
-            Write(ACK);
-        ReceiveFile(folder, *name, header.size, startChar);
+            write(ACK);
+        receiveFile(folder, *name, header.size, startChar);
     }
 }
 
-void TVaYModemThread::ReceiveFile(const std::string& folder, const std::string& name, std::int64_t size,
+void YModemWorker::receiveFile(const std::string& folder, const std::string& name, std::int64_t size,
                                   std::uint8_t startChar) {
     // O_EXCL: an existing file is never overwritten, even one created since the name was chosen.
     const fs::path wanted(folder + name);
     fs::path path;
     UniqueFd file;
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-        path = CreateUniqueFileName(wanted);
+        path = uniqueFileName(wanted);
         file.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
         if (!file && errno != EEXIST)
             break;
     }
     if (!file)
-        Abort(kExitFileCreate);
-    FileInfo(path.string(), size);
-    Write(startChar);
+        abortTransfer(TransferStatus::FileCreateFailed);
+    reportFile(path.string(), size);
+    write(startChar);
 
-    const bool streaming = startChar == StartStreaming;
+    const bool streaming = startChar == kStartStreaming;
     std::int64_t position = 0;
     for (int number = 1;; ++number) {
-        if (ReadPacket(number, startChar) == PacketResult::Eot)
+        if (receiveBlock(number, startChar) == BlockResult::EndOfFile)
             break;
         auto count = static_cast<std::int64_t>(packetSize_);
         if (size != 0 && size - position <= count)
@@ -425,16 +425,16 @@ void TVaYModemThread::ReceiveFile(const std::string& folder, const std::string& 
             if (w < 0 && errno == EINTR)
                 continue;
             if (w <= 0)
-                Abort(kExitFileWrite);
+                abortTransfer(TransferStatus::FileWriteFailed);
             done += static_cast<std::size_t>(w);
         }
         position += count;
-        PacketEvent(number, position);
+        reportPacket(number, position);
         if (!streaming)
-            Write(ACK);
+            write(ACK);
     }
     if (::fsync(file.get()) != 0 || ::close(file.release()) != 0)
-        SetExitCode(kExitFileWrite);
+        finish(TransferStatus::FileWriteFailed);
     received_.push_back(folder + name);
 }
 

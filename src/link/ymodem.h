@@ -1,6 +1,6 @@
 #pragma once
-// YModem batch transfers: TVaXYModem (block layer, file and packet events) and TVaYModem (batch
-// upload of a file list, download into a folder), with their worker threads.
+// YModem batch transfers: BlockTransferProtocol (block layer, file and packet events) and
+// YModemTransfer (batch upload of a file list, download into a folder), with their workers.
 #include "link/protocol.h"
 
 #include <array>
@@ -20,8 +20,8 @@ constexpr std::uint8_t EOT = 0x04;
 constexpr std::uint8_t ACK = 0x06;
 constexpr std::uint8_t NAK = 0x15;
 constexpr std::uint8_t CAN = 0x18;
-constexpr std::uint8_t StartCrc = 'C';
-constexpr std::uint8_t StartStreaming = 'G';
+constexpr std::uint8_t kStartCrc = 'C';
+constexpr std::uint8_t kStartStreaming = 'G';
 
 constexpr std::size_t kShortBlock = 128;
 constexpr std::size_t kLongBlock = 1024;
@@ -34,52 +34,52 @@ constexpr int kStartTries = 10;
 
 // Block 0 for a file: its name, a 0 byte, its size in decimal, 0 bytes up to 128. A name too
 // long for the block is shortened in its stem, keeping the extension where possible.
-std::array<std::uint8_t, kShortBlock> BuildHeaderBlock(std::string_view fileName, std::int64_t size);
+std::array<std::uint8_t, kShortBlock> buildHeaderBlock(std::string_view fileName, std::int64_t size);
 
 struct HeaderBlock {
     bool endOfBatch = false;  // first byte 0
     std::string name;         // bytes up to the first 0 byte (or the end of the block)
     std::int64_t size = kUnknownSize;
 };
-HeaderBlock ParseHeaderBlock(std::span<const std::uint8_t> data);
+HeaderBlock parseHeaderBlock(std::span<const std::uint8_t> data);
 
 // The announced name reduced to a plain file name (no folder part, with either separator), or
 // nullopt when it must be refused: empty, ".", "..", or holding control characters.
-std::optional<std::string> SafeFileName(std::string_view announced);
+std::optional<std::string> safeFileName(std::string_view announced);
 
 // `path` when no file of that name exists, else the first free name-N.ext beside it.
-std::filesystem::path CreateUniqueFileName(const std::filesystem::path& path);
+std::filesystem::path uniqueFileName(const std::filesystem::path& path);
 } // namespace ymodem
 
-enum class TVaYProtocol { YModem, YModemG };
+enum class YModemVariant { YModem, YModemG };
 
-class TVaXYModem;
+class BlockTransferProtocol;
 
-class TVaXYModemThread : public TVaProtocolThread {
+class BlockTransferWorker : public TransferWorker {
 public:
-    TVaXYModemThread(TVaXYModem& owner, const Settings& settings);
+    BlockTransferWorker(BlockTransferProtocol& owner, const Settings& settings);
 
 protected:
-    void RemoteCan() override;
+    void sendCancel() override;
 
     // Sends the block in packet_ until it is accepted.
-    void WritePacket(int number, std::size_t size, std::uint8_t startChar);
-    enum class PacketResult { Data, Eot };
+    void sendBlock(int number, std::size_t size, std::uint8_t startChar);
+    enum class BlockResult { Data, EndOfFile };
     // Receives the block `expected` into packet_ (its size into packetSize_); EOT is answered
     // with ACK and returned.
-    PacketResult ReadPacket(int expected, std::uint8_t startChar);
+    BlockResult receiveBlock(int expected, std::uint8_t startChar);
     // Waits for the receiver's start character (NAK, "C" or "G").
-    std::uint8_t RemoteTxStartup();
+    std::uint8_t waitForStartRequest();
     // Sends `startChar` until something arrives, waiting `waitMs` after each.
-    void RemoteRxStartup(std::uint8_t startChar, int waitMs);
+    void requestStart(std::uint8_t startChar, int waitMs);
 
-    // Sends CAN CAN and ends with `code`.
-    [[noreturn]] void Abort(int code);
+    // Sends CAN CAN and ends with `status`.
+    [[noreturn]] void abortTransfer(TransferStatus status);
 
-    void FileInfo(const std::string& name, std::int64_t size);
-    void PacketEvent(int packet, std::int64_t byteCount);
+    void reportFile(const std::string& name, std::int64_t size);
+    void reportPacket(int packet, std::int64_t byteCount);
 
-    TVaXYModem& xyOwner_;
+    BlockTransferProtocol& blockOwner_;
     std::array<std::uint8_t, ymodem::kLongBlock> packet_{};
     std::size_t packetSize_ = 0;
 
@@ -87,53 +87,53 @@ private:
     std::array<std::uint8_t, 3 + ymodem::kLongBlock + 2> frame_{};
 };
 
-class TVaXYModem : public TVaProtocol {
+class BlockTransferProtocol : public TransferProtocol {
 public:
-    using TVaProtocol::TVaProtocol;
+    using TransferProtocol::TransferProtocol;
 
-    std::function<void(const std::string& name, std::int64_t size)> OnFileInfo;
-    std::function<void(int packet, std::int64_t byteCount)> OnPacketEvent;
+    std::function<void(const std::string& name, std::int64_t size)> onFileInfo;
+    std::function<void(int packet, std::int64_t byteCount)> onPacket;
 };
 
-class TVaYModem : public TVaXYModem {
+class YModemTransfer : public BlockTransferProtocol {
 public:
-    explicit TVaYModem(UiDispatcher& ui);
-    ~TVaYModem() override;
+    explicit YModemTransfer(UiDispatcher& ui);
+    ~YModemTransfer() override;
 
     // Upload: the paths to send, in order. After a download: the files received (folder plus
-    // announced name; the path actually written is the one given to OnFileInfo).
-    std::vector<std::string> Files;
-    TVaYProtocol Protocol = TVaYProtocol::YModem;
-    std::string TargetFolder;
+    // announced name; the path actually written is the one given to onFileInfo).
+    std::vector<std::string> files;
+    YModemVariant variant = YModemVariant::YModem;
+    std::string targetFolder;
     // How long a download waits for the answer to each start request.
-    int StartRequestWaitMs = ymodem::kStartRequestWaitMs;
+    int startRequestWaitMs = ymodem::kStartRequestWaitMs;
 
 protected:
-    std::unique_ptr<TVaProtocolThread> CreateWorker() override;
-    void WorkerFinished(TVaProtocolThread& worker) override;
+    std::unique_ptr<TransferWorker> createWorker() override;
+    void workerFinished(TransferWorker& worker) override;
 };
 
-class TVaYModemThread : public TVaXYModemThread {
+class YModemWorker : public BlockTransferWorker {
 public:
     struct Job {
         std::vector<std::string> files;
         std::string targetFolder;
-        TVaYProtocol protocol = TVaYProtocol::YModem;
+        YModemVariant variant = YModemVariant::YModem;
         int startRequestWaitMs = ymodem::kStartRequestWaitMs;
     };
 
-    TVaYModemThread(TVaYModem& owner, const Settings& settings, Job job);
-    const std::vector<std::string>& Received() const { return received_; }
+    YModemWorker(YModemTransfer& owner, const Settings& settings, Job job);
+    const std::vector<std::string>& received() const { return received_; }
 
 protected:
-    void Upload() override;
-    void Download() override;
+    void upload() override;
+    void download() override;
 
 private:
-    void SendFile(const std::string& path);
-    void ReceiveFile(const std::string& folder, const std::string& name, std::int64_t size,
+    void sendFile(const std::string& path);
+    void receiveFile(const std::string& folder, const std::string& name, std::int64_t size,
                      std::uint8_t startChar);
-    void SendEot();
+    void sendEndOfFile();
 
     Job job_;
     std::vector<std::string> received_;

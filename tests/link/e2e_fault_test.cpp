@@ -96,16 +96,18 @@ TEST_P(FaultyLine, EndsCleanlyAndNeverWithAWrongFile) {
     rx.terminate(1s);
     const std::string where = rx.stderrText();
 
-    if (run.exitCode == 0) {
-        EXPECT_EQ(run.linkResult, 0);
+    ASSERT_TRUE(run.status.has_value());
+    if (*run.status == TransferStatus::Ok) {
+        EXPECT_EQ(run.result, ConnectionResult::Ok);
         const auto arrived = c.upload ? dir / "inbox/image.dsp" : dir / "rx/image.dsp";
         ASSERT_TRUE(std::filesystem::exists(arrived)) << where;
         EXPECT_TRUE(readFileBytes(arrived) == readFileBytes(file)) << "success with a wrong file\n" << where;
     } else {
-        static const std::set<int> kFailureCodes{kExitLinkFailure, kExitRemoteCancelled, kExitProtocol,
-                                                 kExitTooManyErrors, kExitNoAnswer, kExitOverflow};
-        EXPECT_TRUE(kFailureCodes.count(run.exitCode)) << run.exitCode;
-        EXPECT_EQ(run.linkResult, kLinkTransferFailed);
+        static const std::set<TransferStatus> kFailures{
+            TransferStatus::LinkFailure, TransferStatus::RemoteCancelled, TransferStatus::ProtocolError,
+            TransferStatus::TooManyErrors, TransferStatus::NoAnswer, TransferStatus::InputOverflow};
+        EXPECT_TRUE(kFailures.count(*run.status)) << statusCode(*run.status);
+        EXPECT_EQ(run.result, ConnectionResult::TransferFailed);
         if (!c.upload)
             EXPECT_TRUE(filesIn(job.folder).empty()) << "partial file left";
     }
@@ -114,10 +116,10 @@ TEST_P(FaultyLine, EndsCleanlyAndNeverWithAWrongFile) {
         // the seed must really damage the line, or the case proves nothing
         EXPECT_GT(damagedBytes(rx.summary()), 0) << rx.summary();
         break;
-    case Expect::Success: EXPECT_EQ(run.exitCode, 0) << where; break;
-    case Expect::HangUp: EXPECT_EQ(run.exitCode, kExitLinkFailure) << where; break;
+    case Expect::Success: EXPECT_EQ(run.status, TransferStatus::Ok) << where; break;
+    case Expect::HangUp: EXPECT_EQ(run.status, TransferStatus::LinkFailure) << where; break;
     }
-    RecordProperty("exit_code", run.exitCode);
+    RecordProperty("exit_code", statusCode(*run.status));
     RecordProperty("relay", rx.summary());
 }
 

@@ -40,7 +40,7 @@ TEST_P(LargeTransfer, ArrivesByteIdentical) {
     ASSERT_TRUE(rx.waitReady()) << rx.stderrText();
     job.limit = std::chrono::seconds(300);
     const auto run = runController(rx.devicePath(), job);
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.status, TransferStatus::Ok);
     EXPECT_EQ(rx.waitExit(30s), 0) << rx.stderrText();
     const auto arrived = c.upload ? dir / "inbox/image.dsp" : dir / "rx/image.dsp";
     EXPECT_EQ(readFileBytes(arrived), readFileBytes(file));

@@ -3,9 +3,11 @@
 // relay on pseudo-terminals).
 #include "link/transfer_controller.h"
 #include "peer_harness.h"
+#include "transfer_status_print.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,14 +16,14 @@ namespace cs::test {
 // Keeps what the controller shows.
 class RecordingView final : public cs::link::TransferView {
 public:
-    void ShowConnection(const std::string& text) override { connection.push_back(text); }
-    void ShowFile(const std::string& text) override { file = text; }
-    void ShowFileSize(const std::string& text) override { fileSize = text; }
-    void ShowPacket(const std::string& text) override { packet = text; }
-    void SetProgressMax(std::int64_t max) override { progressMax = max; }
-    void SetProgress(std::int64_t position) override { progress = position; }
-    void PortWorked() override { ++portWorked; }
-    void ConnectionEnded() override { ++ended; }
+    void showConnection(const std::string& text) override { connection.push_back(text); }
+    void showFile(const std::string& text) override { file = text; }
+    void showFileSize(const std::string& text) override { fileSize = text; }
+    void showPacket(const std::string& text) override { packet = text; }
+    void setProgressMax(std::int64_t max) override { progressMax = max; }
+    void setProgress(std::int64_t position) override { progress = position; }
+    void portConfirmed() override { ++portWorked; }
+    void connectionEnded() override { ++ended; }
 
     std::vector<std::string> connection;
     std::string file, fileSize, packet;
@@ -31,11 +33,11 @@ public:
 };
 
 struct ControllerRun {
-    int linkResult = -1;
-    int exitCode = 999;
+    cs::link::ConnectionResult result = cs::link::ConnectionResult::NothingYet;
+    std::optional<cs::link::TransferStatus> status;  // nullopt when the port never opened
     bool ended = false;
     RecordingView view;
-    std::vector<std::string> files;  // engine's Files after the transfer
+    std::vector<std::string> files;  // engine's files after the transfer
 };
 
 struct ControllerJob {
@@ -47,40 +49,40 @@ struct ControllerJob {
     std::chrono::milliseconds limit = std::chrono::seconds(120);
 };
 
-// Runs one transfer through TFDump on `device` and waits for its end.
+// Runs one transfer through TransferController on `device` and waits for its end.
 inline ControllerRun runController(const std::string& device, const ControllerJob& job) {
     ControllerRun run;
     cs::link::LoopDispatcher ui;
-    cs::link::TFDump dump(ui, run.view, cs::link::EnglishLinkText);
-    dump.VaYModem.Timeout = job.engineTimeoutMs;
+    cs::link::TransferController controller(ui, run.view, cs::link::englishLinkText);
+    controller.engine.timeoutMs = job.engineTimeoutMs;
     if (job.upload) {
-        dump.VaYModem.Mode = cs::link::TVaTransferMode::tmUpload;
-        dump.VaYModem.Files = {job.file.string()};
+        controller.engine.direction = cs::link::TransferDirection::Upload;
+        controller.engine.files = {job.file.string()};
     } else {
-        dump.VaYModem.Mode = cs::link::TVaTransferMode::tmDownload;
-        dump.VaYModem.TargetFolder = job.folder.string();
+        controller.engine.direction = cs::link::TransferDirection::Download;
+        controller.engine.targetFolder = job.folder.string();
     }
     try {
         if (job.command.empty())
-            dump.OpenDirect(device);
+            controller.connectDirect(device);
         else
-            dump.OpenLink(device, job.command);
+            controller.connect(device, job.command);
     } catch (const std::exception& e) {
         ADD_FAILURE() << "open failed: " << e.what();
         return run;
     }
     run.ended = ui.runUntil([&] { return run.view.ended > 0; }, job.limit);
     if (!run.ended)
-        dump.Break();
+        controller.userBreak();
     // The program stays responsive: the UI thread still runs posted work at once.
     bool alive = false;
     ui.post([&] { alive = true; });
     EXPECT_TRUE(ui.runUntil([&] { return alive; }, std::chrono::seconds(2)));
-    EXPECT_FALSE(dump.VaComm.Active());
-    EXPECT_FALSE(dump.VaYModem.GetIsActive());
-    run.linkResult = dump.LinkResult;
-    run.exitCode = dump.LastExitCode();
-    run.files = dump.VaYModem.Files;
+    EXPECT_FALSE(controller.port.isOpen());
+    EXPECT_FALSE(controller.engine.isRunning());
+    run.result = controller.result;
+    run.status = controller.lastStatus();
+    run.files = controller.engine.files;
     return run;
 }
 

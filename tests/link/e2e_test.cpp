@@ -32,8 +32,8 @@ TEST_P(UploadToRb, ArrivesByteIdentical) {
     job.file = file;
     const auto run = runController(rx.devicePath(), job);
     EXPECT_TRUE(run.ended);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.linkResult, 0);
+    EXPECT_EQ(run.status, TransferStatus::Ok);
+    EXPECT_EQ(run.result, ConnectionResult::Ok);
     EXPECT_EQ(rx.waitExit(30s), 0) << rx.stderrText();
     EXPECT_EQ(readFileBytes(dir / "inbox/image.dsp"), readFileBytes(file));
 }
@@ -60,8 +60,8 @@ TEST_P(DownloadFromSb, ArrivesByteIdenticalWithoutPadding) {
     job.folder = dir / "rx";
     std::filesystem::create_directories(job.folder);
     const auto run = runController(rx.devicePath(), job);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.linkResult, 0);
+    EXPECT_EQ(run.status, TransferStatus::Ok);
+    EXPECT_EQ(run.result, ConnectionResult::Ok);
     EXPECT_EQ(rx.waitExit(30s), 0) << rx.stderrText();
     EXPECT_EQ(readFileBytes(dir / "rx/image.dsp"), readFileBytes(file));
     EXPECT_EQ(run.files, std::vector<std::string>{(dir / "rx/image.dsp").string()});
@@ -88,8 +88,8 @@ TEST(ReceiverCommand, SendRunsTheHandshakeAndShowsProgress) {
     job.file = file;
     job.command = std::string(kCommandSend);
     const auto run = runController(rx.devicePath(), job);
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.linkResult, 0);
+    EXPECT_EQ(run.status, TransferStatus::Ok);
+    EXPECT_EQ(run.result, ConnectionResult::Ok);
     EXPECT_EQ(rx.waitExit(30s), 0) << rx.stderrText();
     EXPECT_EQ(readFileBytes(dir / "inbox/base.dsp"), readFileBytes(file));
 
@@ -130,7 +130,7 @@ TEST(ReceiverCommand, EachReceiveCommandGetsItsOwnFile) {
         std::filesystem::create_directories(job.folder);
         job.command = std::string(c.command);
         const auto run = runController(rx.devicePath(), job);
-        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.status, TransferStatus::Ok);
         EXPECT_EQ(rx.waitExit(30s), 0) << rx.stderrText();
         EXPECT_EQ(filesIn(job.folder), std::vector<std::filesystem::path>{job.folder / c.expected});
         EXPECT_EQ(readFileBytes(job.folder / c.expected), readFileBytes(dir / "rx-side" / c.expected));

@@ -1,8 +1,9 @@
 #pragma once
 // A YModem engine on a real port, the far end scripted by the test on another thread.
-#include "link/comm.h"
+#include "link/serial_port.h"
 #include "link/ymodem.h"
 #include "pty_peer.h"
+#include "transfer_status_print.h"
 
 #include <gtest/gtest.h>
 
@@ -18,16 +19,16 @@ namespace cs::test {
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        port.SetDeviceName(peer.path());
-        port.SetBaudrate(cs::link::TVaBaudrate::br115200);
-        port.SetClosePauseMs(0);
-        port.Open();
-        modem.SetComm(&port);
-        modem.Timeout = 2000;
-        modem.OnError = [this](int code, int count) { errors.emplace_back(code, count); };
-        modem.OnFileInfo = [this](const std::string& name, std::int64_t size) { fileInfos.emplace_back(name, size); };
-        modem.OnPacketEvent = [this](int packet, std::int64_t bytes) { packets.emplace_back(packet, bytes); };
-        modem.OnTransferEnd = [this](int code) { endCode = code; };
+        port.setDeviceName(peer.path());
+        port.setBaudRate(cs::link::BaudRate::Bps115200);
+        port.setClosePauseMs(0);
+        port.open();
+        modem.attachTo(&port);
+        modem.timeoutMs = 2000;
+        modem.onError = [this](cs::link::TransferStatus error, int count) { errors.emplace_back(error, count); };
+        modem.onFileInfo = [this](const std::string& name, std::int64_t size) { fileInfos.emplace_back(name, size); };
+        modem.onPacket = [this](int packet, std::int64_t bytes) { packets.emplace_back(packet, bytes); };
+        modem.onTransferEnd = [this](cs::link::TransferStatus status) { endStatus = status; };
         folder = std::filesystem::temp_directory_path() /
                  ("cs-link-engine-" + std::to_string(::getpid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -36,15 +37,16 @@ protected:
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
-    // Starts the engine, runs `script` as the far end, and returns the exit code.
-    int run(std::function<void()> script, std::chrono::milliseconds limit = 30s) {
-        // Execute purges the input, so the far end starts talking only afterwards.
-        modem.Execute();
+    // Starts the engine, runs `script` as the far end, and returns how the transfer ended
+    // (nullopt when it did not end within `limit`).
+    std::optional<cs::link::TransferStatus> run(std::function<void()> script, std::chrono::milliseconds limit = 30s) {
+        // start() purges the input, so the far end starts talking only afterwards.
+        modem.start();
         std::thread far(std::move(script));
-        const bool ended = ui.runUntil([this] { return endCode.has_value(); }, limit);
+        const bool ended = ui.runUntil([this] { return endStatus.has_value(); }, limit);
         far.join();
         EXPECT_TRUE(ended) << "transfer did not end";
-        return endCode.value_or(999);
+        return endStatus;
     }
 
     std::filesystem::path writeFile(const std::string& name, const std::vector<std::uint8_t>& bytes) {
@@ -68,12 +70,12 @@ protected:
 
     cs::link::LoopDispatcher ui;
     PtyPeer peer;
-    cs::link::TVaComm port{ui};
-    cs::link::TVaYModem modem{ui};
-    std::vector<std::pair<int, int>> errors;
+    cs::link::SerialPort port{ui};
+    cs::link::YModemTransfer modem{ui};
+    std::vector<std::pair<cs::link::TransferStatus, int>> errors;
     std::vector<std::pair<std::string, std::int64_t>> fileInfos;
     std::vector<std::pair<int, std::int64_t>> packets;
-    std::optional<int> endCode;
+    std::optional<cs::link::TransferStatus> endStatus;
     std::filesystem::path folder;
 };
 

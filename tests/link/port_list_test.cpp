@@ -43,22 +43,22 @@ TEST_F(FakeSysfs, ListsDevicesWithHardwareInNaturalOrder) {
     addTty("ttyUSB0", true);
     addTty("ttyACM0", true);
     addTty("ptmx", false);
-    EXPECT_EQ(ListSerialDevices(root / "class", "/dev"),
+    EXPECT_EQ(listSerialDevices(root / "class", "/dev"),
               (std::vector<std::string>{"/dev/ttyACM0", "/dev/ttyS0", "/dev/ttyS2", "/dev/ttyS10", "/dev/ttyUSB0"}));
 }
 
-TEST_F(FakeSysfs, MissingTreeGivesNoPorts) { EXPECT_TRUE(ListSerialDevices(root / "nothing").empty()); }
+TEST_F(FakeSysfs, MissingTreeGivesNoPorts) { EXPECT_TRUE(listSerialDevices(root / "nothing").empty()); }
 
 TEST(PortList, ExtraPortsComeFromTheEnvironment) {
     ::setenv("CHANNELSETTINGS_EXTRA_PORTS", "/dev/pts/7::/tmp/rx:", 1);
-    EXPECT_EQ(ExtraPortsFromEnvironment(), (std::vector<std::string>{"/dev/pts/7", "/tmp/rx"}));
-    std::string comPort = "/tmp/rx";
-    const TPortList list = EnumerateSerialPorts(comPort);
-    ASSERT_GE(list.Names.size(), 2u);
-    EXPECT_EQ(list.Names[static_cast<std::size_t>(list.ItemIndex)], "/tmp/rx");
-    EXPECT_EQ(comPort, "/tmp/rx");
+    EXPECT_EQ(extraPortsFromEnvironment(), (std::vector<std::string>{"/dev/pts/7", "/tmp/rx"}));
+    std::string storedPort = "/tmp/rx";
+    const PortList list = enumerateSerialPorts(storedPort);
+    ASSERT_GE(list.names.size(), 2u);
+    EXPECT_EQ(list.names[static_cast<std::size_t>(list.selectedIndex)], "/tmp/rx");
+    EXPECT_EQ(storedPort, "/tmp/rx");
     ::unsetenv("CHANNELSETTINGS_EXTRA_PORTS");
-    EXPECT_TRUE(ExtraPortsFromEnvironment().empty());
+    EXPECT_TRUE(extraPortsFromEnvironment().empty());
 }
 
 TEST(PortList, StoredPortSelection) {
@@ -76,20 +76,20 @@ TEST(PortList, StoredPortSelection) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        TPortList list{c.names, -1};
-        std::string comPort = c.stored;
-        SelectComPort(list, comPort);
-        EXPECT_EQ(list.ItemIndex, c.index);
-        EXPECT_EQ(comPort, c.storedAfter);
+        PortList list{c.names, -1};
+        std::string storedPort = c.stored;
+        selectStoredPort(list, storedPort);
+        EXPECT_EQ(list.selectedIndex, c.index);
+        EXPECT_EQ(storedPort, c.storedAfter);
     }
 }
 
 TEST(PortList, NaturalOrderComparesDigitRunsByValue) {
-    EXPECT_TRUE(NaturalLess("/dev/ttyS2", "/dev/ttyS10"));
-    EXPECT_FALSE(NaturalLess("/dev/ttyS10", "/dev/ttyS2"));
-    EXPECT_TRUE(NaturalLess("/dev/ttyS1", "/dev/ttyUSB0"));
-    EXPECT_TRUE(NaturalLess("COM1", "COM01x"));
-    EXPECT_FALSE(NaturalLess("same", "same"));
+    EXPECT_TRUE(naturalLess("/dev/ttyS2", "/dev/ttyS10"));
+    EXPECT_FALSE(naturalLess("/dev/ttyS10", "/dev/ttyS2"));
+    EXPECT_TRUE(naturalLess("/dev/ttyS1", "/dev/ttyUSB0"));
+    EXPECT_TRUE(naturalLess("COM1", "COM01x"));
+    EXPECT_FALSE(naturalLess("same", "same"));
 }
 
 } // namespace

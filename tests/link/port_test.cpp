@@ -1,6 +1,6 @@
 // The serial port layer on real pseudo-terminals.
-#include "link/comm.h"
-#include "link/comm_posix.h"
+#include "link/serial_port.h"
+#include "link/tty_posix.h"
 #include "pty_peer.h"
 
 #include <fcntl.h>
@@ -19,15 +19,15 @@ using namespace cs::link;
 class PortTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        port.SetDeviceName(peer.path());
-        port.SetBaudrate(TVaBaudrate::br115200);
-        port.SetClosePauseMs(0);
+        port.setDeviceName(peer.path());
+        port.setBaudRate(BaudRate::Bps115200);
+        port.setClosePauseMs(0);
         ui.errorSink = [this](std::string_view m) { shown.emplace_back(m); };
     }
-    std::string openError(TVaComm& p) {
+    std::string openError(SerialPort& p) {
         try {
-            p.Open();
-        } catch (const EVaCommError& e) {
+            p.open();
+        } catch (const SerialPortError& e) {
             return e.what();
         }
         return "";
@@ -35,96 +35,93 @@ protected:
 
     LoopDispatcher ui;
     PtyPeer peer;
-    TVaComm port{ui};
+    SerialPort port{ui};
     std::vector<std::string> shown;
 };
 
 // A client that records what reaches it.
-class Recorder : public TVaCommComponent {
+class Recorder : public PortClient {
 public:
     std::vector<std::uint8_t> data;
-    TVaEvents events = 0;
+    LineEvents events = 0;
 
 protected:
-    void DataArrived(std::span<const std::uint8_t> bytes) override { data.insert(data.end(), bytes.begin(), bytes.end()); }
-    void LineEvent(TVaEvents e) override { events |= e; }
+    void dataArrived(std::span<const std::uint8_t> bytes) override { data.insert(data.end(), bytes.begin(), bytes.end()); }
+    void lineEventsArrived(LineEvents e) override { events |= e; }
 };
 
 TEST(PortDefaults, NewPortHasTheDocumentedSettings) {
     LoopDispatcher ui;
-    TVaComm p(ui);
-    EXPECT_EQ(p.DeviceName(), "COM%d");
-    EXPECT_EQ(p.PortNum(), 0);
-    EXPECT_EQ(p.EffectiveDeviceName(), "COM0");
-    EXPECT_EQ(p.Baudrate(), TVaBaudrate::br1200);
-    EXPECT_EQ(p.Parity(), TVaParity::paNone);
-    EXPECT_EQ(p.Databits(), TVaDatabits::db8);
-    EXPECT_EQ(p.Stopbits(), TVaStopbits::sb1);
-    EXPECT_EQ(p.FlowControl().ControlDtr, TVaControlDtr::dtrDisabled);
-    EXPECT_EQ(p.FlowControl().ControlRts, TVaControlRts::rtsDisabled);
-    EXPECT_EQ(p.Buffers().ReadSize, 4096);
-    EXPECT_EQ(p.Buffers().WriteSize, 2048);
-    EXPECT_EQ(p.Buffers().WriteTimeout, 1000);
-    EXPECT_EQ(p.EventChars().XonChar, 17);
-    EXPECT_EQ(p.EventChars().XoffChar, 19);
-    EXPECT_EQ(p.MonitorEvents(), EventBit(ceError) | EventBit(ceRxChar) | EventBit(ceTxEmpty));
-    EXPECT_FALSE(p.Active());
-    p.SetPortNum(3);
-    EXPECT_EQ(p.EffectiveDeviceName(), "COM3");
-    p.SetDeviceName("/dev/ttyUSB0");
-    EXPECT_EQ(p.EffectiveDeviceName(), "/dev/ttyUSB0");
+    SerialPort p(ui);
+    EXPECT_EQ(p.deviceName(), "");
+    EXPECT_EQ(p.baudRate(), BaudRate::Bps1200);
+    EXPECT_EQ(p.parity(), Parity::None);
+    EXPECT_EQ(p.dataBits(), DataBits::Eight);
+    EXPECT_EQ(p.stopBits(), StopBits::One);
+    EXPECT_EQ(p.flowControl().dtr, DtrControl::Disabled);
+    EXPECT_EQ(p.flowControl().rts, RtsControl::Disabled);
+    EXPECT_EQ(p.buffers().readSize, 4096);
+    EXPECT_EQ(p.buffers().writeSize, 2048);
+    EXPECT_EQ(p.buffers().writeTimeoutMs, 1000);
+    EXPECT_EQ(p.xonXoffChars().xon, 17);
+    EXPECT_EQ(p.xonXoffChars().xoff, 19);
+    EXPECT_EQ(p.monitoredEvents(),
+              eventBit(LineEvent::Error) | eventBit(LineEvent::DataReceived) | eventBit(LineEvent::OutputEmpty));
+    EXPECT_FALSE(p.isOpen());
+    p.setDeviceName("/dev/ttyUSB0");
+    EXPECT_EQ(p.deviceName(), "/dev/ttyUSB0");
 }
 
 TEST(PortDefaults, RateSettersFollowTheUserRateRule) {
     LoopDispatcher ui;
-    TVaComm p(ui);
-    p.SetBaudrate(TVaBaudrate::brUser);
-    p.SetUserBaudrate(2304000);
-    EXPECT_EQ(p.Baudrate(), TVaBaudrate::brUser);
-    EXPECT_EQ(p.EffectiveBaudrate(), 2304000);
-    p.SetBaudrate(TVaBaudrate::br115200);
-    EXPECT_EQ(p.UserBaudrate(), 0);
-    EXPECT_EQ(p.EffectiveBaudrate(), 115200);
-    p.SetUserBaudrate(14400);  // selects brUser by itself
-    EXPECT_EQ(p.Baudrate(), TVaBaudrate::brUser);
+    SerialPort p(ui);
+    p.setBaudRate(BaudRate::Custom);
+    p.setCustomBaudRate(2304000);
+    EXPECT_EQ(p.baudRate(), BaudRate::Custom);
+    EXPECT_EQ(p.effectiveBaudRate(), 2304000);
+    p.setBaudRate(BaudRate::Bps115200);
+    EXPECT_EQ(p.customBaudRate(), 0);
+    EXPECT_EQ(p.effectiveBaudRate(), 115200);
+    p.setCustomBaudRate(14400);  // selects Custom by itself
+    EXPECT_EQ(p.baudRate(), BaudRate::Custom);
 }
 
 TEST_F(PortTest, OpenFailuresLeaveThePortClosed) {
-    TVaComm missing(ui);
-    missing.SetDeviceName("/dev/cs-no-such-port");
+    SerialPort missing(ui);
+    missing.setDeviceName("/dev/cs-no-such-port");
     EXPECT_EQ(openError(missing), "Specified device not found (/dev/cs-no-such-port).");
-    EXPECT_FALSE(missing.Active());
+    EXPECT_FALSE(missing.isOpen());
 
-    TVaComm notTty(ui);
-    notTty.SetDeviceName("/dev/null");
+    SerialPort notTty(ui);
+    notTty.setDeviceName("/dev/null");
     EXPECT_EQ(openError(notTty).rfind("Can't open specified device /dev/null (Error ", 0), 0u);
-    EXPECT_FALSE(notTty.Active());
+    EXPECT_FALSE(notTty.isOpen());
 
-    port.Open();
-    TVaComm second(ui);
-    second.SetDeviceName(peer.path());
+    port.open();
+    SerialPort second(ui);
+    second.setDeviceName(peer.path());
     EXPECT_EQ(openError(second), "Can't open specified device " + peer.path() + " (Error 16, Device or resource busy)");
     EXPECT_EQ(openError(port), "Can't perform this operation while port is open");
-    EXPECT_THROW(port.SetDeviceName("/dev/other"), EVaCommError);
-    port.Close();
-    EXPECT_EQ(openError(second), "");  // free again after Close
+    EXPECT_THROW(port.setDeviceName("/dev/other"), SerialPortError);
+    port.close();
+    EXPECT_EQ(openError(second), "");  // free again after close
 }
 
 TEST_F(PortTest, OpenAndCloseFireOnceAndCloseOnAClosedPortDoesNothing) {
     int opened = 0, closed = 0;
-    port.OnOpen = [&] { ++opened; };
-    port.OnClose = [&] { ++closed; };
-    port.Close();
+    port.onOpen = [&] { ++opened; };
+    port.onClose = [&] { ++closed; };
+    port.close();
     EXPECT_EQ(closed, 0);
-    port.Open();
-    port.Close();
-    port.Close();
+    port.open();
+    port.close();
+    port.close();
     EXPECT_EQ(opened, 1);
     EXPECT_EQ(closed, 1);
 }
 
 TEST_F(PortTest, LineIsRawEightBitsWithoutFlowControl) {
-    port.Open();
+    port.open();
     termios t{};
     ASSERT_EQ(::tcgetattr(peer.slaveFd(), &t), 0);
     EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
@@ -137,12 +134,12 @@ TEST_F(PortTest, LineIsRawEightBitsWithoutFlowControl) {
     // every byte value passes unchanged both ways, XON and XOFF included
     std::vector<std::uint8_t> all(256);
     std::iota(all.begin(), all.end(), 0);
-    port.WriteBuf(all);
+    port.write(all);
     EXPECT_EQ(peer.read(256), all);
     std::vector<std::uint8_t> got;
-    port.OnRxChar = [&](int count) {
+    port.onDataReceived = [&](int count) {
         std::vector<std::uint8_t> buf(static_cast<std::size_t>(count));
-        buf.resize(static_cast<std::size_t>(port.ReadBuf(buf)));
+        buf.resize(static_cast<std::size_t>(port.read(buf)));
         got.insert(got.end(), buf.begin(), buf.end());
     };
     peer.send(all);
@@ -151,19 +148,19 @@ TEST_F(PortTest, LineIsRawEightBitsWithoutFlowControl) {
 }
 
 TEST_F(PortTest, EveryListedRateAndFreeRatesAreAccepted) {
-    const TVaBaudrate rates[] = {TVaBaudrate::br110, TVaBaudrate::br300, TVaBaudrate::br600, TVaBaudrate::br1200,
-                                 TVaBaudrate::br2400, TVaBaudrate::br4800, TVaBaudrate::br9600, TVaBaudrate::br14400,
-                                 TVaBaudrate::br19200, TVaBaudrate::br38400, TVaBaudrate::br56000, TVaBaudrate::br57600,
-                                 TVaBaudrate::br115200, TVaBaudrate::br128000, TVaBaudrate::br256000};
-    port.Open();
-    for (TVaBaudrate r : rates) {
-        port.SetBaudrate(r);  // applied at once on an open port
+    const BaudRate rates[] = {BaudRate::Bps110, BaudRate::Bps300, BaudRate::Bps600, BaudRate::Bps1200,
+                                 BaudRate::Bps2400, BaudRate::Bps4800, BaudRate::Bps9600, BaudRate::Bps14400,
+                                 BaudRate::Bps19200, BaudRate::Bps38400, BaudRate::Bps56000, BaudRate::Bps57600,
+                                 BaudRate::Bps115200, BaudRate::Bps128000, BaudRate::Bps256000};
+    port.open();
+    for (BaudRate r : rates) {
+        port.setBaudRate(r);  // applied at once on an open port
         unsigned actual = 0;
         ASSERT_EQ(posix::readRateBits(peer.slaveFd(), actual), 0);
-        EXPECT_EQ(static_cast<int>(actual), BaudrateValue(r));
+        EXPECT_EQ(static_cast<int>(actual), bitsPerSecond(r));
     }
     for (int user : {2304000, 230400, 31250}) {
-        port.SetUserBaudrate(user);
+        port.setCustomBaudRate(user);
         unsigned actual = 0;
         ASSERT_EQ(posix::readRateBits(peer.slaveFd(), actual), 0);
         EXPECT_EQ(static_cast<int>(actual), user);
@@ -171,97 +168,97 @@ TEST_F(PortTest, EveryListedRateAndFreeRatesAreAccepted) {
 }
 
 TEST_F(PortTest, UnsupportedLineSettingsAreRefusedAtOpen) {
-    port.SetDatabits(TVaDatabits::db4);
+    port.setDataBits(DataBits::Four);
     const std::string error = openError(port);
     EXPECT_EQ(error.rfind("Error writing dcb (22), ", 0), 0u) << error;
-    EXPECT_FALSE(port.Active());
+    EXPECT_FALSE(port.isOpen());
 }
 
-TEST_F(PortTest, AttachedClientsTakeTheBytesInsteadOfOnRxChar) {
+TEST_F(PortTest, AttachedClientsTakeTheBytesInsteadOfOnDataReceived) {
     int rxEvents = 0;
-    port.OnRxChar = [&](int) { ++rxEvents; };
+    port.onDataReceived = [&](int) { ++rxEvents; };
     Recorder active, inactive;
-    port.Open();
-    inactive.SetComm(&port);
+    port.open();
+    inactive.attachTo(&port);
     peer.send("dropped");
-    EXPECT_TRUE(ui.runUntil([&] { return port.InQueCount() == 0; }, 5s));
+    EXPECT_TRUE(ui.runUntil([&] { return port.bytesAvailable() == 0; }, 5s));
     ui.pumpFor(50ms);
     EXPECT_TRUE(inactive.data.empty());
-    active.SetComm(&port);
-    active.SetActive(true);
+    active.attachTo(&port);
+    active.setActive(true);
     peer.send("kept");
     EXPECT_TRUE(ui.runUntil([&] { return active.data.size() >= 4; }, 5s));
     EXPECT_EQ(std::string(active.data.begin(), active.data.end()), "kept");
     EXPECT_TRUE(inactive.data.empty());
     EXPECT_EQ(rxEvents, 0);
-    active.SetComm(nullptr);
-    inactive.SetComm(nullptr);
+    active.attachTo(nullptr);
+    inactive.attachTo(nullptr);
     peer.send("x");
     EXPECT_TRUE(ui.runUntil([&] { return rxEvents > 0; }, 5s));
 }
 
 TEST_F(PortTest, OversizedWriteFailsWhileTwoFittingWritesPass) {
-    port.Open();
+    port.open();
     std::vector<std::uint8_t> big(2049, 'b');
     try {
-        port.WriteBuf(big);
+        port.write(big);
         ADD_FAILURE() << "no error";
-    } catch (const EVaCommError& e) {
+    } catch (const SerialPortError& e) {
         EXPECT_STREQ(e.what(), "Output buffer is full. Please check comm status.");
     }
     std::vector<std::uint8_t> half(1500, 'h');
-    EXPECT_EQ(port.WriteBuf(half), 1500);
-    EXPECT_EQ(port.WriteBuf(half), 1500);
+    EXPECT_EQ(port.write(half), 1500);
+    EXPECT_EQ(port.write(half), 1500);
     EXPECT_EQ(peer.read(3000).size(), 3000u);
 }
 
 TEST_F(PortTest, OutputThatCannotLeaveFillsTheBufferAndPurgeEmptiesIt) {
-    TVaBuffers b;
-    b.WriteTimeout = 100;
-    port.SetBuffers(b);
-    port.Open();
+    BufferSettings b;
+    b.writeTimeoutMs = 100;
+    port.setBuffers(b);
+    port.open();
     // Nobody reads the other side: the pseudo-terminal fills up, then the write buffer.
     std::vector<std::uint8_t> chunk(1000, 'z');
     bool full = false;
     for (int i = 0; i < 1000 && !full; ++i) {
         try {
-            port.WriteBuf(chunk);
-        } catch (const EVaCommError&) {
+            port.write(chunk);
+        } catch (const SerialPortError&) {
             full = true;
         }
     }
     ASSERT_TRUE(full);
-    EXPECT_GT(port.WriteBufUsed(), 0);
-    port.PurgeWrite();
-    EXPECT_EQ(port.WriteBufUsed(), 0);
-    port.Close();
-    EXPECT_EQ(port.WriteBuf(chunk), 0);
+    EXPECT_GT(port.bytesWaitingToSend(), 0);
+    port.purgeOutput();
+    EXPECT_EQ(port.bytesWaitingToSend(), 0);
+    port.close();
+    EXPECT_EQ(port.write(chunk), 0);
 }
 
 TEST_F(PortTest, HangUpIsReportedToHandlersAndClients) {
     std::uint32_t errors = 0;
-    port.OnError = [&](std::uint32_t e) { errors |= e; };
+    port.onLineError = [&](std::uint32_t e) { errors |= e; };
     Recorder client;
-    port.Open();
-    client.SetComm(&port);
-    client.SetActive(true);
+    port.open();
+    client.attachTo(&port);
+    client.setActive(true);
     peer.hangup();
     EXPECT_TRUE(ui.runUntil([&] { return errors != 0; }, 5s));
     EXPECT_TRUE(errors & kLineErrorHangup);
-    EXPECT_TRUE(client.events & EventBit(ceHangup));
-    port.Close();
-    EXPECT_FALSE(port.Active());
+    EXPECT_TRUE(client.events & eventBit(LineEvent::HangUp));
+    port.close();
+    EXPECT_FALSE(port.isOpen());
 }
 
 TEST_F(PortTest, ErrorInAHandlerIsShownAndEventsGoOn) {
     int calls = 0;
-    port.OnRxChar = [&](int count) {
+    port.onDataReceived = [&](int count) {
         std::vector<std::uint8_t> buf(static_cast<std::size_t>(count));
-        port.ReadBuf(buf);
+        port.read(buf);
         if (++calls == 1)
-            throw EVaCommError("handler failed");
+            throw SerialPortError("handler failed");
     };
-    port.Open();
+    port.open();
     peer.send("1");
     EXPECT_TRUE(ui.runUntil([&] { return calls == 1; }, 5s));
     peer.send("2");
@@ -272,17 +269,17 @@ TEST_F(PortTest, ErrorInAHandlerIsShownAndEventsGoOn) {
 TEST_F(PortTest, DestroyedPortDetachesItsClients) {
     Recorder client;
     {
-        TVaComm temporary(ui);
-        client.SetComm(&temporary);
-        EXPECT_EQ(client.Comm(), &temporary);
+        SerialPort temporary(ui);
+        client.attachTo(&temporary);
+        EXPECT_EQ(client.port(), &temporary);
     }
-    EXPECT_EQ(client.Comm(), nullptr);
+    EXPECT_EQ(client.port(), nullptr);
 }
 
 TEST_F(PortTest, UnreadBytesDoNotSpinAndNewOnesAreReported) {
     std::vector<int> counts;
-    port.OnRxChar = [&](int count) { counts.push_back(count); };  // reads nothing
-    port.Open();
+    port.onDataReceived = [&](int count) { counts.push_back(count); };  // reads nothing
+    port.open();
     peer.send("ab");
     EXPECT_TRUE(ui.runUntil([&] { return !counts.empty(); }, 5s));
     ui.pumpFor(100ms);

@@ -16,13 +16,13 @@ constexpr std::uint8_t kACK = 0x06, kEOT = 0x04, kCAN = 0x18;
 
 class View final : public TransferView {
 public:
-    void ShowConnection(const std::string& text) override { connection.push_back(text); }
-    void ShowFile(const std::string&) override {}
-    void ShowFileSize(const std::string&) override {}
-    void ShowPacket(const std::string&) override {}
-    void SetProgressMax(std::int64_t) override {}
-    void SetProgress(std::int64_t) override {}
-    void ConnectionEnded() override { ++ended; }
+    void showConnection(const std::string& text) override { connection.push_back(text); }
+    void showFile(const std::string&) override {}
+    void showFileSize(const std::string&) override {}
+    void showPacket(const std::string&) override {}
+    void setProgressMax(std::int64_t) override {}
+    void setProgress(std::int64_t) override {}
+    void connectionEnded() override { ++ended; }
     std::vector<std::string> connection;
     int ended = 0;
 };
@@ -30,7 +30,7 @@ public:
 class ControllerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dump.VaYModem.Timeout = 2000;
+        controller.engine.timeoutMs = 2000;
         folder = std::filesystem::temp_directory_path() /
                  ("cs-link-ctl-" + std::to_string(::getpid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -51,7 +51,7 @@ protected:
     LoopDispatcher ui;
     PtyPeer peer;
     View view;
-    TFDump dump{ui, view, EnglishLinkText};
+    TransferController controller{ui, view, englishLinkText};
     std::filesystem::path folder;
 };
 
@@ -73,22 +73,22 @@ void receiveUpload(PtyPeer& peer, int dataBlocks) {
 }
 
 TEST_F(ControllerTest, PortThatNeverOpensSendsNothingAndRaisesThePortText) {
-    dump.VaYModem.Mode = TVaTransferMode::tmDownload;
+    controller.engine.direction = TransferDirection::Download;
     try {
-        dump.OpenLink("/dev/cs-no-such-port", kCommandGetBase);
+        controller.connect("/dev/cs-no-such-port", kCommandGetBase);
         ADD_FAILURE() << "no error";
-    } catch (const EVaCommError& e) {
+    } catch (const SerialPortError& e) {
         EXPECT_STREQ(e.what(), "Specified device not found (/dev/cs-no-such-port).");
     }
-    EXPECT_FALSE(dump.VaComm.Active());
-    EXPECT_FALSE(dump.VaYModem.GetIsActive());
+    EXPECT_FALSE(controller.port.isOpen());
+    EXPECT_FALSE(controller.engine.isRunning());
 }
 
 TEST_F(ControllerTest, UploadStartsOnTheFirstCAndDiscardsTheRestOfItsBurst) {
-    dump.VaYModem.Mode = TVaTransferMode::tmUpload;
-    dump.VaYModem.Files = {file("base.dsp", 100).string()};
-    std::vector<std::pair<int, int>> errors;
-    dump.VaYModem.OnError = [&](int code, int count) { errors.emplace_back(code, count); };
+    controller.engine.direction = TransferDirection::Upload;
+    controller.engine.files = {file("base.dsp", 100).string()};
+    std::vector<std::pair<TransferStatus, int>> errors;
+    controller.engine.onError = [&](TransferStatus error, int count) { errors.emplace_back(error, count); };
     std::vector<std::uint8_t> command;
     std::thread receiver([&] {
         command = peer.read(3);
@@ -98,20 +98,20 @@ TEST_F(ControllerTest, UploadStartsOnTheFirstCAndDiscardsTheRestOfItsBurst) {
         std::this_thread::sleep_for(300ms);
         receiveUpload(peer, 1);
     });
-    dump.OpenLink(peer.path(), kCommandSend);
-    EXPECT_TRUE(dump.WaitingForReceiver());
+    controller.connect(peer.path(), kCommandSend);
+    EXPECT_TRUE(controller.waitingForReceiver());
     EXPECT_TRUE(waitEnd());
     receiver.join();
     EXPECT_EQ(command, (std::vector<std::uint8_t>{0x1B, 'O', 'Q'}));
-    EXPECT_EQ(dump.LinkResult, kLinkOk);
-    EXPECT_EQ(dump.LastExitCode(), 0);
+    EXPECT_EQ(controller.result, ConnectionResult::Ok);
+    EXPECT_EQ(controller.lastStatus(), TransferStatus::Ok);
     EXPECT_TRUE(errors.empty());  // "zz" never reached the engine
     EXPECT_NE(std::find(view.connection.begin(), view.connection.end(), "Create a connection."), view.connection.end());
 }
 
 TEST_F(ControllerTest, CDuringTheHandshakeDoesNotStartTheEngineEarly) {
-    dump.VaYModem.Mode = TVaTransferMode::tmUpload;
-    dump.VaYModem.Files = {file("base.dsp", 100).string()};
+    controller.engine.direction = TransferDirection::Upload;
+    controller.engine.files = {file("base.dsp", 100).string()};
     std::thread receiver([&] {
         peer.read(3);
         peer.send('C');  // the loader answers at once, before the controller reopens
@@ -120,53 +120,53 @@ TEST_F(ControllerTest, CDuringTheHandshakeDoesNotStartTheEngineEarly) {
         std::this_thread::sleep_for(300ms);
         receiveUpload(peer, 1);
     });
-    dump.OpenLink(peer.path(), kCommandSend);
-    EXPECT_FALSE(dump.VaYModem.GetIsActive());
+    controller.connect(peer.path(), kCommandSend);
+    EXPECT_FALSE(controller.engine.isRunning());
     EXPECT_TRUE(waitEnd());
     receiver.join();
-    EXPECT_EQ(dump.LastExitCode(), 0);
+    EXPECT_EQ(controller.lastStatus(), TransferStatus::Ok);
 }
 
 TEST_F(ControllerTest, BreakWhileWaitingForTheReceiver) {
-    dump.VaYModem.Mode = TVaTransferMode::tmUpload;
-    dump.VaYModem.Files = {file("base.dsp", 100).string()};
-    dump.OpenLink(peer.path(), kCommandSend);
+    controller.engine.direction = TransferDirection::Upload;
+    controller.engine.files = {file("base.dsp", 100).string()};
+    controller.connect(peer.path(), kCommandSend);
     EXPECT_EQ(peer.read(3).size(), 3u);
-    ASSERT_TRUE(dump.WaitingForReceiver());
-    dump.Break();
-    EXPECT_EQ(dump.LinkResult, kLinkUserBreak);
-    EXPECT_FALSE(dump.VaComm.Active());
-    EXPECT_FALSE(dump.WaitingForReceiver());
+    ASSERT_TRUE(controller.waitingForReceiver());
+    controller.userBreak();
+    EXPECT_EQ(controller.result, ConnectionResult::UserBreak);
+    EXPECT_FALSE(controller.port.isOpen());
+    EXPECT_FALSE(controller.waitingForReceiver());
     peer.send('C');
     ui.pumpFor(100ms);
-    EXPECT_FALSE(dump.VaYModem.GetIsActive());
+    EXPECT_FALSE(controller.engine.isRunning());
 }
 
 TEST_F(ControllerTest, BreakDuringTheHandshakeStopsItThere) {
-    dump.VaYModem.Mode = TVaTransferMode::tmDownload;
-    dump.VaYModem.TargetFolder = folder.string();
+    controller.engine.direction = TransferDirection::Download;
+    controller.engine.targetFolder = folder.string();
     std::thread receiver([&] {
         peer.read(7);
-        ui.post([this] { dump.Break(); });  // runs while the controller waits after the command
+        ui.post([this] { controller.userBreak(); });  // runs while the controller waits after the command
     });
-    dump.OpenLink(peer.path(), kCommandGetSettings);
+    controller.connect(peer.path(), kCommandGetSettings);
     receiver.join();
-    EXPECT_EQ(dump.LinkResult, kLinkUserBreak);
-    EXPECT_FALSE(dump.VaComm.Active());
-    EXPECT_FALSE(dump.VaYModem.GetIsActive());
+    EXPECT_EQ(controller.result, ConnectionResult::UserBreak);
+    EXPECT_FALSE(controller.port.isOpen());
+    EXPECT_FALSE(controller.engine.isRunning());
     EXPECT_TRUE(peer.drain(300ms).empty());  // no "C": the transfer never started
 }
 
 TEST_F(ControllerTest, HangUpWhileWaitingForTheReceiverEndsTheConnection) {
-    dump.VaYModem.Mode = TVaTransferMode::tmUpload;
-    dump.VaYModem.Files = {file("base.dsp", 100).string()};
-    dump.OpenLink(peer.path(), kCommandSend);
+    controller.engine.direction = TransferDirection::Upload;
+    controller.engine.files = {file("base.dsp", 100).string()};
+    controller.connect(peer.path(), kCommandSend);
     peer.read(3);
     peer.hangup();
     EXPECT_TRUE(waitEnd(5s));
-    EXPECT_EQ(dump.LinkResult, kLinkTransferFailed);
-    EXPECT_EQ(dump.LastExitCode(), kExitLinkFailure);
-    EXPECT_FALSE(dump.VaComm.Active());
+    EXPECT_EQ(controller.result, ConnectionResult::TransferFailed);
+    EXPECT_EQ(controller.lastStatus(), TransferStatus::LinkFailure);
+    EXPECT_FALSE(controller.port.isOpen());
     EXPECT_EQ(view.connection.back(), "End connection");
 }
 
@@ -175,8 +175,8 @@ TEST_F(ControllerTest, FailedDownloadDeletesOnlyItsPartialFile) {
     const auto target = folder / "in";
     std::filesystem::create_directories(target);
     std::ofstream(target / "old.dsp") << "old";  // exists before: never touched
-    dump.VaYModem.Mode = TVaTransferMode::tmDownload;
-    dump.VaYModem.TargetFolder = target.string();
+    controller.engine.direction = TransferDirection::Download;
+    controller.engine.targetFolder = target.string();
     std::thread sender([&] {
         EXPECT_EQ(peer.readByte(), 'C');
         peer.send(makeBlock(0, headerData("old.dsp", "5000"), 128));
@@ -185,11 +185,11 @@ TEST_F(ControllerTest, FailedDownloadDeletesOnlyItsPartialFile) {
         peer.readByte();
         peer.send(std::vector<std::uint8_t>{kCAN, kCAN});
     });
-    dump.OpenDirect(peer.path());
+    controller.connectDirect(peer.path());
     EXPECT_TRUE(waitEnd());
     sender.join();
-    EXPECT_EQ(dump.LastExitCode(), kExitRemoteCancelled);
-    EXPECT_EQ(dump.LinkResult, kLinkTransferFailed);
+    EXPECT_EQ(controller.lastStatus(), TransferStatus::RemoteCancelled);
+    EXPECT_EQ(controller.result, ConnectionResult::TransferFailed);
     EXPECT_FALSE(std::filesystem::exists(target / "old-1.dsp"));  // the partial one
     EXPECT_TRUE(std::filesystem::exists(target / "old.dsp"));
     EXPECT_TRUE(std::filesystem::exists(unrelated));
@@ -199,26 +199,26 @@ TEST_F(ControllerTest, DownloadThatNeverReachedBlockZeroDeletesNothing) {
     const auto target = folder / "in";
     std::filesystem::create_directories(target);
     std::ofstream(target / "list.dsp") << "mine";
-    dump.VaYModem.Mode = TVaTransferMode::tmDownload;
-    dump.VaYModem.TargetFolder = target.string();
+    controller.engine.direction = TransferDirection::Download;
+    controller.engine.targetFolder = target.string();
     std::thread sender([&] {
         EXPECT_EQ(peer.readByte(), 'C');
         peer.send(std::vector<std::uint8_t>{kCAN, kCAN});
     });
-    dump.OpenDirect(peer.path());
+    controller.connectDirect(peer.path());
     EXPECT_TRUE(waitEnd());
     sender.join();
-    EXPECT_EQ(dump.LinkResult, kLinkTransferFailed);
+    EXPECT_EQ(controller.result, ConnectionResult::TransferFailed);
     EXPECT_TRUE(std::filesystem::exists(target / "list.dsp"));
 }
 
 TEST_F(ControllerTest, MissingLanguageTextsShowAsQuestionMarks) {
-    TFDump other(ui, view, [](std::string_view) { return std::string(); });
-    other.VaYModem.Mode = TVaTransferMode::tmUpload;
-    other.VaYModem.Files = {file("a.dsp", 10).string()};
-    other.OpenLink(peer.path(), kCommandSend);
+    TransferController other(ui, view, [](std::string_view) { return std::string(); });
+    other.engine.direction = TransferDirection::Upload;
+    other.engine.files = {file("a.dsp", 10).string()};
+    other.connect(peer.path(), kCommandSend);
     EXPECT_EQ(view.connection.back(), peer.path() + " ?");
-    other.Break();
+    other.userBreak();
 }
 
 } // namespace

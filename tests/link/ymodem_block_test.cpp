@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <utility>
 
 namespace cs::test {
 namespace {
@@ -12,8 +13,33 @@ using namespace cs::link::ymodem;
 
 std::vector<std::uint8_t> bytes(std::string_view s) { return {s.begin(), s.end()}; }
 
+// The CLI prints a failed transfer's status as a number ("transfer failed: exit code -9"), so the
+// numbers are part of its contract.
+TEST(TransferStatusNumbers, StayTheOnesTheCommandLinePrints) {
+    using cs::link::TransferStatus;
+    const std::pair<TransferStatus, int> table[] = {
+        {TransferStatus::Ok, 0},
+        {TransferStatus::Timeout, -1},
+        {TransferStatus::LinkFailure, -2},
+        {TransferStatus::Cancelled, -3},
+        {TransferStatus::RemoteCancelled, -4},
+        {TransferStatus::ProtocolError, -5},
+        {TransferStatus::FileReadFailed, -7},
+        {TransferStatus::FileWriteFailed, -8},
+        {TransferStatus::TooManyErrors, -9},
+        {TransferStatus::NoAnswer, -10},
+        {TransferStatus::FileCreateFailed, -11},
+        {TransferStatus::FileOpenFailed, -12},
+        {TransferStatus::InputOverflow, -14},
+        {TransferStatus::BadCheck, -15},
+        {TransferStatus::BadByte, -16},
+    };
+    for (const auto& [status, number] : table)
+        EXPECT_EQ(cs::link::statusCode(status), number);
+}
+
 TEST(YModemHeader, BuildsNameZeroSizeAndZeroPadding) {
-    const auto b = BuildHeaderBlock("list.dsp", 590912);
+    const auto b = buildHeaderBlock("list.dsp", 590912);
     std::vector<std::uint8_t> expected = bytes("list.dsp");
     expected.push_back(0);
     for (char c : std::string("590912"))
@@ -24,8 +50,8 @@ TEST(YModemHeader, BuildsNameZeroSizeAndZeroPadding) {
 
 TEST(YModemHeader, OverlongNameIsShortenedKeepingItsExtensionAndSize) {
     const std::string name = std::string(200, 'x') + ".dsp";
-    const auto b = BuildHeaderBlock(name, 3145728);
-    const auto parsed = ParseHeaderBlock(b);
+    const auto b = buildHeaderBlock(name, 3145728);
+    const auto parsed = parseHeaderBlock(b);
     EXPECT_EQ(parsed.size, 3145728);
     EXPECT_LT(parsed.name.size(), 128u);
     EXPECT_EQ(parsed.name.substr(parsed.name.size() - 4), ".dsp");
@@ -56,7 +82,7 @@ TEST(YModemHeader, ParsesNameAndLeadingDigitsOnly) {
         SCOPED_TRACE(c.name);
         std::vector<std::uint8_t> data(c.block.begin(), c.block.end());
         data.resize(128, 0);
-        const auto h = ParseHeaderBlock(data);
+        const auto h = parseHeaderBlock(data);
         EXPECT_EQ(h.endOfBatch, c.end);
         EXPECT_EQ(h.name, c.name);
         EXPECT_EQ(h.size, c.size);
@@ -85,7 +111,7 @@ TEST(YModemHeader, SafeFileNameKeepsOnlyAPlainName) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.announced);
-        EXPECT_EQ(SafeFileName(c.announced), c.safe);
+        EXPECT_EQ(safeFileName(c.announced), c.safe);
     }
 }
 
@@ -93,15 +119,15 @@ TEST(YModemHeader, UniqueNameCountsUpBeforeTheExtension) {
     const auto dir = std::filesystem::temp_directory_path() / ("cs-link-unique-" + std::to_string(::getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
-    EXPECT_EQ(CreateUniqueFileName(dir / "list.dsp"), dir / "list.dsp");
+    EXPECT_EQ(uniqueFileName(dir / "list.dsp"), dir / "list.dsp");
     std::ofstream(dir / "list.dsp") << "x";
-    EXPECT_EQ(CreateUniqueFileName(dir / "list.dsp"), dir / "list-1.dsp");
+    EXPECT_EQ(uniqueFileName(dir / "list.dsp"), dir / "list-1.dsp");
     std::ofstream(dir / "list-1.dsp") << "x";
-    EXPECT_EQ(CreateUniqueFileName(dir / "list.dsp"), dir / "list-2.dsp");
+    EXPECT_EQ(uniqueFileName(dir / "list.dsp"), dir / "list-2.dsp");
     std::ofstream(dir / "archive.tar.gz") << "x";
-    EXPECT_EQ(CreateUniqueFileName(dir / "archive.tar.gz"), dir / "archive.tar-1.gz");
+    EXPECT_EQ(uniqueFileName(dir / "archive.tar.gz"), dir / "archive.tar-1.gz");
     std::ofstream(dir / "noext") << "x";
-    EXPECT_EQ(CreateUniqueFileName(dir / "noext"), dir / "noext-1");
+    EXPECT_EQ(uniqueFileName(dir / "noext"), dir / "noext-1");
     std::filesystem::remove_all(dir);
 }
 

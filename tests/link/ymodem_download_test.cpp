@@ -19,8 +19,8 @@ class DownloadTest : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        modem.Mode = TVaTransferMode::tmDownload;
-        modem.TargetFolder = folder.string();
+        modem.direction = TransferDirection::Download;
+        modem.targetFolder = folder.string();
     }
 
     // Sends one file the way a YModem sender does, checking the engine's answers.
@@ -48,30 +48,30 @@ protected:
 
 TEST_F(DownloadTest, AnnouncedSizeDropsThePaddingOfTheLastBlock) {
     const auto data = pattern(1500);
-    const int code = run([&] {
+    const auto status = run([&] {
         sendFile("list.dsp", "1500", data);
         endBatch();
     });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(status, TransferStatus::Ok);
     EXPECT_EQ(slurp(folder / "list.dsp"), data);
     EXPECT_EQ(packets, (std::vector<std::pair<int, std::int64_t>>{{1, 1024}, {2, 1500}}));
     ASSERT_EQ(fileInfos.size(), 1u);
     EXPECT_EQ(fileInfos[0].second, 1500);
-    EXPECT_EQ(modem.Files, std::vector<std::string>{(folder / "list.dsp").string()});
+    EXPECT_EQ(modem.files, std::vector<std::string>{(folder / "list.dsp").string()});
 }
 
 TEST_F(DownloadTest, BatchOfTwoFilesInMixedBlockSizes) {
     const auto a = pattern(700, 1), b = pattern(0, 2);
-    const int code = run([&] {
+    const auto status = run([&] {
         sendFile("a.dsp", "700", a, 128);
         sendFile("b.dsp", "0", b);
         endBatch();
     });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(status, TransferStatus::Ok);
     EXPECT_EQ(slurp(folder / "a.dsp"), a);
     EXPECT_TRUE(std::filesystem::exists(folder / "b.dsp"));
     EXPECT_EQ(std::filesystem::file_size(folder / "b.dsp"), 0u);
-    EXPECT_EQ(modem.Files.size(), 2u);
+    EXPECT_EQ(modem.files.size(), 2u);
 }
 
 TEST_F(DownloadTest, ExistingFilesAreKeptAndTheNextFreeNameIsUsed) {
@@ -84,23 +84,23 @@ TEST_F(DownloadTest, ExistingFilesAreKeptAndTheNextFreeNameIsUsed) {
         {{"list.dsp", "list-1.dsp"}, "list-2.dsp"},
     };
     for (const auto& c : cases) {
-        endCode.reset();
+        endStatus.reset();
         fileInfos.clear();
         for (const auto& name : c.existing)
             writeFile(name, {'o', 'l', 'd'});
         const auto data = pattern(200);
-        const int code = run([&] {
+        const auto status = run([&] {
             sendFile("list.dsp", "200", data);
             endBatch();
         });
-        EXPECT_EQ(code, 0);
+        EXPECT_EQ(status, TransferStatus::Ok);
         for (const auto& name : c.existing)
             EXPECT_EQ(slurp(folder / name), (std::vector<std::uint8_t>{'o', 'l', 'd'})) << name;
         EXPECT_EQ(slurp(folder / c.written), data);
         ASSERT_EQ(fileInfos.size(), 1u);
         EXPECT_EQ(fileInfos[0].first, (folder / c.written).string());
-        // Files lists the announced name, OnFileInfo the one written
-        EXPECT_EQ(modem.Files, std::vector<std::string>{(folder / "list.dsp").string()});
+        // files lists the announced name, onFileInfo the one written
+        EXPECT_EQ(modem.files, std::vector<std::string>{(folder / "list.dsp").string()});
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }
@@ -108,7 +108,7 @@ TEST_F(DownloadTest, ExistingFilesAreKeptAndTheNextFreeNameIsUsed) {
 
 TEST_F(DownloadTest, BadCrcIsNakedAndTheTenthErrorEndsTheTransfer) {
     std::vector<int> answers;
-    const int code = run([&] {
+    const auto status = run([&] {
         EXPECT_EQ(peer.readByte(), 'C');
         peer.send(makeBlock(0, headerData("x.dsp", "100"), 128));
         peer.readByte();
@@ -121,30 +121,30 @@ TEST_F(DownloadTest, BadCrcIsNakedAndTheTenthErrorEndsTheTransfer) {
         }
         answers.push_back(peer.readByte());
     });
-    EXPECT_EQ(code, -9);
+    EXPECT_EQ(status, TransferStatus::TooManyErrors);
     EXPECT_EQ(answers, (std::vector<int>{kNAK, kNAK, kNAK, kNAK, kNAK, kNAK, kNAK, kNAK, kNAK, kCAN, kCAN}));
     ASSERT_EQ(errors.size(), 9u);
-    EXPECT_EQ(errors.front(), std::make_pair(-15, 1));
-    EXPECT_EQ(errors.back(), std::make_pair(-15, 9));
+    EXPECT_EQ(errors.front(), std::make_pair(TransferStatus::BadCheck, 1));
+    EXPECT_EQ(errors.back(), std::make_pair(TransferStatus::BadCheck, 9));
 }
 
 TEST_F(DownloadTest, ProtocolFaultsEndTheTransferWithCan) {
     struct Case {
         const char* name;
         std::vector<std::uint8_t> second;  // sent where block 2 belongs
-        int exitCode;
+        TransferStatus status;
     };
     const auto block1 = makeBlock(1, pattern(1024), 1024);
     const Case cases[] = {
-        {"repeated block", block1, -5},
-        {"skipped block", makeBlock(3, pattern(10), 1024), -5},
-        {"unexpected header byte", {0x7E}, -5},
+        {"repeated block", block1, TransferStatus::ProtocolError},
+        {"skipped block", makeBlock(3, pattern(10), 1024), TransferStatus::ProtocolError},
+        {"unexpected header byte", {0x7E}, TransferStatus::ProtocolError},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        endCode.reset();
+        endStatus.reset();
         std::vector<std::uint8_t> tail;
-        const int code = run([&] {
+        const auto status = run([&] {
             EXPECT_EQ(peer.readByte(), 'C');
             peer.send(makeBlock(0, headerData("x.dsp", "5000"), 128));
             peer.read(2);
@@ -153,7 +153,7 @@ TEST_F(DownloadTest, ProtocolFaultsEndTheTransferWithCan) {
             peer.send(c.second);
             tail = peer.read(2);
         });
-        EXPECT_EQ(code, c.exitCode);
+        EXPECT_EQ(status, c.status);
         EXPECT_EQ(tail, (std::vector<std::uint8_t>{kCAN, kCAN}));
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
@@ -161,34 +161,34 @@ TEST_F(DownloadTest, ProtocolFaultsEndTheTransferWithCan) {
 }
 
 TEST_F(DownloadTest, SenderCancelEndsWithMinus4) {
-    const int code = run([&] {
+    const auto status = run([&] {
         EXPECT_EQ(peer.readByte(), 'C');
         peer.send(std::vector<std::uint8_t>{kCAN, kCAN});
         peer.drain(200ms);
     });
-    EXPECT_EQ(code, -4);
+    EXPECT_EQ(status, TransferStatus::RemoteCancelled);
 }
 
 TEST_F(DownloadTest, CancelWhileReceivingSendsCan) {
-    modem.OnPacketEvent = [this](int, std::int64_t) { modem.Cancel(); };
+    modem.onPacket = [this](int, std::int64_t) { modem.cancel(); };
     std::vector<std::uint8_t> tail;
-    const int code = run([&] {
+    const auto status = run([&] {
         EXPECT_EQ(peer.readByte(), 'C');
         peer.send(makeBlock(0, headerData("x.dsp", "5000"), 128));
         peer.read(2);
         peer.send(makeBlock(1, pattern(1024), 1024));
         tail = peer.read(3);
     });
-    EXPECT_EQ(code, -3);
+    EXPECT_EQ(status, TransferStatus::Cancelled);
     // the block is acknowledged (it was written), then the transfer is cancelled
     EXPECT_EQ(tail, (std::vector<std::uint8_t>{kACK, kCAN, kCAN}));
 }
 
 TEST_F(DownloadTest, UnansweredStartRequestsEndAfterMaxErrors) {
-    modem.StartRequestWaitMs = 20;
+    modem.startRequestWaitMs = 20;
     std::vector<std::uint8_t> seen;
-    const int code = run([&] { seen = peer.read(12); });
-    EXPECT_EQ(code, -9);
+    const auto status = run([&] { seen = peer.read(12); });
+    EXPECT_EQ(status, TransferStatus::TooManyErrors);
     std::vector<std::uint8_t> expected(10, 'C');
     expected.push_back(kCAN);
     expected.push_back(kCAN);
@@ -211,10 +211,10 @@ TEST_F(DownloadTest, AnnouncedNamesNeverLeaveTheTargetFolder) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.announced);
-        endCode.reset();
+        endStatus.reset();
         std::vector<std::uint8_t> answer;
         const auto data = pattern(10);
-        const int code = run([&] {
+        const auto status = run([&] {
             if (!c.written.empty()) {
                 sendFile(c.announced, "10", data);
                 endBatch();
@@ -225,11 +225,11 @@ TEST_F(DownloadTest, AnnouncedNamesNeverLeaveTheTargetFolder) {
             }
         });
         if (c.written.empty()) {
-            EXPECT_EQ(code, -11);
+            EXPECT_EQ(status, TransferStatus::FileCreateFailed);
             EXPECT_EQ(answer, (std::vector<std::uint8_t>{kCAN, kCAN}));
             EXPECT_TRUE(std::filesystem::is_empty(folder));
         } else {
-            EXPECT_EQ(code, 0);
+            EXPECT_EQ(status, TransferStatus::Ok);
             EXPECT_EQ(slurp(folder / c.written), data);
             EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
         }
@@ -242,7 +242,7 @@ TEST_F(DownloadTest, HeaderWithoutTerminatorOrSizeIsBounded) {
     // 128 name bytes and no 0 byte: no size, so whole blocks are written.
     const std::string name(128, 'n');
     const auto data = pattern(1024);
-    const int code = run([&] {
+    const auto status = run([&] {
         EXPECT_EQ(peer.readByte(), 'C');
         peer.send(makeBlock(0, std::vector<std::uint8_t>(name.begin(), name.end()), 128));
         EXPECT_EQ(peer.readByte(), kACK);
@@ -253,7 +253,7 @@ TEST_F(DownloadTest, HeaderWithoutTerminatorOrSizeIsBounded) {
         EXPECT_EQ(peer.readByte(), kACK);
         endBatch();
     });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(status, TransferStatus::Ok);
     ASSERT_EQ(fileInfos.size(), 1u);
     EXPECT_EQ(fileInfos[0].second, 2147483647);
     EXPECT_EQ(slurp(folder / name), data);
@@ -261,7 +261,7 @@ TEST_F(DownloadTest, HeaderWithoutTerminatorOrSizeIsBounded) {
 
 TEST_F(DownloadTest, RepeatedEotWhereHeaderBelongsIsAnsweredNotTakenAsTheEnd) {
     const auto data = pattern(300);
-    const int code = run([&] {
+    const auto status = run([&] {
         sendFile("a.dsp", "300", data);
         // the sender missed our ACK and repeats its EOT
         EXPECT_EQ(peer.readByte(), 'C');
@@ -269,34 +269,34 @@ TEST_F(DownloadTest, RepeatedEotWhereHeaderBelongsIsAnsweredNotTakenAsTheEnd) {
         EXPECT_EQ(peer.readByte(), kACK);
         endBatch();
     });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(status, TransferStatus::Ok);
     EXPECT_EQ(slurp(folder / "a.dsp"), data);
-    EXPECT_EQ(errors, (std::vector<std::pair<int, int>>{{-16, 1}}));
+    EXPECT_EQ(errors, (std::vector<std::pair<TransferStatus, int>>{{TransferStatus::BadByte, 1}}));
 }
 
 TEST_F(DownloadTest, InputQueueOverflowEndsWithMinus14) {
-    // While the worker waits for OnFileInfo, the UI thread keeps feeding its queue.
-    modem.OnFileInfo = [this](const std::string&, std::int64_t) {
+    // While the worker waits for onFileInfo, the UI thread keeps feeding its queue.
+    modem.onFileInfo = [this](const std::string&, std::int64_t) {
         peer.send(std::vector<std::uint8_t>(5000, 0x55));
         // until all of it has passed the port (the pseudo-terminal hands it over in parts)
         for (int i = 0; i < 10; ++i) {
-            ui.runUntil([this] { return port.InQueCount() == 0; }, 2s);
+            ui.runUntil([this] { return port.bytesAvailable() == 0; }, 2s);
             ui.pumpFor(20ms);
         }
     };
     std::vector<std::uint8_t> tail;
-    const int code = run([&] {
+    const auto status = run([&] {
         EXPECT_EQ(peer.readByte(), 'C');
         peer.send(makeBlock(0, headerData("x.dsp", "100000"), 128));
         tail = peer.read(4);
     });
-    EXPECT_EQ(code, -14);
+    EXPECT_EQ(status, TransferStatus::InputOverflow);
     // ACK of block 0, the request for data, then CAN CAN
     EXPECT_EQ(tail, (std::vector<std::uint8_t>{kACK, 'C', kCAN, kCAN}));
 }
 
 TEST_F(DownloadTest, HangUpEndsTheTransfer) {
-    const int code = run([&] {
+    const auto status = run([&] {
         EXPECT_EQ(peer.readByte(), 'C');
         peer.send(makeBlock(0, headerData("x.dsp", "5000"), 128));
         peer.read(2);
@@ -304,17 +304,17 @@ TEST_F(DownloadTest, HangUpEndsTheTransfer) {
         peer.readByte();
         peer.hangup();
     });
-    EXPECT_EQ(code, kExitLinkFailure);
-    EXPECT_FALSE(modem.GetIsActive());
-    port.Close();
-    EXPECT_FALSE(port.Active());
+    EXPECT_EQ(status, TransferStatus::LinkFailure);
+    EXPECT_FALSE(modem.isRunning());
+    port.close();
+    EXPECT_FALSE(port.isOpen());
 }
 
 TEST_F(DownloadTest, StreamingModeSendsGAndNoAcknowledgements) {
-    modem.Protocol = TVaYProtocol::YModemG;
+    modem.variant = YModemVariant::YModemG;
     const auto data = pattern(2000);
     std::vector<std::uint8_t> seen;
-    const int code = run([&] {
+    const auto status = run([&] {
         EXPECT_EQ(peer.readByte(), 'G');
         peer.send(makeBlock(0, headerData("g.dsp", "2000"), 128));
         EXPECT_EQ(peer.readByte(), 'G');
@@ -326,27 +326,27 @@ TEST_F(DownloadTest, StreamingModeSendsGAndNoAcknowledgements) {
         peer.send(makeBlock(0, {}, 128));
         seen = peer.drain(200ms);
     });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(status, TransferStatus::Ok);
     EXPECT_TRUE(seen.empty());
     EXPECT_EQ(slurp(folder / "g.dsp"), data);
 }
 
 TEST_F(DownloadTest, DestroyingARunningEngineStopsItWithoutAnEndEvent) {
-    std::optional<TVaYModem> engine;
+    std::optional<YModemTransfer> engine;
     engine.emplace(ui);
-    engine->Mode = TVaTransferMode::tmDownload;
-    engine->TargetFolder = folder.string();
+    engine->direction = TransferDirection::Download;
+    engine->targetFolder = folder.string();
     bool ended = false;
-    engine->OnTransferEnd = [&](int) { ended = true; };
-    modem.SetComm(nullptr);
-    engine->SetComm(&port);
-    engine->Execute();
+    engine->onTransferEnd = [&](TransferStatus) { ended = true; };
+    modem.attachTo(nullptr);
+    engine->attachTo(&port);
+    engine->start();
     EXPECT_EQ(peer.readByte(), 'C');
     engine.reset();
     EXPECT_EQ(peer.read(2), (std::vector<std::uint8_t>{kCAN, kCAN}));
     ui.pumpFor(50ms);
     EXPECT_FALSE(ended);
-    EXPECT_EQ(port.ClientCount(), 0u);
+    EXPECT_EQ(port.clientCount(), 0u);
 }
 
 } // namespace

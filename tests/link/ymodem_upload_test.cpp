@@ -16,17 +16,17 @@ class UploadTest : public EngineTest {
 protected:
     void SetUp() override {
         EngineTest::SetUp();
-        modem.Mode = TVaTransferMode::tmUpload;
+        modem.direction = TransferDirection::Upload;
     }
 };
 
 TEST_F(UploadTest, CrcModeSendsHeaderLongBlockEotAndEmptyHeader) {
     const auto data = pattern(1024);
     const auto path = writeFile("list.dsp", data);
-    modem.Files = {path.string()};
+    modem.files = {path.string()};
     std::vector<Frame> frames;
     int eot = -1;
-    const int code = run([&] {
+    const auto status = run([&] {
         peer.send('C');
         frames.push_back(readFrame(peer));
         peer.send(kACK);
@@ -39,7 +39,7 @@ TEST_F(UploadTest, CrcModeSendsHeaderLongBlockEotAndEmptyHeader) {
         frames.push_back(readFrame(peer));
         peer.send(kACK);
     });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(status, TransferStatus::Ok);
     ASSERT_EQ(frames.size(), 3u);
     EXPECT_EQ(frames[0].header, kSOH);
     EXPECT_EQ(frames[0].number, 0);
@@ -64,10 +64,10 @@ TEST_F(UploadTest, CrcModeSendsHeaderLongBlockEotAndEmptyHeader) {
 TEST_F(UploadTest, NakStartGivesShortBlocksWithChecksumsAndZeroPadding) {
     const auto data = pattern(1500);
     const auto path = writeFile("a.bin", data);
-    modem.Files = {path.string()};
+    modem.files = {path.string()};
     std::vector<Frame> blocks;
     Frame header, end;
-    const int code = run([&] {
+    const auto status = run([&] {
         peer.send(kNAK);
         header = readFrame(peer, false);
         peer.send(kACK);
@@ -82,7 +82,7 @@ TEST_F(UploadTest, NakStartGivesShortBlocksWithChecksumsAndZeroPadding) {
         end = readFrame(peer, false);
         peer.send(kACK);
     });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(status, TransferStatus::Ok);
     EXPECT_TRUE(header.checkOk);
     EXPECT_EQ(header.data, padded(headerData("a.bin", "1500"), 128));
     ASSERT_EQ(blocks.size(), 12u);
@@ -102,10 +102,10 @@ TEST_F(UploadTest, NakStartGivesShortBlocksWithChecksumsAndZeroPadding) {
 TEST_F(UploadTest, NakAnswersAreCountedAndRepeated) {
     // A NAKed block goes again; a NAKed first EOT gives one -16 and a second EOT.
     const auto data = pattern(10);
-    modem.Files = {writeFile("x.dsp", data).string()};
+    modem.files = {writeFile("x.dsp", data).string()};
     Frame first, again;
     int eot1 = -1, eot2 = -1;
-    const int code = run([&] {
+    const auto status = run([&] {
         peer.send('C');
         readFrame(peer);
         peer.send(kACK);
@@ -122,70 +122,71 @@ TEST_F(UploadTest, NakAnswersAreCountedAndRepeated) {
         readFrame(peer);
         peer.send(kACK);
     });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(status, TransferStatus::Ok);
     EXPECT_EQ(first.data, again.data);
     EXPECT_EQ(again.number, 1);
     EXPECT_EQ(eot1, kEOT);
     EXPECT_EQ(eot2, kEOT);
-    EXPECT_EQ(errors, (std::vector<std::pair<int, int>>{{-15, 1}, {-16, 2}}));
+    EXPECT_EQ(errors,
+              (std::vector<std::pair<TransferStatus, int>>{{TransferStatus::BadCheck, 1}, {TransferStatus::BadByte, 2}}));
 }
 
 TEST_F(UploadTest, AnswersThatEndTheTransfer) {
     struct Case {
         const char* name;
         std::uint8_t answer;
-        int exitCode;
+        TransferStatus status;
         bool canSent;
     };
     const Case cases[] = {
-        {"receiver cancels", kCAN, -4, false},
-        {"unexpected byte", 'x', -5, true},
+        {"receiver cancels", kCAN, TransferStatus::RemoteCancelled, false},
+        {"unexpected byte", 'x', TransferStatus::ProtocolError, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        endCode.reset();
-        modem.Files = {writeFile("x.dsp", pattern(300)).string()};
+        endStatus.reset();
+        modem.files = {writeFile("x.dsp", pattern(300)).string()};
         std::vector<std::uint8_t> after;
-        const int code = run([&] {
+        const auto status = run([&] {
             peer.send('C');
             readFrame(peer);
             peer.send(c.answer);
             after = c.canSent ? peer.read(2) : peer.drain(200ms);
         });
-        EXPECT_EQ(code, c.exitCode);
+        EXPECT_EQ(status, c.status);
         EXPECT_EQ(after == std::vector<std::uint8_t>({kCAN, kCAN}), c.canSent);
     }
 }
 
 TEST_F(UploadTest, MissingFileIsRefusedBeforeItsHeaderGoesOut) {
-    modem.Files = {(folder / "missing.dsp").string()};
+    modem.files = {(folder / "missing.dsp").string()};
     std::vector<std::uint8_t> seen;
-    const int code = run([&] {
+    const auto status = run([&] {
         peer.send('C');
         seen = peer.read(2);
     });
-    EXPECT_EQ(code, -12);
+    EXPECT_EQ(status, TransferStatus::FileOpenFailed);
     EXPECT_EQ(seen, (std::vector<std::uint8_t>{kCAN, kCAN}));
     EXPECT_TRUE(fileInfos.empty());
 }
 
 TEST_F(UploadTest, SilentReceiverEndsAfterMaxErrorsTimeouts) {
-    modem.Timeout = 20;
-    modem.Files = {writeFile("x.dsp", pattern(10)).string()};
+    modem.timeoutMs = 20;
+    modem.files = {writeFile("x.dsp", pattern(10)).string()};
     std::vector<std::uint8_t> seen;
-    const int code = run([&] { seen = peer.read(2); });
-    EXPECT_EQ(code, -9);
+    const auto status = run([&] { seen = peer.read(2); });
+    EXPECT_EQ(status, TransferStatus::TooManyErrors);
     ASSERT_EQ(errors.size(), 9u);
     for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(errors[static_cast<std::size_t>(i)], std::make_pair(-1, i + 1));
+        EXPECT_EQ(errors[static_cast<std::size_t>(i)], std::make_pair(TransferStatus::Timeout, i + 1));
     EXPECT_EQ(seen, (std::vector<std::uint8_t>{kCAN, kCAN}));
 }
 
 TEST_F(UploadTest, StreamingModeDoesNotWaitForAcknowledgements) {
     const auto data = pattern(2500);
-    modem.Files = {writeFile("g.dsp", data).string()};
+    modem.files = {writeFile("g.dsp", data).string()};
     std::vector<std::uint8_t> received;
-    const int code = run([&] {
+    const auto status = run([&] {
         peer.send('G');
         readFrame(peer);  // no acknowledgement in this mode
         peer.send('G');
@@ -199,18 +200,18 @@ TEST_F(UploadTest, StreamingModeDoesNotWaitForAcknowledgements) {
         peer.send('G');
         readFrame(peer);
     });
-    EXPECT_EQ(code, 0);
+    EXPECT_EQ(status, TransferStatus::Ok);
     EXPECT_EQ(received, padded(data, 3 * 1024));
 }
 
 TEST_F(UploadTest, CancelSendsCanAndEndsWithMinus3) {
-    modem.Files = {writeFile("x.dsp", pattern(5000)).string()};
-    modem.OnPacketEvent = [this](int packet, std::int64_t) {
+    modem.files = {writeFile("x.dsp", pattern(5000)).string()};
+    modem.onPacket = [this](int packet, std::int64_t) {
         if (packet == 2)
-            modem.Cancel();
+            modem.cancel();
     };
     std::vector<std::uint8_t> tail;
-    const int code = run([&] {
+    const auto status = run([&] {
         peer.send('C');
         readFrame(peer);
         peer.send(kACK);
@@ -221,7 +222,7 @@ TEST_F(UploadTest, CancelSendsCanAndEndsWithMinus3) {
         peer.send(kACK);
         tail = peer.read(2);
     });
-    EXPECT_EQ(code, -3);
+    EXPECT_EQ(status, TransferStatus::Cancelled);
     EXPECT_EQ(tail, (std::vector<std::uint8_t>{kCAN, kCAN}));
 }
 

@@ -1,4 +1,4 @@
-#include "link/comm_posix.h"
+#include "link/tty_posix.h"
 
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -63,7 +63,7 @@ void releaseDevice(int fd) {
     (void)::flock(fd, LOCK_UN);
 }
 
-int applyLineSettings(int fd, const LineSettings& s) {
+int applyLineSettings(int fd, int rate, const LineSettings& s) {
     termios t{};
     if (::tcgetattr(fd, &t) != 0)
         return errno;
@@ -72,54 +72,54 @@ int applyLineSettings(int fd, const LineSettings& s) {
     t.c_cflag |= CLOCAL | CREAD;
     t.c_iflag &= ~(IXON | IXOFF | IXANY | INPCK);
 
-    switch (s.databits) {
-    case TVaDatabits::db4: return EINVAL;
-    case TVaDatabits::db5: t.c_cflag |= CS5; break;
-    case TVaDatabits::db6: t.c_cflag |= CS6; break;
-    case TVaDatabits::db7: t.c_cflag |= CS7; break;
-    case TVaDatabits::db8: t.c_cflag |= CS8; break;
+    switch (s.dataBits) {
+    case DataBits::Four: return EINVAL;
+    case DataBits::Five: t.c_cflag |= CS5; break;
+    case DataBits::Six: t.c_cflag |= CS6; break;
+    case DataBits::Seven: t.c_cflag |= CS7; break;
+    case DataBits::Eight: t.c_cflag |= CS8; break;
     }
-    switch (s.stopbits) {
-    case TVaStopbits::sb1: break;
-    case TVaStopbits::sb15:
+    switch (s.stopBits) {
+    case StopBits::One: break;
+    case StopBits::OneAndHalf:
         // The UART gives 1.5 stop bits for "two" only with 5 data bits.
-        if (s.databits != TVaDatabits::db5)
+        if (s.dataBits != DataBits::Five)
             return EINVAL;
         t.c_cflag |= CSTOPB;
         break;
-    case TVaStopbits::sb2: t.c_cflag |= CSTOPB; break;
+    case StopBits::Two: t.c_cflag |= CSTOPB; break;
     }
     switch (s.parity) {
-    case TVaParity::paNone: break;
-    case TVaParity::paOdd: t.c_cflag |= PARENB | PARODD; break;
-    case TVaParity::paEven: t.c_cflag |= PARENB; break;
-    case TVaParity::paMark: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
-    case TVaParity::paSpace: t.c_cflag |= PARENB | CMSPAR; break;
+    case Parity::None: break;
+    case Parity::Odd: t.c_cflag |= PARENB | PARODD; break;
+    case Parity::Even: t.c_cflag |= PARENB; break;
+    case Parity::Mark: t.c_cflag |= PARENB | CMSPAR | PARODD; break;
+    case Parity::Space: t.c_cflag |= PARENB | CMSPAR; break;
     }
-    if (s.parity != TVaParity::paNone)
+    if (s.parity != Parity::None)
         t.c_iflag |= INPCK;
 
-    const TVaFlowControl& f = s.flow;
+    const FlowControl& f = s.flow;
     // Linux has no DSR flow control.
-    if (f.OutDsrFlow || f.DsrSensitivity || f.ControlDtr == TVaControlDtr::dtrHandshake ||
-        f.ControlRts == TVaControlRts::rtsToggle)
+    if (f.dsrOutputFlow || f.dsrSensitivity || f.dtr == DtrControl::Handshake ||
+        f.rts == RtsControl::Toggle)
         return EINVAL;
-    if (f.OutCtsFlow || f.ControlRts == TVaControlRts::rtsHandshake)
+    if (f.ctsOutputFlow || f.rts == RtsControl::Handshake)
         t.c_cflag |= CRTSCTS;
-    if (f.XonXoffOut)
+    if (f.xonXoffOutput)
         t.c_iflag |= IXON;
-    if (f.XonXoffIn)
+    if (f.xonXoffInput)
         t.c_iflag |= IXOFF;
-    t.c_cc[VSTART] = s.chars.XonChar;
-    t.c_cc[VSTOP] = s.chars.XoffChar;
+    t.c_cc[VSTART] = s.xonXoff.xon;
+    t.c_cc[VSTOP] = s.xonXoff.xoff;
     t.c_cc[VMIN] = 0;
     t.c_cc[VTIME] = 0;
 
-    if (s.rate <= 0)
+    if (rate <= 0)
         return EINVAL;
     bool custom = true;
     for (const auto& r : kStandardRates) {
-        if (r.bits == s.rate) {
+        if (r.bits == rate) {
             ::cfsetispeed(&t, r.constant);
             ::cfsetospeed(&t, r.constant);
             custom = false;
@@ -129,19 +129,19 @@ int applyLineSettings(int fd, const LineSettings& s) {
     if (::tcsetattr(fd, TCSANOW, &t) != 0)
         return errno;
     if (custom) {
-        if (int err = setRateAnyBits(fd, static_cast<unsigned>(s.rate)))
+        if (int err = setRateAnyBits(fd, static_cast<unsigned>(rate)))
             return err;
     }
     unsigned actual = 0;
     if (readRateBits(fd, actual) == 0 && actual != 0) {
-        const long diff = std::labs(static_cast<long>(actual) - s.rate);
-        if (diff * 100 > static_cast<long>(s.rate) * kRateTolerancePercent)
+        const long diff = std::labs(static_cast<long>(actual) - rate);
+        if (diff * 100 > static_cast<long>(rate) * kRateTolerancePercent)
             return EINVAL;
     }
 
-    setModemLine(fd, TIOCM_DTR, f.ControlDtr == TVaControlDtr::dtrEnabled);
-    setModemLine(fd, TIOCM_RTS, f.ControlRts == TVaControlRts::rtsEnabled ||
-                                    f.ControlRts == TVaControlRts::rtsHandshake);
+    setModemLine(fd, TIOCM_DTR, f.dtr == DtrControl::Enabled);
+    setModemLine(fd, TIOCM_RTS, f.rts == RtsControl::Enabled ||
+                                    f.rts == RtsControl::Handshake);
     return 0;
 }
 

@@ -1,7 +1,7 @@
-#include "link/comm.h"
+#include "link/serial_port.h"
 
 #include "common/log_sink.h"
-#include "link/comm_posix.h"
+#include "link/tty_posix.h"
 
 #include <poll.h>
 #include <sys/eventfd.h>
@@ -26,7 +26,7 @@ class WakeFd {
 public:
     WakeFd() : fd_(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {
         if (!fd_)
-            throw EVaCommError(cs::format("Error setting EventMask (%d), %s", errno, posix::errorText(errno).c_str()));
+            throw SerialPortError(cs::format("Error setting EventMask (%d), %s", errno, posix::errorText(errno).c_str()));
     }
     int get() const { return fd_.get(); }
     void signal() {
@@ -44,24 +44,24 @@ private:
 
 } // namespace
 
-int BaudrateValue(TVaBaudrate rate) {
+int bitsPerSecond(BaudRate rate) {
     switch (rate) {
-    case TVaBaudrate::brUser: return 0;
-    case TVaBaudrate::br110: return 110;
-    case TVaBaudrate::br300: return 300;
-    case TVaBaudrate::br600: return 600;
-    case TVaBaudrate::br1200: return 1200;
-    case TVaBaudrate::br2400: return 2400;
-    case TVaBaudrate::br4800: return 4800;
-    case TVaBaudrate::br9600: return 9600;
-    case TVaBaudrate::br14400: return 14400;
-    case TVaBaudrate::br19200: return 19200;
-    case TVaBaudrate::br38400: return 38400;
-    case TVaBaudrate::br56000: return 56000;
-    case TVaBaudrate::br57600: return 57600;
-    case TVaBaudrate::br115200: return 115200;
-    case TVaBaudrate::br128000: return 128000;
-    case TVaBaudrate::br256000: return 256000;
+    case BaudRate::Custom: return 0;
+    case BaudRate::Bps110: return 110;
+    case BaudRate::Bps300: return 300;
+    case BaudRate::Bps600: return 600;
+    case BaudRate::Bps1200: return 1200;
+    case BaudRate::Bps2400: return 2400;
+    case BaudRate::Bps4800: return 4800;
+    case BaudRate::Bps9600: return 9600;
+    case BaudRate::Bps14400: return 14400;
+    case BaudRate::Bps19200: return 19200;
+    case BaudRate::Bps38400: return 38400;
+    case BaudRate::Bps56000: return 56000;
+    case BaudRate::Bps57600: return 57600;
+    case BaudRate::Bps115200: return 115200;
+    case BaudRate::Bps128000: return 128000;
+    case BaudRate::Bps256000: return 256000;
     }
     return 0;
 }
@@ -70,14 +70,14 @@ int BaudrateValue(TVaBaudrate rate) {
 // Event thread: waits for the device to have input or to go away, and has each event handled on
 // the UI thread while it waits.
 
-class TVaCommEventThread {
+class PortEventThread {
 public:
-    TVaCommEventThread(TVaCustomComm& comm, int fd, TVaEvents mask) : comm_(comm), fd_(fd), mask_(mask) {
-        thread_ = std::thread([this] { Run(); });
+    PortEventThread(SerialPort& port, int fd, LineEvents mask) : port_(port), fd_(fd), mask_(mask) {
+        thread_ = std::thread([this] { run(); });
     }
-    ~TVaCommEventThread() { Stop(); }
+    ~PortEventThread() { stop(); }
 
-    void Stop() {
+    void stop() {
         stop_.store(true);
         wake_.signal();
         if (thread_.joinable())
@@ -85,14 +85,14 @@ public:
     }
 
 private:
-    int Waiting() const {
+    int waitingCount() const {
         int n = 0;
         posix::bytesWaiting(fd_, n);
         return n;
     }
 
-    void Run() {
-        const bool watchRx = (mask_ & EventBit(ceRxChar)) != 0;
+    void run() {
+        const bool watchRx = (mask_ & eventBit(LineEvent::DataReceived)) != 0;
         bool hungUp = false;
         int unread = -1;  // bytes left unread after the last dispatch, -1 when none
         while (!stop_.load()) {
@@ -107,44 +107,44 @@ private:
                 wake_.drain();
             if (stop_.load())
                 break;
-            TVaEvents events = 0;
+            LineEvents events = 0;
             std::uint32_t errors = 0;
             if (!hungUp && (p[1].revents & POLLIN))
-                events |= EventBit(ceRxChar);
+                events |= eventBit(LineEvent::DataReceived);
             if (unread >= 0) {
-                const int now = Waiting();
+                const int now = waitingCount();
                 if (now > unread)
-                    events |= EventBit(ceRxChar);
+                    events |= eventBit(LineEvent::DataReceived);
                 else
                     unread = now > 0 ? now : -1;
             }
             if (!hungUp && (p[1].revents & (POLLHUP | POLLERR | POLLNVAL))) {
                 // Reported once; the device is not watched any more, only the stop signal.
                 hungUp = true;
-                events |= EventBit(ceError) | EventBit(ceHangup);
+                events |= eventBit(LineEvent::Error) | eventBit(LineEvent::HangUp);
                 errors |= kLineErrorHangup;
             }
             if (events == 0)
                 continue;
-            comm_.pendingErrors_.fetch_or(errors);
-            TVaCustomComm* comm = &comm_;
-            const std::uint64_t readBefore = comm_.bytesRead_.load();
-            if (!comm_.ui_.postAndWait([comm, events] { comm->DispatchEvents(events); }, stop_))
+            port_.pendingErrors_.fetch_or(errors);
+            SerialPort* port = &port_;
+            const std::uint64_t readBefore = port_.bytesRead_.load();
+            if (!port_.ui_.postAndWait([port, events] { port->dispatchEvents(events); }, stop_))
                 break;
             // Bytes the handler left unread do not wake the thread again until more arrive,
             // as with a driver that signals each arrival once; bytes that came in while others
             // were being read are dispatched at once.
             unread = -1;
-            if (watchRx && !hungUp && comm_.bytesRead_.load() == readBefore) {
-                const int left = Waiting();
+            if (watchRx && !hungUp && port_.bytesRead_.load() == readBefore) {
+                const int left = waitingCount();
                 unread = left > 0 ? left : -1;
             }
         }
     }
 
-    TVaCustomComm& comm_;
+    SerialPort& port_;
     const int fd_;
-    const TVaEvents mask_;
+    const LineEvents mask_;
     WakeFd wake_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
@@ -153,16 +153,16 @@ private:
 // ---------------------------------------------------------------------------------------------
 // Write thread: the only writer to the device, fed through a bounded buffer.
 
-class TVaCommWriteThread {
+class PortWriteThread {
 public:
-    TVaCommWriteThread(TVaCustomComm& comm, int fd, std::size_t limit)
-        : comm_(comm), fd_(fd), limit_(limit), buffer_(limit) {
+    PortWriteThread(SerialPort& port, int fd, std::size_t limit)
+        : port_(port), fd_(fd), limit_(limit), buffer_(limit) {
         block_.reserve(limit);
-        thread_ = std::thread([this] { Run(); });
+        thread_ = std::thread([this] { run(); });
     }
-    ~TVaCommWriteThread() { Stop(); }
+    ~PortWriteThread() { stop(); }
 
-    void Stop() {
+    void stop() {
         {
             std::lock_guard lock(lock_);
             stop_ = true;
@@ -175,47 +175,47 @@ public:
 
     // Appends the bytes once there is room for them; false when the room did not come within
     // `timeout`. Returns true without writing once the thread has been stopped.
-    bool Append(std::span<const std::uint8_t> bytes, std::chrono::milliseconds timeout, bool& stopped) {
+    bool append(std::span<const std::uint8_t> bytes, std::chrono::milliseconds timeout, bool& stopped) {
         std::unique_lock lock(lock_);
-        const auto fits = [&] { return stop_ || buffer_.Size() + bytes.size() <= limit_; };
+        const auto fits = [&] { return stop_ || buffer_.size() + bytes.size() <= limit_; };
         if (!cv_.wait_for(lock, timeout, fits))
             return false;
         stopped = stop_;
         if (stop_)
             return true;
-        buffer_.Write(bytes);
+        buffer_.append(bytes);
         data_ = true;
         lock.unlock();
         cv_.notify_all();
         return true;
     }
 
-    void WaitUntilEmpty(std::chrono::milliseconds timeout) {
+    void waitUntilEmpty(std::chrono::milliseconds timeout) {
         std::unique_lock lock(lock_);
-        cv_.wait_for(lock, timeout, [this] { return stop_ || buffer_.Empty(); });
+        cv_.wait_for(lock, timeout, [this] { return stop_ || buffer_.empty(); });
     }
 
-    std::size_t Used() const {
+    std::size_t used() const {
         std::lock_guard lock(lock_);
-        return buffer_.Size();
+        return buffer_.size();
     }
 
     // Stops the write in progress and drops the waiting bytes.
-    void Purge() {
+    void purge() {
         std::unique_lock lock(lock_);
         purgeRequest_ = true;
         purgeAck_ = false;
         cv_.notify_all();
         wake_.signal();
         if (cv_.wait_for(lock, kPurgeAckTimeout, [this] { return purgeAck_ || stop_; })) {
-            buffer_.Clear();
+            buffer_.clear();
             data_ = false;
         }
         cv_.notify_all();
     }
 
 private:
-    void Run() {
+    void run() {
         for (;;) {
             {
                 std::unique_lock lock(lock_);
@@ -226,44 +226,44 @@ private:
                     // Drop the waiting bytes here, under the write lock: a block that was already
                     // written but not yet removed when the purge came must not be written again.
                     purgeRequest_ = false;
-                    buffer_.Clear();
+                    buffer_.clear();
                     data_ = false;
                     purgeAck_ = true;
                     cv_.notify_all();
                     continue;
                 }
-                auto waiting = buffer_.Data();
+                auto waiting = buffer_.data();
                 block_.assign(waiting.begin(), waiting.end());
             }
             int err = 0;
-            const std::size_t written = WriteBlock(err);
+            const std::size_t written = writeBlock(err);
             bool empty = false;
             {
                 std::lock_guard lock(lock_);
                 if (err) {
                     // The device refuses output (hung up, removed): what waits can never go.
-                    buffer_.Clear();
+                    buffer_.clear();
                 } else if (!purgeRequest_) {
-                    buffer_.Remove(written);
+                    buffer_.drop(written);
                 }
-                empty = buffer_.Empty();
+                empty = buffer_.empty();
                 if (empty)
                     data_ = false;
             }
             cv_.notify_all();
             if (err)
-                comm_.PostEvents(EventBit(ceError), kLineErrorIo);
+                port_.postEvents(eventBit(LineEvent::Error), kLineErrorIo);
             else if (empty && written > 0)
-                comm_.PostEvents(EventBit(ceTxEmpty), 0);
+                port_.postEvents(eventBit(LineEvent::OutputEmpty), 0);
         }
     }
 
-    bool Interrupted() {
+    bool interrupted() {
         std::lock_guard lock(lock_);
         return stop_ || purgeRequest_;
     }
 
-    std::size_t WriteBlock(int& err) {
+    std::size_t writeBlock(int& err) {
         std::size_t written = 0;
         while (written < block_.size()) {
             const ssize_t w = ::write(fd_, block_.data() + written, block_.size() - written);
@@ -286,7 +286,7 @@ private:
             }
             if (p[0].revents)
                 wake_.drain();
-            if (Interrupted())
+            if (interrupted())
                 return written;
             if (p[1].revents & (POLLHUP | POLLERR | POLLNVAL)) {
                 err = EIO;
@@ -296,12 +296,12 @@ private:
         return written;
     }
 
-    TVaCustomComm& comm_;
+    SerialPort& port_;
     const int fd_;
     const std::size_t limit_;
     mutable std::mutex lock_;  // the write lock
     std::condition_variable cv_;
-    TVaCommBuffer buffer_;
+    ByteQueue buffer_;
     std::vector<std::uint8_t> block_;
     bool data_ = false;
     bool purgeRequest_ = false;
@@ -312,146 +312,132 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------
-// TVaDispatcher
+// PortClientLink
 
-TVaDispatcher::TVaDispatcher(DataFn onData, EventFn onEvent)
+PortClientLink::PortClientLink(DataFn onData, EventFn onEvent)
     : onData_(std::move(onData)), onEvent_(std::move(onEvent)) {}
 
-void TVaDispatcher::DataArrived(std::span<const std::uint8_t> bytes) {
+void PortClientLink::dataArrived(std::span<const std::uint8_t> bytes) {
     if (active_.load() && onData_)
         onData_(bytes);
 }
 
-void TVaDispatcher::LineEvent(TVaEvents events) {
+void PortClientLink::lineEventsArrived(LineEvents events) {
     if (active_.load() && onEvent_)
         onEvent_(events);
 }
 
-int TVaDispatcher::WriteBuf(std::span<const std::uint8_t> bytes) {
-    TVaCustomComm* comm = comm_.load();
-    return comm ? comm->WriteBuf(bytes) : 0;
+int PortClientLink::write(std::span<const std::uint8_t> bytes) {
+    SerialPort* port = port_.load();
+    return port ? port->write(bytes) : 0;
 }
 
-void TVaDispatcher::PurgeRead() {
-    if (TVaCustomComm* comm = comm_.load())
-        comm->PurgeRead();
+void PortClientLink::purgeInput() {
+    if (SerialPort* port = port_.load())
+        port->purgeInput();
 }
 
-void TVaDispatcher::PurgeWrite() {
-    if (TVaCustomComm* comm = comm_.load())
-        comm->PurgeWrite();
+void PortClientLink::purgeOutput() {
+    if (SerialPort* port = port_.load())
+        port->purgeOutput();
 }
 
-void TVaDispatcher::PurgeReadWrite() {
-    if (TVaCustomComm* comm = comm_.load())
-        comm->PurgeReadWrite();
+void PortClientLink::purgeInputAndOutput() {
+    if (SerialPort* port = port_.load())
+        port->purgeInputAndOutput();
 }
 
 // ---------------------------------------------------------------------------------------------
-// TVaCustomComm
+// SerialPort
 
-TVaCustomComm::TVaCustomComm(UiDispatcher& ui) : ui_(ui) {}
+SerialPort::SerialPort(UiDispatcher& ui) : ui_(ui) {}
 
-TVaCustomComm::~TVaCustomComm() {
+SerialPort::~SerialPort() {
     destroying_ = true;
     closePauseMs_ = 0;
-    Close();
-    for (TVaDispatcher* client : clients_)
-        client->comm_.store(nullptr);
+    close();
+    for (PortClientLink* client : clients_)
+        client->port_.store(nullptr);
     clients_.clear();
 }
 
-void TVaCustomComm::SetDeviceName(const std::string& name) {
-    if (Active())
-        throw EVaCommError("Can't perform this operation while port is open");
+void SerialPort::setDeviceName(const std::string& name) {
+    if (isOpen())
+        throw SerialPortError("Can't perform this operation while port is open");
     deviceName_ = name;
 }
 
-std::string TVaCustomComm::EffectiveDeviceName() const {
-    std::string name = deviceName_;
-    const auto at = name.find("%d");
-    if (at != std::string::npos)
-        name.replace(at, 2, std::to_string(portNum_));
-    return name;
-}
-
-void TVaCustomComm::SetBaudrate(TVaBaudrate rate) {
-    if (rate == baudrate_)
+void SerialPort::setBaudRate(BaudRate rate) {
+    if (rate == baudRate_)
         return;
-    baudrate_ = rate;
-    if (rate != TVaBaudrate::brUser)
-        userBaudrate_ = 0;
-    if (Active())
-        ApplyLineSettings();
+    baudRate_ = rate;
+    if (rate != BaudRate::Custom)
+        customBaudRate_ = 0;
+    if (isOpen())
+        applyLineSettings();
 }
 
-void TVaCustomComm::SetUserBaudrate(int bitsPerSecond) {
-    if (bitsPerSecond == userBaudrate_)
+void SerialPort::setCustomBaudRate(int rate) {
+    if (rate == customBaudRate_)
         return;
-    userBaudrate_ = bitsPerSecond;
-    baudrate_ = TVaBaudrate::brUser;
-    if (Active())
-        ApplyLineSettings();
+    customBaudRate_ = rate;
+    baudRate_ = BaudRate::Custom;
+    if (isOpen())
+        applyLineSettings();
 }
 
-int TVaCustomComm::EffectiveBaudrate() const {
-    return baudrate_ == TVaBaudrate::brUser ? userBaudrate_ : BaudrateValue(baudrate_);
+int SerialPort::effectiveBaudRate() const {
+    return baudRate_ == BaudRate::Custom ? customBaudRate_ : bitsPerSecond(baudRate_);
 }
 
-void TVaCustomComm::SetParity(TVaParity p) {
-    parity_ = p;
-    if (Active())
-        ApplyLineSettings();
+void SerialPort::setParity(Parity p) {
+    line_.parity = p;
+    if (isOpen())
+        applyLineSettings();
 }
 
-void TVaCustomComm::SetDatabits(TVaDatabits d) {
-    databits_ = d;
-    if (Active())
-        ApplyLineSettings();
+void SerialPort::setDataBits(DataBits d) {
+    line_.dataBits = d;
+    if (isOpen())
+        applyLineSettings();
 }
 
-void TVaCustomComm::SetStopbits(TVaStopbits s) {
-    stopbits_ = s;
-    if (Active())
-        ApplyLineSettings();
+void SerialPort::setStopBits(StopBits s) {
+    line_.stopBits = s;
+    if (isOpen())
+        applyLineSettings();
 }
 
-void TVaCustomComm::SetFlowControl(const TVaFlowControl& f) {
-    flow_ = f;
-    if (Active())
-        ApplyLineSettings();
+void SerialPort::setFlowControl(const FlowControl& f) {
+    line_.flow = f;
+    if (isOpen())
+        applyLineSettings();
 }
 
-void TVaCustomComm::SetEventChars(const TVaEventChars& c) {
-    eventChars_ = c;
-    if (Active())
-        ApplyLineSettings();
+void SerialPort::setXonXoffChars(const XonXoffChars& c) {
+    line_.xonXoff = c;
+    if (isOpen())
+        applyLineSettings();
 }
 
-void TVaCustomComm::ApplyLineSettings() {
-    posix::LineSettings s;
-    s.rate = EffectiveBaudrate();
-    s.parity = parity_;
-    s.databits = databits_;
-    s.stopbits = stopbits_;
-    s.flow = flow_;
-    s.chars = eventChars_;
+void SerialPort::applyLineSettings() {
+    const int rate = effectiveBaudRate();
     std::lock_guard lock(globalLock_);
     if (!fd_)
         return;
-    if (int err = posix::applyLineSettings(fd_.get(), s))
-        throw EVaCommError(cs::format("Error writing dcb (%d), %s", err, posix::errorText(err).c_str()));
+    if (int err = posix::applyLineSettings(fd_.get(), rate, line_))
+        throw SerialPortError(cs::format("Error writing dcb (%d), %s", err, posix::errorText(err).c_str()));
 }
 
-void TVaCustomComm::Open() {
-    if (Active())
-        throw EVaCommError("Can't perform this operation while port is open");
-    const std::string name = EffectiveDeviceName();
+void SerialPort::open() {
+    if (isOpen())
+        throw SerialPortError("Can't perform this operation while port is open");
+    const std::string& name = deviceName_;
     UniqueFd fd;
     if (int err = posix::openDevice(name, fd)) {
         if (err == ENOENT || err == ENODEV || err == ENXIO)
-            throw EVaCommError(cs::format("Specified device not found (%s).", name.c_str()));
-        throw EVaCommError(cs::format("Can't open specified device %s", name.c_str()) +
+            throw SerialPortError(cs::format("Specified device not found (%s).", name.c_str()));
+        throw SerialPortError(cs::format("Can't open specified device %s", name.c_str()) +
                            cs::format(" (Error %d, %s)", err, posix::errorText(err).c_str()));
     }
     {
@@ -459,77 +445,73 @@ void TVaCustomComm::Open() {
         fd_ = std::move(fd);
     }
     try {
-        if (updateLineSettings_)
-            ApplyLineSettings();
-        // Linux sizes a tty's queues itself; ReadSize bounds what one read takes.
-        readChunk_.assign(static_cast<std::size_t>(std::max(buffers_.ReadSize, 1)), 0);
-        posix::ErrorCounters c;
-        counters_.valid = posix::readErrorCounters(fd_.get(), c);
-        counters_.frame = c.frame;
-        counters_.overrun = c.overrun;
-        counters_.parity = c.parity;
-        counters_.brk = c.brk;
-        counters_.bufOverrun = c.bufOverrun;
+        if (appliesLineSettings_)
+            applyLineSettings();
+        // Linux sizes a tty's queues itself; readSize bounds what one read takes.
+        readChunk_.assign(static_cast<std::size_t>(std::max(buffers_.readSize, 1)), 0);
+        ErrorCounters c;
+        countersValid_ = posix::readErrorCounters(fd_.get(), c);
+        counters_ = c;
         pendingErrors_.store(0);
 
-        TVaEvents mask = monitorEvents_;
+        LineEvents mask = monitoredEvents_;
         if (!directWrite_)
-            mask &= ~EventBit(ceTxEmpty);  // the write thread reports it
+            mask &= ~eventBit(LineEvent::OutputEmpty);  // the write thread reports it
         active_.store(true);
         if (!directWrite_) {
-            auto writer = std::make_shared<TVaCommWriteThread>(*this, fd_.get(),
-                                                               static_cast<std::size_t>(std::max(buffers_.WriteSize, 1)));
+            auto writer = std::make_shared<PortWriteThread>(*this, fd_.get(),
+                                                               static_cast<std::size_t>(std::max(buffers_.writeSize, 1)));
             std::lock_guard lock(writerLock_);
             writer_ = std::move(writer);
         }
         if (mask != 0)
-            eventThread_ = std::make_unique<TVaCommEventThread>(*this, fd_.get(), mask);
+            eventThread_ = std::make_unique<PortEventThread>(*this, fd_.get(), mask);
     } catch (...) {
-        StopThreads();
+        stopThreads();
         std::lock_guard lock(globalLock_);
         posix::releaseDevice(fd_.get());
         fd_.reset();
         active_.store(false);
         throw;
     }
-    Fire(OnOpen);
+    fire(onOpen);
 }
 
-void TVaCustomComm::StopThreads() {
+void SerialPort::stopThreads() {
     if (eventThread_) {
-        eventThread_->Stop();
+        eventThread_->stop();
         eventThread_.reset();
     }
-    std::shared_ptr<TVaCommWriteThread> writer;
+    std::shared_ptr<PortWriteThread> writer;
     {
         std::lock_guard lock(writerLock_);
         writer = std::move(writer_);
     }
     if (writer)
-        writer->Stop();
+        writer->stop();
 }
 
-void TVaCustomComm::Close() {
-    if (!Active())
+void SerialPort::close() {
+    if (!isOpen())
         return;
-    // What is still waiting for the write thread leaves first (within WriteTimeout): the last
+    // What is still waiting for the write thread leaves first (within writeTimeoutMs): the last
     // answer of a transfer is written just before the port is closed.
-    if (auto writer = Writer())
-        writer->WaitUntilEmpty(std::chrono::milliseconds(buffers_.WriteTimeout));
+    if (auto writer = writeThread())
+        writer->waitUntilEmpty(std::chrono::milliseconds(buffers_.writeTimeoutMs));
     {
         std::lock_guard lock(globalLock_);
         active_.store(false);
-        StopThreads();
+        stopThreads();
         posix::releaseDevice(fd_.get());
         fd_.reset();
     }
     if (!destroying_)
-        Fire(OnClose);
+        fire(onClose);
     if (closePauseMs_ > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(closePauseMs_));
 }
 
-int TVaCustomComm::ReadBuf(std::span<std::uint8_t> buffer) {
+int SerialPort::read(std::span<std::uint8_t> buffer) {
     std::lock_guard lock(globalLock_);
     if (!fd_ || buffer.empty())
         return 0;
@@ -544,31 +526,31 @@ int TVaCustomComm::ReadBuf(std::span<std::uint8_t> buffer) {
         if (errno == EAGAIN)
             return 0;
         const int err = errno;
-        throw EVaCommError(cs::format("Read error (%d), %s", err, posix::errorText(err).c_str()));
+        throw SerialPortError(cs::format("Read error (%d), %s", err, posix::errorText(err).c_str()));
     }
 }
 
-std::shared_ptr<TVaCommWriteThread> TVaCustomComm::Writer() const {
+std::shared_ptr<PortWriteThread> SerialPort::writeThread() const {
     std::lock_guard lock(writerLock_);
     return writer_;
 }
 
-int TVaCustomComm::WriteBuf(std::span<const std::uint8_t> bytes) {
-    if (!Active())
+int SerialPort::write(std::span<const std::uint8_t> bytes) {
+    if (!isOpen())
         return 0;
     if (directWrite_)
-        return DirectWriteBuf(bytes);
-    auto writer = Writer();
+        return writeDirect(bytes);
+    auto writer = writeThread();
     if (!writer)
         return 0;
     bool stopped = false;
-    if (!writer->Append(bytes, std::chrono::milliseconds(buffers_.WriteTimeout), stopped))
-        throw EVaCommError("Output buffer is full. Please check comm status.");
+    if (!writer->append(bytes, std::chrono::milliseconds(buffers_.writeTimeoutMs), stopped))
+        throw SerialPortError("Output buffer is full. Please check comm status.");
     return stopped ? 0 : static_cast<int>(bytes.size());
 }
 
-int TVaCustomComm::DirectWriteBuf(std::span<const std::uint8_t> bytes) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(buffers_.WriteTimeout);
+int SerialPort::writeDirect(std::span<const std::uint8_t> bytes) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(buffers_.writeTimeoutMs);
     std::size_t written = 0;
     std::lock_guard lock(globalLock_);
     while (fd_ && written < bytes.size()) {
@@ -581,23 +563,23 @@ int TVaCustomComm::DirectWriteBuf(std::span<const std::uint8_t> bytes) {
             break;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
-            throw EVaCommError("Output buffer is full. Please check comm status.");
+            throw SerialPortError("Output buffer is full. Please check comm status.");
         pollfd p{fd_.get(), POLLOUT, 0};
         ::poll(&p, 1, static_cast<int>(left.count()));
     }
     return static_cast<int>(written);
 }
 
-int TVaCustomComm::WriteText(std::string_view text) {
-    return WriteBuf({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+int SerialPort::writeText(std::string_view text) {
+    return write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
-int TVaCustomComm::WriteBufUsed() const {
-    auto writer = Writer();
-    return writer ? static_cast<int>(writer->Used()) : 0;
+int SerialPort::bytesWaitingToSend() const {
+    auto writer = writeThread();
+    return writer ? static_cast<int>(writer->used()) : 0;
 }
 
-int TVaCustomComm::InQueCount() const {
+int SerialPort::bytesAvailable() const {
     std::lock_guard lock(globalLock_);
     if (!fd_)
         return 0;
@@ -606,32 +588,32 @@ int TVaCustomComm::InQueCount() const {
     return n;
 }
 
-void TVaCustomComm::Purge(bool input, bool output) {
+void SerialPort::purge(bool input, bool output) {
     std::lock_guard lock(globalLock_);
     if (!fd_)
         return;
     if (output) {
-        if (auto writer = Writer())
-            writer->Purge();
+        if (auto writer = writeThread())
+            writer->purge();
     }
     if (int err = posix::purge(fd_.get(), input, output))
-        throw EVaCommError(cs::format("Error clearing buffers (%d), %s", err, posix::errorText(err).c_str()));
+        throw SerialPortError(cs::format("Error clearing buffers (%d), %s", err, posix::errorText(err).c_str()));
 }
 
-void TVaCustomComm::PurgeRead() { Purge(true, false); }
-void TVaCustomComm::PurgeWrite() { Purge(false, true); }
-void TVaCustomComm::PurgeReadWrite() { Purge(true, true); }
+void SerialPort::purgeInput() { purge(true, false); }
+void SerialPort::purgeOutput() { purge(false, true); }
+void SerialPort::purgeInputAndOutput() { purge(true, true); }
 
-void TVaCustomComm::AddClient(TVaDispatcher* client) {
+void SerialPort::addClient(PortClientLink* client) {
     if (std::find(clients_.begin(), clients_.end(), client) == clients_.end())
         clients_.push_back(client);
 }
 
-void TVaCustomComm::RemoveClient(TVaDispatcher* client) {
+void SerialPort::removeClient(PortClientLink* client) {
     clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
 }
 
-void TVaCustomComm::Fire(const std::function<void()>& handler) {
+void SerialPort::fire(const std::function<void()>& handler) {
     if (!handler)
         return;
     try {
@@ -641,19 +623,19 @@ void TVaCustomComm::Fire(const std::function<void()>& handler) {
     }
 }
 
-void TVaCustomComm::PostEvents(TVaEvents events, std::uint32_t errors) {
+void SerialPort::postEvents(LineEvents events, std::uint32_t errors) {
     pendingErrors_.fetch_or(errors);
     std::weak_ptr<int> alive = alive_;
     ui_.post([this, alive, events] {
         if (!alive.expired())
-            DispatchEvents(events);
+            dispatchEvents(events);
     });
 }
 
-void TVaCustomComm::CollectLineErrors(TVaEvents& events) {
-    if (!counters_.valid)
+void SerialPort::collectLineErrors(LineEvents& events) {
+    if (!countersValid_)
         return;
-    posix::ErrorCounters c;
+    ErrorCounters c;
     {
         std::lock_guard lock(globalLock_);
         if (!fd_ || !posix::readErrorCounters(fd_.get(), c))
@@ -663,40 +645,40 @@ void TVaCustomComm::CollectLineErrors(TVaEvents& events) {
     if (c.frame != counters_.frame) errors |= kLineErrorFrame;
     if (c.overrun != counters_.overrun) errors |= kLineErrorOverrun;
     if (c.parity != counters_.parity) errors |= kLineErrorParity;
-    if (c.bufOverrun != counters_.bufOverrun) errors |= kLineErrorRxOver;
+    if (c.bufOverrun != counters_.bufOverrun) errors |= kLineErrorInputOverflow;
     if (c.brk != counters_.brk) {
         errors |= kLineErrorBreak;
-        events |= EventBit(ceBreak);
+        events |= eventBit(LineEvent::Break);
     }
-    counters_ = {true, c.frame, c.overrun, c.parity, c.brk, c.bufOverrun};
+    counters_ = c;
     if (errors) {
         pendingErrors_.fetch_or(errors);
-        events |= EventBit(ceError);
+        events |= eventBit(LineEvent::Error);
     }
 }
 
-void TVaCustomComm::DispatchEvents(TVaEvents events) {
-    if (!eventsEnabled_ || !Active())
+void SerialPort::dispatchEvents(LineEvents events) {
+    if (!eventsEnabled_ || !isOpen())
         return;
-    if (events & EventBit(ceRxChar)) {
-        events &= ~EventBit(ceRxChar);
-        CollectLineErrors(events);
-        int n = InQueCount();
+    if (events & eventBit(LineEvent::DataReceived)) {
+        events &= ~eventBit(LineEvent::DataReceived);
+        collectLineErrors(events);
+        int n = bytesAvailable();
         if (n > 0) {
             if (!clients_.empty()) {
-                while (n > 0 && Active()) {
+                while (n > 0 && isOpen()) {
                     const std::size_t want = std::min<std::size_t>(static_cast<std::size_t>(n), readChunk_.size());
-                    const int got = ReadBuf({readChunk_.data(), want});
+                    const int got = read({readChunk_.data(), want});
                     if (got <= 0)
                         break;
                     n -= got;
                     const std::span<const std::uint8_t> bytes(readChunk_.data(), static_cast<std::size_t>(got));
                     for (std::size_t i = 0; i < clients_.size(); ++i)
-                        clients_[i]->DataArrived(bytes);
+                        clients_[i]->dataArrived(bytes);
                 }
-            } else if (OnRxChar) {
+            } else if (onDataReceived) {
                 try {
-                    OnRxChar(n);
+                    onDataReceived(n);
                 } catch (const std::exception& e) {
                     ui_.showError(e.what());
                 }
@@ -705,37 +687,37 @@ void TVaCustomComm::DispatchEvents(TVaEvents events) {
     }
     if (events == 0)
         return;
-    if (events & EventBit(ceError)) {
+    if (events & eventBit(LineEvent::Error)) {
         const std::uint32_t errors = pendingErrors_.exchange(0);
-        if (errors && OnError) {
+        if (errors && onLineError) {
             try {
-                OnError(errors);
+                onLineError(errors);
             } catch (const std::exception& e) {
                 ui_.showError(e.what());
             }
         }
     }
     for (std::size_t i = 0; i < clients_.size(); ++i)
-        clients_[i]->LineEvent(events);
-    if (events & EventBit(ceBreak))
-        Fire(OnBreak);
+        clients_[i]->lineEventsArrived(events);
+    if (events & eventBit(LineEvent::Break))
+        fire(onBreak);
 }
 
 // ---------------------------------------------------------------------------------------------
-// TVaCommComponent
+// PortClient
 
-TVaCommComponent::TVaCommComponent()
-    : dispatcher_([this](std::span<const std::uint8_t> bytes) { DataArrived(bytes); },
-                  [this](TVaEvents events) { LineEvent(events); }) {}
+PortClient::PortClient()
+    : link_([this](std::span<const std::uint8_t> bytes) { dataArrived(bytes); },
+                  [this](LineEvents events) { lineEventsArrived(events); }) {}
 
-TVaCommComponent::~TVaCommComponent() { SetComm(nullptr); }
+PortClient::~PortClient() { attachTo(nullptr); }
 
-void TVaCommComponent::SetComm(TVaCustomComm* comm) {
-    if (TVaCustomComm* old = dispatcher_.comm_.load())
-        old->RemoveClient(&dispatcher_);
-    dispatcher_.comm_.store(comm);
-    if (comm)
-        comm->AddClient(&dispatcher_);
+void PortClient::attachTo(SerialPort* port) {
+    if (SerialPort* old = link_.port_.load())
+        old->removeClient(&link_);
+    link_.port_.store(port);
+    if (port)
+        port->addClient(&link_);
 }
 
 } // namespace cs::link

@@ -1,38 +1,27 @@
 #pragma once
 // The few tty operations the port layer needs, on Linux termios. Each returns 0 or an errno.
-#include "link/comm.h"
+#include "link/serial_port.h"
 
 #include <string>
 
 namespace cs::link::posix {
 
-struct LineSettings {
-    int rate = 115200;
-    TVaParity parity = TVaParity::paNone;
-    TVaDatabits databits = TVaDatabits::db8;
-    TVaStopbits stopbits = TVaStopbits::sb1;
-    TVaFlowControl flow;
-    TVaEventChars chars;
-};
-
 // Opens a tty for exclusive use, non-blocking, without making it the controlling terminal.
 int openDevice(const std::string& path, UniqueFd& out);
 // Gives up the exclusive use before the descriptor is closed.
 void releaseDevice(int fd);
-// Raw mode with the given line settings; reads return at once with what is waiting.
-int applyLineSettings(int fd, const LineSettings& settings);
+// Raw mode with the given rate in bit/s and line settings; reads return at once with what is
+// waiting.
+int applyLineSettings(int fd, int rate, const LineSettings& settings);
 int bytesWaiting(int fd, int& count);
 int purge(int fd, bool input, bool output);
 
-struct ErrorCounters {
-    int frame = 0, overrun = 0, parity = 0, brk = 0, bufOverrun = 0;
-};
 // False where the driver keeps no counters (pseudo-terminals).
 bool readErrorCounters(int fd, ErrorCounters& out);
 
 std::string errorText(int err);
 
-// termios2: any rate in bit/s (comm_rate.cpp, which cannot share a unit with <termios.h>).
+// termios2: any rate in bit/s (tty_rate.cpp, which cannot share a unit with <termios.h>).
 int setRateAnyBits(int fd, unsigned rate);
 int readRateBits(int fd, unsigned& rate);
 

@@ -1,12 +1,12 @@
-#include "link/comm_buffer.h"
+#include "link/byte_queue.h"
 
 #include <algorithm>
 
 namespace cs::link {
 
-TVaCommBuffer::TVaCommBuffer(std::size_t capacity) { data_.reserve(capacity); }
+ByteQueue::ByteQueue(std::size_t capacity) { data_.reserve(capacity); }
 
-void TVaCommBuffer::compact() {
+void ByteQueue::compact() {
     if (head_ == 0)
         return;
     if (head_ == data_.size()) {
@@ -19,29 +19,29 @@ void TVaCommBuffer::compact() {
     head_ = 0;
 }
 
-void TVaCommBuffer::Write(std::span<const std::uint8_t> bytes) {
+void ByteQueue::append(std::span<const std::uint8_t> bytes) {
     compact();
     data_.insert(data_.end(), bytes.begin(), bytes.end());
 }
 
-std::size_t TVaCommBuffer::Peek(std::span<std::uint8_t> out) const {
-    const std::size_t n = std::min(out.size(), Size());
+std::size_t ByteQueue::peek(std::span<std::uint8_t> out) const {
+    const std::size_t n = std::min(out.size(), size());
     std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(head_), n, out.begin());
     return n;
 }
 
-std::size_t TVaCommBuffer::Read(std::span<std::uint8_t> out) {
-    const std::size_t n = Peek(out);
-    Remove(n);
+std::size_t ByteQueue::take(std::span<std::uint8_t> out) {
+    const std::size_t n = peek(out);
+    drop(n);
     return n;
 }
 
-void TVaCommBuffer::Remove(std::size_t n) {
-    head_ += std::min(n, Size());
+void ByteQueue::drop(std::size_t n) {
+    head_ += std::min(n, size());
     compact();
 }
 
-void TVaCommBuffer::Clear() {
+void ByteQueue::clear() {
     data_.clear();
     head_ = 0;
 }

@@ -1,5 +1,5 @@
-// TVaCommBuffer against a reference FIFO under a seeded mix of operations.
-#include "link/comm_buffer.h"
+// ByteQueue against a reference FIFO under a seeded mix of operations.
+#include "link/byte_queue.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 namespace cs::test {
 namespace {
 
-TEST(CommBuffer, BehavesAsAFifoUnderRandomOperations) {
-    cs::link::TVaCommBuffer buffer(16);
+TEST(ByteQueue, BehavesAsAFifoUnderRandomOperations) {
+    cs::link::ByteQueue buffer(16);
     std::deque<std::uint8_t> model;
     std::mt19937 rng(12345);
     std::uint8_t next = 0;
@@ -22,34 +22,34 @@ TEST(CommBuffer, BehavesAsAFifoUnderRandomOperations) {
         case 0:
         case 1:
             for (auto& b : tmp) b = next++;
-            buffer.Write(tmp);
+            buffer.append(tmp);
             model.insert(model.end(), tmp.begin(), tmp.end());
             break;
         case 2: {
-            const std::size_t got = buffer.Read(tmp);
+            const std::size_t got = buffer.take(tmp);
             ASSERT_EQ(got, std::min(n, model.size()));
             for (std::size_t i = 0; i < got; ++i, model.pop_front())
                 ASSERT_EQ(tmp[i], model.front());
             break;
         }
         case 3: {
-            const std::size_t got = buffer.Peek(tmp);
+            const std::size_t got = buffer.peek(tmp);
             ASSERT_EQ(got, std::min(n, model.size()));
             for (std::size_t i = 0; i < got; ++i)
                 ASSERT_EQ(tmp[i], model[i]);
             break;
         }
         case 4:
-            buffer.Remove(n);
+            buffer.drop(n);
             model.erase(model.begin(), model.begin() + static_cast<std::ptrdiff_t>(std::min(n, model.size())));
             break;
         }
-        ASSERT_EQ(buffer.Size(), model.size());
-        const auto data = buffer.Data();
+        ASSERT_EQ(buffer.size(), model.size());
+        const auto data = buffer.data();
         ASSERT_TRUE(std::equal(data.begin(), data.end(), model.begin(), model.end()));
     }
-    buffer.Clear();
-    EXPECT_TRUE(buffer.Empty());
+    buffer.clear();
+    EXPECT_TRUE(buffer.empty());
 }
 
 } // namespace
