@@ -596,7 +596,7 @@ void ViewControllerTest::filtersAreResetByALoad() {
 
 void ViewControllerTest::textsFollowTheLanguage() {
     QString prefix;
-    const TextLookup english = englishTexts();
+    const TextLookup english = lang::englishTexts();
     Harness h(true, [&](std::string_view key) { return prefix.toStdString() + english(key); });
     QVERIFY(h.open(smallDatabase({})));
     prefix = QStringLiteral("Ł:");

@@ -30,6 +30,7 @@
 #include "database/display_texts.h"
 #include "fixtures/image_builder.h"
 #include "image/flash.h"
+#include "lang/language_texts.h"
 #include "settings/treg.h"
 
 namespace cs::viewtest {
@@ -109,9 +110,9 @@ inline fx::ImageBytes smallDatabase(const SmallDatabase& d) {
     if (hasConfig) {
         b.provider(0, 1, "Gamma").provider(1, 2, "Alpha").provider(2, 3, "Beta");
         if (!d.validBa3)
-            b.ba3Crc(fx::AreaCrc::Wrong);
+            b.providerCrc(fx::AreaCrc::Wrong);
         if (!d.validBa2)
-            b.ba2Crc(fx::AreaCrc::Wrong);
+            b.settingsCrc(fx::AreaCrc::Wrong);
     }
     return b.build();
 }
@@ -121,7 +122,7 @@ inline fx::ImageBytes smallDatabase(const SmallDatabase& d) {
 class Harness {
 public:
     // `swallowFirstTimer4`: let the first Timer4 firing pass, as the running program does.
-    explicit Harness(bool swallowFirstTimer4 = true, TextLookup lookup = englishTexts())
+    explicit Harness(bool swallowFirstTimer4 = true, TextLookup lookup = lang::englishTexts())
         : flash(log), db(flash), texts(db, std::move(lookup)) {
         auto* central = new QWidget(&window);
         auto* layout = new QVBoxLayout(central);
@@ -174,7 +175,7 @@ public:
 
     // Opens an image as a successful load does: reset the views, then show the main list.
     bool open(const fx::ImageBytes& bytes) {
-        if (flash.openImageBytes(bytes, "test.dsp") != kOpenLoaded)
+        if (flash.openImageBytes(bytes, "test.dsp") != OpenResult::Loaded)
             return false;
         views->setDatabaseLoaded(false);
         views->ResetViews();
