@@ -7,6 +7,7 @@
 #include "app/startup_timing.h"
 #include "app/tool_icons.h"
 #include "lang/lang_template.h"
+#include "lang/language_texts.h"
 #include "lang/language_folders.h"
 #include "lang/main_window_texts.h"
 #include "settings/date_time_value.h"
@@ -877,13 +878,13 @@ void TMain::OpenPendingFile() {
         return;
     }
 
-    int result = kOpenNoFile;
+    OpenResult result = OpenResult::NoFile;
     {
         BusyCursor busy;
         setWindowTitle(qs(Lang("TextLoading") + " " + pendingFileName_));
         log_.clear();
         result = flash_->openImage(pendingFileName_);
-        logf(log_, "Error: %d", result);
+        logf(log_, "Error: %d", static_cast<int>(result));
         setWindowTitle(qs(Lang(lang::kTitleKey) + "  " + std::string(kVersionText)));
     }
 
@@ -898,13 +899,13 @@ void TMain::OpenPendingFile() {
         // still shown afterwards; the start-up default is not.
         RegisterFileType();
         OpenConnectionWizard(kWizardFirstRun);
-        if (!(launchedAs == kLaunchWithFile && result == kOpenLoaded)) {
+        if (!(launchedAs == kLaunchWithFile && result == OpenResult::Loaded)) {
             pendingFileName_ = currentFileName_;
             RefreshStatusPanel2();
             return;
         }
     }
-    if (result == kOpenLoaded) {
+    if (result == OpenResult::Loaded) {
         LoadSucceeded();
         return;
     }
@@ -915,19 +916,19 @@ void TMain::OpenPendingFile() {
     pendingFileName_ = currentFileName_;
     std::string error;
     switch (result) {
-    case kOpenNoFile:
+    case OpenResult::NoFile:
         if (std::any_of(reg_.recentFiles.begin(), reg_.recentFiles.end(),
                                [](const std::string& f) { return !f.empty(); })) {
             error = Lang("MsgFile") + " " + fileNamePart(file) + " " + Lang("MsgFileNotExisting");
         }
         break;
-    case kOpenSoftware:
+    case OpenResult::Software:
         if (launchedAs == kLaunchWithFile)
             launchState_ = kLaunchSoftwareHandedOver;
         upgradeFileName_ = file;
         OpenConnectionWizard(kWizardSoftware);
         break;
-    case kOpenPictureStore:
+    case OpenResult::PictureStore:
         CloseFindDialog();
         if (options_.hooks.openImageManager)
             options_.hooks.openImageManager(*this, file);
@@ -1067,7 +1068,7 @@ void TMain::dropEvent(QDropEvent* event) {
 
 bool TMain::SaveTo(const std::string& path, bool keepBackup) {
     BusyCursor busy;
-    return flash_->saveImage(path, keepBackup) == 0;
+    return flash_->saveImage(path, keepBackup) == SaveResult::Saved;
 }
 
 bool TMain::SaveDatabase() {

@@ -350,7 +350,7 @@ void ViewController::ResetViews() {
 void ViewController::rebuildPopUp04() {
     QMenu& menu = *popUps_[3];
     menu.clear();
-    const int lists = db_.flash().settings().ilosc_list;
+    const int lists = db_.flash().settings().listCount;
     for (int k = 1; k <= lists; ++k) {
         const std::string name = "Item03_" + std::to_string(k);
         connect(addItem(menu, name.c_str(), QString::fromStdString(texts_.listText(k, 0)), k), &QAction::triggered,
@@ -431,7 +431,7 @@ void ViewController::Timer4Timer() {
     const auto c = classifyNode(node);
     if (!c)
         return;
-    if ((c->isFavouriteList() || c->satellite > 0) && db_.flash().image().hasBa2() && w_.treeView)
+    if ((c->isFavouriteList() || c->satellite > 0) && db_.flash().image().hasSettingsArea() && w_.treeView)
         w_.treeView->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 
     request_.list = 0;
@@ -655,7 +655,7 @@ void ViewController::fillSettingsIcons() {
     settingsPages_.clear();
     if (w_.settingsView)
         w_.settingsView->clear();
-    const bool settingsArea = db_.flash().image().hasBa2();
+    const bool settingsArea = db_.flash().image().hasSettingsArea();
     const bool transponderTable = db_.flash().image().hasConfig();
     for (const SettingsPageSpec& p : kSettingsPages) {
         const bool offered = p.page == kPageTransponders ? transponderTable : settingsArea;

@@ -184,11 +184,11 @@ TEST_F(CliViews, SaveRenumbersProvidersAndKeepsTheViews) {
     ASSERT_EQ(s.exitCode, 0) << s.err;
     EXPECT_NE(s.out.find("\"providers\": 2"), std::string::npos) << s.out;
     const fx::ImageBytes saved = fx::readFile(out);
-    const std::size_t ba3 = fx::layoutOf(fx::ImageKind::Settings, saved.size()).ba3();
+    const std::size_t providerBlock = fx::layoutOf(fx::ImageKind::Settings, saved.size()).providerBlock();
     // Record order after compaction: Terra (slot 7) is record 6 and keeps no provider.
     const std::vector<int> numbers = {1, 1, 2, 2, 0, 0, 0};
     for (std::size_t j = 0; j < numbers.size(); ++j)
-        EXPECT_EQ(fx::getU16(saved, ba3 + 4 + 2 * j), numbers[j]) << j;
+        EXPECT_EQ(fx::getU16(saved, providerBlock + 4 + 2 * j), numbers[j]) << j;
     const CliRun again = runCli(dir.path(), {"channels", out, "--order", "2"});
     EXPECT_EQ(slotsOf(again.out), (std::vector<int>{2, 3, 0, 1, 5, 4, 6}));
     const CliRun provider = runCli(dir.path(), {"channels", out, "--provider", "4"});

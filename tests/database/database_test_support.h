@@ -6,6 +6,7 @@
 #include "database/display_texts.h"
 #include "fixtures/image_builder.h"
 #include "image/flash.h"
+#include "lang/language_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -52,7 +53,7 @@ public:
         fx::writeFile(path_, image);
         result_ = flash.openImage(path_.string());
     }
-    int openResult() const { return result_; }
+    OpenResult openResult() const { return result_; }
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path pathOf(const char* name) const { return dir_ / name; }
 
@@ -80,7 +81,7 @@ public:
 private:
     fx::TempDir dir_;
     std::filesystem::path path_;
-    int result_ = -1;
+    OpenResult result_ = OpenResult::NoFile;
 
 public:
     NullLog log;

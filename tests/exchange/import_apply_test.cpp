@@ -117,11 +117,11 @@ TEST(ImportApply, ChannelBaseOfTenRecordsReplacesFourThousandChannelsWithTheirPr
 
     // The providers survive a save: the saved image holds exactly the ten channels with them.
     const auto saved = open.dir() / "saved.dsp";
-    ASSERT_EQ(open.flash.saveImage(saved.string(), false), 0);
+    ASSERT_EQ(open.flash.saveImage(saved.string(), false), SaveResult::Saved);
     NullLog log;
     Flash again(log);
     ChannelDatabase db(again);
-    ASSERT_EQ(again.openImage(saved.string()), kOpenLoaded);
+    ASSERT_EQ(again.openImage(saved.string()), OpenResult::Loaded);
     ASSERT_EQ(db.channelCount(), 10u);
     for (std::size_t i = 0; i < 10; ++i) {
         EXPECT_EQ(db.record(i).name(), "New " + std::to_string(i));
@@ -202,19 +202,19 @@ TEST(ImportApply, ImportedConvertersAndAntennaSwitchingReachTheSavedImage) {
     ASSERT_EQ(chooser.selectFromList("0:2"), std::nullopt);
     applyImport(file, chooser, open.db);
     const auto saved = open.dir() / "saved.dsp";
-    ASSERT_EQ(open.flash.saveImage(saved.string(), false), 0);
+    ASSERT_EQ(open.flash.saveImage(saved.string(), false), SaveResult::Saved);
 
     NullLog log;
     Flash again(log);
-    ASSERT_EQ(again.openImage(saved.string()), kOpenLoaded);
+    ASSERT_EQ(again.openImage(saved.string()), OpenResult::Loaded);
     const Converter c = again.settings().settings.converter(0);
     EXPECT_EQ(c.lof1, fx::getU16(block, 0));
     EXPECT_EQ(c.lof2, fx::getU16(block, 2));
     EXPECT_EQ(c.threshold, fx::getU16(block, 4));
     // Satellite 5's antenna switching: the 8 stored bytes of its 24-byte record, bits as stored.
-    const ANTENA a = again.settings().settings.antena(5);
-    EXPECT_EQ(a.get(AntenaField::lnb_ku), block[64 + 5 * 24] & 0x07);
-    EXPECT_EQ(a.get(AntenaField::motorID_c), block[64 + 5 * 24 + 4] & 0x3F);
+    const AntennaSettings a = again.settings().settings.antenna(5);
+    EXPECT_EQ(a.get(AntennaField::LnbKu), block[64 + 5 * 24] & 0x07);
+    EXPECT_EQ(a.get(AntennaField::MotorIdC), block[64 + 5 * 24 + 4] & 0x3F);
 }
 
 TEST(ImportApply, TransponderListCanBeChosenAndChangesNothing) {

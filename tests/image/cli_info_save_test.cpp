@@ -100,9 +100,9 @@ TEST(CliSave, InPlaceKeepsABackupAndOutWritesAnotherFileWithoutOne) {
     const auto l = fx::layoutOf(fx::ImageKind::Settings, 0x60040);
     EXPECT_TRUE(fx::recordCrcValid(std::span(saved).subspan(l.base + 64, 64)));
     EXPECT_EQ(saved[l.base + 128 + 46], 0xFF);
-    EXPECT_EQ(fx::getU16(saved, l.ba3() + 4), 1);
-    EXPECT_EQ(fx::getU16(saved, l.ba3() + 6), 1);
-    EXPECT_TRUE(fx::ba3Valid(saved, l));
+    EXPECT_EQ(fx::getU16(saved, l.providerBlock() + 4), 1);
+    EXPECT_EQ(fx::getU16(saved, l.providerBlock() + 6), 1);
+    EXPECT_TRUE(fx::providerAreaValid(saved, l));
 
     const CliRun again = runCli(dir.path(), {"info", path.string()});
     EXPECT_NE(again.out.find("\"channels\": 2, \"providers\": 1,"), std::string::npos) << again.out;
