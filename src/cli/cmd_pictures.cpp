@@ -22,7 +22,7 @@ namespace cs::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace cs::picstore;
+using namespace cs::picture_store_format;
 
 // Pictures to import can be large photos; the store itself never exceeds 64 KiB.
 constexpr std::size_t kMaxInputPicture = 256u * 1024 * 1024;

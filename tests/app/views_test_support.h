@@ -41,7 +41,7 @@ namespace fx = cs::fixtures;
 struct SmallDatabase {
     int channels = 150;
     bool validBa3 = true;                   // provider area valid (provider_verify and CRC)
-    fx::ImageKind kind = fx::ImageKind::SettingsR78;
+    fx::DatabaseFileKind kind = fx::DatabaseFileKind::SettingsR78;
     bool validBa2 = true;
     int listMembers = 12;                   // members of favourite list 1 ("Sport")
 };

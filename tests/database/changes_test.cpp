@@ -219,7 +219,7 @@ TEST(Paste, MatchesExistingChannelsOnceAndInsertsTheRestIntoTheLowestFreeSlots) 
 }
 
 TEST(Paste, AFullTableDropsTheRest) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Channels);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Channels);
     for (std::uint16_t i = 0; i < 4000; ++i)
         b.channel(i, tv("C", static_cast<std::uint16_t>(i)));
     b.erasedSlot(1234);

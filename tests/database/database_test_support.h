@@ -21,7 +21,7 @@ namespace fx = cs::fixtures;
 
 // A "settings.dsp" image (4000 slots, basic BA_3) with the built-in satellite names.
 inline fx::DatabaseImageBuilder settingsImage() {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites();
     return b;
 }

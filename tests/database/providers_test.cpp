@@ -29,7 +29,7 @@ TEST(ProviderRebuild, ANameOfTwoChannelsBecomesProviderOneAndASingleNameNoProvid
     EXPECT_EQ(o.flash.lastSave().providers.providers, 1u);
 
     const fx::ImageBytes saved = fx::readFile(out);
-    const auto layout = fx::layoutOf(fx::ImageKind::Settings, saved.size());
+    const auto layout = fx::layoutOf(fx::DatabaseFileKind::Settings, saved.size());
     const std::size_t providerBlock = layout.providerBlock();
     // Compacted: slot 3 became record 2.
     EXPECT_EQ(fx::getU16(saved, providerBlock + 4 + 0), 1);
@@ -138,7 +138,7 @@ TEST(ProviderArea, HostileNumbersNeverReachPastTheTables) {
 }
 
 TEST(SaveWithoutChannelTable, KeepsTheProviderAreaAsItWas) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Config);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Config);
     b.defaultSatellites().provider(0, 1, "Kept").provider(1, 2, "Also kept");
     b.providerNumber(0, 1).providerNumber(1, 1).providerNumber(2, 2).providerNumber(3, 2);
     const fx::ImageBytes original = b.build();

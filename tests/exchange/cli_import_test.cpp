@@ -31,7 +31,7 @@ fx::DsxSpec pack() {
 }
 
 fx::ImageBytes database() {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.provider(0, 1, "Old");
     for (std::size_t i = 0; i < 30; ++i)
         b.channel(i, tv("Old " + std::to_string(i), static_cast<std::uint16_t>(i + 1), 1));

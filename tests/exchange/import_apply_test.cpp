@@ -35,7 +35,7 @@ ImportReport applyAll(const ImportFile& file, ChannelDatabase& db) {
 }
 
 fx::ImageBytes smallDatabase(std::size_t channels) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     for (std::size_t i = 0; i < channels; ++i)
         b.channel(i, tv("Old " + std::to_string(i), static_cast<std::uint16_t>(i + 1)));
     return b.build();
@@ -85,7 +85,7 @@ TEST(ImportApply, OnlyTheCheckedColourProfilesChange) {
 }
 
 TEST(ImportApply, ChannelBaseOfTenRecordsReplacesFourThousandChannelsWithTheirProviders) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.provider(0, 1, "Old provider").provider(1, 2, "Other old");
     for (std::size_t i = 0; i < 4000; ++i)
         b.channel(i, tv("Old " + std::to_string(i), static_cast<std::uint16_t>(i + 1), static_cast<std::uint16_t>(1 + i % 2)));
@@ -130,7 +130,7 @@ TEST(ImportApply, ChannelBaseOfTenRecordsReplacesFourThousandChannelsWithTheirPr
 }
 
 TEST(ImportApply, ProvidersBeyondTheR78ProviderTableAreReported) {
-    OpenDatabase open(fx::DatabaseImageBuilder(fx::ImageKind::SettingsR78).build());
+    OpenDatabase open(fx::DatabaseImageBuilder(fx::DatabaseFileKind::SettingsR78).build());
     fx::ChannelBaseFixture base;
     for (int i = 0; i < 4; ++i)
         base.records.push_back(fx::encodeChannelRecord(tv("New " + std::to_string(i), static_cast<std::uint16_t>(i + 1))));
@@ -162,7 +162,7 @@ TEST(ImportApply, ReceiverSettingsTakeTheAlwaysRangesAndEachCheckedSubItem) {
     const ImportFile file = readSpec(recipe);
     const std::vector<std::set<std::size_t>> choices = {{}, {1}, {2}, {3}, {4}, {1, 2, 3, 4}};
     for (const auto& subItems : choices) {
-        fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+        fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
         b.converter(0, {9750, 10600, 11700, 0, 0}).satellite(1, {"Sat", 13.0f, 1, 0, {}, 0, {.lnbKu = 3}});
         OpenDatabase open(b.build());
         ImportChooser chooser(file);
@@ -218,7 +218,7 @@ TEST(ImportApply, ImportedConvertersAndAntennaSwitchingReachTheSavedImage) {
 }
 
 TEST(ImportApply, TransponderListCanBeChosenAndChangesNothing) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.channel(0, tv("Kept", 1)).transponder(fx::satelliteTransponder(28, 11494, 22000));
     OpenDatabase open(b.build());
     fx::DsxSpec recipe;

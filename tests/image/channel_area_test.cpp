@@ -18,7 +18,7 @@ namespace {
 
 namespace fx = cs::fixtures;
 using fx::ChannelSpec;
-using fx::ImageKind;
+using fx::DatabaseFileKind;
 
 cs::ChannelRecord recordOf(const ChannelSpec& recipe) { return cs::ChannelRecord(fx::encodeChannelRecord(recipe)); }
 
@@ -211,7 +211,7 @@ TEST(ChannelRecord, KindFromVideoFlagPidsAndServiceBit) {
 
 TEST(ChannelTable, WriteCompactsInUseSlotsWithFreshCrcsAndErasesTheRestOfBase) {
     // Slots 0, 5 and 9 hold channels; slot 5's record was edited in memory (stale CRC).
-    fx::DatabaseImageBuilder b(ImageKind::Channels);
+    fx::DatabaseImageBuilder b(DatabaseFileKind::Channels);
     ChannelSpec a, c, d;
     a.name = "A";
     c.name = "C";
@@ -256,7 +256,7 @@ TEST(ChannelTable, ConfigImagesHaveNoTableToWrite) {
 
 // A BA_3 with providers and per-slot numbers in either layout.
 fx::DatabaseImageBuilder providerImage(fx::ProviderLayout layout) {
-    fx::DatabaseImageBuilder b(ImageKind::SettingsR78);
+    fx::DatabaseImageBuilder b(DatabaseFileKind::SettingsR78);
     b.providerLayout(layout).fillCarried(11);
     b.provider(0, 1, "Alpha").provider(1, 2, "Beta").provider(2, 7, "Gamma", 0x81);
     b.providerNumber(0, 1).providerNumber(1, 2).providerNumber(3999, 7);
@@ -313,7 +313,7 @@ TEST(ProviderAreaSector, AnAbsentOrUnverifiedProviderAreaLeavesTheWorkAreaZeroAn
     EXPECT_TRUE(std::all_of(work.bytes().begin(), work.bytes().end(), [](std::uint8_t v) { return v == 0; }));
 
     auto bytes = providerImage(fx::ProviderLayout::Basic).build();
-    const auto layout = fx::layoutOf(ImageKind::SettingsR78, 0x90040);
+    const auto layout = fx::layoutOf(DatabaseFileKind::SettingsR78, 0x90040);
     std::span<std::uint8_t> providerBlock(bytes.data() + layout.providerBlock(), 32768);
     const std::vector<std::uint8_t> before(providerBlock.begin(), providerBlock.end());
     cs::storeProviderArea(work, providerBlock);  // work area without provider_verify
@@ -325,7 +325,7 @@ TEST(ProviderAreaSector, StoreWritesTheWorkAreaBackAndKeepsTheBytesAfterProvider
         const bool r78 = layout == fx::ProviderLayout::R78;
         SCOPED_TRACE(r78 ? "R7/R8" : "basic");
         auto bytes = providerImage(layout).build();
-        const auto fl = fx::layoutOf(ImageKind::SettingsR78, 0x90040);
+        const auto fl = fx::layoutOf(DatabaseFileKind::SettingsR78, 0x90040);
         std::span<std::uint8_t> providerBlock(bytes.data() + fl.providerBlock(), 32768);
         const std::size_t verifyAt = r78 ? 30968 : 24804;
         const std::vector<std::uint8_t> tail(providerBlock.begin() + verifyAt + 4, providerBlock.begin() + 32764);

@@ -14,11 +14,11 @@
 namespace {
 
 namespace fx = cs::fixtures;
-using fx::ImageKind;
+using fx::DatabaseFileKind;
 
 struct KindCase {
     const char* what;
-    ImageKind kind;
+    DatabaseFileKind kind;
     std::size_t fileSize;
     std::optional<std::uint32_t> address;  // header overrides
     std::optional<std::uint32_t> length;
@@ -39,19 +39,19 @@ fx::ImageBytes buildKind(const KindCase& c) {
 
 TEST(ImageKinds, EveryRowOfTheKindsTableIsRecognisedWithItsAreas) {
     const KindCase cases[] = {
-        {"R7/R8 full", ImageKind::SettingsR78, 0x90040, {}, {}, "settings.dsp (R7/R8)", 8000, true, true},
-        {"R7/R8 without CONFIG", ImageKind::SettingsR78, 0x80040, {}, {}, "settings.dsp (R7/R8)", 8000, true, false},
-        {"R7/R8 other length", ImageKind::SettingsR78, 0x90040, {}, 0x3FFFF, "settings.dsp (R7/R8)", 8000, true, true},
-        {"settings", ImageKind::Settings, 0x60040, {}, {}, "settings.dsp", 4000, true, true},
-        {"settings small", ImageKind::Settings, 0x50040, {}, {}, "settings.dsp", 4000, true, true},
-        {"settings crossed length", ImageKind::Settings, 0x50040, {}, 0x2FFFF, "settings.dsp", 4000, true, true},
-        {"channels", ImageKind::Channels, 0x40040, {}, {}, "channels.dsp", 4000, true, false},
-        {"channels in a settings-sized file", ImageKind::Channels, 0x60040, {}, {}, "channels.dsp", 4000, true, false},
-        {"channels 0x50040", ImageKind::Channels, 0x50040, {}, {}, "channels.dsp", 4000, true, false},
-        {"config", ImageKind::Config, 0x10040, {}, {}, "config.dsp", 0, false, true},
-        {"config at 0x110000", ImageKind::Config, 0x10040, 0x110000, {}, "config.dsp", 0, false, true},
-        {"config in a settings-sized file", ImageKind::Config, 0x60040, {}, {}, "config.dsp", 0, false, true},
-        {"config in a channels-sized file", ImageKind::Config, 0x40040, 0x110000, {}, "config.dsp", 0, false, true},
+        {"R7/R8 full", DatabaseFileKind::SettingsR78, 0x90040, {}, {}, "settings.dsp (R7/R8)", 8000, true, true},
+        {"R7/R8 without CONFIG", DatabaseFileKind::SettingsR78, 0x80040, {}, {}, "settings.dsp (R7/R8)", 8000, true, false},
+        {"R7/R8 other length", DatabaseFileKind::SettingsR78, 0x90040, {}, 0x3FFFF, "settings.dsp (R7/R8)", 8000, true, true},
+        {"settings", DatabaseFileKind::Settings, 0x60040, {}, {}, "settings.dsp", 4000, true, true},
+        {"settings small", DatabaseFileKind::Settings, 0x50040, {}, {}, "settings.dsp", 4000, true, true},
+        {"settings crossed length", DatabaseFileKind::Settings, 0x50040, {}, 0x2FFFF, "settings.dsp", 4000, true, true},
+        {"channels", DatabaseFileKind::Channels, 0x40040, {}, {}, "channels.dsp", 4000, true, false},
+        {"channels in a settings-sized file", DatabaseFileKind::Channels, 0x60040, {}, {}, "channels.dsp", 4000, true, false},
+        {"channels 0x50040", DatabaseFileKind::Channels, 0x50040, {}, {}, "channels.dsp", 4000, true, false},
+        {"config", DatabaseFileKind::Config, 0x10040, {}, {}, "config.dsp", 0, false, true},
+        {"config at 0x110000", DatabaseFileKind::Config, 0x10040, 0x110000, {}, "config.dsp", 0, false, true},
+        {"config in a settings-sized file", DatabaseFileKind::Config, 0x60040, {}, {}, "config.dsp", 0, false, true},
+        {"config in a channels-sized file", DatabaseFileKind::Config, 0x40040, 0x110000, {}, "config.dsp", 0, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -75,7 +75,7 @@ TEST(ImageKinds, EveryRowOfTheKindsTableIsRecognisedWithItsAreas) {
             EXPECT_TRUE(image.hasSettingsArea());
             EXPECT_TRUE(image.hasProviderArea());
         }
-        EXPECT_EQ(image.kindNumber(), c.kind == ImageKind::Channels ? 2 : c.kind == ImageKind::Config ? 3 : 1);
+        EXPECT_EQ(image.kindNumber(), c.kind == DatabaseFileKind::Channels ? 2 : c.kind == DatabaseFileKind::Config ? 3 : 1);
     }
 }
 
@@ -123,12 +123,12 @@ TEST(ImageKinds, SoftwarePluginAndPictureStoreHeadersAreTriedBeforeTheDatabaseKi
          cs::kImagePictureStore},
         {"picture store without flag bit 7", fx::pictureStoreHeaderImage(false), cs::kImageNotRecognised,
          cs::kImageNotRecognised},
-        {"database without flag bit 7", fx::DatabaseImageBuilder(ImageKind::Settings).headerFlags(0x0001).build(),
+        {"database without flag bit 7", fx::DatabaseImageBuilder(DatabaseFileKind::Settings).headerFlags(0x0001).build(),
          cs::kImageNotRecognised, cs::kImageNotRecognised},
         // The probe checks only the size of a database; the reader checks address and length too.
         {"database size with a foreign header", fx::headerOnlyImage(0x40040, 0x1234, 0x1), cs::kImageNotRecognised,
          cs::kImageDatabase},
-        {"valid database", fx::DatabaseImageBuilder(ImageKind::Channels).build(), cs::kImageDatabase, cs::kImageDatabase},
+        {"valid database", fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build(), cs::kImageDatabase, cs::kImageDatabase},
         {"software image over the size limit", fx::softwareImage(0xE0002), cs::kImageNotRecognised,
          cs::kImageNotRecognised},
     };
@@ -143,7 +143,7 @@ TEST(ImageKinds, SoftwarePluginAndPictureStoreHeadersAreTriedBeforeTheDatabaseKi
 
 TEST(ImageKinds, ClassifyingAFileOnDiskAgreesWithTheProbeOfItsBytes) {
     fx::TempDir dir;
-    const auto db = fx::DatabaseImageBuilder(ImageKind::Settings).build();
+    const auto db = fx::DatabaseImageBuilder(DatabaseFileKind::Settings).build();
     fx::writeFile(dir / "a.dsp", db);
     fx::writeFile(dir / "sw.dsp", fx::softwareImage());
     fx::writeFile(dir / "pic.dsp", fx::pictureStoreHeaderImage());
@@ -155,7 +155,7 @@ TEST(ImageKinds, ClassifyingAFileOnDiskAgreesWithTheProbeOfItsBytes) {
 }
 
 TEST(ImageRead, ShortOversizeAndTruncatedFilesAreNotRecognised) {
-    const auto db = fx::DatabaseImageBuilder(ImageKind::SettingsR78).build();
+    const auto db = fx::DatabaseImageBuilder(DatabaseFileKind::SettingsR78).build();
     const std::vector<std::pair<const char*, fx::ImageBytes>> cases = {
         {"empty", {}},
         {"one byte", fx::ImageBytes(1, 0x3A)},
@@ -175,7 +175,7 @@ TEST(ImageRead, ShortOversizeAndTruncatedFilesAreNotRecognised) {
 }
 
 TEST(ImageRead, AFailedReadLeavesTheHeldDatabaseAndItsAreasAsTheyWere) {
-    const auto db = fx::DatabaseImageBuilder(ImageKind::Settings)
+    const auto db = fx::DatabaseImageBuilder(DatabaseFileKind::Settings)
                         .channel(0, fx::ChannelSpec{})
                         .settingsCrc(fx::AreaCrc::Wrong)
                         .build();
@@ -186,8 +186,8 @@ TEST(ImageRead, AFailedReadLeavesTheHeldDatabaseAndItsAreasAsTheyWere) {
     const std::vector<std::uint8_t> payload(image.payload().begin(), image.payload().end());
 
     const fx::ImageBytes others[] = {fx::softwareImage(), fx::pictureStoreHeaderImage(),
-                                     fx::DatabaseImageBuilder(ImageKind::Channels).headerLength(0x1234).build(),
-                                     fx::truncated(fx::DatabaseImageBuilder(ImageKind::Channels).build(), 0x20000)};
+                                     fx::DatabaseImageBuilder(DatabaseFileKind::Channels).headerLength(0x1234).build(),
+                                     fx::truncated(fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build(), 0x20000)};
     for (const auto& other : others) {
         EXPECT_NE(image.readImageBytes(other, log), cs::kImageDatabase);
         EXPECT_EQ(image.kindText(), "settings.dsp");
@@ -199,7 +199,7 @@ TEST(ImageRead, AFailedReadLeavesTheHeldDatabaseAndItsAreasAsTheyWere) {
     }
 
     // A database image does replace it.
-    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(ImageKind::Channels).build(), log), cs::kImageDatabase);
+    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build(), log), cs::kImageDatabase);
     image.locateAreas(log);
     EXPECT_EQ(image.kindText(), "channels.dsp");
     EXPECT_FALSE(image.hasConfig());
@@ -230,7 +230,7 @@ TEST(AreaChecks, SettingsAndProviderAreasAreAbsentWhenTheirChecksFail) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fx::DatabaseImageBuilder b(ImageKind::SettingsR78);
+        fx::DatabaseImageBuilder b(DatabaseFileKind::SettingsR78);
         b.providerLayout(c.layout).settingsCrc(c.settingsCrc).providerCrc(c.providerCrc);
         if (c.verify)
             b.providerVerify(*c.verify);
@@ -250,7 +250,7 @@ TEST(AreaChecks, SettingsAndProviderAreasAreAbsentWhenTheirChecksFail) {
 TEST(ImageLog, ReadingAndLocatingWriteTheDiagnosticLinesInTheirFormats) {
     cs::MemoryLog log;
     cs::ImageFile image;
-    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(ImageKind::SettingsR78).providerLayout(fx::ProviderLayout::R78).build(),
+    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(DatabaseFileKind::SettingsR78).providerLayout(fx::ProviderLayout::R78).build(),
                                    log),
               cs::kImageDatabase);
     image.locateAreas(log);
@@ -266,7 +266,7 @@ TEST(ImageLog, ReadingAndLocatingWriteTheDiagnosticLinesInTheirFormats) {
     EXPECT_EQ(log.lines(), expected);
 
     log.clear();
-    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(ImageKind::Settings).providerCrc(fx::AreaCrc::Wrong).build(), log),
+    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(DatabaseFileKind::Settings).providerCrc(fx::AreaCrc::Wrong).build(), log),
               cs::kImageDatabase);
     image.locateAreas(log);
     EXPECT_TRUE(log.contains("BA_3 CRC_ERROR dla kanalow CH1 MAX=4000"));

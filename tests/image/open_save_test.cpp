@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 namespace fx = cs::fixtures;
 using fx::ChannelSpec;
-using fx::ImageKind;
+using fx::DatabaseFileKind;
 
 constexpr const char* kDate = "20991231";
 
@@ -40,7 +40,7 @@ std::vector<std::string> filesIn(const fs::path& dir) {
 
 // An image already in the form a save produces: compact channel table, providers numbered in
 // the order a save assigns them, sorted transponders, non-trivial carried bytes everywhere.
-fx::ImageBytes canonicalImage(ImageKind kind, std::size_t size) {
+fx::ImageBytes canonicalImage(DatabaseFileKind kind, std::size_t size) {
     fx::DatabaseImageBuilder b(kind, size);
     b.fillCarried(77).headerIdent("ID-12345");
     const auto& l = b.layout();
@@ -82,7 +82,7 @@ fx::ImageBytes canonicalImage(ImageKind kind, std::size_t size) {
 
 TEST(OpenImage, ResultCodes) {
     fx::TempDir dir;
-    fx::writeFile(dir / "db.dsp", fx::DatabaseImageBuilder(ImageKind::Settings).build());
+    fx::writeFile(dir / "db.dsp", fx::DatabaseImageBuilder(DatabaseFileKind::Settings).build());
     fx::writeFile(dir / "sw.dsp", fx::softwareImage());
     fx::writeFile(dir / "plugin.dsp", fx::pluginImage(0xA0000));
     fx::writeFile(dir / "pictures.dsp", fx::pictureStoreHeaderImage());
@@ -117,7 +117,7 @@ TEST(OpenImage, ResultCodes) {
 
 TEST(OpenImage, LoadsTheTablesAndWritesTheOpenLog) {
     fx::TempDir dir;
-    fx::writeFile(dir / "a.dsp", canonicalImage(ImageKind::Settings, 0x60040));
+    fx::writeFile(dir / "a.dsp", canonicalImage(DatabaseFileKind::Settings, 0x60040));
     cs::MemoryLog log;
     cs::Flash flash(log);
     ASSERT_EQ(flash.openImage((dir / "a.dsp").string()), cs::OpenResult::Loaded);
@@ -158,11 +158,11 @@ TEST(OpenImage, LoadsTheTablesAndWritesTheOpenLog) {
 
 TEST(OpenImage, AFailedOpenKeepsThePreviousDatabaseSoItsSaveWritesItsOwnBytes) {
     fx::TempDir dir;
-    const auto original = canonicalImage(ImageKind::SettingsR78, 0x90040);
+    const auto original = canonicalImage(DatabaseFileKind::SettingsR78, 0x90040);
     fx::writeFile(dir / "list.dsp", original);
     fx::writeFile(dir / "sw.dsp", fx::softwareImage(0x90000));
     fx::writeFile(dir / "pictures.dsp", fx::pictureStoreHeaderImage(true, 0x90000));
-    fx::writeFile(dir / "broken.dsp", fx::truncated(fx::DatabaseImageBuilder(ImageKind::Channels).build(), 0x30000));
+    fx::writeFile(dir / "broken.dsp", fx::truncated(fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build(), 0x30000));
 
     cs::NullLog log;
     cs::Flash flash(log);
@@ -190,12 +190,12 @@ TEST(SaveImage, OpeningAndSavingACanonicalImageChangesOnlyTheHeaderDate) {
     };
     const Case cases[] = {
         {"demo database", fx::demoDatabase()},
-        {"R7/R8 0x90040", canonicalImage(ImageKind::SettingsR78, 0x90040)},
-        {"R7/R8 0x80040", canonicalImage(ImageKind::SettingsR78, 0x80040)},
-        {"settings 0x60040", canonicalImage(ImageKind::Settings, 0x60040)},
-        {"settings 0x50040", canonicalImage(ImageKind::Settings, 0x50040)},
-        {"channels 0x60040", canonicalImage(ImageKind::Channels, 0x60040)},
-        {"config 0x40040", canonicalImage(ImageKind::Config, 0x40040)},
+        {"R7/R8 0x90040", canonicalImage(DatabaseFileKind::SettingsR78, 0x90040)},
+        {"R7/R8 0x80040", canonicalImage(DatabaseFileKind::SettingsR78, 0x80040)},
+        {"settings 0x60040", canonicalImage(DatabaseFileKind::Settings, 0x60040)},
+        {"settings 0x50040", canonicalImage(DatabaseFileKind::Settings, 0x50040)},
+        {"channels 0x60040", canonicalImage(DatabaseFileKind::Channels, 0x60040)},
+        {"config 0x40040", canonicalImage(DatabaseFileKind::Config, 0x40040)},
     };
     fx::TempDir dir;
     for (const auto& c : cases) {
@@ -218,7 +218,7 @@ TEST(SaveImage, OpeningAndSavingACanonicalImageChangesOnlyTheHeaderDate) {
 }
 
 TEST(SaveImage, RefreshesHeaderCrcsAndCompactionButKeepsUninterpretedHeaderBytes) {
-    fx::DatabaseImageBuilder b(ImageKind::Settings);
+    fx::DatabaseImageBuilder b(DatabaseFileKind::Settings);
     b.fillCarried(5).headerIdent("KEEPME!!").headerFlags(0x0181);
     const std::uint8_t junk[16] = {'x', 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
     b.poke(0, junk);
@@ -240,7 +240,7 @@ TEST(SaveImage, RefreshesHeaderCrcsAndCompactionButKeepsUninterpretedHeaderBytes
     ASSERT_EQ(flash.openImage((dir / "a.dsp").string()), cs::OpenResult::Loaded);
     ASSERT_EQ(flash.saveImage((dir / "a.dsp").string(), false, fixedDate()), cs::SaveResult::Saved);
     const auto saved = fx::readFile(dir / "a.dsp");
-    const auto l = fx::layoutOf(ImageKind::Settings, 0x60040);
+    const auto l = fx::layoutOf(DatabaseFileKind::Settings, 0x60040);
 
     ASSERT_EQ(saved.size(), original.size());
     EXPECT_EQ(std::string(saved.begin(), saved.begin() + 16), std::string(16, ':'));
@@ -270,8 +270,8 @@ TEST(SaveImage, RefreshesHeaderCrcsAndCompactionButKeepsUninterpretedHeaderBytes
 }
 
 TEST(SaveImage, AreasThatFailedTheirChecksAreWrittenBackUnchanged) {
-    const auto l = fx::layoutOf(ImageKind::SettingsR78, 0x90040);
-    const auto original = fx::DatabaseImageBuilder(ImageKind::SettingsR78)
+    const auto l = fx::layoutOf(DatabaseFileKind::SettingsR78, 0x90040);
+    const auto original = fx::DatabaseImageBuilder(DatabaseFileKind::SettingsR78)
                               .fillCarried(3)
                               .listCount(2)
                               .listName(1, "A")
@@ -307,7 +307,7 @@ TEST(SaveImage, NothingOpenFailsWithoutCreatingAFile) {
 TEST(SaveImage, PlainSaveKeepsTheSingleBackupAndSaveAsMakesNone) {
     fx::TempDir dir;
     const auto path = dir / "list.dsp";
-    const auto first = fx::DatabaseImageBuilder(ImageKind::Channels).channel(3, ChannelSpec{}).build();
+    const auto first = fx::DatabaseImageBuilder(DatabaseFileKind::Channels).channel(3, ChannelSpec{}).build();
     fx::writeFile(path, first);
     fx::writeFile(dir / "list.BAK", std::vector<std::uint8_t>{1, 2, 3});
     ::chmod(path.c_str(), 0640);
@@ -349,7 +349,7 @@ TEST(SaveImage, BackupNameReplacesOnlyTheFileNamesExtension) {
 
 TEST(SaveImage, SavingThroughASymbolicLinkWritesTheLinkedFile) {
     fx::TempDir dir;
-    fx::writeFile(dir / "real.dsp", fx::DatabaseImageBuilder(ImageKind::Channels).build());
+    fx::writeFile(dir / "real.dsp", fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build());
     fs::create_symlink("real.dsp", dir / "link.dsp");
     cs::NullLog log;
     cs::Flash flash(log);
@@ -387,7 +387,7 @@ private:
 TEST(SaveImage, AFailedWriteLeavesTheFileAndItsBackupUntouched) {
     fx::TempDir dir;
     const auto path = dir / "list.dsp";
-    const auto content = fx::DatabaseImageBuilder(ImageKind::Settings).channel(0, ChannelSpec{}).build();
+    const auto content = fx::DatabaseImageBuilder(DatabaseFileKind::Settings).channel(0, ChannelSpec{}).build();
     const std::vector<std::uint8_t> oldBackup = {9, 8, 7};
     fx::writeFile(path, content);
     fx::writeFile(dir / "list.BAK", oldBackup);

@@ -55,7 +55,7 @@ TEST(SatelliteDefaults, ProgramStartHoldsNumberedPlaceholders) {
 
 TEST(SatelliteDefaults, AnImageWithoutSettingsShowsTheBuiltInSatellites) {
     // A channels-only image has no CONFIG, hence no BA_2 to read.
-    fx::DatabaseImageBuilder channels(fx::ImageKind::Channels);
+    fx::DatabaseImageBuilder channels(fx::DatabaseFileKind::Channels);
     ASSERT_EQ(channels.layout().config, fx::ImageLayout::npos);
 
     SettingsModel model;

@@ -125,7 +125,7 @@ fx::SatelliteSpec astra() {
 }
 
 fx::DatabaseImageBuilder richSettingsImage() {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.fillCarried(0x5eed);
     b.defaultSatellites();
     b.satellite(28, astra());
