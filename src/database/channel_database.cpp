@@ -152,22 +152,28 @@ void ChannelDatabase::attachProviderNames() {
         return;
     // First record of each provider number, so that the lookup stays linear.
     constexpr std::uint16_t kNone = 0xFFFF;
-    auto first = std::make_unique<std::array<std::uint16_t, 65536>>();
-    first->fill(kNone);
+    auto& first = numberTable();
+    first.fill(kNone);
     const std::size_t records = std::min(flash_.providerCapacity(), ProviderWorkArea::kRecordCount);
     for (std::size_t r = records; r-- > 0;) {
         const ProviderRecord rec = work.provider(r);
         if (rec.hasMarker())
-            (*first)[rec.number()] = static_cast<std::uint16_t>(r);
+            first[rec.number()] = static_cast<std::uint16_t>(r);
     }
     const std::size_t n = std::min(capacity(), ProviderWorkArea::kSlots);
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint16_t number = work.providerNumber(i);
-        if (number == 0 || (*first)[number] == kNone)
+        if (number == 0 || first[number] == kNone)
             continue;
-        (*entries_)[i].setProvider(work.provider((*first)[number]).name());
+        (*entries_)[i].setProvider(work.provider(first[number]).name());
     }
     providersDirty_ = true;
+}
+
+ChannelDatabase::NumberTable& ChannelDatabase::numberTable() {
+    if (!numberTable_)
+        numberTable_ = std::make_unique<NumberTable>();
+    return *numberTable_;
 }
 
 // ------------------------------------------------------------------------------------ order
@@ -523,12 +529,12 @@ void ChannelDatabase::refreshProviders(bool force, ViewSettings& view) {
 
     // Channels per provider number (counted over the in-use entries, which are exactly the
     // channels of the main table once it is up to date).
-    auto users = std::make_unique<std::array<std::uint16_t, 65536>>();
-    users->fill(0);
+    auto& users = numberTable();
+    users.fill(0);
     const std::size_t slots = std::min(capacity(), ProviderWorkArea::kSlots);
     for (std::size_t i = 0; i < slots; ++i)
         if ((*entries_)[i].inUse())
-            ++(*users)[work.providerNumber(i)];
+            ++users[work.providerNumber(i)];
 
     const std::size_t records = std::min(flash_.providerCapacity(), ProviderWorkArea::kRecordCount);
     std::bitset<65536> listed;
@@ -536,7 +542,7 @@ void ChannelDatabase::refreshProviders(bool force, ViewSettings& view) {
         ProviderRecord rec = work.provider(r);
         std::uint8_t flags = rec.flags() & static_cast<std::uint8_t>(~ProviderRecord::kInUse);
         const bool candidate = rec.hasMarker() && rec.number() != 0;
-        if (candidate && (*users)[rec.number()] >= 2)
+        if (candidate && users[rec.number()] >= 2)
             flags |= ProviderRecord::kInUse;
         if (candidate && !(flags & ProviderRecord::kInUse)) {
             work.setProvider(r, ProviderRecord());

@@ -205,6 +205,10 @@ private:
     void writeListOrder(std::size_t list, std::span<const std::uint16_t> order);
 
     using SlotTable = std::array<std::uint16_t, kMaxChannelSlots>;
+    // One value per provider number: scratch of attaching and verifying providers, kept so that
+    // each pass does not map fresh memory.
+    using NumberTable = std::array<std::uint16_t, 65536>;
+    NumberTable& numberTable();
 
     Flash& flash_;
     std::function<void(bool)> busy_;
@@ -212,6 +216,7 @@ private:
     std::unique_ptr<SlotTable> main_;
     std::unique_ptr<SlotTable> result_;
     std::unique_ptr<SlotTable> scratch_;
+    std::unique_ptr<NumberTable> numberTable_;
     std::uint16_t mainCount_ = 0;
     std::uint16_t resultCount_ = 0;
     std::array<std::uint8_t, kSatelliteNumbers> used_{};

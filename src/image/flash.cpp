@@ -15,8 +15,12 @@ ProviderRebuildResult FlashSteps::rebuildProviders(Flash& flash) {
 
 void PlainChannelSlots::loadEntries(Flash& flash) {
     inUse_.reset();
-    for (auto& n : *names_)
-        n.fill(0);
+    // The table of names is made on first use: a program that installs the database's own
+    // steps never needs it.
+    if (names_)
+        names_->fill({});
+    else
+        names_ = std::make_unique<Names>();
     const auto records = flash.records();
     const std::size_t n = std::min(flash.channelCapacity(), records.size());
     for (std::size_t i = 0; i < n; ++i)
@@ -27,6 +31,8 @@ void PlainChannelSlots::attachProviderNames(Flash& flash) {
     const ProviderWorkArea& work = flash.providerWork();
     if (!work.holdsVerify())
         return;
+    if (!names_)
+        names_ = std::make_unique<Names>();
     // The first record with the marker for each number, found in one pass over the records.
     constexpr std::uint16_t kNone = 0xFFFF;
     std::vector<std::uint16_t> recordOf(65536, kNone);
@@ -50,7 +56,7 @@ void PlainChannelSlots::attachProviderNames(Flash& flash) {
 }
 
 std::string_view PlainChannelSlots::providerName(std::size_t slot) const {
-    if (slot >= kMaxChannelSlots)
+    if (slot >= kMaxChannelSlots || !names_)
         return {};
     const auto& n = (*names_)[slot];
     return {n.data(), static_cast<std::size_t>(std::find(n.begin(), n.end(), '\0') - n.begin())};

@@ -78,7 +78,7 @@ public:
 private:
     using Names = std::array<std::array<char, ProviderRecord::kNameSize>, kMaxChannelSlots>;
     std::bitset<kMaxChannelSlots> inUse_;
-    std::unique_ptr<Names> names_ = std::make_unique<Names>();
+    std::unique_ptr<Names> names_;  // made by the first loadEntries
 };
 
 struct SaveOptions {
