@@ -27,7 +27,7 @@ struct Demo {
     cs::ChannelDatabase db{flash};
     cs::ViewSettings view;
 
-    bool open() { return flash.openImageBytes(demoBytes(), "demo.dsp") == cs::kOpenLoaded; }
+    bool open() { return flash.openImageBytes(demoBytes(), "demo.dsp") == cs::OpenResult::Loaded; }
     std::size_t select(cs::ViewRequest request = {}) {
         db.selectChannels(request, view);
         return request.count;

@@ -53,8 +53,8 @@ void BM_Open(benchmark::State& state) {
     cs::NullLog log;
     cs::Flash flash(log);
     for (auto _ : state) {
-        const int result = flash.openImage(demo().path);
-        if (result != cs::kOpenLoaded)
+        const cs::OpenResult result = flash.openImage(demo().path);
+        if (result != cs::OpenResult::Loaded)
             state.SkipWithError("demo database did not open");
         benchmark::DoNotOptimize(flash.plainSlots().channelCount());
     }
@@ -64,7 +64,7 @@ BENCHMARK(BM_Open)->Unit(benchmark::kMillisecond);
 void BM_Save(benchmark::State& state) {
     cs::NullLog log;
     cs::Flash flash(log);
-    if (flash.openImage(demo().path) != cs::kOpenLoaded) {
+    if (flash.openImage(demo().path) != cs::OpenResult::Loaded) {
         state.SkipWithError("demo database did not open");
         return;
     }
@@ -91,7 +91,7 @@ void BM_Save(benchmark::State& state) {
     options.sync = false;
     const bool keepBackup = state.range(0) != 0;
     for (auto _ : state) {
-        if (flash.saveImage(target, keepBackup, options) != 0)
+        if (flash.saveImage(target, keepBackup, options) != cs::SaveResult::Saved)
             state.SkipWithError("save failed");
     }
 }

@@ -3,5 +3,5 @@
 if(TARGET cs_views_ui AND TARGET cs_fixtures)
   add_executable(bench_views ${CMAKE_CURRENT_LIST_DIR}/views_bench.cpp)
   target_include_directories(bench_views PRIVATE ${CMAKE_SOURCE_DIR}/tests/views)
-  target_link_libraries(bench_views PRIVATE cs_views_ui cs_fixtures cs_settings Qt6::Test benchmark::benchmark)
+  target_link_libraries(bench_views PRIVATE cs_views_ui cs_fixtures cs_settings cs_lang Qt6::Test benchmark::benchmark)
 endif()

@@ -59,13 +59,13 @@ std::vector<std::uint8_t> databaseImage(bool r78) {
     writeU16(all, config, 100);
     writeU16(all, config + 2, 0);
     writeU16(all, config + 4, 0);
-    const std::size_t ba2 = config + 0x6000, ba3 = config + 0x8000;
-    std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(ba2), 0x2000 + 0x8000, 0);
-    writeU32(all, ba2 + 4092, crc16(slice(ConstBytes(all), ba2, 4092)));
+    const std::size_t settingsBlock = config + 0x6000, providerBlock = config + 0x8000;
+    std::fill_n(file.begin() + static_cast<std::ptrdiff_t>(settingsBlock), 0x2000 + 0x8000, 0);
+    writeU32(all, settingsBlock + 4092, crc16(slice(ConstBytes(all), settingsBlock, 4092)));
     const char tag[4] = {'C', 'H', r78 ? '5' : '1', 0};
-    std::copy_n(tag, 4, file.begin() + static_cast<std::ptrdiff_t>(ba3));
-    writeU32(all, ba3 + (r78 ? 30968 : 24804), kProviderVerifyMagic);
-    writeU32(all, ba3 + 32764, crc16(slice(ConstBytes(all), ba3, 32764)));
+    std::copy_n(tag, 4, file.begin() + static_cast<std::ptrdiff_t>(providerBlock));
+    writeU32(all, providerBlock + (r78 ? 30968 : 24804), kProviderVerifyMagic);
+    writeU32(all, providerBlock + 32764, crc16(slice(ConstBytes(all), providerBlock, 32764)));
     return file;
 }
 
@@ -168,7 +168,7 @@ struct State {
     bool channelsChanged = false;
 
     explicit State(bool r78) {
-        check(flash.openImageBytes(databaseImage(r78), "fuzz.dsp") == kOpenLoaded);
+        check(flash.openImageBytes(databaseImage(r78), "fuzz.dsp") == OpenResult::Loaded);
         std::copy(flash.records().begin(), flash.records().end(), records->begin());
         *providers = flash.providerWork();
         settings = flash.settings().settings;
@@ -177,7 +177,7 @@ struct State {
         if (channelsChanged) {
             std::copy(records->begin(), records->end(), flash.records().begin());
             flash.providerWork() = *providers;
-            db.bdLoadAllBase(false);
+            db.loadEntries(false);
             db.attachProviderNames();
             channelsChanged = false;
         }

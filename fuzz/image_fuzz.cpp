@@ -130,10 +130,10 @@ std::vector<std::uint8_t> expand(const std::uint8_t* data, std::size_t size) {
         }
     }
     if (fixCrcs && hasConfigSpace) {
-        const std::size_t ba2 = config + 0x6000, ba3 = config + 0x8000;
-        writeU32(all, ba2 + 4092, crc16(slice(ConstBytes(all), ba2, 4092)));
-        writeU32(all, ba3 + (file[ba3 + 2] == '5' ? 30968 : 24804), 0x58AD7C01);
-        writeU32(all, ba3 + 32764, crc16(slice(ConstBytes(all), ba3, 32764)));
+        const std::size_t settingsBlock = config + 0x6000, providerBlock = config + 0x8000;
+        writeU32(all, settingsBlock + 4092, crc16(slice(ConstBytes(all), settingsBlock, 4092)));
+        writeU32(all, providerBlock + (file[providerBlock + 2] == '5' ? 30968 : 24804), 0x58AD7C01);
+        writeU32(all, providerBlock + 32764, crc16(slice(ConstBytes(all), providerBlock, 32764)));
     }
     return file;
 }
@@ -152,22 +152,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> file =
         (data[0] & 0x80) ? expand(data, size) : std::vector<std::uint8_t>(data + 1, data + size);
 
-    const TypeFile probe = classifyImageBytes(file);
-    const int result = flash.openImageBytes(file, "fuzz.dsp");
-    check(result == kOpenLoaded || result == kOpenNotDatabase || result == kOpenSoftware ||
-          result == kOpenPictureStore);
-    if (result == kOpenSoftware)
-        check(probe == kTypeSoftware);
-    if (result == kOpenPictureStore)
-        check(probe == kTypePictureStore);
-    if (result != kOpenLoaded)
+    const ImageKind probe = classifyImageBytes(file);
+    const OpenResult result = flash.openImageBytes(file, "fuzz.dsp");
+    check(result == OpenResult::Loaded || result == OpenResult::NotDatabase || result == OpenResult::Software ||
+          result == OpenResult::PictureStore);
+    if (result == OpenResult::Software)
+        check(probe == kImageSoftware);
+    if (result == OpenResult::PictureStore)
+        check(probe == kImagePictureStore);
+    if (result != OpenResult::Loaded)
         return 0;
-    check(probe == kTypeDatabase);
+    check(probe == kImageDatabase);
 
     const ImageFile& image = flash.image();
     const std::size_t channels = flash.plainSlots().channelCount();
     const std::size_t transponders = transponderCount(flash);
-    const bool ba2 = image.hasBa2(), ba3 = image.hasBa3();
+    const bool settingsBlock = image.hasSettingsArea(), providerBlock = image.hasProviderArea();
     const std::string kind(image.kindText());
     check(flash.plainSlots().verifiedProviders(flash) <= flash.providerCapacity());
 
@@ -177,10 +177,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     saved.insert(saved.end(), image.payload().begin(), image.payload().end());
     check(saved.size() == file.size());
 
-    check(reopened.openImageBytes(saved, "saved.dsp") == kOpenLoaded);
+    check(reopened.openImageBytes(saved, "saved.dsp") == OpenResult::Loaded);
     check(reopened.image().kindText() == kind);
-    check(reopened.image().hasBa2() == ba2);
-    check(reopened.image().hasBa3() == ba3);
+    check(reopened.image().hasSettingsArea() == settingsBlock);
+    check(reopened.image().hasProviderArea() == providerBlock);
     check(reopened.plainSlots().channelCount() == channels);
     check(transponderCount(reopened) == transponders);
     return 0;

@@ -18,21 +18,21 @@ using namespace cs;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     NullLog log;
     ConstBytes file(data, size);
-    const picstore::ParseResult parsed = picstore::parsePictureStore(file, log);
+    const picture_store_format::ParseResult parsed = picture_store_format::parsePictureStore(file, log);
     if (!parsed.ok())
         return 0;
-    std::array<ConstBytes, picstore::kPictureCount> pictures{};
-    for (const picstore::StoreEntry& e : parsed.store.entries)
-        pictures[static_cast<std::size_t>(e.index)] = picstore::entryData(file, e);
-    const picstore::BuiltStore built = picstore::buildPictureStore(pictures, "20240101", log);
+    std::array<ConstBytes, picture_store_format::kPictureCount> pictures{};
+    for (const picture_store_format::StoreEntry& e : parsed.store.entries)
+        pictures[static_cast<std::size_t>(e.index)] = picture_store_format::entryData(file, e);
+    const picture_store_format::BuiltStore built = picture_store_format::buildPictureStore(pictures, "20240101", log);
     if (built.file.empty())
         return 0;
     // What the writer produces, the reader must take back with the same pictures.
-    const picstore::ParseResult again = picstore::parsePictureStore(built.file, log);
+    const picture_store_format::ParseResult again = picture_store_format::parsePictureStore(built.file, log);
     if (!again.ok())
         std::abort();
-    for (const picstore::StoreEntry& e : again.store.entries) {
-        const ConstBytes a = picstore::entryData(built.file, e);
+    for (const picture_store_format::StoreEntry& e : again.store.entries) {
+        const ConstBytes a = picture_store_format::entryData(built.file, e);
         const ConstBytes b = pictures[static_cast<std::size_t>(e.index)];
         if (a.size() != b.size() || std::memcmp(a.data(), b.data(), a.size()) != 0)
             std::abort();

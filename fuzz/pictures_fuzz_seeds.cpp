@@ -11,7 +11,7 @@
 #include <vector>
 
 using namespace cs;
-using Pictures = std::array<ConstBytes, picstore::kPictureCount>;
+using Pictures = std::array<ConstBytes, picture_store_format::kPictureCount>;
 
 namespace {
 
@@ -47,7 +47,7 @@ int main(int argc, char** argv) {
     save(jpegs + "/seed-gray.jpg", gray);
     save(jpegs + "/seed-wide.jpg", wide);
     NullLog log;
-    save(stores + "/seed-one.dsp", picstore::buildPictureStore(Pictures{ConstBytes{}, ConstBytes{}, small}, "20240101", log).file);
-    save(stores + "/seed-three.dsp", picstore::buildPictureStore(Pictures{small, gray, small}, "20240101", log).file);
+    save(stores + "/seed-one.dsp", picture_store_format::buildPictureStore(Pictures{ConstBytes{}, ConstBytes{}, small}, "20240101", log).file);
+    save(stores + "/seed-three.dsp", picture_store_format::buildPictureStore(Pictures{small, gray, small}, "20240101", log).file);
     return 0;
 }

@@ -91,12 +91,12 @@ OpenOutcome DocumentSession::openFinished(OpenResult result, bool firstRun, bool
         // still shown afterwards; the start-up default is not.
         outcome.registerFileType = true;
         outcome.wizard = WizardMode::FirstRun;
-        if (!(launchedAs == LaunchState::WithFile && result == kOpenLoaded)) {
+        if (!(launchedAs == LaunchState::WithFile && result == OpenResult::Loaded)) {
             pendingFile_ = shownFile_;
             return outcome;
         }
     }
-    if (result == kOpenLoaded) {
+    if (result == OpenResult::Loaded) {
         shownFile_ = pendingFile_;
         outcome.showDatabase = true;
         return outcome;
@@ -106,18 +106,18 @@ OpenOutcome DocumentSession::openFinished(OpenResult result, bool firstRun, bool
     // to the file that failed to load or was handed to another window.
     pendingFile_ = shownFile_;
     switch (result) {
-    case kOpenNoFile:
+    case OpenResult::NoFile:
         // A missing start-up default is not worth a message on a machine that never opened one.
         if (hasRecentFiles)
             outcome.message = OpenOutcome::Message::FileMissing;
         break;
-    case kOpenSoftware:
+    case OpenResult::Software:
         if (launchedAs == LaunchState::WithFile)
             launchState_ = LaunchState::SoftwareHandedOver;
         upgradeFile_ = outcome.file;
         outcome.wizard = WizardMode::SoftwareUpgrade;
         break;
-    case kOpenPictureStore:
+    case OpenResult::PictureStore:
         outcome.imageManager = outcome.file;
         break;
     default:

@@ -5,6 +5,7 @@
 #include "app/startup_timing.h"
 #include "app/tool_icons.h"
 #include "lang/lang_template.h"
+#include "lang/language_texts.h"
 #include "lang/language_folders.h"
 #include "settings/date_time_value.h"
 #include "settings/qt_settings_store.h"
@@ -161,7 +162,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
       shell_(options_.shell),
       flash_(std::make_unique<Flash>(log_)),
       database_(std::make_unique<ChannelDatabase>(*flash_)),
-      texts_(std::make_unique<DisplayTexts>(*database_, languageTexts(languages_))),
+      texts_(std::make_unique<DisplayTexts>(*database_, lang::languageTexts(languages_))),
       settingsWindow_(std::make_unique<WindowSettingsAdapter>(*this)) {
     if (!store_)
         store_ = QtSettingsStore::forCurrentUser();
@@ -544,12 +545,12 @@ void MainWindow::openPendingFile() {
         return;
     }
 
-    OpenResult result = kOpenNoFile;
+    OpenResult result = OpenResult::NoFile;
     {
         BusyCursor busy;
         setWindowTitle(qs(text("TextLoading") + " " + session_.pendingFile()));
         log_.clear();
-        result = static_cast<OpenResult>(flash_->openImage(session_.pendingFile()));
+        result = flash_->openImage(session_.pendingFile());
         logf(log_, "Error: %d", static_cast<int>(result));
         setWindowTitle(qs(text(kTitleKey) + "  " + std::string(kVersionText)));
     }
@@ -713,7 +714,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 bool MainWindow::writeDatabase(const std::string& path, bool keepBackup) {
     BusyCursor busy;
-    return flash_->saveImage(path, keepBackup) == 0;
+    return flash_->saveImage(path, keepBackup) == SaveResult::Saved;
 }
 
 bool MainWindow::saveDatabase() {

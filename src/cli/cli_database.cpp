@@ -10,27 +10,27 @@ namespace cs::cli {
 
 std::string fileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-std::string openFailureText(int result, const std::string& path, bool namesKind) {
+std::string openFailureText(OpenResult result, const std::string& path, bool namesKind) {
     const std::string name = fileName(path);
-    if (result == kOpenNoFile)
+    if (result == OpenResult::NoFile)
         return "File " + name + " doesn't  exist";
-    if (namesKind && result == kOpenSoftware)
+    if (namesKind && result == OpenResult::Software)
         return "File " + name + " is a software or plug-in image, not a database";
-    if (namesKind && result == kOpenPictureStore)
+    if (namesKind && result == OpenResult::PictureStore)
         return "File " + name + " is a picture store, not a database";
     return "File " + name + " is not a valid format for database programs";
 }
 
 bool openDatabase(DatabaseSession& session, const std::string& path, bool namesKind) {
-    const int result = session.flash.openImage(path);
-    if (result == kOpenLoaded)
+    const OpenResult result = session.flash.openImage(path);
+    if (result == OpenResult::Loaded)
         return true;
     std::fprintf(stderr, "%s\n", openFailureText(result, path, namesKind).c_str());
     return false;
 }
 
 int saveDatabase(Flash& flash, const std::string& target, bool keepBackup) {
-    if (flash.saveImage(target, keepBackup) != 0) {
+    if (flash.saveImage(target, keepBackup) != SaveResult::Saved) {
         std::fprintf(stderr, "Write Error: Unable to save file %s\n", target.c_str());
         if (!flash.lastSave().error.empty())
             std::fprintf(stderr, "%s\n", flash.lastSave().error.c_str());

@@ -14,7 +14,7 @@ std::string fileName(const std::string& path);
 // The editor's English message for an open that did not load a database. With `namesKind` a
 // software image or a picture store is named as such; without it every file that is no
 // database is "not a valid format".
-std::string openFailureText(int result, const std::string& path, bool namesKind);
+std::string openFailureText(OpenResult result, const std::string& path, bool namesKind);
 
 // A flash image with its in-memory database. The database is attached before anything is
 // opened, so it follows every load and save of the flash.

@@ -5,6 +5,7 @@
 #include "command_registry.h"
 
 #include "database/display_texts.h"
+#include "lang/language_texts.h"
 
 #include <array>
 #include <cstdio>
@@ -105,7 +106,7 @@ int runChannels(const std::vector<std::string>& argv) {
     request.freeScrambled = cs::freeScrambledBits(static_cast<unsigned>(opt.ftaCa));
     db.selectChannels(request, view);
 
-    const cs::DisplayTexts texts(db);
+    const cs::DisplayTexts texts(db, cs::lang::englishTexts());
     std::string out;
     if (opt.csv) {
         for (std::size_t f = 0; f < kFields.size(); ++f)

@@ -11,19 +11,19 @@ namespace {
 
 using cs::cli::jsonString;
 
-int typeFileOf(int result) {
+int imageKindOf(cs::OpenResult result) {
     switch (result) {
-    case cs::kOpenLoaded: return cs::kTypeDatabase;
-    case cs::kOpenSoftware: return cs::kTypeSoftware;
-    case cs::kOpenPictureStore: return cs::kTypePictureStore;
-    default: return cs::kTypeNotRecognised;
+    case cs::OpenResult::Loaded: return cs::kImageDatabase;
+    case cs::OpenResult::Software: return cs::kImageSoftware;
+    case cs::OpenResult::PictureStore: return cs::kImagePictureStore;
+    default: return cs::kImageNotRecognised;
     }
 }
 
 const char* boolText(bool b) { return b ? "true" : "false"; }
 
-std::string describe(int result, cs::Flash& flash, cs::ChannelDatabase& db) {
-    const bool loaded = result == cs::kOpenLoaded;
+std::string describe(cs::OpenResult result, cs::Flash& flash, cs::ChannelDatabase& db) {
+    const bool loaded = result == cs::OpenResult::Loaded;
     const cs::ImageFile& image = flash.image();
     std::size_t providers = 0;
     if (loaded) {
@@ -34,13 +34,13 @@ std::string describe(int result, cs::Flash& flash, cs::ChannelDatabase& db) {
         db.refreshProviders(true, view);
         providers = db.providerCount();
     }
-    std::string out = "{\"result\": " + std::to_string(result) + ", \"typeFile\": " + std::to_string(typeFileOf(result));
+    std::string out = "{\"result\": " + std::to_string(static_cast<int>(result)) + ", \"typeFile\": " + std::to_string(imageKindOf(result));
     out += ", \"kind\": " + jsonString(loaded ? std::string(image.kindText()) : std::string());
     out += ", \"capacity\": " + std::to_string(loaded ? image.channelCapacity() : 0);
     out += std::string(", \"base\": ") + boolText(loaded && image.hasBase());
     out += std::string(", \"config\": ") + boolText(loaded && image.hasConfig());
-    out += std::string(", \"ba2\": ") + boolText(loaded && image.hasBa2());
-    out += std::string(", \"ba3\": ") + boolText(loaded && image.hasBa3());
+    out += std::string(", \"ba2\": ") + boolText(loaded && image.hasSettingsArea());
+    out += std::string(", \"ba3\": ") + boolText(loaded && image.hasProviderArea());
     out += ", \"channels\": " + std::to_string(loaded ? db.channelCount() : 0);
     out += ", \"providers\": " + std::to_string(providers);
     out += ", \"transponders\": " + std::to_string(loaded ? cs::countTransponders(flash.transponders()) : 0);
@@ -56,7 +56,7 @@ std::string describe(int result, cs::Flash& flash, cs::ChannelDatabase& db) {
     out += "], \"lists\": [";
     if (loaded) {
         const cs::SettingsModel& model = flash.settings();
-        const std::size_t count = cs::favouriteListCount(model.ilosc_list);
+        const std::size_t count = cs::favouriteListCount(model.listCount);
         for (std::size_t k = 1; k <= count; ++k) {
             out += (k > 1 ? ", " : "");
             out += "{\"number\": " + std::to_string(k) + ", \"name\": " + jsonString(cs::cli::latin1ToUtf8(model.listName(k))) +
@@ -74,9 +74,9 @@ int runInfo(const std::vector<std::string>& argv) {
         return cs::cli::kUsage;
     const std::string& path = args.positional()[0];
     cs::cli::DatabaseSession session;
-    const int result = session.flash.openImage(path);
+    const cs::OpenResult result = session.flash.openImage(path);
     std::printf("%s\n", describe(result, session.flash, session.db).c_str());
-    if (result != cs::kOpenLoaded) {
+    if (result != cs::OpenResult::Loaded) {
         std::fprintf(stderr, "%s\n", cs::cli::openFailureText(result, path, /*namesKind=*/true).c_str());
         return cs::cli::kBadInput;
     }

@@ -2,18 +2,18 @@
 // Lists a picture store, extracts its JPEG files, or packs pictures into a new store. --pack
 // replaces STORE.dsp (atomically) with a store holding only the pictures given, and refuses to
 // overwrite a file that is not a picture store.
+#include "bmp_input.h"
 #include "cli_args.h"
 #include "command_registry.h"
 
 #include "common/log_sink.h"
 #include "pictures/file_io.h"
+#include "pictures/jpeg_codec.h"
 #include "pictures/picture_store.h"
-#ifdef CS_HAVE_PICTURES_QT
-#include "pictures/picture_qimage.h"
-#endif
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,7 +22,7 @@ namespace cs::cli {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace cs::picstore;
+using namespace cs::picture_store_format;
 
 // Pictures to import can be large photos; the store itself never exceeds 64 KiB.
 constexpr std::size_t kMaxInputPicture = 256u * 1024 * 1024;
@@ -120,18 +120,14 @@ bool pictureAsJpeg(const std::string& path, std::vector<std::uint8_t>& jpeg) {
         return false;
     }
     if (data->size() >= 2 && (*data)[0] == 'B' && (*data)[1] == 'M') {
-#ifdef CS_HAVE_PICTURES_QT
-        JpegEncodeResult converted = jpegFromImageFile(path);
+        std::optional<Bitmap> bitmap = readBmpPicture(path, error);
+        JpegEncodeResult converted = bitmap ? encodeJpeg(*bitmap) : JpegEncodeResult{std::nullopt, error};
         if (!converted.data) {
             std::fprintf(stderr, "%s: %s\n", path.c_str(), converted.error.c_str());
             return false;
         }
         jpeg = std::move(*converted.data);
         return true;
-#else
-        std::fprintf(stderr, "%s: BMP pictures need the desktop build\n", path.c_str());
-        return false;
-#endif
     }
     jpeg = std::move(*data);
     return true;

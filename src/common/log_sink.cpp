@@ -46,6 +46,8 @@ std::string format(const char* fmt, ...) {
 }
 
 void logf(LogSink& sink, const char* fmt, ...) {
+    if (!sink.keepsLines())
+        return;
     va_list args;
     va_start(args, fmt);
     std::string s = formatv(fmt, args);

@@ -13,12 +13,15 @@ class LogSink {
 public:
     virtual ~LogSink() = default;
     virtual void write(std::string_view line) = 0;
+    // False for a sink that drops every line, so that logf need not format them.
+    virtual bool keepsLines() const { return true; }
 };
 
 // Discards every line.
 class NullLog final : public LogSink {
 public:
     void write(std::string_view) override {}
+    bool keepsLines() const override { return false; }
 };
 
 // Keeps every line in memory; safe to write from several threads.

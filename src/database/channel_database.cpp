@@ -88,7 +88,7 @@ ChannelDatabase::ChannelDatabase(Flash& flash)
         (*entries_)[i].slot = static_cast<std::uint16_t>(i);
     flash_.setSteps(*this);
     if (flash_.loaded()) {
-        bdLoadAllBase(false);
+        loadEntries(false);
         attachProviderNames();
     }
 }
@@ -117,7 +117,7 @@ std::size_t ChannelDatabase::channelCount() const {
 
 // ------------------------------------------------------------------------------------ loading
 
-void ChannelDatabase::bdLoadAllBase(bool copyTable) {
+void ChannelDatabase::loadEntries(bool copyTable, bool checkedAtOpen) {
     rebuild_ = false;
     sortState_ = kRegroupAll;
     used_.fill(0);
@@ -130,12 +130,12 @@ void ChannelDatabase::bdLoadAllBase(bool copyTable) {
     const auto& cfg = flash_.image().configOffset();
     logf(flash_.log(), "bdLoadAllBase; MAX=%d", static_cast<int>(capacity()));
     logf(flash_.log(), "Main->flash.ba3 =0x%x",
-         flash_.image().hasBa3() && cfg ? static_cast<unsigned>(*cfg + config_area::kBa3) : 0u);
+         flash_.image().hasProviderArea() && cfg ? static_cast<unsigned>(*cfg + config_area::kProviderArea) : 0u);
     const std::size_t cap = std::min(capacity(), kMaxChannelSlots);
     for (std::size_t i = 0; i < kMaxChannelSlots; ++i) {
         ChannelEntry& e = (*entries_)[i];
         e.reset();
-        if (i < cap && isValidChannelRecord(record(i))) {
+        if (i < cap && (checkedAtOpen ? flash_.validAtOpen(i) : isValidChannelRecord(record(i)))) {
             e.flags = entry_flags::kLoaded;
             used_[record(i).satellite()] = 1;
         }
@@ -152,22 +152,28 @@ void ChannelDatabase::attachProviderNames() {
         return;
     // First record of each provider number, so that the lookup stays linear.
     constexpr std::uint16_t kNone = 0xFFFF;
-    auto first = std::make_unique<std::array<std::uint16_t, 65536>>();
-    first->fill(kNone);
+    auto& first = numberTable();
+    first.fill(kNone);
     const std::size_t records = std::min(flash_.providerCapacity(), ProviderWorkArea::kRecordCount);
     for (std::size_t r = records; r-- > 0;) {
         const ProviderRecord rec = work.provider(r);
         if (rec.hasMarker())
-            (*first)[rec.number()] = static_cast<std::uint16_t>(r);
+            first[rec.number()] = static_cast<std::uint16_t>(r);
     }
     const std::size_t n = std::min(capacity(), ProviderWorkArea::kSlots);
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint16_t number = work.providerNumber(i);
-        if (number == 0 || (*first)[number] == kNone)
+        if (number == 0 || first[number] == kNone)
             continue;
-        (*entries_)[i].setProvider(work.provider((*first)[number]).name());
+        (*entries_)[i].setProvider(work.provider(first[number]).name());
     }
     providersDirty_ = true;
+}
+
+ChannelDatabase::NumberTable& ChannelDatabase::numberTable() {
+    if (!numberTable_)
+        numberTable_ = std::make_unique<NumberTable>();
+    return *numberTable_;
 }
 
 // ------------------------------------------------------------------------------------ order
@@ -245,7 +251,7 @@ void ChannelDatabase::sortGroup(std::span<std::uint16_t> group, unsigned sortFla
     }
 }
 
-bool ChannelDatabase::createMainPtr(unsigned sortFlags) {
+bool ChannelDatabase::buildMainTable(unsigned sortFlags) {
     BusyScope busyScope(busy_, true);
     bool rebuilt = false;
     if (mainCount_ == 0 || sortState_ == kRegroupAll || rebuild_) {
@@ -367,13 +373,13 @@ std::size_t ChannelDatabase::collect(const ViewRequest& requestIn, ViewSettings&
         if ((*entries_)[i].inUse() && (satellite == 0 || record(i).satellite() == satellite) &&
             shown[classOf(record(i))])
             ++inShownClasses;
-    const bool mode0 = view.orderMode == kOrderProgram;
-    BusyScope busyScope(busy_, inShownClasses > (mode0 ? 800u : 1200u));
+    const bool programOrder = view.orderMode == kOrderProgram;
+    BusyScope busyScope(busy_, inShownClasses > (programOrder ? 800u : 1200u));
 
     const unsigned sortFlags = view.orderMode == kOrderAlphabet ? kSortByName : kSortByTransponder;
     if (sortFlags != lastSortFlags_)
         sortState_ = kRegroupAll;  // the table is in another order
-    createMainPtr(sortFlags);
+    buildMainTable(sortFlags);
     refreshProviders(false, view);
 
     // The main table is grouped by satellite; within each satellite mode 0 lists the four classes
@@ -382,7 +388,7 @@ std::size_t ChannelDatabase::collect(const ViewRequest& requestIn, ViewSettings&
     const std::size_t buckets = kSatelliteNumbers * 4;
     std::array<std::uint16_t, kSatelliteNumbers * 4 + 1> start{};
     auto bucketOf = [&](const ChannelRecord& r) {
-        return r.satellite() * 4u + (mode0 ? classOf(r) : 0u);
+        return r.satellite() * 4u + (programOrder ? classOf(r) : 0u);
     };
     std::size_t n = 0;
     for (std::size_t k = 0; k < mainCount_; ++k) {
@@ -523,12 +529,12 @@ void ChannelDatabase::refreshProviders(bool force, ViewSettings& view) {
 
     // Channels per provider number (counted over the in-use entries, which are exactly the
     // channels of the main table once it is up to date).
-    auto users = std::make_unique<std::array<std::uint16_t, 65536>>();
-    users->fill(0);
+    auto& users = numberTable();
+    users.fill(0);
     const std::size_t slots = std::min(capacity(), ProviderWorkArea::kSlots);
     for (std::size_t i = 0; i < slots; ++i)
         if ((*entries_)[i].inUse())
-            ++(*users)[work.providerNumber(i)];
+            ++users[work.providerNumber(i)];
 
     const std::size_t records = std::min(flash_.providerCapacity(), ProviderWorkArea::kRecordCount);
     std::bitset<65536> listed;
@@ -536,7 +542,7 @@ void ChannelDatabase::refreshProviders(bool force, ViewSettings& view) {
         ProviderRecord rec = work.provider(r);
         std::uint8_t flags = rec.flags() & static_cast<std::uint8_t>(~ProviderRecord::kInUse);
         const bool candidate = rec.hasMarker() && rec.number() != 0;
-        if (candidate && (*users)[rec.number()] >= 2)
+        if (candidate && users[rec.number()] >= 2)
             flags |= ProviderRecord::kInUse;
         if (candidate && !(flags & ProviderRecord::kInUse)) {
             work.setProvider(r, ProviderRecord());

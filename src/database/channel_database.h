@@ -26,7 +26,7 @@ class DisplayTexts;
 
 inline constexpr std::size_t kSatelliteNumbers = 66;  // satellite numbers 0..65
 
-// Sort flags of createMainPtr.
+// Sort flags of buildMainTable.
 inline constexpr unsigned kSortByTransponder = 0x01;
 inline constexpr unsigned kSortByName = 0x02;
 
@@ -72,7 +72,8 @@ public:
 
     // ---- steps of opening and saving (FlashSteps)
     void resetViews() override;
-    void bdLoadAllBase(Flash&) override { bdLoadAllBase(false); }
+    // At open the records are the table just checked (flash.validAtOpen): no second check.
+    void loadEntries(Flash&) override { loadEntries(false, /*checkedAtOpen=*/true); }
     void attachProviderNames(Flash&) override { attachProviderNames(); }
     // At save: provider numbers in the compacted order of the saved channel table.
     ProviderRebuildResult rebuildProviders(Flash&) override;
@@ -83,7 +84,7 @@ public:
 
     // Rebuilds every entry from the record array; with copyTable the image's channel table is
     // copied into the record array first.
-    void bdLoadAllBase(bool copyTable);
+    void loadEntries(bool copyTable) { loadEntries(copyTable, /*checkedAtOpen=*/false); }
     // Fills each entry's provider name from the provider work area.
     void attachProviderNames();
     // Renumbers the providers from the entries' provider names, one number per slot (used
@@ -93,7 +94,7 @@ public:
     // ---- order and selection
     // Groups the main pointer table by satellite and sorts the groups that need it. True when
     // the table was rebuilt from the entries.
-    bool createMainPtr(unsigned sortFlags);
+    bool buildMainTable(unsigned sortFlags);
     // Fills the result array with the channels of a view and sets request.count.
     void selectChannels(ViewRequest& request, ViewSettings& view);
     // Verifies the providers, rebuilds the provider list and the provider selection. May fall
@@ -117,7 +118,7 @@ public:
     std::uint16_t providerNumber(std::size_t slot) const { return flash_.providerWork().providerNumber(slot); }
     std::size_t channelCount() const;
     std::span<const std::uint16_t> mainTable() const { return {main_->data(), mainCount_}; }
-    std::uint16_t main_chCnt() const { return mainCount_; }
+    std::uint16_t mainCount() const { return mainCount_; }
     std::span<const std::uint16_t> result() const { return {result_->data(), resultCount_}; }
     const ViewRequest& currentRequest() const { return current_; }
     bool satelliteUsed(std::size_t satellite) const { return satellite < kSatelliteNumbers && used_[satellite]; }
@@ -190,6 +191,7 @@ private:
         if (busy_)
             busy_(on);
     }
+    void loadEntries(bool copyTable, bool checkedAtOpen);
     void rebuildMainFromSlots();
     void rebuildMainKeepingOrder();
     void recomputeUsed();
@@ -203,6 +205,10 @@ private:
     void writeListOrder(std::size_t list, std::span<const std::uint16_t> order);
 
     using SlotTable = std::array<std::uint16_t, kMaxChannelSlots>;
+    // One value per provider number: scratch of attaching and verifying providers, kept so that
+    // each pass does not map fresh memory.
+    using NumberTable = std::array<std::uint16_t, 65536>;
+    NumberTable& numberTable();
 
     Flash& flash_;
     std::function<void(bool)> busy_;
@@ -210,6 +216,7 @@ private:
     std::unique_ptr<SlotTable> main_;
     std::unique_ptr<SlotTable> result_;
     std::unique_ptr<SlotTable> scratch_;
+    std::unique_ptr<NumberTable> numberTable_;
     std::uint16_t mainCount_ = 0;
     std::uint16_t resultCount_ = 0;
     std::array<std::uint8_t, kSatelliteNumbers> used_{};

@@ -108,7 +108,7 @@ std::size_t ChannelDatabase::deleteMarkedIn(std::size_t list) {
 
 std::size_t ChannelDatabase::deleteSatelliteChannels(std::uint8_t satellite, ViewSettings& view) {
     // Every channel of the satellite, whatever the tool-bar filters hide.
-    createMainPtr(lastSortFlags_);
+    buildMainTable(lastSortFlags_);
     resultCount_ = 0;
     for (std::size_t k = 0; k < mainCount_; ++k) {
         const std::uint16_t slot = (*main_)[k];
@@ -125,7 +125,7 @@ std::size_t ChannelDatabase::deleteSatelliteChannels(std::uint8_t satellite, Vie
 }
 
 std::size_t ChannelDatabase::deleteProviderChannels(std::size_t providerCode, ViewSettings& view) {
-    createMainPtr(lastSortFlags_);
+    buildMainTable(lastSortFlags_);
     refreshProviders(false, view);
     std::uint8_t mode;
     if (providerCode == 2) {
@@ -336,7 +336,7 @@ NewListName ChannelDatabase::newList(const DisplayTexts& texts) const {
     constexpr std::size_t kDisplayMax = 12;
     constexpr std::size_t kPrefix = 5;  // "LIST " of the display text
     const SettingsModel& model = flash_.settings();
-    const std::size_t count = favouriteListCount(model.ilosc_list);
+    const std::size_t count = favouriteListCount(model.listCount);
     const std::string base = texts.text("TextListNew");
     auto taken = [&](const std::string& candidate) {
         for (std::size_t k = 1; k <= count; ++k)
@@ -352,17 +352,17 @@ NewListName ChannelDatabase::newList(const DisplayTexts& texts) const {
 
 std::size_t ChannelDatabase::addList(std::string_view name) {
     SettingsModel& model = flash_.settings();
-    const std::size_t count = favouriteListCount(model.ilosc_list);
+    const std::size_t count = favouriteListCount(model.listCount);
     if (count >= kMaxFavouriteLists || name.empty())
         return 0;
-    model.ilosc_list = static_cast<std::uint8_t>(count + 1);
-    model.setListName(count + 1, name.substr(0, ba2::kListNameSize - 1));
+    model.listCount = static_cast<std::uint8_t>(count + 1);
+    model.setListName(count + 1, name.substr(0, settings_layout::kListNameSize - 1));
     return count + 1;
 }
 
 bool ChannelDatabase::deleteList(std::size_t list) {
     SettingsModel& model = flash_.settings();
-    const std::size_t count = favouriteListCount(model.ilosc_list);
+    const std::size_t count = favouriteListCount(model.listCount);
     if (list < 1 || list > count)
         return false;
     clearList(list);
@@ -375,7 +375,7 @@ bool ChannelDatabase::deleteList(std::size_t list) {
             r.setListPosition(k, r.listPosition(k + 1));
         r.setListPosition(count, 0);
     }
-    model.ilosc_list = static_cast<std::uint8_t>(count - 1);
+    model.listCount = static_cast<std::uint8_t>(count - 1);
     return true;
 }
 
@@ -385,7 +385,7 @@ bool ChannelDatabase::renameList(std::size_t list, std::string_view name) {
     const std::string clean = cleanName(name);
     if (clean.empty())
         return false;
-    flash_.settings().setListName(list, std::string_view(clean).substr(0, ba2::kListNameSize - 1));
+    flash_.settings().setListName(list, std::string_view(clean).substr(0, settings_layout::kListNameSize - 1));
     return true;
 }
 
@@ -395,7 +395,7 @@ bool ChannelDatabase::renameSatellite(std::size_t number, std::string_view name)
     const std::string clean = cleanName(name);
     if (clean.empty())
         return false;
-    flash_.settings().satellites[number].setName(std::string_view(clean).substr(0, DB_SAT_SATELLITE::nameExchanged));
+    flash_.settings().satellites[number].setName(std::string_view(clean).substr(0, SatelliteRecord::nameExchanged));
     return true;
 }
 

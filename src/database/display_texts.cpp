@@ -1,27 +1,10 @@
 #include "database/display_texts.h"
 
 #include "common/log_sink.h"
-#include "lang/builtin_languages.h"
-#include "lang/lang_content.h"
-#include "lang/lang_list.h"
 #include "database/name_lists.h"
 
-#include <memory>
 
 namespace cs {
-
-TextLookup englishTexts() {
-    static const auto english = [] {
-        const auto builtIn = lang::findBuiltInLanguage("English.lng");
-        return std::make_shared<const lang::LanguageContent>(
-            "English.lng", builtIn ? lang::splitLines(builtIn->text) : std::vector<std::string>{});
-    }();
-    return [content = english](std::string_view key) { return content->text(key); };
-}
-
-TextLookup languageTexts(const lang::LanguageList& list) {
-    return [&list](std::string_view key) { return list.text(key); };
-}
 
 std::string dvbtFrequencyText(std::uint16_t field) { return format("%.1f", field * 0.1); }
 std::string dvbcFrequencyText(std::uint16_t field) { return format("%.1f", field * 0.1); }

@@ -2,6 +2,7 @@
 // The texts that represent the database: satellites, favourite lists, providers, the rows of the
 // channel list, the nodes of the tree and the confirmation questions. Texts of the active
 // language are read through one lookup function (key -> text).
+#include "common/text_lookup.h"
 #include "database/channel_database.h"
 
 #include <cstddef>
@@ -12,17 +13,6 @@
 #include <vector>
 
 namespace cs {
-
-namespace lang {
-class LanguageList;
-}
-
-using TextLookup = std::function<std::string(std::string_view key)>;
-
-// The built-in English texts.
-TextLookup englishTexts();
-// The current language of a language list (the list must outlive the lookup).
-TextLookup languageTexts(const lang::LanguageList& list);
 
 // "%.1f" of a DVB-T or DVB-C frequency field (units of 0.1 MHz).
 std::string dvbtFrequencyText(std::uint16_t field);
@@ -59,7 +49,7 @@ struct NodeRef {
 
 class DisplayTexts {
 public:
-    DisplayTexts(const ChannelDatabase& database, TextLookup lookup = englishTexts());
+    DisplayTexts(const ChannelDatabase& database, TextLookup lookup);
 
     std::string text(std::string_view key) const { return lookup_(key); }
 

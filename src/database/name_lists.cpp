@@ -50,24 +50,23 @@ std::string_view audioLanguageText(int number) {
 
 std::string_view audioLanguageOfByte(std::uint8_t stored) { return audioLanguageText(static_cast<std::int8_t>(stored)); }
 
-std::string filterChannelName(std::string_view name) {
+namespace {
+
+// The characters of `name` within [first, last]; the rest are dropped.
+std::string keepCharacters(std::string_view name, unsigned char first, unsigned char last) {
     std::string out;
     for (char ch : name) {
         const unsigned char c = static_cast<unsigned char>(ch);
-        if (c >= 0x20 && c <= 0x7A)
+        if (c >= first && c <= last)
             out += ch;
     }
     return out;
 }
 
-std::string filterProviderName(std::string_view name) {
-    std::string out;
-    for (char ch : name) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if (c >= 32 && c <= 125)
-            out += ch;
-    }
-    return out;
-}
+} // namespace
+
+std::string filterChannelName(std::string_view name) { return keepCharacters(name, 0x20, 0x7A); }
+
+std::string filterProviderName(std::string_view name) { return keepCharacters(name, 32, 125); }
 
 } // namespace cs

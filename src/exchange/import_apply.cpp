@@ -21,8 +21,8 @@ constexpr std::array<SettingsRange, 7> kAlways = {{
 }};
 constexpr std::array<SettingsRange, 1> kIndividual = {{{WS::individualSettingsOffset, WS::individualSettingsSize}}};
 constexpr std::array<SettingsRange, 2> kSatellites = {{
-    {WS::converterListOffset, ba2::kConverterCount * Converter::size},
-    {WS::antenaOffset, WS::antenaCount * ANTENA::size},
+    {WS::converterListOffset, settings_layout::kConverterCount * Converter::size},
+    {WS::antennaOffset, WS::antennaCount * AntennaSettings::size},
 }};
 constexpr std::array<SettingsRange, 2> kPreferred = {{{2270, 64}, {2592, 4}}};
 constexpr std::array<SettingsRange, 1> kTimer = {{{1748, 504}}};
@@ -67,7 +67,7 @@ ComponentOutcome applyChannelBase(ConstBytes block, const ChannelBaseCounts& cou
     for (std::size_t i = 0; i < std::min(capacity, ProviderWorkArea::kSlots); ++i)
         work.setProviderNumber(i, i < c ? readU16(block, numbersAt + i * sizeof(std::uint16_t)) : 0);
 
-    db.bdLoadAllBase(false);
+    db.loadEntries(false);
     db.attachProviderNames();
 
     ComponentOutcome out;

@@ -13,10 +13,14 @@ ProviderRebuildResult FlashSteps::rebuildProviders(Flash& flash) {
     return rebuildProviderArea(flash.providerWork(), *this, flash.channelCapacity(), flash.providerCapacity());
 }
 
-void PlainChannelSlots::bdLoadAllBase(Flash& flash) {
+void PlainChannelSlots::loadEntries(Flash& flash) {
     inUse_.reset();
-    for (auto& n : *names_)
-        n.fill(0);
+    // The table of names is made on first use: a program that installs the database's own
+    // steps never needs it.
+    if (names_)
+        names_->fill({});
+    else
+        names_ = std::make_unique<Names>();
     const auto records = flash.records();
     const std::size_t n = std::min(flash.channelCapacity(), records.size());
     for (std::size_t i = 0; i < n; ++i)
@@ -27,6 +31,8 @@ void PlainChannelSlots::attachProviderNames(Flash& flash) {
     const ProviderWorkArea& work = flash.providerWork();
     if (!work.holdsVerify())
         return;
+    if (!names_)
+        names_ = std::make_unique<Names>();
     // The first record with the marker for each number, found in one pass over the records.
     constexpr std::uint16_t kNone = 0xFFFF;
     std::vector<std::uint16_t> recordOf(65536, kNone);
@@ -50,7 +56,7 @@ void PlainChannelSlots::attachProviderNames(Flash& flash) {
 }
 
 std::string_view PlainChannelSlots::providerName(std::size_t slot) const {
-    if (slot >= kMaxChannelSlots)
+    if (slot >= kMaxChannelSlots || !names_)
         return {};
     const auto& n = (*names_)[slot];
     return {n.data(), static_cast<std::size_t>(std::find(n.begin(), n.end(), '\0') - n.begin())};
@@ -104,20 +110,20 @@ Flash::Flash(LogSink& log)
     initialSatellites(*settings_);
 }
 
-int Flash::openImage(const std::string& path) {
+OpenResult Flash::openImage(const std::string& path) {
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
-        return kOpenNoFile;
+        return OpenResult::NoFile;
 
     return finishOpen(image_.readImageFile(path, log_), path);
 }
 
-int Flash::openImageBytes(ConstBytes file, const std::string& name) {
+OpenResult Flash::openImageBytes(ConstBytes file, const std::string& name) {
     return finishOpen(image_.readImageBytes(file, log_), name);
 }
 
-int Flash::finishOpen(TypeFile type, const std::string& path) {
-    if (type == kTypeDatabase) {
+OpenResult Flash::finishOpen(ImageKind type, const std::string& path) {
+    if (type == kImageDatabase) {
         image_.locateAreas(log_);
         validAtOpen_.reset();
         const ConstBytes base = image_.baseArea();
@@ -127,40 +133,40 @@ int Flash::finishOpen(TypeFile type, const std::string& path) {
     }
     writeOpenDiagnostics(type);
     switch (type) {
-    case kTypeSoftware:
-        return kOpenSoftware;
-    case kTypePictureStore:
-        return kOpenPictureStore;
-    case kTypeDatabase:
+    case kImageSoftware:
+        return OpenResult::Software;
+    case kImagePictureStore:
+        return OpenResult::PictureStore;
+    case kImageDatabase:
         break;
     default:
-        return kOpenNotDatabase;
+        return OpenResult::NotDatabase;
     }
 
     path_ = path;
     loaded_ = true;
     steps_->resetViews();
     loadSettingsDefaults(*settings_);
-    loadSettings(*settings_, image_.ba2Area(), log_);
-    loadBa3Sector(*providerWork_, image_.ba3Area(), log_);
+    loadSettings(*settings_, image_.settingsArea(), log_);
+    loadProviderArea(*providerWork_, image_.providerArea(), log_);
     records_->fill(ChannelRecord::erased());
     if (image_.hasBase())
         loadChannelTable(image_.baseArea(), image_.channelCapacity(), *records_);
-    steps_->bdLoadAllBase(*this);
+    steps_->loadEntries(*this);
     steps_->attachProviderNames(*this);
     loadTransponders(*transponders_, image_.configArea());
-    return kOpenLoaded;
+    return OpenResult::Loaded;
 }
 
-void Flash::writeOpenDiagnostics(TypeFile type) {
-    if (type == kTypeDatabase) {
+void Flash::writeOpenDiagnostics(ImageKind type) {
+    if (type == kImageDatabase) {
         logf(log_, "channel count=%d", static_cast<int>(validAtOpen_.count()));
         if (image_.hasConfig())
-            logSettingsAreaDiagnostics(image_.ba2Bytes(), log_);
-        if (image_.hasBa3()) {
-            const ConstBytes ba3 = image_.ba3Bytes();
-            logf(log_, "CRC BA_3=0x%04X  provider_verify=%X", readU32(ba3, ba3::kCrc), readU32(ba3, ba3::kBasicVerify));
-            logf(log_, "BA_3 obliczone 0x%04X provider_verify=%X", crc16(slice(ba3, 0, ba3::kCrcCovered)),
+            logSettingsAreaDiagnostics(image_.settingsAreaBytes(), log_);
+        if (image_.hasProviderArea()) {
+            const ConstBytes providerBlock = image_.providerAreaBytes();
+            logf(log_, "CRC BA_3=0x%04X  provider_verify=%X", readU32(providerBlock, provider_layout::kCrc), readU32(providerBlock, provider_layout::kBasicVerify));
+            logf(log_, "BA_3 obliczone 0x%04X provider_verify=%X", crc16(slice(providerBlock, 0, provider_layout::kCrcCovered)),
                  kProviderVerifyMagic);
         }
     }
@@ -168,13 +174,13 @@ void Flash::writeOpenDiagnostics(TypeFile type) {
     logf(log_, "iTypeFile=%d", static_cast<int>(type));
 }
 
-int Flash::saveImage(const std::string& path, bool keepBackup, const SaveOptions& options) {
+SaveResult Flash::saveImage(const std::string& path, bool keepBackup, const SaveOptions& options) {
     if (!storeIntoImage())
-        return 1;
+        return SaveResult::Failed;
     const bool ok = image_.writeImageFile(path, {keepBackup, options.sync, options.date}, log_);
     lastSave_.backupMade = image_.lastWriteMadeBackup();
     lastSave_.error = image_.lastWriteError();
-    return ok ? 0 : 1;
+    return ok ? SaveResult::Saved : SaveResult::Failed;
 }
 
 bool Flash::storeIntoImage() {
@@ -189,8 +195,8 @@ bool Flash::storeIntoImage() {
                               [this](std::size_t slot) { return steps_->slotInUse(slot); }, log_);
     if (image_.hasConfig())
         saveTransponders(*transponders_, image_.configArea());
-    if (image_.hasBa2())
-        storeSettings(*settings_, image_.ba2Area());
+    if (image_.hasSettingsArea())
+        storeSettings(*settings_, image_.settingsArea());
     // An image without a channel table (config.dsp) keeps its BA_3: those providers belong to
     // channels kept in another file, and renumbering them from zero channels would wipe them.
     if (image_.hasBase()) {
@@ -199,7 +205,7 @@ bool Flash::storeIntoImage() {
             logf(log_, "providers over capacity: %d dropped, %d channels saved without provider",
                  static_cast<int>(lastSave_.providers.dropped),
                  static_cast<int>(lastSave_.providers.channelsUnassigned));
-        storeBa3Sector(*providerWork_, image_.ba3Area());
+        storeProviderArea(*providerWork_, image_.providerArea());
         steps_->providersStored(*this);
     }
     return true;

@@ -22,13 +22,20 @@ namespace cs {
 
 class Flash;
 
-// Result codes of openImage.
-enum OpenResult : int {
-    kOpenLoaded = 0,
-    kOpenNoFile = 1,
-    kOpenNotDatabase = 2,
-    kOpenSoftware = 26,
-    kOpenPictureStore = 42,
+// What openImage made of a file. The numbers are the ones `channelsettings-cli info` prints as
+// "result", so they stay fixed.
+enum class OpenResult : int {
+    Loaded = 0,
+    NoFile = 1,
+    NotDatabase = 2,
+    Software = 26,       // main software or plug-in image
+    PictureStore = 42,
+};
+
+// What saveImage did.
+enum class SaveResult : int {
+    Saved = 0,
+    Failed = 1,          // nothing open, or the file could not be written; lastSave().error says why
 };
 
 // The steps of opening and saving that belong to the in-memory channel database. At open they
@@ -39,7 +46,7 @@ public:
     // The main window drops its views of the previous database.
     virtual void resetViews() {}
     // Rebuild every entry from flash.records() (the channel table is already copied).
-    virtual void bdLoadAllBase(Flash& flash) = 0;
+    virtual void loadEntries(Flash& flash) = 0;
     // Fill each entry's provider name from flash.providerWork().
     virtual void attachProviderNames(Flash& flash) = 0;
     // Renumber the providers into flash.providerWork() in the compacted channel order.
@@ -54,7 +61,7 @@ public:
 // the in-memory database until one installs its own steps.
 class PlainChannelSlots final : public FlashSteps {
 public:
-    void bdLoadAllBase(Flash& flash) override;
+    void loadEntries(Flash& flash) override;
     void attachProviderNames(Flash& flash) override;
     bool slotInUse(std::size_t slot) const override { return slot < inUse_.size() && inUse_[slot]; }
     std::string_view providerName(std::size_t slot) const override;
@@ -71,7 +78,7 @@ public:
 private:
     using Names = std::array<std::array<char, ProviderRecord::kNameSize>, kMaxChannelSlots>;
     std::bitset<kMaxChannelSlots> inUse_;
-    std::unique_ptr<Names> names_ = std::make_unique<Names>();
+    std::unique_ptr<Names> names_;  // made by the first loadEntries
 };
 
 struct SaveOptions {
@@ -97,15 +104,14 @@ public:
     FlashSteps& steps() { return *steps_; }
     PlainChannelSlots& plainSlots() { return plain_; }
 
-    // 0 loaded, 1 no such file, 2 not a database format, 26 software or plug-in image,
-    // 42 picture store. Only 0 replaces the open database.
-    int openImage(const std::string& path);
+    // Only OpenResult::Loaded replaces the open database.
+    OpenResult openImage(const std::string& path);
     // The same for a file's bytes already in memory; `name` becomes the open file's path.
-    int openImageBytes(ConstBytes file, const std::string& name);
+    OpenResult openImageBytes(ConstBytes file, const std::string& name);
 
-    // 0 success, 1 failure. With keepBackup the previous file becomes the ".BAK" once the new
-    // content is safely written.
-    int saveImage(const std::string& path, bool keepBackup, const SaveOptions& options = {});
+    // With keepBackup the previous file becomes the ".BAK" once the new content is safely
+    // written.
+    SaveResult saveImage(const std::string& path, bool keepBackup, const SaveOptions& options = {});
     // The in-memory part of a save: channel table, transponders, settings and providers written
     // into the image buffer. False when no database is open.
     bool storeIntoImage();
@@ -118,7 +124,7 @@ public:
     std::size_t providerCapacity() const { return image_.providerCapacity(); }
 
     // Whether the slot's record passed isValidChannelRecord when the image was opened; the
-    // table is checked once per open, for the log and for bdLoadAllBase.
+    // table is checked once per open, for the log and for loadEntries.
     bool validAtOpen(std::size_t slot) const { return slot < validAtOpen_.size() && validAtOpen_[slot]; }
 
     std::span<ChannelRecord> records() { return *records_; }
@@ -134,8 +140,8 @@ public:
     LogSink& log() { return log_; }
 
 private:
-    int finishOpen(TypeFile type, const std::string& path);
-    void writeOpenDiagnostics(TypeFile type);
+    OpenResult finishOpen(ImageKind type, const std::string& path);
+    void writeOpenDiagnostics(ImageKind type);
 
     LogSink& log_;
     ImageFile image_;

@@ -79,75 +79,81 @@ std::string boundedText(ConstBytes b, std::size_t offset, std::size_t width) {
     return std::string(field.begin(), end);
 }
 
-TypeFile classify(ImageSource& source) {
+// The one place that decides the kind of a file, from its size and its header. An image is
+// software or a picture store by its header address alone; a database needs a database file size
+// as well (whether address and length fit a known layout is left to the reader). With a log, the
+// header lines of the open diagnostics are written as the checks pass.
+struct Classification {
+    ImageKind kind = kImageNotRecognised;
+    ImageHeader header;
+};
+
+Classification classify(ImageSource& source, LogSink* log) {
+    Classification out;
     const std::size_t size = source.size();
     if (size > kMaxImageFileSize || size < kImageHeaderSize)
-        return kTypeNotRecognised;
+        return out;
     std::array<std::uint8_t, kImageHeaderSize> raw{};
     if (source.read(0, raw) != raw.size())
-        return kTypeNotRecognised;
-    const ImageHeader header{ConstBytes(raw)};
+        return out;
+    out.header = ImageHeader{ConstBytes(raw)};
+    const ImageHeader& header = out.header;
+    if (log)
+        logf(*log, "size=0x%X adress=0x%X flags=0x%X", header.length(), header.address(), header.flags());
     if (!header.validRegion())
-        return kTypeNotRecognised;
-    if (header.address() == kSoftwareAddress || isPluginAddress(header.address()))
-        return kTypeSoftware;
-    if (header.address() == kPictureStoreAddress)
-        return kTypePictureStore;
-    return isDatabaseFileSize(size) ? kTypeDatabase : kTypeNotRecognised;
+        return out;
+    if (log)
+        logf(*log, "HEADER_ADDRESS=0x%X", header.address());
+
+    if (header.address() == kSoftwareAddress) {
+        if (log)
+            log->write("0x08000 MainSoftware");
+        out.kind = kImageSoftware;
+    } else if (header.address() == kPictureStoreAddress) {
+        out.kind = kImagePictureStore;
+    } else if (isPluginAddress(header.address())) {
+        if (log)
+            log->write("PLUGINS AREA");
+        out.kind = kImageSoftware;
+    } else if (isDatabaseFileSize(size)) {
+        out.kind = kImageDatabase;
+    }
+    return out;
 }
 
 } // namespace
 
-TypeFile ImageFile::readImageFile(const std::string& path, LogSink& log) {
+ImageKind ImageFile::readImageFile(const std::string& path, LogSink& log) {
     FileSource source(path);
     if (!source.ok())
-        return kTypeNotRecognised;
+        return kImageNotRecognised;
     return readImage(source, log);
 }
 
-TypeFile ImageFile::readImageBytes(ConstBytes file, LogSink& log) {
+ImageKind ImageFile::readImageBytes(ConstBytes file, LogSink& log) {
     MemorySource source(file);
     return readImage(source, log);
 }
 
-TypeFile ImageFile::readImage(ImageSource& source, LogSink& log) {
+ImageKind ImageFile::readImage(ImageSource& source, LogSink& log) {
+    const Classification found = classify(source, &log);
+    if (found.kind != kImageDatabase)
+        return found.kind;
+    const ImageHeader& header = found.header;
     const std::size_t size = source.size();
-    if (size > kMaxImageFileSize || size < kImageHeaderSize)
-        return kTypeNotRecognised;
-
-    std::array<std::uint8_t, kImageHeaderSize> raw{};
-    if (source.read(0, raw) != raw.size())
-        return kTypeNotRecognised;
-    const ImageHeader header{ConstBytes(raw)};
-    logf(log, "size=0x%X adress=0x%X flags=0x%X", header.length(), header.address(), header.flags());
-    if (!header.validRegion())
-        return kTypeNotRecognised;
-    logf(log, "HEADER_ADDRESS=0x%X", header.address());
-
-    if (header.address() == kSoftwareAddress) {
-        log.write("0x08000 MainSoftware");
-        return kTypeSoftware;
-    }
-    if (header.address() == kPictureStoreAddress)
-        return kTypePictureStore;
-    if (isPluginAddress(header.address())) {
-        log.write("PLUGINS AREA");
-        return kTypeSoftware;
-    }
-
     const auto layout = matchDatabaseKind(size, header.address(), header.length());
     if (!layout)
-        return kTypeNotRecognised;
+        return kImageNotRecognised;
 
     // The new payload is read beside the held one; only a complete database image replaces it.
     std::vector<std::uint8_t> staged;
     try {
         staged.resize(size - kImageHeaderSize);
     } catch (const std::bad_alloc&) {
-        return kTypeNotRecognised;
+        return kImageNotRecognised;
     }
     if (source.read(kImageHeaderSize, staged) != staged.size())
-        return kTypeNotRecognised;
+        return kImageNotRecognised;
 
     log.write(layout->kind->text);
     held_ = true;
@@ -158,16 +164,16 @@ TypeFile ImageFile::readImage(ImageSource& source, LogSink& log) {
     classifiedConfig_ = layout->config;
     base_.reset();
     config_.reset();
-    ba2Present_ = false;
-    ba3Present_ = false;
-    return kTypeDatabase;
+    settingsAreaPresent_ = false;
+    providerAreaPresent_ = false;
+    return kImageDatabase;
 }
 
 void ImageFile::locateAreas(LogSink& log) {
     base_.reset();
     config_.reset();
-    ba2Present_ = false;
-    ba3Present_ = false;
+    settingsAreaPresent_ = false;
+    providerAreaPresent_ = false;
     if (!held_)
         return;
 
@@ -180,15 +186,15 @@ void ImageFile::locateAreas(LogSink& log) {
     log.write("got.Area CONFIG");
     config_ = classifiedConfig_;
 
-    ConstBytes ba2 = ba2Bytes();
-    if (readU32(ba2, ba2_check::kCrc) == crc16(slice(ba2, 0, ba2_check::kCrcCovered))) {
+    ConstBytes settingsBlock = settingsAreaBytes();
+    if (readU32(settingsBlock, settings_check::kCrc) == crc16(slice(settingsBlock, 0, settings_check::kCrcCovered))) {
         log.write("BA_2 CRC_OK");
-        ba2Present_ = true;
+        settingsAreaPresent_ = true;
     }
-    ConstBytes ba3 = ba3Bytes();
-    ba3Present_ = ba3Valid(ba3);
-    logf(log, "BA_3 CRC_%s dla kanalow %s MAX=%d", ba3Present_ ? "OK" : "ERROR",
-         boundedText(ba3, ba3::kTag, ba3::kTagSize).c_str(), static_cast<int>(channelCapacity()));
+    ConstBytes providerBlock = providerAreaBytes();
+    providerAreaPresent_ = providerAreaValid(providerBlock);
+    logf(log, "BA_3 CRC_%s dla kanalow %s MAX=%d", providerAreaPresent_ ? "OK" : "ERROR",
+         boundedText(providerBlock, provider_layout::kTag, provider_layout::kTagSize).c_str(), static_cast<int>(channelCapacity()));
 }
 
 bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions& options, LogSink& log) {
@@ -216,12 +222,12 @@ bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions&
 void ImageFile::refreshForSave(std::string_view date) {
     if (!held_)
         return;
-    if (ba2Present_) {
-        Bytes ba2 = ba2Area();
-        writeU32(ba2, ba2_check::kCrc, crc16(slice(ConstBytes(ba2), 0, ba2_check::kCrcCovered)));
+    if (settingsAreaPresent_) {
+        Bytes settingsBlock = settingsArea();
+        writeU32(settingsBlock, settings_check::kCrc, crc16(slice(ConstBytes(settingsBlock), 0, settings_check::kCrcCovered)));
     }
-    if (ba3Present_)
-        sealBa3(ba3Area());
+    if (providerAreaPresent_)
+        sealProviderArea(providerArea());
     header_.refreshForSave(date.empty() ? todayAsHeaderDate() : std::string(date));
 }
 
@@ -234,12 +240,12 @@ void ImageFile::clear() {
     classifiedConfig_.reset();
     base_.reset();
     config_.reset();
-    ba2Present_ = false;
-    ba3Present_ = false;
+    settingsAreaPresent_ = false;
+    providerAreaPresent_ = false;
 }
 
 std::size_t ImageFile::providerCapacity() const {
-    return ba3Present_ ? cs::providerCapacity(ba3Layout(ba3Bytes())) : 0;
+    return providerAreaPresent_ ? cs::providerCapacity(providerLayout(providerAreaBytes())) : 0;
 }
 
 Bytes ImageFile::baseArea() { return base_ ? slice(Bytes(payload_), *base_, baseAreaSize(channelCapacity())) : Bytes(); }
@@ -250,31 +256,31 @@ Bytes ImageFile::configArea() { return config_ ? slice(Bytes(payload_), *config_
 ConstBytes ImageFile::configArea() const {
     return config_ ? slice(ConstBytes(payload_), *config_, config_area::kSize) : ConstBytes();
 }
-Bytes ImageFile::ba2Area() { return ba2Present_ ? slice(configArea(), config_area::kBa2, config_area::kBa2Size) : Bytes(); }
-ConstBytes ImageFile::ba2Area() const {
-    return ba2Present_ ? slice(configArea(), config_area::kBa2, config_area::kBa2Size) : ConstBytes();
+Bytes ImageFile::settingsArea() { return settingsAreaPresent_ ? slice(configArea(), config_area::kSettingsArea, config_area::kSettingsAreaSize) : Bytes(); }
+ConstBytes ImageFile::settingsArea() const {
+    return settingsAreaPresent_ ? slice(configArea(), config_area::kSettingsArea, config_area::kSettingsAreaSize) : ConstBytes();
 }
-ConstBytes ImageFile::ba2Bytes() const {
-    return config_ ? slice(configArea(), config_area::kBa2, config_area::kBa2Size) : ConstBytes();
+ConstBytes ImageFile::settingsAreaBytes() const {
+    return config_ ? slice(configArea(), config_area::kSettingsArea, config_area::kSettingsAreaSize) : ConstBytes();
 }
-Bytes ImageFile::ba3Area() { return ba3Present_ ? slice(configArea(), config_area::kBa3, ba3::kSize) : Bytes(); }
-ConstBytes ImageFile::ba3Area() const {
-    return ba3Present_ ? slice(configArea(), config_area::kBa3, ba3::kSize) : ConstBytes();
+Bytes ImageFile::providerArea() { return providerAreaPresent_ ? slice(configArea(), config_area::kProviderArea, provider_layout::kSize) : Bytes(); }
+ConstBytes ImageFile::providerArea() const {
+    return providerAreaPresent_ ? slice(configArea(), config_area::kProviderArea, provider_layout::kSize) : ConstBytes();
 }
-ConstBytes ImageFile::ba3Bytes() const {
-    return config_ ? slice(configArea(), config_area::kBa3, ba3::kSize) : ConstBytes();
+ConstBytes ImageFile::providerAreaBytes() const {
+    return config_ ? slice(configArea(), config_area::kProviderArea, provider_layout::kSize) : ConstBytes();
 }
 
-TypeFile classifyImageFile(const std::string& path) {
+ImageKind classifyImageFile(const std::string& path) {
     FileSource source(path);
     if (!source.ok())
-        return kTypeNotRecognised;
-    return classify(source);
+        return kImageNotRecognised;
+    return classify(source, nullptr).kind;
 }
 
-TypeFile classifyImageBytes(ConstBytes file) {
+ImageKind classifyImageBytes(ConstBytes file) {
     MemorySource source(file);
-    return classify(source);
+    return classify(source, nullptr).kind;
 }
 
 std::string todayAsHeaderDate() {

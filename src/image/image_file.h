@@ -20,16 +20,16 @@ namespace cs {
 // Offsets inside CONFIG.
 namespace config_area {
 inline constexpr std::size_t kSize = 0x10000;
-inline constexpr std::size_t kBa2 = 0x6000;
-inline constexpr std::size_t kBa2Size = 0x2000;   // two 4096-byte blocks
-inline constexpr std::size_t kBa3 = 0x8000;
+inline constexpr std::size_t kSettingsArea = 0x6000;
+inline constexpr std::size_t kSettingsAreaSize = 0x2000;   // two 4096-byte blocks
+inline constexpr std::size_t kProviderArea = 0x8000;
 } // namespace config_area
 
 // The checked part of BA_2: CRC-16 over bytes 0..4091, stored as u32 at 4092.
-namespace ba2_check {
+namespace settings_check {
 inline constexpr std::size_t kCrc = 4092;
 inline constexpr std::size_t kCrcCovered = 4092;
-} // namespace ba2_check
+} // namespace settings_check
 
 inline constexpr int kSystemInfo = 16;
 
@@ -53,10 +53,10 @@ public:
     // Reads and classifies a file. A database image (result 0) replaces the held image; any other
     // result leaves the held image, its kind and its areas exactly as they were, so that the
     // database already open can still be saved safely. Call locateAreas after a result of 0.
-    TypeFile readImageFile(const std::string& path, LogSink& log);
+    ImageKind readImageFile(const std::string& path, LogSink& log);
     // The same from bytes in memory (the whole file, header included).
-    TypeFile readImageBytes(ConstBytes file, LogSink& log);
-    TypeFile readImage(ImageSource& source, LogSink& log);
+    ImageKind readImageBytes(ConstBytes file, LogSink& log);
+    ImageKind readImage(ImageSource& source, LogSink& log);
 
     // Derives BASE, CONFIG, BA_2 and BA_3 and validates BA_2 (CRC) and BA_3 (CRC and
     // provider_verify); an area that fails is treated as absent until another file is read.
@@ -87,8 +87,8 @@ public:
 
     bool hasBase() const { return base_.has_value(); }
     bool hasConfig() const { return config_.has_value(); }
-    bool hasBa2() const { return ba2Present_; }
-    bool hasBa3() const { return ba3Present_; }
+    bool hasSettingsArea() const { return settingsAreaPresent_; }
+    bool hasProviderArea() const { return providerAreaPresent_; }
     std::optional<std::size_t> configOffset() const { return config_; }
 
     // The areas as spans into the payload; empty when the area is absent.
@@ -96,12 +96,12 @@ public:
     ConstBytes baseArea() const;
     Bytes configArea();
     ConstBytes configArea() const;
-    Bytes ba2Area();              // only when BA_2 passed its check
-    ConstBytes ba2Area() const;
-    ConstBytes ba2Bytes() const;  // BA_2's bytes whenever CONFIG exists, checked or not
-    Bytes ba3Area();              // only when BA_3 passed its checks
-    ConstBytes ba3Area() const;
-    ConstBytes ba3Bytes() const;  // BA_3's bytes whenever CONFIG exists
+    Bytes settingsArea();              // only when BA_2 passed its check
+    ConstBytes settingsArea() const;
+    ConstBytes settingsAreaBytes() const;  // BA_2's bytes whenever CONFIG exists, checked or not
+    Bytes providerArea();              // only when BA_3 passed its checks
+    ConstBytes providerArea() const;
+    ConstBytes providerAreaBytes() const;  // BA_3's bytes whenever CONFIG exists
 
     const std::string& lastWriteError() const { return lastWriteError_; }
     bool lastWriteMadeBackup() const { return lastWriteMadeBackup_; }
@@ -115,8 +115,8 @@ private:
     std::optional<std::size_t> classifiedConfig_;
     std::optional<std::size_t> base_;
     std::optional<std::size_t> config_;
-    bool ba2Present_ = false;
-    bool ba3Present_ = false;
+    bool settingsAreaPresent_ = false;
+    bool providerAreaPresent_ = false;
     std::string lastWriteError_;
     bool lastWriteMadeBackup_ = false;
 };
@@ -124,8 +124,8 @@ private:
 // Read-only probe of a file's kind for the connection wizard: header bit 7 required; 1 for the
 // software address or a plug-in address, 2 for the picture store, 0 for a database file size
 // (address and length not checked), -1 otherwise.
-TypeFile classifyImageFile(const std::string& path);
-TypeFile classifyImageBytes(ConstBytes file);
+ImageKind classifyImageFile(const std::string& path);
+ImageKind classifyImageBytes(ConstBytes file);
 
 // Today's local date as "YYYYMMDD".
 std::string todayAsHeaderDate();

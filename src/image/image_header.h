@@ -51,12 +51,12 @@ private:
     std::array<std::uint8_t, size> bytes_{};
 };
 
-// iTypeFile: the kind of an image file.
-enum TypeFile : std::int8_t {
-    kTypeNotRecognised = -1,
-    kTypeDatabase = 0,
-    kTypeSoftware = 1,      // main software or plug-in image
-    kTypePictureStore = 2,
+// The kind of an image file (the open log calls it "iTypeFile").
+enum ImageKind : std::int8_t {
+    kImageNotRecognised = -1,
+    kImageDatabase = 0,
+    kImageSoftware = 1,      // main software or plug-in image
+    kImagePictureStore = 2,
 };
 
 inline constexpr std::uint32_t kSoftwareAddress = 0x8000;

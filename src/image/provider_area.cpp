@@ -26,16 +26,16 @@ std::string_view boundedText(ConstBytes b, std::size_t offset, std::size_t width
 
 } // namespace
 
-Ba3Layout ba3Layout(ConstBytes ba3Area) {
-    return readU8(ba3Area, ba3::kLayoutByte) == ba3::kR78LayoutChar ? Ba3Layout::R78 : Ba3Layout::Basic;
+ProviderLayout providerLayout(ConstBytes providerArea) {
+    return readU8(providerArea, provider_layout::kLayoutByte) == provider_layout::kR78LayoutChar ? ProviderLayout::R78 : ProviderLayout::Basic;
 }
 
-std::size_t providerVerifyOffset(Ba3Layout layout) {
-    return layout == Ba3Layout::R78 ? ba3::kR78Verify : ba3::kBasicVerify;
+std::size_t providerVerifyOffset(ProviderLayout layout) {
+    return layout == ProviderLayout::R78 ? provider_layout::kR78Verify : provider_layout::kBasicVerify;
 }
 
-std::size_t providerCapacity(Ba3Layout layout) {
-    return layout == Ba3Layout::R78 ? ba3::kR78ProviderCapacity : ba3::kBasicProviderCapacity;
+std::size_t providerCapacity(ProviderLayout layout) {
+    return layout == ProviderLayout::R78 ? provider_layout::kR78ProviderCapacity : provider_layout::kBasicProviderCapacity;
 }
 
 ProviderRecord::ProviderRecord(ConstBytes from) {
@@ -79,55 +79,55 @@ std::string_view ProviderWorkArea::providerName(std::uint16_t number, std::size_
     return {};
 }
 
-void loadBa3Sector(ProviderWorkArea& work, ConstBytes ba3Area, LogSink& log) {
+void loadProviderArea(ProviderWorkArea& work, ConstBytes providerArea, LogSink& log) {
     work.clear();
-    if (ba3Area.size() < ba3::kSize)
+    if (providerArea.size() < provider_layout::kSize)
         return;
-    logf(log, "sizeof(PROVIDER_TAB)=%d", static_cast<int>(ba3::kBasicProviderBytes));
-    if (ba3Layout(ba3Area) == Ba3Layout::R78) {
-        const std::uint32_t verify = readU32(ba3Area, ba3::kR78Verify);
+    logf(log, "sizeof(PROVIDER_TAB)=%d", static_cast<int>(provider_layout::kBasicProviderBytes));
+    if (providerLayout(providerArea) == ProviderLayout::R78) {
+        const std::uint32_t verify = readU32(providerArea, provider_layout::kR78Verify);
         logf(log, "(ba3r78->provider_verify)=0x%08X", verify);
         if (verify == kProviderVerifyMagic) {
-            copyRange(ba3Area, ba3::kProviderNumbers, work.bytes(), ProviderWorkArea::kNumbers, 2 * ba3::kR78Slots);
-            copyRange(ba3Area, ba3::kR78Providers, work.bytes(), ProviderWorkArea::kRecords, ba3::kR78ProviderBytes);
+            copyRange(providerArea, provider_layout::kProviderNumbers, work.bytes(), ProviderWorkArea::kNumbers, 2 * provider_layout::kR78Slots);
+            copyRange(providerArea, provider_layout::kR78Providers, work.bytes(), ProviderWorkArea::kRecords, provider_layout::kR78ProviderBytes);
             work.setVerify();
         }
-    } else if (readU32(ba3Area, ba3::kBasicVerify) == kProviderVerifyMagic) {
-        copyRange(ba3Area, ba3::kProviderNumbers, work.bytes(), ProviderWorkArea::kNumbers, 2 * ba3::kBasicSlots);
-        copyRange(ba3Area, ba3::kBasicProviders, work.bytes(), ProviderWorkArea::kRecords, ba3::kBasicProviderBytes);
+    } else if (readU32(providerArea, provider_layout::kBasicVerify) == kProviderVerifyMagic) {
+        copyRange(providerArea, provider_layout::kProviderNumbers, work.bytes(), ProviderWorkArea::kNumbers, 2 * provider_layout::kBasicSlots);
+        copyRange(providerArea, provider_layout::kBasicProviders, work.bytes(), ProviderWorkArea::kRecords, provider_layout::kBasicProviderBytes);
         work.setVerify();
     }
-    const std::string tag(boundedText(ba3Area, ba3::kTag, ba3::kTagSize));
-    logf(log, "sizeof(BA3WORK)=%d (R7=%d) password=[%s] %d %d", static_cast<int>(ba3::kSize),
-         static_cast<int>(ba3::kSize), tag.c_str(), static_cast<int>(ba3::kR78ProviderBytes),
-         static_cast<int>(ba3::kBasicProviderBytes));
+    const std::string tag(boundedText(providerArea, provider_layout::kTag, provider_layout::kTagSize));
+    logf(log, "sizeof(BA3WORK)=%d (R7=%d) password=[%s] %d %d", static_cast<int>(provider_layout::kSize),
+         static_cast<int>(provider_layout::kSize), tag.c_str(), static_cast<int>(provider_layout::kR78ProviderBytes),
+         static_cast<int>(provider_layout::kBasicProviderBytes));
 }
 
-void storeBa3Sector(const ProviderWorkArea& work, Bytes ba3Area) {
-    if (ba3Area.size() < ba3::kSize || !work.holdsVerify())
+void storeProviderArea(const ProviderWorkArea& work, Bytes providerArea) {
+    if (providerArea.size() < provider_layout::kSize || !work.holdsVerify())
         return;
-    if (ba3Layout(ba3Area) == Ba3Layout::R78) {
-        copyRange(work.bytes(), ProviderWorkArea::kNumbers, ba3Area, ba3::kProviderNumbers, 2 * ba3::kR78Slots);
-        copyRange(work.bytes(), ProviderWorkArea::kRecords, ba3Area, ba3::kR78Providers, ba3::kR78ProviderBytes);
-        writeU32(ba3Area, ba3::kR78Verify, kProviderVerifyMagic);
+    if (providerLayout(providerArea) == ProviderLayout::R78) {
+        copyRange(work.bytes(), ProviderWorkArea::kNumbers, providerArea, provider_layout::kProviderNumbers, 2 * provider_layout::kR78Slots);
+        copyRange(work.bytes(), ProviderWorkArea::kRecords, providerArea, provider_layout::kR78Providers, provider_layout::kR78ProviderBytes);
+        writeU32(providerArea, provider_layout::kR78Verify, kProviderVerifyMagic);
     } else {
-        copyRange(work.bytes(), ProviderWorkArea::kNumbers, ba3Area, ba3::kProviderNumbers, 2 * ba3::kBasicSlots);
-        copyRange(work.bytes(), ProviderWorkArea::kRecords, ba3Area, ba3::kBasicProviders, ba3::kBasicProviderBytes);
+        copyRange(work.bytes(), ProviderWorkArea::kNumbers, providerArea, provider_layout::kProviderNumbers, 2 * provider_layout::kBasicSlots);
+        copyRange(work.bytes(), ProviderWorkArea::kRecords, providerArea, provider_layout::kBasicProviders, provider_layout::kBasicProviderBytes);
     }
 }
 
-void sealBa3(Bytes ba3Area) {
-    writeU32(ba3Area, providerVerifyOffset(ba3Layout(ba3Area)), kProviderVerifyMagic);
-    writeU32(ba3Area, ba3::kCrc, crc16(slice(ConstBytes(ba3Area), 0, ba3::kCrcCovered)));
+void sealProviderArea(Bytes providerArea) {
+    writeU32(providerArea, providerVerifyOffset(providerLayout(providerArea)), kProviderVerifyMagic);
+    writeU32(providerArea, provider_layout::kCrc, crc16(slice(ConstBytes(providerArea), 0, provider_layout::kCrcCovered)));
 }
 
-bool ba3Valid(ConstBytes ba3Area) {
-    if (ba3Area.size() < ba3::kSize)
+bool providerAreaValid(ConstBytes providerArea) {
+    if (providerArea.size() < provider_layout::kSize)
         return false;
-    const std::uint32_t stored = readU32(ba3Area, ba3::kCrc);
-    if (stored != crc16(slice(ba3Area, 0, ba3::kCrcCovered)))
+    const std::uint32_t stored = readU32(providerArea, provider_layout::kCrc);
+    if (stored != crc16(slice(providerArea, 0, provider_layout::kCrcCovered)))
         return false;
-    return readU32(ba3Area, providerVerifyOffset(ba3Layout(ba3Area))) == kProviderVerifyMagic;
+    return readU32(providerArea, providerVerifyOffset(providerLayout(providerArea))) == kProviderVerifyMagic;
 }
 
 } // namespace cs

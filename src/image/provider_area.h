@@ -15,7 +15,7 @@ namespace cs {
 inline constexpr std::uint32_t kProviderVerifyMagic = 0x58AD7C01;
 
 // Byte layout of BA_3 (offsets from its start).
-namespace ba3 {
+namespace provider_layout {
 inline constexpr std::size_t kSize = 32768;
 inline constexpr std::size_t kTag = 0;                     // 4-byte text tag, carried unchanged
 inline constexpr std::size_t kTagSize = 4;
@@ -38,14 +38,14 @@ inline constexpr std::size_t kR78Providers = 16004;
 inline constexpr std::size_t kR78ProviderBytes = 14964;
 inline constexpr std::size_t kR78Verify = 30968;
 inline constexpr std::size_t kR78ProviderCapacity = 623;
-} // namespace ba3
+} // namespace provider_layout
 
-enum class Ba3Layout : std::uint8_t { Basic, R78 };
+enum class ProviderLayout : std::uint8_t { Basic, R78 };
 
 // The layout a BA_3 area uses (by its byte 2).
-Ba3Layout ba3Layout(ConstBytes ba3Area);
-std::size_t providerVerifyOffset(Ba3Layout layout);
-std::size_t providerCapacity(Ba3Layout layout);
+ProviderLayout providerLayout(ConstBytes providerArea);
+std::size_t providerVerifyOffset(ProviderLayout layout);
+std::size_t providerCapacity(ProviderLayout layout);
 
 // One 24-byte provider record.
 class ProviderRecord {
@@ -114,15 +114,15 @@ private:
 // Open: zero the work area, then, when BA_3 is present (an empty span means absent) and its
 // provider_verify holds, copy its provider numbers and provider region in and set the work
 // area's provider_verify.
-void loadBa3Sector(ProviderWorkArea& work, ConstBytes ba3Area, LogSink& log);
+void loadProviderArea(ProviderWorkArea& work, ConstBytes providerArea, LogSink& log);
 
 // Save: copy the work area's provider numbers and provider region back into BA_3. Nothing
 // happens when BA_3 is absent or the work area holds no provider_verify.
-void storeBa3Sector(const ProviderWorkArea& work, Bytes ba3Area);
+void storeProviderArea(const ProviderWorkArea& work, Bytes providerArea);
 
 // Stores provider_verify at the layout's offset and the area CRC (upper half zero).
-void sealBa3(Bytes ba3Area);
+void sealProviderArea(Bytes providerArea);
 // True when the stored CRC word equals the CRC of bytes 0..32763 and provider_verify holds.
-bool ba3Valid(ConstBytes ba3Area);
+bool providerAreaValid(ConstBytes providerArea);
 
 } // namespace cs

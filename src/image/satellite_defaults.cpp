@@ -103,7 +103,7 @@ void initialSatellites(SettingsModel& model) {
 }
 
 void loadSettingsDefaults(SettingsModel& model) {
-    model.ilosc_list = kMaxFavouriteLists;
+    model.listCount = kMaxFavouriteLists;
     defaultListNames(model);
     for (std::size_t i = 0; i < kSatelliteEntryCount; ++i) {
         const auto& def = kSatelliteDefaults[i];

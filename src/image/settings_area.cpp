@@ -10,13 +10,13 @@ namespace cs {
 
 namespace {
 
-struct AntenaFieldInfo {
+struct AntennaFieldInfo {
     std::string_view name;
-    AntenaBits bits;
+    AntennaBits bits;
 };
 
-// Indexed by AntenaField. Byte 3 bits 4-7 and byte 7 bits 2-7 belong to no field.
-constexpr std::array<AntenaFieldInfo, kAntenaFieldCount> kAntenaFields = {{
+// Indexed by AntennaField. Byte 3 bits 4-7 and byte 7 bits 2-7 belong to no field.
+constexpr std::array<AntennaFieldInfo, kAntennaFieldCount> kAntennaFields = {{
     {"lnb_ku", {0, 0, 3}},
     {"diseqcMode_ku", {0, 3, 3}},
     {"motorMode_ku", {0, 6, 2}},
@@ -103,67 +103,67 @@ void logIp(LogSink& log, const char* format, ConstBytes area, std::size_t offset
 int len(std::string_view text) { return static_cast<int>(text.size()); }
 
 void logNetworkBlock(ConstBytes area, LogSink& log) {
-    logIp(log, "myIP=%d.%d.%d.%d", area, ba2::kMyIpOffset);
-    logIp(log, "myMask=%d.%d.%d.%d", area, ba2::kMyMaskOffset);
-    logIp(log, "myGateway=%d.%d.%d.%d", area, ba2::kMyGatewayOffset);
-    logIp(log, "myDNS1=%d.%d.%d.%d", area, ba2::kMyDns1Offset);
-    logIp(log, "myDNS2=%d.%d.%d.%d", area, ba2::kMyDns2Offset);
-    const auto mac = slice(area, ba2::kMacAddressOffset, ba2::kMacAddressSize);
+    logIp(log, "myIP=%d.%d.%d.%d", area, settings_layout::kMyIpOffset);
+    logIp(log, "myMask=%d.%d.%d.%d", area, settings_layout::kMyMaskOffset);
+    logIp(log, "myGateway=%d.%d.%d.%d", area, settings_layout::kMyGatewayOffset);
+    logIp(log, "myDNS1=%d.%d.%d.%d", area, settings_layout::kMyDns1Offset);
+    logIp(log, "myDNS2=%d.%d.%d.%d", area, settings_layout::kMyDns2Offset);
+    const auto mac = slice(area, settings_layout::kMacAddressOffset, settings_layout::kMacAddressSize);
     logf(log, "mac_address=%02x %02x %02x %02x %02x %02x", mac[0], mac[1], mac[2], mac[3], mac[4], mac[5]);
-    logf(log, "dchp=%d", readU8(area, ba2::kDhcpOffset));
-    for (std::size_t i = 0; i < ba2::kServerCount; ++i) {
+    logf(log, "dchp=%d", readU8(area, settings_layout::kDhcpOffset));
+    for (std::size_t i = 0; i < settings_layout::kServerCount; ++i) {
         logf(log, "%d --------------------", static_cast<int>(i));
-        const auto info = fixedText(area, ba2::kServerInfoOffset + i * ba2::kServerInfoSize, ba2::kServerInfoSize);
+        const auto info = fixedText(area, settings_layout::kServerInfoOffset + i * settings_layout::kServerInfoSize, settings_layout::kServerInfoSize);
         logf(log, "serverInfo=[%.*s]", len(info), info.data());
-        const auto name = fixedText(area, ba2::kServerNameOffset + i * ba2::kServerNameSize, ba2::kServerNameSize);
+        const auto name = fixedText(area, settings_layout::kServerNameOffset + i * settings_layout::kServerNameSize, settings_layout::kServerNameSize);
         logf(log, "serverName=[%.*s]", len(name), name.data());
-        const auto subdir = fixedText(area, ba2::kSubdirNameOffset + i * ba2::kSubdirNameSize, ba2::kSubdirNameSize);
+        const auto subdir = fixedText(area, settings_layout::kSubdirNameOffset + i * settings_layout::kSubdirNameSize, settings_layout::kSubdirNameSize);
         logf(log, "subdirName=[%.*s]", len(subdir), subdir.data());
-        logIp(log, "serverAddress=%d.%d.%d.%d", area, ba2::kServerAddressOffset + i * 4);
-        logf(log, "serverPort=[%d]", readU16(area, ba2::kServerPortOffset + i * 2));
-        const auto user = fixedText(area, ba2::kUsernameOffset + i * ba2::kUsernameSize, ba2::kUsernameSize);
+        logIp(log, "serverAddress=%d.%d.%d.%d", area, settings_layout::kServerAddressOffset + i * 4);
+        logf(log, "serverPort=[%d]", readU16(area, settings_layout::kServerPortOffset + i * 2));
+        const auto user = fixedText(area, settings_layout::kUsernameOffset + i * settings_layout::kUsernameSize, settings_layout::kUsernameSize);
         logf(log, "username=[%.*s]", len(user), user.data());
         const auto pass =
-            fixedText(area, ba2::kServerPasswordOffset + i * ba2::kServerPasswordSize, ba2::kServerPasswordSize);
+            fixedText(area, settings_layout::kServerPasswordOffset + i * settings_layout::kServerPasswordSize, settings_layout::kServerPasswordSize);
         logf(log, "password=[%.*s]", len(pass), pass.data());
     }
 }
 
 std::size_t satelliteOffset(std::size_t number) {
-    return ba2::kSatellitesOffset + number * DB_SAT_SATELLITE::size;
+    return settings_layout::kSatellitesOffset + number * SatelliteRecord::size;
 }
 
 std::size_t converterOffset(std::size_t index) {
-    return ba2::kConverterListOffset + index * Converter::size;
+    return settings_layout::kConverterListOffset + index * Converter::size;
 }
 
 std::size_t listNameOffset(std::size_t index) {
-    return ba2::kListNamesOffset + index * ba2::kListNameSize;
+    return settings_layout::kListNamesOffset + index * settings_layout::kListNameSize;
 }
 
 } // namespace
 
-AntenaBits antenaBits(AntenaField field) {
-    return kAntenaFields.at(static_cast<std::size_t>(field)).bits;
+AntennaBits antennaBits(AntennaField field) {
+    return kAntennaFields.at(static_cast<std::size_t>(field)).bits;
 }
 
-std::string_view antenaFieldName(AntenaField field) {
-    return kAntenaFields.at(static_cast<std::size_t>(field)).name;
+std::string_view antennaFieldName(AntennaField field) {
+    return kAntennaFields.at(static_cast<std::size_t>(field)).name;
 }
 
-std::uint8_t readAntenaField(ConstBytes antena, AntenaField field) {
-    const auto bits = antenaBits(field);
-    return readBits(antena, bits.byte, bits.shift, bits.width);
+std::uint8_t readAntennaField(ConstBytes antenna, AntennaField field) {
+    const auto bits = antennaBits(field);
+    return readBits(antenna, bits.byte, bits.shift, bits.width);
 }
 
-void writeAntenaField(Bytes antena, AntenaField field, unsigned value) {
-    const auto bits = antenaBits(field);
-    writeBits(antena, bits.byte, bits.shift, bits.width, value);
+void writeAntennaField(Bytes antenna, AntennaField field, unsigned value) {
+    const auto bits = antennaBits(field);
+    writeBits(antenna, bits.byte, bits.shift, bits.width, value);
 }
 
-void copyAntenaFields(ConstBytes from, Bytes to) {
-    for (auto field : kAllAntenaFields)
-        writeAntenaField(to, field, readAntenaField(from, field));
+void copyAntennaFields(ConstBytes from, Bytes to) {
+    for (auto field : kAllAntennaFields)
+        writeAntennaField(to, field, readAntennaField(from, field));
 }
 
 std::string_view converterBandText(unsigned band) {
@@ -197,16 +197,16 @@ void WorkingSettings::setConverter(std::size_t index, const Converter& converter
     writeConverter(slice(bytes(), converterListOffset + index * Converter::size, Converter::size), converter);
 }
 
-ANTENA WorkingSettings::antena(std::size_t satellite) const {
-    ANTENA a;
-    const auto src = slice(bytes(), antenaOffset + satellite * ANTENA::size, ANTENA::size);
+AntennaSettings WorkingSettings::antenna(std::size_t satellite) const {
+    AntennaSettings a;
+    const auto src = slice(bytes(), antennaOffset + satellite * AntennaSettings::size, AntennaSettings::size);
     std::copy(src.begin(), src.end(), a.bytes().begin());
     return a;
 }
 
-void WorkingSettings::setAntena(std::size_t satellite, const ANTENA& antena) {
-    const auto dst = slice(bytes(), antenaOffset + satellite * ANTENA::size, ANTENA::size);
-    std::copy(antena.bytes().begin(), antena.bytes().end(), dst.begin());
+void WorkingSettings::setAntenna(std::size_t satellite, const AntennaSettings& antenna) {
+    const auto dst = slice(bytes(), antennaOffset + satellite * AntennaSettings::size, AntennaSettings::size);
+    std::copy(antenna.bytes().begin(), antenna.bytes().end(), dst.begin());
 }
 
 unsigned WorkingSettings::receiverSetting(ReceiverSetting setting) const {
@@ -250,21 +250,21 @@ std::string_view SatelliteEntry::nameView() const { return fixedText(name.data()
 
 void SatelliteEntry::setName(std::string_view text) {
     name.fill('\0');
-    const auto n = std::min(text.size(), DB_SAT_SATELLITE::nameExchanged);
+    const auto n = std::min(text.size(), SatelliteRecord::nameExchanged);
     std::copy_n(text.begin(), n, name.begin());
 }
 
 std::string_view SettingsModel::listName(std::size_t list) const {
     if (list < 1 || list > kMaxFavouriteLists)
         return {};
-    const auto& n = listy_tem[list - 1];
+    const auto& n = listNames[list - 1];
     return fixedText(n.data(), n.size());
 }
 
 void SettingsModel::setListName(std::size_t list, std::string_view text) {
     if (list < 1 || list > kMaxFavouriteLists)
         return;
-    auto& n = listy_tem[list - 1];
+    auto& n = listNames[list - 1];
     n.fill('\0');
     std::copy_n(text.begin(), std::min(text.size(), n.size()), n.begin());
 }
@@ -277,99 +277,99 @@ std::uint8_t favouriteListCount(std::uint8_t stored) {
     return std::min<std::uint8_t>(stored, kMaxFavouriteLists);
 }
 
-void loadSettings(SettingsModel& model, ConstBytes ba2Area, LogSink& log) {
+void loadSettings(SettingsModel& model, ConstBytes settingsArea, LogSink& log) {
     model.settings.clear();
-    if (ba2Area.size() < ba2::kBlockSize)
+    if (settingsArea.size() < settings_layout::kBlockSize)
         return;
 
-    const auto stored = readU8(ba2Area, ba2::kListCountOffset);
+    const auto stored = readU8(settingsArea, settings_layout::kListCountOffset);
     logf(log, "ilosc_list =%d", stored);
-    model.ilosc_list = favouriteListCount(stored);
+    model.listCount = favouriteListCount(stored);
 
-    for (std::size_t i = 0; i < ba2::kListCount; ++i) {
-        const auto src = slice(ba2Area, listNameOffset(i), ba2::kListNameSize);
-        std::copy(src.begin(), src.end(), model.listy_tem[i].begin());
+    for (std::size_t i = 0; i < settings_layout::kListCount; ++i) {
+        const auto src = slice(settingsArea, listNameOffset(i), settings_layout::kListNameSize);
+        std::copy(src.begin(), src.end(), model.listNames[i].begin());
     }
 
-    for (std::size_t i = 0; i < ba2::kSatelliteCount; ++i) {
-        const auto rec = slice(ba2Area, satelliteOffset(i), DB_SAT_SATELLITE::size);
+    for (std::size_t i = 0; i < settings_layout::kSatelliteCount; ++i) {
+        const auto rec = slice(settingsArea, satelliteOffset(i), SatelliteRecord::size);
         auto& sat = model.satellites[i];
         sat.name.fill('\0');
-        const auto name = slice(rec, DB_SAT_SATELLITE::nameOffset, DB_SAT_SATELLITE::nameExchanged);
+        const auto name = slice(rec, SatelliteRecord::nameOffset, SatelliteRecord::nameExchanged);
         std::copy(name.begin(), name.end(), sat.name.begin());
-        sat.position = readFloat(rec, DB_SAT_SATELLITE::positionOffset);
-        sat.side = static_cast<std::uint8_t>((readU8(rec, DB_SAT_SATELLITE::sideByte) & DB_SAT_SATELLITE::sideMask) >>
-                                             DB_SAT_SATELLITE::sideShift);
-        ANTENA antena;
-        copyAntenaFields(slice(rec, DB_SAT_SATELLITE::antenaOffset, ANTENA::storedSize), antena.bytes());
-        model.settings.setAntena(i, antena);
+        sat.position = readFloat(rec, SatelliteRecord::positionOffset);
+        sat.side = static_cast<std::uint8_t>((readU8(rec, SatelliteRecord::sideByte) & SatelliteRecord::sideMask) >>
+                                             SatelliteRecord::sideShift);
+        AntennaSettings antenna;
+        copyAntennaFields(slice(rec, SatelliteRecord::antennaOffset, AntennaSettings::storedSize), antenna.bytes());
+        model.settings.setAntenna(i, antenna);
         const double shown = sat.side != 0 ? -static_cast<double>(sat.position) : sat.position;
         const auto text = sat.nameView();
         logf(log, "{ 0, %c%.*s%c, %.1f }, // %d", '"', len(text), text.data(), '"', shown, static_cast<int>(i));
     }
 
-    for (std::size_t i = 0; i < ba2::kConverterCount; ++i) {
-        const auto c = readConverter(slice(ba2Area, converterOffset(i), Converter::size));
+    for (std::size_t i = 0; i < settings_layout::kConverterCount; ++i) {
+        const auto c = readConverter(slice(settingsArea, converterOffset(i), Converter::size));
         model.settings.setConverter(i, c);
         const auto band = converterBandText(c.band);
         logf(log, "LNB(%d) =%d %d %d band=%d [%.*s]", static_cast<int>(i), c.lof1, c.lof2, c.threshold, c.band,
              len(band), band.data());
     }
 
-    if (ba2Area.size() >= ba2::kSize)
-        logNetworkBlock(ba2Area, log);
+    if (settingsArea.size() >= settings_layout::kSize)
+        logNetworkBlock(settingsArea, log);
 }
 
-void storeSettings(const SettingsModel& model, Bytes ba2Area) {
-    if (ba2Area.size() < ba2::kBlockSize)
+void storeSettings(const SettingsModel& model, Bytes settingsArea) {
+    if (settingsArea.size() < settings_layout::kBlockSize)
         return;
 
-    writeU8(ba2Area, ba2::kListCountOffset, model.ilosc_list);
-    for (std::size_t i = 0; i < ba2::kListCount; ++i) {
-        const auto dst = slice(ba2Area, listNameOffset(i), ba2::kListNameSize);
+    writeU8(settingsArea, settings_layout::kListCountOffset, model.listCount);
+    for (std::size_t i = 0; i < settings_layout::kListCount; ++i) {
+        const auto dst = slice(settingsArea, listNameOffset(i), settings_layout::kListNameSize);
         std::fill(dst.begin(), dst.end(), std::uint8_t{0});
         const auto name = model.listName(i + 1);
         std::copy(name.begin(), name.end(), dst.begin());
     }
 
-    for (std::size_t i = 0; i < ba2::kSatelliteCount; ++i) {
-        const auto rec = slice(ba2Area, satelliteOffset(i), DB_SAT_SATELLITE::size);
+    for (std::size_t i = 0; i < settings_layout::kSatelliteCount; ++i) {
+        const auto rec = slice(settingsArea, satelliteOffset(i), SatelliteRecord::size);
         const auto& sat = model.satellites[i];
-        const auto name = slice(rec, DB_SAT_SATELLITE::nameOffset, DB_SAT_SATELLITE::nameExchanged);
-        std::copy_n(sat.name.begin(), DB_SAT_SATELLITE::nameExchanged, name.begin());
-        writeFloat(rec, DB_SAT_SATELLITE::positionOffset, sat.position);
-        writeBits(rec, DB_SAT_SATELLITE::sideByte, DB_SAT_SATELLITE::sideShift, 2, sat.side);
-        copyAntenaFields(model.settings.antena(i).bytes(),
-                         slice(rec, DB_SAT_SATELLITE::antenaOffset, ANTENA::storedSize));
+        const auto name = slice(rec, SatelliteRecord::nameOffset, SatelliteRecord::nameExchanged);
+        std::copy_n(sat.name.begin(), SatelliteRecord::nameExchanged, name.begin());
+        writeFloat(rec, SatelliteRecord::positionOffset, sat.position);
+        writeBits(rec, SatelliteRecord::sideByte, SatelliteRecord::sideShift, 2, sat.side);
+        copyAntennaFields(model.settings.antenna(i).bytes(),
+                         slice(rec, SatelliteRecord::antennaOffset, AntennaSettings::storedSize));
     }
 
-    for (std::size_t i = 0; i < ba2::kConverterCount; ++i)
-        writeConverter(slice(ba2Area, converterOffset(i), Converter::size), model.settings.converter(i));
+    for (std::size_t i = 0; i < settings_layout::kConverterCount; ++i)
+        writeConverter(slice(settingsArea, converterOffset(i), Converter::size), model.settings.converter(i));
 
-    const auto cleared = slice(ba2Area, ba2::kClearedOnSaveOffset, ba2::kClearedOnSaveSize);
+    const auto cleared = slice(settingsArea, settings_layout::kClearedOnSaveOffset, settings_layout::kClearedOnSaveSize);
     std::fill(cleared.begin(), cleared.end(), std::uint8_t{0});
 }
 
-void logSettingsAreaDiagnostics(ConstBytes ba2Area, LogSink& log) {
-    if (ba2Area.size() < ba2::kBlockSize)
+void logSettingsAreaDiagnostics(ConstBytes settingsArea, LogSink& log) {
+    if (settingsArea.size() < settings_layout::kBlockSize)
         return;
     const auto password =
-        fixedText(ba2Area, ba2::kPasswordOffset, ba2::kConverterListOffset - ba2::kPasswordOffset);
+        fixedText(settingsArea, settings_layout::kPasswordOffset, settings_layout::kConverterListOffset - settings_layout::kPasswordOffset);
     logf(log, "ba2->password=[%.*s]", len(password), password.data());
-    const bool second = ba2Area.size() >= ba2::kSize;
-    const auto ver2 = second ? readU32(ba2Area, ba2::kVersion2Offset) : 0u;
-    const auto crc2 = second ? readU32(ba2Area, ba2::kCrc2Offset) : 0u;
-    logf(log, "BA_2 ver=%X ver2=%X CRC=%X CRC2=%X", readU32(ba2Area, ba2::kVersionOffset), ver2,
-         readU32(ba2Area, ba2::kCrcOffset), crc2);
-    logf(log, "BA_2 obliczone-CRC=%X CRC2=%X", crc16(slice(ba2Area, 0, ba2::kCrcCoveredSize)), 0);
-    const auto list = fixedText(ba2Area, ba2::kListNamesOffset, ba2::kListNameSize);
+    const bool second = settingsArea.size() >= settings_layout::kSize;
+    const auto ver2 = second ? readU32(settingsArea, settings_layout::kVersion2Offset) : 0u;
+    const auto crc2 = second ? readU32(settingsArea, settings_layout::kCrc2Offset) : 0u;
+    logf(log, "BA_2 ver=%X ver2=%X CRC=%X CRC2=%X", readU32(settingsArea, settings_layout::kVersionOffset), ver2,
+         readU32(settingsArea, settings_layout::kCrcOffset), crc2);
+    logf(log, "BA_2 obliczone-CRC=%X CRC2=%X", crc16(slice(settingsArea, 0, settings_layout::kCrcCoveredSize)), 0);
+    const auto list = fixedText(settingsArea, settings_layout::kListNamesOffset, settings_layout::kListNameSize);
     logf(log, "listy_tem[]=%.*s", len(list), list.data());
-    const auto sat = fixedText(ba2Area, satelliteOffset(0) + DB_SAT_SATELLITE::nameOffset, DB_SAT_SATELLITE::nameSize);
+    const auto sat = fixedText(settingsArea, satelliteOffset(0) + SatelliteRecord::nameOffset, SatelliteRecord::nameSize);
     logf(log, "sat[]=%.*s", len(sat), sat.data());
-    const auto c0 = readConverter(slice(ba2Area, converterOffset(0), Converter::size));
+    const auto c0 = readConverter(slice(settingsArea, converterOffset(0), Converter::size));
     logf(log, "ba2->converterList[0].lof1=%d lof2=%d", c0.lof1, c0.lof2);
-    logf(log, "sizeof(ANTENA)=%d sizeof(DB_SAT_SATELLITE)=%d", static_cast<int>(ANTENA::size),
-         static_cast<int>(DB_SAT_SATELLITE::size));
+    logf(log, "sizeof(ANTENA)=%d sizeof(DB_SAT_SATELLITE)=%d", static_cast<int>(AntennaSettings::size),
+         static_cast<int>(SatelliteRecord::size));
 }
 
 } // namespace cs

@@ -14,18 +14,18 @@
 namespace cs {
 
 // Byte layout of BA_2: two 4096-byte blocks, offsets from the start of BA_2.
-namespace ba2 {
+namespace settings_layout {
 inline constexpr std::size_t kBlockSize = 4096;
 inline constexpr std::size_t kSize = 2 * kBlockSize;
 
-inline constexpr std::size_t kSatellitesOffset = 0;          // 64 x DB_SAT_SATELLITE
+inline constexpr std::size_t kSatellitesOffset = 0;          // 64 x SatelliteRecord
 inline constexpr std::size_t kSatelliteCount = 64;
 inline constexpr std::size_t kClearedOnSaveOffset = 2048;    // 8 bytes written as zero
 inline constexpr std::size_t kClearedOnSaveSize = 8;
-inline constexpr std::size_t kListNamesOffset = 2058;        // listy_tem: 8 x 12 bytes
+inline constexpr std::size_t kListNamesOffset = 2058;        // listNames: 8 x 12 bytes
 inline constexpr std::size_t kListNameSize = 12;
 inline constexpr std::size_t kListCount = 8;
-inline constexpr std::size_t kListCountOffset = 2154;        // ilosc_list (one byte)
+inline constexpr std::size_t kListCountOffset = 2154;        // listCount (one byte)
 inline constexpr std::size_t kPasswordOffset = 2772;         // NUL-terminated text, only logged
 inline constexpr std::size_t kConverterListOffset = 3518;    // converterList: 8 x 8 bytes
 inline constexpr std::size_t kConverterCount = 8;
@@ -57,10 +57,10 @@ inline constexpr std::size_t kServerPasswordOffset = 7068;   // 16 x 16
 inline constexpr std::size_t kServerPasswordSize = 16;
 inline constexpr std::size_t kVersion2Offset = 8184;         // "ver2"
 inline constexpr std::size_t kCrc2Offset = 8188;             // "CRC2", neither checked nor refreshed
-} // namespace ba2
+} // namespace settings_layout
 
 // One satellite of BA_2 (32 bytes). Offsets within the record.
-struct DB_SAT_SATELLITE {
+struct SatelliteRecord {
     static constexpr std::size_t size = 32;
     static constexpr std::size_t sideByte = 2;              // bits 4-5 orbit side, rest carried
     static constexpr std::uint8_t sideMask = 0x30;
@@ -69,52 +69,52 @@ struct DB_SAT_SATELLITE {
     static constexpr std::size_t nameSize = 16;
     static constexpr std::size_t nameExchanged = 15;        // the 16th byte keeps the image's value
     static constexpr std::size_t positionOffset = 20;       // IEEE single, degrees
-    static constexpr std::size_t antenaOffset = 24;         // the 8 ANTENA bytes
+    static constexpr std::size_t antennaOffset = 24;         // the 8 AntennaSettings bytes
 };
 
 // The 21 antenna-switching fields, per band: Ku (_ku), C (_c) and L/S (_ls).
-enum class AntenaField : std::uint8_t {
-    lnb_ku, diseqcMode_ku, motorMode_ku, toneMode_ku, motorID_ku, powerMode_ku, input_ku,
-    lnb_c, diseqcMode_c, motorMode_c, toneMode_c, motorID_c, powerMode_c, input_c,
-    lnb_ls, diseqcMode_ls, motorMode_ls, toneMode_ls, motorID_ls, powerMode_ls, input_ls,
+enum class AntennaField : std::uint8_t {
+    LnbKu, DiseqcModeKu, MotorModeKu, ToneModeKu, MotorIdKu, PowerModeKu, InputKu,
+    LnbC, DiseqcModeC, MotorModeC, ToneModeC, MotorIdC, PowerModeC, InputC,
+    LnbLs, DiseqcModeLs, MotorModeLs, ToneModeLs, MotorIdLs, PowerModeLs, InputLs,
 };
-inline constexpr std::size_t kAntenaFieldCount = 21;
+inline constexpr std::size_t kAntennaFieldCount = 21;
 
-// Where a field lies in the 8 stored ANTENA bytes (bit 0 = least significant).
-struct AntenaBits {
+// Where a field lies in the 8 stored AntennaSettings bytes (bit 0 = least significant).
+struct AntennaBits {
     std::uint8_t byte;
     std::uint8_t shift;
     std::uint8_t width;
 };
-AntenaBits antenaBits(AntenaField field);
-std::string_view antenaFieldName(AntenaField field); // "lnb_ku", ...
-inline constexpr std::array<AntenaField, kAntenaFieldCount> kAllAntenaFields = {
-    AntenaField::lnb_ku, AntenaField::diseqcMode_ku, AntenaField::motorMode_ku, AntenaField::toneMode_ku,
-    AntenaField::motorID_ku, AntenaField::powerMode_ku, AntenaField::input_ku,
-    AntenaField::lnb_c, AntenaField::diseqcMode_c, AntenaField::motorMode_c, AntenaField::toneMode_c,
-    AntenaField::motorID_c, AntenaField::powerMode_c, AntenaField::input_c,
-    AntenaField::lnb_ls, AntenaField::diseqcMode_ls, AntenaField::motorMode_ls, AntenaField::toneMode_ls,
-    AntenaField::motorID_ls, AntenaField::powerMode_ls, AntenaField::input_ls,
+AntennaBits antennaBits(AntennaField field);
+std::string_view antennaFieldName(AntennaField field); // "lnb_ku", ...
+inline constexpr std::array<AntennaField, kAntennaFieldCount> kAllAntennaFields = {
+    AntennaField::LnbKu, AntennaField::DiseqcModeKu, AntennaField::MotorModeKu, AntennaField::ToneModeKu,
+    AntennaField::MotorIdKu, AntennaField::PowerModeKu, AntennaField::InputKu,
+    AntennaField::LnbC, AntennaField::DiseqcModeC, AntennaField::MotorModeC, AntennaField::ToneModeC,
+    AntennaField::MotorIdC, AntennaField::PowerModeC, AntennaField::InputC,
+    AntennaField::LnbLs, AntennaField::DiseqcModeLs, AntennaField::MotorModeLs, AntennaField::ToneModeLs,
+    AntennaField::MotorIdLs, AntennaField::PowerModeLs, AntennaField::InputLs,
 };
 
-// Field access over any span that starts with the 8 ANTENA bytes (image or working record).
-std::uint8_t readAntenaField(ConstBytes antena, AntenaField field);
-void writeAntenaField(Bytes antena, AntenaField field, unsigned value); // masked to the field width
-// Copies the 21 fields from one ANTENA to another; bits outside the fields keep the target's value.
-void copyAntenaFields(ConstBytes from, Bytes to);
+// Field access over any span that starts with the 8 AntennaSettings bytes (image or working record).
+std::uint8_t readAntennaField(ConstBytes antenna, AntennaField field);
+void writeAntennaField(Bytes antenna, AntennaField field, unsigned value); // masked to the field width
+// Copies the 21 fields from one AntennaSettings to another; bits outside the fields keep the target's value.
+void copyAntennaFields(ConstBytes from, Bytes to);
 
 // A satellite's antenna record of the working settings: 24 bytes, the first 8 are the stored
 // bit fields, the other 16 never reach the image.
-class ANTENA {
+class AntennaSettings {
 public:
     static constexpr std::size_t size = 24;
     static constexpr std::size_t storedSize = 8;
 
-    std::uint8_t get(AntenaField field) const { return readAntenaField(bytes_, field); }
-    void set(AntenaField field, unsigned value) { writeAntenaField(bytes_, field, value); }
+    std::uint8_t get(AntennaField field) const { return readAntennaField(bytes_, field); }
+    void set(AntennaField field, unsigned value) { writeAntennaField(bytes_, field, value); }
     Bytes bytes() { return bytes_; }
     ConstBytes bytes() const { return bytes_; }
-    bool operator==(const ANTENA&) const = default;
+    bool operator==(const AntennaSettings&) const = default;
 
 private:
     std::array<std::uint8_t, size> bytes_{};
@@ -160,8 +160,8 @@ class WorkingSettings {
 public:
     static constexpr std::size_t size = 4096;
     static constexpr std::size_t converterListOffset = 0;         // 8 x Converter
-    static constexpr std::size_t antenaOffset = 64;               // 64 x ANTENA
-    static constexpr std::size_t antenaCount = 64;
+    static constexpr std::size_t antennaOffset = 64;               // 64 x AntennaSettings
+    static constexpr std::size_t antennaCount = 64;
     static constexpr std::size_t individualSettingsOffset = 1720; // 24 bytes
     static constexpr std::size_t individualSettingsSize = 24;
     static constexpr std::size_t infoWindowTimeOffset = 1720;     // u8
@@ -179,8 +179,8 @@ public:
 
     Converter converter(std::size_t index) const;                 // index 0..7
     void setConverter(std::size_t index, const Converter& converter);
-    ANTENA antena(std::size_t satellite) const;                    // satellite 0..63
-    void setAntena(std::size_t satellite, const ANTENA& antena);
+    AntennaSettings antenna(std::size_t satellite) const;                    // satellite 0..63
+    void setAntenna(std::size_t satellite, const AntennaSettings& antenna);
 
     unsigned receiverSetting(ReceiverSetting setting) const;
     void setReceiverSetting(ReceiverSetting setting, unsigned value); // masked to the field width
@@ -222,29 +222,29 @@ inline constexpr std::size_t kMaxFavouriteLists = 8;
 // Everything the editor keeps from BA_2, plus the editor-only working settings.
 struct SettingsModel {
     std::array<SatelliteEntry, kSatelliteEntryCount> satellites{};
-    std::uint8_t ilosc_list = 0;                                  // number of favourite lists, 0..8
-    std::array<std::array<char, ba2::kListNameSize>, kMaxFavouriteLists> listy_tem{}; // lists 1..8
+    std::uint8_t listCount = 0;                                  // number of favourite lists, 0..8
+    std::array<std::array<char, settings_layout::kListNameSize>, kMaxFavouriteLists> listNames{}; // lists 1..8
     WorkingSettings settings;
 
     std::string_view listName(std::size_t list) const;            // list 1..8; "" otherwise
     void setListName(std::size_t list, std::string_view text);    // at most 12 characters
 };
 
-// The favourite-list count a stored ilosc_list stands for: 9 is read as 1, and nothing above the
+// The favourite-list count a stored listCount stands for: 9 is read as 1, and nothing above the
 // 8 names that exist is ever returned.
 std::uint8_t favouriteListCount(std::uint8_t stored);
 
-// Open: zero the working settings record and, when BA_2 is present (a span of ba2::kSize bytes;
+// Open: zero the working settings record and, when BA_2 is present (a span of settings_layout::kSize bytes;
 // an empty span means absent), convert it into the model and log what was read. The satellites
 // and lists keep their defaults when BA_2 is absent.
-void loadSettings(SettingsModel& model, ConstBytes ba2Area, LogSink& log);
+void loadSettings(SettingsModel& model, ConstBytes settingsArea, LogSink& log);
 
 // Save: write the model into BA_2 (a span of at least one block); only the fields the editor
 // owns change.
-void storeSettings(const SettingsModel& model, Bytes ba2Area);
+void storeSettings(const SettingsModel& model, Bytes settingsArea);
 
 // The BA_2 lines of the open log: password, version and CRC words, first list and satellite
 // name, first converter, record sizes.
-void logSettingsAreaDiagnostics(ConstBytes ba2Area, LogSink& log);
+void logSettingsAreaDiagnostics(ConstBytes settingsArea, LogSink& log);
 
 } // namespace cs

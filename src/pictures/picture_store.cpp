@@ -12,7 +12,7 @@
 
 namespace cs {
 
-using namespace picstore;
+using namespace picture_store_format;
 
 void PictureStore::reset() {
     for (PictureSlot& s : slots_)

@@ -20,7 +20,7 @@ inline constexpr std::size_t kPictureMemoryBarMaximum = 61408;
 struct PictureMemoryUse {
     std::size_t used = 0;                                 // encoded sizes + 4128 when any picture
     bool overLimit = false;                               // used > 65536
-    std::array<bool, picstore::kPictureCount> leftOut{};  // pictures a save would have to leave out
+    std::array<bool, picture_store_format::kPictureCount> leftOut{};  // pictures a save would have to leave out
     // "ERROR SIZE!" is shown for either: the figure alone misses pictures that fit byte for byte
     // but not once their allocations are rounded up.
     bool errorSize() const { return overLimit || leftOut[0] || leftOut[1] || leftOut[2]; }
@@ -28,7 +28,7 @@ struct PictureMemoryUse {
 
 class PictureStore {
 public:
-    static constexpr int kSlotCount = picstore::kPictureCount;
+    static constexpr int kSlotCount = picture_store_format::kPictureCount;
 
     PictureSlot& slot(int n) { return slots_.at(static_cast<std::size_t>(n)); }
     const PictureSlot& slot(int n) const { return slots_.at(static_cast<std::size_t>(n)); }
@@ -44,7 +44,7 @@ public:
     PictureMemoryUse memoryUse() const;
 
 private:
-    std::array<PictureSlot, picstore::kPictureCount> slots_;
+    std::array<PictureSlot, picture_store_format::kPictureCount> slots_;
     std::string currentPath_;
     bool modified_ = false;
 };
@@ -59,7 +59,7 @@ bool readPictureStore(const std::string& path, PictureStore& store, LogSink& log
 
 struct PictureStoreWriteResult {
     bool written = false;
-    std::array<bool, picstore::kPictureCount> leftOut{};  // pictures too large for the store
+    std::array<bool, picture_store_format::kPictureCount> leftOut{};  // pictures too large for the store
     std::string error;                                     // why nothing was written
 };
 

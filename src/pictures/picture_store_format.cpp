@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-namespace cs::picstore {
+namespace cs::picture_store_format {
 
 std::string storeErrorText(StoreError e) {
     switch (e) {
@@ -182,4 +182,4 @@ BuiltStore buildPictureStore(const std::array<ConstBytes, kPictureCount>& pictur
     return built;
 }
 
-} // namespace cs::picstore
+} // namespace cs::picture_store_format

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace cs::picstore {
+namespace cs::picture_store_format {
 
 // File and header.
 inline constexpr std::size_t kHeaderSize = 64;
@@ -122,4 +122,4 @@ struct BuiltStore {
 BuiltStore buildPictureStore(const std::array<ConstBytes, kPictureCount>& pictures, std::string_view date,
                              LogSink& log);
 
-} // namespace cs::picstore
+} // namespace cs::picture_store_format

@@ -167,7 +167,7 @@ void TreeBuilder::rebuildLists() {
     for (int i = tree_.topLevelItemCount() - 1; i >= 0; --i)
         if (stateOf(tree_.topLevelItem(i)) == kStateList)
             std::unique_ptr<QTreeWidgetItem> drop(tree_.takeTopLevelItem(i));
-    const int count = db_.flash().settings().ilosc_list;
+    const int count = db_.flash().settings().listCount;
     const int first = tree_.indexOfTopLevelItem(mainListNode()) + 1;
     for (int k = 1; k <= count; ++k) {
         auto item = std::make_unique<QTreeWidgetItem>();

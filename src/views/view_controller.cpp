@@ -296,7 +296,7 @@ void ViewController::resetViews() {
 void ViewController::rebuildFavouriteListMenu() {
     QMenu& menu = *filters_->favouriteListMenu();
     menu.clear();
-    const int lists = db_.flash().settings().ilosc_list;
+    const int lists = db_.flash().settings().listCount;
     for (int k = 1; k <= lists; ++k) {
         const std::string name = "favouriteList" + std::to_string(k);
         connect(addItem(menu, name.c_str(), QString::fromStdString(texts_.listText(k, 0)), k), &QAction::triggered,
@@ -377,7 +377,7 @@ void ViewController::applyTreeSelection() {
     const auto c = classifyNode(node);
     if (!c)
         return;
-    if ((c->isFavouriteList() || c->satellite > 0) && db_.flash().image().hasBa2() && w_.tree)
+    if ((c->isFavouriteList() || c->satellite > 0) && db_.flash().image().hasSettingsArea() && w_.tree)
         w_.tree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 
     request_.list = 0;
@@ -597,7 +597,7 @@ void ViewController::fillSettingsIcons() {
     settingsPages_.clear();
     if (w_.settingsIcons)
         w_.settingsIcons->clear();
-    const bool settingsArea = db_.flash().image().hasBa2();
+    const bool settingsArea = db_.flash().image().hasSettingsArea();
     const bool transponderTable = db_.flash().image().hasConfig();
     for (const SettingsPageSpec& p : kSettingsPages) {
         const bool offered = p.page == kPageTransponders ? transponderTable : settingsArea;

@@ -23,7 +23,7 @@ DocumentSession showing(std::set<std::string> files = {}) {
     files.insert("shown.dsp");
     DocumentSession s = sessionWith(std::move(files));
     s.requestOpen("shown.dsp");
-    const OpenOutcome first = s.openFinished(kOpenLoaded, false, false);
+    const OpenOutcome first = s.openFinished(OpenResult::Loaded, false, false);
     EXPECT_TRUE(first.showDatabase);
     s.setLoaded(true);
     return s;
@@ -59,33 +59,33 @@ TEST(DocumentSession, EveryOpenResultInAndOutOfTheFirstRun) {
     const auto F = LaunchState::WithFile;
     const std::vector<OpenCase> cases = {
         // A loaded database replaces the shown one; nothing else ever does.
-        {"loaded", kOpenLoaded, false, N, true, outcome(false, {}, true, {}, Message::None), "asked.dsp", N, ""},
+        {"loaded", OpenResult::Loaded, false, N, true, outcome(false, {}, true, {}, Message::None), "asked.dsp", N, ""},
         // A missing file is told only to a user who has opened files before.
-        {"missing, recent files", kOpenNoFile, false, N, true,
+        {"missing, recent files", OpenResult::NoFile, false, N, true,
          outcome(false, {}, false, {}, Message::FileMissing), "", N, ""},
-        {"missing, no recent files", kOpenNoFile, false, N, false,
+        {"missing, no recent files", OpenResult::NoFile, false, N, false,
          outcome(false, {}, false, {}, Message::None), "", N, ""},
-        {"not a database", kOpenNotDatabase, false, N, true,
+        {"not a database", OpenResult::NotDatabase, false, N, true,
          outcome(false, {}, false, {}, Message::NotADatabase), "", N, ""},
         {"unknown result", static_cast<OpenResult>(3), false, N, false,
          outcome(false, {}, false, {}, Message::NotADatabase), "", N, ""},
         // A software image goes to the connection wizard, which sends it without asking.
-        {"software image", kOpenSoftware, false, N, true,
+        {"software image", OpenResult::Software, false, N, true,
          outcome(false, WizardMode::SoftwareUpgrade, false, {}, Message::None), "", N, "asked.dsp"},
-        {"software image from the command line", kOpenSoftware, false, F, true,
+        {"software image from the command line", OpenResult::Software, false, F, true,
          outcome(false, WizardMode::SoftwareUpgrade, false, {}, Message::None), "", LaunchState::SoftwareHandedOver,
          "asked.dsp"},
-        {"picture store", kOpenPictureStore, false, N, true,
+        {"picture store", OpenResult::PictureStore, false, N, true,
          outcome(false, {}, false, std::string("asked.dsp"), Message::None), "", N, ""},
         // The first run registers the file type and opens the wizard, whatever the file was;
         // only a database the user named on the command line is shown after that.
-        {"first run, start-up default", kOpenLoaded, true, N, false,
+        {"first run, start-up default", OpenResult::Loaded, true, N, false,
          outcome(true, WizardMode::FirstRun, false, {}, Message::None), "", N, ""},
-        {"first run, command-line database", kOpenLoaded, true, F, false,
+        {"first run, command-line database", OpenResult::Loaded, true, F, false,
          outcome(true, WizardMode::FirstRun, true, {}, Message::None), "asked.dsp", N, ""},
-        {"first run, command-line garbage", kOpenNotDatabase, true, F, false,
+        {"first run, command-line garbage", OpenResult::NotDatabase, true, F, false,
          outcome(true, WizardMode::FirstRun, false, {}, Message::None), "", N, ""},
-        {"first run, command-line software image", kOpenSoftware, true, F, false,
+        {"first run, command-line software image", OpenResult::Software, true, F, false,
          outcome(true, WizardMode::FirstRun, false, {}, Message::None), "", N, ""},
     };
     for (const OpenCase& c : cases) {

@@ -141,7 +141,7 @@ fx::ChannelSpec tv(std::string name, std::uint16_t sid, std::uint8_t satellite =
 
 // A small database whose names need CSV quoting or are not ASCII.
 fx::ImageBytes smallDatabase() {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites().listCount(2).listName(1, "Caf\xe9").listName(2, "Hi, \"you\"");
     b.provider(0, 1, "Alpha, Beta").provider(1, 2, "Gamma");
     fx::ChannelSpec quoted = tv("Say \"Hi\", all", 1, 28, 1);
@@ -185,7 +185,7 @@ protected:
         f.small = at("small.dsp");
         fx::writeFile(f.small, smallDatabase());
         f.config = at("config.dsp");
-        fx::writeFile(f.config, fx::DatabaseImageBuilder(fx::ImageKind::Config).build());
+        fx::writeFile(f.config, fx::DatabaseImageBuilder(fx::DatabaseFileKind::Config).build());
         f.software = at("software.dsp");
         fx::writeFile(f.software, fx::softwareImage());
         f.plugin = at("plugin.dsp");

@@ -94,7 +94,7 @@ TEST(DeleteMarked, InTheMainListDeletesChannelsAndTheirSatellites) {
     o.db.entry(rows[0]).setMarked(true);
     o.db.entry(rows[1]).setMarked(true);
     EXPECT_EQ(o.db.deleteMarked(), 2u);
-    EXPECT_EQ(o.db.main_chCnt(), 1);
+    EXPECT_EQ(o.db.mainCount(), 1);
     EXPECT_FALSE(o.db.slotInUse(1));
     EXPECT_EQ(o.db.entry(1).flags, entry_flags::kChanged);
     EXPECT_EQ(o.db.entry(1).removal, kRemovalMark);
@@ -105,7 +105,7 @@ TEST(DeleteMarked, InTheMainListDeletesChannelsAndTheirSatellites) {
     EXPECT_EQ(o.names(o.mainList()), (Names{"Keep"}));
     o.db.refreshProviders(true, o.view);
     EXPECT_EQ(o.db.providerCount(), 0u);
-    ASSERT_EQ(o.flash.saveImage(o.path().string(), false), 0);
+    ASSERT_EQ(o.flash.saveImage(o.path().string(), false), SaveResult::Saved);
     EXPECT_EQ(o.flash.lastSave().channelsWritten, 1u);
 }
 
@@ -219,7 +219,7 @@ TEST(Paste, MatchesExistingChannelsOnceAndInsertsTheRestIntoTheLowestFreeSlots) 
 }
 
 TEST(Paste, AFullTableDropsTheRest) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Channels);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Channels);
     for (std::uint16_t i = 0; i < 4000; ++i)
         b.channel(i, tv("C", static_cast<std::uint16_t>(i)));
     b.erasedSlot(1234);

@@ -22,7 +22,7 @@ using cs::clitest::runCli;
 // Seven channels on satellites 28, 30 and DVB-T, a gap at slot 6, two providers of two channels
 // and one of a single channel, and favourite list 1 with positions 30, 7, 2 and 7.
 fx::ImageBytes viewsImage() {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites().listCount(2).listName(1, "Sport").listName(2, "News");
     b.provider(0, 1, "Alpha").provider(1, 2, "Beta").provider(2, 3, "Gamma");
     auto ch = [](std::string name, std::uint16_t sid, std::uint8_t sat, std::uint16_t provider) {
@@ -184,11 +184,11 @@ TEST_F(CliViews, SaveRenumbersProvidersAndKeepsTheViews) {
     ASSERT_EQ(s.exitCode, 0) << s.err;
     EXPECT_NE(s.out.find("\"providers\": 2"), std::string::npos) << s.out;
     const fx::ImageBytes saved = fx::readFile(out);
-    const std::size_t ba3 = fx::layoutOf(fx::ImageKind::Settings, saved.size()).ba3();
+    const std::size_t providerBlock = fx::layoutOf(fx::DatabaseFileKind::Settings, saved.size()).providerBlock();
     // Record order after compaction: Terra (slot 7) is record 6 and keeps no provider.
     const std::vector<int> numbers = {1, 1, 2, 2, 0, 0, 0};
     for (std::size_t j = 0; j < numbers.size(); ++j)
-        EXPECT_EQ(fx::getU16(saved, ba3 + 4 + 2 * j), numbers[j]) << j;
+        EXPECT_EQ(fx::getU16(saved, providerBlock + 4 + 2 * j), numbers[j]) << j;
     const CliRun again = runCli(dir.path(), {"channels", out, "--order", "2"});
     EXPECT_EQ(slotsOf(again.out), (std::vector<int>{2, 3, 0, 1, 5, 4, 6}));
     const CliRun provider = runCli(dir.path(), {"channels", out, "--provider", "4"});

@@ -6,6 +6,7 @@
 #include "database/display_texts.h"
 #include "fixtures/image_builder.h"
 #include "image/flash.h"
+#include "lang/language_texts.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ namespace fx = cs::fixtures;
 
 // A "settings.dsp" image (4000 slots, basic BA_3) with the built-in satellite names.
 inline fx::DatabaseImageBuilder settingsImage() {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites();
     return b;
 }
@@ -52,7 +53,7 @@ public:
         fx::writeFile(path_, image);
         result_ = flash.openImage(path_.string());
     }
-    int openResult() const { return result_; }
+    OpenResult openResult() const { return result_; }
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path pathOf(const char* name) const { return dir_ / name; }
 
@@ -80,7 +81,7 @@ public:
 private:
     fx::TempDir dir_;
     std::filesystem::path path_;
-    int result_ = -1;
+    OpenResult result_ = OpenResult::NoFile;
 
 public:
     NullLog log;

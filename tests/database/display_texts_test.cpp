@@ -86,7 +86,7 @@ protected:
         return b.build();
     }
     OpenDatabase o{image()};
-    DisplayTexts texts{o.db};
+    DisplayTexts texts{o.db, lang::englishTexts()};
 };
 
 TEST_F(TextsOfAnImage, SatelliteTextsInTheirThreeStyles) {

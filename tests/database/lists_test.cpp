@@ -77,7 +77,7 @@ TEST(FavouriteLists, NewListTakesTheFirstFreeDefaultTextAndAddListStopsAtEight) 
     auto b = settingsImage();
     b.listCount(1).listName(1, "new");
     OpenDatabase o(b.build());
-    const DisplayTexts texts(o.db);
+    const DisplayTexts texts(o.db, lang::englishTexts());
     NewListName n = o.db.newList(texts);
     EXPECT_EQ(n.display, "LIST new01");
     EXPECT_EQ(n.name, "new01");
@@ -88,7 +88,7 @@ TEST(FavouriteLists, NewListTakesTheFirstFreeDefaultTextAndAddListStopsAtEight) 
     for (std::size_t k = 3; k <= 8; ++k)
         EXPECT_EQ(o.db.addList("L" + std::to_string(k)), k);
     EXPECT_EQ(o.db.addList("ninth"), 0u);
-    EXPECT_EQ(o.flash.settings().ilosc_list, 8);
+    EXPECT_EQ(o.flash.settings().listCount, 8);
     EXPECT_EQ(o.flash.settings().listName(8), "L8");
 }
 
@@ -100,7 +100,7 @@ TEST(FavouriteLists, DeletingList2Of3MovesList3DownAndEmptiesTheLast) {
     b.channel(2, inList(inList(tv("In 2 and 3", 3), 2, 2), 3, 2));
     OpenDatabase o(b.build());
     EXPECT_TRUE(o.db.deleteList(2));
-    EXPECT_EQ(o.flash.settings().ilosc_list, 2);
+    EXPECT_EQ(o.flash.settings().listCount, 2);
     EXPECT_EQ(o.flash.settings().listName(2), "Three");
     EXPECT_EQ(o.flash.settings().listName(3), "");
     EXPECT_EQ(o.names(o.list(1)), (Names{"In 1 and 2"}));

@@ -25,24 +25,24 @@ TEST(ProviderRebuild, ANameOfTwoChannelsBecomesProviderOneAndASingleNameNoProvid
     EXPECT_EQ(providerOf(o, 3), "X");
 
     const auto out = o.pathOf("saved.dsp");
-    ASSERT_EQ(o.flash.saveImage(out.string(), false), 0);
+    ASSERT_EQ(o.flash.saveImage(out.string(), false), SaveResult::Saved);
     EXPECT_EQ(o.flash.lastSave().providers.providers, 1u);
 
     const fx::ImageBytes saved = fx::readFile(out);
-    const auto layout = fx::layoutOf(fx::ImageKind::Settings, saved.size());
-    const std::size_t ba3 = layout.ba3();
+    const auto layout = fx::layoutOf(fx::DatabaseFileKind::Settings, saved.size());
+    const std::size_t providerBlock = layout.providerBlock();
     // Compacted: slot 3 became record 2.
-    EXPECT_EQ(fx::getU16(saved, ba3 + 4 + 0), 1);
-    EXPECT_EQ(fx::getU16(saved, ba3 + 4 + 2), 0);
-    EXPECT_EQ(fx::getU16(saved, ba3 + 4 + 4), 1);
-    const std::size_t rec0 = ba3 + 8004;
+    EXPECT_EQ(fx::getU16(saved, providerBlock + 4 + 0), 1);
+    EXPECT_EQ(fx::getU16(saved, providerBlock + 4 + 2), 0);
+    EXPECT_EQ(fx::getU16(saved, providerBlock + 4 + 4), 1);
+    const std::size_t rec0 = providerBlock + 8004;
     EXPECT_EQ(saved[rec0], 0x80);
     EXPECT_EQ(fx::getU16(saved, rec0 + 2), 1);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&saved[rec0 + 4])), "X");
     EXPECT_EQ(saved[rec0 + 23], 0xA5);
     for (std::size_t i = 0; i < 24; ++i)
         EXPECT_EQ(saved[rec0 + 24 + i], 0) << i;
-    EXPECT_TRUE(fx::ba3Valid(saved, layout));
+    EXPECT_TRUE(fx::providerAreaValid(saved, layout));
 
     // The in-memory slots stay where they were and keep their own provider numbers, so the
     // provider view still shows the right channels after the save.
@@ -76,7 +76,7 @@ TEST(RefreshProviders, ListsProvidersOfTwoChannelsByNameAndDropsTheRest) {
     EXPECT_EQ(o.db.providerNumber(5), 0);
     EXPECT_EQ(o.db.providerNumber(0), 1);
 
-    const DisplayTexts texts(o.db);
+    const DisplayTexts texts(o.db, lang::englishTexts());
     EXPECT_EQ(texts.providerNodes(), (std::vector<std::string>{"'unknown'", "{Alpha", "zeta"}));
     EXPECT_EQ(texts.providerText(2), "'unknown'");
     EXPECT_EQ(texts.providerText(4), "zeta");
@@ -133,27 +133,27 @@ TEST(ProviderArea, HostileNumbersNeverReachPastTheTables) {
     o.db.refreshProviders(true, o.view);
     ASSERT_EQ(o.db.providerCount(), 2u);
     EXPECT_EQ(o.db.provider(0).name(), "Last record");
-    ASSERT_EQ(o.flash.saveImage(o.pathOf("out.dsp").string(), false), 0);
+    ASSERT_EQ(o.flash.saveImage(o.pathOf("out.dsp").string(), false), SaveResult::Saved);
     EXPECT_EQ(o.flash.lastSave().providers.providers, 1u);
 }
 
 TEST(SaveWithoutChannelTable, KeepsTheProviderAreaAsItWas) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Config);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Config);
     b.defaultSatellites().provider(0, 1, "Kept").provider(1, 2, "Also kept");
     b.providerNumber(0, 1).providerNumber(1, 1).providerNumber(2, 2).providerNumber(3, 2);
     const fx::ImageBytes original = b.build();
     OpenDatabase o(original);
-    ASSERT_EQ(o.openResult(), 0);
+    ASSERT_EQ(o.openResult(), OpenResult::Loaded);
     EXPECT_EQ(o.db.capacity(), 0u);
     o.mainList();
     o.db.refreshProviders(true, o.view);
-    ASSERT_EQ(o.flash.saveImage(o.pathOf("config.dsp").string(), false), 0);
+    ASSERT_EQ(o.flash.saveImage(o.pathOf("config.dsp").string(), false), SaveResult::Saved);
     const fx::ImageBytes saved = fx::readFile(o.pathOf("config.dsp"));
     ASSERT_EQ(saved.size(), original.size());
-    const std::size_t ba3 = b.layout().ba3();
-    EXPECT_TRUE(std::equal(original.begin() + static_cast<std::ptrdiff_t>(ba3),
-                           original.begin() + static_cast<std::ptrdiff_t>(ba3 + 32768),
-                           saved.begin() + static_cast<std::ptrdiff_t>(ba3)));
+    const std::size_t providerBlock = b.layout().providerBlock();
+    EXPECT_TRUE(std::equal(original.begin() + static_cast<std::ptrdiff_t>(providerBlock),
+                           original.begin() + static_cast<std::ptrdiff_t>(providerBlock + 32768),
+                           saved.begin() + static_cast<std::ptrdiff_t>(providerBlock)));
 }
 
 } // namespace

@@ -14,14 +14,14 @@ ChannelRecord recordOf(const fx::ChannelSpec& recipe) {
 std::vector<std::string> snapshot(OpenDatabase& o) {
     std::vector<std::string> out;
     const SettingsModel& model = o.flash.settings();
-    const std::size_t lists = favouriteListCount(model.ilosc_list);
+    const std::size_t lists = favouriteListCount(model.listCount);
     for (std::size_t k = 1; k <= lists; ++k) {
         std::string line = "list " + std::string(model.listName(k)) + ":";
         for (const auto& name : o.names(o.list(static_cast<std::uint8_t>(k))))
             line += " " + name;
         out.push_back(line);
     }
-    const DisplayTexts texts(o.db);
+    const DisplayTexts texts(o.db, lang::englishTexts());
     for (std::uint16_t slot : o.mainList()) {
         const ChannelRow row = texts.channelRowTexts(slot, 0, false);
         out.push_back(row.name + "|" + row.satellite + "|" + row.frequency + "|" + row.provider);
@@ -71,10 +71,10 @@ TEST(SaveAndReopen, AChangedDatabaseReopensToTheSameDatabase) {
     const auto before = snapshot(o);
 
     const auto saved = o.pathOf("saved.dsp");
-    ASSERT_EQ(o.flash.saveImage(saved.string(), false), 0);
+    ASSERT_EQ(o.flash.saveImage(saved.string(), false), SaveResult::Saved);
     EXPECT_EQ(snapshot(o), before) << "saving changes nothing in memory";
     OpenDatabase reopened(fx::readFile(saved));
-    ASSERT_EQ(reopened.openResult(), 0);
+    ASSERT_EQ(reopened.openResult(), OpenResult::Loaded);
     EXPECT_EQ(snapshot(reopened), before);
     EXPECT_EQ(reopened.db.channelCount(), 12u);
 }
@@ -82,7 +82,7 @@ TEST(SaveAndReopen, AChangedDatabaseReopensToTheSameDatabase) {
 TEST(DemoDatabase, OpensWithItsFactsAndSavesUnchanged) {
     const fx::DemoFacts facts = fx::demoFacts();
     OpenDatabase o(fx::demoDatabase());
-    ASSERT_EQ(o.openResult(), 0);
+    ASSERT_EQ(o.openResult(), OpenResult::Loaded);
     EXPECT_EQ(o.mainList().size(), static_cast<std::size_t>(facts.channels));
     o.db.refreshProviders(true, o.view);
     EXPECT_EQ(o.db.providerCount(), static_cast<std::size_t>(facts.providers));
@@ -99,7 +99,7 @@ TEST(DemoDatabase, OpensWithItsFactsAndSavesUnchanged) {
     EXPECT_EQ(o.select(tvOnly).size() + o.select(radioOnly).size(), static_cast<std::size_t>(facts.channels));
 
     const auto before = snapshot(o);
-    ASSERT_EQ(o.flash.saveImage(o.pathOf("again.dsp").string(), false, SaveOptions{false, "20240301"}), 0);
+    ASSERT_EQ(o.flash.saveImage(o.pathOf("again.dsp").string(), false, SaveOptions{false, "20240301"}), SaveResult::Saved);
     const fx::ImageBytes original = fx::demoDatabase();
     const fx::ImageBytes saved = fx::readFile(o.pathOf("again.dsp"));
     EXPECT_TRUE(saved == original) << "the demo is in the state a save leaves";

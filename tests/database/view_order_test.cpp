@@ -16,10 +16,10 @@ TEST(MainPointerTable, IsEmptyAfterOpenAndGroupsSatellitesAscendingOnFirstSelect
     t.frequency = 4745;
     b.channel(3, t);
     OpenDatabase o(b.build());
-    ASSERT_EQ(o.openResult(), 0);
-    EXPECT_EQ(o.db.main_chCnt(), 0);
+    ASSERT_EQ(o.openResult(), OpenResult::Loaded);
+    EXPECT_EQ(o.db.mainCount(), 0);
     EXPECT_EQ(o.names(o.mainList()), (Names{"On 5", "Also 5", "On 28", "On 30", "Terrestrial"}));
-    EXPECT_EQ(o.db.main_chCnt(), 5);
+    EXPECT_EQ(o.db.mainCount(), 5);
     EXPECT_EQ(o.db.sortState(), kSorted);
     EXPECT_EQ(o.db.usedSatellites(), (std::vector<std::uint8_t>{5, 28, 30, 64}));
     EXPECT_EQ(o.db.satelliteKinds(), 3u);

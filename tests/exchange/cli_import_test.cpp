@@ -31,7 +31,7 @@ fx::DsxSpec pack() {
 }
 
 fx::ImageBytes database() {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.provider(0, 1, "Old");
     for (std::size_t i = 0; i < 30; ++i)
         b.channel(i, tv("Old " + std::to_string(i), static_cast<std::uint16_t>(i + 1), 1));
@@ -84,7 +84,7 @@ TEST(CliImport, ChannelBaseSavedAsSaveAsWithItsProviders) {
     NullLog log;
     Flash flash(log);
     ChannelDatabase db(flash);
-    ASSERT_EQ(flash.openImage(out.string()), kOpenLoaded);
+    ASSERT_EQ(flash.openImage(out.string()), OpenResult::Loaded);
     ASSERT_EQ(db.channelCount(), 10u);
     const char* providers[] = {"Alpha", "Alpha", "Beta", "Beta", "Gamma", "Gamma", "Alpha", "Beta", "Gamma", ""};
     for (std::size_t i = 0; i < 10; ++i) {
@@ -106,7 +106,7 @@ TEST(CliImport, SubItemsInPlaceWithBackup) {
 
     NullLog log;
     Flash flash(log);
-    ASSERT_EQ(flash.openImage(dsp.string()), kOpenLoaded);
+    ASSERT_EQ(flash.openImage(dsp.string()), OpenResult::Loaded);
     const fx::ImageBytes block = fx::receiverSettingsBlock(9);
     EXPECT_EQ(flash.settings().settings.converter(7).lof1, fx::getU16(block, 7 * 8));
 }

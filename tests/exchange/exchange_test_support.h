@@ -42,7 +42,7 @@ class OpenDatabase {
 public:
     explicit OpenDatabase(const fx::ImageBytes& image) : path_(dir_ / "test.dsp") {
         fx::writeFile(path_, image);
-        EXPECT_EQ(flash.openImage(path_.string()), kOpenLoaded);
+        EXPECT_EQ(flash.openImage(path_.string()), OpenResult::Loaded);
     }
     const fx::TempDir& dir() const { return dir_; }
     const std::filesystem::path& path() const { return path_; }

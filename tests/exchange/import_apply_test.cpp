@@ -35,7 +35,7 @@ ImportReport applyAll(const ImportFile& file, ChannelDatabase& db) {
 }
 
 fx::ImageBytes smallDatabase(std::size_t channels) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     for (std::size_t i = 0; i < channels; ++i)
         b.channel(i, tv("Old " + std::to_string(i), static_cast<std::uint16_t>(i + 1)));
     return b.build();
@@ -85,7 +85,7 @@ TEST(ImportApply, OnlyTheCheckedColourProfilesChange) {
 }
 
 TEST(ImportApply, ChannelBaseOfTenRecordsReplacesFourThousandChannelsWithTheirProviders) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.provider(0, 1, "Old provider").provider(1, 2, "Other old");
     for (std::size_t i = 0; i < 4000; ++i)
         b.channel(i, tv("Old " + std::to_string(i), static_cast<std::uint16_t>(i + 1), static_cast<std::uint16_t>(1 + i % 2)));
@@ -117,11 +117,11 @@ TEST(ImportApply, ChannelBaseOfTenRecordsReplacesFourThousandChannelsWithTheirPr
 
     // The providers survive a save: the saved image holds exactly the ten channels with them.
     const auto saved = open.dir() / "saved.dsp";
-    ASSERT_EQ(open.flash.saveImage(saved.string(), false), 0);
+    ASSERT_EQ(open.flash.saveImage(saved.string(), false), SaveResult::Saved);
     NullLog log;
     Flash again(log);
     ChannelDatabase db(again);
-    ASSERT_EQ(again.openImage(saved.string()), kOpenLoaded);
+    ASSERT_EQ(again.openImage(saved.string()), OpenResult::Loaded);
     ASSERT_EQ(db.channelCount(), 10u);
     for (std::size_t i = 0; i < 10; ++i) {
         EXPECT_EQ(db.record(i).name(), "New " + std::to_string(i));
@@ -130,7 +130,7 @@ TEST(ImportApply, ChannelBaseOfTenRecordsReplacesFourThousandChannelsWithTheirPr
 }
 
 TEST(ImportApply, ProvidersBeyondTheR78ProviderTableAreReported) {
-    OpenDatabase open(fx::DatabaseImageBuilder(fx::ImageKind::SettingsR78).build());
+    OpenDatabase open(fx::DatabaseImageBuilder(fx::DatabaseFileKind::SettingsR78).build());
     fx::ChannelBaseFixture base;
     for (int i = 0; i < 4; ++i)
         base.records.push_back(fx::encodeChannelRecord(tv("New " + std::to_string(i), static_cast<std::uint16_t>(i + 1))));
@@ -162,7 +162,7 @@ TEST(ImportApply, ReceiverSettingsTakeTheAlwaysRangesAndEachCheckedSubItem) {
     const ImportFile file = readSpec(recipe);
     const std::vector<std::set<std::size_t>> choices = {{}, {1}, {2}, {3}, {4}, {1, 2, 3, 4}};
     for (const auto& subItems : choices) {
-        fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+        fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
         b.converter(0, {9750, 10600, 11700, 0, 0}).satellite(1, {"Sat", 13.0f, 1, 0, {}, 0, {.lnbKu = 3}});
         OpenDatabase open(b.build());
         ImportChooser chooser(file);
@@ -202,23 +202,23 @@ TEST(ImportApply, ImportedConvertersAndAntennaSwitchingReachTheSavedImage) {
     ASSERT_EQ(chooser.selectFromList("0:2"), std::nullopt);
     applyImport(file, chooser, open.db);
     const auto saved = open.dir() / "saved.dsp";
-    ASSERT_EQ(open.flash.saveImage(saved.string(), false), 0);
+    ASSERT_EQ(open.flash.saveImage(saved.string(), false), SaveResult::Saved);
 
     NullLog log;
     Flash again(log);
-    ASSERT_EQ(again.openImage(saved.string()), kOpenLoaded);
+    ASSERT_EQ(again.openImage(saved.string()), OpenResult::Loaded);
     const Converter c = again.settings().settings.converter(0);
     EXPECT_EQ(c.lof1, fx::getU16(block, 0));
     EXPECT_EQ(c.lof2, fx::getU16(block, 2));
     EXPECT_EQ(c.threshold, fx::getU16(block, 4));
     // Satellite 5's antenna switching: the 8 stored bytes of its 24-byte record, bits as stored.
-    const ANTENA a = again.settings().settings.antena(5);
-    EXPECT_EQ(a.get(AntenaField::lnb_ku), block[64 + 5 * 24] & 0x07);
-    EXPECT_EQ(a.get(AntenaField::motorID_c), block[64 + 5 * 24 + 4] & 0x3F);
+    const AntennaSettings a = again.settings().settings.antenna(5);
+    EXPECT_EQ(a.get(AntennaField::LnbKu), block[64 + 5 * 24] & 0x07);
+    EXPECT_EQ(a.get(AntennaField::MotorIdC), block[64 + 5 * 24 + 4] & 0x3F);
 }
 
 TEST(ImportApply, TransponderListCanBeChosenAndChangesNothing) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.channel(0, tv("Kept", 1)).transponder(fx::satelliteTransponder(28, 11494, 22000));
     OpenDatabase open(b.build());
     fx::DsxSpec recipe;

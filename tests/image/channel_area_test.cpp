@@ -18,7 +18,7 @@ namespace {
 
 namespace fx = cs::fixtures;
 using fx::ChannelSpec;
-using fx::ImageKind;
+using fx::DatabaseFileKind;
 
 cs::ChannelRecord recordOf(const ChannelSpec& recipe) { return cs::ChannelRecord(fx::encodeChannelRecord(recipe)); }
 
@@ -211,7 +211,7 @@ TEST(ChannelRecord, KindFromVideoFlagPidsAndServiceBit) {
 
 TEST(ChannelTable, WriteCompactsInUseSlotsWithFreshCrcsAndErasesTheRestOfBase) {
     // Slots 0, 5 and 9 hold channels; slot 5's record was edited in memory (stale CRC).
-    fx::DatabaseImageBuilder b(ImageKind::Channels);
+    fx::DatabaseImageBuilder b(DatabaseFileKind::Channels);
     ChannelSpec a, c, d;
     a.name = "A";
     c.name = "C";
@@ -222,7 +222,7 @@ TEST(ChannelTable, WriteCompactsInUseSlotsWithFreshCrcsAndErasesTheRestOfBase) {
 
     cs::NullLog quiet;
     cs::ImageFile image;
-    ASSERT_EQ(image.readImageBytes(bytes, quiet), cs::kTypeDatabase);
+    ASSERT_EQ(image.readImageBytes(bytes, quiet), cs::kImageDatabase);
     image.locateAreas(quiet);
     auto records = std::make_unique<cs::ChannelRecordArray>();
     cs::loadChannelTable(image.baseArea(), 4000, *records);
@@ -255,32 +255,32 @@ TEST(ChannelTable, ConfigImagesHaveNoTableToWrite) {
 }
 
 // A BA_3 with providers and per-slot numbers in either layout.
-fx::DatabaseImageBuilder ba3Image(fx::Ba3Layout layout) {
-    fx::DatabaseImageBuilder b(ImageKind::SettingsR78);
-    b.ba3Layout(layout).fillCarried(11);
+fx::DatabaseImageBuilder providerImage(fx::ProviderLayout layout) {
+    fx::DatabaseImageBuilder b(DatabaseFileKind::SettingsR78);
+    b.providerLayout(layout).fillCarried(11);
     b.provider(0, 1, "Alpha").provider(1, 2, "Beta").provider(2, 7, "Gamma", 0x81);
     b.providerNumber(0, 1).providerNumber(1, 2).providerNumber(3999, 7);
-    if (layout == fx::Ba3Layout::R78)
+    if (layout == fx::ProviderLayout::R78)
         b.providerNumber(7999, 2).provider(622, 9, "Last");
     else
         b.provider(699, 9, "Last");
     return b;
 }
 
-TEST(Ba3Sector, LoadCopiesBothLayoutsIntoTheWorkArea) {
-    for (auto layout : {fx::Ba3Layout::Basic, fx::Ba3Layout::R78}) {
-        const bool r78 = layout == fx::Ba3Layout::R78;
+TEST(ProviderAreaSector, LoadCopiesBothLayoutsIntoTheWorkArea) {
+    for (auto layout : {fx::ProviderLayout::Basic, fx::ProviderLayout::R78}) {
+        const bool r78 = layout == fx::ProviderLayout::R78;
         SCOPED_TRACE(r78 ? "R7/R8" : "basic");
         cs::NullLog quiet;
         cs::ImageFile image;
-        ASSERT_EQ(image.readImageBytes(ba3Image(layout).build(), quiet), cs::kTypeDatabase);
+        ASSERT_EQ(image.readImageBytes(providerImage(layout).build(), quiet), cs::kImageDatabase);
         image.locateAreas(quiet);
-        ASSERT_TRUE(image.hasBa3());
-        EXPECT_EQ(cs::ba3Layout(image.ba3Area()), r78 ? cs::Ba3Layout::R78 : cs::Ba3Layout::Basic);
+        ASSERT_TRUE(image.hasProviderArea());
+        EXPECT_EQ(cs::providerLayout(image.providerArea()), r78 ? cs::ProviderLayout::R78 : cs::ProviderLayout::Basic);
 
         cs::MemoryLog log;
         cs::ProviderWorkArea work;
-        cs::loadBa3Sector(work, image.ba3Area(), log);
+        cs::loadProviderArea(work, image.providerArea(), log);
         EXPECT_TRUE(work.holdsVerify());
         EXPECT_EQ(work.providerNumber(0), 1);
         EXPECT_EQ(work.providerNumber(1), 2);
@@ -302,37 +302,37 @@ TEST(Ba3Sector, LoadCopiesBothLayoutsIntoTheWorkArea) {
     }
 }
 
-TEST(Ba3Sector, AnAbsentOrUnverifiedBa3LeavesTheWorkAreaZeroAndIsNotWritten) {
+TEST(ProviderAreaSector, AnAbsentOrUnverifiedProviderAreaLeavesTheWorkAreaZeroAndIsNotWritten) {
     cs::ProviderWorkArea work;
     work.setProviderNumber(5, 3);
     work.setVerify();
     cs::NullLog log;
-    cs::loadBa3Sector(work, {}, log);
+    cs::loadProviderArea(work, {}, log);
     EXPECT_FALSE(work.holdsVerify());
     EXPECT_EQ(work.providerNumber(5), 0);
     EXPECT_TRUE(std::all_of(work.bytes().begin(), work.bytes().end(), [](std::uint8_t v) { return v == 0; }));
 
-    auto bytes = ba3Image(fx::Ba3Layout::Basic).build();
-    const auto layout = fx::layoutOf(ImageKind::SettingsR78, 0x90040);
-    std::span<std::uint8_t> ba3(bytes.data() + layout.ba3(), 32768);
-    const std::vector<std::uint8_t> before(ba3.begin(), ba3.end());
-    cs::storeBa3Sector(work, ba3);  // work area without provider_verify
-    EXPECT_TRUE(std::equal(before.begin(), before.end(), ba3.begin()));
+    auto bytes = providerImage(fx::ProviderLayout::Basic).build();
+    const auto layout = fx::layoutOf(DatabaseFileKind::SettingsR78, 0x90040);
+    std::span<std::uint8_t> providerBlock(bytes.data() + layout.providerBlock(), 32768);
+    const std::vector<std::uint8_t> before(providerBlock.begin(), providerBlock.end());
+    cs::storeProviderArea(work, providerBlock);  // work area without provider_verify
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), providerBlock.begin()));
 }
 
-TEST(Ba3Sector, StoreWritesTheWorkAreaBackAndKeepsTheBytesAfterProviderVerify) {
-    for (auto layout : {fx::Ba3Layout::Basic, fx::Ba3Layout::R78}) {
-        const bool r78 = layout == fx::Ba3Layout::R78;
+TEST(ProviderAreaSector, StoreWritesTheWorkAreaBackAndKeepsTheBytesAfterProviderVerify) {
+    for (auto layout : {fx::ProviderLayout::Basic, fx::ProviderLayout::R78}) {
+        const bool r78 = layout == fx::ProviderLayout::R78;
         SCOPED_TRACE(r78 ? "R7/R8" : "basic");
-        auto bytes = ba3Image(layout).build();
-        const auto fl = fx::layoutOf(ImageKind::SettingsR78, 0x90040);
-        std::span<std::uint8_t> ba3(bytes.data() + fl.ba3(), 32768);
+        auto bytes = providerImage(layout).build();
+        const auto fl = fx::layoutOf(DatabaseFileKind::SettingsR78, 0x90040);
+        std::span<std::uint8_t> providerBlock(bytes.data() + fl.providerBlock(), 32768);
         const std::size_t verifyAt = r78 ? 30968 : 24804;
-        const std::vector<std::uint8_t> tail(ba3.begin() + verifyAt + 4, ba3.begin() + 32764);
+        const std::vector<std::uint8_t> tail(providerBlock.begin() + verifyAt + 4, providerBlock.begin() + 32764);
 
         cs::NullLog log;
         cs::ProviderWorkArea work;
-        cs::loadBa3Sector(work, ba3, log);
+        cs::loadProviderArea(work, providerBlock, log);
         work.setProviderNumber(1, 0);
         work.setProviderNumber(3998, 4);
         cs::ProviderRecord p;
@@ -342,22 +342,22 @@ TEST(Ba3Sector, StoreWritesTheWorkAreaBackAndKeepsTheBytesAfterProviderVerify) {
         p.setMarker();
         work.setProvider(3, p);
         if (r78)
-            fx::putU32(ba3, verifyAt, 0x11111111);  // store rewrites the R7/R8 magic itself
-        cs::storeBa3Sector(work, ba3);
+            fx::putU32(providerBlock, verifyAt, 0x11111111);  // store rewrites the R7/R8 magic itself
+        cs::storeProviderArea(work, providerBlock);
 
         const std::size_t records = r78 ? 16004 : 8004;
-        EXPECT_EQ(fx::getU16(ba3, 4 + 2 * 1), 0);
-        EXPECT_EQ(fx::getU16(ba3, 4 + 2 * 3998), 4);
-        EXPECT_EQ(fx::getU16(ba3, 4 + 2 * 0), 1);
-        EXPECT_EQ(ba3[records + 24 * 3 + 0], 0x80);
-        EXPECT_EQ(fx::getU16(ba3, records + 24 * 3 + 2), 4);
-        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&ba3[records + 24 * 3 + 4])), "Delta");
-        EXPECT_EQ(ba3[records + 24 * 3 + 23], 0xA5);
-        EXPECT_EQ(fx::getU32(ba3, verifyAt), fx::kProviderVerify);
-        EXPECT_TRUE(std::equal(tail.begin(), tail.end(), ba3.begin() + verifyAt + 4));
+        EXPECT_EQ(fx::getU16(providerBlock, 4 + 2 * 1), 0);
+        EXPECT_EQ(fx::getU16(providerBlock, 4 + 2 * 3998), 4);
+        EXPECT_EQ(fx::getU16(providerBlock, 4 + 2 * 0), 1);
+        EXPECT_EQ(providerBlock[records + 24 * 3 + 0], 0x80);
+        EXPECT_EQ(fx::getU16(providerBlock, records + 24 * 3 + 2), 4);
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(&providerBlock[records + 24 * 3 + 4])), "Delta");
+        EXPECT_EQ(providerBlock[records + 24 * 3 + 23], 0xA5);
+        EXPECT_EQ(fx::getU32(providerBlock, verifyAt), fx::kProviderVerify);
+        EXPECT_TRUE(std::equal(tail.begin(), tail.end(), providerBlock.begin() + verifyAt + 4));
 
-        cs::sealBa3(ba3);
-        EXPECT_TRUE(fx::ba3Valid(bytes, fl));
+        cs::sealProviderArea(providerBlock);
+        EXPECT_TRUE(fx::providerAreaValid(bytes, fl));
     }
 }
 
@@ -414,7 +414,7 @@ TEST(ProviderRebuild, NamesCarriedTwiceBecomeProvidersNumberedInCompactedOrder) 
     EXPECT_TRUE(work.holdsVerify());
 }
 
-TEST(ProviderRebuild, WithoutBa3OrProviderVerifyNothingIsWritten) {
+TEST(ProviderRebuild, WithoutProviderAreaOrProviderVerifyNothingIsWritten) {
     SlotTable slots;
     slots.add(0, "X");
     slots.add(1, "X");

@@ -44,7 +44,7 @@ TEST(CliInfo, FilesThatAreNoDatabaseStillPrintTheObjectAndExit2) {
     fx::TempDir dir;
     fx::writeFile(dir / "sw.dsp", fx::softwareImage());
     fx::writeFile(dir / "pictures.dsp", fx::pictureStoreHeaderImage());
-    fx::writeFile(dir / "bad.dsp", fx::truncated(fx::DatabaseImageBuilder(fx::ImageKind::Channels).build(), 1000));
+    fx::writeFile(dir / "bad.dsp", fx::truncated(fx::DatabaseImageBuilder(fx::DatabaseFileKind::Channels).build(), 1000));
     const std::string empty = ", \"kind\": \"\", \"capacity\": 0, \"base\": false, \"config\": false, \"ba2\": false, "
                               "\"ba3\": false, \"channels\": 0, \"providers\": 0, \"transponders\": 0, "
                               "\"satellites\": [], \"lists\": []}\n";
@@ -81,7 +81,7 @@ TEST(CliSave, InPlaceKeepsABackupAndOutWritesAnotherFileWithoutOne) {
     a.providerNumber = 4;
     b.name = "Two";
     b.providerNumber = 4;
-    const auto original = fx::DatabaseImageBuilder(fx::ImageKind::Settings)
+    const auto original = fx::DatabaseImageBuilder(fx::DatabaseFileKind::Settings)
                               .channel(1, a)
                               .rawRecord(2, fx::encodeChannelRecord(fx::withBadCrc(fx::ChannelSpec{})))
                               .channel(7, b)
@@ -97,12 +97,12 @@ TEST(CliSave, InPlaceKeepsABackupAndOutWritesAnotherFileWithoutOne) {
     EXPECT_TRUE(fx::readFile(dir / "list.BAK") == original);
     const auto saved = fx::readFile(path);
     ASSERT_EQ(saved.size(), original.size());
-    const auto l = fx::layoutOf(fx::ImageKind::Settings, 0x60040);
+    const auto l = fx::layoutOf(fx::DatabaseFileKind::Settings, 0x60040);
     EXPECT_TRUE(fx::recordCrcValid(std::span(saved).subspan(l.base + 64, 64)));
     EXPECT_EQ(saved[l.base + 128 + 46], 0xFF);
-    EXPECT_EQ(fx::getU16(saved, l.ba3() + 4), 1);
-    EXPECT_EQ(fx::getU16(saved, l.ba3() + 6), 1);
-    EXPECT_TRUE(fx::ba3Valid(saved, l));
+    EXPECT_EQ(fx::getU16(saved, l.providerBlock() + 4), 1);
+    EXPECT_EQ(fx::getU16(saved, l.providerBlock() + 6), 1);
+    EXPECT_TRUE(fx::providerAreaValid(saved, l));
 
     const CliRun again = runCli(dir.path(), {"info", path.string()});
     EXPECT_NE(again.out.find("\"channels\": 2, \"providers\": 1,"), std::string::npos) << again.out;
@@ -117,7 +117,7 @@ TEST(CliSave, InPlaceKeepsABackupAndOutWritesAnotherFileWithoutOne) {
 TEST(CliSave, ExitCodesForABadInputAndAFailedWrite) {
     fx::TempDir dir;
     fx::writeFile(dir / "sw.dsp", fx::softwareImage());
-    fx::writeFile(dir / "db.dsp", fx::DatabaseImageBuilder(fx::ImageKind::Channels).build());
+    fx::writeFile(dir / "db.dsp", fx::DatabaseImageBuilder(fx::DatabaseFileKind::Channels).build());
 
     const CliRun notDb = runCli(dir.path(), {"save", (dir / "sw.dsp").string()});
     EXPECT_EQ(notDb.exitCode, 2);

@@ -14,11 +14,11 @@
 namespace {
 
 namespace fx = cs::fixtures;
-using fx::ImageKind;
+using fx::DatabaseFileKind;
 
 struct KindCase {
     const char* what;
-    ImageKind kind;
+    DatabaseFileKind kind;
     std::size_t fileSize;
     std::optional<std::uint32_t> address;  // header overrides
     std::optional<std::uint32_t> length;
@@ -39,19 +39,19 @@ fx::ImageBytes buildKind(const KindCase& c) {
 
 TEST(ImageKinds, EveryRowOfTheKindsTableIsRecognisedWithItsAreas) {
     const KindCase cases[] = {
-        {"R7/R8 full", ImageKind::SettingsR78, 0x90040, {}, {}, "settings.dsp (R7/R8)", 8000, true, true},
-        {"R7/R8 without CONFIG", ImageKind::SettingsR78, 0x80040, {}, {}, "settings.dsp (R7/R8)", 8000, true, false},
-        {"R7/R8 other length", ImageKind::SettingsR78, 0x90040, {}, 0x3FFFF, "settings.dsp (R7/R8)", 8000, true, true},
-        {"settings", ImageKind::Settings, 0x60040, {}, {}, "settings.dsp", 4000, true, true},
-        {"settings small", ImageKind::Settings, 0x50040, {}, {}, "settings.dsp", 4000, true, true},
-        {"settings crossed length", ImageKind::Settings, 0x50040, {}, 0x2FFFF, "settings.dsp", 4000, true, true},
-        {"channels", ImageKind::Channels, 0x40040, {}, {}, "channels.dsp", 4000, true, false},
-        {"channels in a settings-sized file", ImageKind::Channels, 0x60040, {}, {}, "channels.dsp", 4000, true, false},
-        {"channels 0x50040", ImageKind::Channels, 0x50040, {}, {}, "channels.dsp", 4000, true, false},
-        {"config", ImageKind::Config, 0x10040, {}, {}, "config.dsp", 0, false, true},
-        {"config at 0x110000", ImageKind::Config, 0x10040, 0x110000, {}, "config.dsp", 0, false, true},
-        {"config in a settings-sized file", ImageKind::Config, 0x60040, {}, {}, "config.dsp", 0, false, true},
-        {"config in a channels-sized file", ImageKind::Config, 0x40040, 0x110000, {}, "config.dsp", 0, false, true},
+        {"R7/R8 full", DatabaseFileKind::SettingsR78, 0x90040, {}, {}, "settings.dsp (R7/R8)", 8000, true, true},
+        {"R7/R8 without CONFIG", DatabaseFileKind::SettingsR78, 0x80040, {}, {}, "settings.dsp (R7/R8)", 8000, true, false},
+        {"R7/R8 other length", DatabaseFileKind::SettingsR78, 0x90040, {}, 0x3FFFF, "settings.dsp (R7/R8)", 8000, true, true},
+        {"settings", DatabaseFileKind::Settings, 0x60040, {}, {}, "settings.dsp", 4000, true, true},
+        {"settings small", DatabaseFileKind::Settings, 0x50040, {}, {}, "settings.dsp", 4000, true, true},
+        {"settings crossed length", DatabaseFileKind::Settings, 0x50040, {}, 0x2FFFF, "settings.dsp", 4000, true, true},
+        {"channels", DatabaseFileKind::Channels, 0x40040, {}, {}, "channels.dsp", 4000, true, false},
+        {"channels in a settings-sized file", DatabaseFileKind::Channels, 0x60040, {}, {}, "channels.dsp", 4000, true, false},
+        {"channels 0x50040", DatabaseFileKind::Channels, 0x50040, {}, {}, "channels.dsp", 4000, true, false},
+        {"config", DatabaseFileKind::Config, 0x10040, {}, {}, "config.dsp", 0, false, true},
+        {"config at 0x110000", DatabaseFileKind::Config, 0x10040, 0x110000, {}, "config.dsp", 0, false, true},
+        {"config in a settings-sized file", DatabaseFileKind::Config, 0x60040, {}, {}, "config.dsp", 0, false, true},
+        {"config in a channels-sized file", DatabaseFileKind::Config, 0x40040, 0x110000, {}, "config.dsp", 0, false, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -59,7 +59,7 @@ TEST(ImageKinds, EveryRowOfTheKindsTableIsRecognisedWithItsAreas) {
         const auto layout = fx::layoutOf(c.kind, c.fileSize);
         cs::NullLog log;
         cs::ImageFile image;
-        ASSERT_EQ(image.readImageBytes(bytes, log), cs::kTypeDatabase);
+        ASSERT_EQ(image.readImageBytes(bytes, log), cs::kImageDatabase);
         image.locateAreas(log);
         EXPECT_EQ(image.kindText(), c.text);
         EXPECT_EQ(image.channelCapacity(), c.capacity);
@@ -72,10 +72,10 @@ TEST(ImageKinds, EveryRowOfTheKindsTableIsRecognisedWithItsAreas) {
         if (c.config) {
             EXPECT_EQ(*image.configOffset() + 64, layout.config);
             // Fresh builder images carry valid BA_2 and BA_3.
-            EXPECT_TRUE(image.hasBa2());
-            EXPECT_TRUE(image.hasBa3());
+            EXPECT_TRUE(image.hasSettingsArea());
+            EXPECT_TRUE(image.hasProviderArea());
         }
-        EXPECT_EQ(image.kindNumber(), c.kind == ImageKind::Channels ? 2 : c.kind == ImageKind::Config ? 3 : 1);
+        EXPECT_EQ(image.kindNumber(), c.kind == DatabaseFileKind::Channels ? 2 : c.kind == DatabaseFileKind::Config ? 3 : 1);
     }
 }
 
@@ -99,7 +99,7 @@ TEST(ImageKinds, HeadersThatMatchNoRowForTheFileSizeAreNotRecognised) {
         SCOPED_TRACE(c.what);
         cs::NullLog log;
         cs::ImageFile image;
-        EXPECT_EQ(image.readImageBytes(fx::headerOnlyImage(c.size, c.address, c.length), log), cs::kTypeNotRecognised);
+        EXPECT_EQ(image.readImageBytes(fx::headerOnlyImage(c.size, c.address, c.length), log), cs::kImageNotRecognised);
         EXPECT_FALSE(image.hasImage());
     }
 }
@@ -108,29 +108,29 @@ TEST(ImageKinds, SoftwarePluginAndPictureStoreHeadersAreTriedBeforeTheDatabaseKi
     struct Case {
         const char* what;
         fx::ImageBytes bytes;
-        cs::TypeFile read;      // readImageFile
-        cs::TypeFile classify;  // classifyImageFile
+        cs::ImageKind read;      // readImageFile
+        cs::ImageKind classify;  // classifyImageFile
     };
     const Case cases[] = {
-        {"main software", fx::softwareImage(), cs::kTypeSoftware, cs::kTypeSoftware},
-        {"first plug-in address", fx::pluginImage(0x78000), cs::kTypeSoftware, cs::kTypeSoftware},
-        {"last plug-in address", fx::pluginImage(0xCFFFF), cs::kTypeSoftware, cs::kTypeSoftware},
-        {"just below the plug-in range", fx::headerOnlyImage(0x10040, 0x77FFF, 0x7FFF), cs::kTypeNotRecognised,
-         cs::kTypeDatabase},
-        {"picture store", fx::pictureStoreHeaderImage(), cs::kTypePictureStore, cs::kTypePictureStore},
+        {"main software", fx::softwareImage(), cs::kImageSoftware, cs::kImageSoftware},
+        {"first plug-in address", fx::pluginImage(0x78000), cs::kImageSoftware, cs::kImageSoftware},
+        {"last plug-in address", fx::pluginImage(0xCFFFF), cs::kImageSoftware, cs::kImageSoftware},
+        {"just below the plug-in range", fx::headerOnlyImage(0x10040, 0x77FFF, 0x7FFF), cs::kImageNotRecognised,
+         cs::kImageDatabase},
+        {"picture store", fx::pictureStoreHeaderImage(), cs::kImagePictureStore, cs::kImagePictureStore},
         // The picture-store address wins even in a file of a database's size.
-        {"picture store of database size", fx::headerOnlyImage(0x60040, 0x90000, 0x2FFFF), cs::kTypePictureStore,
-         cs::kTypePictureStore},
-        {"picture store without flag bit 7", fx::pictureStoreHeaderImage(false), cs::kTypeNotRecognised,
-         cs::kTypeNotRecognised},
-        {"database without flag bit 7", fx::DatabaseImageBuilder(ImageKind::Settings).headerFlags(0x0001).build(),
-         cs::kTypeNotRecognised, cs::kTypeNotRecognised},
+        {"picture store of database size", fx::headerOnlyImage(0x60040, 0x90000, 0x2FFFF), cs::kImagePictureStore,
+         cs::kImagePictureStore},
+        {"picture store without flag bit 7", fx::pictureStoreHeaderImage(false), cs::kImageNotRecognised,
+         cs::kImageNotRecognised},
+        {"database without flag bit 7", fx::DatabaseImageBuilder(DatabaseFileKind::Settings).headerFlags(0x0001).build(),
+         cs::kImageNotRecognised, cs::kImageNotRecognised},
         // The probe checks only the size of a database; the reader checks address and length too.
-        {"database size with a foreign header", fx::headerOnlyImage(0x40040, 0x1234, 0x1), cs::kTypeNotRecognised,
-         cs::kTypeDatabase},
-        {"valid database", fx::DatabaseImageBuilder(ImageKind::Channels).build(), cs::kTypeDatabase, cs::kTypeDatabase},
-        {"software image over the size limit", fx::softwareImage(0xE0002), cs::kTypeNotRecognised,
-         cs::kTypeNotRecognised},
+        {"database size with a foreign header", fx::headerOnlyImage(0x40040, 0x1234, 0x1), cs::kImageNotRecognised,
+         cs::kImageDatabase},
+        {"valid database", fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build(), cs::kImageDatabase, cs::kImageDatabase},
+        {"software image over the size limit", fx::softwareImage(0xE0002), cs::kImageNotRecognised,
+         cs::kImageNotRecognised},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -143,19 +143,19 @@ TEST(ImageKinds, SoftwarePluginAndPictureStoreHeadersAreTriedBeforeTheDatabaseKi
 
 TEST(ImageKinds, ClassifyingAFileOnDiskAgreesWithTheProbeOfItsBytes) {
     fx::TempDir dir;
-    const auto db = fx::DatabaseImageBuilder(ImageKind::Settings).build();
+    const auto db = fx::DatabaseImageBuilder(DatabaseFileKind::Settings).build();
     fx::writeFile(dir / "a.dsp", db);
     fx::writeFile(dir / "sw.dsp", fx::softwareImage());
     fx::writeFile(dir / "pic.dsp", fx::pictureStoreHeaderImage());
-    EXPECT_EQ(cs::classifyImageFile((dir / "a.dsp").string()), cs::kTypeDatabase);
-    EXPECT_EQ(cs::classifyImageFile((dir / "sw.dsp").string()), cs::kTypeSoftware);
-    EXPECT_EQ(cs::classifyImageFile((dir / "pic.dsp").string()), cs::kTypePictureStore);
-    EXPECT_EQ(cs::classifyImageFile((dir / "missing.dsp").string()), cs::kTypeNotRecognised);
-    EXPECT_EQ(cs::classifyImageFile(dir.path().string()), cs::kTypeNotRecognised);
+    EXPECT_EQ(cs::classifyImageFile((dir / "a.dsp").string()), cs::kImageDatabase);
+    EXPECT_EQ(cs::classifyImageFile((dir / "sw.dsp").string()), cs::kImageSoftware);
+    EXPECT_EQ(cs::classifyImageFile((dir / "pic.dsp").string()), cs::kImagePictureStore);
+    EXPECT_EQ(cs::classifyImageFile((dir / "missing.dsp").string()), cs::kImageNotRecognised);
+    EXPECT_EQ(cs::classifyImageFile(dir.path().string()), cs::kImageNotRecognised);
 }
 
 TEST(ImageRead, ShortOversizeAndTruncatedFilesAreNotRecognised) {
-    const auto db = fx::DatabaseImageBuilder(ImageKind::SettingsR78).build();
+    const auto db = fx::DatabaseImageBuilder(DatabaseFileKind::SettingsR78).build();
     const std::vector<std::pair<const char*, fx::ImageBytes>> cases = {
         {"empty", {}},
         {"one byte", fx::ImageBytes(1, 0x3A)},
@@ -168,81 +168,81 @@ TEST(ImageRead, ShortOversizeAndTruncatedFilesAreNotRecognised) {
         SCOPED_TRACE(what);
         cs::NullLog log;
         cs::ImageFile image;
-        EXPECT_EQ(image.readImageBytes(bytes, log), cs::kTypeNotRecognised);
-        EXPECT_EQ(cs::classifyImageBytes(bytes), cs::kTypeNotRecognised);
+        EXPECT_EQ(image.readImageBytes(bytes, log), cs::kImageNotRecognised);
+        EXPECT_EQ(cs::classifyImageBytes(bytes), cs::kImageNotRecognised);
         EXPECT_FALSE(image.hasImage());
     }
 }
 
 TEST(ImageRead, AFailedReadLeavesTheHeldDatabaseAndItsAreasAsTheyWere) {
-    const auto db = fx::DatabaseImageBuilder(ImageKind::Settings)
+    const auto db = fx::DatabaseImageBuilder(DatabaseFileKind::Settings)
                         .channel(0, fx::ChannelSpec{})
-                        .ba2Crc(fx::AreaCrc::Wrong)
+                        .settingsCrc(fx::AreaCrc::Wrong)
                         .build();
     cs::NullLog log;
     cs::ImageFile image;
-    ASSERT_EQ(image.readImageBytes(db, log), cs::kTypeDatabase);
+    ASSERT_EQ(image.readImageBytes(db, log), cs::kImageDatabase);
     image.locateAreas(log);
     const std::vector<std::uint8_t> payload(image.payload().begin(), image.payload().end());
 
     const fx::ImageBytes others[] = {fx::softwareImage(), fx::pictureStoreHeaderImage(),
-                                     fx::DatabaseImageBuilder(ImageKind::Channels).headerLength(0x1234).build(),
-                                     fx::truncated(fx::DatabaseImageBuilder(ImageKind::Channels).build(), 0x20000)};
+                                     fx::DatabaseImageBuilder(DatabaseFileKind::Channels).headerLength(0x1234).build(),
+                                     fx::truncated(fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build(), 0x20000)};
     for (const auto& other : others) {
-        EXPECT_NE(image.readImageBytes(other, log), cs::kTypeDatabase);
+        EXPECT_NE(image.readImageBytes(other, log), cs::kImageDatabase);
         EXPECT_EQ(image.kindText(), "settings.dsp");
         EXPECT_EQ(image.fileSize(), db.size());
         EXPECT_TRUE(image.hasConfig());
-        EXPECT_FALSE(image.hasBa2());
-        EXPECT_TRUE(image.hasBa3());
+        EXPECT_FALSE(image.hasSettingsArea());
+        EXPECT_TRUE(image.hasProviderArea());
         EXPECT_TRUE(std::equal(payload.begin(), payload.end(), image.payload().begin(), image.payload().end()));
     }
 
     // A database image does replace it.
-    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(ImageKind::Channels).build(), log), cs::kTypeDatabase);
+    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build(), log), cs::kImageDatabase);
     image.locateAreas(log);
     EXPECT_EQ(image.kindText(), "channels.dsp");
     EXPECT_FALSE(image.hasConfig());
 }
 
-TEST(AreaChecks, Ba2AndBa3AreAbsentWhenTheirChecksFail) {
+TEST(AreaChecks, SettingsAndProviderAreasAreAbsentWhenTheirChecksFail) {
     struct Case {
         const char* what;
-        fx::Ba3Layout layout;
-        fx::AreaCrc ba2Crc, ba3Crc;
+        fx::ProviderLayout layout;
+        fx::AreaCrc settingsCrc, providerCrc;
         std::optional<std::uint32_t> verify;
-        bool ba2, ba3;
+        bool settingsBlock, providerBlock;
     };
     const std::uint32_t good = fx::kProviderVerify;
     const Case cases[] = {
-        {"all valid, basic", fx::Ba3Layout::Basic, fx::AreaCrc::Valid, fx::AreaCrc::Valid, {}, true, true},
-        {"all valid, R7/R8", fx::Ba3Layout::R78, fx::AreaCrc::Valid, fx::AreaCrc::Valid, {}, true, true},
-        {"BA_2 CRC wrong", fx::Ba3Layout::Basic, fx::AreaCrc::Wrong, fx::AreaCrc::Valid, {}, false, true},
-        {"BA_2 CRC word with upper half set", fx::Ba3Layout::Basic, fx::AreaCrc::UpperHalfNonZero, fx::AreaCrc::Valid,
+        {"all valid, basic", fx::ProviderLayout::Basic, fx::AreaCrc::Valid, fx::AreaCrc::Valid, {}, true, true},
+        {"all valid, R7/R8", fx::ProviderLayout::R78, fx::AreaCrc::Valid, fx::AreaCrc::Valid, {}, true, true},
+        {"BA_2 CRC wrong", fx::ProviderLayout::Basic, fx::AreaCrc::Wrong, fx::AreaCrc::Valid, {}, false, true},
+        {"BA_2 CRC word with upper half set", fx::ProviderLayout::Basic, fx::AreaCrc::UpperHalfNonZero, fx::AreaCrc::Valid,
          {}, false, true},
-        {"BA_3 CRC wrong", fx::Ba3Layout::Basic, fx::AreaCrc::Valid, fx::AreaCrc::Wrong, {}, true, false},
-        {"BA_3 CRC word with upper half set", fx::Ba3Layout::R78, fx::AreaCrc::Valid, fx::AreaCrc::UpperHalfNonZero,
+        {"BA_3 CRC wrong", fx::ProviderLayout::Basic, fx::AreaCrc::Valid, fx::AreaCrc::Wrong, {}, true, false},
+        {"BA_3 CRC word with upper half set", fx::ProviderLayout::R78, fx::AreaCrc::Valid, fx::AreaCrc::UpperHalfNonZero,
          {}, true, false},
-        {"provider_verify wrong, basic", fx::Ba3Layout::Basic, fx::AreaCrc::Valid, fx::AreaCrc::Valid, good ^ 1, true,
+        {"provider_verify wrong, basic", fx::ProviderLayout::Basic, fx::AreaCrc::Valid, fx::AreaCrc::Valid, good ^ 1, true,
          false},
-        {"provider_verify wrong, R7/R8", fx::Ba3Layout::R78, fx::AreaCrc::Valid, fx::AreaCrc::Valid, 0, true, false},
-        {"both wrong", fx::Ba3Layout::R78, fx::AreaCrc::Wrong, fx::AreaCrc::Wrong, {}, false, false},
+        {"provider_verify wrong, R7/R8", fx::ProviderLayout::R78, fx::AreaCrc::Valid, fx::AreaCrc::Valid, 0, true, false},
+        {"both wrong", fx::ProviderLayout::R78, fx::AreaCrc::Wrong, fx::AreaCrc::Wrong, {}, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fx::DatabaseImageBuilder b(ImageKind::SettingsR78);
-        b.ba3Layout(c.layout).ba2Crc(c.ba2Crc).ba3Crc(c.ba3Crc);
+        fx::DatabaseImageBuilder b(DatabaseFileKind::SettingsR78);
+        b.providerLayout(c.layout).settingsCrc(c.settingsCrc).providerCrc(c.providerCrc);
         if (c.verify)
             b.providerVerify(*c.verify);
         cs::NullLog log;
         cs::ImageFile image;
-        ASSERT_EQ(image.readImageBytes(b.build(), log), cs::kTypeDatabase);
+        ASSERT_EQ(image.readImageBytes(b.build(), log), cs::kImageDatabase);
         image.locateAreas(log);
-        EXPECT_EQ(image.hasBa2(), c.ba2);
-        EXPECT_EQ(image.hasBa3(), c.ba3);
-        EXPECT_EQ(image.ba2Area().empty(), !c.ba2);
-        EXPECT_EQ(image.ba3Area().empty(), !c.ba3);
-        EXPECT_EQ(image.providerCapacity(), !c.ba3 ? 0u : c.layout == fx::Ba3Layout::R78 ? 623u : 700u);
+        EXPECT_EQ(image.hasSettingsArea(), c.settingsBlock);
+        EXPECT_EQ(image.hasProviderArea(), c.providerBlock);
+        EXPECT_EQ(image.settingsArea().empty(), !c.settingsBlock);
+        EXPECT_EQ(image.providerArea().empty(), !c.providerBlock);
+        EXPECT_EQ(image.providerCapacity(), !c.providerBlock ? 0u : c.layout == fx::ProviderLayout::R78 ? 623u : 700u);
         EXPECT_TRUE(image.hasConfig());
     }
 }
@@ -250,9 +250,9 @@ TEST(AreaChecks, Ba2AndBa3AreAbsentWhenTheirChecksFail) {
 TEST(ImageLog, ReadingAndLocatingWriteTheDiagnosticLinesInTheirFormats) {
     cs::MemoryLog log;
     cs::ImageFile image;
-    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(ImageKind::SettingsR78).ba3Layout(fx::Ba3Layout::R78).build(),
+    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(DatabaseFileKind::SettingsR78).providerLayout(fx::ProviderLayout::R78).build(),
                                    log),
-              cs::kTypeDatabase);
+              cs::kImageDatabase);
     image.locateAreas(log);
     const std::vector<std::string> expected = {
         "size=0x47FFF adress=0xD0000 flags=0x80",
@@ -266,8 +266,8 @@ TEST(ImageLog, ReadingAndLocatingWriteTheDiagnosticLinesInTheirFormats) {
     EXPECT_EQ(log.lines(), expected);
 
     log.clear();
-    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(ImageKind::Settings).ba3Crc(fx::AreaCrc::Wrong).build(), log),
-              cs::kTypeDatabase);
+    ASSERT_EQ(image.readImageBytes(fx::DatabaseImageBuilder(DatabaseFileKind::Settings).providerCrc(fx::AreaCrc::Wrong).build(), log),
+              cs::kImageDatabase);
     image.locateAreas(log);
     EXPECT_TRUE(log.contains("BA_3 CRC_ERROR dla kanalow CH1 MAX=4000"));
 

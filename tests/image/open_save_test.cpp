@@ -20,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 namespace fx = cs::fixtures;
 using fx::ChannelSpec;
-using fx::ImageKind;
+using fx::DatabaseFileKind;
 
 constexpr const char* kDate = "20991231";
 
@@ -40,7 +40,7 @@ std::vector<std::string> filesIn(const fs::path& dir) {
 
 // An image already in the form a save produces: compact channel table, providers numbered in
 // the order a save assigns them, sorted transponders, non-trivial carried bytes everywhere.
-fx::ImageBytes canonicalImage(ImageKind kind, std::size_t size) {
+fx::ImageBytes canonicalImage(DatabaseFileKind kind, std::size_t size) {
     fx::DatabaseImageBuilder b(kind, size);
     b.fillCarried(77).headerIdent("ID-12345");
     const auto& l = b.layout();
@@ -82,7 +82,7 @@ fx::ImageBytes canonicalImage(ImageKind kind, std::size_t size) {
 
 TEST(OpenImage, ResultCodes) {
     fx::TempDir dir;
-    fx::writeFile(dir / "db.dsp", fx::DatabaseImageBuilder(ImageKind::Settings).build());
+    fx::writeFile(dir / "db.dsp", fx::DatabaseImageBuilder(DatabaseFileKind::Settings).build());
     fx::writeFile(dir / "sw.dsp", fx::softwareImage());
     fx::writeFile(dir / "plugin.dsp", fx::pluginImage(0xA0000));
     fx::writeFile(dir / "pictures.dsp", fx::pictureStoreHeaderImage());
@@ -92,37 +92,37 @@ TEST(OpenImage, ResultCodes) {
 
     struct Case {
         std::string path;
-        int code;
+        cs::OpenResult code;
     };
     const Case cases[] = {
-        {"", cs::kOpenNoFile},
-        {(dir / "missing.dsp").string(), cs::kOpenNoFile},
-        {dir.path().string(), cs::kOpenNoFile},
-        {(dir / "garbage.dsp").string(), cs::kOpenNotDatabase},
-        {(dir / "empty.dsp").string(), cs::kOpenNotDatabase},
-        {(dir / "fifo.dsp").string(), cs::kOpenNotDatabase},
-        {(dir / "sw.dsp").string(), cs::kOpenSoftware},
-        {(dir / "plugin.dsp").string(), cs::kOpenSoftware},
-        {(dir / "pictures.dsp").string(), cs::kOpenPictureStore},
-        {(dir / "db.dsp").string(), cs::kOpenLoaded},
+        {"", cs::OpenResult::NoFile},
+        {(dir / "missing.dsp").string(), cs::OpenResult::NoFile},
+        {dir.path().string(), cs::OpenResult::NoFile},
+        {(dir / "garbage.dsp").string(), cs::OpenResult::NotDatabase},
+        {(dir / "empty.dsp").string(), cs::OpenResult::NotDatabase},
+        {(dir / "fifo.dsp").string(), cs::OpenResult::NotDatabase},
+        {(dir / "sw.dsp").string(), cs::OpenResult::Software},
+        {(dir / "plugin.dsp").string(), cs::OpenResult::Software},
+        {(dir / "pictures.dsp").string(), cs::OpenResult::PictureStore},
+        {(dir / "db.dsp").string(), cs::OpenResult::Loaded},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.path);
         cs::NullLog log;
         cs::Flash flash(log);
         EXPECT_EQ(flash.openImage(c.path), c.code);
-        EXPECT_EQ(flash.loaded(), c.code == cs::kOpenLoaded);
+        EXPECT_EQ(flash.loaded(), c.code == cs::OpenResult::Loaded);
     }
 }
 
 TEST(OpenImage, LoadsTheTablesAndWritesTheOpenLog) {
     fx::TempDir dir;
-    fx::writeFile(dir / "a.dsp", canonicalImage(ImageKind::Settings, 0x60040));
+    fx::writeFile(dir / "a.dsp", canonicalImage(DatabaseFileKind::Settings, 0x60040));
     cs::MemoryLog log;
     cs::Flash flash(log);
-    ASSERT_EQ(flash.openImage((dir / "a.dsp").string()), cs::kOpenLoaded);
+    ASSERT_EQ(flash.openImage((dir / "a.dsp").string()), cs::OpenResult::Loaded);
 
-    EXPECT_EQ(flash.settings().ilosc_list, 3);
+    EXPECT_EQ(flash.settings().listCount, 3);
     EXPECT_EQ(flash.settings().listName(2), "News");
     EXPECT_EQ(cs::countTransponders(flash.transponders()), 5u);
     EXPECT_EQ(flash.records()[7].name(), "Channel 7");
@@ -151,30 +151,30 @@ TEST(OpenImage, LoadsTheTablesAndWritesTheOpenLog) {
 
     log.clear();
     fx::writeFile(dir / "sw.dsp", fx::softwareImage());
-    EXPECT_EQ(flash.openImage((dir / "sw.dsp").string()), cs::kOpenSoftware);
+    EXPECT_EQ(flash.openImage((dir / "sw.dsp").string()), cs::OpenResult::Software);
     EXPECT_EQ(log.lines().back(), "iTypeFile=1");
     EXPECT_FALSE(log.contains("channel count=8"));
 }
 
 TEST(OpenImage, AFailedOpenKeepsThePreviousDatabaseSoItsSaveWritesItsOwnBytes) {
     fx::TempDir dir;
-    const auto original = canonicalImage(ImageKind::SettingsR78, 0x90040);
+    const auto original = canonicalImage(DatabaseFileKind::SettingsR78, 0x90040);
     fx::writeFile(dir / "list.dsp", original);
     fx::writeFile(dir / "sw.dsp", fx::softwareImage(0x90000));
     fx::writeFile(dir / "pictures.dsp", fx::pictureStoreHeaderImage(true, 0x90000));
-    fx::writeFile(dir / "broken.dsp", fx::truncated(fx::DatabaseImageBuilder(ImageKind::Channels).build(), 0x30000));
+    fx::writeFile(dir / "broken.dsp", fx::truncated(fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build(), 0x30000));
 
     cs::NullLog log;
     cs::Flash flash(log);
-    ASSERT_EQ(flash.openImage((dir / "list.dsp").string()), cs::kOpenLoaded);
-    EXPECT_EQ(flash.openImage((dir / "sw.dsp").string()), cs::kOpenSoftware);
-    EXPECT_EQ(flash.openImage((dir / "pictures.dsp").string()), cs::kOpenPictureStore);
-    EXPECT_EQ(flash.openImage((dir / "broken.dsp").string()), cs::kOpenNotDatabase);
-    EXPECT_EQ(flash.openImage((dir / "nothing.dsp").string()), cs::kOpenNoFile);
+    ASSERT_EQ(flash.openImage((dir / "list.dsp").string()), cs::OpenResult::Loaded);
+    EXPECT_EQ(flash.openImage((dir / "sw.dsp").string()), cs::OpenResult::Software);
+    EXPECT_EQ(flash.openImage((dir / "pictures.dsp").string()), cs::OpenResult::PictureStore);
+    EXPECT_EQ(flash.openImage((dir / "broken.dsp").string()), cs::OpenResult::NotDatabase);
+    EXPECT_EQ(flash.openImage((dir / "nothing.dsp").string()), cs::OpenResult::NoFile);
 
     EXPECT_EQ(flash.path(), (dir / "list.dsp").string());
     EXPECT_EQ(flash.image().kindText(), "settings.dsp (R7/R8)");
-    ASSERT_EQ(flash.saveImage(flash.path(), true, fixedDate()), 0);
+    ASSERT_EQ(flash.saveImage(flash.path(), true, fixedDate()), cs::SaveResult::Saved);
     auto saved = fx::readFile(dir / "list.dsp");
     ASSERT_EQ(saved.size(), original.size());
     std::copy_n(kDate, 8, saved.begin() + 24);
@@ -190,12 +190,12 @@ TEST(SaveImage, OpeningAndSavingACanonicalImageChangesOnlyTheHeaderDate) {
     };
     const Case cases[] = {
         {"demo database", fx::demoDatabase()},
-        {"R7/R8 0x90040", canonicalImage(ImageKind::SettingsR78, 0x90040)},
-        {"R7/R8 0x80040", canonicalImage(ImageKind::SettingsR78, 0x80040)},
-        {"settings 0x60040", canonicalImage(ImageKind::Settings, 0x60040)},
-        {"settings 0x50040", canonicalImage(ImageKind::Settings, 0x50040)},
-        {"channels 0x60040", canonicalImage(ImageKind::Channels, 0x60040)},
-        {"config 0x40040", canonicalImage(ImageKind::Config, 0x40040)},
+        {"R7/R8 0x90040", canonicalImage(DatabaseFileKind::SettingsR78, 0x90040)},
+        {"R7/R8 0x80040", canonicalImage(DatabaseFileKind::SettingsR78, 0x80040)},
+        {"settings 0x60040", canonicalImage(DatabaseFileKind::Settings, 0x60040)},
+        {"settings 0x50040", canonicalImage(DatabaseFileKind::Settings, 0x50040)},
+        {"channels 0x60040", canonicalImage(DatabaseFileKind::Channels, 0x60040)},
+        {"config 0x40040", canonicalImage(DatabaseFileKind::Config, 0x40040)},
     };
     fx::TempDir dir;
     for (const auto& c : cases) {
@@ -204,8 +204,8 @@ TEST(SaveImage, OpeningAndSavingACanonicalImageChangesOnlyTheHeaderDate) {
         fx::writeFile(path, c.bytes);
         cs::NullLog log;
         cs::Flash flash(log);
-        ASSERT_EQ(flash.openImage(path.string()), cs::kOpenLoaded);
-        ASSERT_EQ(flash.saveImage((dir / "out.dsp").string(), false, fixedDate()), 0);
+        ASSERT_EQ(flash.openImage(path.string()), cs::OpenResult::Loaded);
+        ASSERT_EQ(flash.saveImage((dir / "out.dsp").string(), false, fixedDate()), cs::SaveResult::Saved);
         const auto saved = fx::readFile(dir / "out.dsp");
         ASSERT_EQ(saved.size(), c.bytes.size());
         EXPECT_EQ(std::string(saved.begin() + 24, saved.begin() + 32), kDate);
@@ -218,7 +218,7 @@ TEST(SaveImage, OpeningAndSavingACanonicalImageChangesOnlyTheHeaderDate) {
 }
 
 TEST(SaveImage, RefreshesHeaderCrcsAndCompactionButKeepsUninterpretedHeaderBytes) {
-    fx::DatabaseImageBuilder b(ImageKind::Settings);
+    fx::DatabaseImageBuilder b(DatabaseFileKind::Settings);
     b.fillCarried(5).headerIdent("KEEPME!!").headerFlags(0x0181);
     const std::uint8_t junk[16] = {'x', 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
     b.poke(0, junk);
@@ -230,17 +230,17 @@ TEST(SaveImage, RefreshesHeaderCrcsAndCompactionButKeepsUninterpretedHeaderBytes
     b.channel(2, a).channel(6, c).rawRecord(4, fx::encodeChannelRecord(fx::withBadCrc(ChannelSpec{})));
     b.provider(5, 9, "Nine");
     const std::uint8_t dirty[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    b.pokeBa2(2048, dirty);
+    b.pokeSettingsArea(2048, dirty);
     const auto original = b.build();
 
     fx::TempDir dir;
     fx::writeFile(dir / "a.dsp", original);
     cs::NullLog log;
     cs::Flash flash(log);
-    ASSERT_EQ(flash.openImage((dir / "a.dsp").string()), cs::kOpenLoaded);
-    ASSERT_EQ(flash.saveImage((dir / "a.dsp").string(), false, fixedDate()), 0);
+    ASSERT_EQ(flash.openImage((dir / "a.dsp").string()), cs::OpenResult::Loaded);
+    ASSERT_EQ(flash.saveImage((dir / "a.dsp").string(), false, fixedDate()), cs::SaveResult::Saved);
     const auto saved = fx::readFile(dir / "a.dsp");
-    const auto l = fx::layoutOf(ImageKind::Settings, 0x60040);
+    const auto l = fx::layoutOf(DatabaseFileKind::Settings, 0x60040);
 
     ASSERT_EQ(saved.size(), original.size());
     EXPECT_EQ(std::string(saved.begin(), saved.begin() + 16), std::string(16, ':'));
@@ -250,28 +250,28 @@ TEST(SaveImage, RefreshesHeaderCrcsAndCompactionButKeepsUninterpretedHeaderBytes
     EXPECT_EQ(fx::getU16(saved, 52), 0x0181);
     EXPECT_TRUE(std::equal(saved.begin() + 54, saved.begin() + 64, original.begin() + 54));
 
-    EXPECT_TRUE(fx::ba2CrcValid(saved, l));
-    EXPECT_TRUE(fx::ba3Valid(saved, l));
-    EXPECT_EQ(fx::getU32(saved, l.ba2() + 2048), 0u);
-    EXPECT_EQ(fx::getU32(saved, l.ba2() + 2052), 0u);
+    EXPECT_TRUE(fx::settingsCrcValid(saved, l));
+    EXPECT_TRUE(fx::providerAreaValid(saved, l));
+    EXPECT_EQ(fx::getU32(saved, l.settingsBlock() + 2048), 0u);
+    EXPECT_EQ(fx::getU32(saved, l.settingsBlock() + 2052), 0u);
     // Channels 2 and 6 become records 0 and 1 and share provider 1, "Nine" renumbered.
     EXPECT_EQ(cs::ChannelRecord(std::span(saved).subspan(l.base, 64)).name(), "First");
     EXPECT_EQ(cs::ChannelRecord(std::span(saved).subspan(l.base + 64, 64)).name(), "Second");
     EXPECT_EQ(saved[l.base + 128], 0xFF);
-    EXPECT_EQ(fx::getU16(saved, l.ba3() + 4), 1);
-    EXPECT_EQ(fx::getU16(saved, l.ba3() + 6), 1);
-    EXPECT_EQ(fx::getU16(saved, l.ba3() + 4 + 2 * 2), 0);
-    EXPECT_EQ(fx::getU16(saved, l.ba3() + 4 + 2 * 6), 0);
-    EXPECT_EQ(fx::getU16(saved, l.ba3() + 8004 + 2), 1);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&saved[l.ba3() + 8004 + 4])), "Nine");
-    EXPECT_EQ(saved[l.ba3() + 8004 + 5 * 24 + 23], 0) << "the old record 6 is cleared";
+    EXPECT_EQ(fx::getU16(saved, l.providerBlock() + 4), 1);
+    EXPECT_EQ(fx::getU16(saved, l.providerBlock() + 6), 1);
+    EXPECT_EQ(fx::getU16(saved, l.providerBlock() + 4 + 2 * 2), 0);
+    EXPECT_EQ(fx::getU16(saved, l.providerBlock() + 4 + 2 * 6), 0);
+    EXPECT_EQ(fx::getU16(saved, l.providerBlock() + 8004 + 2), 1);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&saved[l.providerBlock() + 8004 + 4])), "Nine");
+    EXPECT_EQ(saved[l.providerBlock() + 8004 + 5 * 24 + 23], 0) << "the old record 6 is cleared";
     EXPECT_EQ(flash.lastSave().channelsWritten, 2u);
     EXPECT_EQ(flash.lastSave().providers.providers, 1u);
 }
 
 TEST(SaveImage, AreasThatFailedTheirChecksAreWrittenBackUnchanged) {
-    const auto l = fx::layoutOf(ImageKind::SettingsR78, 0x90040);
-    const auto original = fx::DatabaseImageBuilder(ImageKind::SettingsR78)
+    const auto l = fx::layoutOf(DatabaseFileKind::SettingsR78, 0x90040);
+    const auto original = fx::DatabaseImageBuilder(DatabaseFileKind::SettingsR78)
                               .fillCarried(3)
                               .listCount(2)
                               .listName(1, "A")
@@ -279,43 +279,43 @@ TEST(SaveImage, AreasThatFailedTheirChecksAreWrittenBackUnchanged) {
                               .providerNumber(0, 1)
                               .providerNumber(1, 1)
                               .channel(0, ChannelSpec{})
-                              .ba2Crc(fx::AreaCrc::UpperHalfNonZero)
-                              .ba3Crc(fx::AreaCrc::Wrong)
+                              .settingsCrc(fx::AreaCrc::UpperHalfNonZero)
+                              .providerCrc(fx::AreaCrc::Wrong)
                               .build();
     fx::TempDir dir;
     fx::writeFile(dir / "a.dsp", original);
     cs::NullLog log;
     cs::Flash flash(log);
-    ASSERT_EQ(flash.openImage((dir / "a.dsp").string()), cs::kOpenLoaded);
-    EXPECT_FALSE(flash.image().hasBa2());
-    EXPECT_FALSE(flash.image().hasBa3());
+    ASSERT_EQ(flash.openImage((dir / "a.dsp").string()), cs::OpenResult::Loaded);
+    EXPECT_FALSE(flash.image().hasSettingsArea());
+    EXPECT_FALSE(flash.image().hasProviderArea());
     EXPECT_EQ(flash.settings().listName(1), "1") << "defaults stay when BA_2 is absent";
-    ASSERT_EQ(flash.saveImage((dir / "b.dsp").string(), false, fixedDate()), 0);
+    ASSERT_EQ(flash.saveImage((dir / "b.dsp").string(), false, fixedDate()), cs::SaveResult::Saved);
     const auto saved = fx::readFile(dir / "b.dsp");
-    EXPECT_TRUE(std::equal(saved.begin() + l.ba2(), saved.begin() + l.ba2() + 8192, original.begin() + l.ba2()));
-    EXPECT_TRUE(std::equal(saved.begin() + l.ba3(), saved.begin() + l.ba3() + 32768, original.begin() + l.ba3()));
+    EXPECT_TRUE(std::equal(saved.begin() + l.settingsBlock(), saved.begin() + l.settingsBlock() + 8192, original.begin() + l.settingsBlock()));
+    EXPECT_TRUE(std::equal(saved.begin() + l.providerBlock(), saved.begin() + l.providerBlock() + 32768, original.begin() + l.providerBlock()));
 }
 
 TEST(SaveImage, NothingOpenFailsWithoutCreatingAFile) {
     fx::TempDir dir;
     cs::NullLog log;
     cs::Flash flash(log);
-    EXPECT_EQ(flash.saveImage((dir / "a.dsp").string(), true), 1);
+    EXPECT_EQ(flash.saveImage((dir / "a.dsp").string(), true), cs::SaveResult::Failed);
     EXPECT_TRUE(filesIn(dir.path()).empty());
 }
 
 TEST(SaveImage, PlainSaveKeepsTheSingleBackupAndSaveAsMakesNone) {
     fx::TempDir dir;
     const auto path = dir / "list.dsp";
-    const auto first = fx::DatabaseImageBuilder(ImageKind::Channels).channel(3, ChannelSpec{}).build();
+    const auto first = fx::DatabaseImageBuilder(DatabaseFileKind::Channels).channel(3, ChannelSpec{}).build();
     fx::writeFile(path, first);
     fx::writeFile(dir / "list.BAK", std::vector<std::uint8_t>{1, 2, 3});
     ::chmod(path.c_str(), 0640);
 
     cs::NullLog log;
     cs::Flash flash(log);
-    ASSERT_EQ(flash.openImage(path.string()), cs::kOpenLoaded);
-    ASSERT_EQ(flash.saveImage(path.string(), true, fixedDate()), 0);
+    ASSERT_EQ(flash.openImage(path.string()), cs::OpenResult::Loaded);
+    ASSERT_EQ(flash.saveImage(path.string(), true, fixedDate()), cs::SaveResult::Saved);
     EXPECT_TRUE(flash.lastSave().backupMade);
     EXPECT_TRUE(fx::readFile(dir / "list.BAK") == first) << "the older backup is replaced";
     const auto afterFirstSave = fx::readFile(path);
@@ -326,11 +326,11 @@ TEST(SaveImage, PlainSaveKeepsTheSingleBackupAndSaveAsMakesNone) {
 
     cs::SaveOptions later = fixedDate();
     later.date = "21000101";
-    ASSERT_EQ(flash.saveImage(path.string(), true, later), 0);
+    ASSERT_EQ(flash.saveImage(path.string(), true, later), cs::SaveResult::Saved);
     EXPECT_TRUE(fx::readFile(dir / "list.BAK") == afterFirstSave);
     EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"list.BAK", "list.dsp"}));
 
-    ASSERT_EQ(flash.saveImage((dir / "copy.dsp").string(), false, later), 0);
+    ASSERT_EQ(flash.saveImage((dir / "copy.dsp").string(), false, later), cs::SaveResult::Saved);
     EXPECT_FALSE(flash.lastSave().backupMade);
     EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"copy.dsp", "list.BAK", "list.dsp"}));
     EXPECT_TRUE(fx::readFile(dir / "copy.dsp") == fx::readFile(path));
@@ -349,12 +349,12 @@ TEST(SaveImage, BackupNameReplacesOnlyTheFileNamesExtension) {
 
 TEST(SaveImage, SavingThroughASymbolicLinkWritesTheLinkedFile) {
     fx::TempDir dir;
-    fx::writeFile(dir / "real.dsp", fx::DatabaseImageBuilder(ImageKind::Channels).build());
+    fx::writeFile(dir / "real.dsp", fx::DatabaseImageBuilder(DatabaseFileKind::Channels).build());
     fs::create_symlink("real.dsp", dir / "link.dsp");
     cs::NullLog log;
     cs::Flash flash(log);
-    ASSERT_EQ(flash.openImage((dir / "link.dsp").string()), cs::kOpenLoaded);
-    ASSERT_EQ(flash.saveImage((dir / "link.dsp").string(), true, fixedDate()), 0);
+    ASSERT_EQ(flash.openImage((dir / "link.dsp").string()), cs::OpenResult::Loaded);
+    ASSERT_EQ(flash.saveImage((dir / "link.dsp").string(), true, fixedDate()), cs::SaveResult::Saved);
     EXPECT_TRUE(fs::is_symlink(dir / "link.dsp"));
     const auto real = fx::readFile(dir / "real.dsp");
     EXPECT_EQ(std::string(real.begin() + 24, real.begin() + 32), kDate);
@@ -387,17 +387,17 @@ private:
 TEST(SaveImage, AFailedWriteLeavesTheFileAndItsBackupUntouched) {
     fx::TempDir dir;
     const auto path = dir / "list.dsp";
-    const auto content = fx::DatabaseImageBuilder(ImageKind::Settings).channel(0, ChannelSpec{}).build();
+    const auto content = fx::DatabaseImageBuilder(DatabaseFileKind::Settings).channel(0, ChannelSpec{}).build();
     const std::vector<std::uint8_t> oldBackup = {9, 8, 7};
     fx::writeFile(path, content);
     fx::writeFile(dir / "list.BAK", oldBackup);
 
     cs::NullLog log;
     cs::Flash flash(log);
-    ASSERT_EQ(flash.openImage(path.string()), cs::kOpenLoaded);
+    ASSERT_EQ(flash.openImage(path.string()), cs::OpenResult::Loaded);
     {
         FileSizeLimit limit(4096);
-        EXPECT_EQ(flash.saveImage(path.string(), true, fixedDate()), 1);
+        EXPECT_EQ(flash.saveImage(path.string(), true, fixedDate()), cs::SaveResult::Failed);
     }
     EXPECT_FALSE(flash.lastSave().error.empty());
     EXPECT_TRUE(fx::readFile(path) == content);
@@ -405,9 +405,9 @@ TEST(SaveImage, AFailedWriteLeavesTheFileAndItsBackupUntouched) {
     EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"list.BAK", "list.dsp"})) << "no temporary file is left";
 
     // A folder that does not exist fails before anything is touched.
-    EXPECT_EQ(flash.saveImage((dir / "no-such-folder" / "x.dsp").string(), false), 1);
+    EXPECT_EQ(flash.saveImage((dir / "no-such-folder" / "x.dsp").string(), false), cs::SaveResult::Failed);
     // Once the disk has room again the same save succeeds.
-    EXPECT_EQ(flash.saveImage(path.string(), true, fixedDate()), 0);
+    EXPECT_EQ(flash.saveImage(path.string(), true, fixedDate()), cs::SaveResult::Saved);
     EXPECT_TRUE(fx::readFile(dir / "list.BAK") == content);
 }
 
@@ -417,13 +417,13 @@ TEST(SaveImage, ReopeningASavedDemoGivesTheSameChannelsAndProviders) {
     const auto facts = fx::demoFacts();
     cs::NullLog log;
     cs::Flash first(log);
-    ASSERT_EQ(first.openImage((dir / "demo.dsp").string()), cs::kOpenLoaded);
+    ASSERT_EQ(first.openImage((dir / "demo.dsp").string()), cs::OpenResult::Loaded);
     EXPECT_EQ(first.plainSlots().channelCount(), static_cast<std::size_t>(facts.channels));
     EXPECT_EQ(first.plainSlots().verifiedProviders(first), static_cast<std::size_t>(facts.providers));
-    ASSERT_EQ(first.saveImage((dir / "saved.dsp").string(), false, fixedDate()), 0);
+    ASSERT_EQ(first.saveImage((dir / "saved.dsp").string(), false, fixedDate()), cs::SaveResult::Saved);
 
     cs::Flash second(log);
-    ASSERT_EQ(second.openImage((dir / "saved.dsp").string()), cs::kOpenLoaded);
+    ASSERT_EQ(second.openImage((dir / "saved.dsp").string()), cs::OpenResult::Loaded);
     ASSERT_EQ(second.plainSlots().channelCount(), first.plainSlots().channelCount());
     std::size_t j = 0;
     for (std::size_t i = 0; i < first.channelCapacity(); ++i) {

@@ -14,7 +14,7 @@ namespace fx = cs::fixtures;
 
 TEST(SatelliteDefaults, EveryOpenStartsFromTheBuiltInTable) {
     SettingsModel model;
-    model.ilosc_list = 2;
+    model.listCount = 2;
     model.setListName(1, "Old list");
     model.satellites[28].setName("Stale");
     loadSettingsDefaults(model);
@@ -35,7 +35,7 @@ TEST(SatelliteDefaults, EveryOpenStartsFromTheBuiltInTable) {
     EXPECT_EQ(model.satellites[36].nameView(), "Thor"); // the first one west
     EXPECT_EQ(model.satellites[36].side, 0);
 
-    EXPECT_EQ(model.ilosc_list, 8);
+    EXPECT_EQ(model.listCount, 8);
     for (std::size_t k = 1; k <= 8; ++k)
         EXPECT_EQ(model.listName(k), std::string(1, static_cast<char>('0' + k)));
 }
@@ -55,7 +55,7 @@ TEST(SatelliteDefaults, ProgramStartHoldsNumberedPlaceholders) {
 
 TEST(SatelliteDefaults, AnImageWithoutSettingsShowsTheBuiltInSatellites) {
     // A channels-only image has no CONFIG, hence no BA_2 to read.
-    fx::DatabaseImageBuilder channels(fx::ImageKind::Channels);
+    fx::DatabaseImageBuilder channels(fx::DatabaseFileKind::Channels);
     ASSERT_EQ(channels.layout().config, fx::ImageLayout::npos);
 
     SettingsModel model;
@@ -66,7 +66,7 @@ TEST(SatelliteDefaults, AnImageWithoutSettingsShowsTheBuiltInSatellites) {
     EXPECT_EQ(model.satellites[28].nameView(), "Astra");
     EXPECT_FLOAT_EQ(model.satellites[28].position, 19.2f);
     EXPECT_EQ(model.satellites[28].side, 1);
-    EXPECT_EQ(model.ilosc_list, 8);
+    EXPECT_EQ(model.listCount, 8);
 }
 
 } // namespace

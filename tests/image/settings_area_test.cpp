@@ -23,85 +23,85 @@ namespace fx = cs::fixtures;
 using Area = std::vector<std::uint8_t>;
 
 // The BA_2 bytes of a built settings image.
-Area ba2Of(const fx::DatabaseImageBuilder& builder) {
+Area settingsAreaOf(const fx::DatabaseImageBuilder& builder) {
     const auto image = builder.build();
-    const auto at = builder.layout().ba2();
+    const auto at = builder.layout().settingsBlock();
     return Area(image.begin() + static_cast<std::ptrdiff_t>(at), image.begin() + static_cast<std::ptrdiff_t>(at + 8192));
 }
 
-SettingsModel openedModel(const Area& ba2Area, LogSink& log) {
+SettingsModel openedModel(const Area& settingsArea, LogSink& log) {
     SettingsModel model;
     loadSettingsDefaults(model);
-    loadSettings(model, ba2Area, log);
+    loadSettings(model, settingsArea, log);
     return model;
 }
 
-// --------------------------------------------------------------------------------- ANTENA bits
+// --------------------------------------------------------------------------------- AntennaSettings bits
 
-struct AntenaCase {
-    AntenaField field;
+struct AntennaCase {
+    AntennaField field;
     std::size_t byte;
     std::uint8_t bitsAtMax; // the byte's value with only this field at its maximum
 };
 
 // Literal positions of every field: setting it to all ones must light exactly these bits.
-constexpr std::array<AntenaCase, kAntenaFieldCount> kAntenaCases = {{
-    {AntenaField::lnb_ku, 0, 0x07},       {AntenaField::diseqcMode_ku, 0, 0x38}, {AntenaField::motorMode_ku, 0, 0xC0},
-    {AntenaField::toneMode_ku, 1, 0x03},  {AntenaField::motorID_ku, 1, 0xFC},    {AntenaField::powerMode_ku, 2, 0x01},
-    {AntenaField::input_ku, 2, 0x02},     {AntenaField::lnb_c, 2, 0x1C},         {AntenaField::diseqcMode_c, 2, 0xE0},
-    {AntenaField::motorMode_c, 3, 0x03},  {AntenaField::toneMode_c, 3, 0x0C},    {AntenaField::motorID_c, 4, 0x3F},
-    {AntenaField::powerMode_c, 4, 0x40},  {AntenaField::input_c, 4, 0x80},       {AntenaField::lnb_ls, 5, 0x07},
-    {AntenaField::diseqcMode_ls, 5, 0x38}, {AntenaField::motorMode_ls, 5, 0xC0}, {AntenaField::toneMode_ls, 6, 0x03},
-    {AntenaField::motorID_ls, 6, 0xFC},   {AntenaField::powerMode_ls, 7, 0x01},  {AntenaField::input_ls, 7, 0x02},
+constexpr std::array<AntennaCase, kAntennaFieldCount> kAntennaCases = {{
+    {AntennaField::LnbKu, 0, 0x07},       {AntennaField::DiseqcModeKu, 0, 0x38}, {AntennaField::MotorModeKu, 0, 0xC0},
+    {AntennaField::ToneModeKu, 1, 0x03},  {AntennaField::MotorIdKu, 1, 0xFC},    {AntennaField::PowerModeKu, 2, 0x01},
+    {AntennaField::InputKu, 2, 0x02},     {AntennaField::LnbC, 2, 0x1C},         {AntennaField::DiseqcModeC, 2, 0xE0},
+    {AntennaField::MotorModeC, 3, 0x03},  {AntennaField::ToneModeC, 3, 0x0C},    {AntennaField::MotorIdC, 4, 0x3F},
+    {AntennaField::PowerModeC, 4, 0x40},  {AntennaField::InputC, 4, 0x80},       {AntennaField::LnbLs, 5, 0x07},
+    {AntennaField::DiseqcModeLs, 5, 0x38}, {AntennaField::MotorModeLs, 5, 0xC0}, {AntennaField::ToneModeLs, 6, 0x03},
+    {AntennaField::MotorIdLs, 6, 0xFC},   {AntennaField::PowerModeLs, 7, 0x01},  {AntennaField::InputLs, 7, 0x02},
 }};
 
-TEST(AntenaBits, EachFieldOwnsExactlyItsLiteralBits) {
-    for (const auto& c : kAntenaCases) {
-        SCOPED_TRACE(std::string(antenaFieldName(c.field)));
+TEST(AntennaBits, EachFieldOwnsExactlyItsLiteralBits) {
+    for (const auto& c : kAntennaCases) {
+        SCOPED_TRACE(std::string(antennaFieldName(c.field)));
         std::array<std::uint8_t, 8> zeros{};
-        writeAntenaField(zeros, c.field, 0xFF);
+        writeAntennaField(zeros, c.field, 0xFF);
         for (std::size_t b = 0; b < 8; ++b)
             EXPECT_EQ(zeros[b], b == c.byte ? c.bitsAtMax : 0) << "byte " << b;
 
         std::array<std::uint8_t, 8> ones;
         ones.fill(0xFF);
-        writeAntenaField(ones, c.field, 0);
+        writeAntennaField(ones, c.field, 0);
         for (std::size_t b = 0; b < 8; ++b)
             EXPECT_EQ(ones[b], b == c.byte ? static_cast<std::uint8_t>(~c.bitsAtMax) : 0xFF) << "byte " << b;
     }
 }
 
-TEST(AntenaBits, ReadsWhatTheIndependentEncoderWrote) {
-    fx::AntenaFields f;
+TEST(AntennaBits, ReadsWhatTheIndependentEncoderWrote) {
+    fx::AntennaFields f;
     f.lnbKu = 5; f.diseqcModeKu = 4; f.motorModeKu = 3; f.toneModeKu = 2; f.motorIdKu = 45; f.powerModeKu = 1; f.inputKu = 0;
     f.lnbC = 6; f.diseqcModeC = 2; f.motorModeC = 1; f.toneModeC = 3; f.motorIdC = 17; f.powerModeC = 0; f.inputC = 1;
     f.lnbLs = 1; f.diseqcModeLs = 7; f.motorModeLs = 2; f.toneModeLs = 1; f.motorIdLs = 63; f.powerModeLs = 1; f.inputLs = 1;
     f.carried3 = 0xA;
     f.carried7 = 0x2B;
-    const auto bytes = fx::encodeAntena(f);
-    const std::array<std::uint8_t, kAntenaFieldCount> expected = {5, 4, 3, 2, 45, 1, 0, 6, 2, 1, 3, 17, 0, 1,
+    const auto bytes = fx::encodeAntenna(f);
+    const std::array<std::uint8_t, kAntennaFieldCount> expected = {5, 4, 3, 2, 45, 1, 0, 6, 2, 1, 3, 17, 0, 1,
                                                                    1, 7, 2, 1, 63, 1, 1};
-    for (std::size_t i = 0; i < kAntenaFieldCount; ++i)
-        EXPECT_EQ(readAntenaField(bytes, kAllAntenaFields[i]), expected[i]) << antenaFieldName(kAllAntenaFields[i]);
+    for (std::size_t i = 0; i < kAntennaFieldCount; ++i)
+        EXPECT_EQ(readAntennaField(bytes, kAllAntennaFields[i]), expected[i]) << antennaFieldName(kAllAntennaFields[i]);
 
     // Copying the fields into a record full of ones keeps the bits that belong to no field.
     std::array<std::uint8_t, 8> target;
     target.fill(0xFF);
-    copyAntenaFields(bytes, target);
+    copyAntennaFields(bytes, target);
     EXPECT_EQ(target[3] >> 4, 0xF);
     EXPECT_EQ(target[7] >> 2, 0x3F);
-    for (auto field : kAllAntenaFields)
-        EXPECT_EQ(readAntenaField(target, field), readAntenaField(bytes, field));
+    for (auto field : kAllAntennaFields)
+        EXPECT_EQ(readAntennaField(target, field), readAntennaField(bytes, field));
 }
 
-TEST(AntenaBits, ValuesAreMaskedToTheFieldWidth) {
-    ANTENA a;
-    a.set(AntenaField::lnb_ku, 9);        // 3 bits: 9 -> 1, must not spill into diseqcMode_ku
-    a.set(AntenaField::powerMode_c, 2);   // 1 bit: 2 -> 0, must not touch input_c
-    EXPECT_EQ(a.get(AntenaField::lnb_ku), 1);
-    EXPECT_EQ(a.get(AntenaField::diseqcMode_ku), 0);
-    EXPECT_EQ(a.get(AntenaField::powerMode_c), 0);
-    EXPECT_EQ(a.get(AntenaField::input_c), 0);
+TEST(AntennaBits, ValuesAreMaskedToTheFieldWidth) {
+    AntennaSettings a;
+    a.set(AntennaField::LnbKu, 9);        // 3 bits: 9 -> 1, must not spill into DiseqcModeKu
+    a.set(AntennaField::PowerModeC, 2);   // 1 bit: 2 -> 0, must not touch InputC
+    EXPECT_EQ(a.get(AntennaField::LnbKu), 1);
+    EXPECT_EQ(a.get(AntennaField::DiseqcModeKu), 0);
+    EXPECT_EQ(a.get(AntennaField::PowerModeC), 0);
+    EXPECT_EQ(a.get(AntennaField::InputC), 0);
 }
 
 // --------------------------------------------------------------------------------- load
@@ -114,18 +114,18 @@ fx::SatelliteSpec astra() {
     s.byte2Other = 0xC5;
     s.head = {0x12, 0x34};
     s.byte3 = 0x56;
-    s.antena.lnbKu = 3;
-    s.antena.diseqcModeKu = 2;
-    s.antena.motorModeC = 3;
-    s.antena.motorIdLs = 40;
-    s.antena.inputLs = 1;
-    s.antena.carried3 = 0x9;
-    s.antena.carried7 = 0x15;
+    s.antenna.lnbKu = 3;
+    s.antenna.diseqcModeKu = 2;
+    s.antenna.motorModeC = 3;
+    s.antenna.motorIdLs = 40;
+    s.antenna.inputLs = 1;
+    s.antenna.carried3 = 0x9;
+    s.antenna.carried7 = 0x15;
     return s;
 }
 
 fx::DatabaseImageBuilder richSettingsImage() {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.fillCarried(0x5eed);
     b.defaultSatellites();
     b.satellite(28, astra());
@@ -142,20 +142,20 @@ fx::DatabaseImageBuilder richSettingsImage() {
     b.listName(2, "News channels"); // 13 characters: only 12 fit
     b.listName(3, "Films");
     b.password("4711");
-    b.ba2Version(0x00020105);
+    b.settingsVersion(0x00020105);
     // Bytes 2048..2055 are rewritten as zero on every save; start from zero so that a faithful
     // load/store reproduces the area exactly.
     const std::array<std::uint8_t, 8> zero{};
-    b.pokeBa2(2048, zero);
+    b.pokeSettingsArea(2048, zero);
     return b;
 }
 
 TEST(LoadSettings, ConvertsSatellitesConvertersAndLists) {
-    const auto area = ba2Of(richSettingsImage());
+    const auto area = settingsAreaOf(richSettingsImage());
     MemoryLog log;
     const auto model = openedModel(area, log);
 
-    EXPECT_EQ(model.ilosc_list, 3);
+    EXPECT_EQ(model.listCount, 3);
     EXPECT_EQ(model.listName(1), "Sport");
     EXPECT_EQ(model.listName(2), "News channel");
     EXPECT_EQ(model.listName(3), "Films");
@@ -168,15 +168,15 @@ TEST(LoadSettings, ConvertsSatellitesConvertersAndLists) {
     EXPECT_EQ(model.satellites[48].nameView(), "Hispasat");
     EXPECT_EQ(model.satellites[48].side, 0);
 
-    const auto antena = model.settings.antena(28);
-    EXPECT_EQ(antena.get(AntenaField::lnb_ku), 3);
-    EXPECT_EQ(antena.get(AntenaField::diseqcMode_ku), 2);
-    EXPECT_EQ(antena.get(AntenaField::motorMode_c), 3);
-    EXPECT_EQ(antena.get(AntenaField::motorID_ls), 40);
-    EXPECT_EQ(antena.get(AntenaField::input_ls), 1);
+    const auto antenna = model.settings.antenna(28);
+    EXPECT_EQ(antenna.get(AntennaField::LnbKu), 3);
+    EXPECT_EQ(antenna.get(AntennaField::DiseqcModeKu), 2);
+    EXPECT_EQ(antenna.get(AntennaField::MotorModeC), 3);
+    EXPECT_EQ(antenna.get(AntennaField::MotorIdLs), 40);
+    EXPECT_EQ(antenna.get(AntennaField::InputLs), 1);
     // Bits outside the fields are not part of the working record.
-    EXPECT_EQ(antena.bytes()[3] >> 4, 0);
-    EXPECT_EQ(antena.bytes()[7] >> 2, 0);
+    EXPECT_EQ(antenna.bytes()[3] >> 4, 0);
+    EXPECT_EQ(antenna.bytes()[7] >> 2, 0);
 
     EXPECT_EQ(model.settings.converter(0), (Converter{9750, 10600, 11700, 0}));
     EXPECT_EQ(model.settings.converter(3), (Converter{5150, 5750, 0, 1}));
@@ -199,21 +199,21 @@ TEST(LoadSettings, LogsTheNetworkBlock) {
     auto b = richSettingsImage();
     std::array<std::uint8_t, 4> ip;
     fx::putU32(ip, 0, 0xC0A80117); // 192.168.1.23
-    b.pokeBa2(4128, ip);
+    b.pokeSettingsArea(4128, ip);
     const std::array<std::uint8_t, 7> macAndDhcp = {0x00, 0x1a, 0x2b, 0x3c, 0x4d, 0xfe, 1};
-    b.pokeBa2(4148, macAndDhcp);
+    b.pokeSettingsArea(4148, macAndDhcp);
     const std::string server = "media";
-    b.pokeBa2(4668 + 2 * 64, std::span(reinterpret_cast<const std::uint8_t*>(server.data()), server.size() + 1));
+    b.pokeSettingsArea(4668 + 2 * 64, std::span(reinterpret_cast<const std::uint8_t*>(server.data()), server.size() + 1));
     std::array<std::uint8_t, 2> port;
     fx::putU16(port, 0, 2049);
-    b.pokeBa2(6780 + 2 * 2, port);
+    b.pokeSettingsArea(6780 + 2 * 2, port);
     // A user name without terminator must stop at its 16-byte field.
     std::array<std::uint8_t, 16> user;
     user.fill('u');
-    b.pokeBa2(6812 + 15 * 16, user);
+    b.pokeSettingsArea(6812 + 15 * 16, user);
 
     MemoryLog log;
-    openedModel(ba2Of(b), log);
+    openedModel(settingsAreaOf(b), log);
     EXPECT_TRUE(log.contains("myIP=192.168.1.23"));
     EXPECT_TRUE(log.contains("mac_address=00 1a 2b 3c 4d fe"));
     EXPECT_TRUE(log.contains("dchp=1"));
@@ -223,7 +223,7 @@ TEST(LoadSettings, LogsTheNetworkBlock) {
     EXPECT_TRUE(log.contains("15 --------------------"));
 }
 
-TEST(LoadSettings, WithoutBa2KeepsDefaultsAndClearsTheWorkingRecord) {
+TEST(LoadSettings, WithoutSettingsAreaKeepsDefaultsAndClearsTheWorkingRecord) {
     SettingsModel model;
     model.settings.setParentalCode(1234);
     model.settings.setConverter(2, {1, 2, 3, 1});
@@ -232,7 +232,7 @@ TEST(LoadSettings, WithoutBa2KeepsDefaultsAndClearsTheWorkingRecord) {
     loadSettings(model, {}, log);
 
     EXPECT_EQ(model.settings, WorkingSettings{});
-    EXPECT_EQ(model.ilosc_list, 8);
+    EXPECT_EQ(model.listCount, 8);
     EXPECT_EQ(model.satellites[28].nameView(), "Astra");
     EXPECT_FLOAT_EQ(model.satellites[28].position, 19.2f);
     EXPECT_EQ(model.satellites[28].side, 1);
@@ -240,7 +240,7 @@ TEST(LoadSettings, WithoutBa2KeepsDefaultsAndClearsTheWorkingRecord) {
 }
 
 TEST(LoadSettings, OpeningAgainReplacesEditorOnlySettings) {
-    const auto area = ba2Of(richSettingsImage());
+    const auto area = settingsAreaOf(richSettingsImage());
     NullLog log;
     SettingsModel model;
     loadSettingsDefaults(model);
@@ -266,8 +266,8 @@ TEST(FavouriteListCount, NineMeansOneAndNothingIndexesPastEightNames) {
         auto b = richSettingsImage();
         b.listCount(c.stored);
         MemoryLog log;
-        const auto model = openedModel(ba2Of(b), log);
-        EXPECT_EQ(model.ilosc_list, c.count);
+        const auto model = openedModel(settingsAreaOf(b), log);
+        EXPECT_EQ(model.listCount, c.count);
         // The stored value itself is what the log shows.
         EXPECT_TRUE(log.contains("ilosc_list =" + std::to_string(c.stored)));
     }
@@ -276,7 +276,7 @@ TEST(FavouriteListCount, NineMeansOneAndNothingIndexesPastEightNames) {
 TEST(FavouriteListCount, StoredNineIsSavedAsOne) {
     auto b = richSettingsImage();
     b.listCount(9);
-    auto area = ba2Of(b);
+    auto area = settingsAreaOf(b);
     NullLog log;
     const auto model = openedModel(area, log);
     storeSettings(model, area);
@@ -286,7 +286,7 @@ TEST(FavouriteListCount, StoredNineIsSavedAsOne) {
 // --------------------------------------------------------------------------------- store
 
 TEST(StoreSettings, LoadThenStoreReproducesTheArea) {
-    const auto original = ba2Of(richSettingsImage());
+    const auto original = settingsAreaOf(richSettingsImage());
     NullLog log;
     const auto model = openedModel(original, log);
     auto saved = original;
@@ -306,7 +306,7 @@ TEST(StoreSettings, LoadThenStoreReproducesTheArea) {
 }
 
 TEST(StoreSettings, WritesEditsAndKeepsNeighbouringBits) {
-    auto original = ba2Of(richSettingsImage());
+    auto original = settingsAreaOf(richSettingsImage());
     NullLog log;
     auto model = openedModel(original, log);
 
@@ -314,12 +314,12 @@ TEST(StoreSettings, WritesEditsAndKeepsNeighbouringBits) {
     sat.side = 0;
     sat.position = 23.5f;
     sat.setName("Astra 3B");
-    auto antena = model.settings.antena(28);
-    antena.set(AntenaField::motorMode_ku, 3);
-    antena.set(AntenaField::input_ls, 0);
-    model.settings.setAntena(28, antena);
+    auto antenna = model.settings.antenna(28);
+    antenna.set(AntennaField::MotorModeKu, 3);
+    antenna.set(AntennaField::InputLs, 0);
+    model.settings.setAntenna(28, antenna);
     model.settings.setConverter(4, {9750, 10750, 11800, 3});
-    model.ilosc_list = 2;
+    model.listCount = 2;
     model.setListName(2, "Kids");
 
     auto saved = original;
@@ -332,9 +332,9 @@ TEST(StoreSettings, WritesEditsAndKeepsNeighbouringBits) {
     std::memcpy(&position, &raw, 4);
     EXPECT_FLOAT_EQ(position, 23.5f);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(&saved[rec + 4])), "Astra 3B");
-    EXPECT_EQ((saved[rec + 24] >> 6) & 3, 3);            // motorMode_ku at byte 0 bits 6-7
-    EXPECT_EQ((saved[rec + 31] >> 1) & 1, 0);            // input_ls at byte 7 bit 1
-    EXPECT_EQ(saved[rec + 27] >> 4, 0x9);                // carried ANTENA bits survive
+    EXPECT_EQ((saved[rec + 24] >> 6) & 3, 3);            // MotorModeKu at byte 0 bits 6-7
+    EXPECT_EQ((saved[rec + 31] >> 1) & 1, 0);            // InputLs at byte 7 bit 1
+    EXPECT_EQ(saved[rec + 27] >> 4, 0x9);                // carried AntennaSettings bits survive
     EXPECT_EQ(saved[rec + 31] >> 2, 0x15);
     EXPECT_EQ(fx::getU16(saved, 3518 + 4 * 8 + 2), 10750);
     EXPECT_EQ(saved[3518 + 4 * 8 + 6], 3);
@@ -361,7 +361,7 @@ TEST(StoreSettings, SixteenCharacterNameKeepsItsLastByte) {
     fx::SatelliteSpec s = astra();
     s.name = "ABCDEFGHIJKLMNOP";
     b.satellite(5, s);
-    auto area = ba2Of(b);
+    auto area = settingsAreaOf(b);
     NullLog log;
     auto model = openedModel(area, log);
     EXPECT_EQ(model.satellites[5].nameView(), "ABCDEFGHIJKLMNO");
@@ -378,8 +378,8 @@ TEST(StoreSettings, SixteenCharacterNameKeepsItsLastByte) {
 TEST(StoreSettings, ClearsTheEightBytesAt2048AndLeavesAnAbsentAreaAlone) {
     auto b = richSettingsImage();
     const std::array<std::uint8_t, 10> junk = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    b.pokeBa2(2048, junk);
-    auto area = ba2Of(b);
+    b.pokeSettingsArea(2048, junk);
+    auto area = settingsAreaOf(b);
     NullLog log;
     const auto model = openedModel(area, log);
     storeSettings(model, area);
@@ -406,7 +406,7 @@ TEST(StoreSettings, NamesLongerThanTheirFieldsAreCut) {
 TEST(SettingsDiagnostics, LogsPasswordVersionCrcsAndFirstEntries) {
     auto b = richSettingsImage();
     const auto image = b.build();
-    const auto at = b.layout().ba2();
+    const auto at = b.layout().settingsBlock();
     const Area area(image.begin() + static_cast<std::ptrdiff_t>(at), image.begin() + static_cast<std::ptrdiff_t>(at + 8192));
     MemoryLog log;
     logSettingsAreaDiagnostics(area, log);

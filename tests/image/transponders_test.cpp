@@ -99,7 +99,7 @@ TEST(TransponderRecord, OnlySatelliteNumbersOneToSixtyFiveAreInUse) {
 }
 
 TEST(LoadTransponders, CopiesInUseRecordsWithoutGaps) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     const auto a = fx::satelliteTransponder(28, 11494, 22000, 4, 0);
     const auto c = fx::dvbtTransponder(474000);
     const auto d = fx::dvbcTransponder(3460, 6900, 4);
@@ -121,7 +121,7 @@ TEST(LoadTransponders, CopiesInUseRecordsWithoutGaps) {
 }
 
 TEST(LoadTransponders, ReadsNoMoreThanTheStoredCountOrTheSlots) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     for (std::size_t i = 0; i < 3840; ++i)
         b.transponderRaw(i, fx::satelliteTransponder(static_cast<std::uint8_t>(1 + i % 63), static_cast<std::uint16_t>(10700 + i), 27500));
     TransponderTable table;
@@ -166,7 +166,7 @@ TEST(SaveTransponders, GroupsBySatelliteSortsAndFillsTheRestWithFF) {
     table[20] = record(low);
     table[3839] = record(first);
 
-    fx::DatabaseImageBuilder b(fx::ImageKind::Settings);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.fillCarried(11);
     auto config = configOf(b);
     const auto before = config;
@@ -185,7 +185,7 @@ TEST(SaveTransponders, GroupsBySatelliteSortsAndFillsTheRestWithFF) {
 }
 
 TEST(SaveTransponders, OpenAndSaveReproduceASavedTable) {
-    fx::DatabaseImageBuilder b(fx::ImageKind::SettingsR78);
+    fx::DatabaseImageBuilder b(fx::DatabaseFileKind::SettingsR78);
     b.transponder(fx::dvbtTransponder(474000, 0x1234)); // unsorted on purpose
     for (std::uint16_t f = 12700; f >= 10700; f -= 50)
         b.transponder(fx::satelliteTransponder(static_cast<std::uint8_t>(1 + f % 7), f, 27500, f % 7, f % 2, f % 4));

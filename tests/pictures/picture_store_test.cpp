@@ -26,8 +26,8 @@ using fixtures::TempDir;
 
 using Pictures = std::array<std::vector<std::uint8_t>, 3>;
 
-picstore::BuiltStore build(const Pictures& pictures, LogSink& log) {
-    return picstore::buildPictureStore({pictures[0], pictures[1], pictures[2]}, "20240229", log);
+picture_store_format::BuiltStore build(const Pictures& pictures, LogSink& log) {
+    return picture_store_format::buildPictureStore({pictures[0], pictures[1], pictures[2]}, "20240229", log);
 }
 
 // ------------------------------------------------------------------ writing
@@ -139,12 +139,12 @@ TEST(PictureStoreWrite, EveryWrittenStoreIsReadBack) {
         const auto built = build(pics, log);
         if (built.file.empty())
             continue;
-        const auto parsed = picstore::parsePictureStore(built.file, log);
+        const auto parsed = picture_store_format::parsePictureStore(built.file, log);
         ASSERT_TRUE(parsed.ok()) << "round " << round;
         std::uint32_t previousEnd = 0;
         for (const auto& e : parsed.store.entries) {
-            EXPECT_EQ(std::vector<std::uint8_t>(picstore::entryData(built.file, e).begin(),
-                                                picstore::entryData(built.file, e).end()),
+            EXPECT_EQ(std::vector<std::uint8_t>(picture_store_format::entryData(built.file, e).begin(),
+                                                picture_store_format::entryData(built.file, e).end()),
                       pics[e.index]);
             EXPECT_GE(e.offset, previousEnd);
             EXPECT_TRUE(e.offset == 4128 || e.offset % 512 == 0);
@@ -211,7 +211,7 @@ TEST(PictureStoreRead, ScanStopsAtTheFirstUsedEntryAbove2) {
     PictureStore empty;
     ASSERT_TRUE(readPictureStore((dir / "b.dsp").string(), empty, log));
     EXPECT_FALSE(empty.anyLoaded());
-    EXPECT_EQ(picstore::parsePictureStore(makePictureStoreFile(only5), log).store.entries.size(), 0u);
+    EXPECT_EQ(picture_store_format::parsePictureStore(makePictureStoreFile(only5), log).store.entries.size(), 0u);
 }
 
 TEST(PictureStoreRead, RefusedFilesLeaveTheStoreAsItWas) {
@@ -266,7 +266,7 @@ TEST(PictureStoreRead, RefusedFilesLeaveTheStoreAsItWas) {
         EXPECT_FALSE(store.slot(1).loaded());
         EXPECT_EQ(store.currentPath(), "previous.dsp");
         EXPECT_TRUE(store.modified());
-        EXPECT_FALSE(picstore::parsePictureStore(c.file, quiet).ok());
+        EXPECT_FALSE(picture_store_format::parsePictureStore(c.file, quiet).ok());
     }
     PictureStore store;
     EXPECT_FALSE(readPictureStore((dir / "missing.dsp").string(), store, quiet));

@@ -445,9 +445,9 @@ void ViewControllerTest::settingsIconsFollowTheImage_data() {
     QTest::addColumn<bool>("validBa2");
     QTest::addColumn<QList<int>>("pages");
     QTest::newRow("settings area and transponder table")
-        << int(fx::ImageKind::SettingsR78) << true << QList<int>{1, 5, 6, 7};
-    QTest::newRow("damaged settings area") << int(fx::ImageKind::SettingsR78) << false << QList<int>{6};
-    QTest::newRow("channels only") << int(fx::ImageKind::Channels) << true << QList<int>{};
+        << int(fx::DatabaseFileKind::SettingsR78) << true << QList<int>{1, 5, 6, 7};
+    QTest::newRow("damaged settings area") << int(fx::DatabaseFileKind::SettingsR78) << false << QList<int>{6};
+    QTest::newRow("channels only") << int(fx::DatabaseFileKind::Channels) << true << QList<int>{};
 }
 
 void ViewControllerTest::settingsIconsFollowTheImage() {
@@ -456,7 +456,7 @@ void ViewControllerTest::settingsIconsFollowTheImage() {
     QFETCH(QList<int>, pages);
     Harness h;
     SmallDatabase d;
-    d.kind = static_cast<fx::ImageKind>(kind);
+    d.kind = static_cast<fx::DatabaseFileKind>(kind);
     d.validBa2 = validBa2;
     QVERIFY(h.open(smallDatabase(d)));
     h.select(h.builder().settingsNode());
@@ -593,7 +593,7 @@ void ViewControllerTest::filtersAreResetByALoad() {
 
 void ViewControllerTest::textsFollowTheLanguage() {
     QString prefix;
-    const TextLookup english = englishTexts();
+    const TextLookup english = lang::englishTexts();
     Harness h(true, [&](std::string_view key) { return prefix.toStdString() + english(key); });
     QVERIFY(h.open(smallDatabase({})));
     prefix = QStringLiteral("Ł:");

@@ -31,6 +31,7 @@
 #include "database/display_texts.h"
 #include "fixtures/image_builder.h"
 #include "image/flash.h"
+#include "lang/language_texts.h"
 #include "settings/stored_settings.h"
 
 namespace cs::viewtest {
@@ -41,7 +42,7 @@ namespace fx = cs::fixtures;
 struct SmallDatabase {
     int channels = 150;
     bool validBa3 = true;                   // provider area valid (provider_verify and CRC)
-    fx::ImageKind kind = fx::ImageKind::SettingsR78;
+    fx::DatabaseFileKind kind = fx::DatabaseFileKind::SettingsR78;
     bool validBa2 = true;
     int listMembers = 12;                   // members of favourite list 1 ("Sport")
 };
@@ -110,9 +111,9 @@ inline fx::ImageBytes smallDatabase(const SmallDatabase& d) {
     if (hasConfig) {
         b.provider(0, 1, "Gamma").provider(1, 2, "Alpha").provider(2, 3, "Beta");
         if (!d.validBa3)
-            b.ba3Crc(fx::AreaCrc::Wrong);
+            b.providerCrc(fx::AreaCrc::Wrong);
         if (!d.validBa2)
-            b.ba2Crc(fx::AreaCrc::Wrong);
+            b.settingsCrc(fx::AreaCrc::Wrong);
     }
     return b.build();
 }
@@ -122,7 +123,7 @@ inline fx::ImageBytes smallDatabase(const SmallDatabase& d) {
 class Harness {
 public:
     // `swallowFirstSelection`: let the first applied selection pass, as the running program does.
-    explicit Harness(bool swallowFirstSelection = true, TextLookup lookup = englishTexts())
+    explicit Harness(bool swallowFirstSelection = true, TextLookup lookup = lang::englishTexts())
         : flash(log), db(flash), texts(db, std::move(lookup)) {
         auto* central = new QWidget(&window);
         auto* layout = new QVBoxLayout(central);
@@ -169,7 +170,7 @@ public:
 
     // Opens an image as a successful load does: reset the views, then show the main list.
     bool open(const fx::ImageBytes& bytes) {
-        if (flash.openImageBytes(bytes, "test.dsp") != kOpenLoaded)
+        if (flash.openImageBytes(bytes, "test.dsp") != OpenResult::Loaded)
             return false;
         views->setDatabaseLoaded(false);
         views->resetViews();

@@ -1,0 +1,16 @@
+#pragma once
+// BMP pictures for "pictures --pack". They are decoded by the channelsettings-bmp module, which
+// is loaded only here, so that the command line itself never loads Qt.
+#include "pictures/bitmap.h"
+
+#include <optional>
+#include <string>
+
+namespace cs::cli {
+
+// Decodes a BMP file through the module found beside the program (its own folder, then lib/
+// inside it, then ../lib). Without the module, or when the file cannot be read, nullopt and
+// `error` says why.
+std::optional<Bitmap> readBmpPicture(const std::string& path, std::string& error);
+
+} // namespace cs::cli
