@@ -7,9 +7,7 @@
 #include "fixtures/import_file_fixture.h"
 #include "fixtures/picture_store_fixture.h"
 #include "support/cli_runner.h"
-#ifdef CS_HAVE_JPEG_FIXTURE
 #include "jpeg_fixture.h"
-#endif
 
 #include <gtest/gtest.h>
 
@@ -527,7 +525,6 @@ TEST_F(Cli, PicturesListExtractAndPackAgree) {
     EXPECT_EQ(fx::readFile(paths[0]), fx::fillerBytes(700, 1));
     EXPECT_EQ(fs::file_size(paths[1]), 300u);
 
-#ifdef CS_HAVE_JPEG_FIXTURE
     const fs::path logo = work / "logo.jpg", background = work / "bg.jpg", packed = work / "new.dsp";
     fx::writeFile(logo, cs::pictest::makeJpeg({.width = 400, .height = 300, .quality = 60}));
     fx::writeFile(background, cs::pictest::makeJpeg({.width = 720, .height = 576, .quality = 50, .seed = 3}));
@@ -540,9 +537,6 @@ TEST_F(Cli, PicturesListExtractAndPackAgree) {
     EXPECT_EQ(names, (std::vector<std::string>{"mlogo25k.jpg", "background.jpg"}));
     const Json info = parsed(run({"info", p(packed)}), "info of a packed store");
     EXPECT_EQ(info["result"].integer(), 42);
-#else
-    GTEST_SKIP() << "packing needs the JPEG fixture";
-#endif
 }
 
 TEST_F(Cli, LangListsLanguagesEachOfWhichPrints) {
