@@ -9,9 +9,12 @@
 #include <QToolButton>
 
 #include <fstream>
+#include <set>
 
 #include "app_test_support.h"
 #include "app/main_window_texts.h"
+#include "lang/builtin_languages.h"
+#include "lang/lang_content.h"
 
 using namespace cs;
 using namespace cs::apptest;
@@ -50,6 +53,7 @@ class TextsTest : public QObject {
 private slots:
     void everyBuiltInLanguageCaptionsEverything_data();
     void everyBuiltInLanguageCaptionsEverything();
+    void boundKeysAreWrittenExactlyInEveryBuiltInLanguage();
     void storedLanguageIsUsedAtStart();
     void switchingTheLanguageReappliesAndIsStored();
     void externalLanguageFileJoinsTheMenu();
@@ -95,6 +99,28 @@ void TextsTest::everyBuiltInLanguageCaptionsEverything() {
     QCOMPARE(window->widgets().filterBar->freeScrambled()->toolTip(), QStringLiteral("FTA / CA"));
     QVERIFY(shown(window->widgets().filterBar->sortOrder()->toolTip()));
     QVERIFY(shown(window->widgets().filterBar->codingSystems()->toolTip()));
+}
+
+// The keys the window binds stand in every built-in language file exactly as the window writes
+// them, although the lookup would forgive another case: an external file copied from a built-in
+// one then has them too.
+void TextsTest::boundKeysAreWrittenExactlyInEveryBuiltInLanguage() {
+    std::vector<std::string_view> bound = {app::kTitleKey};
+    for (const app::MenuText& item : app::kMenuTexts)
+        bound.push_back(item.key);
+    for (const app::ActionText& item : app::kActionTexts)
+        bound.push_back(item.key);
+    for (const app::ActionText& item : app::kToolHints)
+        bound.push_back(item.key);
+    for (const lang::BuiltInLanguage& language : lang::builtInLanguages()) {
+        std::set<std::string> keys;
+        for (const std::string& line : lang::splitLines(language.text))
+            if (auto parsed = lang::parseTextLine(line))
+                keys.emplace(parsed->key);
+        for (std::string_view key : bound)
+            QVERIFY2(keys.count(std::string(key)) == 1,
+                     qPrintable(QString::fromStdString(std::string(language.name) + ": " + std::string(key))));
+    }
 }
 
 void TextsTest::storedLanguageIsUsedAtStart() {
