@@ -136,6 +136,13 @@ SaveStep DocumentSession::saveStep() const {
     return SaveStep::Write;
 }
 
+DocumentSession::SaveAsTarget DocumentSession::saveAsTarget(const std::string& chosen) const {
+    SaveAsTarget target;
+    target.name = withDatabaseExtension(chosen);
+    target.askOverwrite = exists(target.name);
+    return target;
+}
+
 void DocumentSession::saveAsFinished(const std::string& name, bool written) {
     if (!written) {
         pendingFile_ = shownFile_;

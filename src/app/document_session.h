@@ -110,9 +110,13 @@ public:
     SaveStep saveStep() const;
     const std::string& saveTarget() const { return shownFile_; }
     void saved() { modified_ = false; }
-    // Save as chose `chosen`: the name it writes to (with the database extension added before
-    // the caller checks whether it exists, so an existing file is never replaced unasked).
-    std::string saveAsTarget(const std::string& chosen) const { return withDatabaseExtension(chosen); }
+    // Save as chose `chosen`: the name it writes to, with the database extension added before
+    // the check whether it exists (`askOverwrite`), so an existing file is never replaced unasked.
+    struct SaveAsTarget {
+        std::string name;
+        bool askOverwrite = false;
+    };
+    SaveAsTarget saveAsTarget(const std::string& chosen) const;
     // Save as is about to write `name`; the file shows as pending meanwhile.
     void saveAsStarted(const std::string& name) { pendingFile_ = name; }
     // Save as wrote `name` (true) or failed (false: the shown file stays the target).

@@ -752,9 +752,8 @@ void MainWindow::saveAs() {
     if (!chosen || chosen->empty())
         return;
     storedSettings_.saveFolder = folderPart(*chosen);
-    const std::string name = session_.saveAsTarget(*chosen);
-    std::error_code ec;
-    if (fs::is_regular_file(name, ec)) {
+    const auto [name, askOverwrite] = session_.saveAsTarget(*chosen);
+    if (askOverwrite) {
         const std::string question = cs::format("%s '%s' %s", text("MsgFile").c_str(), fileNameOf(name).c_str(),
                                                 text("MsgExistingOverwrite").c_str());
         if (messageBox(question, text("TextInformation"), widgets::kQuestionYesNo, this) == MessageAnswer::No)

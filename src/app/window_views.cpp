@@ -17,7 +17,6 @@ std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
     w.settingsIcons = widgets.settingsIcons;
     w.listStack = widgets.listStack;
     w.binHelpText = widgets.binHelpText;
-    w.filterBar = widgets.filterBar;
     w.numberingMode = actions.numberingMode;
     w.cut = actions.toolCut;
     w.copy = actions.toolCopy;
@@ -27,7 +26,7 @@ std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
     w.find = actions.toolFind;
     w.status = window.statusBar();
     w.statusCounts = widgets.countsPanel;
-    auto views = std::make_unique<views::ViewController>(w, window.database(), window.displayTexts(), window.storedSettings());
+    auto views = std::make_unique<views::ViewController>(w, *widgets.filterBar, window.database(), window.displayTexts(), window.storedSettings());
     views::ViewController* vc = views.get();
     QObject::connect(vc, &views::ViewController::modified, &window, [&window] { window.setModified(true); });
     QObject::connect(vc, &views::ViewController::selectedNodeChanged, &window, [&window] { window.refreshNodePanel(); });

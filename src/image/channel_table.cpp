@@ -34,7 +34,7 @@ std::size_t writeChannelTable(Bytes baseArea, std::size_t capacity, std::span<co
     std::fill(area.begin(), area.end(), 0xFF);
 
     // Formatting a line per channel is a large part of a save; skip it when nobody reads it.
-    const bool logging = dynamic_cast<NullLog*>(&log) == nullptr;
+    const bool logging = log.keepsLines();
     const std::size_t n = std::min(capacity, records.size());
     std::size_t out = 0;
     for (std::size_t i = 0; i < n; ++i) {

@@ -82,10 +82,11 @@ QAction* addItem(QMenu& menu, const char* name, const QString& caption, int tag,
 
 } // namespace
 
-ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& database, const DisplayTexts& texts,
-                               StoredSettings& settings, QObject* parent)
+ViewController::ViewController(const ViewWidgets& widgets, FilterBar& filters, ChannelDatabase& database,
+                               const DisplayTexts& texts, StoredSettings& settings, QObject* parent)
     : QObject(parent),
       w_(widgets),
+      filters_(&filters),
       db_(database),
       texts_(texts),
       storedSettings_(settings),
@@ -137,11 +138,6 @@ ViewController::ViewController(const ViewWidgets& widgets, ChannelDatabase& data
     }
 
     // Filter menus.
-    filters_ = w_.filterBar;
-    if (!filters_) {
-        ownFilters_ = std::make_unique<FilterBar>();
-        filters_ = ownFilters_.get();
-    }
     for (const MenuItemSpec& s : kTvRadioItems)
         connect(addItem(*filters_->tvRadioMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
                 [this, tag = s.tag] { chooseTvRadio(tag); });

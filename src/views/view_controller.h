@@ -81,15 +81,14 @@ struct ClipboardState {
 };
 
 // The widgets the main window creates and places; the controller fills and enables them.
-// Pointers that are null are simply not driven (tests may leave out what they do not look at);
-// without a filter bar the controller keeps one of its own, unshown.
+// Pointers that are null are simply not driven (tests may leave out what they do not look at).
+// The filter bar is not among them: the controller always drives one (see the constructor).
 struct ViewWidgets {
     QTreeWidget* tree = nullptr;
     QTableView* channelList = nullptr;     // channel rows (report style)
     QListWidget* settingsIcons = nullptr;  // settings icons (list mode 2)
     QStackedWidget* listStack = nullptr;   // holds channelList and settingsIcons; shows one of them
     QLabel* binHelpText = nullptr;         // help text shown over the list for the bin node
-    FilterBar* filterBar = nullptr;
     QAction* numberingMode = nullptr;      // checkable
     QAction* cut = nullptr;
     QAction* copy = nullptr;
@@ -118,8 +117,8 @@ class ViewController final : public QObject, public MainViews {
 
 public:
     // `texts` also gives the texts of the active language (DisplayTexts::text).
-    ViewController(const ViewWidgets& widgets, ChannelDatabase& database, const DisplayTexts& texts, StoredSettings& settings,
-                   QObject* parent = nullptr);
+    ViewController(const ViewWidgets& widgets, FilterBar& filters, ChannelDatabase& database, const DisplayTexts& texts,
+                   StoredSettings& settings, QObject* parent = nullptr);
     ~ViewController() override;
     ViewController(const ViewController&) = delete;
     ViewController& operator=(const ViewController&) = delete;
@@ -249,14 +248,13 @@ private:
     int columnWidth(int visibleColumn) const;
 
     ViewWidgets w_;
+    FilterBar* filters_;
     ChannelDatabase& db_;
     const DisplayTexts& texts_;
     StoredSettings& storedSettings_;
     ViewHooks hooks_;
     std::unique_ptr<ChannelListModel> model_;
     std::unique_ptr<TreeBuilder> builder_;
-    FilterBar* filters_ = nullptr;
-    std::unique_ptr<FilterBar> ownFilters_;        // when the widgets brought no filter bar
     std::vector<int> settingsPages_;               // page of each icon item of mode 2
     QTimer selectionCountDelay_;
     QTimer treeSelectionDebounce_;

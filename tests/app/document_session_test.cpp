@@ -209,7 +209,9 @@ TEST(DocumentSession, SaveAndSaveAs) {
     s.openCancelled();
 
     // Save as: a failed write keeps the shown file and the changes.
-    EXPECT_EQ(s.saveAsTarget("copy"), "copy.dsp");
+    EXPECT_EQ(s.saveAsTarget("copy").name, "copy.dsp");
+    EXPECT_TRUE(s.saveAsTarget("copy").askOverwrite);  // the extension counts before the check
+    EXPECT_FALSE(s.saveAsTarget("new").askOverwrite);
     s.saveAsStarted("copy.dsp");
     EXPECT_EQ(s.pendingFile(), "copy.dsp");
     s.saveAsFinished("copy.dsp", false);

@@ -1,5 +1,5 @@
 // The tree and the channel list of the main window on real widgets: the nodes after a load,
-// the debounced reaction to a tree selection, the filters of ToolBar2, numbering mode, the bin's
+// the debounced reaction to a tree selection, the filter bar, numbering mode, the bin's
 // help text and the settings icons, the status counts, the edit buttons and the progress rule.
 #include <QHeaderView>
 #include <QProgressBar>
@@ -476,7 +476,7 @@ void ViewControllerTest::settingsIconsFollowTheImage() {
     QCOMPARE(h.views->settingsPageOfItem(pages.size()), -1);
     QCOMPARE(h.counts->text(), QStringLiteral(" () "));
 
-    // Back to a channel view: report style, ToolBar2 enabled.
+    // Back to a channel view: report style, the filter bar enabled.
     h.select(h.builder().mainListNode());
     QCOMPARE(h.views->listMode(), views::kListModeChannels);
     QCOMPARE(h.stack->currentWidget(), static_cast<QWidget*>(h.list));

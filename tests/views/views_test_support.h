@@ -1,6 +1,6 @@
 #pragma once
 // The views component on real widgets over a real database opened from a generated image: a
-// small host window with the tree, the list, the settings icons, ToolBar2's buttons, the edit
+// small host window with the tree, the list, the settings icons, the filter bar's buttons, the edit
 // actions and the status bar, as the main window hands them over.
 #include <QAction>
 #include <QHeaderView>
@@ -153,7 +153,6 @@ public:
         w.settingsIcons = icons;
         w.listStack = stack;
         w.binHelpText = help;
-        w.filterBar = filterBar;
         w.numberingMode = actions[0];
         w.cut = actions[1];
         w.copy = actions[2];
@@ -163,7 +162,7 @@ public:
         w.find = actions[6];
         w.status = window.statusBar();
         w.statusCounts = counts;
-        views = std::make_unique<views::ViewController>(w, db, texts, storedSettings);
+        views = std::make_unique<views::ViewController>(w, *filterBar, db, texts, storedSettings);
         if (swallowFirstSelection)
             views->applyTreeSelection();
     }
