@@ -873,6 +873,13 @@ void MainWindow::openConnectionWizard(WizardMode mode) {
         options_.hooks.openConnectionWizard(*this, mode);
 }
 
+PropertiesChange MainWindow::openProperties(const PropertiesRequest& request) {
+    closeFindDialog();
+    if (!options_.hooks.openProperties)
+        return PropertiesChange::None;
+    return options_.hooks.openProperties(*this, request);
+}
+
 std::string MainWindow::browseForFolder(const std::string& title, const std::string& initialFolder) {
     return widgets::browseForFolder(this, title, initialFolder);
 }

@@ -15,6 +15,7 @@
 
 #include "app/document_session.h"
 #include "app/main_window_widgets.h"
+#include "app/window_requests.h"
 #include "common/log_sink.h"
 #include "database/channel_database.h"
 #include "database/display_texts.h"
@@ -55,6 +56,10 @@ struct MainWindowHooks {
     std::function<void(MainWindow&)> openPreferences;
     std::function<void(MainWindow&)> openAbout;
     std::function<void(MainWindow&)> closeFindDialog;
+    // Shows the properties dialog modally; what it wrote tells the window what to refresh.
+    std::function<PropertiesChange(MainWindow&, const PropertiesRequest&)> openProperties;
+    // The favourite-list channel chooser, preset from and handing back the start channel.
+    std::function<StartChannelChoice(MainWindow&, const StartChannelChoice& preset)> chooseStartChannel;
     // An import file (".dsx") dropped on the window while a database is shown.
     std::function<void(MainWindow&, const std::string& file)> importFile;
     // Opens an address with the desktop (home page, mail link); by default QDesktopServices.
@@ -95,6 +100,8 @@ public:
     // Opens `file` after the deferred-open delay (a file another window received or chose).
     void openFileLater(const std::string& file);
     void openConnectionWizard(WizardMode mode);
+    // Closes the find dialog and shows the properties dialog; None without one.
+    PropertiesChange openProperties(const PropertiesRequest& request);
     std::string browseForFolder(const std::string& title, const std::string& initialFolder);
     void setHooks(MainWindowHooks hooks);
     // Registers the `.dsp` type with the desktop and installs the program's icon in the user's
