@@ -1,6 +1,7 @@
 // The desktop program: the application object, the main window and the message loop.
 #include "app/main_window.h"
 #include "app/window_views.h"
+#include "desktop/support_windows.h"
 #include "widgets/message_box.h"
 
 #include <QApplication>
@@ -46,7 +47,9 @@ int main(int argc, char* argv[]) {
     try {
         auto options = cs::app::MainWindowOptions::forCurrentUser(std::move(arguments));
         options.hooks.makeViews = cs::app::makeWindowViews;
+        cs::desktop::setSupportHooks(options.hooks);
         cs::app::MainWindow window(std::move(options));
+        cs::desktop::SupportWindows support(window);
         QObject::connect(&window, &cs::app::MainWindow::programEnding, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
         window.show();

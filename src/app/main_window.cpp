@@ -294,8 +294,7 @@ void MainWindow::startUp() {
     followScreenSize();
     findPosition_ = -1;
 
-    acceptingDrops_ = !storedSettings_.flag(settings_flags::kDragDropDisabled);
-    setAcceptDrops(acceptingDrops_);
+    applyDragDropOption();
 
     if (session_.readCommandLine(options_.arguments))
         QMainWindow::setWindowState(QMainWindow::windowState() | Qt::WindowMinimized);
@@ -910,8 +909,14 @@ void MainWindow::updateSoftware() {
     openConnectionWizard(WizardMode::SoftwareUpgrade);
 }
 
-void MainWindow::openHomePage() {
-    const QUrl url(qs(kHomePageAddress));
+void MainWindow::applyDragDropOption() {
+    acceptingDrops_ = !storedSettings_.flag(settings_flags::kDragDropDisabled);
+    setAcceptDrops(acceptingDrops_);
+}
+
+void MainWindow::openHomePage() { openUrl(QUrl(qs(kHomePageAddress))); }
+
+void MainWindow::openUrl(const QUrl& url) {
     if (options_.hooks.openUrl)
         options_.hooks.openUrl(url);
     else

@@ -107,6 +107,11 @@ public:
     // Registers the `.dsp` type with the desktop and installs the program's icon in the user's
     // icon theme folder, so that the entry and the files show it. False when a file failed.
     bool registerFileType();
+    // Accepts files dropped from the file manager exactly while drag and drop is not disabled
+    // in the stored settings (the preferences dialog changes it at once).
+    void applyDragDropOption();
+    // Opens an address with the desktop (through the openUrl hook when one is set).
+    void openUrl(const QUrl& url);
 
     // ---- commands
     void openWithDialog();

@@ -6,8 +6,11 @@
 namespace cs {
 
 void MemoryLog::write(std::string_view line) {
-    std::lock_guard lock(mutex_);
-    lines_.emplace_back(line);
+    {
+        std::lock_guard lock(mutex_);
+        lines_.emplace_back(line);
+    }
+    changed();
 }
 
 std::vector<std::string> MemoryLog::lines() const {
@@ -21,8 +24,33 @@ bool MemoryLog::contains(std::string_view line) const {
 }
 
 void MemoryLog::clear() {
+    {
+        std::lock_guard lock(mutex_);
+        lines_.clear();
+        ++clears_;
+    }
+    changed();
+}
+
+void MemoryLog::setListener(std::function<void()> listener) {
+    std::lock_guard lock(listenerMutex_);
+    listener_ = std::move(listener);
+}
+
+void MemoryLog::changed() {
+    std::lock_guard lock(listenerMutex_);
+    if (listener_)
+        listener_();
+}
+
+MemoryLog::Update MemoryLog::linesSince(std::uint64_t seenClears, std::size_t seenLines) const {
     std::lock_guard lock(mutex_);
-    lines_.clear();
+    Update update;
+    update.clears = clears_;
+    update.fromStart = seenClears != clears_;
+    const std::size_t first = update.fromStart ? 0 : std::min(seenLines, lines_.size());
+    update.lines.assign(lines_.begin() + static_cast<std::ptrdiff_t>(first), lines_.end());
+    return update;
 }
 
 std::string formatv(const char* format, va_list args) {

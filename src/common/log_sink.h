@@ -2,6 +2,8 @@
 // Developer diagnostics (loading, saving, dumps). The core writes lines to a sink; the desktop
 // program's log window shows them, the CLI can print them, tests collect them.
 #include <cstdarg>
+#include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -24,7 +26,8 @@ public:
     bool keepsLines() const override { return false; }
 };
 
-// Keeps every line in memory; safe to write from several threads.
+// Keeps every line in memory; safe to write from several threads. A reader that shows the lines
+// (the log window) is told of each change and asks for what it has not seen yet.
 class MemoryLog final : public LogSink {
 public:
     void write(std::string_view line) override;
@@ -32,9 +35,27 @@ public:
     bool contains(std::string_view line) const;
     void clear();
 
+    // Called after every write and clear, on the writing thread. Once setListener returns, the
+    // previous listener is no longer running and is never called again.
+    void setListener(std::function<void()> listener);
+
+    // The lines a reader has not seen: it last saw `seenLines` lines after `seenClears` clears.
+    // When the log was cleared since, `fromStart` is set and `lines` holds every line.
+    struct Update {
+        std::uint64_t clears = 0;
+        bool fromStart = false;
+        std::vector<std::string> lines;
+    };
+    Update linesSince(std::uint64_t seenClears, std::size_t seenLines) const;
+
 private:
+    void changed();
+
     mutable std::mutex mutex_;
     std::vector<std::string> lines_;
+    std::uint64_t clears_ = 0;
+    std::mutex listenerMutex_;
+    std::function<void()> listener_;
 };
 
 // Formats a line printf-style (the receiver's diagnostic formats are printf formats).

@@ -198,6 +198,14 @@ void StoredSettings::load(SettingsStore& store, SettingsWindow& window, const Se
     showRecentFiles(window);
 }
 
+bool StoredSettings::savePreferences(SettingsStore& store) const {
+    SettingsKeyScope key(store, kSettingsKeyPath, true);
+    if (!key.isOpen())
+        return false;
+    const bool written = store.writeString(kComPort, serialPortName) && store.writeInteger(kFlags, flags);
+    return key.close() && written;
+}
+
 bool StoredSettings::save(SettingsStore& store, const SettingsWindow& window, DesktopShell& shell, double dateTime) {
     bool ok = true;
     {

@@ -75,6 +75,10 @@ public:
     // callers do not report it.
     bool save(SettingsStore& store, const SettingsWindow& window, DesktopShell& shell, double dateTime);
 
+    // Writes only the option bits and the serial port ("TReg.flags", "ComPort") at once, so that
+    // what the preferences dialog changed survives a crash; the full save at exit follows.
+    bool savePreferences(SettingsStore& store) const;
+
     // Puts `name` at the top of the recent files (moving it up when it is already there, else
     // dropping the oldest) and rebuilds the window's entries.
     void addRecentFile(std::string_view name, SettingsWindow& window);

@@ -1,0 +1,195 @@
+#include "desktop/help_window.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace cs::desktop {
+namespace {
+
+constexpr int kFileRole = Qt::UserRole;
+constexpr int kAnchorRole = Qt::UserRole + 1;
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+} // namespace
+
+HelpWindow::HelpWindow(HelpLibrary library, QWidget* parent)
+    : QWidget(parent, Qt::Window), library_(std::move(library)), index_(library_.index()) {
+    setObjectName(QStringLiteral("helpWindow"));
+    setWindowTitle(QStringLiteral("ChannelSettings Help"));
+    resize(900, 640);
+
+    auto* splitter = new QSplitter(this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+
+    tabs_ = new QTabWidget(splitter);
+    tabs_->setObjectName(QStringLiteral("helpTabs"));
+
+    contents_ = new QListWidget(tabs_);
+    contents_->setObjectName(QStringLiteral("helpContents"));
+    for (const HelpPage& page : library_.pages()) {
+        auto* item = new QListWidgetItem(qs(page.title), contents_);
+        item->setData(kFileRole, qs(page.file));
+    }
+    tabs_->addTab(contents_, QStringLiteral("&Contents"));
+    connect(contents_, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { openPage(item->data(kFileRole).toString().toStdString()); });
+    connect(contents_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { openPage(item->data(kFileRole).toString().toStdString()); });
+
+    auto* indexPage = new QWidget(tabs_);
+    auto* indexLayout = new QVBoxLayout(indexPage);
+    indexLayout->addWidget(new QLabel(QStringLiteral("Type the first letters of a keyword:"), indexPage));
+    indexEdit_ = new QLineEdit(indexPage);
+    indexEdit_->setObjectName(QStringLiteral("helpIndexKey"));
+    indexLayout->addWidget(indexEdit_);
+    indexList_ = new QListWidget(indexPage);
+    indexList_->setObjectName(QStringLiteral("helpIndex"));
+    for (const HelpIndexEntry& entry : index_) {
+        auto* item = new QListWidgetItem(qs(entry.keyword), indexList_);
+        item->setData(kFileRole, qs(entry.file));
+        item->setData(kAnchorRole, qs(entry.anchor));
+    }
+    indexLayout->addWidget(indexList_);
+    tabs_->addTab(indexPage, QStringLiteral("&Index"));
+    connect(indexEdit_, &QLineEdit::textChanged, this, [this](const QString& prefix) {
+        if (const auto row = library_.firstIndexMatch(index_, prefix.toStdString()))
+            indexList_->setCurrentRow(static_cast<int>(*row));
+    });
+    auto openIndexItem = [this](QListWidgetItem* item) {
+        if (item)
+            openPage(item->data(kFileRole).toString().toStdString(), item->data(kAnchorRole).toString().toStdString());
+    };
+    connect(indexEdit_, &QLineEdit::returnPressed, this, [this, openIndexItem] { openIndexItem(indexList_->currentItem()); });
+    connect(indexList_, &QListWidget::itemActivated, this, openIndexItem);
+    connect(indexList_, &QListWidget::itemClicked, this, openIndexItem);
+
+    auto* searchPage = new QWidget(tabs_);
+    auto* searchLayout = new QVBoxLayout(searchPage);
+    searchLayout->addWidget(new QLabel(QStringLiteral("Words to look for:"), searchPage));
+    auto* searchRow = new QHBoxLayout;
+    searchEdit_ = new QLineEdit(searchPage);
+    searchEdit_->setObjectName(QStringLiteral("helpSearchWords"));
+    auto* searchButton = new QPushButton(QStringLiteral("&Search"), searchPage);
+    searchRow->addWidget(searchEdit_);
+    searchRow->addWidget(searchButton);
+    searchLayout->addLayout(searchRow);
+    searchResults_ = new QListWidget(searchPage);
+    searchResults_->setObjectName(QStringLiteral("helpSearchResults"));
+    searchLayout->addWidget(searchResults_);
+    tabs_->addTab(searchPage, QStringLiteral("&Search"));
+    connect(searchEdit_, &QLineEdit::returnPressed, this, &HelpWindow::runSearch);
+    connect(searchButton, &QPushButton::clicked, this, &HelpWindow::runSearch);
+    auto openResult = [this](QListWidgetItem* item) {
+        if (!item || item->data(kFileRole).toString().isEmpty())
+            return;
+        openPage(item->data(kFileRole).toString().toStdString());
+        // The browser finds the first place of the words on the page.
+        const QStringList words = searchEdit_->text().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (!words.isEmpty())
+            browser_->find(words.front());
+    };
+    connect(searchResults_, &QListWidget::itemActivated, this, openResult);
+    connect(searchResults_, &QListWidget::itemClicked, this, openResult);
+
+    browser_ = new QTextBrowser(splitter);
+    browser_->setObjectName(QStringLiteral("helpBrowser"));
+    browser_->setOpenLinks(false);
+    browser_->setSearchPaths({qs(library_.folder().string())});
+    connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) {
+        if (url.isRelative() || url.isLocalFile())
+            browser_->setSource(browser_->source().resolved(url));
+        else
+            QDesktopServices::openUrl(url);
+    });
+    splitter->setStretchFactor(1, 3);
+    splitter->setSizes({240, 660});
+
+    if (library_.pages().empty())
+        browser_->setHtml(QStringLiteral("<h1>Help</h1><p>The help pages are not installed: the folder %1 holds none "
+                                         "of them.</p>")
+                              .arg(qs(library_.folder().string()).toHtmlEscaped()));
+}
+
+void HelpWindow::openPage(const std::string& file, const std::string& anchor) {
+    QUrl url = QUrl::fromLocalFile(qs((library_.folder() / file).string()));
+    if (!anchor.empty())
+        url.setFragment(qs(anchor));
+    browser_->setSource(url);
+    for (int i = 0; i < contents_->count(); ++i)
+        if (contents_->item(i)->data(kFileRole).toString().toStdString() == file) {
+            QSignalBlocker quiet(contents_);
+            contents_->setCurrentRow(i);
+        }
+}
+
+void HelpWindow::bringUp() {
+    if (isMinimized())
+        showNormal();
+    else
+        show();
+    raise();
+    activateWindow();
+}
+
+void HelpWindow::showTopic(HelpTopic topic) { showPage(std::string(helpFileFor(topic))); }
+
+void HelpWindow::showPage(const std::string& file) {
+    tabs_->setCurrentWidget(contents_);
+    const auto hash = file.find('#');
+    if (hash == std::string::npos)
+        openPage(file);
+    else
+        openPage(file.substr(0, hash), file.substr(hash + 1));
+    bringUp();
+}
+
+void HelpWindow::showIndex(const QString& prefix) {
+    tabs_->setCurrentIndex(1);
+    indexEdit_->setText(prefix);
+    if (!indexList_->currentItem() && indexList_->count() > 0)
+        indexList_->setCurrentRow(0);
+    if (currentFile().isEmpty())
+        openPage(std::string(helpFileFor(HelpTopic::Contents)));
+    indexEdit_->setFocus();
+    bringUp();
+}
+
+void HelpWindow::showSearch(const QString& query) {
+    tabs_->setCurrentIndex(2);
+    searchEdit_->setText(query);
+    if (!query.isEmpty())
+        runSearch();
+    searchEdit_->setFocus();
+    bringUp();
+}
+
+void HelpWindow::runSearch() {
+    searchResults_->clear();
+    const auto hits = library_.search(searchEdit_->text().toStdString());
+    for (const HelpSearchHit& hit : hits) {
+        auto* item = new QListWidgetItem(qs(hit.title), searchResults_);
+        item->setData(kFileRole, qs(hit.file));
+    }
+    if (hits.empty())
+        searchResults_->addItem(QStringLiteral("(no page holds all these words)"));
+}
+
+QString HelpWindow::currentFile() const {
+    const QUrl source = browser_->source();
+    return source.isEmpty() ? QString() : QFileInfo(source.path()).fileName();
+}
+
+} // namespace cs::desktop
