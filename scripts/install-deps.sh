@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev
   clang-14 libclang-rt-14-dev
   lrzsz socat
-  shared-mime-info desktop-file-utils xdg-utils
+  shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin procps
 )
 
 missing=()

@@ -1,14 +1,11 @@
-// The log file the log window writes, and the log's change feed the window follows.
+// The log file the log window writes.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
-#include <atomic>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
-#include "common/log_sink.h"
 #include "desktop/log_file.h"
 #include "fixtures/image_builder.h"
 
@@ -61,39 +58,6 @@ TEST(LogFile, AFailedWriteLeavesTheOldFile) {
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.empty());
     EXPECT_EQ(readText(file), "kept\n");
-}
-
-TEST(MemoryLogFeed, AReaderGetsOnlyWhatItHasNotSeenAndStartsOverAfterAClear) {
-    MemoryLog log;
-    log.write("one");
-    auto u = log.linesSince(0, 0);
-    EXPECT_FALSE(u.fromStart);
-    EXPECT_EQ(u.lines, std::vector<std::string>{"one"});
-    log.write("two");
-    log.write("three");
-    u = log.linesSince(u.clears, 1);
-    EXPECT_EQ(u.lines, (std::vector<std::string>{"two", "three"}));
-    log.clear();
-    log.write("after");
-    u = log.linesSince(u.clears, 3);
-    EXPECT_TRUE(u.fromStart);
-    EXPECT_EQ(u.lines, std::vector<std::string>{"after"});
-}
-
-TEST(MemoryLogFeed, TheListenerHearsEveryChangeFromAnyThreadUntilRemoved) {
-    MemoryLog log;
-    std::atomic<int> heard{0};
-    log.setListener([&heard] { ++heard; });
-    std::thread writer([&log] {
-        for (int i = 0; i < 1000; ++i)
-            log.write("line");
-    });
-    log.clear();
-    writer.join();
-    EXPECT_EQ(heard.load(), 1001);
-    log.setListener(nullptr);
-    log.write("unheard");
-    EXPECT_EQ(heard.load(), 1001);
 }
 
 } // namespace
