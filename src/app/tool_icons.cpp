@@ -170,7 +170,8 @@ QIcon toolIcon(ToolIcon which) {
 }
 
 QIcon applicationIcon() {
-    return render([](QPainter& p) {
+    // Also drawn large: the desktop shows it in launchers and the about box shows it big.
+    return widgets::paintIcon({16, 22, 24, 32, 48, 64, 128, 256}, 32.0, [](QPainter& p) {
         // Dish, feed arm and the receiver's box.
         p.setPen(outline(1.4));
         p.setBrush(QColor(0xd9, 0xe1, 0xea));

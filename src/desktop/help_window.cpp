@@ -57,8 +57,22 @@ HelpWindow::HelpWindow(HelpLibrary library, QWidget* parent)
     indexLayout->addWidget(indexEdit_);
     indexList_ = new QListWidget(indexPage);
     indexList_->setObjectName(QStringLiteral("helpIndex"));
-    for (const HelpIndexEntry& entry : index_) {
-        auto* item = new QListWidgetItem(qs(entry.keyword), indexList_);
+    auto titleOf = [this](const std::string& file) {
+        for (const HelpPage& page : library_.pages())
+            if (page.file == file)
+                return page.title;
+        return file;
+    };
+    for (std::size_t i = 0; i < index_.size(); ++i) {
+        const HelpIndexEntry& entry = index_[i];
+        // A keyword of several pages names the page after it, so that the entries differ.
+        const auto sameKeyword = [&](std::size_t j) {
+            return j < index_.size() && QString::compare(qs(index_[j].keyword), qs(entry.keyword), Qt::CaseInsensitive) == 0;
+        };
+        QString caption = qs(entry.keyword);
+        if ((i > 0 && sameKeyword(i - 1)) || sameKeyword(i + 1))
+            caption += QStringLiteral(" (%1)").arg(qs(titleOf(entry.file)));
+        auto* item = new QListWidgetItem(caption, indexList_);
         item->setData(kFileRole, qs(entry.file));
         item->setData(kAnchorRole, qs(entry.anchor));
     }

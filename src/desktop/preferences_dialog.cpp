@@ -110,7 +110,11 @@ PreferencesDialog::PreferencesDialog(PreferencesContext context, QWidget* parent
 }
 
 QString PreferencesDialog::text(std::string_view key) const {
-    return context_.texts ? qs(context_.texts(key)) : qs(key);
+    QString caption = context_.texts ? qs(context_.texts(key)) : qs(key);
+    // The language files write a literal "&" in "Drag & & Drop" as "& &"; Qt would underline
+    // the blank and lose the ampersand.
+    caption.replace(QStringLiteral("& &"), QStringLiteral("&&"));
+    return caption;
 }
 
 void PreferencesDialog::acceptChanges() {

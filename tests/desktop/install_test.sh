@@ -27,6 +27,13 @@ for f in bin/channelsettings bin/channelsettings-cli bin/channelsettings-bmp.so 
          share/channelsettings/help/command-line.html; do
   [ -e "$prefix/$f" ] || fail "$f is not installed"
 done
+# Each theme icon is as large as its folder says (the PNG header's width, big-endian).
+for n in 16 22 24 32 48 64 128 256; do
+  png=$prefix/share/icons/hicolor/${n}x${n}/apps/channelsettings.png
+  [ -e "$png" ] || fail "no ${n}x${n} icon"
+  width=$(od -An -tu1 -j16 -N4 "$png" | awk '{ print $1 * 16777216 + $2 * 65536 + $3 * 256 + $4 }')
+  [ "$width" = "$n" ] || fail "the ${n}x${n} icon is $width pixels wide"
+done
 [ -x "$prefix/bin/channelsettings" ] && [ -x "$prefix/bin/channelsettings-cli" ] || fail "programs not executable"
 
 entry=$prefix/share/applications/channelsettings.desktop

@@ -312,6 +312,8 @@ void SupportWindowsTest::preferencesLeaveOtherBitsAndKeepTicksOnReactivation() {
 
     PreferencesDialog dialog(sandboxContext(*window), window.get());
     dialog.show();
+    // The language text's "& &" shows as one ampersand.
+    QCOMPARE(dialog.dragDropDisabledBox()->text(), QStringLiteral("Ban the use of techniques Drag && Drop"));
     for (QCheckBox* box : {dialog.closeEndsProgramBox(), dialog.multipleInstancesBox(), dialog.dragDropDisabledBox(),
                            dialog.noDatabaseAtStartBox(), dialog.startAtLogonBox()}) {
         QVERIFY(!box->isChecked());
@@ -481,6 +483,9 @@ void SupportWindowsTest::helpCommandsAndLogEntryOfTheMainWindow() {
     QCOMPARE(support.helpWindow().indexList()->currentItem()->text(), QStringLiteral("dialout"));
     QTest::keyClick(support.helpWindow().indexEdit(), Qt::Key_Return);
     QCOMPARE(support.helpWindow().currentFile(), QStringLiteral("wizard.html"));
+    // A keyword of two pages names each.
+    QVERIFY(!support.helpWindow().indexList()->findItems(QStringLiteral("serial port (The connection wizard)"), Qt::MatchExactly).isEmpty());
+    QVERIFY(!support.helpWindow().indexList()->findItems(QStringLiteral("serial port (Preferences)"), Qt::MatchExactly).isEmpty());
     support.helpWindow().showSearch(QStringLiteral("grayscale"));
     QCOMPARE(support.helpWindow().searchResults()->count(), 1);
     QCOMPARE(support.helpWindow().searchResults()->item(0)->text(), QStringLiteral("The image manager"));
