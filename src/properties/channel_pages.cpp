@@ -278,9 +278,10 @@ void ChannelPages::nameFinished() {
         restoreText(name_);
         return;
     }
+    const bool typed = name_->isModified();
     name_->setText(QString::fromStdString(*name));
     rememberText(name_);
-    if (name_->isModified())
+    if (typed)
         form_.name = *name;
 }
 

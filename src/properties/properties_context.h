@@ -33,6 +33,9 @@ struct PropertiesContext {
     // The favourite-list chooser; nothing when the user cancelled. Empty: no chooser (the
     // receiver page's button stays disabled).
     std::function<std::optional<StartChannel>(const StartChannel& preset)> chooseStartChannel;
+    // Whether a chooser is there now (it may be plugged in after the dialog was made); empty:
+    // whenever chooseStartChannel is set.
+    std::function<bool()> hasStartChannelChooser;
     std::shared_ptr<const ClockSource> clock = std::make_shared<SystemClock>();
 };
 

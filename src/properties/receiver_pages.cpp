@@ -101,9 +101,12 @@ ReceiverSettingsPage::ReceiverSettingsPage(const PropertiesContext& context, QWi
 
 QString ReceiverSettingsPage::caption() const { return languageText(context_, "TreeViewColStbSett"); }
 
-void ReceiverSettingsPage::prepare() { chooseStart_->setEnabled(static_cast<bool>(context_.chooseStartChannel)); }
+bool ReceiverSettingsPage::chooserAvailable() const {
+    return context_.chooseStartChannel && (!context_.hasStartChannelChooser || context_.hasStartChannelChooser());
+}
 
 void ReceiverSettingsPage::load(int) {
+    chooseStart_->setEnabled(chooserAvailable());
     form_ = loadReceiverForm(workingSettings(context_));
     selectQuietly(*infoWindow_, form_.infoWindowTime);
     selectQuietly(*positioner_, form_.positionerScreen);
@@ -153,7 +156,7 @@ bool ReceiverSettingsPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void ReceiverSettingsPage::chooseStartChannel() {
-    if (!context_.chooseStartChannel)
+    if (!chooserAvailable())
         return;
     const StartChannel preset{std::max(1, form_.startList), form_.startChannel};
     const auto chosen = context_.chooseStartChannel(preset);

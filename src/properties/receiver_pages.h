@@ -20,7 +20,6 @@ class ReceiverSettingsPage final : public SettingsPage {
 public:
     ReceiverSettingsPage(const PropertiesContext& context, QWidget* parent);
 
-    void prepare() override;
     void load(int presetSatellite) override;
     bool commit() override;
     QString caption() const override;
@@ -45,6 +44,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool chooserAvailable() const;
     void positionFinished();
     void modulatorMoved(int position);
 
