@@ -14,7 +14,7 @@
 namespace cs::properties {
 
 namespace {
-constexpr int kClientWidth = 404;
+constexpr int kClientWidth = 460;  // room for the transponder list's six columns
 constexpr int kClientHeight = 421;
 } // namespace
 

@@ -39,6 +39,7 @@ TransponderPage::TransponderPage(const PropertiesContext& context, QWidget* pare
     list_->setColumnCount(6);
     list_->setRootIsDecorated(false);
     list_->setAllColumnsShowFocus(true);
+    list_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     empty_ = new QLabel(this);
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setWordWrap(true);
