@@ -285,7 +285,13 @@ void ChannelPages::nameFinished() {
         form_.name = *name;
 }
 
+bool ChannelPages::untouched(QLineEdit* box) const { return box->text() == box->property(kAcceptedText).toString(); }
+
 void ChannelPages::numberFinished(QLineEdit* box, Pending& pending, CheckedNumber (*check)(std::string_view)) {
+    // Passing through a box without changing it checks nothing: a stored value the box would
+    // not accept (a PMT PID of 0) must not raise a message.
+    if (untouched(box))
+        return;
     const CheckedNumber result = check(box->text().toStdString());
     switch (result.check) {
     case Check::Blank: pending.reset(); break;
@@ -302,6 +308,8 @@ void ChannelPages::numberFinished(QLineEdit* box, Pending& pending, CheckedNumbe
 }
 
 void ChannelPages::pidFinished(QLineEdit* box, Pending& pending, const Pending& other) {
+    if (untouched(box))
+        return;
     const CheckedNumber result = checkPid(box->text().toStdString(), other);
     if (result.check == Check::Refused) {
         showParameterMessage(context_, dialog_);
@@ -316,6 +324,8 @@ void ChannelPages::pidFinished(QLineEdit* box, Pending& pending, const Pending& 
 }
 
 void ChannelPages::cableSymbolRateFinished() {
+    if (untouched(cableSymbolRate_))
+        return;
     if (checkSymbolRate(cableSymbolRate_->text().toStdString()).check == Check::Refused) {
         showParameterMessage(context_, dialog_);
         restoreText(cableSymbolRate_);

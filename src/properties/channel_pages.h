@@ -78,6 +78,7 @@ private:
     void showPids();
     void fillCaList();
     void rememberText(QLineEdit* box);
+    bool untouched(QLineEdit* box) const;
     void restoreText(QLineEdit* box);
     bool hex() const;
 

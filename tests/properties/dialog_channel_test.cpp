@@ -162,6 +162,14 @@ void DialogChannelTest::boxesRefuseWhatTheyDoNotAcceptAndRestoreTheirText() {
         QCOMPARE(p.serviceIdBox()->text(), QStringLiteral("1"));
         QVERIFY2(boxes.report().empty(), boxes.report().c_str());
     }
+    // Leaving a box that shows a stored value it would refuse (a PMT PID of 0) without changing
+    // it says nothing.
+    {
+        ScriptedMessageBoxes none;
+        QCOMPARE(p.pmtPidBox()->text(), QStringLiteral("0"));
+        emit p.pmtPidBox()->editingFinished();
+        QVERIFY(none.shown().empty());
+    }
     // Blank boxes leave their fields unchanged; an empty name returns to the old one.
     typeInto(p.audioPidBox(), QString());
     typeInto(p.nameBox(), QStringLiteral("   "));
