@@ -216,6 +216,11 @@ void ConvertersPage::valueFinished(ConverterValue value) {
     if (!position || !form_)
         return;
     QLineEdit* box = valueBox(value);
+    const Converter& shown = form_->converter(static_cast<std::size_t>(*position));
+    const int current = value == ConverterValue::Lof1 ? shown.lof1 : value == ConverterValue::Lof2 ? shown.lof2 : shown.threshold;
+    // Leaving a box unchanged checks nothing: a C-band converter's threshold of 0 stays silently.
+    if (box->text() == QString::number(current))
+        return;
     if (form_->edit(static_cast<std::size_t>(*position), value, box->text().toStdString()) == ConverterForm::Edit::Refused)
         showParameterMessage(context_, this);
     // The box shows what is kept: the new value, or the old one after a refusal or a non-number.

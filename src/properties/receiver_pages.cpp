@@ -126,6 +126,9 @@ void ReceiverSettingsPage::load(int) {
 }
 
 void ReceiverSettingsPage::positionFinished() {
+    // Leaving the box unchanged checks nothing: a fresh record's "0.00 E" raises no message.
+    if (position_->text() == positionText_)
+        return;
     const auto position = readGeographicPosition(position_->text().toStdString());
     if (!position) {
         showParameterMessage(context_, this);

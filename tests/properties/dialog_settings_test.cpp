@@ -209,6 +209,14 @@ void DialogSettingsTest::convertersPageChecksItsValues() {
     QCOMPARE(page->valueBox(V::Lof1)->text(), QStringLiteral("9750"));
     typeInto(page->valueBox(V::Lof2), QStringLiteral("10600"));
     typeInto(page->valueBox(V::Threshold), QStringLiteral("0x2DB4"));  // 11700: unchanged
+    {
+        // Converter 5 holds zeros: passing through its boxes says nothing and changes nothing.
+        ScriptedMessageBoxes none;
+        page->converterList()->setCurrentIndex(4);
+        QCOMPARE(page->valueBox(V::Threshold)->text(), QStringLiteral("0"));
+        emit page->valueBox(V::Threshold)->editingFinished();
+        QVERIFY(none.shown().empty());
+    }
     page->converterList()->setCurrentIndex(7);
     typeInto(page->valueBox(V::Threshold), QStringLiteral("30000"));
     h.dialog->okButton()->click();
@@ -242,6 +250,11 @@ void DialogSettingsTest::receiverSettingsPage() {
 
     QVERIFY(h.openSettings(0));
     QVERIFY(page->chooseStartButton()->isEnabled());
+    {
+        ScriptedMessageBoxes none;
+        emit page->positionBox()->editingFinished();  // "0.00 E" left as it is
+        QVERIFY(none.shown().empty());
+    }
     page->infoWindowList()->setCurrentIndex(10);
     page->contrastList()->setCurrentIndex(0);
     page->widescreenList()->setCurrentIndex(1);
