@@ -1,5 +1,6 @@
 // The desktop program: the application object, the main window and the message loop.
 #include "app/main_window.h"
+#include "app/window_properties.h"
 #include "app/window_views.h"
 #include "desktop/support_windows.h"
 #include "widgets/message_box.h"
@@ -48,6 +49,7 @@ int main(int argc, char* argv[]) {
         auto options = cs::app::MainWindowOptions::forCurrentUser(std::move(arguments));
         options.hooks.makeViews = cs::app::makeWindowViews;
         cs::desktop::setSupportHooks(options.hooks);
+        options.hooks.openProperties = cs::app::makePropertiesHook();
         cs::app::MainWindow window(std::move(options));
         cs::desktop::SupportWindows support(window);
         QObject::connect(&window, &cs::app::MainWindow::programEnding, &app, &QCoreApplication::quit,

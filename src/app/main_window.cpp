@@ -879,6 +879,12 @@ PropertiesChange MainWindow::openProperties(const PropertiesRequest& request) {
     return options_.hooks.openProperties(*this, request);
 }
 
+std::optional<StartChannelChoice> MainWindow::chooseStartChannel(const StartChannelChoice& preset) {
+    if (!options_.hooks.chooseStartChannel)
+        return std::nullopt;
+    return options_.hooks.chooseStartChannel(*this, preset);
+}
+
 std::string MainWindow::browseForFolder(const std::string& title, const std::string& initialFolder) {
     return widgets::browseForFolder(this, title, initialFolder);
 }

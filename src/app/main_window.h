@@ -102,6 +102,9 @@ public:
     void openConnectionWizard(WizardMode mode);
     // Closes the find dialog and shows the properties dialog; None without one.
     PropertiesChange openProperties(const PropertiesRequest& request);
+    // The favourite-list chooser for the receiver's start channel; nothing without one.
+    std::optional<StartChannelChoice> chooseStartChannel(const StartChannelChoice& preset);
+    bool canChooseStartChannel() const { return static_cast<bool>(options_.hooks.chooseStartChannel); }
     std::string browseForFolder(const std::string& title, const std::string& initialFolder);
     void setHooks(MainWindowHooks hooks);
     // Registers the `.dsp` type with the desktop and installs the program's icon in the user's

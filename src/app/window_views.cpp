@@ -1,6 +1,7 @@
 #include "app/window_views.h"
 
 #include "app/main_window.h"
+#include "properties/ca_systems.h"
 #include "views/view_controller.h"
 
 #include <QSplitter>
@@ -33,6 +34,23 @@ std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
     QObject::connect(vc, &views::ViewController::treeSelectionApplied, &window,
                      [&window] { window.setFindPosition(-1); });
     QObject::connect(widgets.splitter, &QSplitter::splitterMoved, vc, &views::ViewController::splitterMoved);
+    // A settings icon opens the properties dialog on its page.
+    QObject::connect(vc, &views::ViewController::settingsPageActivated, &window, [&window](int page) {
+        PropertiesRequest request;
+        request.purpose = PropertiesRequest::Purpose::Settings;
+        request.settingsRowType = page;
+        request.presetSatellite = window.presetSatellite();
+        if (window.openProperties(request) != PropertiesChange::None)
+            window.setModified(true);
+    });
+    views::ViewHooks hooks;
+    hooks.codingSystems = [] {
+        std::vector<views::CodingSystemItem> items;
+        for (const properties::CodingSystem& s : properties::codingSystemFilterItems())
+            items.push_back({s.base, s.caption});
+        return items;
+    };
+    vc->setHooks(std::move(hooks));
     return views;
 }
 

@@ -1,0 +1,206 @@
+// OK on the channel pages: what reaches the record and the entry, byte by byte, and the level
+// the main window acts on.
+#include "properties/channel_form.h"
+
+#include "fixtures/image_builder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using namespace cs;
+using namespace cs::properties;
+namespace fx = cs::fixtures;
+
+namespace {
+
+ChannelRecord recordOf(const fx::ChannelSpec& spec) {
+    const fx::Record64 bytes = fx::encodeChannelRecord(spec);
+    return ChannelRecord(ConstBytes(bytes));
+}
+
+// The record bytes a spec stands for, CRC left out (it is refreshed at save).
+void expectBytes(const ChannelRecord& actual, const fx::ChannelSpec& expected) {
+    const fx::Record64 want = fx::encodeChannelRecord(expected);
+    for (std::size_t i = 0; i < 62; ++i)
+        EXPECT_EQ(actual.bytes()[i], want[i]) << "byte " << i;
+}
+
+fx::ChannelSpec sample() {
+    fx::ChannelSpec s;
+    s.name = "Sample TV";
+    s.carried = fx::CarriedChannelBytes::pattern(7);
+    s.soundLevel = 9;
+    s.caPriority = 3;
+    return s;
+}
+
+} // namespace
+
+TEST(ChannelForm, OkWithoutEditsWritesNothing) {
+    const fx::ChannelSpec spec = sample();
+    ChannelRecord record = recordOf(spec);
+    ChannelEntry entry;
+    entry.pmtPid = 0xE000 | 100;  // the bits above the 13 of the PMT PID hold another value
+    const auto result = writeChannelForm(loadChannelForm(record, entry), record, entry);
+    EXPECT_EQ(result.outcome, ChannelWriteResult::Outcome::Written);
+    EXPECT_EQ(result.level, ChangeLevel::None);
+    expectBytes(record, spec);
+    EXPECT_EQ(entry.pmtPid, 0xE000 | 100);
+}
+
+TEST(ChannelForm, PidsNameAndListsReachTheRecordAndTheEntry) {
+    fx::ChannelSpec spec = sample();
+    ChannelRecord record = recordOf(spec);
+    ChannelEntry entry;
+    entry.pmtPid = 0xE000 | 100;
+    ChannelForm form = loadChannelForm(record, entry);
+    form.videoPid = 0x100;
+    form.audioPid = 0x101;
+    form.pmtPid = 0x1FFF;
+    form.serviceId = 4711;
+    form.name = "New name";
+    form.audioMode = 3;
+    form.caPriority = 15;
+    form.fec = 1;
+    form.parentalLock = true;
+    const auto result = writeChannelForm(form, record, entry);
+    EXPECT_EQ(result.level, ChangeLevel::Written);
+    spec.videoPid = 0x100;
+    spec.audioPid = 0x101;
+    spec.serviceId = 4711;
+    spec.name = "New name";
+    spec.audioMode = 3;
+    spec.caPriority = 15;
+    spec.fec = 1;
+    spec.parentalLock = 1;
+    expectBytes(record, spec);
+    EXPECT_EQ(entry.pmtPid, 0xFFFF);
+}
+
+TEST(ChannelForm, PlacementFieldsGiveLevelTwo) {
+    fx::ChannelSpec spec = sample();
+    for (int field = 0; field < 3; ++field) {
+        ChannelRecord record = recordOf(spec);
+        ChannelEntry entry;
+        ChannelForm form = loadChannelForm(record, entry);
+        if (field == 0)
+            form.frequency = 12000;
+        if (field == 1)
+            form.polarisation = 1;
+        if (field == 2)
+            form.scrambled = true;
+        EXPECT_EQ(writeChannelForm(form, record, entry).level, ChangeLevel::Placement) << field;
+    }
+}
+
+TEST(ChannelForm, RadioChannelLosesTheVideoBitAndBlankPidsStay) {
+    fx::ChannelSpec spec = sample();
+    ChannelRecord record = recordOf(spec);
+    ChannelEntry entry;
+    ChannelForm form = loadChannelForm(record, entry);
+    form.videoPid = 0;
+    form.audioPid = std::nullopt;  // blank: unchanged
+    form.pmtPid = std::nullopt;
+    EXPECT_FALSE(pidsMirrored(form));
+    EXPECT_EQ(writeChannelForm(form, record, entry).level, ChangeLevel::Written);
+    spec.videoPid = 0;
+    spec.videoFlag = false;
+    expectBytes(record, spec);
+}
+
+TEST(ChannelForm, MirroredPidsRefuseOkAndWriteNothing) {
+    struct Case {
+        Pending video, audio, pmt;
+        bool mirrored;
+    };
+    const Case cases[] = {
+        {100, 100, 200, true},          {100, 200, 100, true},          {100, 200, 200, true},
+        {0, 100, 0, false},             {std::nullopt, 100, 100, true}, {std::nullopt, std::nullopt, 100, false},
+        {100, 200, std::nullopt, false},
+    };
+    const fx::ChannelSpec spec = sample();
+    for (const Case& c : cases) {
+        ChannelRecord record = recordOf(spec);
+        ChannelEntry entry;
+        ChannelForm form = loadChannelForm(record, entry);
+        form.videoPid = c.video;
+        form.audioPid = c.audio;
+        form.pmtPid = c.pmt;
+        form.name = "Changed";
+        EXPECT_EQ(pidsMirrored(form), c.mirrored);
+        const auto result = writeChannelForm(form, record, entry);
+        if (c.mirrored) {
+            EXPECT_EQ(result.outcome, ChannelWriteResult::Outcome::SamePid);
+            expectBytes(record, spec);
+        }
+    }
+}
+
+TEST(ChannelForm, StoredCodesWithoutAnEntryShowNoSelectionAndStay) {
+    fx::ChannelSpec spec = sample();
+    spec.fec = 6;
+    spec.parentalLock = 2;
+    spec.satellite = 70;
+    ChannelRecord record = recordOf(spec);
+    ChannelEntry entry;
+    ChannelForm form = loadChannelForm(record, entry);
+    EXPECT_EQ(form.fec, std::nullopt);
+    EXPECT_EQ(form.satellitePosition, std::nullopt);
+    EXPECT_TRUE(form.parentalLock);
+    EXPECT_EQ(writeChannelForm(form, record, entry).level, ChangeLevel::None);
+    expectBytes(record, spec);
+}
+
+TEST(ChannelForm, TerrestrialFrequencyFromTheListAndItsSixteenBitLimit) {
+    fx::ChannelSpec spec = sample();
+    spec.satellite = 64;
+    spec.frequency = 4740;
+    spec.ofdm = 0x15;
+    ChannelRecord record = recordOf(spec);
+    ChannelEntry entry;
+    ChannelForm form = loadChannelForm(record, entry);
+    EXPECT_EQ(form.terrestrialFrequency, "474.0");
+    form.terrestrialFrequency = "6553.6";  // 65536 tenths: refused, nothing written
+    EXPECT_EQ(writeChannelForm(form, record, entry).outcome, ChannelWriteResult::Outcome::BadParameter);
+    expectBytes(record, spec);
+    form.terrestrialFrequency = "858.0";
+    EXPECT_EQ(writeChannelForm(form, record, entry).level, ChangeLevel::Placement);
+    spec.frequency = 8580;
+    expectBytes(record, spec);
+}
+
+TEST(ChannelForm, CableFrequencySymbolRateAndConstellation) {
+    fx::ChannelSpec spec = sample();
+    spec.satellite = 65;
+    spec.frequency = 3460;
+    spec.symbolRate = 6900;
+    spec.cableConstellation = 4;
+    ChannelRecord record = recordOf(spec);
+    ChannelEntry entry;
+    ChannelForm form = loadChannelForm(record, entry);
+    EXPECT_EQ(form.cableConstellation, 2);
+    form.cableFrequency = "354.0";
+    form.cableSymbolRate = "not a number";  // read as 5000
+    form.cableConstellation = 4;            // QAM 256
+    EXPECT_EQ(writeChannelForm(form, record, entry).level, ChangeLevel::Placement);
+    spec.frequency = 3540;
+    spec.symbolRate = 5000;
+    spec.cableConstellation = 6;
+    expectBytes(record, spec);
+
+    form = loadChannelForm(record, entry);
+    form.cableSymbolRate = "70000";  // does not fit 16 bits
+    EXPECT_EQ(writeChannelForm(form, record, entry).outcome, ChannelWriteResult::Outcome::BadParameter);
+    expectBytes(record, spec);
+}
+
+TEST(ChannelForm, TerrestrialChannelFrequencies) {
+    const auto list = terrestrialChannelFrequencies();
+    ASSERT_EQ(list.size(), 57u);
+    EXPECT_EQ(list.front(), "177.5");
+    EXPECT_EQ(list[7], "226.5");
+    EXPECT_EQ(list[8], "474.0");
+    EXPECT_EQ(list.back(), "858.0");
+    EXPECT_TRUE(std::is_sorted(list.begin(), list.end()));
+}
