@@ -3,6 +3,7 @@
 #include "app/node_panel.h"
 #include "app/tool_icons.h"
 #include "views/filter_bar.h"
+#include "widgets/cut_text_tips.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -275,6 +276,10 @@ void buildCentralArea(QMainWindow& w, MainWindowWidgets& out) {
     out.binHelpText->setWordWrap(true);
     out.binHelpText->hide();
 
+    // Node names and cells the tree or the list cuts show whole as tool tips.
+    new widgets::CutTextTips(*out.tree);
+    new widgets::CutTextTips(*out.channelList);
+
     out.splitter->addWidget(out.tree);
     out.splitter->addWidget(right);
     out.splitter->setStretchFactor(0, 0);
@@ -300,6 +305,9 @@ void buildStatusBar(QMainWindow& w, MainWindowWidgets& out) {
     out.programIconPanel->setPixmap(w.windowIcon().pixmap(16, 16));
     out.nodePanel = new NodePanel(bar);
     out.filePanel = statusLabel(bar, "filePanel");
+    // As wide as its text where there is room; a narrow window cuts it (its tool tip is whole)
+    // instead of growing for a long path.
+    out.filePanel->setMinimumWidth(1);
     out.countsPanel = statusLabel(bar, "countsPanel");
     bar->addWidget(out.programIconPanel);
     bar->addWidget(out.nodePanel);
