@@ -257,6 +257,9 @@ void buildCentralArea(QMainWindow& w, MainWindowWidgets& out) {
     out.channelList->setShowGrid(true);
     out.channelList->setWordWrap(false);
     out.channelList->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The last column (providers) takes what is left: a list a few pixels wider than the window
+    // cuts provider names (shown whole as tool tips) instead of scrolling sideways.
+    out.channelList->horizontalHeader()->setStretchLastSection(true);
     out.listStack->addWidget(out.channelList);
 
     out.settingsIcons = new QListWidget(out.listStack);
