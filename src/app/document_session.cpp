@@ -23,6 +23,14 @@ std::string upperExtension(const std::string& path) {
 
 std::string fileNameOf(const std::string& path) { return fs::path(path).filename().string(); }
 
+std::string absoluteName(const std::string& path) {
+    if (path.empty())
+        return path;
+    std::error_code ec;
+    const fs::path whole = fs::absolute(fs::path(path), ec);
+    return ec ? path : whole.lexically_normal().string();
+}
+
 std::string withDatabaseExtension(std::string name) {
     if (fileNameOf(name).find('.') == std::string::npos)
         name += ".dsp";
@@ -44,11 +52,21 @@ bool DocumentSession::readCommandLine(const std::vector<std::string>& arguments)
     if (arguments.empty())
         return false;
     const std::string& first = arguments.front();
-    if (exists(first) && upperExtension(first) == ".DSP") {
+    if (first == kAutorunArgument)
+        return true;
+    if (!exists(first))
+        missingCommandLineFile_ = first;
+    else if (upperExtension(first) == ".DSP") {
         launchState_ = LaunchState::WithFile;
-        pendingFile_ = first;
+        pendingFile_ = absoluteName(first);
     }
-    return first == kAutorunArgument;
+    return false;
+}
+
+std::string DocumentSession::takeMissingCommandLineFile() {
+    std::string missing;
+    missing.swap(missingCommandLineFile_);
+    return missing;
 }
 
 std::optional<ChosenFile> DocumentSession::chooseFile(const std::string& name) const {

@@ -33,6 +33,10 @@ enum class WizardMode : int {
 std::string withDatabaseExtension(std::string name);
 // The file-name part of a path.
 std::string fileNameOf(const std::string& path);
+// `path` made absolute against the working folder, without "." and ".." parts; "" stays "".
+// A file named relatively on the command line is kept so, that a later start from another
+// folder still finds it in the recent files.
+std::string absoluteName(const std::string& path);
 
 // What the window does after a deferred open ran.
 struct OpenOutcome {
@@ -83,9 +87,14 @@ public:
     explicit DocumentSession(FileExists fileExists = {});
 
     // ---- start-up
-    // Reads the command line: a database named first becomes pending; returns true when the
-    // window starts minimised (log-on start).
+    // Reads the command line: a database named first becomes pending under its absolute name
+    // (absoluteName); returns true when the
+    // window starts minimised (log-on start). A named file that does not exist is kept for
+    // takeMissingCommandLineFile.
     bool readCommandLine(const std::vector<std::string>& arguments);
+    // The file the command line named that does not exist ("" for none), once: the window says
+    // so before its first open.
+    std::string takeMissingCommandLineFile();
 
     // ---- opening
     // The Open dialog or a recent-files entry chose this file ("" when cancelled: nothing).
@@ -153,6 +162,7 @@ private:
     std::string pendingFile_;
     std::string shownFile_;
     std::string upgradeFile_;
+    std::string missingCommandLineFile_;
     bool modified_ = false;
     bool loaded_ = false;
     bool quitOnNextClose_ = false;

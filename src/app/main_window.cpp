@@ -73,6 +73,12 @@ class WindowSettingsAdapter final : public SettingsWindow {
 public:
     explicit WindowSettingsAdapter(MainWindow& window) : w_(window) {}
 
+    // The stored settings gave the window its bounds: they win over the width the columns need.
+    bool boundsRestored = false;
+    // The window was minimised by a log-on start ("/autorun"), not by the user: while that
+    // lasts, the state stored is the one the window had before.
+    std::optional<WindowState> stateBeforeAutorun;
+
     WindowBounds windowBounds() const override {
         const QRect r = w_.isMaximized() || w_.isMinimized() ? w_.normalGeometry() : w_.geometry();
         return {r.x(), r.y(), r.width(), r.height()};
@@ -81,8 +87,11 @@ public:
         const int width = std::clamp<int>(b.width, kMinWindowWidth, kMaxWindowWidth);
         const int height = std::clamp<int>(b.height, kMinWindowHeight, kMaxWindowHeight);
         w_.setGeometry(b.left, b.top, width, height);
+        boundsRestored = true;
     }
     WindowState windowState() const override {
+        if (stateBeforeAutorun)
+            return *stateBeforeAutorun;
         if (w_.isMinimized())
             return WindowState::minimised;
         if (w_.isMaximized())
@@ -133,6 +142,21 @@ private:
     MainWindow& w_;
 };
 
+WindowSettingsAdapter& adapterOf(SettingsWindow& window) { return static_cast<WindowSettingsAdapter&>(window); }
+
+// A menu text as a tool tip: the "&" marks are for menus ("&&" stands for one "&").
+QString withoutMnemonics(const QString& text) {
+    QString plain;
+    plain.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != QLatin1Char('&'))
+            plain += text[i];
+        else if (i + 1 < text.size())
+            plain += text[++i];  // the marked letter, or the "&" of "&&"
+    }
+    return plain;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------- options
@@ -172,7 +196,6 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     setMinimumSize(kMinWindowWidth, kMinWindowHeight);
     setMaximumSize(kMaxWindowWidth, kMaxWindowHeight);
     resize(kMinWindowWidth, kMinWindowHeight);
-    trayAvailable_ = options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
 
     deferredTimer_.setObjectName(QStringLiteral("deferredTimer"));
     connect(&deferredTimer_, &QTimer::timeout, this, &MainWindow::runDeferredAction);
@@ -183,9 +206,11 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     w_.channelList->viewport()->installEventFilter(this);
     connectCommands();
     connectPopupMenus();
-    buildTray();
     if (options_.hooks.makeViews)
         views_ = options_.hooks.makeViews(*this);
+    // Numbering mode adds the number column: the window grows so that every column shows.
+    // Connected after the views, so that their columns are rebuilt first.
+    connect(w_.actions.numberingMode, &QAction::triggered, this, [this] { fitListWidth(true); });
 
     // Loading the stored settings chooses the start-up file; it becomes pending.
     std::string startupFile;
@@ -221,6 +246,13 @@ void MainWindow::setHooks(MainWindowHooks hooks) {
 }
 
 bool MainWindow::trayIconShown() const { return trayIcon_ && trayIcon_->isVisible(); }
+
+bool MainWindow::trayAvailable() const {
+    // Asking the desktop takes a round trip to its notification area: only when a close needs it.
+    if (!trayAvailable_)
+        trayAvailable_ = options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
+    return *trayAvailable_;
+}
 
 void MainWindow::connectCommands() {
     const MainWindowActions& a = w_.actions;
@@ -270,6 +302,8 @@ void MainWindow::connectPopupMenus() {
 }
 
 void MainWindow::buildTray() {
+    if (trayIcon_)
+        return;
     trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
     trayIcon_->setObjectName(QStringLiteral("trayIcon"));
     trayIcon_->setContextMenu(w_.menus.tray);
@@ -296,8 +330,12 @@ void MainWindow::startUp() {
 
     applyDragDropOption();
 
-    if (session_.readCommandLine(options_.arguments))
+    if (session_.readCommandLine(options_.arguments)) {
+        WindowSettingsAdapter& adapter = adapterOf(*settingsWindow_);
+        const WindowState before = adapter.windowState();
         QMainWindow::setWindowState(QMainWindow::windowState() | Qt::WindowMinimized);
+        adapter.stateBeforeAutorun = before;
+    }
     scheduleDeferred(DeferredAction::OpenPendingFile, kOpenDelayMs);
 }
 
@@ -374,10 +412,9 @@ void MainWindow::firstShow() {
         updateStatusCounts();
         if (views_) {
             views_->buildColumns();
-            // The window is as wide as the list's columns need.
-            const int listLeft = w_.tree->width() + w_.splitter->handleWidth();
-            resize(std::clamp(listLeft + views_->listWidth() + kListWidthMargin, kMinWindowWidth, kMaxWindowWidth),
-                   height());
+            // Without stored bounds the window is as wide as the list's columns need.
+            if (!adapterOf(*settingsWindow_).boundsRestored)
+                fitListWidth(false);
             views_->fillCodingSystemMenu();
             // A window centred at start stays centred at its new width.
             if (centredThisRun_)
@@ -386,9 +423,30 @@ void MainWindow::firstShow() {
         // Whatever was stored, the window starts where it can be seen whole.
         keepOnScreen();
         watchScreen();
+        // The start-up figures note when the desktop first shows the window.
+        if (QWindow* handle = windowHandle())
+            handle->installEventFilter(this);
     }
     if (trayIcon_)
         trayIcon_->hide();
+}
+
+void MainWindow::fitListWidth(bool onlyWider) {
+    if (!views_)
+        return;
+    const int listLeft = w_.tree->width() + w_.splitter->handleWidth();
+    int width = std::clamp(listLeft + views_->listWidth() + kListWidthMargin, kMinWindowWidth, kMaxWindowWidth);
+    if (const QScreen* s = screen())
+        width = std::min(width, std::max(kMinWindowWidth, s->availableGeometry().width()));
+    if (!onlyWider || width > this->width())
+        resize(width, height());
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // Once the user has the window back, its state is theirs to keep again.
+    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized))
+        adapterOf(*settingsWindow_).stateBeforeAutorun.reset();
 }
 
 void MainWindow::hideEvent(QHideEvent* event) {
@@ -396,10 +454,6 @@ void MainWindow::hideEvent(QHideEvent* event) {
     closeFindDialog();
 }
 
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    w_.filePanel->setFixedWidth(std::max(0, width() - kFilePanelReserve));
-}
 
 // ---------------------------------------------------------------- texts and languages
 
@@ -428,14 +482,14 @@ void MainWindow::buildLanguageMenu() {
 }
 
 void MainWindow::applyTexts() {
-    setWindowTitle(session_.loaded() ? qs(text(kTitleKey) + "  " + std::string(kVersionText)) : qs(text(kTitleKey)));
+    refreshTitle();
     for (const MenuText& item : kMenuTexts)
         (w_.menus.*item.menu)->menuAction()->setText(qs(text(item.key)));
     for (const ActionText& item : kActionTexts)
         (w_.actions.*item.action)->setText(qs(text(item.key)));
     for (const ActionText& hint : kToolHints) {
         QAction* tool = w_.actions.*hint.action;
-        const QString tip = qs(text(hint.key));
+        const QString tip = withoutMnemonics(qs(text(hint.key)));
         tool->setToolTip(tip);
         tool->setIconText(tip);
     }
@@ -447,6 +501,8 @@ void MainWindow::applyTexts() {
     if (trayIcon_)
         trayIcon_->setToolTip(qs(text(kTitleKey)).left(kTrayTipLimit));
     refreshFilePanel();
+    // The counts panel is built from language texts too.
+    updateStatusCounts();
 }
 
 void MainWindow::selectLanguage(int index) {
@@ -480,6 +536,18 @@ void MainWindow::setModified(bool modified) {
     w_.actions.toolSave->setEnabled(modified);
     if (!(views_ && views_->bulkUpdate()))
         refreshFilePanel();
+    refreshTitle();
+}
+
+void MainWindow::refreshTitle() {
+    // The program's caption (with the version once a database is shown), after the shown file's
+    // name and the modified marker, as desktop editors show them.
+    const std::string caption = session_.loaded() ? text(kTitleKey) + "  " + std::string(kVersionText) : text(kTitleKey);
+    if (session_.loaded() && !session_.shownFile().empty())
+        setWindowTitle(qs(fileNameOf(session_.shownFile())) + QStringLiteral("[*] - ") + qs(caption));
+    else
+        setWindowTitle(qs(caption));
+    setWindowModified(session_.loaded() && session_.modified());
 }
 
 void MainWindow::refreshFilePanel() {
@@ -516,7 +584,7 @@ void MainWindow::scheduleDeferred(DeferredAction action, int intervalMs) {
 }
 
 void MainWindow::openFileLater(const std::string& file) {
-    session_.requestOpen(file);
+    session_.requestOpen(absoluteName(file));
     scheduleDeferred(DeferredAction::OpenPendingFile, kOpenDelayMs);
 }
 
@@ -534,6 +602,11 @@ void MainWindow::runDeferredAction() {
 
 void MainWindow::openPendingFile() {
     deferredTimer_.stop();
+    // A file named on the command line that is not there is said once; the start goes on with
+    // the usual start-up file.
+    if (const std::string missing = session_.takeMissingCommandLineFile(); !missing.empty())
+        messageBox(text("MsgFile") + " " + fileNameOf(missing) + " " + text("MsgFileNotExisting"), text("MsgErrorFile"),
+                   widgets::kStopOk, this);
     if (!session_.openPending())
         return;
     // Replacing the shown database is a close of it, whatever closing the window means.
@@ -551,7 +624,10 @@ void MainWindow::openPendingFile() {
         log_.clear();
         result = flash_->openImage(session_.pendingFile());
         logf(log_, "Error: %d", static_cast<int>(result));
-        setWindowTitle(qs(text(kTitleKey) + "  " + std::string(kVersionText)));
+        if (session_.loaded())
+            refreshTitle();
+        else
+            setWindowTitle(qs(text(kTitleKey) + "  " + std::string(kVersionText)));
     }
 
     const bool firstRun = !storedSettings_.settingsFound;
@@ -618,7 +694,7 @@ void MainWindow::resetViews() {
         views_->resetViews();
     }
     if (!session_.shownFile().empty())
-        storedSettings_.addRecentFile(session_.shownFile(), *settingsWindow_);
+        storedSettings_.addRecentFile(absoluteName(session_.shownFile()), *settingsWindow_);
 }
 
 void MainWindow::openWithDialog() {
@@ -674,6 +750,11 @@ void MainWindow::filesDropped(const std::vector<std::string>& paths) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Expose && watched == windowHandle() && windowHandle()->isExposed()) {
+        watched->removeEventFilter(this);
+        writeTimingLine(format("Window mapped: %.0f ms after the process started",
+                               millisecondsSinceProcessStart().value_or(-1.0)));
+    }
     if (firstListPaintPending_ && event->type() == QEvent::Paint && watched == w_.channelList->viewport()) {
         firstListPaintPending_ = false;
         // Queued, so that the figures are taken once this paint is done.
@@ -686,8 +767,11 @@ void MainWindow::logStartupFigures() {
     const std::optional<double> ms = millisecondsSinceProcessStart();
     const std::optional<long> peak = peakResidentKilobytes();
     const QAbstractItemModel* model = w_.channelList->model();
-    const std::string line = format("First paint of the list: %.0f ms after the process started, %d rows, peak memory %ld KB",
-                                    ms.value_or(-1.0), model ? model->rowCount() : 0, peak.value_or(-1L));
+    writeTimingLine(format("First paint of the list: %.0f ms after the process started, %d rows, peak memory %ld KB",
+                           ms.value_or(-1.0), model ? model->rowCount() : 0, peak.value_or(-1L)));
+}
+
+void MainWindow::writeTimingLine(const std::string& line) {
     log_.write(line);
     if (std::getenv("CHANNELSETTINGS_TIMING"))
         std::fprintf(stderr, "%s\n", line.c_str());
@@ -772,7 +856,7 @@ void MainWindow::saveAs() {
 // ---------------------------------------------------------------- closing
 
 bool MainWindow::queryClose(bool fromWindow) {
-    switch (session_.closeStep(storedSettings_.flag(settings_flags::kCloseEndsProgram), trayAvailable_)) {
+    switch (session_.closeStep(storedSettings_.flag(settings_flags::kCloseEndsProgram), trayAvailable())) {
     case CloseStep::Close:
         return true;
     case CloseStep::HideToTray:
@@ -819,6 +903,7 @@ void MainWindow::stopTimers() {
 }
 
 void MainWindow::hideToTray() {
+    buildTray();
     hide();
     trayIcon_->setIcon(windowIcon());
     trayIcon_->setToolTip(qs(text(kTitleKey)).left(kTrayTipLimit));

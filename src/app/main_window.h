@@ -39,8 +39,6 @@ inline constexpr std::string_view kVersionText = kProgramVersion;
 inline constexpr std::string_view kHomePageAddress = "https://channelsettings.example.org/";
 inline constexpr std::string_view kMailAddress = "support@channelsettings.example.org";
 
-// The file panel of the status bar is as wide as the window less this.
-inline constexpr int kFilePanelReserve = 368;
 // Opening waits this long, so that the window is painted before a long load starts.
 inline constexpr int kOpenDelayMs = 100;
 
@@ -157,7 +155,8 @@ public:
     int presetSatellite() const { return presetSatellite_; }
     void setPresetSatellite(int satellite) { presetSatellite_ = satellite; }
     void requestQuit() { session_.requestQuit(); }
-    bool trayAvailable() const { return trayAvailable_; }
+    // Whether the desktop has a notification area (asked when first needed).
+    bool trayAvailable() const;
     bool trayIconShown() const;
     DeferredAction deferredAction() const { return deferredAction_; }
     QTimer& deferredTimer() { return deferredTimer_; }
@@ -195,7 +194,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -212,6 +211,10 @@ private:
     void hideToTray();
     void closeFindDialog();
     void refreshFilePanel();
+    // The caption with the shown file's name and the modified marker.
+    void refreshTitle();
+    // Widens the window to what the list's columns need (only wider: `onlyWider`).
+    void fitListWidth(bool onlyWider);
     void resetViews();
     void loadSucceeded();
     void showOpenOutcome(const OpenOutcome& outcome);
@@ -224,6 +227,8 @@ private:
     void centre(const ScreenSize& screen);
     void keepOnScreen();
     void logStartupFigures();
+    // A line of the start-up figures: into the log, and to stderr with CHANNELSETTINGS_TIMING set.
+    void writeTimingLine(const std::string& line);
 
     MainWindowOptions options_;
     std::unique_ptr<SettingsStore> store_;
@@ -245,7 +250,7 @@ private:
     int findPosition_ = -1;
     int presetSatellite_ = 0;
     bool firstShow_ = true;
-    bool trayAvailable_ = false;
+    mutable std::optional<bool> trayAvailable_;
     bool acceptingDrops_ = false;
     bool screenWatched_ = false;
     bool centredThisRun_ = false;

@@ -3,6 +3,7 @@
 #include "app/node_panel.h"
 #include "app/tool_icons.h"
 #include "views/filter_bar.h"
+#include "widgets/cut_text_tips.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -256,6 +257,9 @@ void buildCentralArea(QMainWindow& w, MainWindowWidgets& out) {
     out.channelList->setShowGrid(true);
     out.channelList->setWordWrap(false);
     out.channelList->setContextMenuPolicy(Qt::CustomContextMenu);
+    // The last column (providers) takes what is left: a list a few pixels wider than the window
+    // cuts provider names (shown whole as tool tips) instead of scrolling sideways.
+    out.channelList->horizontalHeader()->setStretchLastSection(true);
     out.listStack->addWidget(out.channelList);
 
     out.settingsIcons = new QListWidget(out.listStack);
@@ -274,6 +278,10 @@ void buildCentralArea(QMainWindow& w, MainWindowWidgets& out) {
     out.binHelpText->setObjectName(QStringLiteral("binHelpText"));
     out.binHelpText->setWordWrap(true);
     out.binHelpText->hide();
+
+    // Node names and cells the tree or the list cuts show whole as tool tips.
+    new widgets::CutTextTips(*out.tree);
+    new widgets::CutTextTips(*out.channelList);
 
     out.splitter->addWidget(out.tree);
     out.splitter->addWidget(right);
@@ -300,6 +308,9 @@ void buildStatusBar(QMainWindow& w, MainWindowWidgets& out) {
     out.programIconPanel->setPixmap(w.windowIcon().pixmap(16, 16));
     out.nodePanel = new NodePanel(bar);
     out.filePanel = statusLabel(bar, "filePanel");
+    // As wide as its text where there is room; a narrow window cuts it (its tool tip is whole)
+    // instead of growing for a long path.
+    out.filePanel->setMinimumWidth(1);
     out.countsPanel = statusLabel(bar, "countsPanel");
     bar->addWidget(out.programIconPanel);
     bar->addWidget(out.nodePanel);

@@ -1,6 +1,9 @@
 #include "app/node_panel.h"
 
+#include <QFontMetrics>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace cs::app {
 
@@ -9,6 +12,7 @@ constexpr int kPanelWidth = 120;
 constexpr int kIconSize = 16;
 constexpr int kTextLeft = 18;  // the text starts right of the 16-pixel image
 constexpr int kTextTop = 2;
+constexpr int kTextRight = 6;
 } // namespace
 
 NodePanel::NodePanel(QWidget* parent) : QWidget(parent) {
@@ -20,10 +24,14 @@ void NodePanel::setNode(const QIcon& icon, const QString& text) {
     icon_ = icon;
     text_ = text;
     setToolTip(text);
+    // As wide as the node's name needs (never narrower than designed), so it is not cut.
+    QFont bold = font();
+    bold.setBold(true);
+    setFixedWidth(std::max(kPanelWidth, kTextLeft + QFontMetrics(bold).horizontalAdvance(text) + kTextRight));
     update();
 }
 
-QSize NodePanel::sizeHint() const { return {kPanelWidth, std::max(kIconSize + 2, fontMetrics().height() + kTextTop)}; }
+QSize NodePanel::sizeHint() const { return {width(), std::max(kIconSize + 2, fontMetrics().height() + kTextTop)}; }
 
 void NodePanel::paintEvent(QPaintEvent*) {
     if (text_.isEmpty() && icon_.isNull())

@@ -1,6 +1,7 @@
 #include "settings/stored_settings.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <limits>
 #include <optional>
 
@@ -275,7 +276,11 @@ void StoredSettings::addRecentFile(std::string_view name, SettingsWindow& window
     if (name.empty())
         return;
     std::string entry(name);  // `name` may view one of the entries that are about to move
-    auto found = std::find(recentFiles.begin(), recentFiles.end(), name);
+    // One file is listed once, however it was spelled ("a/./b.dsp", "a/c/../b.dsp").
+    const std::filesystem::path normal = std::filesystem::path(entry).lexically_normal();
+    auto found = std::find_if(recentFiles.begin(), recentFiles.end(), [&](const std::string& listed) {
+        return !listed.empty() && std::filesystem::path(listed).lexically_normal() == normal;
+    });
     // Entries above the found one (or all but the oldest) move down one place.
     auto last = found == recentFiles.end() ? recentFiles.end() - 1 : found;
     std::move_backward(recentFiles.begin(), last, last + 1);

@@ -33,7 +33,8 @@ void FilterBar::applyHints(const std::function<QString(const char* key)>& text) 
     freeScrambled_->setToolTip(QStringLiteral("FTA / CA"));
     sortOrder_->setToolTip(text("HintSort"));
     favouriteList_->setToolTip(text("HintListDestination"));
-    codingSystems_->setText(QStringLiteral("CA"));
+    // Not "CA": the free/scrambled button beside it may show that already.
+    codingSystems_->setText(text("HintSystemsCode"));
     codingSystems_->setToolTip(text("HintSystemsCode"));
 }
 

@@ -9,6 +9,7 @@
 #include "settings/stored_settings.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -69,6 +70,10 @@ constexpr SettingsPageSpec kSettingsPages[] = {
     {kPageInternet, nullptr, "Internet"},
 };
 
+// Room beside a cell's text: between the kind icon and the text, and the cell's margins.
+constexpr int kIconTextGap = 8;
+constexpr int kCellPadding = 12;
+
 // Column sorts of the number column show the busy cursor above this many rows.
 constexpr int kBusyNumberSortRows = 128;
 
@@ -77,6 +82,16 @@ QAction* addItem(QMenu& menu, const char* name, const QString& caption, int tag,
     action->setObjectName(QString::fromLatin1(name));
     action->setData(tag);
     action->setCheckable(checkable);
+    return action;
+}
+
+// An item of a menu where one entry is chosen: it shows a radio mark, not a check box.
+QAction* addChoice(QMenu& menu, const char* name, const QString& caption, int tag) {
+    auto* group = menu.findChild<QActionGroup*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!group)
+        group = new QActionGroup(&menu);
+    QAction* action = addItem(menu, name, caption, tag);
+    group->addAction(action);
     return action;
 }
 
@@ -139,13 +154,13 @@ ViewController::ViewController(const ViewWidgets& widgets, FilterBar& filters, C
 
     // Filter menus.
     for (const MenuItemSpec& s : kTvRadioItems)
-        connect(addItem(*filters_->tvRadioMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
+        connect(addChoice(*filters_->tvRadioMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
                 [this, tag = s.tag] { chooseTvRadio(tag); });
     for (const MenuItemSpec& s : kFreeScrambledItems)
-        connect(addItem(*filters_->freeScrambledMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
+        connect(addChoice(*filters_->freeScrambledMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
                 [this, tag = s.tag] { chooseFreeScrambled(tag); });
     for (const MenuItemSpec& s : kSortOrderItems)
-        connect(addItem(*filters_->sortOrderMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
+        connect(addChoice(*filters_->sortOrderMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
                 [this, tag = s.tag] { chooseSortOrder(tag); });
     for (QMenu* menu : choiceMenus())
         checkFirstItem(menu);
@@ -295,7 +310,7 @@ void ViewController::rebuildFavouriteListMenu() {
     const int lists = db_.flash().settings().listCount;
     for (int k = 1; k <= lists; ++k) {
         const std::string name = "favouriteList" + std::to_string(k);
-        connect(addItem(menu, name.c_str(), QString::fromStdString(texts_.listText(k, 0)), k), &QAction::triggered,
+        connect(addChoice(menu, name.c_str(), QString::fromStdString(texts_.listText(k, 0)), k), &QAction::triggered,
                 this, [this, k] { chooseFavouriteList(k); });
     }
     checkFirstItem(&menu);
@@ -476,11 +491,9 @@ void ViewController::fillChannelList() {
         scope.progress->show();
         emit progressShown(count);
     }
-    QProgressBar* bar = scope.progress.get();
-    model_->setRows(result, [bar](int row) {
-        if (bar)
-            bar->setValue(row);
-    });
+    // The rows are only slot numbers: copying them takes well under a millisecond, so the bar
+    // is not advanced step by step (each step was a painted and flushed repaint of the bar).
+    model_->setRows(result);
 }
 
 void ViewController::buildColumns() {
@@ -505,11 +518,16 @@ int ViewController::columnWidth(int visibleColumn) const {
         const QString caption = model_->headerData(visibleColumn, Qt::Horizontal, Qt::DisplayRole).toString();
         const int captionWidth = list->horizontalHeader()->fontMetrics().horizontalAdvance(caption) + 28;
         width = std::max(width, captionWidth);
-        // Names run to 16 characters (channels, after the kind icon) and 18 (providers).
+        // Names run to 16 characters (channels) and 18 (providers); the first column carries the
+        // kind icon: the name's, or in numbering mode the number's (four digits).
         const int logical = model_->logicalColumn(visibleColumn);
-        const int nameChars = logical == 1 ? 16 : logical == 11 ? 18 : 0;
+        const int iconRoom = visibleColumn == 0 ? kSmallIconSize + kIconTextGap : 0;
+        const int nameChars = logical == kColName ? 16 : logical == kColProvider ? 18 : 0;
         if (nameChars > 0)
-            width = std::max(width, list->fontMetrics().horizontalAdvance(QString(nameChars, QChar('n'))) + (logical == 1 ? 36 : 12));
+            width = std::max(width, list->fontMetrics().horizontalAdvance(QString(nameChars, QChar('n'))) + iconRoom +
+                                        kCellPadding);
+        if (logical == kColNumber)
+            width = std::max(width, list->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + iconRoom + kCellPadding);
     }
     return width;
 }

@@ -34,7 +34,7 @@ using Drawing = std::function<void(QPainter&)>;
 
 // The drawing scaled into a transparent `size` x `size` pixmap, antialiased.
 QPixmap paintPixmap(int size, double grid, const Drawing& drawing);
-// The drawing at each of `sizes`.
+// The drawing at each of `sizes`, each painted when it is first asked for.
 QIcon paintIcon(std::initializer_list<int> sizes, double grid, const Drawing& drawing);
 // The outline pen, round at caps and joins.
 QPen outlinePen(double width);

@@ -2,6 +2,8 @@
 // out of the first run, every way of closing, choosing, dropping and saving files.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -117,24 +119,28 @@ TEST(DocumentSession, CommandLine) {
     struct Case {
         std::vector<std::string> arguments;
         bool minimised;
-        std::string pending;
+        std::string pending;  // relative to the working folder
         LaunchState launch;
+        std::string missing;  // said to be missing
     };
     const std::vector<Case> cases = {
-        {{}, false, "", LaunchState::Normal},
-        {{"db.dsp"}, false, "db.dsp", LaunchState::WithFile},
-        {{"DB.DSP"}, false, "DB.DSP", LaunchState::WithFile},
-        {{"gone.dsp"}, false, "", LaunchState::Normal},    // not there
-        {{"db.dsx"}, false, "", LaunchState::Normal},      // not a database file
-        {{"/autorun"}, true, "", LaunchState::Normal},     // log-on start
-        {{"/autorun", "db.dsp"}, true, "", LaunchState::Normal},  // only the first argument counts
+        {{}, false, "", LaunchState::Normal, ""},
+        {{"db.dsp"}, false, "db.dsp", LaunchState::WithFile, ""},
+        {{"./sub/../DB.DSP"}, false, "DB.DSP", LaunchState::WithFile, ""},
+        {{"gone.dsp"}, false, "", LaunchState::Normal, "gone.dsp"},    // not there
+        {{"db.dsx"}, false, "", LaunchState::Normal, ""},      // not a database file
+        {{"/autorun"}, true, "", LaunchState::Normal, ""},     // log-on start
+        {{"/autorun", "db.dsp"}, true, "", LaunchState::Normal, ""},  // only the first argument counts
     };
+    const std::filesystem::path here = std::filesystem::current_path();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.empty() ? "(none)" : c.arguments.front());
-        DocumentSession s = sessionWith({"db.dsp", "DB.DSP", "db.dsx"});
+        DocumentSession s = sessionWith({"db.dsp", "./sub/../DB.DSP", "db.dsx"});
         EXPECT_EQ(s.readCommandLine(c.arguments), c.minimised);
-        EXPECT_EQ(s.pendingFile(), c.pending);
+        EXPECT_EQ(s.pendingFile(), c.pending.empty() ? "" : (here / c.pending).string());
         EXPECT_EQ(s.launchState(), c.launch);
+        EXPECT_EQ(s.takeMissingCommandLineFile(), c.missing);
+        EXPECT_EQ(s.takeMissingCommandLineFile(), "");  // said once
     }
 }
 

@@ -141,9 +141,9 @@ void OpenSaveTest::openResultCodes() {
     CHECK_SCRIPT(boxes);
 
     QVERIFY(!window->deferredTimer().isActive());
-    QCOMPARE(window->windowTitle(), QStringLiteral("Tervanis Tools  v1.0.3"));
     QVERIFY(window->log().contains("Error: " + std::to_string(kind)));
     const fs::path expectedShown = kind == 0 ? file : shown;
+    QCOMPARE(window->windowTitle().toStdString(), expectedShown.filename().string() + "[*] - Tervanis Tools  v1.0.3");
     QCOMPARE(window->currentFileName(), expectedShown.string());
     QCOMPARE(window->pendingFileName(), expectedShown.string());
     QVERIFY(window->databaseLoaded());
@@ -256,8 +256,7 @@ void OpenSaveTest::commandLineFileAndAutorun() {
         QCOMPARE(window->pendingFileName(), recent.string());
         QCOMPARE(window->session().launchState(), app::LaunchState::Normal);
     }
-    // "/autorun" starts minimised with the usual start-up file (last: it leaves the
-    // minimised state in the settings).
+    // "/autorun" starts minimised with the usual start-up file.
     {
         auto window = box.makeWindow({"/autorun"});
         QVERIFY(window->isMinimized() || (window->QMainWindow::windowState() & Qt::WindowMinimized));

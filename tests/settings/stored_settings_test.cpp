@@ -354,6 +354,8 @@ TEST(StoredSettingsRecentFiles, AddMovesUpDropsOldestAndComparesCase) {
         {"a fifth file drops the oldest", {"/a", "/b", "/c", "/d", "/e"}, {"/e", "/d", "/c", "/b"}},
         {"the oldest can come back to the top", {"/a", "/b", "/c", "/d", "/a"}, {"/a", "/d", "/c", "/b"}},
         {"case matters", {"/data/List.dsp", "/data/list.dsp"}, {"/data/list.dsp", "/data/List.dsp", "", ""}},
+        {"one file under two spellings is listed once", {"/data/a.dsp", "/data/./x/../a.dsp", "/b", "/data/a.dsp"},
+         {"/data/a.dsp", "/b", "", ""}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
