@@ -1,4 +1,5 @@
 // The desktop program: the application object, the main window and the message loop.
+#include "app/import_and_image_manager.h"
 #include "app/main_window.h"
 #include "app/window_views.h"
 #include "widgets/message_box.h"
@@ -46,6 +47,7 @@ int main(int argc, char* argv[]) {
     try {
         auto options = cs::app::MainWindowOptions::forCurrentUser(std::move(arguments));
         options.hooks.makeViews = cs::app::makeWindowViews;
+        cs::app::setImportAndImageManagerHooks(options.hooks);
         cs::app::MainWindow window(std::move(options));
         QObject::connect(&window, &cs::app::MainWindow::programEnding, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
