@@ -67,7 +67,14 @@ ManagerResult ImageManagerDocument::saveStore(const std::string& path) {
     const PictureStoreWriteResult written = writePictureStore(path, store_, log_);
     if (!written.written)
         return ManagerResult::failure(written.error);
-    return ManagerResult::success();
+    ManagerResult result = ManagerResult::success();
+    constexpr const char* kPageNames[] = {"LOGO", "RADIO", "BACKGROUND"};
+    for (std::size_t n = 0; n < written.leftOut.size(); ++n)
+        if (written.leftOut[n])
+            result.warning += std::string(result.warning.empty() ? "" : ", ") + kPageNames[n];
+    if (!result.warning.empty())
+        result.warning = "The store is full: these pictures were left out of the file: " + result.warning + ".";
+    return result;
 }
 
 ManagerResult ImageManagerDocument::loadPicture(std::span<const std::uint8_t> jpeg, std::string fileName) {

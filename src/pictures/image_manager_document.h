@@ -36,9 +36,10 @@ std::optional<std::string> pictureSizeProblem(std::int64_t width, std::int64_t h
 struct ManagerResult {
     bool ok = false;
     std::string error;
+    std::string warning;  // done, but the user must hear this (pictures a save left out)
     explicit operator bool() const { return ok; }
-    static ManagerResult success() { return {true, {}}; }
-    static ManagerResult failure(std::string why) { return {false, std::move(why)}; }
+    static ManagerResult success() { return {true, {}, {}}; }
+    static ManagerResult failure(std::string why) { return {false, std::move(why), {}}; }
 };
 
 // Which commands the window offers.
@@ -61,7 +62,8 @@ public:
     // Reads a store file. The pictures shown are replaced only when the whole file was taken; a
     // file that fails its checks leaves them, the path and the modified state as they were.
     ManagerResult openStore(const std::string& path);
-    // Writes the store; on success the path is the store's and it is unmodified.
+    // Writes the store; on success the path is the store's and it is unmodified. Pictures that do
+    // not fit are left out of the file and named in the result's warning.
     ManagerResult saveStore(const std::string& path);
 
     // Loads a JPEG into the shown page (file name empty for the clipboard), with its effects

@@ -104,7 +104,7 @@ ImageManagerWindow::ImageManagerWindow(ImageManagerHost host, QWidget* parent)
     buildMenus();
     applyTexts();
     connect(pages_, &QTabWidget::currentChanged, this, [this](int page) { showPage(page); });
-    resize(640, 560);
+    resize(820, 640);
     newStore();
 }
 
@@ -337,6 +337,8 @@ bool ImageManagerWindow::saveStore() {
     const ManagerResult r = document_.saveStore(*chosen);
     if (!r)
         showError(text("ImgManEffectErrorMessage") + (r.error.empty() ? std::string() : "\n" + r.error));
+    else if (!r.warning.empty())
+        widgets::messageBox(r.warning, text("TextInformation"), widgets::kWarningOk, this);
     refresh();
     return r.ok;
 }
@@ -547,6 +549,10 @@ void runImageManager(ImageManagerHost host, const std::string& file, QWidget* pa
     ImageManagerWindow window(std::move(host), parent);
     window.setWindowFlag(Qt::Window);
     window.setWindowModality(Qt::ApplicationModal);
+    if (parent) {
+        const QRect over = parent->window()->frameGeometry();
+        window.move(over.center() - window.rect().center());
+    }
     window.openFile(file);
     QEventLoop loop;
     QObject::connect(&window, &ImageManagerWindow::closed, &loop, &QEventLoop::quit);

@@ -184,7 +184,8 @@ void ImageManagerWindowTest::effectsBackToDefaultGiveTheSourceBytes() {
 
 void ImageManagerWindowTest::errorSizeWhenThePicturesDoNotFit() {
     Harness h;
-    const std::string noisy = writeJpeg(h.dir, "noise.jpg", jpegOf(720, 576, pictest::Pattern::Noise, 95));
+    // Kept as imported (720 x 576), each 40000 bytes: one fits, two do not.
+    const std::string noisy = writeJpeg(h.dir, "large.jpg", pictest::makeJpegOfSize(720, 576, 40000));
     ScriptedFileDialogs dialogs;
     for (int page = 0; page < 2; ++page) {
         h.window->showPage(page);
@@ -197,6 +198,17 @@ void ImageManagerWindowTest::errorSizeWhenThePicturesDoNotFit() {
     QVERIFY2(h.status().rfind("Used memory ", 0) == 0 && h.status().find("ERROR SIZE!") != std::string::npos,
              h.status().c_str());
     QCOMPARE(h.window->memoryBar()->value(), 61408);
+
+    // A save keeps what fits and says which pictures it left out.
+    {
+        ScriptedMessageBoxes boxes;
+        boxes.expect("The store is full: these pictures were left out of the file: RADIO.", "Information",
+                     widgets::kWarningOk, MessageAnswer::Ok);
+        dialogs.expect(FileDialogKind::Save, h.path("full.dsp"));
+        QVERIFY(h.window->saveStore());
+        CHECK_SCRIPT(boxes);
+        CHECK_SCRIPT(dialogs);
+    }
 
     h.window->clearPicture();
     h.window->showPage(0);
