@@ -76,6 +76,8 @@ std::optional<ChosenFile> DocumentSession::chooseFile(const std::string& name) c
     chosen.name = withDatabaseExtension(name);
     chosen.askReopenShown = chosen.name == shownFile_;
     chosen.exists = exists(chosen.name);
+    chosen.import = upperExtension(chosen.name) == ".DSX";
+    chosen.askReopenShown = chosen.askReopenShown && !chosen.import;
     return chosen;
 }
 

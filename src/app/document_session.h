@@ -57,6 +57,7 @@ struct ChosenFile {
     std::string name;              // with the database extension added where it had none
     bool askReopenShown = false;   // it is the shown file: ask before opening it again
     bool exists = false;           // false: tell the user it does not exist, open nothing
+    bool import = false;           // an import file (".dsx"): its components go into the shown database
 };
 
 // A file dropped on the window.

@@ -1,4 +1,5 @@
 // The desktop program: the application object, the main window and the message loop.
+#include "app/import_and_image_manager.h"
 #include "app/main_window.h"
 #include "app/window_properties.h"
 #include "app/window_views.h"
@@ -50,6 +51,7 @@ int main(int argc, char* argv[]) {
         options.hooks.makeViews = cs::app::makeWindowViews;
         cs::desktop::setSupportHooks(options.hooks);
         options.hooks.openProperties = cs::app::makePropertiesHook();
+        cs::app::setImportAndImageManagerHooks(options.hooks);
         cs::app::MainWindow window(std::move(options));
         cs::desktop::SupportWindows support(window);
         QObject::connect(&window, &cs::app::MainWindow::programEnding, &app, &QCoreApplication::quit,

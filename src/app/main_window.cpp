@@ -60,6 +60,8 @@ using widgets::MessageAnswer;
 
 // Filter of the open and save dialogs, as the receiver's users know it.
 constexpr std::string_view kDatabaseFilter = "Baza programów (*.dsp)|*.dsp";
+// Open also takes import files, which go into the shown database.
+constexpr std::string_view kOpenFilter = "Baza programów (*.dsp)|*.dsp|Plik importowy (*.dsx)|*.dsx";
 constexpr int kTrayTipLimit = 127;
 constexpr int kListWidthMargin = 24;
 
@@ -550,6 +552,19 @@ void MainWindow::refreshTitle() {
     setWindowModified(session_.loaded() && session_.modified());
 }
 
+void MainWindow::showChangedDatabase() {
+    if (!session_.loaded())
+        return;
+    if (views_) {
+        views_->resetViews();
+        views_->setDatabaseLoaded(true);
+        views_->setListMode(1);
+        views_->fillChannelList();
+    }
+    setModified(true);
+    refreshNodePanel();
+}
+
 void MainWindow::refreshFilePanel() {
     if (!session_.loaded()) {
         w_.filePanel->clear();
@@ -701,7 +716,7 @@ void MainWindow::openWithDialog() {
     closeFindDialog();
     widgets::FileDialogRequest request;
     request.kind = widgets::FileDialogKind::Open;
-    request.filter = std::string(kDatabaseFilter);
+    request.filter = std::string(kOpenFilter);
     request.initialFolder = storedSettings_.loadFolder;
     request.defaultExtension = "*.dsp";
     request.fileMustExist = true;
@@ -715,6 +730,10 @@ void MainWindow::openWithDialog() {
 void MainWindow::openChosenFile(const std::optional<ChosenFile>& chosen) {
     if (!chosen)
         return;
+    if (chosen->import) {
+        importChosenFile(*chosen);
+        return;
+    }
     if (chosen->askReopenShown &&
         messageBox(text("MsgFileCurrentFileIsOpen"), text("MsgErrorFile"), widgets::kQuestionYesNo, this) ==
             MessageAnswer::No)
@@ -723,6 +742,17 @@ void MainWindow::openChosenFile(const std::optional<ChosenFile>& chosen) {
         openFileLater(chosen->name);
     else
         messageBox(text("MsgFileNotExisting"), text("MsgErrorFile"), widgets::kStopOk, this);
+}
+
+void MainWindow::importChosenFile(const ChosenFile& chosen) {
+    if (!chosen.exists)
+        messageBox(text("MsgFileNotExisting"), text("MsgErrorFile"), widgets::kStopOk, this);
+    else if (!session_.loaded())
+        // Components are imported into a shown database; without one there is nothing to merge into.
+        messageBox(text("MsgFile") + " " + fileNameOf(chosen.name) + " " + text("MSgFileNotCorrectFormatBase"),
+                   text("MsgErrorFile"), widgets::kStopOk, this);
+    else if (options_.hooks.importFile)
+        options_.hooks.importFile(*this, chosen.name);
 }
 
 void MainWindow::openRecentFile(int entry) {

@@ -93,6 +93,9 @@ public:
 
     // ---- operations other windows call
     void setModified(bool modified);
+    // Another window changed the database in place (an import): the views are rebuilt from it and
+    // the database is marked modified.
+    void showChangedDatabase();
     void updateStatusCounts();
     void scheduleDeferred(DeferredAction action, int intervalMs);
     // Opens `file` after the deferred-open delay (a file another window received or chose).
@@ -220,6 +223,8 @@ private:
     void showOpenOutcome(const OpenOutcome& outcome);
     // Opens a file chosen in the Open dialog or the recent-files menu.
     void openChosenFile(const std::optional<ChosenFile>& chosen);
+    // An import file chosen in the Open dialog goes into the shown database.
+    void importChosenFile(const ChosenFile& chosen);
     // Save of the shown database; true when it is saved or nothing was modified.
     bool saveDatabase();
     bool writeDatabase(const std::string& path, bool keepBackup);

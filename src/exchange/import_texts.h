@@ -26,6 +26,19 @@ inline constexpr std::string_view kTimerSettings = "Ustawienia timera";
 inline constexpr std::string_view kNothingChosen = "Nie wybrano żadnego składnika";
 inline constexpr std::string_view kNothingChosenCaption = "Błąd";
 inline constexpr std::string_view kNoDescription = "Brak opis pliku.";
+inline constexpr std::string_view kFrameCaption = "Import pliku";
+inline constexpr std::string_view kExplanation =
+    "Ten plik importowy zawiera wyświetlone niżej składniki\nAby wczytać składniki kliknij pole wyboru, "
+    "możesz także wczytać tylko interesującą cię część składnika. W tym celu naciśnij guzik Szczegóły lub "
+    "kliknij dwukrotnie nazwę składnika (tylko jeżeli w nazwie składnika na końcu występują 3 kropki). \nDane "
+    "z wybranych składników zostaną automatycznie przeniesione do aktualnie edytowanego pliku bazy programów.";
+inline constexpr std::string_view kComponentsCaption = "Dostępne składniki";
+inline constexpr std::string_view kDescriptionCaption = "Opis pliku. Maksymalnie 255 znaków";
+inline constexpr std::string_view kOk = "&Ok";
+inline constexpr std::string_view kCancel = "&Anuluj";
+inline constexpr std::string_view kDetails = "Sz&czegóły";
+inline constexpr std::string_view kDescription = "&Wiadomość";
+inline constexpr std::string_view kBack = "&Wróć";
 } // namespace chooser_text
 
 } // namespace cs

@@ -109,11 +109,16 @@ public:
         options.hooks.openUrl = [this](const QUrl& url) { openedUrls.push_back(url); };
         if (makeViews)
             options.hooks.makeViews = makeViews;
+        if (adjustHooks)
+            adjustHooks(options.hooks);
         auto window = std::make_unique<app::MainWindow>(std::move(options));
         // Shown as the program shows it, before its deferred open runs.
         window->show();
         return window;
     }
+
+    // Replaces recorders with real windows in each window made afterwards.
+    std::function<void(app::MainWindowHooks&)> adjustHooks;
 
     // Creates the views component of each window made afterwards; empty: no views.
     std::function<std::unique_ptr<views::MainViews>(app::MainWindow&)> makeViews;

@@ -145,7 +145,7 @@ TEST(DocumentSession, CommandLine) {
 }
 
 TEST(DocumentSession, ChoosingAFile) {
-    DocumentSession s = showing({"other.dsp", "dotted.name"});
+    DocumentSession s = showing({"other.dsp", "dotted.name", "parts.DSX"});
     EXPECT_FALSE(s.chooseFile(""));  // the dialog was cancelled
 
     struct Case {
@@ -153,6 +153,7 @@ TEST(DocumentSession, ChoosingAFile) {
         std::string name;
         bool askReopen;
         bool exists;
+        bool import = false;
     };
     const std::vector<Case> cases = {
         {"other", "other.dsp", false, true},        // the extension is added to a bare name
@@ -160,6 +161,8 @@ TEST(DocumentSession, ChoosingAFile) {
         {"dotted.name", "dotted.name", false, true}, // any extension is kept
         {"shown", "shown.dsp", true, true},          // the shown file: asked first
         {"gone", "gone.dsp", false, false},
+        {"parts.DSX", "parts.DSX", false, true, true},  // an import file goes into the shown database
+        {"none.dsx", "none.dsx", false, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -168,6 +171,7 @@ TEST(DocumentSession, ChoosingAFile) {
         EXPECT_EQ(chosen->name, c.name);
         EXPECT_EQ(chosen->askReopenShown, c.askReopen);
         EXPECT_EQ(chosen->exists, c.exists);
+        EXPECT_EQ(chosen->import, c.import);
     }
     // A recent-files entry of the shown file does nothing at all.
     EXPECT_FALSE(s.chooseRecentFile("shown.dsp"));

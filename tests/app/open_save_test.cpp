@@ -373,7 +373,8 @@ void OpenSaveTest::openDialogAddsTheExtensionAndRemembersTheFolder() {
     CHECK_SCRIPT(dialogs);
     CHECK_SCRIPT(boxes);
     QCOMPARE(dialogs.shown().back().initialFolder, file.parent_path().string());
-    QCOMPARE(dialogs.shown().back().filter, std::string("Baza programów (*.dsp)|*.dsp"));
+    QCOMPARE(dialogs.shown().back().filter,
+             std::string("Baza programów (*.dsp)|*.dsp|Plik importowy (*.dsx)|*.dsx"));
     QVERIFY(!window->deferredTimer().isActive());
 }
 
