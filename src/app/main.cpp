@@ -1,6 +1,8 @@
 // The desktop program: the application object, the main window and the message loop.
 #include "app/main_window.h"
 #include "app/window_views.h"
+#include "editing/edit_controller.h"
+#include "editing/list_chooser.h"
 #include "widgets/message_box.h"
 
 #include <QApplication>
@@ -46,6 +48,13 @@ int main(int argc, char* argv[]) {
     try {
         auto options = cs::app::MainWindowOptions::forCurrentUser(std::move(arguments));
         options.hooks.makeViews = cs::app::makeWindowViews;
+        options.hooks.closeFindDialog = [](cs::app::MainWindow& w) {
+            if (auto* editor = cs::app::editControllerOf(w))
+                editor->closeFindDialog();
+        };
+        options.hooks.chooseStartChannel = [](cs::app::MainWindow& w, const cs::app::StartChannelChoice& preset) {
+            return cs::editing::chooseStartChannel(&w, w.database(), w.displayTexts(), preset);
+        };
         cs::app::MainWindow window(std::move(options));
         QObject::connect(&window, &cs::app::MainWindow::programEnding, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);

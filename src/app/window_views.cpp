@@ -1,12 +1,38 @@
 #include "app/window_views.h"
 
 #include "app/main_window.h"
+#include "editing/edit_controller.h"
 #include "views/view_controller.h"
 
 #include <QSplitter>
 #include <QStatusBar>
 
 namespace cs::app {
+
+// The editing commands over the window's widgets; they live as long as the views.
+void attachEditing(MainWindow& window, views::ViewController& views) {
+    const MainWindowActions& a = window.widgets().actions;
+    editing::EditHost host;
+    host.window = &window;
+    host.tree = window.widgets().tree;
+    host.list = window.widgets().channelList;
+    host.actions = {a.cut, a.copy, a.paste, a.deleteChannels, a.selectAll, a.find, a.findNext, a.findAll,
+                    a.toolCut, a.toolCopy, a.toolPaste, a.toolDelete, a.toolProperties, a.toolFind,
+                    a.listCut, a.listCopy, a.listPaste, a.listDelete, a.listRename, a.listSelectAll, a.listProperties,
+                    a.treeEraseChannels, a.treeCreateList, a.treeDeleteList, a.treeRename, a.treeProperties,
+                    window.widgets().menus.listPopup, window.widgets().menus.treePopup};
+    host.setModified = [&window](bool on) { window.setModified(on); };
+    host.databaseLoaded = [&window] { return window.databaseLoaded(); };
+    host.openProperties = [&window](const PropertiesRequest& request) { return window.openProperties(request); };
+    host.setPresetSatellite = [&window](int satellite) { window.setPresetSatellite(satellite); };
+    new editing::EditController(std::move(host), views, window.database(), window.displayTexts(),
+                                window.storedSettings(), &views);  // owned by the views
+}
+
+editing::EditController* editControllerOf(MainWindow& window) {
+    auto* views = dynamic_cast<views::ViewController*>(window.views());
+    return views ? views->findChild<editing::EditController*>() : nullptr;
+}
 
 std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
     const MainWindowWidgets& widgets = window.widgets();
@@ -33,6 +59,7 @@ std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
     QObject::connect(vc, &views::ViewController::treeSelectionApplied, &window,
                      [&window] { window.setFindPosition(-1); });
     QObject::connect(widgets.splitter, &QSplitter::splitterMoved, vc, &views::ViewController::splitterMoved);
+    attachEditing(window, *vc);
     return views;
 }
 
