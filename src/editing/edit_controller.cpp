@@ -117,9 +117,12 @@ void EditController::connectActions() {
         if (action)
             connect(action, &QAction::triggered, this, handler);
     };
-    // Menu items act only while the tool button of the same command is enabled.
-    auto whileEnabled = [](QAction* tool, auto command) {
-        return [tool, command] {
+    // Menu items act only while the tool button of the same command is enabled. The buttons
+    // follow a selection change only after a delay; a key pressed right after selecting must not
+    // find them stale.
+    auto whileEnabled = [this](QAction* tool, auto command) {
+        return [this, tool, command] {
+            views_.updateEditButtons();
             if (!tool || tool->isEnabled())
                 command();
         };
@@ -299,7 +302,7 @@ void EditController::beginRenameChannel() {
     if (!list || rows.empty() || views_.numberingMode() || !channelMode())
         return;
     const QModelIndex index = views_.model().index(rows.front(), views_.model().visibleColumn(views::kColName));
-    list->setCurrentIndex(index);
+    list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     list->edit(index);
 }
 
@@ -348,10 +351,13 @@ void EditController::channelProperties() {
     }
     refill();
     const int again = views_.model().rowOfSlot(slot);
+
     if (again >= 0 && host_.list) {
         const QModelIndex index = views_.model().index(again, 0);
-        host_.list->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-        host_.list->setCurrentIndex(index);
+        // Not through the view's setCurrentIndex: with Ctrl held (Ctrl+W) it would toggle the row.
+        QItemSelectionModel* selection = host_.list->selectionModel();
+        selection->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        selection->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
         host_.list->scrollTo(index);
     }
 }
@@ -456,6 +462,7 @@ void EditController::deleteSelectedList() {
     modified();
     clipboard_.clear();
     views_.rebuildTree();
+    views_.updateEditButtons();
 }
 
 void EditController::satelliteProperties() {
