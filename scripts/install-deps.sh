@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev
   clang-14 libclang-rt-14-dev
   lrzsz socat
+  xvfb
   shared-mime-info desktop-file-utils xdg-utils
 )
 
