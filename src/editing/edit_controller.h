@@ -166,6 +166,7 @@ public:
     // Channels selected in the list, in row order (rows, and their slots).
     std::vector<int> selectedRows() const;
     std::vector<std::uint16_t> selectedSlots() const;
+    std::vector<std::uint16_t> slotsOfRows(const std::vector<int>& rows) const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
