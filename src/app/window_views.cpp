@@ -16,11 +16,9 @@ void attachEditing(MainWindow& window, views::ViewController& views) {
     host.window = &window;
     host.tree = window.widgets().tree;
     host.list = window.widgets().channelList;
-    host.actions = {a.cut, a.copy, a.paste, a.deleteChannels, a.selectAll, a.find, a.findNext, a.findAll,
-                    a.toolCut, a.toolCopy, a.toolPaste, a.toolDelete, a.toolProperties, a.toolFind,
-                    a.listCut, a.listCopy, a.listPaste, a.listDelete, a.listRename, a.listSelectAll, a.listProperties,
-                    a.treeEraseChannels, a.treeCreateList, a.treeDeleteList, a.treeRename, a.treeProperties,
-                    window.widgets().menus.listPopup, window.widgets().menus.treePopup};
+    host.actions = a;
+    host.listPopup = window.widgets().menus.listPopup;
+    host.treePopup = window.widgets().menus.treePopup;
     host.setModified = [&window](bool on) { window.setModified(on); };
     host.databaseLoaded = [&window] { return window.databaseLoaded(); };
     host.openProperties = [&window](const PropertiesRequest& request) { return window.openProperties(request); };

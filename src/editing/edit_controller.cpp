@@ -1,4 +1,5 @@
 #include "editing/edit_controller.h"
+#include "editing/node_kind.h"
 
 #include "database/channel_database.h"
 #include "database/display_texts.h"
@@ -33,25 +34,6 @@ using widgets::messageBox;
 
 namespace {
 
-NodeKind kindOf(const views::NodeClass& c) { return NodeKind{c.list, c.settings, c.provider, c.bin, c.satellite}; }
-
-std::optional<NodeKind> classify(const QTreeWidgetItem* node) {
-    const auto c = views::classifyNode(node);
-    if (!c)
-        return std::nullopt;
-    return kindOf(*c);
-}
-
-NodeRef nodeRef(const NodeKind& node) {
-    if (node.isList())
-        return {NodeRef::FavouriteList, static_cast<std::size_t>(node.list)};
-    if (node.isProvider())
-        return {NodeRef::Provider, static_cast<std::size_t>(node.provider)};
-    if (node.satellite > 1)
-        return {NodeRef::Satellite, static_cast<std::size_t>(node.satellite - 1)};
-    return {NodeRef::MainList, 0};
-}
-
 // The in-place editor of a favourite-list node hands its text to the controller instead of
 // writing it into the node.
 class ListNameDelegate final : public QStyledItemDelegate {
@@ -82,7 +64,7 @@ EditController::EditController(EditHost host, views::ViewController& views, Chan
     views::ViewHooks hooks = views_.hooks();
     hooks.clipboard = [this] {
         views::ClipboardState s;
-        const std::uint32_t foreign = ClipboardList::foreignChannelCount();
+        const std::uint32_t foreign = foreignCount();
         s.foreign = foreign > 0;
         s.hasChannels = !clipboard_.empty() || s.foreign;
         s.sourceList = clipboard_.sourceList();
@@ -95,7 +77,10 @@ EditController::EditController(EditHost host, views::ViewController& views, Chan
     views_.model().setRenameHandler(
         [this](std::uint16_t slot, const QString& entered) { return renameChannel(slot, entered.toStdString()); });
     if (QClipboard* c = QGuiApplication::clipboard())
-        connect(c, &QClipboard::dataChanged, this, [this] { views_.updateEditButtons(); });
+        connect(c, &QClipboard::dataChanged, this, [this] {
+            foreignCount_.reset();
+            views_.updateEditButtons();
+        });
 
     connectActions();
     installDelegates();
@@ -112,7 +97,7 @@ EditController::~EditController() {
 }
 
 void EditController::connectActions() {
-    const EditActions& a = host_.actions;
+    const app::MainWindowActions& a = host_.actions;
     auto on = [this](QAction* action, auto handler) {
         if (action)
             connect(action, &QAction::triggered, this, handler);
@@ -147,15 +132,15 @@ void EditController::connectActions() {
     }
     on(a.findNext, [this] { runFind(); });
     on(a.findAll, [this] { openFind(FindMode::All); });
-    on(a.treeErase, [this] { eraseSelectedNode(); });
+    on(a.treeEraseChannels, [this] { eraseSelectedNode(); });
     on(a.treeCreateList, [this] { createList(); });
     on(a.treeDeleteList, [this] { deleteSelectedList(); });
     on(a.treeRename, [this] { beginRenameList(); });
     on(a.treeProperties, [this] { satelliteProperties(); });
-    if (a.listPopup)
-        connect(a.listPopup, &QMenu::aboutToShow, this, &EditController::prepareListPopup);
-    if (a.treePopup)
-        connect(a.treePopup, &QMenu::aboutToShow, this, &EditController::prepareTreePopup);
+    if (host_.listPopup)
+        connect(host_.listPopup, &QMenu::aboutToShow, this, &EditController::prepareListPopup);
+    if (host_.treePopup)
+        connect(host_.treePopup, &QMenu::aboutToShow, this, &EditController::prepareTreePopup);
 }
 
 void EditController::installDelegates() {
@@ -502,7 +487,7 @@ void EditController::satelliteProperties() {
 
 void EditController::prepareListPopup() {
     views_.updateStatusCounts();
-    const EditActions& a = host_.actions;
+    const app::MainWindowActions& a = host_.actions;
     ListMenuState s;
     s.cutEnabled = a.toolCut && a.toolCut->isEnabled();
     s.copyEnabled = a.toolCopy && a.toolCopy->isEnabled();
@@ -535,20 +520,20 @@ void EditController::prepareTreePopup() {
             host_.tree->setCurrentItem(node);
     }
     const TreeMenuItems m = treeMenuItems(selectedKind(), favouriteListCount(db_.flash().settings().listCount));
-    const EditActions& a = host_.actions;
+    const app::MainWindowActions& a = host_.actions;
     auto set = [](QAction* action, bool visible, bool enabled = true) {
         if (action) {
             action->setVisible(visible);
             action->setEnabled(enabled);
         }
     };
-    set(a.treeErase, m.erase);
+    set(a.treeEraseChannels, m.erase);
     set(a.treeCreateList, m.createList, m.createListEnabled);
     set(a.treeDeleteList, m.deleteList);
     set(a.treeRename, m.rename);
     set(a.treeProperties, m.properties);
-    if (a.treePopup)
-        for (QAction* item : a.treePopup->actions())
+    if (host_.treePopup)
+        for (QAction* item : host_.treePopup->actions())
             if (item->isSeparator())
                 item->setVisible(m.separator);
 }
@@ -672,10 +657,19 @@ void EditController::copy() {
     views_.updateEditButtons();
 }
 
+std::uint32_t EditController::foreignCount() const {
+    // Asking another process for its clipboard data is a round trip; the answer holds until the
+    // clipboard changes.
+    if (!foreignCount_)
+        foreignCount_ = ClipboardList::foreignChannelCount();
+    return *foreignCount_;
+}
+
 void EditController::paste() {
     if (!settled())
         return;
-    if (ClipboardList::foreignChannelCount() > 0)
+    foreignCount_.reset();
+    if (foreignCount() > 0)
         pasteForeign();
     else if (!clipboard_.empty() && shownList() > 0)
         pasteOwn();

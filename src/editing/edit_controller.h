@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_window_widgets.h"
 #include "app/window_requests.h"
 #include "editing/clipboard_exchange.h"
 #include "editing/drag_hint.h"
@@ -24,6 +25,7 @@
 #include "editing/find_dialog.h"
 
 class QAction;
+class QDragMoveEvent;
 class QMenu;
 class QTableView;
 class QTreeWidget;
@@ -47,48 +49,14 @@ inline constexpr int kDragScrollMs = 300;
 enum class DragScroll { None, TreeUp, TreeDown, ListUp, ListDown };
 inline constexpr int kListScrollStep = 16;
 
-// The edit commands' actions; null ones are not wired.
-struct EditActions {
-    // Edit menu, Search menu
-    QAction* cut = nullptr;
-    QAction* copy = nullptr;
-    QAction* paste = nullptr;
-    QAction* deleteChannels = nullptr;
-    QAction* selectAll = nullptr;
-    QAction* find = nullptr;
-    QAction* findNext = nullptr;
-    QAction* findAll = nullptr;
-    // Tool bar (their enabled states are the views' edit buttons)
-    QAction* toolCut = nullptr;
-    QAction* toolCopy = nullptr;
-    QAction* toolPaste = nullptr;
-    QAction* toolDelete = nullptr;
-    QAction* toolProperties = nullptr;
-    QAction* toolFind = nullptr;
-    // List pop-up menu
-    QAction* listCut = nullptr;
-    QAction* listCopy = nullptr;
-    QAction* listPaste = nullptr;
-    QAction* listDelete = nullptr;
-    QAction* listRename = nullptr;
-    QAction* listSelectAll = nullptr;
-    QAction* listProperties = nullptr;
-    // Tree pop-up menu
-    QAction* treeErase = nullptr;
-    QAction* treeCreateList = nullptr;
-    QAction* treeDeleteList = nullptr;
-    QAction* treeRename = nullptr;
-    QAction* treeProperties = nullptr;
-    QMenu* listPopup = nullptr;
-    QMenu* treePopup = nullptr;
-};
-
 // What the controller needs of the main window.
 struct EditHost {
     QWidget* window = nullptr;
     QTreeWidget* tree = nullptr;
     QTableView* list = nullptr;
-    EditActions actions;
+    app::MainWindowActions actions;  // null ones are not wired
+    QMenu* listPopup = nullptr;
+    QMenu* treePopup = nullptr;
     std::function<void(bool)> setModified;
     std::function<bool()> databaseLoaded;
     // Shows the properties dialog (the window closes the find dialog first).
@@ -144,6 +112,8 @@ public:
     bool isCut(std::uint16_t slot) const;
     // What the paste of another process's channels left out for want of free slots (last paste).
     std::size_t lastPasteLeftOut() const { return lastLeftOut_; }
+    // Channels of another editor on the system clipboard (kept until the clipboard changes).
+    std::uint32_t foreignCount() const;
 
     // ---- drag and drop
     bool dragAllowed() const;
@@ -188,6 +158,8 @@ private:
     void pasteForeign();
     void pasteOwn();
     void startDrag(QWidget* source);
+    // Accepts a drag over `viewport` when `hint` says what the drop does, and shows the hint.
+    void answerDrag(QDragMoveEvent& event, QWidget* viewport, const QString& hint, bool showHint);
     bool treeDragEvent(QEvent* event);
     bool listDragEvent(QEvent* event);
     bool listKey(QEvent* event);
@@ -210,6 +182,7 @@ private:
     QTreeWidgetItem* dragSourceNode_ = nullptr;
     bool dragFromList_ = false;
     std::size_t lastLeftOut_ = 0;
+    mutable std::optional<std::uint32_t> foreignCount_;
 };
 
 } // namespace cs::editing

@@ -1,6 +1,7 @@
 // Drag and drop in the main window: what a drop on a tree node or a row would do (its hint),
 // the drop itself, edge scrolling, and the list's keys.
 #include "editing/edit_controller.h"
+#include "editing/node_kind.h"
 
 #include "database/channel_database.h"
 #include "database/display_texts.h"
@@ -24,23 +25,6 @@ using widgets::MessageAnswer;
 using widgets::messageBox;
 
 namespace {
-
-std::optional<NodeKind> classify(const QTreeWidgetItem* node) {
-    const auto c = views::classifyNode(node);
-    if (!c)
-        return std::nullopt;
-    return NodeKind{c->list, c->settings, c->provider, c->bin, c->satellite};
-}
-
-NodeRef nodeRef(const NodeKind& node) {
-    if (node.isList())
-        return {NodeRef::FavouriteList, static_cast<std::size_t>(node.list)};
-    if (node.isProvider())
-        return {NodeRef::Provider, static_cast<std::size_t>(node.provider)};
-    if (node.satellite > 1)
-        return {NodeRef::Satellite, static_cast<std::size_t>(node.satellite - 1)};
-    return {NodeRef::MainList, 0};
-}
 
 // The pointer is this close to the top or bottom edge: the view scrolls.
 constexpr int kEdgeMargin = 16;
@@ -211,6 +195,20 @@ void EditController::endDrag() {
         host_.tree->viewport()->update();
 }
 
+void EditController::answerDrag(QDragMoveEvent& event, QWidget* viewport, const QString& hint, bool showHint) {
+    if (hint.isEmpty()) {
+        event.ignore();
+        hint_.hide();
+        return;
+    }
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    if (showHint)
+        hint_.schedule(viewport, event.position().toPoint(), hint);
+    else
+        hint_.hide();
+}
+
 bool EditController::treeDragEvent(QEvent* event) {
     QTreeWidget* tree = host_.tree;
     switch (event->type()) {
@@ -219,8 +217,7 @@ bool EditController::treeDragEvent(QEvent* event) {
         auto* e = static_cast<QDragMoveEvent*>(event);
         const bool fromList = e->source() == host_.list;
         if (!dragAllowed() || (!fromList && e->source() != tree)) {
-            e->ignore();
-            hint_.hide();
+            answerDrag(*e, nullptr, {}, false);
             return true;
         }
         const QPoint at = e->position().toPoint();
@@ -228,15 +225,7 @@ bool EditController::treeDragEvent(QEvent* event) {
         setDragScroll(at.y() < kEdgeMargin ? DragScroll::TreeUp
                       : at.y() > height - kEdgeMargin ? DragScroll::TreeDown
                                                       : DragScroll::None);
-        const QString hint = treeDragText(fromList, views_.selectedNode(), tree->itemAt(at));
-        if (hint.isEmpty()) {
-            e->ignore();
-            hint_.hide();
-            return true;
-        }
-        e->setDropAction(Qt::CopyAction);
-        e->accept();
-        hint_.schedule(tree->viewport(), at, hint);
+        answerDrag(*e, tree->viewport(), treeDragText(fromList, views_.selectedNode(), tree->itemAt(at)), true);
         return true;
     }
     case QEvent::DragLeave:
@@ -266,8 +255,7 @@ bool EditController::listDragEvent(QEvent* event) {
     case QEvent::DragMove: {
         auto* e = static_cast<QDragMoveEvent*>(event);
         if (!dragAllowed() || e->source() != list) {
-            e->ignore();
-            hint_.hide();
+            answerDrag(*e, nullptr, {}, false);
             return true;
         }
         const QPoint at = e->position().toPoint();
@@ -275,18 +263,8 @@ bool EditController::listDragEvent(QEvent* event) {
         setDragScroll(at.y() < kEdgeMargin ? DragScroll::ListUp
                       : at.y() > height - kEdgeMargin ? DragScroll::ListDown
                                                       : DragScroll::None);
-        const QString hint = listDragText(list->rowAt(at.y()));
-        if (hint.isEmpty()) {
-            e->ignore();
-            hint_.hide();
-            return true;
-        }
-        e->setDropAction(Qt::CopyAction);
-        e->accept();
-        if (scrollTimer_.isActive())
-            hint_.hide();
-        else
-            hint_.schedule(list->viewport(), at, hint);
+        // While the list scrolls the rows move under the pointer: no hint meanwhile.
+        answerDrag(*e, list->viewport(), listDragText(list->rowAt(at.y())), !scrollTimer_.isActive());
         return true;
     }
     case QEvent::DragLeave:

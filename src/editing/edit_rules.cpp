@@ -110,8 +110,19 @@ std::optional<int> chooserRowIndex(int startChannel, int rowsOfList) {
 } // namespace cs::editing
 
 #include "database/channel_database.h"
+#include "database/display_texts.h"
 
 namespace cs::editing {
+
+NodeRef nodeRef(const NodeKind& node) {
+    if (node.isList())
+        return {NodeRef::FavouriteList, static_cast<std::size_t>(node.list)};
+    if (node.isProvider())
+        return {NodeRef::Provider, static_cast<std::size_t>(node.provider)};
+    if (node.satellite > 1)
+        return {NodeRef::Satellite, static_cast<std::size_t>(node.satellite - 1)};
+    return {NodeRef::MainList, 0};
+}
 
 std::vector<std::uint16_t> listChannels(const ChannelDatabase& db, int list) {
     std::vector<std::pair<std::uint16_t, std::uint16_t>> members;

@@ -90,9 +90,13 @@ std::optional<int> chooserRowIndex(int startChannel, int rowsOfList);
 
 namespace cs {
 class ChannelDatabase;
+struct NodeRef;
 }
 
 namespace cs::editing {
+
+// The node a question names (erase all, copy) for a classified node.
+NodeRef nodeRef(const NodeKind& node);
 
 // The channels of favourite list 1..8 in the order of their positions (the chooser's own view,
 // independent of what the main window shows).
