@@ -119,6 +119,7 @@ private slots:
     void pasteBeyondTheFreeSlotsTellsWhatWasLeftOut();
     void dragAndDropDecisionsAndDrops();
     void dragHintDelayAndCancel();
+    void edgeScrollingWhileDragging();
     void propertiesChangeLevels();
     void listChooserPresetsAndClose();
 };
@@ -643,6 +644,33 @@ void EditCommandsTest::dragHintDelayAndCancel() {
     QVERIFY(!hint.pending() && !hint.timer().isActive() && !hint.window());
     QTest::qWait(600);
     QVERIFY(!hint.shown());
+}
+
+void EditCommandsTest::edgeScrollingWhileDragging() {
+    Editor e;
+    QVERIFY(e.loaded);
+    e.tree->expandAll();
+    e.tree->setFixedHeight(60);
+    QApplication::processEvents();
+    QTreeWidgetItem* top = e.tree->itemAt(QPoint(1, 1));
+    QVERIFY(top);
+    // A button is held while the drag lasts.
+    QTest::mousePress(e.tree->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    e.edit->setDragScroll(editing::DragScroll::TreeDown);
+    QCOMPARE(e.edit->dragScrollTimer().interval(), 300);
+    QTRY_VERIFY_WITH_TIMEOUT(e.tree->itemAt(QPoint(1, 1)) != top, 1000);
+    QTreeWidgetItem* second = e.tree->itemAt(QPoint(1, 1));
+    QCOMPARE(second, e.tree->itemBelow(top));
+    e.edit->setDragScroll(editing::DragScroll::TreeUp);
+    QTRY_COMPARE_WITH_TIMEOUT(e.tree->itemAt(QPoint(1, 1)), top, 1000);
+    // The end of the drag stops it.
+    e.edit->endDrag();
+    QVERIFY(!e.edit->dragScrollTimer().isActive());
+    QCOMPARE(e.edit->dragScroll(), editing::DragScroll::None);
+    // Released outside the window: the next step notices and stops.
+    e.edit->setDragScroll(editing::DragScroll::TreeDown);
+    QTest::mouseRelease(e.tree->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    QTRY_VERIFY_WITH_TIMEOUT(!e.edit->dragScrollTimer().isActive(), 1000);
 }
 
 void EditCommandsTest::propertiesChangeLevels() {
