@@ -23,6 +23,7 @@ void attachEditing(MainWindow& window, views::ViewController& views) {
     host.databaseLoaded = [&window] { return window.databaseLoaded(); };
     host.openProperties = [&window](const PropertiesRequest& request) { return window.openProperties(request); };
     host.setPresetSatellite = [&window](int satellite) { window.setPresetSatellite(satellite); };
+    host.filesDropped = [&window](const std::vector<std::string>& paths) { window.filesDropped(paths); };
     new editing::EditController(std::move(host), views, window.database(), window.displayTexts(),
                                 window.storedSettings(), &views);  // owned by the views
 }

@@ -62,6 +62,8 @@ struct EditHost {
     // Shows the properties dialog (the window closes the find dialog first).
     std::function<app::PropertiesChange(const app::PropertiesRequest&)> openProperties;
     std::function<void(int)> setPresetSatellite;
+    // Files dragged in from the file manager and dropped on the tree or the list.
+    std::function<void(const std::vector<std::string>& paths)> filesDropped;
 };
 
 class EditController final : public QObject {
@@ -160,6 +162,8 @@ private:
     void startDrag(QWidget* source);
     // Accepts a drag over `viewport` when `hint` says what the drop does, and shows the hint.
     void answerDrag(QDragMoveEvent& event, QWidget* viewport, const QString& hint, bool showHint);
+    // Drags that did not start in the tree or the list: files for the window; true when handled.
+    bool forwardForeignDrag(QEvent* event);
     bool treeDragEvent(QEvent* event);
     bool listDragEvent(QEvent* event);
     bool listKey(QEvent* event);

@@ -13,6 +13,8 @@
 
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -209,7 +211,36 @@ void EditController::answerDrag(QDragMoveEvent& event, QWidget* viewport, const 
         hint_.hide();
 }
 
+bool EditController::forwardForeignDrag(QEvent* event) {
+    // Files dragged from the file manager are the window's: it opens or imports them. The
+    // viewports take drops now, so such drags reach the window only through here.
+    const auto type = event->type();
+    if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
+        return false;
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QObject* source = drop->source();
+    if (source && (source == host_.tree || source == host_.list))
+        return false;
+    const bool files = drop->mimeData() && drop->mimeData()->hasUrls() && host_.filesDropped &&
+                       !settings_.flag(settings_flags::kDragDropDisabled);
+    if (!files) {
+        event->ignore();
+        return true;
+    }
+    drop->acceptProposedAction();
+    if (type == QEvent::Drop) {
+        std::vector<std::string> paths;
+        for (const QUrl& url : drop->mimeData()->urls())
+            if (url.isLocalFile())
+                paths.push_back(url.toLocalFile().toStdString());
+        host_.filesDropped(paths);
+    }
+    return true;
+}
+
 bool EditController::treeDragEvent(QEvent* event) {
+    if (forwardForeignDrag(event))
+        return true;
     QTreeWidget* tree = host_.tree;
     switch (event->type()) {
     case QEvent::DragEnter:
@@ -249,6 +280,8 @@ bool EditController::treeDragEvent(QEvent* event) {
 }
 
 bool EditController::listDragEvent(QEvent* event) {
+    if (forwardForeignDrag(event))
+        return true;
     QTableView* list = host_.list;
     switch (event->type()) {
     case QEvent::DragEnter:

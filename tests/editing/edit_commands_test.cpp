@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QListWidget>
 #include <QMimeData>
+#include <QUrl>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
@@ -120,6 +121,7 @@ private slots:
     void dragAndDropDecisionsAndDrops();
     void dragHintDelayAndCancel();
     void edgeScrollingWhileDragging();
+    void filesDroppedOnTheViewsReachTheWindow();
     void propertiesChangeLevels();
     void listChooserPresetsAndClose();
 };
@@ -671,6 +673,23 @@ void EditCommandsTest::edgeScrollingWhileDragging() {
     e.edit->setDragScroll(editing::DragScroll::TreeDown);
     QTest::mouseRelease(e.tree->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
     QTRY_VERIFY_WITH_TIMEOUT(!e.edit->dragScrollTimer().isActive(), 1000);
+}
+
+void EditCommandsTest::filesDroppedOnTheViewsReachTheWindow() {
+    Editor e;
+    QVERIFY(e.loaded);
+    const fs::path other = e.box.writeFile("other.dsp", viewtest::smallDatabase({}));
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(other.string()))});
+    for (QWidget* viewport : {e.tree->viewport(), e.list->viewport()}) {
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &enter);
+        QVERIFY(enter.isAccepted());
+    }
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(e.list->viewport(), &drop);
+    QCOMPARE(e.window->pendingFileName(), other.string());
+    QVERIFY(e.window->deferredTimer().isActive());
 }
 
 void EditCommandsTest::propertiesChangeLevels() {
