@@ -4,6 +4,8 @@
 #include "app/window_properties.h"
 #include "app/window_views.h"
 #include "desktop/support_windows.h"
+#include "editing/edit_controller.h"
+#include "editing/list_chooser.h"
 #include "widgets/message_box.h"
 
 #include <QApplication>
@@ -52,6 +54,13 @@ int main(int argc, char* argv[]) {
         cs::desktop::setSupportHooks(options.hooks);
         options.hooks.openProperties = cs::app::makePropertiesHook();
         cs::app::setImportAndImageManagerHooks(options.hooks);
+        options.hooks.closeFindDialog = [](cs::app::MainWindow& w) {
+            if (auto* editor = cs::app::editControllerOf(w))
+                editor->closeFindDialog();
+        };
+        options.hooks.chooseStartChannel = [](cs::app::MainWindow& w, const cs::app::StartChannelChoice& preset) {
+            return cs::editing::chooseStartChannel(&w, w.database(), w.displayTexts(), preset);
+        };
         cs::app::MainWindow window(std::move(options));
         cs::desktop::SupportWindows support(window);
         QObject::connect(&window, &cs::app::MainWindow::programEnding, &app, &QCoreApplication::quit,

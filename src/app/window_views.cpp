@@ -1,6 +1,7 @@
 #include "app/window_views.h"
 
 #include "app/main_window.h"
+#include "editing/edit_controller.h"
 #include "properties/ca_systems.h"
 #include "views/view_controller.h"
 
@@ -8,6 +9,30 @@
 #include <QStatusBar>
 
 namespace cs::app {
+
+// The editing commands over the window's widgets; they live as long as the views.
+void attachEditing(MainWindow& window, views::ViewController& views) {
+    const MainWindowActions& a = window.widgets().actions;
+    editing::EditHost host;
+    host.window = &window;
+    host.tree = window.widgets().tree;
+    host.list = window.widgets().channelList;
+    host.actions = a;
+    host.listPopup = window.widgets().menus.listPopup;
+    host.treePopup = window.widgets().menus.treePopup;
+    host.setModified = [&window](bool on) { window.setModified(on); };
+    host.databaseLoaded = [&window] { return window.databaseLoaded(); };
+    host.openProperties = [&window](const PropertiesRequest& request) { return window.openProperties(request); };
+    host.setPresetSatellite = [&window](int satellite) { window.setPresetSatellite(satellite); };
+    host.filesDropped = [&window](const std::vector<std::string>& paths) { window.filesDropped(paths); };
+    new editing::EditController(std::move(host), views, window.database(), window.displayTexts(),
+                                window.storedSettings(), &views);  // owned by the views
+}
+
+editing::EditController* editControllerOf(MainWindow& window) {
+    auto* views = dynamic_cast<views::ViewController*>(window.views());
+    return views ? views->findChild<editing::EditController*>() : nullptr;
+}
 
 std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
     const MainWindowWidgets& widgets = window.widgets();
@@ -51,6 +76,7 @@ std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
         return items;
     };
     vc->setHooks(std::move(hooks));
+    attachEditing(window, *vc);
     return views;
 }
 

@@ -4,6 +4,10 @@
 
 namespace cs::views {
 class MainViews;
+class ViewController;
+}
+namespace cs::editing {
+class EditController;
 }
 
 namespace cs::app {
@@ -14,5 +18,9 @@ class MainWindow;
 // panel, a tree selection resets the find position and moving the splitter re-places the bin's
 // help text.
 std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window);
+// The editing commands over the window and its views (makeWindowViews attaches them).
+void attachEditing(MainWindow& window, views::ViewController& views);
+// The editing commands of the window's views; null without views.
+editing::EditController* editControllerOf(MainWindow& window);
 
 } // namespace cs::app

@@ -124,6 +124,7 @@ public:
     ViewController& operator=(const ViewController&) = delete;
 
     void setHooks(ViewHooks hooks);
+    const ViewHooks& hooks() const { return hooks_; }
 
     // ---- load cycle
     // After a successful load: clears the list, resets filters, sort state and view selector,
