@@ -181,18 +181,25 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
         return result;
     }
 
-    // The backup is prepared as a second name of the old file (or a copy of it) before anything
-    // is replaced, so a failure up to the final rename leaves both old file and old backup as
-    // they were.
+    // The previous content becomes the backup before the target is replaced, so that between the
+    // two renames it is always there under a name a user sees (the target, then the ".BAK"). A
+    // backup that cannot be made refuses the save: the previous version is never lost silently.
     const fs::path bak = backupPathFor(target);
-    std::string bakTemp;
-    RemoveOnFailure removeBakTemp;
     if (options.keepBackup && oldExists && S_ISREG(old.st_mode) && bak != target) {
-        bakTemp = tempPath + ".bak";
-        if (::link(target.c_str(), bakTemp.c_str()) == 0 || copyFile(target.string(), bakTemp, options.sync))
-            removeBakTemp.arm(bakTemp);
-        else
-            bakTemp.clear();
+        const std::string bakTemp = tempPath + ".bak";
+        RemoveOnFailure removeBakTemp;
+        removeBakTemp.arm(bakTemp);  // also a partial copy
+        const bool prepared =
+            ::link(target.c_str(), bakTemp.c_str()) == 0 || copyFile(target.string(), bakTemp, options.sync);
+        if (!prepared || ::rename(bakTemp.c_str(), bak.c_str()) != 0) {
+            result.backupRefused = true;
+            result.error = describe("cannot keep the previous version as", bak.string()) +
+                           "; the file was not changed. Use Save as to save under another name.";
+            return result;
+        }
+        // removeBakTemp stays armed: a rename between two names of one file (a backup that was
+        // already a hard link of the target) leaves the temporary name in place.
+        result.backupMade = true;
     }
 
     if (::rename(tempPath.c_str(), target.c_str()) != 0) {
@@ -201,10 +208,6 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
     }
     removeTemp.release();
 
-    if (!bakTemp.empty() && ::rename(bakTemp.c_str(), bak.c_str()) == 0) {
-        removeBakTemp.release();
-        result.backupMade = true;
-    }
     if (options.sync)
         syncFolder(target);
     result.ok = true;

@@ -180,7 +180,9 @@ SaveResult Flash::saveImage(const std::string& path, bool keepBackup, const Save
     const bool ok = image_.writeImageFile(path, {keepBackup, options.sync, options.date}, log_);
     lastSave_.backupMade = image_.lastWriteMadeBackup();
     lastSave_.error = image_.lastWriteError();
-    return ok ? SaveResult::Saved : SaveResult::Failed;
+    if (ok)
+        return SaveResult::Saved;
+    return image_.lastWriteBackupRefused() ? SaveResult::BackupRefused : SaveResult::Failed;
 }
 
 bool Flash::storeIntoImage() {

@@ -36,6 +36,8 @@ enum class OpenResult : int {
 enum class SaveResult : int {
     Saved = 0,
     Failed = 1,          // nothing open, or the file could not be written; lastSave().error says why
+    BackupRefused = 2,   // a plain save whose ".BAK" could not be made: the file is unchanged, and
+                         // lastSave().error says why and suggests Save as
 };
 
 // The steps of opening and saving that belong to the in-memory channel database. At open they

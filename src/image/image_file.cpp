@@ -200,6 +200,7 @@ void ImageFile::locateAreas(LogSink& log) {
 bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions& options, LogSink& log) {
     lastWriteError_.clear();
     lastWriteMadeBackup_ = false;
+    lastWriteBackupRefused_ = false;
     if (!held_) {
         lastWriteError_ = "no image is open";
         return false;
@@ -209,6 +210,7 @@ bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions&
     const std::span<const std::uint8_t> parts[] = {header_.bytes(), payload_};
     const AtomicWriteResult r = writeFileAtomically(path, parts, {options.keepBackup, options.sync});
     lastWriteMadeBackup_ = r.backupMade;
+    lastWriteBackupRefused_ = r.backupRefused;
     if (!r.ok) {
         lastWriteError_ = r.error;
         logf(log, "write failed: %s", r.error.c_str());

@@ -105,6 +105,7 @@ public:
 
     const std::string& lastWriteError() const { return lastWriteError_; }
     bool lastWriteMadeBackup() const { return lastWriteMadeBackup_; }
+    bool lastWriteBackupRefused() const { return lastWriteBackupRefused_; }
 
 private:
     bool held_ = false;
@@ -119,6 +120,7 @@ private:
     bool providerAreaPresent_ = false;
     std::string lastWriteError_;
     bool lastWriteMadeBackup_ = false;
+    bool lastWriteBackupRefused_ = false;
 };
 
 // Read-only probe of a file's kind for the connection wizard: header bit 7 required; 1 for the
