@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -60,20 +62,93 @@ std::string describe(std::string_view what, const std::string& path) {
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
-// Creates a fresh file beside `target` that nobody else uses, with the usual creation mode.
-Fd createTemporary(const fs::path& target, std::string& tempPath) {
+fs::path folderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
+
+// The names of this writer's temporary files: "." + target name + ".tmp" + pid + "." + counter,
+// and the same + ".bak" for the backup being prepared.
+std::string temporaryName(const fs::path& target, unsigned n) {
+    return (folderOf(target) / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) + "." +
+                                std::to_string(n)))
+        .string();
+}
+
+// The process id in one of this writer's temporary names; 0 for any other name.
+pid_t writerOfTemporary(std::string_view name) {
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".bak")
+        name.remove_suffix(4);
+    if (name.empty() || name.front() != '.')
+        return 0;
+    // ".tmp" digits "." digits at the end, after a non-empty target name.
+    std::size_t end = name.size();
+    std::size_t digits = 0;
+    while (end > 0 && name[end - 1] >= '0' && name[end - 1] <= '9')
+        --end, ++digits;
+    if (digits == 0 || end == 0 || name[end - 1] != '.')
+        return 0;
+    const std::size_t counterDot = end - 1;
+    std::size_t pidStart = counterDot;
+    while (pidStart > 0 && name[pidStart - 1] >= '0' && name[pidStart - 1] <= '9')
+        --pidStart;
+    if (pidStart == counterDot || pidStart < 5 || name.substr(pidStart - 4, 4) != ".tmp" || pidStart - 4 < 2)
+        return 0;
+    const std::string pidText(name.substr(pidStart, counterDot - pidStart));
+    if (pidText.size() > 9)
+        return 0;
+    return static_cast<pid_t>(std::stol(pidText));
+}
+
+// A save that was killed leaves its named temporary files behind; the next save in that folder
+// removes them. Only this writer's names, only regular files, and only when the process that made
+// them is gone (another instance may be saving right now).
+void removeStaleTemporaries(const fs::path& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t writer = writerOfTemporary(entry->d_name);
+        if (writer <= 0 || writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// Creates a fresh named file beside `target` that nobody else uses, with the usual creation mode.
+Fd createNamedTemporary(const fs::path& target, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const unsigned n = counter.fetch_add(1);
-        tempPath = (folder / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) + "." +
-                              std::to_string(n)))
-                       .string();
+        tempPath = temporaryName(target, counter.fetch_add(1));
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return Fd(fd);
     }
     return Fd(-1);
+}
+
+// Gives the unnamed file behind `fd` a fresh name beside `target`.
+bool nameUnnamedFile(int fd, const fs::path& target, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0x40000000};
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = temporaryName(target, counter.fetch_add(1));
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tempPath.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// A write past the file-size limit would kill the process; ignored, it fails with EFBIG and is
+// reported like a full disk. A handler the program installed itself is left alone.
+void turnFileSizeSignalIntoError() {
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
+        current.sa_handler == SIG_DFL)
+        ::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool writeAll(int fd, std::span<const std::uint8_t> data) {
@@ -117,7 +192,7 @@ bool copyFile(const std::string& from, const std::string& to, bool sync) {
 }
 
 void syncFolder(const fs::path& file) {
-    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    const fs::path folder = folderOf(file);
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
@@ -155,30 +230,58 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
         return result;
     }
 
-    std::string tempPath;
-    Fd fd = createTemporary(target, tempPath);
-    if (fd.get() < 0) {
-        result.error = describe("cannot create", tempPath);
-        return result;
-    }
-    RemoveOnFailure removeTemp;
-    removeTemp.arm(tempPath);
+    turnFileSizeSignalIntoError();
+    removeStaleTemporaries(folderOf(target));
 
-    if (oldExists && S_ISREG(old.st_mode))
-        ::fchmod(fd.get(), old.st_mode & 07777);
-    for (auto part : parts) {
-        if (!writeAll(fd.get(), part)) {
-            result.error = describe("cannot write", tempPath);
-            return result;
+    // The new content goes first to an unnamed file where the file system offers one, so that a
+    // crash while writing leaves nothing behind; it gets a name only once it is complete.
+    const auto writeContent = [&](int fd) -> bool {
+        if (oldExists && S_ISREG(old.st_mode))
+            ::fchmod(fd, old.st_mode & 07777);
+        for (auto part : parts) {
+            if (!writeAll(fd, part)) {
+                result.error = describe("cannot write", target.string());
+                return false;
+            }
+        }
+        if (options.sync && ::fsync(fd) != 0) {
+            result.error = describe("cannot flush", target.string());
+            return false;
+        }
+        return true;
+    };
+
+    std::string tempPath;
+    RemoveOnFailure removeTemp;
+    bool written = false;
+    {
+        Fd unnamed(::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+        if (unnamed.get() >= 0) {
+            if (!writeContent(unnamed.get()))
+                return result;
+            if (nameUnnamedFile(unnamed.get(), target, tempPath)) {
+                removeTemp.arm(tempPath);
+                if (!unnamed.closeChecked()) {
+                    result.error = describe("cannot close", target.string());
+                    return result;
+                }
+                written = true;
+            }
         }
     }
-    if (options.sync && ::fsync(fd.get()) != 0) {
-        result.error = describe("cannot flush", tempPath);
-        return result;
-    }
-    if (!fd.closeChecked()) {
-        result.error = describe("cannot close", tempPath);
-        return result;
+    if (!written) {
+        Fd fd = createNamedTemporary(target, tempPath);
+        if (fd.get() < 0) {
+            result.error = describe("cannot create", tempPath);
+            return result;
+        }
+        removeTemp.arm(tempPath);
+        if (!writeContent(fd.get()))
+            return result;
+        if (!fd.closeChecked()) {
+            result.error = describe("cannot close", target.string());
+            return result;
+        }
     }
 
     // The previous content becomes the backup before the target is replaced, so that between the
