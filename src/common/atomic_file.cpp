@@ -236,8 +236,13 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
     // The new content goes first to an unnamed file where the file system offers one, so that a
     // crash while writing leaves nothing behind; it gets a name only once it is complete.
     const auto writeContent = [&](int fd) -> bool {
-        if (oldExists && S_ISREG(old.st_mode))
+        if (oldExists && S_ISREG(old.st_mode)) {
+            // Owner and group where this process may set them (root saving another user's file),
+            // at least the group where it may not; then the mode, which a chown may have trimmed.
+            if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+                ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
             ::fchmod(fd, old.st_mode & 07777);
+        }
         for (auto part : parts) {
             if (!writeAll(fd, part)) {
                 result.error = describe("cannot write", target.string());

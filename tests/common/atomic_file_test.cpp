@@ -1,4 +1,5 @@
-// The atomic writer under faults: a size limit, a crash part-way, leftovers of killed saves.
+// The atomic writer under faults: a size limit, a crash part-way, leftovers of killed saves, a
+// save by root of another user's file.
 #include "common/atomic_file.h"
 #include "fixtures/image_builder.h"
 
@@ -113,6 +114,24 @@ TEST(AtomicFile, TheNextSaveRemovesOnlyItsOwnStaleTemporaries) {
     EXPECT_EQ(filesIn(dir.path()), expected);
     EXPECT_EQ(fx::readFile(dir / "list.BAK"), kOld);
     EXPECT_EQ(fx::readFile(dir / "list.dsp"), kNew);
+}
+
+TEST(AtomicFile, ASaveKeepsTheOwnerGroupAndMode) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root may give a file to another user";
+    fx::TempDir dir;
+    const auto target = dir / "list.dsp";
+    fx::writeFile(target, kOld);
+    ASSERT_EQ(::chown(target.c_str(), 4321, 4322), 0);
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    ASSERT_TRUE(write(target, kNew, true).ok);
+    struct stat st {};
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u);
+    EXPECT_EQ(st.st_gid, 4322u);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ASSERT_EQ(::stat((dir / "list.BAK").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 4321u) << "the backup is the previous file itself";
 }
 
 } // namespace
