@@ -111,11 +111,14 @@ Flash::Flash(LogSink& log)
 }
 
 OpenResult Flash::openImage(const std::string& path) {
+    // A file that is not regular is never read (nor waited on); the result codes stay those of
+    // a missing file (folder, link loop) and of a file that is no database (FIFO, device).
+    const ImageKind type = image_.readImageFile(path, log_);
+    openProblem_ = image_.lastReadProblem();
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return OpenResult::NoFile;
-
-    return finishOpen(image_.readImageFile(path, log_), path);
+    return finishOpen(type, path);
 }
 
 OpenResult Flash::openImageBytes(ConstBytes file, const std::string& name) {

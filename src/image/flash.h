@@ -119,6 +119,9 @@ public:
     bool storeIntoImage();
 
     const std::string& path() const { return path_; }
+    // Why the last openImage could not read its path at all (a folder, FIFO, device, link loop);
+    // FileProblem::None when it was read.
+    FileProblem openProblem() const { return openProblem_; }
     bool loaded() const { return loaded_; }
     ImageFile& image() { return image_; }
     const ImageFile& image() const { return image_; }
@@ -157,6 +160,7 @@ private:
     std::string path_;
     bool loaded_ = false;
     SaveReport lastSave_;
+    FileProblem openProblem_ = FileProblem::None;
 };
 
 } // namespace cs
