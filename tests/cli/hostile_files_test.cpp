@@ -68,4 +68,34 @@ TEST(CliHostileFiles, EveryReadFileThatIsNotRegularIsRefusedAtOnceAndNamed) {
     EXPECT_FALSE(fs::exists(dir / "new.dsp"));
 }
 
+TEST(CliHostileFiles, ExtractionNeverFollowsOrReplacesWhatIsInTheFolder) {
+    fx::TempDir dir;
+    const auto jpeg = cs::pictest::makeJpeg({.width = 32, .height = 16});
+    const auto store = dir / "store.dsp";
+    fx::writeFile(store, storeWith("logo.jpg", jpeg));
+    const auto out = dir / "out";
+    fs::create_directory(out);
+    // A link in the folder pointing outside it, a file of the same name, and a dangling link.
+    const std::vector<std::uint8_t> precious = {'k', 'e', 'e', 'p'};
+    fx::writeFile(dir / "precious.txt", precious);
+    fs::create_symlink(dir / "precious.txt", out / "logo.jpg");
+    fx::writeFile(out / "logo-1.jpg", precious);
+    fs::create_symlink(dir / "nowhere.jpg", out / "logo-2.jpg");
+
+    const CliRun r = runCli(dir.path(), {"pictures", store.string(), "--extract", out.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, (out / "logo-3.jpg").string() + "\n");
+    EXPECT_EQ(fx::readFile(dir / "precious.txt"), precious) << "the file outside the folder is untouched";
+    EXPECT_EQ(fx::readFile(out / "logo-1.jpg"), precious);
+    EXPECT_TRUE(fs::is_symlink(out / "logo.jpg"));
+    EXPECT_TRUE(fs::is_symlink(out / "logo-2.jpg"));
+    EXPECT_FALSE(fs::exists(dir / "nowhere.jpg")) << "a dangling link is not followed either";
+    EXPECT_EQ(fx::readFile(out / "logo-3.jpg"), jpeg);
+
+    // A second extraction into the same folder adds files; it never replaces the first.
+    const CliRun again = runCli(dir.path(), {"pictures", store.string(), "--extract", out.string()});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    EXPECT_EQ(again.out, (out / "logo-4.jpg").string() + "\n");
+}
+
 } // namespace
