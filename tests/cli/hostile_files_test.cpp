@@ -98,4 +98,28 @@ TEST(CliHostileFiles, ExtractionNeverFollowsOrReplacesWhatIsInTheFolder) {
     EXPECT_EQ(again.out, (out / "logo-4.jpg").string() + "\n");
 }
 
+TEST(CliHostileFiles, PackRefusesDamagedAndOversizedPicturesAndWritesNoStore) {
+    fx::TempDir dir;
+    auto truncated = cs::pictest::makeJpeg({.width = 720, .height = 576});
+    truncated.resize(truncated.size() / 2);
+    fx::writeFile(dir / "cut.jpg", truncated);
+    // 4097 x 4096 in its header: a few bytes claiming more than 16 megapixels.
+    auto huge = cs::pictest::makeJpeg({.width = 16, .height = 16});
+    for (std::size_t i = 2; i + 8 < huge.size(); ++i)
+        if (huge[i] == 0xFF && huge[i + 1] == 0xC0) {
+            huge[i + 5] = 0x10, huge[i + 6] = 0x00, huge[i + 7] = 0x10, huge[i + 8] = 0x01;
+            break;
+        }
+    fx::writeFile(dir / "huge.jpg", huge);
+    const std::pair<const char*, const char*> cases[] = {{"cut.jpg", "Premature end of JPEG file"},
+                                                         {"huge.jpg", "4097 x 4096"}};
+    for (const auto& [name, says] : cases) {
+        const CliRun r = runCli(dir.path(), {"pictures", (dir / "new.dsp").string(), "--pack", "--background",
+                                             (dir / name).string()});
+        EXPECT_EQ(r.exitCode, 2) << name << ": " << r.err;
+        EXPECT_NE(r.err.find(says), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(dir / "new.dsp")) << name;
+    }
+}
+
 } // namespace
