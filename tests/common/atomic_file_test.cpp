@@ -134,4 +134,17 @@ TEST(AtomicFile, ASaveKeepsTheOwnerGroupAndMode) {
     EXPECT_EQ(st.st_uid, 4321u) << "the backup is the previous file itself";
 }
 
+// A file that is itself named like a backup has no backup of its own: the save writes it and says
+// so, rather than reporting a backup that is the new file.
+TEST(AtomicFile, SavingAFileNamedLikeItsBackupMakesNoBackup) {
+    fx::TempDir dir;
+    const auto target = dir / "list.BAK";
+    fx::writeFile(target, kOld);
+    const cs::AtomicWriteResult r = write(target, kNew, true);
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_FALSE(r.backupMade);
+    EXPECT_EQ(fx::readFile(target), kNew);
+    EXPECT_EQ(filesIn(dir.path()), std::vector<std::string>{"list.BAK"});
+}
+
 } // namespace
