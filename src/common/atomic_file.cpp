@@ -116,11 +116,16 @@ void removeStaleTemporaries(const fs::path& folder) {
     ::closedir(dir);
 }
 
+// A name for a new temporary file beside `target`, not used before by this process.
+std::string nextTemporaryName(const fs::path& target) {
+    static std::atomic<unsigned> counter{0};
+    return temporaryName(target, counter.fetch_add(1));
+}
+
 // Creates a fresh named file beside `target` that nobody else uses, with the usual creation mode.
 Fd createNamedTemporary(const fs::path& target, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = temporaryName(target, counter.fetch_add(1));
+        tempPath = nextTemporaryName(target);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return Fd(fd);
@@ -128,13 +133,13 @@ Fd createNamedTemporary(const fs::path& target, std::string& tempPath) {
     return Fd(-1);
 }
 
-// Gives the unnamed file behind `fd` a fresh name beside `target`.
-bool nameUnnamedFile(int fd, const fs::path& target, std::string& tempPath) {
-    static std::atomic<unsigned> counter{0x40000000};
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+// Gives the file behind `fd`, or the file `from`, a second, fresh name beside `target`.
+bool linkUnderFreshName(int fd, const std::string& from, const fs::path& target, std::string& name,
+                        std::string_view suffix = {}) {
+    const std::string self = fd >= 0 ? "/proc/self/fd/" + std::to_string(fd) : from;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = temporaryName(target, counter.fetch_add(1));
-        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, tempPath.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        name = nextTemporaryName(target) + std::string(suffix);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), fd >= 0 ? AT_SYMLINK_FOLLOW : 0) == 0)
             return true;
         if (errno != EEXIST)
             return false;
@@ -258,63 +263,65 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
 
     std::string tempPath;
     RemoveOnFailure removeTemp;
-    bool written = false;
-    {
-        Fd unnamed(::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
-        if (unnamed.get() >= 0) {
-            if (!writeContent(unnamed.get()))
-                return result;
-            if (nameUnnamedFile(unnamed.get(), target, tempPath)) {
-                removeTemp.arm(tempPath);
-                if (!unnamed.closeChecked()) {
-                    result.error = describe("cannot close", target.string());
-                    return result;
-                }
-                written = true;
-            }
-        }
-    }
-    if (!written) {
+    const auto writeNamedTemporary = [&]() -> bool {
         Fd fd = createNamedTemporary(target, tempPath);
         if (fd.get() < 0) {
             result.error = describe("cannot create", tempPath);
-            return result;
+            return false;
         }
         removeTemp.arm(tempPath);
         if (!writeContent(fd.get()))
-            return result;
+            return false;
         if (!fd.closeChecked()) {
             result.error = describe("cannot close", target.string());
-            return result;
+            return false;
         }
-    }
+        return true;
+    };
+    Fd unnamed(::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (unnamed.get() >= 0 ? !writeContent(unnamed.get()) : !writeNamedTemporary())
+        return result;
 
     // The previous content becomes the backup before the target is replaced, so that between the
     // two renames it is always there under a name a user sees (the target, then the ".BAK"). A
     // backup that cannot be made refuses the save: the previous version is never lost silently.
     const fs::path bak = backupPathFor(target);
     if (options.keepBackup && oldExists && S_ISREG(old.st_mode) && bak != target) {
-        const std::string bakTemp = tempPath + ".bak";
+        std::string bakTemp;
         RemoveOnFailure removeBakTemp;
-        removeBakTemp.arm(bakTemp);  // also a partial copy
-        const bool prepared =
-            ::link(target.c_str(), bakTemp.c_str()) == 0 || copyFile(target.string(), bakTemp, options.sync);
+        bool prepared = linkUnderFreshName(-1, target.string(), target, bakTemp, ".bak");
+        if (!prepared) {
+            // No hard links here (FAT): a copy, when there is room for it.
+            bakTemp = nextTemporaryName(target) + ".bak";
+            prepared = copyFile(target.string(), bakTemp, options.sync);
+        }
+        removeBakTemp.arm(bakTemp);  // also a partial copy; a rename between two names of one file
+                                     // (a backup already linked to the target) leaves it in place
         if (!prepared || ::rename(bakTemp.c_str(), bak.c_str()) != 0) {
             result.backupRefused = true;
             result.error = describe("cannot keep the previous version as", bak.string()) +
                            "; the file was not changed. Use Save as to save under another name.";
             return result;
         }
-        // removeBakTemp stays armed: a rename between two names of one file (a backup that was
-        // already a hard link of the target) leaves the temporary name in place.
         result.backupMade = true;
     }
 
+    // The unnamed file gets its name only now, right before it replaces the target, so a crash
+    // leaves a name behind only in the moment between these two calls (the next save removes it).
+    if (unnamed.get() >= 0) {
+        if (linkUnderFreshName(unnamed.get(), {}, target, tempPath)) {
+            removeTemp.arm(tempPath);
+        } else if (!writeNamedTemporary()) {
+            // Nothing to name it by (no /proc), and the content could not go to a named file.
+            return result;
+        }
+    }
     if (::rename(tempPath.c_str(), target.c_str()) != 0) {
         result.error = describe("cannot replace", target.string());
         return result;
     }
     removeTemp.release();
+    unnamed.reset();  // its content was flushed before it was named
 
     if (options.sync)
         syncFolder(target);
