@@ -108,7 +108,7 @@ private:
 };
 
 // Larger blocks only repeat the same records; the size checks have their own unit tests.
-constexpr std::size_t kRecipeBlockLimit = 16 * 1024;
+constexpr std::size_t kRecipeBlockLimit = 4 * 1024;
 
 std::vector<std::uint8_t> recipe(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
