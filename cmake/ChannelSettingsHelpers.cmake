@@ -32,18 +32,30 @@ function(cs_add_qttest name)
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
 
-# cs_add_fuzzer(NAME SOURCES a.cpp LIBS ...): a libFuzzer target, run briefly by ctest
-# (label "fuzz") in the CS_FUZZ build. CS_FUZZ_SECONDS sets the run time of each.
+# cs_add_fuzzer(NAME SOURCES a.cpp LIBS ... [SEEDS generator]): a libFuzzer target, run briefly by
+# ctest (label "fuzz") in the CS_FUZZ build. CS_FUZZ_SECONDS sets the run time of each. With SEEDS,
+# the program `generator` first writes the target's starting inputs and its dictionary
+# (`generator NAME CORPUS DICTIONARY`), so both live in the repository as code.
 set(CS_FUZZ_SECONDS 20 CACHE STRING "Seconds each fuzz target runs under ctest")
 function(cs_add_fuzzer name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "SEEDS" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   set(corpus ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
   file(MAKE_DIRECTORY ${corpus})
+  set(dictionary_option)
+  if(ARG_SEEDS)
+    set(dictionary ${CMAKE_CURRENT_BINARY_DIR}/${name}.dict)
+    set(dictionary_option -dict=${dictionary})
+    add_test(NAME ${name}_seeds COMMAND ${ARG_SEEDS} ${name} ${corpus} ${dictionary})
+    set_tests_properties(${name}_seeds PROPERTIES LABELS fuzz FIXTURES_SETUP ${name}_corpus)
+  endif()
   add_test(NAME ${name}
     COMMAND ${name} -max_total_time=${CS_FUZZ_SECONDS} -seed=1 -rss_limit_mb=4096
-            -print_final_stats=1 ${corpus})
+            -print_final_stats=1 ${dictionary_option} ${corpus})
   set_tests_properties(${name} PROPERTIES LABELS fuzz TIMEOUT 600)
+  if(ARG_SEEDS)
+    set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED ${name}_corpus)
+  endif()
 endfunction()

@@ -1,3 +1,6 @@
-# Reading, classifying and loading receiver image files, with a save and re-read of every
-# database that loads.
-cs_add_fuzzer(image_fuzz SOURCES image_fuzz.cpp LIBS cs_image)
+# The image layer in three targets, each fast enough to search deep: the header and the
+# classification of small inputs, each area on its own over a valid template, and the save round
+# trip of whole files.
+cs_add_fuzzer(image_header_fuzz SOURCES image_header_fuzz.cpp LIBS cs_image SEEDS fuzz_seeds)
+cs_add_fuzzer(image_areas_fuzz SOURCES image_areas_fuzz.cpp LIBS cs_image SEEDS fuzz_seeds)
+cs_add_fuzzer(image_save_fuzz SOURCES image_save_fuzz.cpp LIBS cs_image SEEDS fuzz_seeds)

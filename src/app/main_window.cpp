@@ -825,9 +825,9 @@ void MainWindow::dropEvent(QDropEvent* event) {
 
 // ---------------------------------------------------------------- saving
 
-bool MainWindow::writeDatabase(const std::string& path, bool keepBackup) {
+SaveResult MainWindow::writeDatabase(const std::string& path, bool keepBackup) {
     BusyCursor busy;
-    return flash_->saveImage(path, keepBackup) == SaveResult::Saved;
+    return flash_->saveImage(path, keepBackup);
 }
 
 bool MainWindow::saveDatabase() {
@@ -840,8 +840,12 @@ bool MainWindow::saveDatabase() {
         break;
     }
     const std::string target = session_.saveTarget();
-    if (!writeDatabase(target, true)) {
-        messageBox(text("MsgFileCantSave") + " " + target, text("MsgFileSaveError"), widgets::kStopOk, this);
+    const SaveResult result = writeDatabase(target, true);
+    if (result != SaveResult::Saved) {
+        // A refused backup says why and what to do instead, in the command line's words.
+        const bool refused = result == SaveResult::BackupRefused;
+        messageBox(text("MsgFileCantSave") + " " + target + (refused ? "\n" + flash_->lastSave().error : std::string()),
+                   text("MsgFileSaveError"), widgets::kStopOk, this);
         return false;
     }
     setModified(false);
@@ -873,7 +877,7 @@ void MainWindow::saveAs() {
             return;
     }
     session_.saveAsStarted(name);
-    const bool written = writeDatabase(name, false);
+    const bool written = writeDatabase(name, false) == SaveResult::Saved;
     session_.saveAsFinished(name, written);
     if (!written) {
         messageBox(text("MsgFileCantSave") + " " + name, text("MsgFileSaveError"), widgets::kStopOk, this);

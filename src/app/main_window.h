@@ -227,7 +227,7 @@ private:
     void importChosenFile(const ChosenFile& chosen);
     // Save of the shown database; true when it is saved or nothing was modified.
     bool saveDatabase();
-    bool writeDatabase(const std::string& path, bool keepBackup);
+    SaveResult writeDatabase(const std::string& path, bool keepBackup);
     void watchScreen();
     void centre(const ScreenSize& screen);
     void keepOnScreen();

@@ -10,8 +10,10 @@ namespace cs::cli {
 
 std::string fileName(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
-std::string openFailureText(OpenResult result, const std::string& path, bool namesKind) {
+std::string openFailureText(OpenResult result, const std::string& path, bool namesKind, FileProblem problem) {
     const std::string name = fileName(path);
+    if (problem != FileProblem::None && problem != FileProblem::Missing)
+        return "File " + name + " " + fileProblemText(problem);
     if (result == OpenResult::NoFile)
         return "File " + name + " doesn't  exist";
     if (namesKind && result == OpenResult::Software)
@@ -25,7 +27,7 @@ bool openDatabase(DatabaseSession& session, const std::string& path, bool namesK
     const OpenResult result = session.flash.openImage(path);
     if (result == OpenResult::Loaded)
         return true;
-    std::fprintf(stderr, "%s\n", openFailureText(result, path, namesKind).c_str());
+    std::fprintf(stderr, "%s\n", openFailureText(result, path, namesKind, session.flash.openProblem()).c_str());
     return false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Opening and saving a database as the editor does, for the commands that read or edit one.
 #include "common/log_sink.h"
+#include "common/regular_file.h"
 #include "database/channel_database.h"
 #include "image/flash.h"
 
@@ -14,7 +15,9 @@ std::string fileName(const std::string& path);
 // The editor's English message for an open that did not load a database. With `namesKind` a
 // software image or a picture store is named as such; without it every file that is no
 // database is "not a valid format".
-std::string openFailureText(OpenResult result, const std::string& path, bool namesKind);
+// A path that is not a regular file (`problem`) is named as what it is.
+std::string openFailureText(OpenResult result, const std::string& path, bool namesKind,
+                            FileProblem problem = FileProblem::None);
 
 // A flash image with its in-memory database. The database is attached before anything is
 // opened, so it follows every load and save of the flash.

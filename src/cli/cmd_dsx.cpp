@@ -40,10 +40,13 @@ int runDsx(const std::vector<std::string>& argv) {
         return cs::cli::kUsage;
     const std::string& path = args.positional()[0];
     cs::ImportFile file;
-    const int result = cs::readImportFile(path, file);
+    cs::FileProblem problem = cs::FileProblem::None;
+    const int result = cs::readImportFile(path, file, &problem);
     if (result != cs::kImportRead) {
-        std::fprintf(stderr, "%s\n",
-                     cs::importFailureMessage(result, std::filesystem::path(path).filename().string()).c_str());
+        const std::string name = std::filesystem::path(path).filename().string();
+        std::fprintf(stderr, "%s\n", cs::importFailureMessage(result, name).c_str());
+        if (problem != cs::FileProblem::None && problem != cs::FileProblem::Missing)
+            std::fprintf(stderr, "File %s %s\n", name.c_str(), cs::fileProblemText(problem).c_str());
         return cs::cli::kBadInput;
     }
     if (file.descriptionCut())

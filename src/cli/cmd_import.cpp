@@ -44,9 +44,12 @@ int runImport(const std::vector<std::string>& argv) {
     if (!cs::cli::openDatabase(session, path, /*namesKind=*/false))
         return cs::cli::kBadInput;
     cs::ImportFile file;
-    const int read = cs::readImportFile(dsxPath, file);
+    cs::FileProblem problem = cs::FileProblem::None;
+    const int read = cs::readImportFile(dsxPath, file, &problem);
     if (read != cs::kImportRead) {
         std::fprintf(stderr, "%s\n", cs::importFailureMessage(read, fileName(dsxPath)).c_str());
+        if (problem != cs::FileProblem::None && problem != cs::FileProblem::Missing)
+            std::fprintf(stderr, "File %s %s\n", fileName(dsxPath).c_str(), cs::fileProblemText(problem).c_str());
         return cs::cli::kBadInput;
     }
 

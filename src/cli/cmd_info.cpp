@@ -77,7 +77,7 @@ int runInfo(const std::vector<std::string>& argv) {
     const cs::OpenResult result = session.flash.openImage(path);
     std::printf("%s\n", describe(result, session.flash, session.db).c_str());
     if (result != cs::OpenResult::Loaded) {
-        std::fprintf(stderr, "%s\n", cs::cli::openFailureText(result, path, /*namesKind=*/true).c_str());
+        std::fprintf(stderr, "%s\n", cs::cli::openFailureText(result, path, /*namesKind=*/true, session.flash.openProblem()).c_str());
         return cs::cli::kBadInput;
     }
     return cs::cli::kOk;

@@ -7,6 +7,7 @@
 #include "command_registry.h"
 
 #include "common/log_sink.h"
+#include "common/new_file.h"
 #include "pictures/file_io.h"
 #include "pictures/jpeg_codec.h"
 #include "pictures/picture_store.h"
@@ -100,13 +101,14 @@ int extract(const std::string& storePath, const std::string& dir) {
             name = fallback;
         }
         used.insert(name);
-        const std::string out = (fs::path(dir) / name).string();
+        // Never follows or replaces what is already there: a taken name gets "-1", "-2", ...
+        fs::path written;
         std::string error;
-        if (!replaceFile(out, entryData(file, e), error)) {
+        if (!writeNewFile(fs::path(dir) / name, entryData(file, e), written, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return kWriteFailed;
         }
-        std::printf("%s\n", out.c_str());
+        std::printf("%s\n", written.c_str());
     }
     return kOk;
 }

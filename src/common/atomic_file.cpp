@@ -4,7 +4,9 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <string_view>
 #include <sys/stat.h>
@@ -60,20 +62,98 @@ std::string describe(std::string_view what, const std::string& path) {
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
-// Creates a fresh file beside `target` that nobody else uses, with the usual creation mode.
-Fd createTemporary(const fs::path& target, std::string& tempPath) {
+fs::path folderOf(const fs::path& file) { return file.has_parent_path() ? file.parent_path() : fs::path("."); }
+
+// The names of this writer's temporary files: "." + target name + ".tmp" + pid + "." + counter,
+// and the same + ".bak" for the backup being prepared.
+std::string temporaryName(const fs::path& target, unsigned n) {
+    return (folderOf(target) / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) + "." +
+                                std::to_string(n)))
+        .string();
+}
+
+// The process id in one of this writer's temporary names; 0 for any other name.
+pid_t writerOfTemporary(std::string_view name) {
+    if (name.size() > 4 && name.substr(name.size() - 4) == ".bak")
+        name.remove_suffix(4);
+    if (name.empty() || name.front() != '.')
+        return 0;
+    // ".tmp" digits "." digits at the end, after a non-empty target name.
+    std::size_t end = name.size();
+    std::size_t digits = 0;
+    while (end > 0 && name[end - 1] >= '0' && name[end - 1] <= '9')
+        --end, ++digits;
+    if (digits == 0 || end == 0 || name[end - 1] != '.')
+        return 0;
+    const std::size_t counterDot = end - 1;
+    std::size_t pidStart = counterDot;
+    while (pidStart > 0 && name[pidStart - 1] >= '0' && name[pidStart - 1] <= '9')
+        --pidStart;
+    if (pidStart == counterDot || pidStart < 5 || name.substr(pidStart - 4, 4) != ".tmp" || pidStart - 4 < 2)
+        return 0;
+    const std::string pidText(name.substr(pidStart, counterDot - pidStart));
+    if (pidText.size() > 9)
+        return 0;
+    return static_cast<pid_t>(std::stol(pidText));
+}
+
+// A save that was killed leaves its named temporary files behind; the next save in that folder
+// removes them. Only this writer's names, only regular files, and only when the process that made
+// them is gone (another instance may be saving right now).
+void removeStaleTemporaries(const fs::path& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+        const pid_t writer = writerOfTemporary(entry->d_name);
+        if (writer <= 0 || writer == ::getpid() || ::kill(writer, 0) == 0 || errno != ESRCH)
+            continue;
+        struct stat st {};
+        if (::fstatat(dirFd, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+// A name for a new temporary file beside `target`, not used before by this process.
+std::string nextTemporaryName(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    return temporaryName(target, counter.fetch_add(1));
+}
+
+// Creates a fresh named file beside `target` that nobody else uses, with the usual creation mode.
+Fd createNamedTemporary(const fs::path& target, std::string& tempPath) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const unsigned n = counter.fetch_add(1);
-        tempPath = (folder / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) + "." +
-                              std::to_string(n)))
-                       .string();
+        tempPath = nextTemporaryName(target);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
             return Fd(fd);
     }
     return Fd(-1);
+}
+
+// Gives the file behind `fd`, or the file `from`, a second, fresh name beside `target`.
+bool linkUnderFreshName(int fd, const std::string& from, const fs::path& target, std::string& name,
+                        std::string_view suffix = {}) {
+    const std::string self = fd >= 0 ? "/proc/self/fd/" + std::to_string(fd) : from;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = nextTemporaryName(target) + std::string(suffix);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), fd >= 0 ? AT_SYMLINK_FOLLOW : 0) == 0)
+            return true;
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
+}
+
+// A write past the file-size limit would kill the process; ignored, it fails with EFBIG and is
+// reported like a full disk. A handler the program installed itself is left alone.
+void turnFileSizeSignalIntoError() {
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
+        current.sa_handler == SIG_DFL)
+        ::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool writeAll(int fd, std::span<const std::uint8_t> data) {
@@ -117,7 +197,7 @@ bool copyFile(const std::string& from, const std::string& to, bool sync) {
 }
 
 void syncFolder(const fs::path& file) {
-    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    const fs::path folder = folderOf(file);
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0)
         ::fsync(dir.get());
@@ -155,56 +235,94 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
         return result;
     }
 
-    std::string tempPath;
-    Fd fd = createTemporary(target, tempPath);
-    if (fd.get() < 0) {
-        result.error = describe("cannot create", tempPath);
-        return result;
-    }
-    RemoveOnFailure removeTemp;
-    removeTemp.arm(tempPath);
+    turnFileSizeSignalIntoError();
+    removeStaleTemporaries(folderOf(target));
 
-    if (oldExists && S_ISREG(old.st_mode))
-        ::fchmod(fd.get(), old.st_mode & 07777);
-    for (auto part : parts) {
-        if (!writeAll(fd.get(), part)) {
-            result.error = describe("cannot write", tempPath);
+    // The new content goes first to an unnamed file where the file system offers one, so that a
+    // crash while writing leaves nothing behind; it gets a name only once it is complete.
+    const auto writeContent = [&](int fd) -> bool {
+        if (oldExists && S_ISREG(old.st_mode)) {
+            // Owner and group where this process may set them (root saving another user's file),
+            // at least the group where it may not; then the mode, which a chown may have trimmed.
+            if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+                ::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+            ::fchmod(fd, old.st_mode & 07777);
+        }
+        for (auto part : parts) {
+            if (!writeAll(fd, part)) {
+                result.error = describe("cannot write", target.string());
+                return false;
+            }
+        }
+        if (options.sync && ::fsync(fd) != 0) {
+            result.error = describe("cannot flush", target.string());
+            return false;
+        }
+        return true;
+    };
+
+    std::string tempPath;
+    RemoveOnFailure removeTemp;
+    const auto writeNamedTemporary = [&]() -> bool {
+        Fd fd = createNamedTemporary(target, tempPath);
+        if (fd.get() < 0) {
+            result.error = describe("cannot create", tempPath);
+            return false;
+        }
+        removeTemp.arm(tempPath);
+        if (!writeContent(fd.get()))
+            return false;
+        if (!fd.closeChecked()) {
+            result.error = describe("cannot close", target.string());
+            return false;
+        }
+        return true;
+    };
+    Fd unnamed(::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+    if (unnamed.get() >= 0 ? !writeContent(unnamed.get()) : !writeNamedTemporary())
+        return result;
+
+    // The previous content becomes the backup before the target is replaced, so that between the
+    // two renames it is always there under a name a user sees (the target, then the ".BAK"). A
+    // backup that cannot be made refuses the save: the previous version is never lost silently.
+    const fs::path bak = backupPathFor(target);
+    if (options.keepBackup && oldExists && S_ISREG(old.st_mode) && bak != target) {
+        std::string bakTemp;
+        RemoveOnFailure removeBakTemp;
+        bool prepared = linkUnderFreshName(-1, target.string(), target, bakTemp, ".bak");
+        if (!prepared) {
+            // No hard links here (FAT): a copy, when there is room for it.
+            bakTemp = nextTemporaryName(target) + ".bak";
+            prepared = copyFile(target.string(), bakTemp, options.sync);
+        }
+        removeBakTemp.arm(bakTemp);  // also a partial copy; a rename between two names of one file
+                                     // (a backup already linked to the target) leaves it in place
+        if (!prepared || ::rename(bakTemp.c_str(), bak.c_str()) != 0) {
+            result.backupRefused = true;
+            result.error = describe("cannot keep the previous version as", bak.string()) +
+                           "; the file was not changed. Use Save as to save under another name.";
+            return result;
+        }
+        result.backupMade = true;
+    }
+
+    // The unnamed file gets its name only now, right before it replaces the target, so a crash
+    // leaves a name behind only in the moment between these two calls (the next save removes it).
+    if (unnamed.get() >= 0) {
+        if (linkUnderFreshName(unnamed.get(), {}, target, tempPath)) {
+            removeTemp.arm(tempPath);
+        } else if (!writeNamedTemporary()) {
+            // Nothing to name it by (no /proc), and the content could not go to a named file.
             return result;
         }
     }
-    if (options.sync && ::fsync(fd.get()) != 0) {
-        result.error = describe("cannot flush", tempPath);
-        return result;
-    }
-    if (!fd.closeChecked()) {
-        result.error = describe("cannot close", tempPath);
-        return result;
-    }
-
-    // The backup is prepared as a second name of the old file (or a copy of it) before anything
-    // is replaced, so a failure up to the final rename leaves both old file and old backup as
-    // they were.
-    const fs::path bak = backupPathFor(target);
-    std::string bakTemp;
-    RemoveOnFailure removeBakTemp;
-    if (options.keepBackup && oldExists && S_ISREG(old.st_mode) && bak != target) {
-        bakTemp = tempPath + ".bak";
-        if (::link(target.c_str(), bakTemp.c_str()) == 0 || copyFile(target.string(), bakTemp, options.sync))
-            removeBakTemp.arm(bakTemp);
-        else
-            bakTemp.clear();
-    }
-
     if (::rename(tempPath.c_str(), target.c_str()) != 0) {
         result.error = describe("cannot replace", target.string());
         return result;
     }
     removeTemp.release();
+    unnamed.reset();  // its content was flushed before it was named
 
-    if (!bakTemp.empty() && ::rename(bakTemp.c_str(), bak.c_str()) == 0) {
-        removeBakTemp.release();
-        result.backupMade = true;
-    }
     if (options.sync)
         syncFolder(target);
     result.ok = true;

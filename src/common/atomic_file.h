@@ -17,14 +17,17 @@ struct AtomicWriteOptions {
 struct AtomicWriteResult {
     bool ok = false;
     bool backupMade = false;
+    bool backupRefused = false;  // keepBackup, and the previous file could not be kept: nothing written
     std::string error;        // what failed, for the log; empty on success
 };
 
 // The backup name of a file: its extension replaced by ".BAK" (appended when it has none).
 std::filesystem::path backupPathFor(const std::filesystem::path& file);
 
-// Writes the concatenation of `parts` to `target`. On failure the target and its backup are left
-// exactly as they were and the temporary file is removed. A target that is a symbolic link is
+// Writes the concatenation of `parts` to `target`. On failure the target is left exactly as it was
+// and the temporary file is removed. With keepBackup the previous content must become the backup
+// first: when it cannot (a folder in the way, no hard links and no room for a copy) nothing is
+// replaced and backupRefused is set. A target that is a symbolic link is
 // written through the link. The new file keeps the permission bits of the file it replaces.
 AtomicWriteResult writeFileAtomically(const std::filesystem::path& target,
                                       std::span<const std::span<const std::uint8_t>> parts,

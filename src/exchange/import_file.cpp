@@ -6,32 +6,8 @@
 #include "lang/text_encoding.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cs {
-namespace {
-
-// Closes a descriptor when the read is over, whichever way it ends.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-} // namespace
-
 bool isListedComponentType(std::uint32_t type) {
     switch (static_cast<ComponentType>(type)) {
     case ComponentType::ChannelBase:
@@ -177,27 +153,19 @@ ChannelBaseCounts ImportFile::channelBaseCounts(const ImportComponent& c) const 
     return counts;
 }
 
-int readImportFile(const std::string& path, ImportFile& out) {
+int readImportFile(const std::string& path, ImportFile& out, FileProblem* problem) {
     out.clear();
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
+    const RegularFile file(path);
+    if (problem != nullptr)
+        *problem = file.problem();
+    if (!file.ok())
         return kImportNoAccess;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode))
-        return kImportNoAccess;
-    const auto size = static_cast<std::uint64_t>(st.st_size);
-    if (st.st_size < 0 || size >= dsx::kFileSizeLimit)
+    const std::uint64_t size = file.size();
+    if (size >= dsx::kFileSizeLimit)
         return kImportNotInterpreted;
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd.get(), bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return kImportNotInterpreted;
-        got += static_cast<std::size_t>(n);
-    }
+    if (file.readAt(0, bytes.data(), bytes.size()) != bytes.size())
+        return kImportNotInterpreted;
     return out.parse(bytes);
 }
 

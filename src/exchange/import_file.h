@@ -2,6 +2,7 @@
 // An import file (.dsx) read into memory: decoded, checked against its CRC, with its description,
 // its component directory and the position of each component block. Reading never applies
 // anything; the chooser state and the applying live beside it.
+#include "common/regular_file.h"
 #include "common/byte_order.h"
 
 #include <array>
@@ -144,7 +145,8 @@ private:
 };
 
 // Reads, decodes and checks a file: kImportNoAccess when it cannot be opened or sized,
-// kImportNotInterpreted when it is too large, cannot be read whole or fails its checks.
-int readImportFile(const std::string& path, ImportFile& out);
+// kImportNotInterpreted when it is too large, cannot be read whole or fails its checks. Only a
+// regular file is read; `problem` (when given) tells what the path is otherwise.
+int readImportFile(const std::string& path, ImportFile& out, FileProblem* problem = nullptr);
 
 } // namespace cs

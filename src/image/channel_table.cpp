@@ -1,6 +1,7 @@
 #include "image/channel_table.h"
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 namespace cs {
@@ -31,7 +32,7 @@ std::size_t writeChannelTable(Bytes baseArea, std::size_t capacity, std::span<co
     if (areaSize == 0 || baseArea.size() < areaSize)
         return 0;
     auto area = slice(baseArea, 0, areaSize);
-    std::fill(area.begin(), area.end(), 0xFF);
+    std::memset(area.data(), 0xFF, area.size());
 
     // Formatting a line per channel is a large part of a save; skip it when nobody reads it.
     const bool logging = log.keepsLines();

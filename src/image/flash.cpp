@@ -111,11 +111,14 @@ Flash::Flash(LogSink& log)
 }
 
 OpenResult Flash::openImage(const std::string& path) {
+    // A file that is not regular is never read (nor waited on); the result codes stay those of
+    // a missing file (folder, link loop) and of a file that is no database (FIFO, device).
+    const ImageKind type = image_.readImageFile(path, log_);
+    openProblem_ = image_.lastReadProblem();
     struct stat st {};
     if (path.empty() || ::stat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode))
         return OpenResult::NoFile;
-
-    return finishOpen(image_.readImageFile(path, log_), path);
+    return finishOpen(type, path);
 }
 
 OpenResult Flash::openImageBytes(ConstBytes file, const std::string& name) {
@@ -180,7 +183,9 @@ SaveResult Flash::saveImage(const std::string& path, bool keepBackup, const Save
     const bool ok = image_.writeImageFile(path, {keepBackup, options.sync, options.date}, log_);
     lastSave_.backupMade = image_.lastWriteMadeBackup();
     lastSave_.error = image_.lastWriteError();
-    return ok ? SaveResult::Saved : SaveResult::Failed;
+    if (ok)
+        return SaveResult::Saved;
+    return image_.lastWriteBackupRefused() ? SaveResult::BackupRefused : SaveResult::Failed;
 }
 
 bool Flash::storeIntoImage() {

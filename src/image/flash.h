@@ -36,6 +36,8 @@ enum class OpenResult : int {
 enum class SaveResult : int {
     Saved = 0,
     Failed = 1,          // nothing open, or the file could not be written; lastSave().error says why
+    BackupRefused = 2,   // a plain save whose ".BAK" could not be made: the file is unchanged, and
+                         // lastSave().error says why and suggests Save as
 };
 
 // The steps of opening and saving that belong to the in-memory channel database. At open they
@@ -117,6 +119,9 @@ public:
     bool storeIntoImage();
 
     const std::string& path() const { return path_; }
+    // Why the last openImage could not read its path at all (a folder, FIFO, device, link loop);
+    // FileProblem::None when it was read.
+    FileProblem openProblem() const { return openProblem_; }
     bool loaded() const { return loaded_; }
     ImageFile& image() { return image_; }
     const ImageFile& image() const { return image_; }
@@ -155,6 +160,7 @@ private:
     std::string path_;
     bool loaded_ = false;
     SaveReport lastSave_;
+    FileProblem openProblem_ = FileProblem::None;
 };
 
 } // namespace cs

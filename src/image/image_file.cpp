@@ -17,43 +17,14 @@ namespace {
 
 class FileSource final : public ImageSource {
 public:
-    explicit FileSource(const std::string& path) {
-        // Non-blocking so that a FIFO or device name cannot hang the open; only regular files
-        // are read.
-        fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        struct stat st {};
-        if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode))
-            size_ = static_cast<std::size_t>(st.st_size);
-        else
-            close();
-    }
-    ~FileSource() override { close(); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-
-    bool ok() const { return fd_ >= 0; }
-    std::size_t size() const override { return size_; }
-    std::size_t read(std::size_t offset, Bytes out) override {
-        std::size_t done = 0;
-        while (done < out.size()) {
-            const ssize_t n = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        return done;
-    }
+    explicit FileSource(const std::string& path) : file_(path) {}
+    bool ok() const { return file_.ok(); }
+    FileProblem problem() const { return file_.problem(); }
+    std::size_t size() const override { return static_cast<std::size_t>(file_.size()); }
+    std::size_t read(std::size_t offset, Bytes out) override { return file_.readAt(offset, out.data(), out.size()); }
 
 private:
-    void close() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-    int fd_ = -1;
-    std::size_t size_ = 0;
+    RegularFile file_;
 };
 
 class MemorySource final : public ImageSource {
@@ -125,6 +96,7 @@ Classification classify(ImageSource& source, LogSink* log) {
 
 ImageKind ImageFile::readImageFile(const std::string& path, LogSink& log) {
     FileSource source(path);
+    lastReadProblem_ = source.problem();
     if (!source.ok())
         return kImageNotRecognised;
     return readImage(source, log);
@@ -200,6 +172,7 @@ void ImageFile::locateAreas(LogSink& log) {
 bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions& options, LogSink& log) {
     lastWriteError_.clear();
     lastWriteMadeBackup_ = false;
+    lastWriteBackupRefused_ = false;
     if (!held_) {
         lastWriteError_ = "no image is open";
         return false;
@@ -209,6 +182,7 @@ bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions&
     const std::span<const std::uint8_t> parts[] = {header_.bytes(), payload_};
     const AtomicWriteResult r = writeFileAtomically(path, parts, {options.keepBackup, options.sync});
     lastWriteMadeBackup_ = r.backupMade;
+    lastWriteBackupRefused_ = r.backupRefused;
     if (!r.ok) {
         lastWriteError_ = r.error;
         logf(log, "write failed: %s", r.error.c_str());

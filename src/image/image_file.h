@@ -5,6 +5,7 @@
 #include "common/byte_order.h"
 #include "common/log_sink.h"
 #include "common/atomic_file.h"
+#include "common/regular_file.h"
 #include "image/image_header.h"
 #include "image/provider_area.h"
 
@@ -103,8 +104,11 @@ public:
     ConstBytes providerArea() const;
     ConstBytes providerAreaBytes() const;  // BA_3's bytes whenever CONFIG exists
 
+    // What kept the last readImageFile from reading its path (a folder, FIFO, device, link loop).
+    FileProblem lastReadProblem() const { return lastReadProblem_; }
     const std::string& lastWriteError() const { return lastWriteError_; }
     bool lastWriteMadeBackup() const { return lastWriteMadeBackup_; }
+    bool lastWriteBackupRefused() const { return lastWriteBackupRefused_; }
 
 private:
     bool held_ = false;
@@ -119,6 +123,8 @@ private:
     bool providerAreaPresent_ = false;
     std::string lastWriteError_;
     bool lastWriteMadeBackup_ = false;
+    bool lastWriteBackupRefused_ = false;
+    FileProblem lastReadProblem_ = FileProblem::None;
 };
 
 // Read-only probe of a file's kind for the connection wizard: header bit 7 required; 1 for the

@@ -1,5 +1,7 @@
 #include "lang_file.h"
 
+#include "common/regular_file.h"
+
 #include "lang/text_encoding.h"
 
 #include <fstream>
@@ -51,29 +53,19 @@ bool hasLanguageSection(const std::vector<std::string>& lines) {
 }
 
 std::optional<LanguageContent> readLanguageFile(const std::filesystem::path& path, std::string& error) {
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        error = "cannot read: " + ec.message();
+    // Only a regular file is read, opened without waiting (a FIFO or device never blocks).
+    const RegularFile file(path.string());
+    if (!file.ok()) {
+        error = fileProblemText(file.problem());
         return std::nullopt;
     }
-    if (size > kMaxLanguageFileSize) {
-        error = "too large for a language file (" + std::to_string(size) + " bytes)";
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open";
+    if (file.size() > kMaxLanguageFileSize) {
+        error = "too large for a language file (" + std::to_string(file.size()) + " bytes)";
         return std::nullopt;
     }
     // Read no more than the limit even if the file grew after its size was taken.
     std::string bytes(kMaxLanguageFileSize + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) {
-        error = "read error";
-        return std::nullopt;
-    }
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    bytes.resize(file.readAt(0, reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()));
     if (bytes.size() > kMaxLanguageFileSize) {
         error = "too large for a language file";
         return std::nullopt;

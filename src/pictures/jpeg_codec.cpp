@@ -172,14 +172,16 @@ bool runStartDecode(CodecContext& ctx, jpeg_decompress_struct& cinfo, ConstBytes
     if (setjmp(ctx.jump) != 0)
         return false;
     jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = kMaxJpegDecoderMemory;
     ctx.decompress = &cinfo;
     ctx.progress.progress_monitor = onProgress;
     cinfo.progress = &ctx.progress;
     attachSource(ctx, cinfo, data);
     jpeg_read_header(&cinfo, TRUE);
     if (static_cast<std::uint64_t>(cinfo.image_width) * cinfo.image_height > maxPixels) {
-        std::snprintf(ctx.error, sizeof ctx.error, "picture of %u x %u pixels is too large", cinfo.image_width,
-                      cinfo.image_height);
+        std::snprintf(ctx.error, sizeof ctx.error, "picture of %u x %u pixels is too large (more than %llu megapixels)",
+                      cinfo.image_width, cinfo.image_height,
+                      static_cast<unsigned long long>(maxPixels / (1024 * 1024)));
         return false;
     }
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
@@ -228,8 +230,11 @@ bool runEncode(CodecContext& ctx, jpeg_compress_struct& cinfo, const Bitmap& bit
     return true;
 }
 
-// Adobe writes CMYK inverted (marked by its APP14 segment); others write it plain.
-void cmykToRgb(const std::uint8_t* cmyk, std::size_t pixelCount, bool inverted, bool grayscale, Bitmap& out) {
+// Adobe writes CMYK inverted (marked by its APP14 segment); others write it plain. Converts in
+// place: pixel i's result never reaches beyond its own samples, so no second buffer is needed.
+void cmykToRgb(std::vector<std::uint8_t>& samples, std::size_t pixelCount, bool inverted, bool grayscale) {
+    std::uint8_t* cmyk = samples.data();
+    std::uint8_t* out = samples.data();
     for (std::size_t i = 0; i < pixelCount; ++i) {
         int c = cmyk[i * 4], m = cmyk[i * 4 + 1], y = cmyk[i * 4 + 2], k = cmyk[i * 4 + 3];
         if (!inverted) {
@@ -240,13 +245,14 @@ void cmykToRgb(const std::uint8_t* cmyk, std::size_t pixelCount, bool inverted, 
         }
         const int r = c * k / 255, g = m * k / 255, b = y * k / 255;
         if (grayscale) {
-            out.pixels[i] = static_cast<std::uint8_t>((r * 299 + g * 587 + b * 114 + 500) / 1000);
+            out[i] = static_cast<std::uint8_t>((r * 299 + g * 587 + b * 114 + 500) / 1000);
         } else {
-            out.pixels[i * 3] = static_cast<std::uint8_t>(r);
-            out.pixels[i * 3 + 1] = static_cast<std::uint8_t>(g);
-            out.pixels[i * 3 + 2] = static_cast<std::uint8_t>(b);
+            out[i * 3] = static_cast<std::uint8_t>(r);
+            out[i * 3 + 1] = static_cast<std::uint8_t>(g);
+            out[i * 3 + 2] = static_cast<std::uint8_t>(b);
         }
     }
+    samples.resize(pixelCount * (grayscale ? 1 : 3));
 }
 
 } // namespace
@@ -288,19 +294,16 @@ JpegDecodeResult decodeJpeg(ConstBytes data, int scaleDenominator, bool grayscal
         result.error = ctx.error;
         return result;
     }
-    if (cinfo.out_color_space == JCS_CMYK) {
-        Bitmap rgb = makeBitmap(width, height, grayscale ? 1 : 3);
-        cmykToRgb(samples.data(), static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
-                  cinfo.saw_Adobe_marker != 0, grayscale, rgb);
-        result.bitmap = std::move(rgb);
-    } else {
-        Bitmap b;
-        b.width = width;
-        b.height = height;
-        b.channels = components;
-        b.pixels = std::move(samples);
-        result.bitmap = std::move(b);
-    }
+    const bool cmyk = cinfo.out_color_space == JCS_CMYK;
+    if (cmyk)
+        cmykToRgb(samples, static_cast<std::size_t>(width) * static_cast<std::size_t>(height),
+                  cinfo.saw_Adobe_marker != 0, grayscale);
+    Bitmap b;
+    b.width = width;
+    b.height = height;
+    b.channels = cmyk ? (grayscale ? 1 : 3) : components;
+    b.pixels = std::move(samples);
+    result.bitmap = std::move(b);
     result.warning = ctx.warning;
     return result;
 }

@@ -12,10 +12,13 @@
 namespace cs {
 
 // Pictures larger than this are refused before any pixel memory is taken: a few bytes of header
-// can otherwise claim a 65500 x 65500 picture.
-inline constexpr std::uint64_t kMaxJpegPixels = 64ull * 1024 * 1024;
-// A legitimate progressive JPEG has a dozen scans; thousands of tiny scans only burn time.
-inline constexpr int kMaxJpegScans = 500;
+// can otherwise claim a 65500 x 65500 picture. The receiver shows 720 x 576.
+inline constexpr std::uint64_t kMaxJpegPixels = 16ull * 1024 * 1024;
+// A legitimate progressive JPEG has a dozen scans; hundreds of tiny scans only burn time.
+inline constexpr int kMaxJpegScans = 100;
+// The decoder's own working memory (a progressive picture keeps all its coefficients); beyond it
+// the decoder fails rather than growing. Enough for a 16-megapixel progressive colour picture.
+inline constexpr long kMaxJpegDecoderMemory = 64L * 1024 * 1024;
 
 struct JpegInfo {
     int width = 0;

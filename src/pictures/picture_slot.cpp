@@ -38,13 +38,18 @@ struct Rendering {
     bool changed = false;
 };
 
+// With `refuseDamaged` a picture that decodes only with the decoder's warnings (truncated or
+// corrupt data) is refused: it would go to the receiver as it is.
 SlotResult renderSource(const std::vector<std::uint8_t>& source, const PictureEffects& effects, Rendering& out,
-                        LogSink& log) {
+                        LogSink& log, bool refuseDamaged = false) {
     JpegDecodeResult decoded = decodeJpeg(source, scaleDenominator(effects.scale), effects.grayscale);
     if (!decoded.bitmap)
         return {false, decoded.error};
-    if (!decoded.warning.empty())
+    if (!decoded.warning.empty()) {
         logf(log, "JPEG warning: %s", decoded.warning.c_str());
+        if (refuseDamaged)
+            return {false, "damaged JPEG data: " + decoded.warning};
+    }
     out.bitmap = std::move(*decoded.bitmap);
     out.changed = !effects.isDefault();
     if (!pictureSizeFits(out.bitmap.width, out.bitmap.height)) {
@@ -72,7 +77,7 @@ void PictureSlot::clear() { *this = PictureSlot{}; }
 SlotResult PictureSlot::load(ConstBytes jpeg, std::string fileName, LogSink& log) {
     std::vector<std::uint8_t> source(jpeg.begin(), jpeg.end());
     Rendering r;
-    if (SlotResult res = renderSource(source, PictureEffects{}, r, log); !res) {
+    if (SlotResult res = renderSource(source, PictureEffects{}, r, log, /*refuseDamaged=*/true); !res) {
         logf(log, "LoadPictureFile %s failed: %s", fileName.c_str(), res.error.c_str());
         return res;
     }

@@ -57,7 +57,8 @@ public:
     void clear();
 
     // Takes a JPEG (from a file, a store entry or the clipboard) and renders it without effects.
-    // A picture that does not decode is refused and the slot keeps what it had.
+    // A picture that does not decode, or decodes only with the decoder's warnings (truncated or
+    // corrupt data), is refused with the decoder's text and the slot keeps what it had.
     SlotResult load(ConstBytes jpeg, std::string fileName, LogSink& log);
 
     // As load, but a store entry that does not decode is still kept, byte for byte.

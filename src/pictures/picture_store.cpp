@@ -1,5 +1,7 @@
 #include "pictures/picture_store.h"
 
+#include "common/regular_file.h"
+
 #include "pictures/file_io.h"
 
 #include <cerrno>
@@ -53,34 +55,17 @@ namespace {
 
 // Reads the file in the steps whose failures the log names: size, header, payload.
 bool readStoreFile(const std::string& path, std::vector<std::uint8_t>& file, LogSink& log) {
-    const int raw = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (raw < 0) {
-        logf(log, "cannot open %s: %s", path.c_str(), std::strerror(errno));
+    const RegularFile in(path);  // never waits on a FIFO or device
+    if (!in.ok()) {
+        logf(log, "cannot open %s", in.error().c_str());
         return false;
     }
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{raw};
-    struct stat st {};
-    if (::fstat(raw, &st) != 0 || !S_ISREG(st.st_mode)) {
-        logf(log, "not a regular file: %s", path.c_str());
-        return false;
-    }
-    if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
+    if (in.size() > kMaxFileSize) {
         log.write(storeErrorText(StoreError::TooLarge));
         return false;
     }
-    file.assign(static_cast<std::size_t>(st.st_size), 0);
-    std::size_t done = 0;
-    while (done < file.size()) {
-        const ssize_t n = ::read(raw, file.data() + done, file.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
+    file.assign(static_cast<std::size_t>(in.size()), 0);
+    const std::size_t done = in.readAt(0, file.data(), file.size());
     if (done < kHeaderSize) {
         log.write(storeErrorText(StoreError::ShortHeader));
         return false;

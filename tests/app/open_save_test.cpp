@@ -86,6 +86,7 @@ private slots:
     void saveAs();
     void saveAsAsksBeforeReplacingAFile();
     void failedSaveKeepsTheChanges();
+    void saveWhoseBackupCannotBeMadeIsRefused();
 };
 
 // Each result of openImage, after a database is already shown: only 0 replaces it, every other
@@ -601,6 +602,32 @@ void OpenSaveTest::failedSaveKeepsTheChanges() {
     CHECK_SCRIPT(boxes);
     QVERIFY(ended);
     QVERIFY(contains(fixtures::readFile(file), "Unsaved"));
+}
+
+void OpenSaveTest::saveWhoseBackupCannotBeMadeIsRefused() {
+    Sandbox box;
+    const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
+    box.seedEarlierRun({file.string()});
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+    editFirstChannel(*window, "Unsaved");
+    fs::create_directory(box.startFolder() / "db.BAK");
+
+    // The window shows the refusal in the same words as the command line.
+    cs::NullLog log;
+    cs::Flash probe(log);
+    QCOMPARE(probe.openImage(file.string()), cs::OpenResult::Loaded);
+    QCOMPARE(probe.saveImage(file.string(), true), cs::SaveResult::BackupRefused);
+    const std::string reason = probe.lastSave().error;
+    QVERIFY(reason.find("Save as") != std::string::npos);
+
+    ScriptedMessageBoxes boxes;
+    boxes.expect("Unable to save file " + file.string() + "\n" + reason, "Write Error", kStop,
+                 cs::widgets::MessageAnswer::Ok);
+    window->save();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(window->isModified());
+    QVERIFY(fixtures::readFile(file) == Sandbox::demo());
 }
 
 QTEST_MAIN(OpenSaveTest)

@@ -1,6 +1,8 @@
 // Favourite-list membership and the favourite lists themselves; satellite names.
 #include "database_test_support.h"
 
+#include <algorithm>
+
 namespace cs::dbtest {
 namespace {
 
@@ -71,6 +73,38 @@ TEST(ListMembership, InsertIntoListPlacesAfterAChannelAndRenumbersWithoutGaps) {
     o.db.removeFromList(1, Slots{3});
     o.db.clearList(1);
     EXPECT_TRUE(o.list(1).empty());
+}
+
+// Members moved upward (row moves and paste rely on it): each leaves its old place, and the list
+// stays numbered 1..n without a gap or a repeat.
+TEST(ListMembership, InsertIntoListMovesMembersUpwardOutOfTheirOldPlaces) {
+    struct Case {
+        const char* name;
+        std::optional<std::uint16_t> after;
+        Slots moved;
+        Names expected;
+    };
+    const Case cases[] = {
+        {"one member up", std::uint16_t{0}, Slots{3}, Names{"L1", "L4", "L2", "L3", "L5"}},
+        {"two members up, in the given order", std::uint16_t{0}, Slots{4, 2}, Names{"L1", "L5", "L3", "L2", "L4"}},
+        {"a member after the one just before it", std::uint16_t{2}, Slots{4}, Names{"L1", "L2", "L3", "L5", "L4"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto b = settingsImage();
+        b.listCount(1);
+        for (std::uint16_t i = 0; i < 5; ++i)
+            b.channel(i, inList(tv("L" + std::to_string(i + 1), static_cast<std::uint16_t>(i + 1)), 1,
+                                static_cast<std::uint16_t>(i + 1)));
+        OpenDatabase o(b.build());
+        EXPECT_EQ(o.db.insertIntoList(1, c.after, c.moved), c.moved.size());
+        EXPECT_EQ(o.names(o.list(1)), c.expected);
+        std::vector<int> positions;
+        for (std::uint16_t i = 0; i < 5; ++i)
+            positions.push_back(o.db.record(i).listPosition(1));
+        std::sort(positions.begin(), positions.end());
+        EXPECT_EQ(positions, (std::vector<int>{1, 2, 3, 4, 5}));
+    }
 }
 
 TEST(FavouriteLists, NewListTakesTheFirstFreeDefaultTextAndAddListStopsAtEight) {

@@ -118,6 +118,31 @@ TEST(ProviderFilter, ModesSelectMarkedProvidersChannelsWithoutProviderOrOneProvi
     EXPECT_EQ(o.view.providerFilterMode, kProviderAll);
 }
 
+// The one provider chosen has no channel on the filtered satellite: the view is empty, never the
+// channels without provider, and deleting that provider's channels there deletes nothing else.
+TEST(ProviderFilter, SingleProviderWithoutChannelsOnTheFilteredSatelliteShowsAndDeletesNothing) {
+    auto b = settingsImage();
+    b.provider(0, 1, "Alpha").provider(1, 2, "Beta");
+    b.channel(0, withProvider(tv("a1", 1, 28), 1)).channel(1, withProvider(tv("a2", 2, 28), 1));
+    b.channel(2, withProvider(tv("b1", 3, 5), 2)).channel(3, withProvider(tv("b2", 4, 5), 2));
+    b.channel(4, tv("none on 5", 5, 5)).channel(5, tv("none on 28", 6, 28));
+    OpenDatabase o(b.build());
+    o.mainList();
+    ASSERT_EQ(o.db.providerCount(), 2u);
+
+    o.view.satelliteFilter = 5;
+    o.view.providerFilterMode = kProviderSingle;
+    o.db.chooseSingleProvider(0);  // Alpha: only on satellite 28
+    o.db.refreshProviders(true, o.view);
+    EXPECT_TRUE(o.names(o.mainList()).empty());
+
+    // Alpha is not selected on this satellite, so its deletion here takes nothing.
+    EXPECT_EQ(o.db.deleteProviderChannels(3, o.view), 0u);
+    EXPECT_EQ(o.db.channelCount(), 6u);
+    EXPECT_TRUE(o.db.entry(4).inUse());
+    EXPECT_TRUE(o.db.entry(5).inUse());
+}
+
 TEST(ProviderArea, HostileNumbersNeverReachPastTheTables) {
     auto b = settingsImage();
     b.provider(0, 0xFFFF, "Max").provider(699, 0xFFFF, "Last record");

@@ -136,4 +136,20 @@ TEST(CliSave, ExitCodesForABadInputAndAFailedWrite) {
     EXPECT_EQ(runCli(dir.path(), {"save", (dir / "db.dsp").string(), "--bogus"}).exitCode, 1);
 }
 
+TEST(CliSave, APlainSaveWhoseBackupCannotBeMadeSaysWhyAndLeavesTheFile) {
+    fx::TempDir dir;
+    const auto path = dir / "db.dsp";
+    const auto content = fx::DatabaseImageBuilder(fx::DatabaseFileKind::Channels).build();
+    fx::writeFile(path, content);
+    fs::create_directory(dir / "db.BAK");
+
+    const CliRun r = runCli(dir.path(), {"save", path.string()});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("Unable to save file " + path.string()), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("db.BAK"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Save as"), std::string::npos) << r.err;
+    EXPECT_TRUE(fx::readFile(path) == content);
+}
+
 } // namespace

@@ -336,6 +336,28 @@ TEST(SaveImage, PlainSaveKeepsTheSingleBackupAndSaveAsMakesNone) {
     EXPECT_TRUE(fx::readFile(dir / "copy.dsp") == fx::readFile(path));
 }
 
+TEST(SaveImage, APlainSaveWhoseBackupCannotBeMadeIsRefusedAndChangesNothing) {
+    fx::TempDir dir;
+    const auto path = dir / "list.dsp";
+    const auto content = fx::DatabaseImageBuilder(DatabaseFileKind::Channels).channel(3, ChannelSpec{}).build();
+    fx::writeFile(path, content);
+    fs::create_directory(dir / "list.BAK");  // something in the way of the backup
+
+    cs::NullLog log;
+    cs::Flash flash(log);
+    ASSERT_EQ(flash.openImage(path.string()), cs::OpenResult::Loaded);
+    EXPECT_EQ(flash.saveImage(path.string(), true, fixedDate()), cs::SaveResult::BackupRefused);
+    EXPECT_FALSE(flash.lastSave().backupMade);
+    EXPECT_NE(flash.lastSave().error.find("list.BAK"), std::string::npos) << flash.lastSave().error;
+    EXPECT_NE(flash.lastSave().error.find("Save as"), std::string::npos) << flash.lastSave().error;
+    EXPECT_TRUE(fx::readFile(path) == content) << "the file on disk stays as it was";
+    EXPECT_TRUE(fs::is_directory(dir / "list.BAK"));
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"list.BAK", "list.dsp"})) << "no temporary file is left";
+
+    // Save as needs no backup and still works.
+    EXPECT_EQ(flash.saveImage((dir / "copy.dsp").string(), false, fixedDate()), cs::SaveResult::Saved);
+}
+
 TEST(SaveImage, BackupNameReplacesOnlyTheFileNamesExtension) {
     const std::pair<const char*, const char*> cases[] = {
         {"list.dsp", "list.BAK"},

@@ -106,6 +106,37 @@ TEST(JpegDecode, RefusesBrokenDataWithAMessage) {
     EXPECT_EQ(info.info->width, 65000);
 }
 
+// A few hundred bytes must not buy seconds of work or hundreds of megabytes: pixels, scans and the
+// decoder's memory are bounded.
+TEST(JpegDecode, BoundsPixelsScansAndDecoderMemory) {
+    const auto cmyk = pictest::makeCmykJpeg(16, 16, 10, 20, 30, 40, /*progressive=*/true);
+    struct Case {
+        const char* name;
+        std::vector<std::uint8_t> data;
+        const char* says;
+    };
+    const Case refused[] = {
+        {"progressive CMYK claiming 8192 x 8192", withSofDimensions(cmyk, 8192, 8192), "too large"},
+        {"just over 16 megapixels", withSofDimensions(makeJpeg({.width = 16, .height = 16}), 4097, 4096), "too large"},
+        // 16 megapixels exactly passes the pixel bound; its coefficients (128 MB) do not fit.
+        {"progressive CMYK claiming 4096 x 4096", withSofDimensions(cmyk, 4096, 4096), ""},
+        {"128 scans", makeJpeg({.width = 32, .height = 32, .grayscale = true, .manyScans = true}), "too many scans"},
+    };
+    for (const Case& c : refused) {
+        SCOPED_TRACE(c.name);
+        const JpegDecodeResult r = decodeJpeg(c.data);
+        EXPECT_FALSE(r.bitmap);
+        EXPECT_NE(r.error.find(c.says), std::string::npos) << r.error;
+        EXPECT_FALSE(r.error.empty());
+    }
+    // Within the bounds: 4096 x 4096 baseline, and the ten scans of an ordinary progressive file.
+    const auto large = decodeJpeg(makeJpeg({.width = 4096, .height = 4096, .pattern = pictest::Pattern::Solid, .quality = 50}));
+    ASSERT_TRUE(large.bitmap) << large.error;
+    EXPECT_EQ(large.bitmap->width, 4096);
+    const auto progressive = decodeJpeg(makeJpeg({.width = 64, .height = 48, .progressive = true}));
+    EXPECT_TRUE(progressive.bitmap) << progressive.error;
+}
+
 TEST(JpegDecode, TruncatedPictureDecodesWithAWarning) {
     auto jpeg = makeJpeg({});
     jpeg.resize(jpeg.size() / 2);

@@ -57,6 +57,18 @@ bool compress(jpeg_compress_struct& cinfo, Failure& f, const JpegSpec& s, const 
     jpeg_set_quality(&cinfo, s.quality, TRUE);
     if (s.progressive)
         jpeg_simple_progression(&cinfo);
+    static const std::vector<jpeg_scan_info> manyScans = [] {
+        // DC first and refined, then every AC coefficient on its own, first and refined.
+        std::vector<jpeg_scan_info> scans = {{1, {0}, 0, 0, 0, 1}, {1, {0}, 0, 0, 1, 0}};
+        for (int refine = 0; refine < 2; ++refine)
+            for (int k = 1; k < 64; ++k)
+                scans.push_back({1, {0}, k, k, refine, 1 - refine});
+        return scans;
+    }();
+    if (s.manyScans && components == 1) {
+        cinfo.scan_info = manyScans.data();
+        cinfo.num_scans = static_cast<int>(manyScans.size());
+    }
     jpeg_start_compress(&cinfo, TRUE);
     const std::size_t stride = static_cast<std::size_t>(s.width) * static_cast<std::size_t>(components);
     while (cinfo.next_scanline < cinfo.image_height) {
@@ -144,8 +156,9 @@ std::vector<std::uint8_t> makeJpeg(const JpegSpec& recipe) {
 }
 
 std::vector<std::uint8_t> makeCmykJpeg(int width, int height, std::uint8_t c, std::uint8_t m, std::uint8_t y,
-                                       std::uint8_t k) {
+                                       std::uint8_t k, bool progressive) {
     JpegSpec s;
+    s.progressive = progressive;
     s.width = width;
     s.height = height;
     s.quality = 95;

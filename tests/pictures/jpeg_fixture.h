@@ -16,6 +16,9 @@ struct JpegSpec {
     int quality = 90;
     bool grayscale = false;
     bool progressive = false;
+    // Progressive with one scan per coefficient and bit (grayscale only): 128 scans, where
+    // encoders write about ten.
+    bool manyScans = false;
     std::uint32_t seed = 1;
 };
 
@@ -24,7 +27,7 @@ std::vector<std::uint8_t> makeJpeg(const JpegSpec& recipe);
 // A solid-colour picture whose four stored CMYK samples are given as they are written (Adobe
 // convention: 255 = no ink).
 std::vector<std::uint8_t> makeCmykJpeg(int width, int height, std::uint8_t c, std::uint8_t m, std::uint8_t y,
-                                       std::uint8_t k);
+                                       std::uint8_t k, bool progressive = false);
 
 // A picture padded after its end marker to exactly `size` bytes (decoders stop at the marker).
 std::vector<std::uint8_t> makeJpegOfSize(int width, int height, std::size_t size);

@@ -153,6 +153,23 @@ TEST(PictureSlot, BadDataLeavesTheSlotAsItWas) {
     EXPECT_FALSE(empty.loaded());
 }
 
+// A truncated or corrupt picture would go to the receiver as it is: a slot refuses it with the
+// decoder's words, while one read back from a store keeps its bytes.
+TEST(PictureSlot, PictureThatDecodesOnlyWithWarningsIsRefused) {
+    auto truncated = jpegOf(720, 576);
+    truncated.resize(truncated.size() / 2);
+    PictureSlot slot;
+    MemoryLog log;
+    const SlotResult r = slot.load(truncated, "cut.jpg", log);
+    EXPECT_FALSE(r);
+    EXPECT_NE(r.error.find("Premature end of JPEG file"), std::string::npos) << r.error;
+    EXPECT_FALSE(slot.loaded());
+
+    slot.loadStored(truncated, log);
+    EXPECT_TRUE(slot.loaded());
+    EXPECT_EQ(slot.encodedData(), truncated);
+}
+
 TEST(PictureSlot, UndecodableStoredPictureKeepsItsBytes) {
     const std::vector<std::uint8_t> stored = {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5};
     PictureSlot slot;

@@ -50,6 +50,37 @@ struct TempShell {
     DesktopShell shell{ShellPlaces{{home / "data", home / "config"}, "/opt/channelsettings/channelsettings", "", ""}};
 };
 
+// The stored value of each flag is the number earlier runs wrote, written here as a literal so that
+// two swapped constants cannot agree with themselves.
+TEST(StoredSettingsFlags, EachStoredBitReadsAsItsFlagAndIsWrittenBackAsTheSameNumber) {
+    const std::pair<std::int32_t, std::int32_t> bits[] = {
+        {1, settings_flags::kCloseEndsProgram},   {2, settings_flags::kMultipleInstances},
+        {4, settings_flags::kDragDropDisabled},   {8, settings_flags::kNoDatabaseAtStart},
+        {16, settings_flags::kStartAtLogon},      {32, settings_flags::kPortOpenFailed},
+        {64, settings_flags::kConnectionWizardOption}, {128, settings_flags::kPropertiesInHex},
+        {256, settings_flags::kAboutAnimationDone}, {512, settings_flags::kNumberingMode},
+    };
+    for (const auto& [stored, flag] : bits) {
+        SCOPED_TRACE(stored);
+        MemorySettingsStore store;
+        seedFullKey(store);
+        store.seed(kKey, "TReg.flags", stored);
+        FakeWindow window;
+        StoredSettings settings;
+        std::string startup;
+        settings.load(store, window, kPlaces, startup);
+        for (const auto& [otherStored, other] : bits)
+            EXPECT_EQ(settings.flag(other), other == flag) << "flag of stored bit " << otherStored;
+
+        settings.flags = 0;
+        settings.setFlag(flag, true);
+        TempShell temp;
+        ASSERT_TRUE(settings.save(store, window, temp.shell, dateTimeValue({2024, 2, 29, 18, 0, 0, 0})));
+        EXPECT_EQ(store.value(kKey, "TReg.flags"), MemorySettingsStore::Value(stored));
+    }
+    EXPECT_EQ(settings_flags::kDefaults, 99);
+}
+
 TEST(StoredSettingsLoad, FirstRunGivesDefaultsAndTheStartFoldersListFile) {
     MemorySettingsStore store;
     FakeWindow window;
