@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "app/window_views.h"
 #include "widgets/message_box.h"
+#include "wizard/connection_wizard.h"
 
 #include <QApplication>
 
@@ -46,6 +47,7 @@ int main(int argc, char* argv[]) {
     try {
         auto options = cs::app::MainWindowOptions::forCurrentUser(std::move(arguments));
         options.hooks.makeViews = cs::app::makeWindowViews;
+        options.hooks.openConnectionWizard = cs::wizard::openConnectionWizard;
         cs::app::MainWindow window(std::move(options));
         QObject::connect(&window, &cs::app::MainWindow::programEnding, &app, &QCoreApplication::quit,
                          Qt::QueuedConnection);
