@@ -90,11 +90,11 @@ void ConnectionWizard::buildControls() {
     tag(instruction_, 0);
 
     backButton_ = new QPushButton(qs(lang("Creator_Label_Btn_Previous")), this);
-    backButton_->setGeometry(74, 240, 96, 26);
+    backButton_->setGeometry(74, 244, 96, 26);
     nextButton_ = new QPushButton(qs(lang("Creator_Label_Btn_Next")), this);
-    nextButton_->setGeometry(176, 240, 96, 26);
+    nextButton_->setGeometry(176, 244, 96, 26);
     cancelButton_ = new QPushButton(qs(lang("TextBtnCancel")), this);
-    cancelButton_->setGeometry(288, 240, 96, 26);
+    cancelButton_->setGeometry(288, 244, 96, 26);
     for (QPushButton* b : {backButton_, nextButton_, cancelButton_})
         tag(b, 0);
     connect(backButton_, &QPushButton::clicked, this, [this] { goToPage(Move::Back); });
@@ -115,20 +115,19 @@ void ConnectionWizard::buildControls() {
     typeCaption_->setPalette(white);
     typeCaption_->setGeometry(12, 94, 200, 16);
     typeList_ = new QListWidget(this);
-    typeList_->setGeometry(12, 112, 370, 70);
+    typeList_->setGeometry(12, 112, 370, 62);
     for (const char* key : kTypeKeys)
         typeList_->addItem(qs(lang(key)));
     pathCaption_ = new QLabel(qs(lang("Creator_Label_PatchAccess")), this);
     pathCaption_->setPalette(white);
-    pathCaption_->setGeometry(12, 186, 200, 16);
+    pathCaption_->setGeometry(12, 196, 200, 16);
     pathEdit_ = new QLineEdit(this);
-    pathEdit_->setGeometry(12, 204, 270, 24);
+    pathEdit_->setGeometry(12, 212, 270, 24);
     browseButton_ = new QPushButton(qs(lang("Creator_Label_Btn_View")), this);
-    browseButton_->setGeometry(288, 203, 96, 26);
+    browseButton_->setGeometry(288, 211, 96, 26);
     autoOpenBox_ = new QCheckBox(qs(lang("Creator_Label_AutoOpenBaseData")), this);
     autoOpenBox_->setPalette(white);
-    autoOpenBox_->setGeometry(12, 184, 1, 1);  // placed below
-    autoOpenBox_->setGeometry(170, 184, 214, 18);
+    autoOpenBox_->setGeometry(12, 177, 370, 18);
     for (QWidget* w : std::initializer_list<QWidget*>{typeDescription_, typeCaption_, typeList_, pathCaption_, pathEdit_,
                                                       browseButton_, autoOpenBox_})
         tag(w, 2);
@@ -161,7 +160,8 @@ void ConnectionWizard::buildControls() {
     tag(progress_, 3);
     connectButton_ = new QPushButton(qs(lang("Creator_Label_Btn_Connect")), this);
     connectButton_->setGeometry(nextButton_->geometry());
-    connectButton_->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
+    connectButton_->setStyleSheet(
+        QStringLiteral("QPushButton { color: red; font-weight: bold } QPushButton:disabled { color: gray }"));
     tag(connectButton_, 3);
     connect(connectButton_, &QPushButton::clicked, this, [this] { connectLink(); });
 
