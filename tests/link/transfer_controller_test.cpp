@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -194,8 +195,12 @@ TEST_F(ControllerTest, BreakSecondConnectAndCloseInEachPhaseOfTheHandshake) {
             ASSERT_TRUE(own->handshaking());
             if (phase.afterCommand) {
                 std::vector<std::uint8_t> command;
-                std::thread reader([&] { command = peer.read(7); });
-                ui.runUntil([&] { return command.size() == 7; }, 3s);
+                std::atomic<bool> heardCommand{false};
+                std::thread reader([&] {
+                    command = peer.read(7);
+                    heardCommand = true;
+                });
+                ui.runUntil([&] { return heardCommand.load(); }, 3s);
                 reader.join();
                 ASSERT_EQ(command.size(), 7u);
                 ui.pumpFor(phase.wait);
