@@ -197,22 +197,12 @@ void restoreSerialFlags(int fd, int flags) {
 }
 
 void waitUntilSent(int fd, int timeoutMs) {
-    // A queue that does not move (nobody reads the other side of a pseudo-terminal, flow
-    // control holds the line) is not waited for: only bytes that are leaving are.
-    constexpr auto kStillFor = std::chrono::milliseconds(50);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    int last = -1;
-    auto lastMoved = std::chrono::steady_clock::now();
     for (;;) {
         int queued = 0;
         if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
             return;
-        const auto now = std::chrono::steady_clock::now();
-        if (queued != last) {
-            last = queued;
-            lastMoved = now;
-        }
-        if (now >= deadline || now - lastMoved >= kStillFor)
+        if (std::chrono::steady_clock::now() >= deadline)
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
