@@ -123,6 +123,16 @@ bool TransferWorker::waitForInput(int ms) {
     return cancel_.load() || !queue_.empty();
 }
 
+void TransferWorker::waitForAnswerDespiteCancel(int ms) {
+    std::unique_lock lock(queueLock_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (queue_.empty() && !overflow_ && !lineLost_) {
+        wakeSignal_ = false;
+        if (!wake_.wait_until(lock, deadline, [this] { return wakeSignal_; }))
+            break;
+    }
+}
+
 void TransferWorker::clearInput() {
     std::lock_guard lock(queueLock_);
     queue_.clear();

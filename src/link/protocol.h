@@ -103,6 +103,9 @@ protected:
     bool waitForInput(int ms);
     // Drops the bytes waiting in the input queue.
     void clearInput();
+    // Waits at most `ms` for a byte, also when cancelled (the cancel itself waits for the
+    // answer to the block on the line, so that the receiver does not flush it with its input).
+    void waitForAnswerDespiteCancel(int ms);
     // Drops input until the line has been quiet for `quietMs` (at most `limitMs` in all): the
     // rest of a damaged block must not be read as the next one.
     void purgeUntilQuiet(int quietMs, int limitMs);

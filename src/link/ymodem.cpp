@@ -192,8 +192,13 @@ void BlockTransferWorker::sendBlock(int number, std::size_t size, std::uint8_t s
             const int c = readByte(true);
             if (c == ACK)
                 return;
-            if (c == kReadCancelled)
+            if (c == kReadCancelled) {
+                // A receiver flushes its input right after it answers a block: a CAN CAN sent
+                // while it still takes in the block would be lost with it. Cancel once it has
+                // answered (or after a short wait).
+                waitForAnswerDespiteCancel(std::min(settings_.timeoutMs, kCancelAnswerWaitMs));
                 abortTransfer(TransferStatus::Cancelled);
+            }
             if (c == kReadTimedOut) {
                 if (unansweredLimit > 0 && ++unanswered >= unansweredLimit)
                     return;

@@ -34,6 +34,8 @@ constexpr int kStartTries = 10;
 // A damaged block is followed by the rest of it: input is dropped until the line has been this
 // quiet before the block is asked for again.
 constexpr int kPurgeQuietMs = 100;
+// Longest wait for the answer to the block on the line before a cancel is sent.
+constexpr int kCancelAnswerWaitMs = 1000;
 // Lost answers to the batch-end block after which the sender stops waiting.
 constexpr int kBatchEndUnansweredLimit = 2;
 

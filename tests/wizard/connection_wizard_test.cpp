@@ -162,7 +162,8 @@ private slots:
         // The receiver heard the cancel and gave up at once, instead of waiting in its loader.
         const auto status = rx.waitExit(std::chrono::seconds(5));
         QVERIFY2(status.has_value() && *status != 0, rx.stderrText().c_str());
-        QVERIFY2(rx.stderrText().find("ancel") != std::string::npos, rx.stderrText().c_str());
+        const std::string said = rx.stderrText();
+        QVERIFY2(said.find("ancel") != std::string::npos, said.substr(said.size() > 600 ? said.size() - 600 : 0).c_str());
     }
 
     void hangUpSaysTheDeviceWasDisconnected() {
