@@ -5,6 +5,7 @@
 // line's YModem-1K limit.
 //   build/bin/bench_link
 #include "link/serial_port.h"
+#include "link/transfer_controller.h"
 #include "link/ymodem.h"
 #include "peer_harness.h"
 #include "pty_peer.h"
@@ -181,6 +182,61 @@ void BM_EngineTurnaround(benchmark::State& state) {
         state.SetIterationTime(std::chrono::duration<double>(last - first).count() / (kBlocks - 1));
     }
 }
+// The fixed cost of a connection as the wizard makes it: from Connect (probe, command, the
+// receiver's pauses, reopen, the receiver's "C") to the first data block acknowledged, and from
+// the last data block acknowledged to the connection's end (EOT, batch end, close).
+class IdleView final : public TransferView {
+public:
+    void showConnection(const std::string&) override {}
+    void showFile(const std::string&) override {}
+    void showFileSize(const std::string&) override {}
+    void showPacket(const std::string&) override {}
+    void setProgressMax(std::int64_t) override {}
+    void setProgress(std::int64_t) override {}
+    void connectionEnded() override { ended = true; }
+    bool ended = false;
+};
+
+void BM_ConnectionFixedCost(benchmark::State& state) {
+    double startSeconds = 0, endSeconds = 0;
+    for (auto _ : state) {
+        TempDir dir;
+        const auto file = writeRandomFile(dir / "out/image.dsp", 4096, 1);
+        ReceiverOptions o;
+        o.inbox = dir / "inbox";
+        SimulatedReceiver rx(o);
+        if (!rx.waitReady()) {
+            state.SkipWithError("simulated receiver did not start");
+            return;
+        }
+        LoopDispatcher ui;
+        IdleView view;
+        TransferController controller(ui, view, englishLinkText);
+        controller.engine.direction = TransferDirection::Upload;
+        controller.engine.files = {file.string()};
+        Clock::time_point firstBlock{}, lastBlock{};
+        controller.engine.onPacket = [&](int packet, std::int64_t) {
+            if (packet == 1)
+                firstBlock = Clock::now();
+            lastBlock = Clock::now();
+        };
+        const auto start = Clock::now();
+        controller.connect(rx.devicePath(), kCommandSend);
+        ui.runUntil([&] { return view.ended; }, std::chrono::minutes(1));
+        const auto end = Clock::now();
+        if (controller.result != ConnectionResult::Ok) {
+            state.SkipWithError("transfer failed");
+            return;
+        }
+        startSeconds += std::chrono::duration<double>(firstBlock - start).count();
+        endSeconds += std::chrono::duration<double>(end - lastBlock).count();
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+    }
+    state.counters["connect_to_first_block_s"] = startSeconds / static_cast<double>(state.iterations());
+    state.counters["last_ack_to_end_s"] = endSeconds / static_cast<double>(state.iterations());
+}
+
+BENCHMARK(BM_ConnectionFixedCost)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EngineTurnaround)->UseManualTime()->Iterations(3)->Unit(benchmark::kMicrosecond);
 
 // {file size, bytes per second each way (0: unthrottled)}

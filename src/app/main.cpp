@@ -7,6 +7,7 @@
 #include "editing/edit_controller.h"
 #include "editing/list_chooser.h"
 #include "widgets/message_box.h"
+#include "wizard/connection_wizard.h"
 
 #include <QApplication>
 
@@ -61,6 +62,7 @@ int main(int argc, char* argv[]) {
         options.hooks.chooseStartChannel = [](cs::app::MainWindow& w, const cs::app::StartChannelChoice& preset) {
             return cs::editing::chooseStartChannel(&w, w.database(), w.displayTexts(), preset);
         };
+        options.hooks.openConnectionWizard = cs::wizard::openConnectionWizard;
         cs::app::MainWindow window(std::move(options));
         cs::desktop::SupportWindows support(window);
         QObject::connect(&window, &cs::app::MainWindow::programEnding, &app, &QCoreApplication::quit,

@@ -1,4 +1,4 @@
-// receive --port DEVICE (--all | --channels) --to DIR [--no-command]: asks the receiver for all
+// receive --port DEVICE (--all | --channels) --to DIR [--no-command] [--timeout SECONDS]: asks the receiver for all
 // settings ("GETSETT") or the channels ("GETBASE") and receives the YModem batch into DIR.
 #include "cli_args.h"
 #include "command_registry.h"
@@ -14,7 +14,7 @@ namespace {
 int runReceive(const std::vector<std::string>& argv) {
     using namespace cs::cli;
     Args args;
-    if (auto error = Args::parse(argv, {"port", "to"}, {"all", "channels", "no-command"}, args)) {
+    if (auto error = Args::parse(argv, {"port", "to", "timeout"}, {"all", "channels", "no-command"}, args)) {
         std::fprintf(stderr, "receive: %s\n", error->c_str());
         return kUsage;
     }
@@ -22,8 +22,10 @@ int runReceive(const std::vector<std::string>& argv) {
     const auto folder = args.value("to");
     const bool all = args.has("all");
     const bool channels = args.has("channels");
-    if (!port || port->empty() || !folder || folder->empty() || all == channels || !args.positional().empty()) {
-        std::fprintf(stderr, "usage: channelsettings-cli receive --port DEVICE (--all | --channels) --to DIR [--no-command]\n");
+    const auto timeout = args.integer("timeout", 0);
+    if (!port || port->empty() || !folder || folder->empty() || all == channels || !args.positional().empty() ||
+        !timeout || *timeout < 0 || *timeout > 86400) {
+        std::fprintf(stderr, "usage: channelsettings-cli receive --port DEVICE (--all | --channels) --to DIR [--no-command] [--timeout SECONDS]\n");
         return kUsage;
     }
     std::error_code ec;
@@ -39,6 +41,7 @@ int runReceive(const std::vector<std::string>& argv) {
     request.folder = *folder;
     request.command = std::string(all ? cs::link::kCommandGetSettings : cs::link::kCommandGetBase);
     request.noCommand = args.has("no-command");
+    request.timeoutSeconds = static_cast<int>(*timeout);
     const auto result = cs::link::runConsoleTransfer(request, stderr);
     for (const auto& path : result.received)
         std::printf("%s\n", path.c_str());
@@ -47,6 +50,6 @@ int runReceive(const std::vector<std::string>& argv) {
 }
 
 const cs::cli::CommandRegistration registration(
-    "receive", "receive --port DEVICE (--all | --channels) --to DIR [--no-command]", runReceive);
+    "receive", "receive --port DEVICE (--all | --channels) --to DIR [--no-command] [--timeout SECONDS]", runReceive);
 
 } // namespace

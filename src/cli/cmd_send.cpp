@@ -1,4 +1,4 @@
-// send --port DEVICE FILE [--no-command]: sends a file to the receiver as the connection wizard
+// send --port DEVICE FILE [--no-command] [--timeout SECONDS]: sends a file to the receiver as the connection wizard
 // does (probe, ESC "O" "Q" at 115200 baud, wait for "C", YModem upload).
 #include "cli_args.h"
 #include "command_registry.h"
@@ -18,13 +18,14 @@ namespace {
 int runSend(const std::vector<std::string>& argv) {
     using namespace cs::cli;
     Args args;
-    if (auto error = Args::parse(argv, {"port"}, {"no-command"}, args)) {
+    if (auto error = Args::parse(argv, {"port", "timeout"}, {"no-command"}, args)) {
         std::fprintf(stderr, "send: %s\n", error->c_str());
         return kUsage;
     }
     const auto port = args.value("port");
-    if (!port || port->empty() || args.positional().size() != 1) {
-        std::fprintf(stderr, "usage: channelsettings-cli send --port DEVICE FILE [--no-command]\n");
+    const auto timeout = args.integer("timeout", 0);
+    if (!port || port->empty() || args.positional().size() != 1 || !timeout || *timeout < 0 || *timeout > 86400) {
+        std::fprintf(stderr, "usage: channelsettings-cli send --port DEVICE FILE [--no-command] [--timeout SECONDS]\n");
         return kUsage;
     }
     const std::string& file = args.positional()[0];
@@ -47,9 +48,10 @@ int runSend(const std::vector<std::string>& argv) {
     request.file = file;
     request.command = std::string(cs::link::kCommandSend);
     request.noCommand = args.has("no-command");
+    request.timeoutSeconds = static_cast<int>(*timeout);
     return cs::link::runConsoleTransfer(request, stderr).exitCode;
 }
 
-const cs::cli::CommandRegistration registration("send", "send --port DEVICE FILE [--no-command]", runSend);
+const cs::cli::CommandRegistration registration("send", "send --port DEVICE FILE [--no-command] [--timeout SECONDS]", runSend);
 
 } // namespace

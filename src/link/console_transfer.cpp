@@ -63,6 +63,7 @@ public:
         lastTenth_ = -1;
     }
     void setProgress(std::int64_t position) override { position_ = position; }
+    void portFailed(const std::string& reason) override { failure = reason; }
     void connectionEnded() override {
         ended = true;
         if (terminal_ && drawn_) {
@@ -73,6 +74,7 @@ public:
     }
 
     bool ended = false;
+    std::string failure;
 
 private:
     int percent() const {
@@ -201,6 +203,16 @@ ConsoleTransferResult runConsoleTransfer(const ConsoleTransfer& request, std::FI
             previous(name, size);
         };
     }
+    // The receiver has answered once its first file starts.
+    bool answered = false;
+    bool timedOut = false;
+    {
+        auto previous = controller.engine.onFileInfo;
+        controller.engine.onFileInfo = [previous, &answered](const std::string& name, std::int64_t size) {
+            answered = true;
+            previous(name, size);
+        };
+    }
 
     try {
         if (request.noCommand)
@@ -215,6 +227,18 @@ ConsoleTransferResult runConsoleTransfer(const ConsoleTransfer& request, std::FI
     }
     if (aborted && !controller.engine.isRunning())
         view.ended = true;
+    if (request.timeoutSeconds > 0) {
+        ui.postAfter(std::chrono::seconds(request.timeoutSeconds), [&] {
+            if (answered || view.ended || aborted)
+                return;
+            timedOut = true;
+            aborted = true;
+            const bool running = controller.engine.isRunning();
+            controller.userBreak();
+            if (!running)
+                view.connectionEnded();
+        });
+    }
     ui.runUntil([&] { return view.ended; }, std::chrono::hours(24 * 365));
     controllerPtr = nullptr;
 
@@ -225,10 +249,18 @@ ConsoleTransferResult runConsoleTransfer(const ConsoleTransfer& request, std::FI
     // Files completed before a failure stay and are listed; the partial one was deleted.
     const std::size_t complete = controller.engine.files.size();
     result.received.assign(written.begin(), written.begin() + static_cast<std::ptrdiff_t>(std::min(complete, written.size())));
-    if (controller.result == ConnectionResult::UserBreak)
+    if (controller.result == ConnectionResult::PortFailed) {
+        std::fprintf(err, "%s\n", view.failure.c_str());
+        std::fprintf(err, "transfer failed: %s\n", "could not open the port");
+    } else if (timedOut) {
+        std::fprintf(err, "transfer failed: the receiver did not answer within %d s\n", request.timeoutSeconds);
+    } else if (controller.result == ConnectionResult::UserBreak) {
         std::fprintf(err, "transfer failed: %s\n", englishLinkText("Creator_Msg_ConnectBreakUser").c_str());
-    else
+    } else {
+        if (!controller.failureText().empty())
+            std::fprintf(err, "%s\n", controller.failureText().c_str());
         std::fprintf(err, "transfer failed: exit code %d\n", statusCode(controller.lastStatus()));
+    }
     result.exitCode = kTransferFailed;
     return result;
 }

@@ -15,6 +15,8 @@ struct ConsoleTransfer {
     std::string folder;   // download: where the files go
     std::string command;  // the receiver's command; unused with noCommand
     bool noCommand = false;
+    // Longest wait, in seconds, for the receiver to start the first file; 0: no limit.
+    int timeoutSeconds = 0;
 };
 
 struct ConsoleTransferResult {

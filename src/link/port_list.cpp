@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 #include <system_error>
 
 namespace cs::link {
@@ -108,6 +109,104 @@ PortList enumerateSerialPorts(std::string& storedPort) {
             list.names.push_back(std::move(extra));
     selectStoredPort(list, storedPort);
     return list;
+}
+
+namespace {
+
+std::string readLine(const fs::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::getline(in, line);
+    while (!line.empty() && (line.back() == '\n' || line.back() == ' ' || line.back() == '\r'))
+        line.pop_back();
+    return line;
+}
+
+// The USB device above a tty's device folder: the first folder upwards that has idVendor.
+std::optional<fs::path> usbDeviceOf(fs::path dir) {
+    std::error_code ec;
+    for (int depth = 0; depth < 8 && !dir.empty() && dir != dir.root_path(); ++depth, dir = dir.parent_path())
+        if (fs::exists(dir / "idVendor", ec))
+            return dir;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::string describeSerialDevice(const std::string& name, const fs::path& sysClassTty, const fs::path& byIdDir) {
+    std::vector<std::string> parts;
+    std::error_code ec;
+    const fs::path device = fs::canonical(sysClassTty / name / "device", ec);
+    if (!ec) {
+        const fs::path driver = fs::read_symlink(device / "driver", ec);
+        if (!ec)
+            parts.push_back(driver.filename().string());
+        if (const auto usb = usbDeviceOf(device)) {
+            std::string usbText = "USB " + readLine(*usb / "idVendor") + ":" + readLine(*usb / "idProduct");
+            for (const char* field : {"manufacturer", "product"}) {
+                const std::string text = readLine(*usb / field);
+                if (!text.empty())
+                    usbText += " " + text;
+            }
+            parts.push_back(usbText);
+            const std::string serial = readLine(*usb / "serial");
+            if (!serial.empty())
+                parts.push_back("serial " + serial);
+        }
+    }
+    for (fs::directory_iterator it(byIdDir, ec), end; !ec && it != end; it.increment(ec)) {
+        std::error_code linkEc;
+        const fs::path target = fs::read_symlink(it->path(), linkEc);
+        if (!linkEc && target.filename() == name) {
+            parts.push_back(it->path().filename().string());
+            break;
+        }
+    }
+    std::string out;
+    for (const auto& p : parts)
+        out += (out.empty() ? "" : ", ") + p;
+    return out;
+}
+
+PortChoices readPortChoices(const std::string& storedPort, const fs::path& sysClassTty, const fs::path& devDir,
+                            const fs::path& byIdDir) {
+    PortChoices choices;
+    std::vector<std::string> paths = listSerialDevices(sysClassTty, devDir);
+    for (auto& extra : extraPortsFromEnvironment())
+        if (std::find(paths.begin(), paths.end(), extra) == paths.end())
+            paths.push_back(std::move(extra));
+    for (const auto& path : paths) {
+        PortEntry entry;
+        entry.path = path;
+        const std::string name = fs::path(path).filename().string();
+        std::error_code ec;
+        if (fs::exists(sysClassTty / name, ec) && path.rfind(devDir.string(), 0) == 0)
+            entry.description = describeSerialDevice(name, sysClassTty, byIdDir);
+        choices.entries.push_back(std::move(entry));
+    }
+    if (storedPort.empty()) {
+        choices.selectedIndex = choices.entries.empty() ? -1 : 0;
+        return choices;
+    }
+    for (std::size_t i = 0; i < choices.entries.size(); ++i)
+        if (choices.entries[i].path == storedPort)
+            choices.selectedIndex = static_cast<int>(i);
+    if (choices.selectedIndex < 0) {
+        PortEntry missing;
+        missing.path = storedPort;
+        missing.connected = false;
+        choices.entries.push_back(std::move(missing));
+        choices.selectedIndex = static_cast<int>(choices.entries.size() - 1);
+    }
+    return choices;
+}
+
+std::string portEntryText(const PortEntry& entry) {
+    if (!entry.connected)
+        return entry.path + " (not connected)";
+    if (entry.description.empty())
+        return entry.path;
+    return entry.path + " - " + entry.description;
 }
 
 } // namespace cs::link

@@ -27,6 +27,35 @@ void selectStoredPort(PortList& list, std::string& storedPort);
 // The serial devices followed by the extra ports (each name once), with `storedPort` selected.
 PortList enumerateSerialPorts(std::string& storedPort);
 
+// One choice of the wizard's port list: a device path and what it is.
+struct PortEntry {
+    std::string path;
+    // Driver, USB vendor:product, maker and product names, serial number and the
+    // /dev/serial/by-id name, as far as known; empty when nothing is known.
+    std::string description;
+    bool connected = true;  // false: the stored port, which is not there now
+};
+
+struct PortChoices {
+    std::vector<PortEntry> entries;
+    int selectedIndex = -1;  // -1: none
+};
+
+// What /sys knows about the tty `name` ("ttyUSB0"), and its /dev/serial/by-id name.
+std::string describeSerialDevice(const std::string& name, const std::filesystem::path& sysClassTty = "/sys/class/tty",
+                                 const std::filesystem::path& byIdDir = "/dev/serial/by-id");
+
+// The ports as they are now (read each time it is called: an adapter plugged in since shows up).
+// The stored port stays chosen: when it is missing it is listed, marked as not connected,
+// instead of being replaced by another device. With no stored port the first entry is chosen.
+PortChoices readPortChoices(const std::string& storedPort,
+                            const std::filesystem::path& sysClassTty = "/sys/class/tty",
+                            const std::filesystem::path& devDir = "/dev",
+                            const std::filesystem::path& byIdDir = "/dev/serial/by-id");
+
+// "path - description", or "path (not connected)".
+std::string portEntryText(const PortEntry& entry);
+
 // Orders names so that runs of digits compare by value.
 bool naturalLess(const std::string& a, const std::string& b);
 

@@ -86,19 +86,21 @@ void TransferWorker::checkQueueState(std::unique_lock<std::mutex>& lock) {
     }
 }
 
-int TransferWorker::readByte() {
+int TransferWorker::readByte(bool returnOnTimeout) {
     std::unique_lock lock(queueLock_);
     while (queue_.empty() && !cancel_.load() && !overflow_ && !lineLost_) {
         wakeSignal_ = false;
         if (!wake_.wait_for(lock, std::chrono::milliseconds(settings_.timeoutMs), [this] { return wakeSignal_; })) {
             lock.unlock();
             reportError(TransferStatus::Timeout, true);
+            if (returnOnTimeout)
+                return cancel_.load() ? kReadCancelled : kReadTimedOut;
             lock.lock();
         }
     }
     checkQueueState(lock);
     if (cancel_.load())
-        return 0;
+        return kReadCancelled;
     std::uint8_t c = 0;
     queue_.take({&c, 1});
     return c;
@@ -121,9 +123,29 @@ bool TransferWorker::waitForInput(int ms) {
     return cancel_.load() || !queue_.empty();
 }
 
+void TransferWorker::waitForAnswerDespiteCancel(int ms) {
+    std::unique_lock lock(queueLock_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (queue_.empty() && !overflow_ && !lineLost_) {
+        wakeSignal_ = false;
+        if (!wake_.wait_until(lock, deadline, [this] { return wakeSignal_; }))
+            break;
+    }
+}
+
 void TransferWorker::clearInput() {
     std::lock_guard lock(queueLock_);
     queue_.clear();
+}
+
+void TransferWorker::purgeUntilQuiet(int quietMs, int limitMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    do {
+        clearInput();
+        if (!waitForInput(quietMs) || cancelled())
+            return;
+    } while (std::chrono::steady_clock::now() < deadline);
+    clearInput();
 }
 
 void TransferWorker::reportError(TransferStatus error, bool sendCan) {

@@ -79,8 +79,13 @@ protected:
 
     // Runs upload or download, by direction.
     virtual void execute();
-    // Next byte of the input queue; 0 when cancelled (callers check cancelled()).
-    virtual int readByte();
+    // What readByte returns instead of a byte. A 0x00 byte on the line is data like any other.
+    static constexpr int kReadCancelled = -1;
+    static constexpr int kReadTimedOut = -2;
+    // Next byte of the input queue, or kReadCancelled. Each timeoutMs without a byte counts a
+    // Timeout error; with `returnOnTimeout` the wait then ends with kReadTimedOut, otherwise it
+    // goes on.
+    virtual int readByte(bool returnOnTimeout = false);
     virtual void upload() {}
     virtual void download() {}
     virtual void sendCancel() {}
@@ -98,6 +103,12 @@ protected:
     bool waitForInput(int ms);
     // Drops the bytes waiting in the input queue.
     void clearInput();
+    // Waits at most `ms` for a byte, also when cancelled (the cancel itself waits for the
+    // answer to the block on the line, so that the receiver does not flush it with its input).
+    void waitForAnswerDespiteCancel(int ms);
+    // Drops input until the line has been quiet for `quietMs` (at most `limitMs` in all): the
+    // rest of a damaged block must not be read as the next one.
+    void purgeUntilQuiet(int quietMs, int limitMs);
     void write(std::span<const std::uint8_t> bytes);
     void write(std::uint8_t byte) { write(std::span<const std::uint8_t>(&byte, 1)); }
     // Runs fn on the UI thread and waits for it.

@@ -1,6 +1,7 @@
 #include "link/serial_port.h"
 
 #include "common/log_sink.h"
+#include "link/port_lock.h"
 #include "link/tty_posix.h"
 
 #include <poll.h>
@@ -11,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <thread>
 
 namespace cs::link {
@@ -433,17 +435,35 @@ void SerialPort::open() {
     if (isOpen())
         throw SerialPortError("Can't perform this operation while port is open");
     const std::string& name = deviceName_;
+    const auto cannotOpen = [&name](int err) {
+        return cs::format("Can't open specified device %s", name.c_str()) +
+               cs::format(" (Error %d, %s)", err, posix::errorText(err).c_str());
+    };
+    std::error_code ec;
+    if (!std::filesystem::exists(name, ec))
+        throw SerialPortError(cs::format("Specified device not found (%s).", name.c_str()));
+    // The lock file other serial programs respect; a terminal program that has the port open
+    // without TIOCEXCL is seen here.
+    auto deviceLock = std::make_unique<DeviceLock>();
+    PortHolder holder;
+    if (deviceLock->acquire(name, holder) == EBUSY)
+        throw SerialPortError(cannotOpen(EBUSY) + busyDeviceAdvice(holder));
     UniqueFd fd;
     if (int err = posix::openDevice(name, fd)) {
         if (err == ENOENT || err == ENODEV || err == ENXIO)
             throw SerialPortError(cs::format("Specified device not found (%s).", name.c_str()));
-        throw SerialPortError(cs::format("Can't open specified device %s", name.c_str()) +
-                           cs::format(" (Error %d, %s)", err, posix::errorText(err).c_str()));
+        if (err == EBUSY)
+            throw SerialPortError(cannotOpen(err) + busyDeviceAdvice(findProcessUsing(name)));
+        if (err == EACCES || err == EPERM)
+            throw SerialPortError(cannotOpen(err) + noPermissionAdvice(name));
+        throw SerialPortError(cannotOpen(err));
     }
     {
         std::lock_guard lock(globalLock_);
         fd_ = std::move(fd);
+        deviceLock_ = std::move(deviceLock);
     }
+    savedSerialFlags_ = posix::requestLowLatency(fd_.get());
     try {
         if (appliesLineSettings_)
             applyLineSettings();
@@ -469,8 +489,10 @@ void SerialPort::open() {
     } catch (...) {
         stopThreads();
         std::lock_guard lock(globalLock_);
+        posix::restoreSerialFlags(fd_.get(), savedSerialFlags_);
         posix::releaseDevice(fd_.get());
         fd_.reset();
+        deviceLock_.reset();
         active_.store(false);
         throw;
     }
@@ -502,8 +524,12 @@ void SerialPort::close() {
         std::lock_guard lock(globalLock_);
         active_.store(false);
         stopThreads();
+        // ... and out of the driver: a CAN CAN written just before must reach the line.
+        posix::waitUntilSent(fd_.get(), buffers_.writeTimeoutMs);
+        posix::restoreSerialFlags(fd_.get(), savedSerialFlags_);
         posix::releaseDevice(fd_.get());
         fd_.reset();
+        deviceLock_.reset();
     }
     if (!destroying_)
         fire(onClose);

@@ -127,6 +127,7 @@ private:
 
 class PortEventThread;
 class PortWriteThread;
+class DeviceLock;
 
 class SerialPort {
 public:
@@ -237,6 +238,8 @@ private:
     // The global lock: guards the device handle for reads, purges and shutdown.
     mutable std::mutex globalLock_;
     UniqueFd fd_;
+    std::unique_ptr<DeviceLock> deviceLock_;
+    int savedSerialFlags_ = -1;
     std::atomic<bool> active_{false};
     bool destroying_ = false;
 

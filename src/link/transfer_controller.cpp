@@ -30,6 +30,9 @@ constexpr std::array<KeyText, 8> kEnglish{{
 constexpr auto kDrainLimit = std::chrono::milliseconds(3000);
 constexpr auto kDrainStep = std::chrono::milliseconds(5);
 constexpr auto kAfterCommand = std::chrono::milliseconds(100);
+// The pause the receiver's loader needs after each close, taken on a timer rather than inside
+// the port's close.
+constexpr auto kClosePause = std::chrono::milliseconds(300);
 
 } // namespace
 
@@ -40,9 +43,14 @@ std::string englishLinkText(std::string_view key) {
     return "?";
 }
 
+std::string deviceDisconnectedText(const std::string& device) {
+    return "The device " + device + " was disconnected.";
+}
+
 TransferController::TransferController(UiDispatcher& ui, TransferView& view, TextLookup lang)
     : port(ui), engine(ui), ui_(ui), view_(view), lang_(std::move(lang)) {
     port.setBaudRate(BaudRate::Bps115200);
+    port.setClosePauseMs(0);
     port.onDataReceived = [this](int count) { portDataReceived(count); };
     port.onLineError = [this](std::uint32_t errors) { portLineError(errors); };
     engine.direction = TransferDirection::Upload;
@@ -76,12 +84,29 @@ bool TransferController::tryOpen() {
     }
 }
 
+void TransferController::after(std::chrono::milliseconds delay, Step step) {
+    std::weak_ptr<int> alive = alive_;
+    const unsigned id = handshakeId_;
+    ui_.postAfter(delay, [this, alive, id, step] {
+        // A break, a new connection or the controller's end cancel what was scheduled.
+        if (alive.expired() || id != handshakeId_ || !handshaking_)
+            return;
+        runStep(step);
+    });
+}
+
 void TransferController::connect(const std::string& portName, std::string_view command) {
-    breakRequested_ = false;
+    if (busy())
+        return;
+    ++handshakeId_;
+    handshaking_ = true;
     waitingForReceiver_ = false;
+    hungUp_ = false;
+    failureText_.clear();
     port.close();
     port.setDeviceName(portName);
     portName_ = portName;
+    command_ = std::string(command);
     linkRate_ = 0;
 
     // Probe: a port that takes the fast rate is surely there; otherwise try the link rate.
@@ -92,28 +117,60 @@ void TransferController::connect(const std::string& portName, std::string_view c
         port.setBaudRate(BaudRate::Bps115200);
         open = tryOpen();
     }
-    if (open && !breakRequested_) {
-        port.close();
-        port.setBaudRate(BaudRate::Bps115200);
-        if (tryOpen()) {
-            port.purgeOutput();
-            port.writeText(command);
-            const auto deadline = std::chrono::steady_clock::now() + kDrainLimit;
-            while (port.isOpen() && port.bytesWaitingToSend() > 0 && !breakRequested_ &&
-                   std::chrono::steady_clock::now() < deadline)
-                ui_.pumpFor(kDrainStep);
-            if (!breakRequested_)
-                ui_.pumpFor(kAfterCommand);
-        }
+    if (!open) {
+        // No command can be sent; the transfer's own open says why.
+        openForTransfer();
+        return;
     }
     port.close();
-    // A break during the handshake ends it here: nothing may start behind the user's back.
-    if (breakRequested_)
-        return;
+    after(kClosePause, Step::ProbeClosed);
+}
 
+void TransferController::runStep(Step step) {
+    switch (step) {
+    case Step::ProbeClosed:
+        port.setBaudRate(BaudRate::Bps115200);
+        if (!tryOpen()) {
+            openForTransfer();
+            return;
+        }
+        port.purgeOutput();
+        port.writeText(command_);
+        drainDeadline_ = std::chrono::steady_clock::now() + kDrainLimit;
+        after(kDrainStep, Step::CommandSent);
+        return;
+    case Step::CommandSent:
+        // The command must have left before the pause that lets the loader start.
+        if (port.isOpen() && port.bytesWaitingToSend() > 0 && std::chrono::steady_clock::now() < drainDeadline_) {
+            after(kDrainStep, Step::CommandSent);
+            return;
+        }
+        after(kAfterCommand, Step::CommandLeft);
+        return;
+    case Step::CommandLeft:
+        port.close();
+        after(kClosePause, Step::CommandClosed);
+        return;
+    case Step::CommandClosed:
+        openForTransfer();
+        return;
+    }
+}
+
+void TransferController::openForTransfer() {
+    handshaking_ = false;
+    port.close();
     port.setBaudRate(BaudRate::Bps115200);
     linkRate_ = kLinkRate;
-    port.open();
+    try {
+        port.open();
+    } catch (const SerialPortError& e) {
+        failureText_ = e.what();
+        result = ConnectionResult::PortFailed;
+        view_.portFailed(failureText_);
+        view_.connectionEnded();
+        return;
+    }
     if (receiving()) {
         engine.attachTo(&port);
         engine.start();
@@ -125,8 +182,11 @@ void TransferController::connect(const std::string& portName, std::string_view c
 }
 
 void TransferController::connectDirect(const std::string& portName) {
-    breakRequested_ = false;
+    ++handshakeId_;
+    handshaking_ = false;
     waitingForReceiver_ = false;
+    hungUp_ = false;
+    failureText_.clear();
     port.close();
     port.setDeviceName(portName);
     portName_ = portName;
@@ -139,12 +199,26 @@ void TransferController::connectDirect(const std::string& portName) {
 }
 
 void TransferController::userBreak() {
-    breakRequested_ = true;
-    waitingForReceiver_ = false;
-    if (engine.isRunning())
-        engine.cancel();
+    ++handshakeId_;  // drops the handshake's next step
+    handshaking_ = false;
     result = ConnectionResult::UserBreak;
-    port.close();
+    if (engine.isRunning()) {
+        // The engine sends CAN CAN once its current block has left, then ends; the port is
+        // closed at its end, after the CAN CAN (closing now would cut it off and leave the
+        // receiver waiting in its loader).
+        engine.cancel();
+        return;
+    }
+    if (waitingForReceiver_ && port.isOpen()) {
+        // The receiver's loader is waiting for a file: tell it that none comes.
+        const std::array<std::uint8_t, 2> cancel{ymodem::CAN, ymodem::CAN};
+        try {
+            port.write(cancel);
+        } catch (const SerialPortError&) {
+        }
+    }
+    waitingForReceiver_ = false;
+    port.close();  // lets what was written leave first
 }
 
 void TransferController::portDataReceived(int count) {
@@ -171,7 +245,10 @@ void TransferController::portDataReceived(int count) {
 void TransferController::portLineError(std::uint32_t errors) {
     // The device went away while the upload waited for the receiver: nothing will come, so
     // end the connection instead of waiting forever. A running engine ends by itself.
-    if (!(errors & kLineErrorHangup) || engine.isRunning())
+    if (!(errors & kLineErrorHangup))
+        return;
+    hungUp_ = true;
+    if (engine.isRunning())
         return;
     waitingForReceiver_ = false;
     view_.showConnection(languageText("Creator_Msg_EndOfConnection"));
@@ -179,6 +256,7 @@ void TransferController::portLineError(std::uint32_t errors) {
     port.close();
     lastStatus_ = TransferStatus::LinkFailure;
     result = ConnectionResult::TransferFailed;
+    failureText_ = deviceDisconnectedText(portName_);
     view_.connectionEnded();
 }
 
@@ -219,6 +297,8 @@ void TransferController::transferEnded(TransferStatus status) {
     port.close();
     lastStatus_ = status;
     result = status == TransferStatus::Ok ? ConnectionResult::Ok : ConnectionResult::TransferFailed;
+    if (status == TransferStatus::LinkFailure && hungUp_)
+        failureText_ = deviceDisconnectedText(portName_);
     // Only the file being received when the transfer failed is partial; files of the batch
     // that were completed before it stay.
     if (receiving() && result == ConnectionResult::TransferFailed && !lastFile_.empty() &&

@@ -5,7 +5,9 @@
 #include "link/serial_port.h"
 #include "link/ymodem.h"
 
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -24,6 +26,9 @@ public:
     virtual void setProgress(std::int64_t position) = 0;
     // A transfer started, so the port works (the wizard clears its "port failed" flag).
     virtual void portConfirmed() {}
+    // The port could not be opened for the transfer; `reason` is the port layer's text. The
+    // connection then ends (connectionEnded follows).
+    virtual void portFailed(const std::string& reason) {}
     // The connection has ended (result tells how). On success the wizard closes and
     // releases the controller, so the controller does nothing after this call.
     virtual void connectionEnded() = 0;
@@ -33,6 +38,8 @@ public:
 using TextLookup = std::function<std::string(std::string_view key)>;
 // English texts of the keys the controller uses, for programs without the language tables.
 std::string englishLinkText(std::string_view key);
+// "The device ... was disconnected.": a transfer that ended because the device went away.
+std::string deviceDisconnectedText(const std::string& device);
 
 // Commands to the receiver.
 inline constexpr std::string_view kCommandSend = "\x1bOQ";
@@ -63,16 +70,28 @@ public:
     YModemTransfer engine;
     ConnectionResult result = ConnectionResult::NothingYet;
 
-    // Probe, command and reopen, then start the engine (download) or wait for the receiver's
-    // "C" (upload). Set the engine's direction and files or targetFolder first. Raises
-    // SerialPortError when the port cannot be opened for the transfer.
+    // Starts the handshake (probe, command and reopen) and returns at once; its pauses run on
+    // timers of the UI dispatcher, never in a nested event loop. Then it starts the engine
+    // (download) or waits for the receiver's "C" (upload). Set the engine's direction and files
+    // or targetFolder first. A port that cannot be opened for the transfer ends the connection
+    // with PortFailed through the view's portFailed and connectionEnded. Does nothing while a
+    // connection is under way.
     void connect(const std::string& portName, std::string_view command);
     // Opens the port at 115200 and starts the engine at once, without any command: for a plain
     // YModem peer.
     void connectDirect(const std::string& portName);
-    // The user's break: cancels a running transfer, closes the port and stops a handshake in
-    // progress.
+    // The user's break. A running transfer is cancelled and ends by itself (its CAN CAN leaves
+    // before the port closes); an upload waiting for the receiver sends CAN CAN, lets it leave
+    // and closes the port; a handshake in progress stops where it is.
     void userBreak();
+
+    // True from connect until the connection has ended (handshake, waiting for the receiver,
+    // or transfer running).
+    bool busy() const { return handshaking_ || waitingForReceiver_ || engine.isRunning(); }
+    bool handshaking() const { return handshaking_; }
+    // Why the last connection failed, in words for the user ("" when it did not fail or the
+    // exit code says it all): the device was disconnected, the port could not be opened.
+    const std::string& failureText() const { return failureText_; }
 
     bool receiving() const { return engine.direction == TransferDirection::Download; }
     bool waitingForReceiver() const { return waitingForReceiver_; }
@@ -82,6 +101,10 @@ public:
     TransferStatus lastStatus() const { return lastStatus_; }
 
 private:
+    enum class Step { ProbeClosed, CommandSent, CommandLeft, CommandClosed };
+    void runStep(Step step);
+    void after(std::chrono::milliseconds delay, Step step);
+    void openForTransfer();
     void portDataReceived(int count);
     void portLineError(std::uint32_t errors);
     void transferStarted();
@@ -98,7 +121,14 @@ private:
     std::string portName_;
     int linkRate_ = 0;
     bool waitingForReceiver_ = false;
-    bool breakRequested_ = false;
+    bool handshaking_ = false;
+    bool hungUp_ = false;
+    std::string command_;
+    std::chrono::steady_clock::time_point drainDeadline_{};
+    // Steps scheduled for an earlier handshake are dropped when this has moved on.
+    unsigned handshakeId_ = 0;
+    std::string failureText_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
     TransferStatus lastStatus_ = TransferStatus::Ok;
     std::string lastFile_;
     std::size_t filesStarted_ = 0;

@@ -7,6 +7,8 @@
 #include <termios.h>
 
 #include <array>
+#include <chrono>
+#include <thread>
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
@@ -171,6 +173,39 @@ bool readErrorCounters(int fd, ErrorCounters& out) {
     out.brk = ic.brk;
     out.bufOverrun = ic.buf_overrun;
     return true;
+}
+
+int requestLowLatency(int fd) {
+    serial_struct ss{};
+    if (::ioctl(fd, TIOCGSERIAL, &ss) != 0)
+        return -1;
+    if (ss.flags & ASYNC_LOW_LATENCY)
+        return -1;  // already so: nothing to restore
+    const int previous = ss.flags;
+    ss.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(fd, TIOCSSERIAL, &ss) != 0)
+        return -1;
+    return previous;
+}
+
+void restoreSerialFlags(int fd, int flags) {
+    serial_struct ss{};
+    if (flags < 0 || ::ioctl(fd, TIOCGSERIAL, &ss) != 0)
+        return;
+    ss.flags = flags;
+    (void)::ioctl(fd, TIOCSSERIAL, &ss);
+}
+
+void waitUntilSent(int fd, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
+            return;
+        if (std::chrono::steady_clock::now() >= deadline)
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
 }
 
 std::string errorText(int err) { return std::error_code(err, std::generic_category()).message(); }

@@ -21,6 +21,14 @@ bool readErrorCounters(int fd, ErrorCounters& out);
 
 std::string errorText(int err);
 
+// Asks the driver to hand over each byte at once instead of holding it for its latency timer
+// (16 ms on common USB adapters). Returns the driver's previous flags for restoreSerialFlags, or
+// -1 where the driver has no such setting or refuses it (then nothing changed).
+int requestLowLatency(int fd);
+void restoreSerialFlags(int fd, int flags);
+// Waits at most `timeoutMs` for the driver's output queue to empty.
+void waitUntilSent(int fd, int timeoutMs);
+
 // termios2: any rate in bit/s (tty_rate.cpp, which cannot share a unit with <termios.h>).
 int setRateAnyBits(int fd, unsigned rate);
 int readRateBits(int fd, unsigned& rate);

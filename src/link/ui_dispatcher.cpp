@@ -72,6 +72,22 @@ void LoopDispatcher::post(std::function<void()> fn) {
     cv_.notify_all();
 }
 
+void LoopDispatcher::postAfter(std::chrono::milliseconds delay, std::function<void()> fn) {
+    {
+        std::lock_guard lock(mutex_);
+        delayed_.emplace(std::chrono::steady_clock::now() + delay, std::move(fn));
+    }
+    cv_.notify_all();
+}
+
+void LoopDispatcher::queueDueTasks() {
+    const auto now = std::chrono::steady_clock::now();
+    while (!delayed_.empty() && delayed_.begin()->first <= now) {
+        queue_.push_back(std::move(delayed_.begin()->second));
+        delayed_.erase(delayed_.begin());
+    }
+}
+
 bool LoopDispatcher::isUiThread() const { return std::this_thread::get_id() == owner_; }
 
 void LoopDispatcher::showError(std::string_view message) {
@@ -82,6 +98,7 @@ void LoopDispatcher::showError(std::string_view message) {
 }
 
 bool LoopDispatcher::runOne(std::unique_lock<std::mutex>& lock) {
+    queueDueTasks();
     if (queue_.empty())
         return false;
     auto task = std::move(queue_.front());
@@ -100,6 +117,7 @@ bool LoopDispatcher::runOne(std::unique_lock<std::mutex>& lock) {
 
 std::size_t LoopDispatcher::processPending() {
     std::unique_lock lock(mutex_);
+    queueDueTasks();
     std::size_t n = queue_.size();
     std::size_t ran = 0;
     while (ran < n && runOne(lock))
@@ -123,6 +141,8 @@ bool LoopDispatcher::runUntil(const std::function<bool()>& done, std::chrono::mi
             return false;
         if (!runOne(lock)) {
             auto until = std::min(deadline, now + std::chrono::milliseconds(5));
+            if (!delayed_.empty())
+                until = std::min(until, delayed_.begin()->first);
             cv_.wait_until(lock, until, [this] { return !queue_.empty(); });
         }
     }

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -20,6 +21,9 @@ public:
 
     // Queues `fn` to run on the UI thread and returns at once.
     virtual void post(std::function<void()> fn) = 0;
+    // Queues `fn` to run on the UI thread once `delay` has passed; the link's waits are built
+    // on it, so that nothing waits in a nested event loop.
+    virtual void postAfter(std::chrono::milliseconds delay, std::function<void()> fn) = 0;
     // True when called on the UI thread.
     virtual bool isUiThread() const = 0;
     // Keeps the user interface responsive for about `duration`; called on the UI thread.
@@ -41,6 +45,7 @@ public:
     LoopDispatcher();
 
     void post(std::function<void()> fn) override;
+    void postAfter(std::chrono::milliseconds delay, std::function<void()> fn) override;
     bool isUiThread() const override;
     void pumpFor(std::chrono::milliseconds duration) override;
     void showError(std::string_view message) override;
@@ -55,11 +60,14 @@ public:
 
 private:
     bool runOne(std::unique_lock<std::mutex>& lock);
+    // Moves the delayed tasks that are due to the queue (lock held).
+    void queueDueTasks();
 
     std::thread::id owner_;
     std::mutex mutex_;
     std::condition_variable cv_;
     std::deque<std::function<void()>> queue_;
+    std::multimap<std::chrono::steady_clock::time_point, std::function<void()>> delayed_;
 };
 
 } // namespace cs::link

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
+#include <utility>
 
 namespace cs::link {
 
@@ -148,7 +149,7 @@ void BlockTransferWorker::reportPacket(int packet, std::int64_t byteCount) {
     });
 }
 
-void BlockTransferWorker::sendBlock(int number, std::size_t size, std::uint8_t startChar) {
+void BlockTransferWorker::sendBlock(int number, std::size_t size, std::uint8_t startChar, int unansweredLimit) {
     const std::uint8_t n = static_cast<std::uint8_t>(number & 0xFF);
     const Bytes frameBytes(frame_);
     writeU8(frameBytes, kFrameHeader, size == kShortBlock ? SOH : STX);
@@ -169,90 +170,181 @@ void BlockTransferWorker::sendBlock(int number, std::size_t size, std::uint8_t s
         writeU8(frameBytes, length++, static_cast<std::uint8_t>(crc));
     }
     const std::span<const std::uint8_t> frame(frame_.data(), length);
+    const bool streaming = startChar == kStartStreaming;
+    const bool startCharIsRepeated = number <= 1;
+    int unanswered = 0;
+    bool damagedAnswer = false;
     for (;;) {
         if (cancelled())
             abortTransfer(TransferStatus::Cancelled);
+        // What arrived before this block went out answers nothing: read as this block's answer,
+        // a stray byte would put every later answer one block behind.
+        if (!streaming)
+            clearInput();
         write(frame);
-        if (startChar == kStartStreaming) {
+        if (streaming) {
             std::uint8_t c = 0;
             if (peekByte(c) && c == CAN)
                 finish(TransferStatus::RemoteCancelled);
             return;
         }
-        const int c = readByte();
-        if (c == ACK)
-            return;
-        if (c == NAK) {
-            reportError(TransferStatus::BadCheck, true);
-            continue;
+        for (;;) {
+            const int c = readByte(true);
+            if (c == ACK)
+                return;
+            if (c == kReadCancelled) {
+                // A receiver flushes its input right after it answers a block: a CAN CAN sent
+                // while it still takes in the block would be lost with it. Cancel once it has
+                // answered (or after a short wait).
+                waitForAnswerDespiteCancel(std::min(settings_.timeoutMs, kCancelAnswerWaitMs));
+                abortTransfer(TransferStatus::Cancelled);
+            }
+            if (c == kReadTimedOut) {
+                if (unansweredLimit > 0 && ++unanswered >= unansweredLimit)
+                    return;
+                break;  // the answer was lost (error counted): send the block again
+            }
+            if (c == NAK) {
+                reportError(TransferStatus::BadCheck, true);
+                break;
+            }
+            // Before the first blocks are acknowledged the receiver's loader keeps repeating its
+            // start request; those requests are still on the line and no error. Taking them as
+            // a request to send again would put the blocks out of step with the answers.
+            if (c == startChar && startCharIsRepeated) {
+                // ...except after block 0 when its answer came damaged: a receiver answers
+                // block 0 with ACK and then asks for the data with its start character.
+                if (number == 0 && damagedAnswer) {
+                    pendingStart_ = static_cast<std::uint8_t>(c);
+                    return;
+                }
+                continue;
+            }
+            if (c == CAN)
+                finish(TransferStatus::RemoteCancelled);
+            // A stray byte: count it and keep waiting for the answer.
+            damagedAnswer = true;
+            reportError(TransferStatus::BadByte, true);
         }
-        if (c == 0 && cancelled())
-            continue;
-        if (c == CAN)
-            finish(TransferStatus::RemoteCancelled);
-        abortTransfer(TransferStatus::ProtocolError);
     }
 }
 
-BlockTransferWorker::BlockResult BlockTransferWorker::receiveBlock(int expected, std::uint8_t startChar) {
+int BlockTransferWorker::readBlockBody(std::size_t size, bool useSum, int& number, int& complement, bool& good) {
+    number = readByte(true);
+    if (number < 0)
+        return number;
+    complement = readByte(true);
+    if (complement < 0)
+        return complement;
+    std::uint16_t crc = 0;
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < size; ++i) {
+        const int b = readByte(true);
+        if (b < 0)
+            return b;
+        packet_[i] = static_cast<std::uint8_t>(b);
+        if (useSum)
+            sum = static_cast<std::uint8_t>(sum + b);
+        else
+            crc = crc16Update(crc, static_cast<std::uint8_t>(b));
+    }
+    if (useSum) {
+        const int check = readByte(true);
+        if (check < 0)
+            return check;
+        good = check == sum;
+    } else {
+        const int hi = readByte(true);
+        if (hi < 0)
+            return hi;
+        const int lo = readByte(true);
+        if (lo < 0)
+            return lo;
+        good = ((hi << 8) | lo) == crc;
+    }
+    return 0;
+}
+
+void BlockTransferWorker::rejectBlock() {
+    purgeUntilQuiet(kPurgeQuietMs, settings_.timeoutMs);
+    if (cancelled())
+        abortTransfer(TransferStatus::Cancelled);
+    write(NAK);
+}
+
+BlockTransferWorker::BlockResult BlockTransferWorker::receiveBlock(int expected, std::uint8_t startChar,
+                                                                   std::uint8_t requestChar) {
+    // A damaged block is answered with NAK. When nothing came at all, the request itself may
+    // have been lost: the first block of a file is asked for again with the start character (a
+    // NAK there would switch the sender to checksums), every later one with NAK.
+    const std::uint8_t askAgain = expected <= 1 ? requestChar : NAK;
+    const bool streaming = requestChar == kStartStreaming;
     for (;;) {
         packet_.fill(0);
-        const int header = readByte();
+        const int header = readByte(true);
         std::size_t size = 0;
         if (header == SOH) {
             size = kShortBlock;
         } else if (header == STX) {
             size = kLongBlock;
-        } else if (header == 0 && cancelled()) {
+        } else if (header == kReadCancelled) {
             abortTransfer(TransferStatus::Cancelled);
+        } else if (header == kReadTimedOut) {
+            write(askAgain);  // nothing came (error counted): ask again
+            continue;
         } else if (header == EOT) {
             write(ACK);
             return BlockResult::EndOfFile;
         } else if (header == CAN) {
             finish(TransferStatus::RemoteCancelled);
         } else {
-            abortTransfer(TransferStatus::ProtocolError);
+            // Noise, or the rest of a block whose header was lost.
+            reportError(TransferStatus::BadByte, true);
+            rejectBlock();
+            continue;
         }
-        const int number = readByte();
-        (void)readByte();  // the complement is not checked: a wrong number is caught below
-        const bool useSum = startChar == NAK;
-        std::uint16_t crc = 0;
-        std::uint8_t sum = 0;
-        for (std::size_t i = 0; i < size; ++i) {
-            const auto b = static_cast<std::uint8_t>(readByte());
-            packet_[i] = b;
-            if (useSum)
-                sum = static_cast<std::uint8_t>(sum + b);
-            else
-                crc = crc16Update(crc, b);
-        }
-        bool good;
-        if (useSum) {
-            good = readByte() == sum;
-        } else {
-            const int hi = readByte();
-            const int lo = readByte();
-            good = ((hi << 8) | lo) == crc;
-        }
-        if (cancelled())
+        int number = 0;
+        int complement = 0;
+        bool good = false;
+        const int body = readBlockBody(size, startChar == NAK, number, complement, good);
+        if (body == kReadCancelled || cancelled())
             abortTransfer(TransferStatus::Cancelled);
-        if (number != (expected & 0xFF))
-            abortTransfer(TransferStatus::ProtocolError);  // a repeated block ends the transfer too
-        if (good) {
+        if (body == kReadTimedOut) {
+            rejectBlock();  // a byte of the block was lost (error counted)
+            continue;
+        }
+        // A number that disagrees with its complement is damage, not a block out of sequence.
+        if ((number ^ complement) != 0xFF || !good) {
+            reportError(TransferStatus::BadCheck, true);
+            rejectBlock();
+            continue;
+        }
+        if (number == (expected & 0xFF)) {
             packetSize_ = size;
             return BlockResult::Data;
         }
-        reportError(TransferStatus::BadCheck, true);
-        write(NAK);
+        if (expected > 0 && number == ((expected - 1) & 0xFF)) {
+            // The previous block again: our ACK was lost. Acknowledge it and drop it; after a
+            // repeated block 0 the sender also waits for the request of the first data block.
+            if (!streaming) {
+                write(ACK);
+                if (expected == 1)
+                    write(requestChar);
+            }
+            continue;
+        }
+        abortTransfer(TransferStatus::ProtocolError);  // truly out of sequence
     }
 }
 
 std::uint8_t BlockTransferWorker::waitForStartRequest() {
+    if (pendingStart_ != 0)
+        return std::exchange(pendingStart_, std::uint8_t{0});
     for (int i = 0; i < kStartTries; ++i) {
         const int c = readByte();
         if (c == NAK || c == kStartCrc || c == kStartStreaming)
             return static_cast<std::uint8_t>(c);
-        if (c == 0 && cancelled())
+        if (c == kReadCancelled)
             abortTransfer(TransferStatus::Cancelled);
         reportError(TransferStatus::BadByte, true);
     }
@@ -311,7 +403,9 @@ void YModemWorker::upload() {
         sendFile(path);
     const std::uint8_t start = waitForStartRequest();
     packet_.fill(0);
-    sendBlock(0, kShortBlock, start);
+    // Every file's end was acknowledged, so the receiver holds them all; a receiver that has
+    // gone quiet after the batch end (its last ACK lost) is not waited for ten times over.
+    sendBlock(0, kShortBlock, start, kBatchEndUnansweredLimit);
     finish(TransferStatus::Ok);
 }
 
@@ -330,7 +424,12 @@ void YModemWorker::sendFile(const std::string& path) {
     sendBlock(0, kShortBlock, first);
     reportFile(path, length);
 
-    const std::uint8_t start = waitForStartRequest();
+    // The receiver chose its mode with its request for block 0 and asks for the data the same
+    // way. A different request is a damaged one ("C" with one bit flipped is "G") or a receiver
+    // that timed out waiting for the data and repeats with NAK while it still checks CRC-16:
+    // the mode of block 0 stays.
+    const std::uint8_t start = first;
+    (void)waitForStartRequest();
     const std::size_t blockSize = start == NAK ? kShortBlock : kLongBlock;
     std::int64_t position = 0;
     for (int number = 1; position < length; ++number) {
@@ -354,13 +453,24 @@ void YModemWorker::sendFile(const std::string& path) {
 
 void YModemWorker::sendEndOfFile() {
     for (int i = 0; i < kStartTries; ++i) {
-        write(EOT);
-        const int c = readByte();
-        if (c == ACK)
-            return;
-        if (c == 0 && cancelled())
+        if (cancelled())
             abortTransfer(TransferStatus::Cancelled);
-        reportError(TransferStatus::BadByte, true);
+        clearInput();
+        write(EOT);
+        for (;;) {
+            const int c = readByte(true);
+            if (c == ACK)
+                return;
+            if (c == kReadCancelled)
+                abortTransfer(TransferStatus::Cancelled);
+            if (c == kReadTimedOut)
+                break;
+            if (c == CAN)
+                finish(TransferStatus::RemoteCancelled);
+            reportError(TransferStatus::BadByte, true);
+            if (c == NAK)
+                break;  // the receiver asks for the EOT again
+        }
     }
     abortTransfer(TransferStatus::ProtocolError);
 }
@@ -373,7 +483,7 @@ void YModemWorker::download() {
     const std::uint8_t startChar = streaming ? kStartStreaming : kStartCrc;
     for (;;) {
         requestStart(startChar, job_.startRequestWaitMs);
-        if (receiveBlock(0, kStartCrc) == BlockResult::EndOfFile) {
+        if (receiveBlock(0, kStartCrc, startChar) == BlockResult::EndOfFile) {
             // A repeated end of file (our ACK was lost) where block 0 belongs: it has been
             // answered; ask for block 0 again, but count it so a confused sender cannot loop.
             reportError(TransferStatus::BadByte, true);
@@ -414,7 +524,7 @@ void YModemWorker::receiveFile(const std::string& folder, const std::string& nam
     const bool streaming = startChar == kStartStreaming;
     std::int64_t position = 0;
     for (int number = 1;; ++number) {
-        if (receiveBlock(number, startChar) == BlockResult::EndOfFile)
+        if (receiveBlock(number, startChar, startChar) == BlockResult::EndOfFile)
             break;
         auto count = static_cast<std::int64_t>(packetSize_);
         if (size != 0 && size - position <= count)

@@ -31,6 +31,13 @@ constexpr std::int64_t kUnknownSize = 2147483647;
 constexpr int kStartRequestWaitMs = 10000;
 // Start requests, start characters or end-of-file answers tried before giving up.
 constexpr int kStartTries = 10;
+// A damaged block is followed by the rest of it: input is dropped until the line has been this
+// quiet before the block is asked for again.
+constexpr int kPurgeQuietMs = 100;
+// Longest wait for the answer to the block on the line before a cancel is sent.
+constexpr int kCancelAnswerWaitMs = 1000;
+// Lost answers to the batch-end block after which the sender stops waiting.
+constexpr int kBatchEndUnansweredLimit = 2;
 
 // Block 0 for a file: its name, a 0 byte, its size in decimal, 0 bytes up to 128. A name too
 // long for the block is shortened in its stem, keeping the extension where possible.
@@ -62,12 +69,17 @@ public:
 protected:
     void sendCancel() override;
 
-    // Sends the block in packet_ until it is accepted.
-    void sendBlock(int number, std::size_t size, std::uint8_t startChar);
+    // Sends the block in packet_ until it is accepted: NAK and a lost answer send it again, a
+    // stray byte is counted and the answer awaited (the start character, which a receiver
+    // repeats while it waits for the first blocks, is passed over there). With `unansweredLimit` > 0, that many answers lost in a row also end the wait.
+    void sendBlock(int number, std::size_t size, std::uint8_t startChar, int unansweredLimit = 0);
     enum class BlockResult { Data, EndOfFile };
-    // Receives the block `expected` into packet_ (its size into packetSize_); EOT is answered
-    // with ACK and returned.
-    BlockResult receiveBlock(int expected, std::uint8_t startChar);
+    // Receives the block `expected` into packet_ (its size into packetSize_), checked by
+    // `startChar` (NAK: checksum, otherwise CRC-16); EOT is answered with ACK and returned. A
+    // damaged block is purged and asked for again with NAK, a block that does not come is asked
+    // for again (`requestChar` for the first block of a file, NAK after), a repeated block is
+    // acknowledged and dropped, and only a block out of sequence ends the transfer.
+    BlockResult receiveBlock(int expected, std::uint8_t startChar, std::uint8_t requestChar);
     // Waits for the receiver's start character (NAK, "C" or "G").
     std::uint8_t waitForStartRequest();
     // Sends `startChar` until something arrives, waiting `waitMs` after each.
@@ -84,7 +96,15 @@ protected:
     std::size_t packetSize_ = 0;
 
 private:
+    // Reads number, complement, data and check value of a block of `size` bytes; 0, or
+    // kReadCancelled / kReadTimedOut when the block could not be read whole.
+    int readBlockBody(std::size_t size, bool useSum, int& number, int& complement, bool& good);
+    // Drops the rest of a damaged block and asks for it again with NAK.
+    void rejectBlock();
+
     std::array<std::uint8_t, 3 + ymodem::kLongBlock + 2> frame_{};
+    // A start request that already arrived as the implicit answer to block 0.
+    std::uint8_t pendingStart_ = 0;
 };
 
 class BlockTransferProtocol : public TransferProtocol {

@@ -38,6 +38,16 @@ void QtDispatcher::post(std::function<void()> fn) {
         Qt::QueuedConnection);
 }
 
+void QtDispatcher::postAfter(std::chrono::milliseconds delay, std::function<void()> fn) {
+    QTimer::singleShot(delay, context_, [fn = std::move(fn)] {
+        try {
+            fn();
+        } catch (const std::exception& e) {
+            showErrorBox(e.what());
+        }
+    });
+}
+
 bool QtDispatcher::isUiThread() const { return QThread::currentThread() == context_->thread(); }
 
 void QtDispatcher::pumpFor(std::chrono::milliseconds duration) {

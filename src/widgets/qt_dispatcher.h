@@ -14,6 +14,7 @@ public:
     explicit QtDispatcher(QObject* context = nullptr);
 
     void post(std::function<void()> fn) override;
+    void postAfter(std::chrono::milliseconds delay, std::function<void()> fn) override;
     bool isUiThread() const override;
     void pumpFor(std::chrono::milliseconds duration) override;
     // Shown in the application's error box (stop icon, OK).

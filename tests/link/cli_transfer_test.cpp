@@ -1,6 +1,10 @@
 // channelsettings-cli send and receive against the simulated receiver.
 #include "peer_harness.h"
 #include "pty_peer.h"
+#include "link/port_lock.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <signal.h>
 
@@ -108,6 +112,8 @@ TEST(CliTransfer, FailedReceiveExitsWith4AndLeavesNoPartialFile) {
                           dir.path());
     EXPECT_EQ(r.status, 4);
     EXPECT_NE(r.err.find("transfer failed: exit code -2\n"), std::string::npos) << r.err;
+    // said in words, not only the code
+    EXPECT_NE(r.err.find("The device " + rx.devicePath() + " was disconnected.\n"), std::string::npos) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(std::filesystem::is_empty(dir / "got"));
 }
@@ -126,6 +132,72 @@ TEST(CliTransfer, InterruptWhileWaitingForTheReceiverIsABreak) {
     EXPECT_EQ(cli.waitExit(10s), 4);
     EXPECT_NE(cli.stderrText().find("transfer failed: Connection aborted by the user.\n"), std::string::npos)
         << cli.stderrText();
+}
+
+TEST(CliTransfer, TimeoutBoundsTheWaitForASilentReceiver) {
+    for (const bool upload : {true, false}) {
+        SCOPED_TRACE(upload ? "send" : "receive");
+        TempDir dir;
+        PtyPeer peer;  // a receiver that is switched off
+        const auto file = writeRandomFile(dir / "base.dsp", 100, 4);
+        std::vector<std::string> args = upload ? std::vector<std::string>{"send", "--port", peer.path(), file.string()}
+                                               : std::vector<std::string>{"receive", "--port", peer.path(), "--all",
+                                                                          "--to", (dir / "in").string()};
+        args.insert(args.end(), {"--timeout", "2"});
+        const auto r = runCli(args, dir.path(), 30s);
+        EXPECT_EQ(r.status, 4) << r.err;
+        EXPECT_NE(r.err.find("transfer failed: the receiver did not answer within 2 s\n"), std::string::npos) << r.err;
+    }
+    TempDir dir;
+    EXPECT_EQ(runCli({"send", "--port", "/dev/null", "x", "--timeout", "soon"}, dir.path()).status, 1);
+}
+
+TEST(CliTransfer, PortHeldByAnotherProgramSaysWhichOne) {
+    TempDir dir;
+    PtyPeer peer;
+    const auto file = writeRandomFile(dir / "base.dsp", 100, 4);
+    // A terminal program holding the port: it took the lock file the way serial programs do.
+    ChildOptions holderOptions;
+    holderOptions.argv = {"sleep", "60"};
+    ChildProcess holder(holderOptions);
+    const auto lock = cs::link::lockFilePath(peer.path(), cs::link::defaultLockDir());
+    {
+        char text[16];
+        std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(holder.pid()));
+        writeFileBytes(lock, std::vector<std::uint8_t>(text, text + 11));
+    }
+    const auto busy = runCli({"send", "--port", peer.path(), file.string(), "--timeout", "2"}, dir.path(), 30s);
+    EXPECT_EQ(busy.status, 4);
+    EXPECT_NE(busy.err.find("in use by process " + std::to_string(holder.pid()) + " (sleep)"), std::string::npos)
+        << busy.err;
+    EXPECT_TRUE(peer.drain(200ms).empty());  // nothing was sent to the port
+
+    // Its program gone, the lock is stale: taken over, and removed again at the end.
+    holder.terminate();
+    const auto stale = runCli({"send", "--port", peer.path(), file.string(), "--timeout", "2"}, dir.path(), 30s);
+    EXPECT_NE(stale.err.find("did not answer within 2 s"), std::string::npos) << stale.err;
+    EXPECT_FALSE(std::filesystem::exists(lock));
+}
+
+TEST(CliTransfer, PortWithoutPermissionNamesTheGroup) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run the open as another user";
+    TempDir dir;
+    PtyPeer peer;
+    // As on a usual system: the port belongs to the group "dialout", and the user is not in it.
+    ASSERT_EQ(::chown(peer.path().c_str(), 0, 20), 0);
+    ASSERT_EQ(::chmod(peer.path().c_str(), 0660), 0);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    ChildOptions o;
+    o.argv = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", CS_CLI_PATH, "receive", "--port",
+              peer.path(), "--all", "--to", dir.path().string()};
+    o.stderrFile = dir / "err.txt";
+    ChildProcess cli(o);
+    EXPECT_EQ(cli.waitExit(30s), 4);
+    const std::string err = cli.stderrText();
+    EXPECT_NE(err.find("(Error 13, Permission denied)"), std::string::npos) << err;
+    EXPECT_NE(err.find("group \"dialout\""), std::string::npos) << err;
+    EXPECT_NE(err.find("log in again"), std::string::npos) << err;
 }
 
 TEST(CliTransfer, ProgressBarOnATerminal) {

@@ -94,3 +94,65 @@ TEST(PortList, NaturalOrderComparesDigitRunsByValue) {
 
 } // namespace
 } // namespace cs::test
+
+namespace cs::test {
+namespace {
+
+// A USB adapter as /sys shows it: tty -> interface folder -> USB device folder with its ids.
+class FakeUsbSysfs : public ::testing::Test {
+protected:
+    void SetUp() override {
+        root = fs::temp_directory_path() / ("cs-link-usb-" + std::to_string(::getpid()));
+        fs::remove_all(root);
+        const fs::path usb = root / "devices/usb1/1-1";
+        fs::create_directories(usb / "1-1:1.0/ttyUSB0");
+        fs::create_directories(root / "drivers/ftdi_sio");
+        std::ofstream(usb / "idVendor") << "0403\n";
+        std::ofstream(usb / "idProduct") << "6001\n";
+        std::ofstream(usb / "manufacturer") << "FTDI\n";
+        std::ofstream(usb / "product") << "FT232R USB UART\n";
+        std::ofstream(usb / "serial") << "A50285BI\n";
+        fs::create_directory_symlink(root / "drivers/ftdi_sio", usb / "1-1:1.0/ttyUSB0/driver");
+        fs::create_directories(root / "class/ttyUSB0");
+        fs::create_directory_symlink(usb / "1-1:1.0/ttyUSB0", root / "class/ttyUSB0/device");
+        fs::create_directories(root / "by-id");
+        fs::create_symlink("../../ttyUSB0", root / "by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    }
+    void TearDown() override { fs::remove_all(root); }
+    fs::path root;
+};
+
+TEST_F(FakeUsbSysfs, EntriesSayWhatEachDeviceIs) {
+    EXPECT_EQ(describeSerialDevice("ttyUSB0", root / "class", root / "by-id"),
+              "ftdi_sio, USB 0403:6001 FTDI FT232R USB UART, serial A50285BI, "
+              "usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0");
+    const PortChoices choices = readPortChoices("/dev/ttyUSB0", root / "class", "/dev", root / "by-id");
+    ASSERT_GE(choices.entries.size(), 1u);
+    ASSERT_EQ(choices.selectedIndex, 0);
+    EXPECT_EQ(portEntryText(choices.entries[0]).rfind("/dev/ttyUSB0 - ftdi_sio, USB 0403:6001", 0), 0u);
+}
+
+TEST_F(FakeUsbSysfs, ReadAgainEachTimeAndAMissingStoredPortStaysChosen) {
+    // The stored adapter is unplugged: it stays chosen, marked, and nothing else takes its place.
+    const PortChoices before = readPortChoices("/dev/ttyUSB1", root / "class", "/dev", root / "by-id");
+    ASSERT_EQ(before.entries.size(), 2u);
+    EXPECT_EQ(before.entries[0].path, "/dev/ttyUSB0");
+    EXPECT_EQ(before.entries[1].path, "/dev/ttyUSB1");
+    EXPECT_FALSE(before.entries[1].connected);
+    EXPECT_EQ(before.selectedIndex, 1);
+    EXPECT_EQ(portEntryText(before.entries[1]), "/dev/ttyUSB1 (not connected)");
+
+    // Plugged in later: the next read shows it.
+    fs::create_directories(root / "class/ttyUSB1");
+    fs::create_directory_symlink(root / "devices/usb1/1-1/1-1:1.0/ttyUSB0", root / "class/ttyUSB1/device");
+    const PortChoices after = readPortChoices("/dev/ttyUSB1", root / "class", "/dev", root / "by-id");
+    ASSERT_EQ(after.entries.size(), 2u);
+    EXPECT_TRUE(after.entries[1].connected);
+    EXPECT_EQ(after.selectedIndex, 1);
+
+    EXPECT_EQ(readPortChoices("", root / "class", "/dev", root / "by-id").selectedIndex, 0);
+    EXPECT_EQ(readPortChoices("", root / "nothing", "/dev", root / "by-id").selectedIndex, -1);
+}
+
+} // namespace
+} // namespace cs::test

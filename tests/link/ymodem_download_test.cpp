@@ -128,36 +128,99 @@ TEST_F(DownloadTest, BadCrcIsNakedAndTheTenthErrorEndsTheTransfer) {
     EXPECT_EQ(errors.back(), std::make_pair(TransferStatus::BadCheck, 9));
 }
 
-TEST_F(DownloadTest, ProtocolFaultsEndTheTransferWithCan) {
+TEST_F(DownloadTest, OnlyABlockOutOfSequenceEndsTheTransfer) {
+    std::vector<std::uint8_t> tail;
+    const auto status = run([&] {
+        EXPECT_EQ(peer.readByte(), 'C');
+        peer.send(makeBlock(0, headerData("x.dsp", "5000"), 128));
+        peer.read(2);
+        peer.send(makeBlock(1, pattern(1024), 1024));
+        EXPECT_EQ(peer.readByte(), kACK);
+        peer.send(makeBlock(3, pattern(10), 1024));
+        tail = peer.read(2);
+    });
+    EXPECT_EQ(status, TransferStatus::ProtocolError);
+    EXPECT_EQ(tail, (std::vector<std::uint8_t>{kCAN, kCAN}));
+}
+
+// What a damaged line does where block 2 belongs; each is survived and the file arrives whole.
+TEST_F(DownloadTest, DamageWhereABlockBelongsIsSurvived) {
     struct Case {
         const char* name;
-        std::vector<std::uint8_t> second;  // sent where block 2 belongs
-        TransferStatus status;
+        std::vector<std::uint8_t> damaged;  // sent where block 2 belongs
+        std::uint8_t answer;                // the engine's answer to it
+        std::vector<std::pair<TransferStatus, int>> errors;
     };
-    const auto block1 = makeBlock(1, pattern(1024), 1024);
+    const auto data = pattern(2048);
+    const auto block1 = makeBlock(1, std::span(data).first(1024), 1024);
+    const auto block2 = makeBlock(2, std::span(data).subspan(1024), 1024);
+    auto badComplement = block2;
+    badComplement[2] ^= 0x10;
+    auto noHeader = block2;
+    noHeader.erase(noHeader.begin());
     const Case cases[] = {
-        {"repeated block", block1, TransferStatus::ProtocolError},
-        {"skipped block", makeBlock(3, pattern(10), 1024), TransferStatus::ProtocolError},
-        {"unexpected header byte", {0x7E}, TransferStatus::ProtocolError},
+        // our ACK of block 1 was lost: the sender repeats it
+        {"repeated block", block1, kACK, {}},
+        // the number is damaged, so its complement disagrees: a damaged block, not a wrong one
+        {"number and complement disagree", badComplement, kNAK, {{TransferStatus::BadCheck, 1}}},
+        // a byte where a header belongs, 0x00 included: noise, the rest of the block is dropped
+        {"0x00 where the header belongs", {0x00}, kNAK, {{TransferStatus::BadByte, 1}}},
+        // its number 2 reads as an STX header, so the block comes up short: the wait for its end
+        // times out
+        {"block without its header", noHeader, kNAK, {{TransferStatus::Timeout, 1}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         endStatus.reset();
-        std::vector<std::uint8_t> tail;
+        errors.clear();
+        int answer = -1;
         const auto status = run([&] {
             EXPECT_EQ(peer.readByte(), 'C');
-            peer.send(makeBlock(0, headerData("x.dsp", "5000"), 128));
+            peer.send(makeBlock(0, headerData("x.dsp", "2048"), 128));
             peer.read(2);
             peer.send(block1);
             EXPECT_EQ(peer.readByte(), kACK);
-            peer.send(c.second);
-            tail = peer.read(2);
+            peer.send(c.damaged);
+            answer = peer.readByte();
+            peer.send(block2);
+            EXPECT_EQ(peer.readByte(), kACK);
+            peer.send(kEOT);
+            EXPECT_EQ(peer.readByte(), kACK);
+            EXPECT_EQ(peer.readByte(), 'C');
+            peer.send(makeBlock(0, {}, 128));
+            EXPECT_EQ(peer.readByte(), kACK);
         });
-        EXPECT_EQ(status, c.status);
-        EXPECT_EQ(tail, (std::vector<std::uint8_t>{kCAN, kCAN}));
+        EXPECT_EQ(status, TransferStatus::Ok);
+        EXPECT_EQ(answer, c.answer);
+        EXPECT_EQ(errors, c.errors);
+        EXPECT_EQ(slurp(folder / "x.dsp"), data);
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
     }
+}
+
+TEST_F(DownloadTest, RepeatedHeaderIsAcknowledgedAndTheDataAskedForAgain) {
+    // Our ACK of block 0 was lost: the sender sends block 0 again and then waits for "C".
+    const auto data = pattern(100);
+    std::vector<std::uint8_t> answers;
+    const auto status = run([&] {
+        EXPECT_EQ(peer.readByte(), 'C');
+        const auto header = makeBlock(0, headerData("x.dsp", "100"), 128);
+        peer.send(header);
+        peer.read(2);
+        peer.send(header);
+        answers = peer.read(2);
+        peer.send(makeBlock(1, data, 128));
+        EXPECT_EQ(peer.readByte(), kACK);
+        peer.send(kEOT);
+        EXPECT_EQ(peer.readByte(), kACK);
+        EXPECT_EQ(peer.readByte(), 'C');
+        peer.send(makeBlock(0, {}, 128));
+        EXPECT_EQ(peer.readByte(), kACK);
+    });
+    EXPECT_EQ(status, TransferStatus::Ok);
+    EXPECT_EQ(answers, (std::vector<std::uint8_t>{kACK, 'C'}));
+    EXPECT_EQ(slurp(folder / "x.dsp"), data);
 }
 
 TEST_F(DownloadTest, SenderCancelEndsWithMinus4) {

@@ -378,6 +378,12 @@ void addFaults(std::vector<std::string>& args, const LinkFaults& faults, const c
                                                    std::to_string(stall.durationMs) +
                                                    (stall.drop ? ":drop" : "")});
     }
+    for (const LinkFaults::Fault& fault : faults.faults) {
+        const char* kind = fault.kind == LinkFaults::Fault::Kind::Flip   ? "flip"
+                           : fault.kind == LinkFaults::Fault::Kind::Drop ? "drop"
+                                                                         : "insert";
+        args.insert(args.end(), {"--fault-at", prefix + std::to_string(fault.atByte) + ":" + kind});
+    }
     if (faults.hangupAfter)
         args.insert(args.end(), {"--hangup-after", prefix + std::to_string(*faults.hangupAfter)});
     if (faults.throttleBytesPerSec > 0)

@@ -164,6 +164,14 @@ struct LinkFaults {
         bool drop = false;         // false: bytes are held and delivered afterwards; true: lost
     };
     std::vector<Stall> stalls;
+    // Single damaged bytes at fixed indexes of this direction (which bit flips and which byte is
+    // inserted follow from the seed).
+    struct Fault {
+        enum class Kind { Flip, Drop, Insert };
+        std::uint64_t atByte = 0;
+        Kind kind = Kind::Flip;
+    };
+    std::vector<Fault> faults;
     // Hang up the engine side (close its pseudo-terminal, the engine sees POLLHUP / EIO and the
     // device path disappears) once this many bytes were relayed in this direction; lrzsz is then
     // hung up too (SIGHUP, exit status 129), a relay command after it took what came before.

@@ -36,6 +36,9 @@ Line (DIR is to-peer or to-engine; without DIR: both directions):
   --stall-ms [DIR:]AT:DURATION[:drop]
                           after AT bytes the line goes silent for DURATION ms; bytes are held
                           and delivered afterwards, or lost with ":drop" (repeatable)
+  --fault-at [DIR:]AT:flip|drop|insert
+                          damage the byte at index AT: flip one bit, lose it, or insert one
+                          byte after it (repeatable)
   --hangup-after [DIR:]BYTES
                           after BYTES bytes hang up the engine side (its pseudo-terminal is
                           closed; the engine sees POLLHUP/EIO) and end lrzsz
@@ -102,6 +105,24 @@ LineStall parseStall(std::string_view value, const std::string& option) {
     }
     stall.duration = std::chrono::milliseconds(parseNumber<std::uint32_t>(rest, option));
     return stall;
+}
+
+LineFault parseFault(std::string_view value, const std::string& option) {
+    const auto colon = value.find(':');
+    if (colon == std::string_view::npos)
+        fail(option + ": expected AT:flip|drop|insert");
+    LineFault fault;
+    fault.atByte = parseNumber<std::uint64_t>(value.substr(0, colon), option);
+    const std::string_view kind = value.substr(colon + 1);
+    if (kind == "flip")
+        fault.kind = LineFault::Kind::Flip;
+    else if (kind == "drop")
+        fault.kind = LineFault::Kind::Drop;
+    else if (kind == "insert")
+        fault.kind = LineFault::Kind::Insert;
+    else
+        fail(option + ": expected AT:flip|drop|insert");
+    return fault;
 }
 
 } // namespace
@@ -173,6 +194,10 @@ SimulatorConfig parseSimulatorArguments(const std::vector<std::string>& args) {
             std::string_view value = next();
             for (LineConfig* line : directions(value, config))
                 line->stalls.push_back(parseStall(value, option));
+        } else if (option == "--fault-at") {
+            std::string_view value = next();
+            for (LineConfig* line : directions(value, config))
+                line->faults.push_back(parseFault(value, option));
         } else if (option == "--hangup-after") {
             std::string_view value = next();
             for (LineConfig* line : directions(value, config))

@@ -58,6 +58,28 @@ void RelayLine::push(std::span<const std::uint8_t> bytes, Clock::time_point now)
             ++stats_.dropped;
             continue;
         }
+        bool dropHere = false, flipHere = false, insertHere = false;
+        for (const LineFault& fault : config_.faults) {
+            if (fault.atByte != index)
+                continue;
+            dropHere |= fault.kind == LineFault::Kind::Drop;
+            flipHere |= fault.kind == LineFault::Kind::Flip;
+            insertHere |= fault.kind == LineFault::Kind::Insert;
+        }
+        if (dropHere) {
+            ++stats_.dropped;
+            continue;
+        }
+        if (flipHere) {
+            byte ^= static_cast<std::uint8_t>(1u << (hash(index, kFlipBit) & 7u));
+            ++stats_.flipped;
+        }
+        if (insertHere) {
+            enqueue(byte, now);
+            enqueue(static_cast<std::uint8_t>(hash(index, kGarbageByte)), now);
+            ++stats_.garbage;
+            continue;
+        }
         if (config_.dropRate > 0 && uniform(index, kDrop) < config_.dropRate) {
             ++stats_.dropped;
             continue;

@@ -18,11 +18,20 @@ struct LineStall {
     bool drop = false;  // bytes sent while the line is silent are lost instead of held
 };
 
+// One damaged byte at a fixed index of the direction's byte stream; the flipped bit and the
+// inserted byte follow from the seed.
+struct LineFault {
+    enum class Kind { Flip, Drop, Insert };
+    std::uint64_t atByte = 0;
+    Kind kind = Kind::Flip;
+};
+
 struct LineConfig {
     double flipRate = 0.0;
     double dropRate = 0.0;
     double garbageRate = 0.0;
     std::vector<LineStall> stalls;
+    std::vector<LineFault> faults;
     std::optional<std::uint64_t> hangupAfter;
     std::uint64_t throttleBytesPerSec = 0;
     std::chrono::nanoseconds latency{std::chrono::microseconds(1000)};

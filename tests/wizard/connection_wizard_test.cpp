@@ -1,0 +1,258 @@
+// The connection wizard in the desktop program (offscreen), against the simulated receiver on a
+// pseudo-terminal: receiving with and without the automatic open, sending the current database
+// after the save question, a break during a transfer, a hang-up, and a port held by another
+// program.
+#include "../app/app_test_support.h"
+
+#include "link/port_lock.h"
+#include "peer_harness.h"
+#include "widgets/message_box.h"
+#include "wizard/connection_wizard.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+using namespace cs;
+using namespace cs::apptest;
+using cs::wizard::ConnectionWizard;
+using cs::wizard::TransmissionType;
+
+class ConnectionWizardTest : public QObject {
+    Q_OBJECT
+
+    struct Run {
+        std::unique_ptr<Sandbox> sandbox = std::make_unique<Sandbox>();
+        std::unique_ptr<app::MainWindow> window;
+        std::unique_ptr<ConnectionWizard> wizard;
+    };
+
+    // A window whose stored port is `device`, and a wizard opened from the menu on page 2.
+    static Run open(const std::string& device, std::vector<std::string> arguments = {}) {
+        Run r;
+        r.sandbox->seedEarlierRun({}, settings_flags::kDefaults & ~settings_flags::kPortOpenFailed);
+        r.sandbox->store().seed(kSettingsKeyPath, "ComPort", device);
+        r.window = r.sandbox->makeWindow(std::move(arguments));
+        runPendingOpen(*r.window);
+        r.wizard = std::make_unique<ConnectionWizard>(*r.window, app::WizardMode::Menu);
+        r.wizard->show();
+        QTest::qWait(20);
+        return r;
+    }
+
+    static bool waitEnd(ConnectionWizard& w, int ms = 60000) {
+        return QTest::qWaitFor([&] { return !w.connecting() && w.linkResult() != link::ConnectionResult::NothingYet; }, ms);
+    }
+
+private slots:
+    void receiveAllOpensTheReceivedDatabase() {
+        test::TempDir dir;
+        const auto settings = dir / "rx-side/settings.dsp";
+        fixtures::writeFile(settings, Sandbox::demo());
+        test::ReceiverOptions o;
+        o.settingsFile = settings;
+        o.sb1k = true;
+        test::SimulatedReceiver rx(o);
+        QVERIFY(rx.waitReady());
+        Run r = open(rx.devicePath());
+        QCOMPARE(r.wizard->page(), 2);
+        r.wizard->selectType(TransmissionType::ReceiveAll);
+        r.wizard->autoOpenBox()->setChecked(true);
+        r.wizard->pathEdit()->setText(QString::fromStdString((dir / "got/list.dsp").string()));
+        {
+            // the folder does not exist yet: it is created after the question
+            widgets::ScriptedMessageBoxes boxes;
+            boxes.expect(r.window->text("Creator_FolderNoExiste"), r.window->text("TextError"),
+                         {widgets::MessageIcon::Stop, widgets::MessageButtons::YesNo}, widgets::MessageAnswer::Yes);
+            r.wizard->goToPage(ConnectionWizard::Move::Next);
+            QVERIFY2(boxes.report().empty(), boxes.report().c_str());
+        }
+        QCOMPARE(r.wizard->page(), 3);
+        QTest::mouseClick(r.wizard->connectButton(), Qt::LeftButton);
+        QCOMPARE(r.wizard->cancelButton()->text().toStdString(), r.window->text("Creator_Label_Btn_Break"));
+        QVERIFY(waitEnd(*r.wizard));
+        QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
+        QCOMPARE(r.wizard->progressBar()->value(), r.wizard->progressBar()->maximum());
+        QVERIFY(QTest::qWaitFor([&] { return !r.wizard->isVisible(); }, 2000));
+        QVERIFY(test::readFileBytes(dir / "got/settings.dsp") == test::readFileBytes(settings));
+        // the database appears in the window
+        QVERIFY(runPendingOpen(*r.window));
+        QCOMPARE(r.window->currentFileName(), (dir / "got/settings.dsp").string());
+        QVERIFY(r.window->databaseLoaded());
+        // remembered after a success from the menu
+        QCOMPARE(r.window->storedSettings().wizardListIndex, 2);
+    }
+
+    void receiveChannelsOpensNothing() {
+        test::TempDir dir;
+        const auto base = dir / "rx-side/channels.dsp";
+        fixtures::writeFile(base, Sandbox::demo());
+        test::ReceiverOptions o;
+        o.baseFile = base;
+        o.sb1k = true;
+        test::SimulatedReceiver rx(o);
+        QVERIFY(rx.waitReady());
+        std::filesystem::create_directories(dir / "got");
+        Run r = open(rx.devicePath());
+        r.wizard->selectType(TransmissionType::ReceiveChannels);
+        QVERIFY(!r.wizard->autoOpenBox()->isEnabled());
+        r.wizard->pathEdit()->setText(QString::fromStdString((dir / "got/list.dsp").string()));
+        r.wizard->goToPage(ConnectionWizard::Move::Next);
+        r.wizard->connectLink();
+        QVERIFY(waitEnd(*r.wizard));
+        QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
+        QVERIFY(test::readFileBytes(dir / "got/channels.dsp") == test::readFileBytes(base));
+        QVERIFY(!runPendingOpen(*r.window));
+    }
+
+    void sendTheCurrentDatabaseAfterTheSaveQuestion() {
+        test::TempDir dir;
+        test::ReceiverOptions o;
+        o.inbox = dir / "inbox";
+        test::SimulatedReceiver rx(o);
+        QVERIFY(rx.waitReady());
+        Run r;
+        const auto file = r.sandbox->writeFile("list.dsp", Sandbox::demo());
+        r.sandbox->seedEarlierRun({file.string()}, settings_flags::kDefaults & ~settings_flags::kPortOpenFailed);
+        r.sandbox->store().seed(kSettingsKeyPath, "ComPort", rx.devicePath());
+        r.window = r.sandbox->makeWindow({file.string()});
+        QVERIFY(runPendingOpen(*r.window));
+        r.window->setModified(true);
+        r.wizard = std::make_unique<ConnectionWizard>(*r.window, app::WizardMode::SendDatabase);
+        {
+            widgets::ScriptedMessageBoxes boxes;
+            boxes.expect(r.window->text("Creator_FileModified01") + " " + file.string() + " " +
+                             r.window->text("Creator_FileModified02"),
+                         r.window->text("Creator_SaveChanged"), widgets::kQuestionYesNo, widgets::MessageAnswer::Yes);
+            r.wizard->show();
+            QVERIFY(QTest::qWaitFor([&] { return r.wizard->page() == 3; }, 5000));
+            QVERIFY2(boxes.report().empty(), boxes.report().c_str());
+        }
+        QVERIFY(!r.window->isModified());
+        r.wizard->connectLink();
+        QVERIFY(waitEnd(*r.wizard));
+        QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
+        QVERIFY(rx.waitExit(std::chrono::seconds(20)) == 0);
+        QVERIFY(test::readFileBytes(dir / "inbox/list.dsp") == test::readFileBytes(file));
+    }
+
+    void breakDuringATransferReachesThePeer() {
+        test::TempDir dir;
+        const auto file = test::writeRandomFile(dir / "big.dsp", 200000, 3);
+        test::ReceiverOptions o;
+        o.inbox = dir / "inbox";
+        o.toPeer.throttleBytesPerSec = 11520;
+        test::SimulatedReceiver rx(o);
+        QVERIFY(rx.waitReady());
+        Run r = open(rx.devicePath());
+        r.wizard->selectType(TransmissionType::SendFile);
+        r.wizard->pathEdit()->setText(QString::fromStdString(file.string()));
+        r.wizard->goToPage(ConnectionWizard::Move::Next);
+        r.wizard->connectLink();
+        QVERIFY(QTest::qWaitFor([&] { return r.wizard->progressBar()->value() > 20000; }, 30000));
+        QTest::mouseClick(r.wizard->cancelButton(), Qt::LeftButton);
+        QCOMPARE(r.wizard->connectionEdit()->text().toStdString(), r.window->text("Creator_Msg_ConnectBreakUser"));
+        QVERIFY(waitEnd(*r.wizard));
+        QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::TransferFailed);
+        QCOMPARE(r.wizard->connectionEdit()->text().toStdString(), r.window->text("Creator_Msg_EndOfConnection"));
+        QVERIFY(r.wizard->isVisible());  // stays open to try again
+        // The receiver heard the cancel and gave up at once, instead of waiting in its loader.
+        const auto status = rx.waitExit(std::chrono::seconds(5));
+        QVERIFY2(status.has_value() && *status != 0, rx.stderrText().c_str());
+        const std::string said = rx.stderrText();
+        QVERIFY2(said.find("ancel") != std::string::npos, said.substr(said.size() > 600 ? said.size() - 600 : 0).c_str());
+    }
+
+    void hangUpSaysTheDeviceWasDisconnected() {
+        test::TempDir dir;
+        const auto settings = dir / "rx-side/settings.dsp";
+        test::writeRandomFile(settings, 60000, 5);
+        test::ReceiverOptions o;
+        o.settingsFile = settings;
+        o.sb1k = true;
+        o.toEngine.hangupAfter = 20000;
+        test::SimulatedReceiver rx(o);
+        QVERIFY(rx.waitReady());
+        std::filesystem::create_directories(dir / "got");
+        Run r = open(rx.devicePath());
+        r.wizard->selectType(TransmissionType::ReceiveAll);
+        r.wizard->pathEdit()->setText(QString::fromStdString((dir / "got/list.dsp").string()));
+        r.wizard->goToPage(ConnectionWizard::Move::Next);
+        r.wizard->connectLink();
+        QVERIFY(waitEnd(*r.wizard));
+        QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::TransferFailed);
+        QVERIFY2(r.wizard->connectionEdit()->text().contains(QStringLiteral("was disconnected")),
+                 qPrintable(r.wizard->connectionEdit()->text()));
+        QVERIFY(std::filesystem::is_empty(dir / "got"));  // the partial file is gone
+    }
+
+    void portHeldByAnotherProgramSaysWhichOne() {
+        test::TempDir dir;
+        test::ReceiverOptions o;
+        o.inbox = dir / "inbox";
+        test::SimulatedReceiver rx(o);
+        QVERIFY(rx.waitReady());
+        test::ChildOptions holderOptions;
+        holderOptions.argv = {"sleep", "60"};
+        test::ChildProcess holder(holderOptions);
+        const auto lock = link::lockFilePath(rx.devicePath(), link::defaultLockDir());
+        char text[16];
+        std::snprintf(text, sizeof text, "%10d\n", static_cast<int>(holder.pid()));
+        test::writeFileBytes(lock, std::vector<std::uint8_t>(text, text + 11));
+        const auto file = test::writeRandomFile(dir / "a.dsp", 1000, 1);
+        Run r = open(rx.devicePath());
+        r.wizard->selectType(TransmissionType::SendFile);
+        r.wizard->pathEdit()->setText(QString::fromStdString(file.string()));
+        r.wizard->goToPage(ConnectionWizard::Move::Next);
+        widgets::ScriptedMessageBoxes boxes;
+        const std::string reason = "Can't open specified device " + rx.devicePath() +
+                                   " (Error 16, Device or resource busy) The port is in use by process " +
+                                   std::to_string(holder.pid()) + " (sleep); close that program and try again.";
+        boxes.expect(r.window->text("Creator_Msg_CantOpenComPort") + " " + rx.devicePath() + "\n\n" + reason,
+                     r.window->text("TextError"), widgets::kStopOk, widgets::MessageAnswer::Ok);
+        r.wizard->connectLink();
+        QVERIFY(waitEnd(*r.wizard, 10000));
+        QVERIFY2(boxes.report().empty(), boxes.report().c_str());
+        QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::PortFailed);
+        QVERIFY(r.window->storedSettings().flag(settings_flags::kPortOpenFailed));
+        std::filesystem::remove(lock);
+    }
+
+    void pageTwoChecks() {
+        Run r = open("/dev/cs-none");
+        // sizes and the extension of a typed send path
+        test::TempDir dir;
+        const auto small = test::writeRandomFile(dir / "small.dsp", 63, 1);
+        r.wizard->selectType(TransmissionType::SendFile);
+        r.wizard->pathEdit()->setText(QString::fromStdString((dir / "small").string()));
+        {
+            widgets::ScriptedMessageBoxes boxes;
+            boxes.expect(r.window->text("Creator_FileCantRead"), r.window->text("TextError"), widgets::kStopOk,
+                         widgets::MessageAnswer::Ok);
+            r.wizard->goToPage(ConnectionWizard::Move::Next);
+            QVERIFY2(boxes.report().empty(), boxes.report().c_str());
+        }
+        QCOMPARE(r.wizard->page(), 2);
+        QCOMPARE(r.wizard->pathEdit()->text().toStdString(), small.string());
+        // no database loaded: sending the current one is refused
+        r.wizard->selectType(TransmissionType::SendCurrent);
+        {
+            widgets::ScriptedMessageBoxes boxes;
+            boxes.expect(r.window->text("Creator_FileNoContainBase"), r.window->text("TextError"), widgets::kStopOk,
+                         widgets::MessageAnswer::Ok);
+            r.wizard->goToPage(ConnectionWizard::Move::Next);
+            QVERIFY2(boxes.report().empty(), boxes.report().c_str());
+        }
+        QCOMPARE(r.wizard->page(), 2);
+        // page 1 lists the stored port although it is not there, marked, still chosen
+        r.wizard->goToPage(ConnectionWizard::Move::Back);
+        QCOMPARE(r.wizard->page(), 1);
+        QVERIFY(r.wizard->portBox()->currentText().endsWith(QStringLiteral("/dev/cs-none (not connected)")));
+    }
+};
+
+QTEST_MAIN(ConnectionWizardTest)
+#include "connection_wizard_test.moc"
