@@ -8,6 +8,7 @@
 #include "reference/reference_order.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -22,6 +23,13 @@ constexpr const char* kUsage =
 // The reference as a database when it opens as one, otherwise as a CSV. Problems go to
 // standard error.
 std::optional<cs::ReferenceList> readReference(const std::string& path) {
+    // A directory, FIFO or device is refused before anything waits on it.
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        std::fprintf(stderr, "File %s is not a regular file\n", cs::cli::fileName(path).c_str());
+        return std::nullopt;
+    }
     cs::cli::DatabaseSession session;
     const cs::OpenResult opened = session.flash.openImage(path);
     if (opened == cs::OpenResult::Loaded)

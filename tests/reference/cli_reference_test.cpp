@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -144,7 +146,10 @@ TEST_F(CliReference, OrderRefusesWhatItCannotUseAndLeavesTheFileAlone) {
         {{"order", path("rescan.dsp"), path("good.csv"), "--list", "1"}, 1},  // the file has no lists
         {{"order", path("rescan.dsp"), path("good.csv"), "--list", "0"}, 1},
         {{"order", path("rescan.dsp")}, 1},
+        {{"order", path("rescan.dsp"), dir.path().string()}, 2},  // a folder
+        {{"order", path("rescan.dsp"), path("fifo")}, 2},          // read, it would wait forever
     };
+    ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
     for (const auto& c : cases) {
         const CliRun r = run(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args.back() << r.err;
