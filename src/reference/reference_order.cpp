@@ -137,6 +137,12 @@ std::vector<std::uint16_t> reorderSlots(ChannelDatabase& db, const std::vector<s
 
 OrderSummary orderLikeReference(ChannelDatabase& db, const ReferenceList& reference, const OrderOptions& options) {
     OrderSummary summary;
+    // Positions in a list the database does not have would stay in the records unseen.
+    const std::size_t lists = options.rebuildLists && reference.fromDatabase
+                                  ? reference.listCount
+                                  : favouriteListCount(db.flash().settings().listCount);
+    if (options.list > lists)
+        return summary;
     const ReferenceMatch match = matchReference(db, reference);
     const std::size_t list = options.list;
 

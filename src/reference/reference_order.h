@@ -45,7 +45,8 @@ struct OrderSummary {
 // channels in that order; the editor's views group and sort it): it is changed by moving the
 // channels between their slots. A favourite list is ordered by renumbering its positions: the
 // matched channels of the whole database in the reference's order (of that list, for a database
-// reference), then the list's other members.
+// reference), then the list's other members. A list the database does not have (after the
+// lists are rebuilt, when they are) leaves everything as it was.
 OrderSummary orderLikeReference(ChannelDatabase& db, const ReferenceList& reference, const OrderOptions& options);
 
 // Moves the in-use channels so that the slots they occupy, ascending, hold them in `order`

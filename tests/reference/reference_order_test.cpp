@@ -139,6 +139,12 @@ TEST(OrderLikeReference, FavouriteListFollowsTheReferenceAndKeepsItsOtherMembers
     EXPECT_EQ(summary.unmatched, 1u);
     EXPECT_EQ(summary.missing.size(), 1u);
     EXPECT_EQ(open.mainList(), mainBefore);  // ordering a list leaves the main list alone
+
+    options.list = 2;  // the database has one list: nothing changes
+    const auto recordsBefore = open.db.record(2);
+    const cs::OrderSummary none = cs::orderLikeReference(open.db, read.list, options);
+    EXPECT_EQ(none.matchedByService + none.matchedByName + none.unmatched, 0u);
+    EXPECT_EQ(open.db.record(2), recordsBefore);
 }
 
 // The demo database (about 6000 channels, four favourite lists): a view exported as CSV and
