@@ -31,7 +31,7 @@ bool openDatabase(DatabaseSession& session, const std::string& path, bool namesK
     return false;
 }
 
-int saveDatabase(Flash& flash, const std::string& target, bool keepBackup) {
+int writeDatabase(Flash& flash, const std::string& target, bool keepBackup) {
     if (flash.saveImage(target, keepBackup) != SaveResult::Saved) {
         std::fprintf(stderr, "Write Error: Unable to save file %s\n", target.c_str());
         if (!flash.lastSave().error.empty())
@@ -44,13 +44,40 @@ int saveDatabase(Flash& flash, const std::string& target, bool keepBackup) {
                      "%zu providers did not fit into the receiver's provider table; %zu channels were saved "
                      "without a provider\n",
                      report.providers.dropped, report.providers.channelsUnassigned);
+    return kOk;
+}
+
+std::string backupJson(const Flash& flash, const std::string& target) {
+    return flash.lastSave().backupMade ? jsonString(backupPathFor(target).string()) : std::string("null");
+}
+
+int saveDatabase(Flash& flash, const std::string& target, bool keepBackup) {
+    if (const int code = writeDatabase(flash, target, keepBackup); code != kOk)
+        return code;
+    const SaveReport& report = flash.lastSave();
     std::string json = "{\"saved\": " + jsonString(target) + ", \"channels\": " + std::to_string(report.channelsWritten) +
                        ", \"providers\": " + std::to_string(report.providers.providers);
-    json += ", \"backup\": ";
-    json += report.backupMade ? jsonString(backupPathFor(target).string()) : std::string("null");
-    json += "}";
+    json += ", \"backup\": " + backupJson(flash, target) + "}";
     std::printf("%s\n", json.c_str());
     return kOk;
+}
+
+std::optional<std::string> chooseProviderView(ChannelDatabase& db, long code, ViewSettings& view) {
+    // The provider list exists once the main list has been selected, as in the tree.
+    ViewRequest main;
+    db.selectChannels(main, view);
+    db.refreshProviders(true, view);
+    if (code == 2) {
+        view.providerFilterMode = kProviderNone;
+        return std::nullopt;
+    }
+    if (code >= 3 && static_cast<std::size_t>(code - 3) < db.providerCount()) {
+        db.chooseSingleProvider(static_cast<std::size_t>(code - 3));
+        view.providerFilterMode = kProviderSingle;
+        return std::nullopt;
+    }
+    return "no provider with code " + std::to_string(code) + ": the file lists " + std::to_string(db.providerCount()) +
+           " providers (codes 3 to " + std::to_string(db.providerCount() + 2) + ")";
 }
 
 } // namespace cs::cli

@@ -5,6 +5,7 @@
 #include "database/channel_database.h"
 #include "image/flash.h"
 
+#include <optional>
 #include <string>
 
 namespace cs::cli {
@@ -33,5 +34,13 @@ bool openDatabase(DatabaseSession& session, const std::string& path, bool namesK
 // Saves the open database to `target` as the editor's Save (keepBackup: in place, keeping the
 // ".BAK") or Save as does, prints the result as JSON and returns the exit code.
 int saveDatabase(Flash& flash, const std::string& target, bool keepBackup);
+// The same save without the JSON: problems go to standard error; kOk or kWriteFailed.
+int writeDatabase(Flash& flash, const std::string& target, bool keepBackup);
+// The JSON value of the backup a save made: its path, or null.
+std::string backupJson(const Flash& flash, const std::string& target);
+
+// Selects the provider view of provider code `code` (2 the unknown provider, k+3 the provider at
+// position k of the provider list) as the tree does; an error text for a code the file lacks.
+std::optional<std::string> chooseProviderView(ChannelDatabase& db, long code, ViewSettings& view);
 
 } // namespace cs::cli

@@ -85,18 +85,8 @@ int runChannels(const std::vector<std::string>& argv) {
     view.satelliteFilter = static_cast<std::uint8_t>(opt.satellite);
     cs::ViewRequest request;
     if (opt.provider >= 2) {
-        // The provider list exists once the main list has been selected, as in the tree.
-        cs::ViewRequest main;
-        db.selectChannels(main, view);
-        db.refreshProviders(true, view);
-        if (opt.provider == 2) {
-            view.providerFilterMode = cs::kProviderNone;
-        } else if (static_cast<std::size_t>(opt.provider - 3) < db.providerCount()) {
-            db.chooseSingleProvider(static_cast<std::size_t>(opt.provider - 3));
-            view.providerFilterMode = cs::kProviderSingle;
-        } else {
-            std::fprintf(stderr, "no provider with code %ld: the file lists %zu providers (codes 3 to %zu)\n",
-                         opt.provider, db.providerCount(), db.providerCount() + 2);
+        if (const auto error = cs::cli::chooseProviderView(db, opt.provider, view)) {
+            std::fprintf(stderr, "%s\n", error->c_str());
             return cs::cli::kUsage;
         }
     }

@@ -55,6 +55,12 @@ struct NewListName {
 // and matching frequencies (DVB-T/DVB-C: the same MHz value; satellite: same polarisation and
 // less than 11 MHz apart).
 bool channelsEqual(const ChannelRecord& a, const ChannelRecord& b);
+// A channel name as that equality compares it: surrounding blanks dropped, letters in lower case.
+std::string comparableName(std::string_view name);
+// The frequency part of that equality for two channels of one satellite number: DVB-T/DVB-C the
+// same MHz value; satellite the same polarisation and less than 11 MHz apart.
+bool sameTransmission(std::uint8_t satellite, std::uint16_t frequencyA, unsigned polarisationA,
+                      std::uint16_t frequencyB, unsigned polarisationB);
 
 class ChannelDatabase final : public FlashSteps {
 public:

@@ -155,32 +155,35 @@ std::size_t ChannelDatabase::deleteProviderChannels(std::size_t providerCode, Vi
 
 // Equal channels: same satellite, service ID, identifier at 48, PIDs, matching frequency and the
 // same name apart from surrounding blanks and letter case.
+std::string comparableName(std::string_view name) {
+    const auto first = name.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return std::string();
+    name = name.substr(first, name.find_last_not_of(' ') - first + 1);
+    std::string out(name);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool sameTransmission(std::uint8_t satellite, std::uint16_t frequencyA, unsigned polarisationA,
+                      std::uint16_t frequencyB, unsigned polarisationB) {
+    if (satellite >= kSatelliteDvbT)
+        return static_cast<float>(frequencyA * 0.1) == static_cast<float>(frequencyB * 0.1);
+    if (polarisationA != polarisationB)
+        return false;
+    const int diff = static_cast<int>(frequencyA) - static_cast<int>(frequencyB);
+    return diff > -11 && diff < 11;
+}
+
 bool channelsEqual(const ChannelRecord& a, const ChannelRecord& b) {
     if (a.satellite() != b.satellite() || a.serviceId() != b.serviceId() || a.matchId() != b.matchId() ||
         a.videoPid() != b.videoPid() || a.audioPid() != b.audioPid())
         return false;
-    if (a.satellite() >= kSatelliteDvbT) {
-        if (static_cast<float>(a.frequency() * 0.1) != static_cast<float>(b.frequency() * 0.1))
-            return false;
-    } else {
-        if (a.polarisation() != b.polarisation())
-            return false;
-        const int diff = static_cast<int>(a.frequency()) - static_cast<int>(b.frequency());
-        if (diff <= -11 || diff >= 11)
-            return false;
-    }
-    auto norm = [](std::string_view name) {
-        const auto first = name.find_first_not_of(' ');
-        if (first == std::string_view::npos)
-            return std::string();
-        name = name.substr(first, name.find_last_not_of(' ') - first + 1);
-        std::string out(name);
-        for (char& c : out)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return out;
-    };
-    return norm(a.name()) == norm(b.name());
+    if (!sameTransmission(a.satellite(), a.frequency(), a.polarisation(), b.frequency(), b.polarisation()))
+        return false;
+    return comparableName(a.name()) == comparableName(b.name());
 }
 
 std::size_t ChannelDatabase::matchChannels(std::span<IncomingChannel> incoming) {

@@ -1,0 +1,76 @@
+// Duplicate search and removal on generated images.
+#include "database/database_test_support.h"
+#include "reference/duplicates.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace cs::dbtest;
+using Groups = std::vector<std::vector<std::uint16_t>>;
+
+fx::ChannelSpec at(std::string name, std::uint16_t sid, std::uint8_t satellite, std::uint16_t frequency,
+                   std::uint8_t polarisation = 0) {
+    fx::ChannelSpec s = tv(std::move(name), sid, satellite);
+    s.frequency = frequency;
+    s.polarisation = polarisation;
+    return s;
+}
+
+TEST(Duplicates, ServiceAndNameCases) {
+    const struct {
+        const char* what;
+        fx::ChannelSpec a, b;
+        bool sameService, sameName;
+    } cases[] = {
+        {"same service on two slots", at("One", 5, 28, 11000), at("One", 5, 28, 11000), true, true},
+        {"10 MHz apart is the same transponder", at("One", 5, 28, 11000), at("Other", 5, 28, 11010), true, false},
+        {"11 MHz apart is not", at("One", 5, 28, 11000), at("Other", 5, 28, 11011), false, false},
+        {"other polarisation", at("A", 5, 28, 11000, 0), at("B", 5, 28, 11000, 1), false, false},
+        {"other service ID", at("A", 5, 28, 11000), at("B", 6, 28, 11000), false, false},
+        {"same name on two satellites is no duplicate", at("News", 5, 28, 11000), at("News", 5, 19, 11000), false, false},
+        {"same name on one satellite, blanks and case aside", at("News ", 5, 28, 11000), at(" NEWS", 9, 28, 12000), false, true},
+        {"DVB-T needs the same frequency", at("T", 5, 64, 4745), at("U", 5, 64, 4746), false, false},
+        {"DVB-T ignores polarisation", at("T", 5, 64, 4745, 0), at("U", 5, 64, 4745, 1), true, false},
+    };
+    for (const auto& c : cases) {
+        auto b = settingsImage();
+        b.channel(0, tv("Filler", 300, 30)).channel(3, c.a).channel(7, c.b);
+        OpenDatabase open(b.build());
+        const cs::DuplicateGroups groups = cs::findDuplicates(open.db);
+        const Groups pair = {{3, 7}};
+        EXPECT_EQ(groups.services, c.sameService ? pair : Groups()) << c.what;
+        EXPECT_EQ(groups.names, c.sameName ? pair : Groups()) << c.what;
+    }
+}
+
+TEST(Duplicates, NeighboursWithinTheToleranceFormOneGroup) {
+    auto b = settingsImage();
+    b.channel(0, at("A", 5, 28, 11000)).channel(1, at("B", 5, 28, 11008)).channel(2, at("C", 5, 28, 11016));
+    b.channel(3, at("D", 5, 28, 11040)).channel(4, at("E", 6, 28, 11040)).channel(5, at("F", 6, 28, 11045));
+    OpenDatabase open(b.build());
+    EXPECT_EQ(cs::findDuplicates(open.db).services, (Groups{{0, 1, 2}, {4, 5}}));
+}
+
+TEST(Duplicates, RemovalMovesListMembershipsToTheKeptChannel) {
+    auto b = settingsImage();
+    b.listCount(3).listName(1, "A").listName(2, "B").listName(3, "C");
+    fx::ChannelSpec keep = at("Keep", 5, 28, 11000);
+    keep.listPositions[0] = 4;
+    fx::ChannelSpec gone = at("Keep", 5, 28, 11002);
+    gone.listPositions[0] = 1;  // the kept channel's own place in list 1 stays
+    gone.listPositions[1] = 2;  // list 2 moves over
+    fx::ChannelSpec other = at("Other", 6, 28, 11000);
+    other.listPositions[1] = 1;
+    b.channel(0, keep).channel(1, other).channel(2, gone);
+    OpenDatabase open(b.build());
+    const cs::DuplicateRemoval removal{0, {2, 0}};  // naming the kept one as removed changes nothing
+    EXPECT_EQ(cs::removeDuplicates(open.db, std::span(&removal, 1)), 1u);
+    EXPECT_EQ(open.names(open.mainList()), (Names{"Keep", "Other"}));
+    EXPECT_EQ(open.db.record(0).listPosition(1), 4);
+    EXPECT_EQ(open.db.record(0).listPosition(2), 2);
+    EXPECT_EQ(open.names(open.list(2)), (Names{"Other", "Keep"}));
+    EXPECT_TRUE(cs::findDuplicates(open.db).services.empty());
+}
+
+} // namespace
