@@ -133,22 +133,20 @@ void UndoCommands::undo() {
     flush();
     if (!window_.databaseLoaded() || !history_.history().canUndo())
         return;
-    history_.undo();
-    stepDone();
+    stepDone([this] { history_.undo(); });
 }
 
 void UndoCommands::redo() {
     flush();
     if (!window_.databaseLoaded() || !history_.history().canRedo())
         return;
-    history_.redo();
-    stepDone();
+    stepDone([this] { history_.redo(); });
 }
 
 // The database is set back (or forward): the modified flag follows the position, and the tree
 // and the list are refilled with the tree node and the channels that were selected, where they
 // still exist.
-void UndoCommands::stepDone() {
+void UndoCommands::stepDone(const std::function<void()>& step) {
     restoring_ = true;
     auto* views = dynamic_cast<views::ViewController*>(window_.views());
     QTableView* list = window_.widgets().channelList;
@@ -160,6 +158,7 @@ void UndoCommands::stepDone() {
             if (index.row() >= 0 && static_cast<std::size_t>(index.row()) < result.size())
                 selectedSlots.push_back(result[static_cast<std::size_t>(index.row())]);
     }
+    step();
     if (views) {
         views->rebuildTree();
         views->fillChannelList();

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <string>
 
 class QAction;
@@ -48,7 +49,8 @@ public:
     const undo::DatabaseUndo& history() const { return history_; }
 
 private:
-    void stepDone();
+    // Carries out an undo or redo with the views refilled around it.
+    void stepDone(const std::function<void()>& step);
 
     MainWindow& window_;
     undo::DatabaseUndo history_;

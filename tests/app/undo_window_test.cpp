@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
+#include <QTableView>
+#include <QItemSelectionModel>
 #include <QTest>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -15,6 +17,8 @@
 #include "desktop/support_windows.h"
 #include "fixtures/image_builder.h"
 #include "app_test_support.h"
+
+#include <algorithm>
 
 using namespace cs;
 using namespace cs::apptest;
@@ -51,6 +55,7 @@ class UndoWindowTest : public QObject {
 private slots:
     void menuTextsEnabledStatesAndTheModifiedFlag();
     void openingAnotherFileStartsANewHistory();
+    void undoKeepsTheSelectedChannels();
     void shortcutsFollowThePreference();
 };
 
@@ -125,6 +130,26 @@ void UndoWindowTest::openingAnotherFileStartsANewHistory() {
     QVERIFY(!window->undoCommands().undoAction()->isEnabled());
     QVERIFY(!window->undoCommands().redoAction()->isEnabled());
     QVERIFY(!window->isModified());
+}
+
+void UndoWindowTest::undoKeepsTheSelectedChannels() {
+    Sandbox box;
+    const fs::path file = box.writeFile("demo.dsp", Sandbox::demo());
+    auto window = openDemo(box, file);
+    QVERIFY(window);
+    QTableView* list = window->widgets().channelList;
+    QVERIFY(list->model()->rowCount() > 10);
+    QItemSelection picked;
+    for (int row : {2, 3, 7})
+        picked.select(list->model()->index(row, 0), list->model()->index(row, 0));
+    list->selectionModel()->select(picked, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    renameList(*window, 1, "Morning");
+    window->undoCommands().undoAction()->trigger();
+    QList<int> rows;
+    for (const QModelIndex& index : list->selectionModel()->selectedRows())
+        rows << index.row();
+    std::sort(rows.begin(), rows.end());
+    QCOMPARE(rows, (QList<int>{2, 3, 7}));
 }
 
 void UndoWindowTest::shortcutsFollowThePreference() {
