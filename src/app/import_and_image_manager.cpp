@@ -1,6 +1,8 @@
 #include "app/import_and_image_manager.h"
 
 #include "app/main_window_texts.h"
+#include "app/undo_commands.h"
+#include "undo/step_names.h"
 #include "exchange/import_chooser_window.h"
 
 namespace cs::app {
@@ -8,8 +10,12 @@ namespace cs::app {
 void importIntoWindow(MainWindow& window, const std::string& file) {
     const ImportResult result =
         exchange_ui::importWithChooser(file, window.database(), window.text(kTitleKey), &window);
-    if (result.report.modified)
+    if (result.report.modified) {
+        const std::string word = undo::languageWord([&window](std::string_view key) { return window.text(key); },
+                                                    "TextImportFile");
+        window.undoCommands().nameNextStep(word.empty() ? "Import" : word);
         window.showChangedDatabase();
+    }
 }
 
 pictures_ui::ImageManagerHost imageManagerHost(MainWindow& window) {

@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 
 #include "app/main_window_texts.h"
+#include "app/undo_commands.h"
 #include "app/node_panel.h"
 #include "app/startup_timing.h"
 #include "app/tool_icons.h"
@@ -208,6 +209,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     w_.channelList->viewport()->installEventFilter(this);
     connectCommands();
     connectPopupMenus();
+    undoCommands_ = new UndoCommands(*this);
     if (options_.hooks.makeViews)
         views_ = options_.hooks.makeViews(*this);
     // Numbering mode adds the number column: the window grows so that every column shows.
@@ -219,6 +221,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     storedSettings_.load(*store_, *settingsWindow_, options_.places, startupFile);
     session_.requestOpen(startupFile);
     w_.actions.numberingMode->setChecked(storedSettings_.flag(settings_flags::kNumberingMode));
+    undoCommands_->applyShortcuts();
 
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(app, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
@@ -533,6 +536,13 @@ void MainWindow::writeLanguageTemplate() {
 
 void MainWindow::setModified(bool modified) {
     session_.setModified(modified);
+    // Every change of the database passes here: it becomes one undoable step.
+    if (undoCommands_) {
+        if (modified)
+            undoCommands_->changed();
+        else
+            undoCommands_->saved();
+    }
     w_.actions.save->setEnabled(modified);
     w_.actions.saveAs->setEnabled(session_.loaded());
     w_.actions.toolSave->setEnabled(modified);
@@ -700,6 +710,7 @@ void MainWindow::loadSucceeded() {
     if (views_)
         views_->fillChannelList();
     refreshNodePanel();
+    undoCommands_->restart();
 }
 
 void MainWindow::resetViews() {

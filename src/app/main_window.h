@@ -46,6 +46,7 @@ inline constexpr int kOpenDelayMs = 100;
 enum class DeferredAction { None, OpenPendingFile, ShowDragHint };
 
 class MainWindow;
+class UndoCommands;
 
 // Windows that belong to later work plug in here; an empty hook does nothing.
 struct MainWindowHooks {
@@ -174,6 +175,7 @@ public:
     SettingsStore& settingsStore() { return *store_; }
     DesktopShell& shell() { return shell_; }
     views::MainViews* views() { return views_.get(); }
+    UndoCommands& undoCommands() { return *undoCommands_; }
     const std::string& helpFile() const { return helpFile_; }
 
     // Text of a key in the current language.
@@ -249,6 +251,7 @@ private:
     std::unique_ptr<SettingsWindow> settingsWindow_;
     MainWindowWidgets w_;
     std::unique_ptr<views::MainViews> views_;
+    UndoCommands* undoCommands_ = nullptr;  // a child of the window
     DocumentSession session_;
 
     std::string helpFile_;

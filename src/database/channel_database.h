@@ -23,6 +23,9 @@
 namespace cs {
 
 class DisplayTexts;
+namespace undo {
+class DatabaseStateAccess;
+}
 
 inline constexpr std::size_t kSatelliteNumbers = 66;  // satellite numbers 0..65
 
@@ -193,6 +196,9 @@ public:
     bool renameSatellite(std::size_t number, std::string_view name);
 
 private:
+    // Undo snapshots read and restore the display order and its flags.
+    friend class undo::DatabaseStateAccess;
+
     void busy(bool on) const {
         if (busy_)
             busy_(on);

@@ -16,6 +16,9 @@ namespace {
 
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
+// No language has a text for this box.
+constexpr std::string_view kCtrlZUndoesText = "Ctrl+Z undoes, as on the desktop";
+
 // Shown after a port the stored settings name but the machine does not have now.
 constexpr std::string_view kNotConnected = " (not connected)";
 
@@ -46,6 +49,9 @@ PreferencesDialog::PreferencesDialog(PreferencesContext context, QWidget* parent
     multiple_ = box(general, "multipleInstances", "Pref_CheckBox02");
     noDragDrop_ = box(general, "dragDropDisabled", "Pref_CheckBox03");
     noDatabase_ = box(general, "noDatabaseAtStart", "Pref_CheckBox04");
+    ctrlZUndoes_ = new QCheckBox(qs(kCtrlZUndoesText), general);
+    ctrlZUndoes_->setObjectName(QStringLiteral("ctrlZUndoes"));
+    general->layout()->addWidget(ctrlZUndoes_);
     static_cast<QVBoxLayout*>(general->layout())->addStretch();
     pages_->addTab(general, text("Pref_Ctr00"));
 
@@ -101,6 +107,7 @@ PreferencesDialog::PreferencesDialog(PreferencesContext context, QWidget* parent
     noDragDrop_->setChecked(boxes.dragDropDisabled);
     noDatabase_->setChecked(boxes.noDatabaseAtStart);
     logon_->setChecked(boxes.startAtLogon);
+    ctrlZUndoes_->setChecked(settings.ctrlZUndoes);
 
     portChoices_ = portChoices(context_.findPorts ? context_.findPorts() : std::vector<std::string>{},
                                settings.serialPortName);
@@ -126,6 +133,7 @@ void PreferencesDialog::acceptChanges() {
     boxes.noDatabaseAtStart = noDatabase_->isChecked();
     boxes.startAtLogon = logon_->isChecked();
     settings.flags = flagsWithBoxes(settings.flags, boxes);
+    settings.ctrlZUndoes = ctrlZUndoes_->isChecked();
     settings.serialPortName = portToStore(portChoices_, ports_->currentIndex(), settings.serialPortName);
     if (context_.accepted)
         context_.accepted();

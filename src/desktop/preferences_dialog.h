@@ -50,6 +50,7 @@ public:
     QCheckBox* dragDropDisabledBox() const { return noDragDrop_; }
     QCheckBox* noDatabaseAtStartBox() const { return noDatabase_; }
     QCheckBox* startAtLogonBox() const { return logon_; }
+    QCheckBox* ctrlZUndoesBox() const { return ctrlZUndoes_; }
     QComboBox* portBox() const { return ports_; }
     QTabWidget* pages() const { return pages_; }
 
@@ -64,6 +65,7 @@ private:
     QCheckBox* noDragDrop_ = nullptr;
     QCheckBox* noDatabase_ = nullptr;
     QCheckBox* logon_ = nullptr;
+    QCheckBox* ctrlZUndoes_ = nullptr;
     QComboBox* ports_ = nullptr;
 };
 

@@ -6,6 +6,7 @@
 #include <QMenu>
 
 #include "app/main_window.h"
+#include "app/undo_commands.h"
 #include "desktop/help_window.h"
 #include "desktop/log_file.h"
 #include "desktop/log_window.h"
@@ -46,6 +47,7 @@ PreferencesContext preferencesContext(app::MainWindow& window) {
     context.accepted = [&window] {
         // Drag and drop follows its box at once; the settings are stored now, not only at exit.
         window.applyDragDropOption();
+        window.undoCommands().applyShortcuts();
         StoredSettings& settings = window.storedSettings();
         settings.savePreferences(window.settingsStore());
         window.shell().setStartAtLogon(settings.flag(settings_flags::kStartAtLogon));

@@ -39,6 +39,7 @@ constexpr std::string_view kGraphDirectory = "GraphDirectory";
 constexpr std::string_view kLangFile = "LangFile";
 constexpr std::string_view kDateTime = "DateTime";
 constexpr std::string_view kFirstInstall = "FirstInstall";
+constexpr std::string_view kUndoOnCtrlZ = "UndoOnCtrlZ";
 
 constexpr std::string_view kDefaultFile = "list.dsp";
 constexpr std::string_view kSkinsFolder = "Skins Tervanis";
@@ -169,6 +170,8 @@ void StoredSettings::load(SettingsStore& store, SettingsWindow& window, const Se
                     startupFile = recentFiles[0];
 
                 values.into(kGraphDirectory, pictureStoreFolder);
+                if (auto v = values.integer(kUndoOnCtrlZ))
+                    ctrlZUndoes = *v != 0;
             };
             steps();
             if (values.failed())
@@ -203,7 +206,8 @@ bool StoredSettings::savePreferences(SettingsStore& store) const {
     SettingsKeyScope key(store, kSettingsKeyPath, true);
     if (!key.isOpen())
         return false;
-    const bool written = store.writeString(kComPort, serialPortName) && store.writeInteger(kFlags, flags);
+    const bool written = store.writeString(kComPort, serialPortName) && store.writeInteger(kFlags, flags) &&
+                         store.writeInteger(kUndoOnCtrlZ, ctrlZUndoes ? 1 : 0);
     return key.close() && written;
 }
 
@@ -243,6 +247,7 @@ bool StoredSettings::save(SettingsStore& store, const SettingsWindow& window, De
 
             check(store.writeInteger(kWizardListIndex, wizardListIndex));
             check(store.writeInteger(kFlags, flags));
+            check(store.writeInteger(kUndoOnCtrlZ, ctrlZUndoes ? 1 : 0));
             const WindowState state = window.windowState();
             check(store.writeInteger(kWindowState, static_cast<std::int32_t>(state)));
 

@@ -60,6 +60,7 @@ public:
     std::string pictureStoreFolder;                        // "GraphDirectory": picture-store folder
     std::int32_t wizardListIndex = 0;                      // "L2_LBox.ItemIdx": the connection wizard's list entry
     std::string languageFileName;                          // "LangFile": written back when not empty
+    bool ctrlZUndoes = false;                              // "UndoOnCtrlZ": Ctrl+Z undoes, Save keeps Ctrl+S
 
     bool flag(std::int32_t mask) const { return (flags & mask) != 0; }
     void setFlag(std::int32_t mask, bool on) { flags = on ? (flags | mask) : (flags & ~mask); }

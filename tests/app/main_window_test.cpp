@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 
 #include "widgets/message_box.h"
+#include "app/undo_commands.h"
 #include "app_test_support.h"
 
 using namespace cs;
@@ -250,7 +251,9 @@ void MainWindowTest::menusKeepTheirOrder() {
                       nullptr, a.preferences, m.language->menuAction(), nullptr, a.imageManager, nullptr, a.exit,
                       nullptr, a.recentFiles[0], a.recentFiles[1], a.recentFiles[2], a.recentFiles[3]}));
     QCOMPARE(m.file->actions().at(13), a.recentFilesSeparator);
-    QCOMPARE(entries(m.edit), (Entries{a.cut, a.copy, a.paste, a.deleteChannels, nullptr, a.selectAll}));
+    const app::UndoCommands& undo = window->undoCommands();
+    QCOMPARE(entries(m.edit), (Entries{undo.undoAction(), undo.redoAction(), nullptr, a.cut, a.copy, a.paste,
+                                       a.deleteChannels, nullptr, a.selectAll}));
     QCOMPARE(entries(m.search), (Entries{a.find, a.findNext, a.findAll}));
     QCOMPARE(entries(m.transmission), (Entries{a.connectionWizard, a.receiveDatabase, a.sendDatabase, a.updateSoftware}));
     QCOMPARE(entries(m.help), (Entries{a.contextHelp, a.helpIndex, a.helpOnHelp, nullptr, a.homePage, nullptr, nullptr,
@@ -269,3 +272,4 @@ void MainWindowTest::menusKeepTheirOrder() {
 
 QTEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"
+
