@@ -116,8 +116,13 @@ void EditController::connectActions() {
         on(x, whileEnabled(a.toolCut, [this] { cut(); }));
     for (QAction* x : {a.copy, a.listCopy, a.toolCopy})
         on(x, whileEnabled(a.toolCopy, [this] { copy(); }));
+    // The clipboard's change notice from another process can trail its new content, so an
+    // explicit paste asks the clipboard afresh before the buttons decide.
     for (QAction* x : {a.paste, a.listPaste, a.toolPaste})
-        on(x, whileEnabled(a.toolPaste, [this] { paste(); }));
+        on(x, [this, pasteWhenEnabled = whileEnabled(a.toolPaste, [this] { paste(); })] {
+            foreignCount_.reset();
+            pasteWhenEnabled();
+        });
     for (QAction* x : {a.deleteChannels, a.listDelete, a.toolDelete})
         on(x, whileEnabled(a.toolDelete, [this] { deleteChannels(); }));
     for (QAction* x : {a.selectAll, a.listSelectAll})
