@@ -4,6 +4,11 @@
 // program.
 #include "../app/app_test_support.h"
 
+#include "app/import_and_image_manager.h"
+#include "fixtures/picture_store_fixture.h"
+#include "pictures/image_manager_window.h"
+#include "pictures/jpeg_codec.h"
+
 #include "link/port_lock.h"
 #include "peer_harness.h"
 #include "widgets/message_box.h"
@@ -251,6 +256,46 @@ private slots:
         r.wizard->goToPage(ConnectionWizard::Move::Back);
         QCOMPARE(r.wizard->page(), 1);
         QVERIFY(r.wizard->portBox()->currentText().endsWith(QStringLiteral("/dev/cs-none (not connected)")));
+    }
+    void imageManagerSendArrivesAtTheReceiverByteIdentical() {
+        test::TempDir dir;
+        test::ReceiverOptions o;
+        o.inbox = dir / "inbox";
+        test::SimulatedReceiver rx(o);
+        QVERIFY(rx.waitReady());
+        Run r;
+        r.sandbox->seedEarlierRun({}, settings_flags::kDefaults & ~settings_flags::kPortOpenFailed);
+        r.sandbox->store().seed(kSettingsKeyPath, "ComPort", rx.devicePath());
+        // The real wizard, shown without its modal loop so the test can drive it.
+        r.sandbox->adjustHooks = [&r](app::MainWindowHooks& hooks) {
+            hooks.openConnectionWizard = [&r](app::MainWindow& w, app::WizardMode mode) {
+                r.wizard = std::make_unique<ConnectionWizard>(w, mode);
+                r.wizard->show();
+            };
+        };
+        r.window = r.sandbox->makeWindow();
+        runPendingOpen(*r.window);
+
+        Bitmap picture = makeBitmap(720, 576, 3);
+        for (std::size_t i = 0; i < picture.pixels.size(); ++i)
+            picture.pixels[i] = static_cast<std::uint8_t>(i / picture.stride() / 3);
+        const std::vector<std::uint8_t> logo = *encodeJpeg(picture).data;
+        fixtures::PictureStoreFixture store;
+        store.entries = {{0, "mlogo25k.jpg", static_cast<std::uint32_t>(logo.size()), 4128, logo}};
+        const auto file = dir / "STORE.dsp";
+        fixtures::writeFixtureFile(file, fixtures::makePictureStoreFile(store));
+
+        pictures_ui::ImageManagerWindow manager(app::imageManagerHost(*r.window));
+        manager.openFile(file.string());
+        manager.show();
+        manager.actions().send->trigger();
+        QVERIFY(r.wizard);
+        QVERIFY(QTest::qWaitFor([&] { return r.wizard->page() == 3; }, 5000));
+        r.wizard->connectLink();
+        QVERIFY(waitEnd(*r.wizard));
+        QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
+        QVERIFY(rx.waitExit(std::chrono::seconds(20)) == 0);
+        QVERIFY(test::readFileBytes(dir / "inbox/STORE.dsp") == test::readFileBytes(file));
     }
 };
 
