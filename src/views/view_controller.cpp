@@ -63,8 +63,13 @@ struct SettingsPageSpec {
     const char* key;
     const char* fixed;
 };
+// The receiver, clock and parental-lock pages are offered too: without an icon their values
+// could not be reached from the window at all.
 constexpr SettingsPageSpec kSettingsPages[] = {
+    {kPageReceiver, "TreeViewColStbSett", nullptr},
     {kPageSatellites, "TreeViewColSatellites", nullptr},
+    {kPageClock, "TreeViewColClockAdjust", nullptr},
+    {kPageParentalLock, "TreeViewColParentalLock", nullptr},
     {kPageConverters, "TreeViewColConverterLNB", nullptr},
     {kPageTransponders, "TreeViewColListTransponder", nullptr},
     {kPageInternet, nullptr, "Internet"},

@@ -61,7 +61,10 @@ inline constexpr int kProviderViewUnknown = 2;
 inline constexpr int kProviderViewSingle = 3;
 
 // Settings pages offered as icons in list mode 2, in this order.
+inline constexpr int kPageReceiver = 0;
 inline constexpr int kPageSatellites = 1;
+inline constexpr int kPageClock = 2;
+inline constexpr int kPageParentalLock = 3;
 inline constexpr int kPageConverters = 5;
 inline constexpr int kPageTransponders = 6;
 inline constexpr int kPageInternet = 7;

@@ -68,6 +68,14 @@ struct Window {
         tree->setCurrentItem(tree->topLevelItem(tree->topLevelItemCount() - 1));
         views().applyTreeSelection();
     }
+    // The settings icon of `page`.
+    QListWidgetItem* icon(int page) {
+        QListWidget* icons = window->widgets().settingsIcons;
+        for (int i = 0; i < icons->count(); ++i)
+            if (views().settingsPageOfItem(i) == page)
+                return icons->item(i);
+        return nullptr;
+    }
 };
 
 } // namespace
@@ -97,7 +105,7 @@ void PropertiesTest::settingsIconOpensItsPage() {
     w.selectSettingsNode();
     QListWidget* icons = w.window->widgets().settingsIcons;
     QCOMPARE(w.views().listMode(), views::kListModeSettings);
-    QVERIFY(icons->count() >= 3);
+    QCOMPARE(icons->count(), 7);
 
     // The satellites icon; Cancel leaves the database unmodified.
     QString title;
@@ -105,7 +113,7 @@ void PropertiesTest::settingsIconOpensItsPage() {
         title = d.windowTitle();
         d.cancelButton()->click();
     });
-    emit icons->itemActivated(icons->item(0));
+    emit icons->itemActivated(w.icon(views::kPageSatellites));
     QCOMPARE(title, QStringLiteral("Properties: Satellites"));
     QVERIFY(!w.window->isModified());
 
@@ -114,8 +122,23 @@ void PropertiesTest::settingsIconOpensItsPage() {
         title = d.windowTitle();
         d.okButton()->click();
     });
-    emit icons->itemActivated(icons->item(2));
+    emit icons->itemActivated(w.icon(views::kPageTransponders));
     QVERIFY(title.startsWith(QStringLiteral("Properties: Transponder list TP ")));
+    QVERIFY(!w.window->isModified());
+
+    // The receiver, clock and parental-lock pages have icons of their own.
+    for (const auto& [page, row] : {std::pair{views::kPageReceiver, properties::kRowReceiverSettings},
+                                    std::pair{views::kPageClock, properties::kRowClock},
+                                    std::pair{views::kPageParentalLock, properties::kRowParentalLock}}) {
+        bool shown = false;
+        whenShown([&shown, row = row](properties::PropertiesDialog& d) {
+            shown = d.settingsPage(row) && d.settingsPage(row)->isVisibleTo(&d);
+            d.cancelButton()->click();
+        });
+        QVERIFY(w.icon(page));
+        emit icons->itemActivated(w.icon(page));
+        QVERIFY2(shown, qPrintable(QString::number(page)));
+    }
     QVERIFY(!w.window->isModified());
 }
 
@@ -141,14 +164,13 @@ void PropertiesTest::editsSavedAndReadBackThroughTheCore() {
     // Converter 4 through its settings icon.
     w.selectSettingsNode();
     QListWidget* icons = window.widgets().settingsIcons;
-    QCOMPARE(w.views().settingsPageOfItem(1), views::kPageConverters);
     whenShown([](properties::PropertiesDialog& d) {
         auto* page = static_cast<properties::ConvertersPage*>(d.settingsPage(properties::kRowConverters));
         page->converterList()->setCurrentIndex(3);
         typeInto(page->valueBox(properties::ConverterValue::Lof1), QStringLiteral("9700"));
         d.okButton()->click();
     });
-    emit icons->itemActivated(icons->item(1));
+    emit icons->itemActivated(w.icon(views::kPageConverters));
 
     // The time zone.
     app::PropertiesRequest clock;

@@ -452,7 +452,7 @@ void ViewControllerTest::settingsIconsFollowTheImage_data() {
     QTest::addColumn<bool>("validBa2");
     QTest::addColumn<QList<int>>("pages");
     QTest::newRow("settings area and transponder table")
-        << int(fx::DatabaseFileKind::SettingsR78) << true << QList<int>{1, 5, 6, 7};
+        << int(fx::DatabaseFileKind::SettingsR78) << true << QList<int>{0, 1, 2, 3, 5, 6, 7};
     QTest::newRow("damaged settings area") << int(fx::DatabaseFileKind::SettingsR78) << false << QList<int>{6};
     QTest::newRow("channels only") << int(fx::DatabaseFileKind::Channels) << true << QList<int>{};
 }
@@ -471,7 +471,10 @@ void ViewControllerTest::settingsIconsFollowTheImage() {
     QCOMPARE(h.stack->currentWidget(), static_cast<QWidget*>(h.icons));
     QVERIFY(!h.filterBar->isEnabled());
     QCOMPARE(h.icons->count(), pages.size());
-    const std::map<int, std::string> captions = {{1, h.lang("TreeViewColSatellites")},
+    const std::map<int, std::string> captions = {{0, h.lang("TreeViewColStbSett")},
+                                                 {1, h.lang("TreeViewColSatellites")},
+                                                 {2, h.lang("TreeViewColClockAdjust")},
+                                                 {3, h.lang("TreeViewColParentalLock")},
                                                  {5, h.lang("TreeViewColConverterLNB")},
                                                  {6, h.lang("TreeViewColListTransponder")},
                                                  {7, "Internet"}};
@@ -619,7 +622,7 @@ void ViewControllerTest::textsFollowTheLanguage() {
     QCOMPARE(h.menu(1)->actions().at(1)->text(), QStringLiteral("TV"));  // fixed in every language
     QCOMPARE(h.menu(4)->actions().at(0)->text(), "Ł:" + q(english("TextList")) + " Sport");
     h.select(b.settingsNode());
-    QCOMPARE(h.icons->item(0)->text(), "Ł:" + q(english("TreeViewColSatellites")));
+    QCOMPARE(h.icons->item(1)->text(), "Ł:" + q(english("TreeViewColSatellites")));
 }
 
 QTEST_MAIN(ViewControllerTest)
