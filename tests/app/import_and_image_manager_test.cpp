@@ -50,10 +50,10 @@ std::unique_ptr<app::MainWindow> demoWindow(Sandbox& box, bool openDemo = true) 
 fs::path threeChannelImport(const Sandbox& box) {
     fixtures::ChannelBaseFixture base;
     for (const char* name : {"Imported A", "Imported B", "Imported C"}) {
-        fixtures::ChannelSpec spec;
-        spec.name = name;
-        spec.serviceId = static_cast<std::uint16_t>(100 + base.records.size());
-        base.records.push_back(fixtures::encodeChannelRecord(spec));
+        fixtures::ChannelSpec channel;
+        channel.name = name;
+        channel.serviceId = static_cast<std::uint16_t>(100 + base.records.size());
+        base.records.push_back(fixtures::encodeChannelRecord(channel));
     }
     fixtures::DsxSpec recipe;
     recipe.description = "Three channels";

@@ -11,8 +11,8 @@ namespace {
 
 namespace fx = cs::fixtures;
 
-ChannelRecord recordOf(const fx::ChannelSpec& spec) {
-    const auto bytes = fx::encodeChannelRecord(spec);
+ChannelRecord recordOf(const fx::ChannelSpec& channel) {
+    const auto bytes = fx::encodeChannelRecord(channel);
     return ChannelRecord(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
 }
 
@@ -48,10 +48,10 @@ TEST(ClipboardBlocks, InfoBlockHasTheExchangedLayout) {
 }
 
 TEST(ClipboardBlocks, DataEntryIsTheRecordThenTheEntry) {
-    const fx::ChannelSpec spec = named("Sky One");
-    const auto data = dataFor({spec}, "Provider X");
+    const fx::ChannelSpec channel = named("Sky One");
+    const auto data = dataFor({channel}, "Provider X");
     ASSERT_EQ(data.size(), 120u);
-    const auto rec = fx::encodeChannelRecord(spec);
+    const auto rec = fx::encodeChannelRecord(channel);
     EXPECT_EQ(0, std::memcmp(data.data(), rec.data(), 64));
     EXPECT_EQ(0, std::memcmp(data.data() + 64 + entry_block::kProviderName, "Provider X", 11));
     EXPECT_EQ(data[64 + entry_block::kCaSystems], 0x00);

@@ -37,11 +37,11 @@ fx::DsxSpec recipe(const std::string& description) {
     channel.serviceId = 77;
     fx::ChannelBaseFixture base;
     base.records = {fx::encodeChannelRecord(channel)};
-    fx::DsxSpec spec;
-    spec.description = description;
-    spec.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
+    fx::DsxSpec dsx;
+    dsx.description = description;
+    dsx.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
                        {1, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}}};
-    return spec;
+    return dsx;
 }
 
 QListWidgetItem* itemNamed(QListWidget* list, const QString& text) {
@@ -202,10 +202,10 @@ void ImportChooserWindowTest::cancelChangesNothingAndAChosenComponentApplies() {
 
 void ImportChooserWindowTest::anUnreadableFileIsTold() {
     Database open;
-    fx::DsxSpec spec = recipe("");
-    spec.storedCrc = 0x0001;
+    fx::DsxSpec dsx = recipe("");
+    dsx.storedCrc = 0x0001;
     const auto path = open.dir / "broken.dsx";
-    fx::writeFile(path, fx::encodeDsx(spec));
+    fx::writeFile(path, fx::encodeDsx(dsx));
     ScriptedMessageBoxes boxes;
     boxes.expect("Plik broken.dsx nie został poprawnie zinterpretowany", "Błąd pliku", widgets::kWarningOk,
                  MessageAnswer::Ok);
