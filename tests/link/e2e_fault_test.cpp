@@ -77,18 +77,7 @@ TEST_P(FaultyLine, EndsCleanlyAndNeverWithAWrongFile) {
     // and a shorter wait would let a late answer of a busy machine cross that second copy.
     job.engineTimeoutMs = 5000;
     job.limit = std::chrono::seconds(140);
-    if (c.upload) {
-        o.mode = ReceiverOptions::Mode::Receive;
-        o.inbox = dir / "inbox";
-        job.file = file;
-    } else {
-        o.mode = ReceiverOptions::Mode::Send;
-        o.sendFile = file;
-        o.sb1k = true;
-        job.upload = false;
-        job.folder = dir / "rx";
-        std::filesystem::create_directories(job.folder);
-    }
+    setTransferDirection(c.upload, dir.path(), file, o, job);
     SimulatedReceiver rx(o);
     ASSERT_TRUE(rx.waitReady()) << rx.stderrText();
     const auto run = runController(rx.devicePath(), job);

@@ -99,18 +99,7 @@ TEST_P(SingleFaultLine, FileArrivesByteIdentical) {
     // cross a block sent again, which no YModem sender can tell apart.
     job.engineTimeoutMs = 5000;
     job.limit = std::chrono::seconds(80);
-    if (c.upload) {
-        o.mode = ReceiverOptions::Mode::Receive;
-        o.inbox = dir / "inbox";
-        job.file = file;
-    } else {
-        o.mode = ReceiverOptions::Mode::Send;
-        o.sendFile = file;
-        o.sb1k = true;
-        job.upload = false;
-        job.folder = dir / "rx";
-        std::filesystem::create_directories(job.folder);
-    }
+    setTransferDirection(c.upload, dir.path(), file, o, job);
     SimulatedReceiver rx(o);
     ASSERT_TRUE(rx.waitReady()) << rx.stderrText();
     const auto run = runController(rx.devicePath(), job);

@@ -49,6 +49,24 @@ struct ControllerJob {
     std::chrono::milliseconds limit = std::chrono::seconds(120);
 };
 
+// Points the receiver and the job at one file: an upload sends `file` into the receiver's inbox
+// under `dir`, a download has the receiver send `file` (1024-byte blocks) into `dir`/rx.
+inline void setTransferDirection(bool upload, const std::filesystem::path& dir, const std::filesystem::path& file,
+                                 ReceiverOptions& o, ControllerJob& job) {
+    if (upload) {
+        o.mode = ReceiverOptions::Mode::Receive;
+        o.inbox = dir / "inbox";
+        job.file = file;
+    } else {
+        o.mode = ReceiverOptions::Mode::Send;
+        o.sendFile = file;
+        o.sb1k = true;
+        job.upload = false;
+        job.folder = dir / "rx";
+        std::filesystem::create_directories(job.folder);
+    }
+}
+
 // Runs one transfer through TransferController on `device` and waits for its end.
 inline ControllerRun runController(const std::string& device, const ControllerJob& job) {
     ControllerRun run;
