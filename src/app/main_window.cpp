@@ -191,6 +191,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
       database_(std::make_unique<ChannelDatabase>(*flash_)),
       texts_(std::make_unique<DisplayTexts>(*database_, lang::languageTexts(languages_))),
       settingsWindow_(std::make_unique<WindowSettingsAdapter>(*this)) {
+    buildClock_.start();
     if (!store_)
         store_ = QtSettingsStore::forCurrentUser();
     database_->setBusyHook(&BusyCursor::set);
@@ -201,6 +202,8 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     resize(kMinWindowWidth, kMinWindowHeight);
 
     deferredTimer_.setObjectName(QStringLiteral("deferredTimer"));
+    // The open follows the shown window by its wait, not by the wait plus the timer's slack.
+    deferredTimer_.setTimerType(Qt::PreciseTimer);
     connect(&deferredTimer_, &QTimer::timeout, this, &MainWindow::runDeferredAction);
     dragScrollTimer_.setObjectName(QStringLiteral("dragScrollTimer"));
     dragScrollTimer_.setInterval(300);
@@ -341,7 +344,10 @@ void MainWindow::startUp() {
         QMainWindow::setWindowState(QMainWindow::windowState() | Qt::WindowMinimized);
         adapter.stateBeforeAutorun = before;
     }
-    scheduleDeferred(DeferredAction::OpenPendingFile, kOpenDelayMs);
+    // Building the window counts towards the wait, so the list is not held back by it; at least
+    // half the wait remains, so the window is still shown before the database loads.
+    const auto spent = static_cast<int>(std::min<qint64>(buildClock_.elapsed(), kOpenDelayMs / 2));
+    scheduleDeferred(DeferredAction::OpenPendingFile, kOpenDelayMs - spent);
 }
 
 void MainWindow::followScreenSize() {

@@ -3,6 +3,7 @@
 // database, the language list and the views; its widgets are built by buildMainWindowWidgets, its
 // open/save/close decisions are taken by a DocumentSession, and it carries them out: questions,
 // messages, the other windows, hiding in the notification area or ending the program.
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -266,6 +267,7 @@ private:
     bool firstListPaintPending_ = false;  // the start-up figures are logged at that paint
 
     QTimer deferredTimer_;
+    QElapsedTimer buildClock_;  // the start-up open counts its wait from here
     DeferredAction deferredAction_ = DeferredAction::None;
     QTimer dragScrollTimer_;
 
