@@ -699,6 +699,8 @@ void MainWindow::loadSucceeded() {
     loadedOnce_ = true;
     w_.actions.toolSendDatabase->setEnabled(true);
     w_.actions.sendDatabase->setEnabled(true);
+    for (QAction* a : {w_.actions.exportView, w_.actions.orderLikeReference, w_.actions.findDuplicates})
+        a->setEnabled(true);
     w_.filterBar->show();
     resetViews();
     session_.setLoaded(true);
