@@ -20,7 +20,6 @@ namespace cs::reference_ui {
 namespace {
 
 constexpr int kSlotRole = Qt::UserRole;
-constexpr const char* kCaption = "Find duplicates";
 
 QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -30,7 +29,7 @@ DuplicatesWindow::DuplicatesWindow(ChannelDatabase& db, const DisplayTexts& text
                                    std::function<void(std::size_t)> removed, QWidget* parent)
     : QDialog(parent), db_(db), texts_(texts), removed_(std::move(removed)) {
     setObjectName(QStringLiteral("duplicatesWindow"));
-    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowTitle(QString::fromLatin1(kDuplicatesCaption));
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("duplicatesSummary"));
     summary_->setWordWrap(true);
@@ -146,7 +145,7 @@ std::vector<std::uint16_t> DuplicatesWindow::chosenSlots() const {
 bool DuplicatesWindow::removeChosen() {
     const std::vector<std::uint16_t> chosen = chosenSlots();
     if (chosen.empty()) {
-        widgets::messageBox("No channel is chosen: check the channels to remove.", kCaption, widgets::kInformationOk, this);
+        widgets::messageBox("No channel is chosen: check the channels to remove.", kDuplicatesCaption, widgets::kInformationOk, this);
         return false;
     }
     const DuplicatePlan plan = planDuplicateRemoval(groups_, chosen);
@@ -157,7 +156,7 @@ bool DuplicatesWindow::removeChosen() {
                                 QString::fromLatin1(row.name.c_str()).toStdString() + "\" (" +
                                 QString::fromLatin1(row.satellite.c_str()).toStdString() +
                                 "): it takes the favourite-list places of the others.",
-                            kCaption, widgets::kStopOk, this);
+                            kDuplicatesCaption, widgets::kStopOk, this);
         return false;
     }
     const std::size_t count = removeDuplicates(db_, plan.removals);

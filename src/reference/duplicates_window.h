@@ -25,6 +25,7 @@ class DisplayTexts;
 
 namespace cs::reference_ui {
 
+inline constexpr const char* kDuplicatesCaption = "Find duplicates";
 inline constexpr const char* kServiceSection = "Same service";
 inline constexpr const char* kNameSection = "Same name on one satellite";
 inline constexpr int kDuplicateColumnCount = 7;

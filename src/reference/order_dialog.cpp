@@ -49,7 +49,7 @@ bool looksLikeCsv(const std::string& path) {
 OrderDialog::OrderDialog(const ChannelDatabase& db, int shownList, std::string startFolder, QWidget* parent)
     : QDialog(parent), startFolder_(std::move(startFolder)) {
     setObjectName(QStringLiteral("orderDialog"));
-    setWindowTitle(QStringLiteral("Order like a reference"));
+    setWindowTitle(QString::fromLatin1(kOrderCaption));
     file_ = new QLineEdit(this);
     file_->setObjectName(QStringLiteral("referenceFile"));
     file_->setMinimumWidth(320);
@@ -77,9 +77,13 @@ OrderDialog::OrderDialog(const ChannelDatabase& db, int shownList, std::string s
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons_->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Order"));
 
+    auto* fileLabel = new QLabel(QStringLiteral("&Reference (.dsp or .csv):"), this);
+    fileLabel->setBuddy(file_);
+    auto* targetLabel = new QLabel(QStringLiteral("Order &which list:"), this);
+    targetLabel->setBuddy(target_);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Reference (.dsp or .csv):"), fileRow);
-    form->addRow(QStringLiteral("&Order:"), target_);
+    form->addRow(fileLabel, fileRow);
+    form->addRow(targetLabel, target_);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(takeNames_);
@@ -125,11 +129,11 @@ OrderRequest OrderDialog::request() const {
 }
 
 OrderSummaryDialog::OrderSummaryDialog(const OrderSummary& summary, const ReferenceList& reference,
-                                       const std::string& targetText, const ChannelDatabase& db,
+                                       const std::string& targetText, bool mainList, const ChannelDatabase& db,
                                        const DisplayTexts& texts, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("orderSummary"));
-    setWindowTitle(QStringLiteral("Order like a reference"));
+    setWindowTitle(QString::fromLatin1(kOrderCaption));
     QString counts = QStringLiteral("%1 is in the order of the reference.\n\n").arg(QString::fromStdString(targetText));
     counts += QStringLiteral("Matched by service: %1\n").arg(summary.matchedByService);
     counts += QStringLiteral("Matched by name: %1\n").arg(summary.matchedByName);
@@ -139,6 +143,9 @@ OrderSummaryDialog::OrderSummaryDialog(const OrderSummary& summary, const Refere
         counts += QStringLiteral("\nNames taken from the reference: %1").arg(summary.renamed);
     if (summary.listsRebuilt)
         counts += QStringLiteral("\nThe favourite lists were rebuilt from the reference.");
+    if (mainList)
+        counts += QStringLiteral("\n\nThe receiver numbers its channels in this order; the editor's main list "
+                                 "stays grouped by satellite.");
     counts_ = new QLabel(counts, this);
     counts_->setObjectName(QStringLiteral("orderCounts"));
     counts_->setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -25,6 +25,9 @@ class DisplayTexts;
 
 namespace cs::reference_ui {
 
+// Caption of the dialog, its summary and its boxes.
+inline constexpr const char* kOrderCaption = "Order like a reference";
+
 struct OrderRequest {
     std::string file;
     OrderOptions options;
@@ -71,8 +74,9 @@ class OrderSummaryDialog final : public QDialog {
 
 public:
     // Built right after the ordering: the unmatched slots name channels as they are now.
+    // `mainList`: the channel table was ordered (the views keep grouping it by satellite).
     OrderSummaryDialog(const OrderSummary& summary, const ReferenceList& reference, const std::string& targetText,
-                       const ChannelDatabase& db, const DisplayTexts& texts, QWidget* parent);
+                       bool mainList, const ChannelDatabase& db, const DisplayTexts& texts, QWidget* parent);
 
     QLabel* countsLabel() const { return counts_; }
     QPushButton* detailsButton() const { return details_; }

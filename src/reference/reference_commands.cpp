@@ -52,15 +52,13 @@ ReferenceCommands::ReferenceCommands(ReferenceHost host, views::ViewController& 
                                      const DisplayTexts& texts, QObject* parent)
     : QObject(parent), host_(std::move(host)), views_(views), db_(database), texts_(texts) {
     setObjectName(QStringLiteral("referenceCommands"));
-    auto wire = [this](QAction* action, const char* text, void (ReferenceCommands::*command)()) {
-        if (!action)
-            return;
-        action->setText(QString::fromLatin1(text));
-        connect(action, &QAction::triggered, this, command);
+    auto wire = [this](QAction* action, void (ReferenceCommands::*command)()) {
+        if (action)
+            connect(action, &QAction::triggered, this, command);
     };
-    wire(host_.orderLikeReference, kOrderCommandText, &ReferenceCommands::orderLikeReference);
-    wire(host_.exportView, kExportCommandText, &ReferenceCommands::exportView);
-    wire(host_.findDuplicates, kDuplicatesCommandText, &ReferenceCommands::findDuplicates);
+    wire(host_.orderLikeReference, &ReferenceCommands::orderLikeReference);
+    wire(host_.exportView, &ReferenceCommands::exportView);
+    wire(host_.findDuplicates, &ReferenceCommands::findDuplicates);
 }
 
 OrderSummaryDialog* ReferenceCommands::summaryDialog() const { return summary_.data(); }
@@ -107,7 +105,7 @@ void ReferenceCommands::orderLikeReference() {
         host_.refreshViews();
     if (summary_)
         summary_->close();
-    summary_ = new OrderSummaryDialog(summary, *read.list, target, db_, texts_, host_.window);
+    summary_ = new OrderSummaryDialog(summary, *read.list, target, request.options.list == 0, db_, texts_, host_.window);
     summary_->setAttribute(Qt::WA_DeleteOnClose);
     summary_->show();
 }

@@ -25,13 +25,9 @@ namespace cs::reference_ui {
 
 class OrderSummaryDialog;
 
-// The commands' texts: no language file has keys for them.
-inline constexpr const char* kOrderCommandText = "&Order like a reference...";
-inline constexpr const char* kExportCommandText = "E&xport view as CSV...";
-inline constexpr const char* kDuplicatesCommandText = "Find &duplicates...";
-inline constexpr const char* kOrderCaption = "Order like a reference";
+// Caption of the export's boxes (no language file has keys for these commands; the window gives
+// the menu entries their texts).
 inline constexpr const char* kExportCaption = "Export view as CSV";
-inline constexpr const char* kDuplicatesCaption = "Find duplicates";
 
 struct ReferenceHost {
     QWidget* window = nullptr;

@@ -193,6 +193,7 @@ void ReferenceWindowTest::orderingFromADatabaseReferenceIsOneUndoableStep() {
     QCOMPARE(e.tableOrder(), kRescanOrder);
     QVERIFY(e.window->actions().orderLikeReference->isEnabled());
     QVERIFY(e.window->menus().edit->actions().contains(e.window->actions().orderLikeReference));
+    QCOMPARE(e.window->actions().orderLikeReference->text(), QStringLiteral("&Order like a reference..."));
 
     widgets::ScriptedFileDialogs files;
     files.expect(widgets::FileDialogKind::Open, reference.string());
