@@ -134,7 +134,7 @@ OrderSummaryDialog::OrderSummaryDialog(const OrderSummary& summary, const Refere
     : QDialog(parent) {
     setObjectName(QStringLiteral("orderSummary"));
     setWindowTitle(QString::fromLatin1(kOrderCaption));
-    QString counts = QStringLiteral("%1 is in the order of the reference.\n\n").arg(QString::fromStdString(targetText));
+    QString counts = QStringLiteral("%1 is in the order of the reference.\n\n").arg(latin1(targetText));
     counts += QStringLiteral("Matched by service: %1\n").arg(summary.matchedByService);
     counts += QStringLiteral("Matched by name: %1\n").arg(summary.matchedByName);
     counts += QStringLiteral("Not in the reference: %1\n").arg(summary.unmatched);

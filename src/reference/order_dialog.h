@@ -74,6 +74,7 @@ class OrderSummaryDialog final : public QDialog {
 
 public:
     // Built right after the ordering: the unmatched slots name channels as they are now.
+    // `targetText` names the ordered list in single-byte characters, as records hold names;
     // `mainList`: the channel table was ordered (the views keep grouping it by satellite).
     OrderSummaryDialog(const OrderSummary& summary, const ReferenceList& reference, const std::string& targetText,
                        bool mainList, const ChannelDatabase& db, const DisplayTexts& texts, QWidget* parent);

@@ -95,10 +95,14 @@ void ReferenceCommands::orderLikeReference() {
     const std::size_t lists = favouriteListCount(db_.flash().settings().listCount);
     if (request.options.list > lists)
         return;  // the dialog offers only the lists the database has
-    const std::string target = request.options.list == 0
-                                   ? std::string("The main list")
-                                   : "Favourite list " + std::string(db_.flash().settings().listName(request.options.list));
+    const std::size_t membersBefore = request.options.list == 0 ? 0 : db_.listMembers(request.options.list);
     const OrderSummary summary = cs::orderLikeReference(db_, *read.list, request.options);
+    // A list takes every matched channel of the database: say how it grew.
+    std::string target = "The main list";
+    if (request.options.list > 0)
+        target = "Favourite list " + std::string(db_.flash().settings().listName(request.options.list)) + " (" +
+                 std::to_string(membersBefore) + " channels before, " +
+                 std::to_string(db_.listMembers(request.options.list)) + " now)";
     if (host_.changed)
         host_.changed("Order like " + fileNameOf(request.file));
     if (host_.refreshViews)

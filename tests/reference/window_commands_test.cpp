@@ -271,7 +271,8 @@ void ReferenceWindowTest::theTargetFollowsTheShownFavouriteList() {
     e.db().selectChannels(list, view);
     QCOMPARE(e.names(e.db().result()), (Names{"Alpha", "Echo"}));
     QCOMPARE(e.tableOrder(), kRescanOrder);  // the main list is untouched
-    QVERIFY(e.commands->summaryDialog()->countsLabel()->text().contains(QStringLiteral("Favourite list Fav")));
+    QVERIFY(e.commands->summaryDialog()->countsLabel()->text().contains(
+        QStringLiteral("Favourite list Fav (2 channels before, 2 now)")));
 }
 
 void ReferenceWindowTest::aBadCsvSaysTheLineAndChangesNothing() {
