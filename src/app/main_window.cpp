@@ -498,6 +498,8 @@ void MainWindow::applyTexts() {
         (w_.menus.*item.menu)->menuAction()->setText(qs(text(item.key)));
     for (const ActionText& item : kActionTexts)
         (w_.actions.*item.action)->setText(qs(text(item.key)));
+    for (const auto& [action, fixed] : kFixedActionTexts)
+        (w_.actions.*action)->setText(qs(fixed));
     for (const ActionText& hint : kToolHints) {
         QAction* tool = w_.actions.*hint.action;
         const QString tip = withoutMnemonics(qs(text(hint.key)));
@@ -705,6 +707,8 @@ void MainWindow::loadSucceeded() {
     loadedOnce_ = true;
     w_.actions.toolSendDatabase->setEnabled(true);
     w_.actions.sendDatabase->setEnabled(true);
+    for (QAction* a : {w_.actions.exportView, w_.actions.orderLikeReference, w_.actions.findDuplicates})
+        a->setEnabled(true);
     w_.filterBar->show();
     resetViews();
     session_.setLoaded(true);

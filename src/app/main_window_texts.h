@@ -4,6 +4,7 @@
 // those of the language files and stay exactly as they are written there.
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "app/main_window_widgets.h"
 
@@ -68,6 +69,13 @@ inline constexpr std::array<ActionText, 35> kActionTexts = {{
     {&MainWindowActions::trayHomePage, "MenuTrayIcoHomePage"},
     {&MainWindowActions::trayConnectionWizard, "MenuCreatorConnection"},
     {&MainWindowActions::trayExit, "MenuExit"},
+}};
+
+// Commands no language has keys for: the same English text in every language.
+inline constexpr std::array<std::pair<QAction* MainWindowActions::*, std::string_view>, 3> kFixedActionTexts = {{
+    {&MainWindowActions::exportView, "E&xport view as CSV..."},
+    {&MainWindowActions::orderLikeReference, "&Order like a reference..."},
+    {&MainWindowActions::findDuplicates, "Find &duplicates..."},
 }};
 
 // Hints of the tool bar's buttons (the filter bar's are the views' own).

@@ -59,6 +59,7 @@ void buildActions(QMainWindow& w, MainWindowActions& a) {
     a.importTransponders = disabled(makeAction(w, "importTransponders"));
     a.importCaTables = makeAction(w, "importCaTables");
     a.exportTransponders = hidden(makeAction(w, "exportTransponders"));
+    a.exportView = disabled(makeAction(w, "exportView"));
     a.preferences = makeAction(w, "preferences", QKeySequence(Qt::CTRL | Qt::Key_P));
     a.imageManager = makeAction(w, "imageManager");
     a.exit = makeAction(w, "exit", QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -73,6 +74,8 @@ void buildActions(QMainWindow& w, MainWindowActions& a) {
     a.paste = makeAction(w, "paste", QKeySequence(Qt::CTRL | Qt::Key_V));
     a.deleteChannels = makeAction(w, "delete", QKeySequence(Qt::Key_Delete));
     a.selectAll = makeAction(w, "selectAll", QKeySequence(Qt::CTRL | Qt::Key_A));
+    a.orderLikeReference = disabled(makeAction(w, "orderLikeReference"));
+    a.findDuplicates = disabled(makeAction(w, "findDuplicates"));
     a.find = makeAction(w, "find", QKeySequence(Qt::CTRL | Qt::Key_F));
     a.findNext = makeAction(w, "findNext", QKeySequence(Qt::Key_F3));
     a.findAll = makeAction(w, "findAll");
@@ -146,7 +149,7 @@ void add(QMenu* menu, std::initializer_list<QAction*> actions) {
 // memory of the menus and any help text written for them stay right.
 void buildMenus(QMainWindow& w, MainWindowActions& a, MainWindowMenus& m) {
     m.file = topMenu(w, "fileMenu");
-    add(m.file, {a.open, a.save, a.saveAs});
+    add(m.file, {a.open, a.save, a.saveAs, a.exportView});
     m.file->addSeparator();
     m.importFrom = subMenu(m.file, "importMenu");
     add(m.importFrom, {a.importSatellites, a.importTransponders, a.importCaTables});
@@ -171,6 +174,8 @@ void buildMenus(QMainWindow& w, MainWindowActions& a, MainWindowMenus& m) {
     add(m.edit, {a.cut, a.copy, a.paste, a.deleteChannels});
     m.edit->addSeparator();
     add(m.edit, {a.selectAll});
+    m.edit->addSeparator();
+    add(m.edit, {a.orderLikeReference, a.findDuplicates});
 
     m.search = topMenu(w, "searchMenu");
     add(m.search, {a.find, a.findNext, a.findAll});

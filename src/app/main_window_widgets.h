@@ -38,6 +38,7 @@ struct MainWindowActions {
     QAction* importTransponders = nullptr;
     QAction* importCaTables = nullptr;
     QAction* exportTransponders = nullptr;
+    QAction* exportView = nullptr;  // the channels the list shows, as a CSV
     QAction* preferences = nullptr;
     QAction* imageManager = nullptr;
     QAction* exit = nullptr;
@@ -49,6 +50,8 @@ struct MainWindowActions {
     QAction* paste = nullptr;
     QAction* deleteChannels = nullptr;
     QAction* selectAll = nullptr;
+    QAction* orderLikeReference = nullptr;
+    QAction* findDuplicates = nullptr;
     // Search
     QAction* find = nullptr;
     QAction* findNext = nullptr;

@@ -3,10 +3,13 @@
 #include "app/main_window.h"
 #include "editing/edit_controller.h"
 #include "properties/ca_systems.h"
+#include "reference/reference_commands.h"
 #include "views/view_controller.h"
 
 #include <QSplitter>
 #include <QStatusBar>
+
+#include "app/undo_commands.h"
 
 namespace cs::app {
 
@@ -27,6 +30,38 @@ void attachEditing(MainWindow& window, views::ViewController& views) {
     host.filesDropped = [&window](const std::vector<std::string>& paths) { window.filesDropped(paths); };
     new editing::EditController(std::move(host), views, window.database(), window.displayTexts(),
                                 window.storedSettings(), &views);  // owned by the views
+}
+
+// Order like a reference, export the shown view, find duplicates; they live as long as the views.
+void attachReferenceCommands(MainWindow& window, views::ViewController& views) {
+    const MainWindowActions& a = window.widgets().actions;
+    reference_ui::ReferenceHost host;
+    host.window = &window;
+    host.orderLikeReference = a.orderLikeReference;
+    host.exportView = a.exportView;
+    host.findDuplicates = a.findDuplicates;
+    host.databaseLoaded = [&window] { return window.databaseLoaded(); };
+    host.changed = [&window](const std::string& stepName) {
+        window.undoCommands().nameNextStep(stepName);
+        window.setModified(true);
+        window.undoCommands().flush();
+    };
+    host.refreshViews = [&window, &views] {
+        views.rebuildTree();
+        views.fillChannelList();
+        window.updateStatusCounts();
+        window.refreshNodePanel();
+    };
+    host.shownFile = [&window] { return window.currentFileName(); };
+    host.showStatus = [&window](const std::string& text) {
+        window.statusBar()->showMessage(QString::fromStdString(text), 5000);
+    };
+    new reference_ui::ReferenceCommands(std::move(host), views, window.database(), window.displayTexts(), &views);
+}
+
+reference_ui::ReferenceCommands* referenceCommandsOf(MainWindow& window) {
+    auto* views = dynamic_cast<views::ViewController*>(window.views());
+    return views ? views->findChild<reference_ui::ReferenceCommands*>() : nullptr;
 }
 
 editing::EditController* editControllerOf(MainWindow& window) {
@@ -77,6 +112,7 @@ std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
     };
     vc->setHooks(std::move(hooks));
     attachEditing(window, *vc);
+    attachReferenceCommands(window, *vc);
     return views;
 }
 

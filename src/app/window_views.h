@@ -9,6 +9,9 @@ class ViewController;
 namespace cs::editing {
 class EditController;
 }
+namespace cs::reference_ui {
+class ReferenceCommands;
+}
 
 namespace cs::app {
 
@@ -20,6 +23,10 @@ class MainWindow;
 std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window);
 // The editing commands over the window and its views (makeWindowViews attaches them).
 void attachEditing(MainWindow& window, views::ViewController& views);
+// Order like a reference, export the shown view and find duplicates (makeWindowViews attaches
+// them); the commands of the window's views, null without views.
+void attachReferenceCommands(MainWindow& window, views::ViewController& views);
+reference_ui::ReferenceCommands* referenceCommandsOf(MainWindow& window);
 // The editing commands of the window's views; null without views.
 editing::EditController* editControllerOf(MainWindow& window);
 

@@ -4,14 +4,12 @@
 #include "cli_database.h"
 #include "command_registry.h"
 
+#include "reference/reference_file.h"
 #include "reference/reference_list.h"
 #include "reference/reference_order.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,36 +21,25 @@ constexpr const char* kUsage =
 // The reference as a database when it opens as one, otherwise as a CSV. Problems go to
 // standard error.
 std::optional<cs::ReferenceList> readReference(const std::string& path) {
-    // A directory, FIFO or device is refused before anything waits on it.
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    cs::ReferenceFileResult read = cs::readReferenceFile(path);
+    switch (read.problem) {
+    case cs::ReferenceFileProblem::None:
+        break;
+    case cs::ReferenceFileProblem::NotRegular:
         std::fprintf(stderr, "File %s is not a regular file\n", cs::cli::fileName(path).c_str());
-        return std::nullopt;
-    }
-    cs::cli::DatabaseSession session;
-    const cs::OpenResult opened = session.flash.openImage(path);
-    if (opened == cs::OpenResult::Loaded)
-        return cs::referenceFromDatabase(session.db);
-    if (opened == cs::OpenResult::NoFile || opened == cs::OpenResult::Software ||
-        opened == cs::OpenResult::PictureStore) {
-        std::fprintf(stderr, "%s\n", cs::cli::openFailureText(opened, path, /*namesKind=*/true).c_str());
-        return std::nullopt;
-    }
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in) {
+        break;
+    case cs::ReferenceFileProblem::NotDatabase:
+        std::fprintf(stderr, "%s\n", cs::cli::openFailureText(read.opened, path, /*namesKind=*/true).c_str());
+        break;
+    case cs::ReferenceFileProblem::Unreadable:
         std::fprintf(stderr, "Cannot read %s\n", path.c_str());
-        return std::nullopt;
-    }
-    cs::CsvReadResult csv = cs::readReferenceCsv(text.str());
-    if (!csv.ok()) {
+        break;
+    case cs::ReferenceFileProblem::BadList:
         std::fprintf(stderr, "%s is neither a database nor a channel list: %s\n", cs::cli::fileName(path).c_str(),
-                     csv.error.c_str());
-        return std::nullopt;
+                     read.csvError.c_str());
+        break;
     }
-    return std::move(csv.list);
+    return std::move(read.list);
 }
 
 int runOrder(const std::vector<std::string>& argv) {
