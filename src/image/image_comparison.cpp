@@ -17,7 +17,24 @@ namespace cs {
 
 namespace {
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// Names are stored in Latin-1; the report is UTF-8 text, with control bytes shown as \xNN.
+std::string inQuotes(std::string_view latin1) {
+    std::string out = "\"";
+    for (const char c : latin1) {
+        const auto b = static_cast<std::uint8_t>(c);
+        if (b < 0x20 || (b >= 0x7F && b < 0xA0)) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", b);
+            out += buf;
+        } else if (b < 0x80) {
+            out += c;
+        } else {
+            out += static_cast<char>(0xC0 | (b >> 6));
+            out += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return out + "\"";
+}
 
 std::string hexBytes(ConstBytes bytes) {
     std::string out;

@@ -107,6 +107,8 @@ TEST(ImageComparison, EachAreaNamesWhatDiffers) {
              b.poke(b.layout().base + 4, letter);
          },
          ComparedArea::ChannelTable, 1, "slot 1: \"Alpha\" -> \"Alphb\" (damaged record)"},
+        {"a name in Latin-1", [](DatabaseImageBuilder& b) { b.channel(0, channel("Alpha \xE4\x01", 1, 1)); },
+         ComparedArea::ChannelTable, 1, "slot 1: \"Alpha\" -> \"Alpha \xC3\xA4\\x01\""},
         {"a channel gone", [](DatabaseImageBuilder& b) { b.erasedSlot(3); }, ComparedArea::ChannelTable, 1,
          "slot 4: \"Delta\" -> (empty)"},
         // the name and the area's check word both differ
