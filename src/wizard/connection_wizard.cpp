@@ -471,6 +471,12 @@ void ConnectionWizard::connectLink() {
 }
 
 void ConnectionWizard::cancelOrBreak() {
+    if (verifying_ && !controller_->busy()) {
+        verifyBroken_ = true;
+        setConnecting(false);
+        finishVerification();
+        return;
+    }
     if (!controller_->busy() && !controller_->port.isOpen()) {
         QDialog::reject();
         return;
@@ -544,23 +550,26 @@ bool ConnectionWizard::offerVerification() {
         showVerificationResult(kVerifyTitle, error + "\n", &window_);
         return false;
     }
-    // The controller called this; the next connection starts once its call has returned.
+    // The controller called this; the next connection starts once its call has returned. Until
+    // then Break already ends the verification.
     verifying_ = true;
+    verifyBroken_ = false;
+    instruction_->setText(qs(kVerifyTitle));
+    stateEdits_[3]->clear();
+    progress_->setValue(0);
+    setConnecting(true);
     QTimer::singleShot(0, this, [this] { startVerification(); });
     return true;
 }
 
 void ConnectionWizard::startVerification() {
-    verifyBroken_ = false;
+    if (!verifying_)
+        return;  // broken off before it started
     receivedFile_.clear();
     auto& engine = controller_->engine;
     engine.files.clear();
     engine.direction = link::TransferDirection::Download;
     engine.targetFolder = verifyFolder_->path().string();
-    instruction_->setText(qs(kVerifyTitle));
-    stateEdits_[3]->clear();
-    progress_->setValue(0);
-    setConnecting(true);
     controller_->connect(storedPort(), link::kCommandGetSettings);
 }
 
