@@ -620,6 +620,10 @@ void ConnectionWizard::reject() {
     // Escape cancels, but not while connecting: then only the Break button ends it.
     if (controller_->busy())
         return;
+    if (verifying_) {
+        cancelOrBreak();  // a verification about to start ends as cancelled, its folder removed
+        return;
+    }
     QDialog::reject();
 }
 
