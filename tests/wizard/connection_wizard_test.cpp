@@ -64,7 +64,8 @@ class ConnectionWizardTest : public QObject {
         o.inbox = dir / "inbox";
         o.sb1k = true;
         o.transfers = 2;
-        o.extraArgs = {"--return-received"};
+        // It stays while the port is closed between the send and the question's answer.
+        o.extraArgs = {"--return-received", "--hup-grace-ms", "20000"};
         o.extraArgs.insert(o.extraArgs.end(), changes.begin(), changes.end());
         return o;
     }
@@ -297,11 +298,14 @@ private slots:
             QVERIFY2(boxes.report().empty(), boxes.report().c_str());
         }
         QVERIFY(!r.window->isModified());
+        widgets::ScriptedMessageBoxes boxes;
+        boxes.expect(wizard::kVerifyQuestion, wizard::kVerifyTitle, widgets::kQuestionYesNo, widgets::MessageAnswer::No);
         r.wizard->connectLink();
         QVERIFY(waitEnd(*r.wizard));
         QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
         QVERIFY(rx.waitExit(std::chrono::seconds(20)) == 0);
         QVERIFY(test::readFileBytes(dir / "inbox/list.dsp") == test::readFileBytes(file));
+        QVERIFY2(boxes.report().empty(), boxes.report().c_str());
     }
 
     void breakDuringATransferReachesThePeer() {
@@ -318,7 +322,6 @@ private slots:
         r.wizard->goToPage(ConnectionWizard::Move::Next);
         r.wizard->connectLink();
         QVERIFY(QTest::qWaitFor([&] { return r.wizard->progressBar()->value() > 20000; }, 30000));
-        QVERIFY(!noVerificationFolderIn(dir / "tmp"));  // the receiver's copy is arriving there
         QTest::mouseClick(r.wizard->cancelButton(), Qt::LeftButton);
         QCOMPARE(r.wizard->connectionEdit()->text().toStdString(), r.window->text("Creator_Msg_ConnectBreakUser"));
         QVERIFY(waitEnd(*r.wizard));
