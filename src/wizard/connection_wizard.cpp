@@ -6,6 +6,7 @@
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 #include "widgets/qt_dispatcher.h"
+#include "wizard/verification_dialog.h"
 #include "wizard/wizard_checks.h"
 #include "link/port_list.h"
 
@@ -22,6 +23,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace cs::wizard {
 
@@ -457,21 +460,37 @@ void ConnectionWizard::connectLink() {
     } else {
         engine.direction = link::TransferDirection::Upload;
         engine.files = {path};
+        sentBytes_.clear();
+        if (type() == TransmissionType::SendCurrent) {
+            // What is sent, as it is sent: the verification compares the receiver's copy with it.
+            std::ifstream in(path, std::ios::binary);
+            sentBytes_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        }
     }
     controller_->connect(storedPort(), command);
 }
 
 void ConnectionWizard::cancelOrBreak() {
+    if (verifying_ && !controller_->busy()) {
+        verifyBroken_ = true;
+        setConnecting(false);
+        finishVerification();
+        return;
+    }
     if (!controller_->busy() && !controller_->port.isOpen()) {
         QDialog::reject();
         return;
     }
     const bool running = controller_->engine.isRunning();
+    if (verifying_)
+        verifyBroken_ = true;
     controller_->userBreak();
     setConnecting(false);
     stateEdits_[0]->setText(qs(lang("Creator_Msg_ConnectBreakUser")));
-    // A running transfer ends by itself and reports "End connection" then.
-    (void)running;
+    // A running transfer ends by itself and reports "End connection" then; a handshake stops
+    // without a word, so a verification broken off there ends here.
+    if (verifying_ && !running)
+        finishVerification();
 }
 
 // ---- what the controller reports
@@ -502,6 +521,10 @@ void ConnectionWizard::portFailed(const std::string& reason) {
 
 void ConnectionWizard::connectionEnded() {
     setConnecting(false);
+    if (verifying_) {
+        finishVerification();
+        return;
+    }
     if (controller_->result != link::ConnectionResult::Ok) {
         if (!controller_->failureText().empty() && controller_->result == link::ConnectionResult::TransferFailed)
             stateEdits_[0]->setText(qs(lang("Creator_Msg_EndOfConnection") + ": " + controller_->failureText()));
@@ -509,7 +532,65 @@ void ConnectionWizard::connectionEnded() {
     }
     if (receiving())
         finishReceive();
+    else if (type() == TransmissionType::SendCurrent && offerVerification())
+        return;
     // Closing releases the controller, which called this: leave its call first.
+    QTimer::singleShot(0, this, [this] { accept(); });
+}
+
+bool ConnectionWizard::offerVerification() {
+    sendSucceeded_ = true;
+    if (sentBytes_.empty())
+        return false;
+    if (widgets::messageBox(kVerifyQuestion, kVerifyTitle, widgets::kQuestionYesNo, this) != MessageAnswer::Yes)
+        return false;
+    std::string error;
+    verifyFolder_ = VerificationFolder::create(error);
+    if (!verifyFolder_) {
+        showVerificationResult(kVerifyTitle, error + "\n", &window_);
+        return false;
+    }
+    // The controller called this; the next connection starts once its call has returned. Until
+    // then Break already ends the verification.
+    verifying_ = true;
+    verifyBroken_ = false;
+    instruction_->setText(qs(kVerifyTitle));
+    stateEdits_[3]->clear();
+    progress_->setValue(0);
+    setConnecting(true);
+    QTimer::singleShot(0, this, [this] { startVerification(); });
+    return true;
+}
+
+void ConnectionWizard::startVerification() {
+    if (!verifying_)
+        return;  // broken off before it started
+    receivedFile_.clear();
+    auto& engine = controller_->engine;
+    engine.files.clear();
+    engine.direction = link::TransferDirection::Download;
+    engine.targetFolder = verifyFolder_->path().string();
+    controller_->connect(storedPort(), link::kCommandGetSettings);
+}
+
+void ConnectionWizard::finishVerification() {
+    verifying_ = false;
+    const link::ConnectionResult result = controller_->result;
+    ReceiveBackEnd end = ReceiveBackEnd::Received;
+    if (verifyBroken_ || result == link::ConnectionResult::UserBreak)
+        end = ReceiveBackEnd::Cancelled;
+    else if (result != link::ConnectionResult::Ok)
+        end = ReceiveBackEnd::Failed;
+    std::string failure = controller_->failureText();
+    if (failure.empty() && end == ReceiveBackEnd::Failed)
+        failure = stateEdits_[0]->text().toStdString();
+    // Only a file inside the verification folder counts as the receiver's copy.
+    std::string received;
+    if (!receivedFile_.empty() && fs::path(receivedFile_).parent_path() == verifyFolder_->path())
+        received = receivedFile_;
+    const VerificationOutcome outcome = verificationOutcome(end, failure, sentBytes_, received);
+    verifyFolder_.reset();
+    showVerificationResult(kVerifyTitle, outcome.text, &window_);
     QTimer::singleShot(0, this, [this] { accept(); });
 }
 
@@ -539,6 +620,10 @@ void ConnectionWizard::reject() {
     // Escape cancels, but not while connecting: then only the Break button ends it.
     if (controller_->busy())
         return;
+    if (verifying_) {
+        cancelOrBreak();  // a verification about to start ends as cancelled, its folder removed
+        return;
+    }
     QDialog::reject();
 }
 
@@ -556,7 +641,8 @@ void ConnectionWizard::done(int result) {
     closing_ = true;
     auto& settings = window_.storedSettings();
     auto& session = window_.session();
-    const bool succeeded = controller_->result == link::ConnectionResult::Ok;
+    // A send that succeeded stays a success whatever its verification found.
+    const bool succeeded = controller_->result == link::ConnectionResult::Ok || sendSucceeded_;
     if (succeeded && !directStart_) {
         settings.wizardListIndex = static_cast<int>(type());
         settings.setFlag(settings_flags::kConnectionWizardOption, autoOpenBox_->isChecked());

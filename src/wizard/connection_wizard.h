@@ -4,11 +4,15 @@
 // connects and shows the progress that the transfer controller reports.
 #include "app/document_session.h"
 #include "link/transfer_controller.h"
+#include "wizard/send_verification.h"
 
 #include <QDialog>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -50,6 +54,8 @@ public:
     bool receiving() const;
     link::ConnectionResult linkResult() const;
     bool connecting() const;
+    // True while the database just sent is being received back to be compared.
+    bool verifying() const { return verifying_; }
 
     // The controls, for the tests.
     QComboBox* portBox() const { return portBox_; }
@@ -97,6 +103,11 @@ private:
     void showPage();
     void setConnecting(bool on);
     void finishReceive();
+    // After the current database was sent: ask whether to verify it; true when the receive
+    // back has been set going (the wizard then stays open until it ends).
+    bool offerVerification();
+    void startVerification();
+    void finishVerification();
     std::string lang(const char* key) const;
     std::string storedPort() const;
 
@@ -112,6 +123,12 @@ private:
     bool closing_ = false;
     std::int64_t sendSize_ = 0;
     std::string receivedFile_;
+    // Verifying after a send: the bytes that were sent, the folder the receiver's copy lands in.
+    std::vector<std::uint8_t> sentBytes_;
+    std::optional<VerificationFolder> verifyFolder_;
+    bool verifying_ = false;
+    bool verifyBroken_ = false;
+    bool sendSucceeded_ = false;
 
     QLabel* pageLabel_ = nullptr;
     QLabel* instruction_ = nullptr;

@@ -1,7 +1,7 @@
 // The connection wizard in the desktop program (offscreen), against the simulated receiver on a
 // pseudo-terminal: receiving with and without the automatic open, sending the current database
-// after the save question, a break during a transfer, a hang-up, and a port held by another
-// program.
+// after the save question and verifying it, a break during a transfer, a hang-up, and a port held
+// by another program.
 #include "../app/app_test_support.h"
 
 #include "app/import_and_image_manager.h"
@@ -12,11 +12,15 @@
 #include "link/port_lock.h"
 #include "peer_harness.h"
 #include "widgets/message_box.h"
+#include "support/env_override.h"
 #include "wizard/connection_wizard.h"
+#include "wizard/send_verification.h"
+#include "wizard/verification_dialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
@@ -25,6 +29,7 @@ using namespace cs;
 using namespace cs::apptest;
 using cs::wizard::ConnectionWizard;
 using cs::wizard::TransmissionType;
+using cs::wizard::VerificationDialog;
 
 class ConnectionWizardTest : public QObject {
     Q_OBJECT
@@ -52,7 +57,163 @@ class ConnectionWizardTest : public QObject {
         return QTest::qWaitFor([&] { return !w.connecting() && w.linkResult() != link::ConnectionResult::NothingYet; }, ms);
     }
 
+    // A receiver that takes a file and sends back what it took after "GETSETT", changed by
+    // `changes` (simulated-receiver's --return-... options).
+    static test::ReceiverOptions returningReceiver(const test::TempDir& dir, std::vector<std::string> changes) {
+        test::ReceiverOptions o;
+        o.inbox = dir / "inbox";
+        o.sb1k = true;
+        o.transfers = 2;
+        // It stays while the port is closed between the send and the question's answer.
+        o.extraArgs = {"--return-received", "--hup-grace-ms", "20000"};
+        o.extraArgs.insert(o.extraArgs.end(), changes.begin(), changes.end());
+        return o;
+    }
+
+    // A window with the demo database open from `file` and a wizard in `mode`, on page 3 ready
+    // to send the current database.
+    static Run sendingCurrent(const std::string& device, const std::filesystem::path& file, app::WizardMode mode) {
+        Run r;
+        fixtures::writeFile(file, Sandbox::demo());
+        r.sandbox->seedEarlierRun({file.string()}, settings_flags::kDefaults & ~settings_flags::kPortOpenFailed);
+        r.sandbox->store().seed(kSettingsKeyPath, "ComPort", device);
+        r.window = r.sandbox->makeWindow({file.string()});
+        runPendingOpen(*r.window);
+        r.wizard = std::make_unique<ConnectionWizard>(*r.window, mode);
+        r.wizard->show();
+        if (mode == app::WizardMode::Menu) {
+            (void)QTest::qWaitFor([&] { return r.wizard->page() == 2; }, 5000);
+            r.wizard->selectType(TransmissionType::SendCurrent);
+            r.wizard->goToPage(ConnectionWizard::Move::Next);
+        }
+        (void)QTest::qWaitFor([&] { return r.wizard->page() == 3; }, 5000);
+        return r;
+    }
+
+    // The wizard's temporary folders are gone from `tmp`.
+    static bool noVerificationFolderIn(const std::filesystem::path& tmp) {
+        for (const auto& entry : std::filesystem::directory_iterator(tmp))
+            if (entry.path().filename().string().rfind("channelsettings-verify-", 0) == 0)
+                return false;
+        return true;
+    }
+
+    static VerificationDialog* waitVerificationResult(app::MainWindow& window, int ms = 90000) {
+        VerificationDialog* dialog = nullptr;
+        (void)QTest::qWaitFor([&] { return (dialog = window.findChild<VerificationDialog*>()) != nullptr; }, ms);
+        return dialog;
+    }
+
+    // Scripts the verification question's answer and sends.
+    static void sendAndAnswer(Run& r, widgets::MessageAnswer answer, widgets::ScriptedMessageBoxes& boxes) {
+        boxes.expect(wizard::kVerifyQuestion, wizard::kVerifyTitle, widgets::kQuestionYesNo, answer);
+        QVERIFY(r.wizard->page() == 3);
+        r.wizard->connectLink();
+    }
+
 private slots:
+    void verifyAfterSendingSaysIdentical() {
+        // What the receiver writes itself (its own date in the header) does not count.
+        test::TempDir dir;
+        std::filesystem::create_directories(dir / "tmp");
+        const testsupport::EnvOverride tmpdir("TMPDIR", (dir / "tmp").c_str());
+        test::SimulatedReceiver rx(returningReceiver(dir, {"--return-date", "20300102"}));
+        QVERIFY(rx.waitReady());
+        const auto file = dir / "mine/list.dsp";
+        Run r = sendingCurrent(rx.devicePath(), file, app::WizardMode::SendDatabase);
+        const auto before = test::readFileBytes(file);
+        widgets::ScriptedMessageBoxes boxes;
+        sendAndAnswer(r, widgets::MessageAnswer::Yes, boxes);
+        VerificationDialog* result = waitVerificationResult(*r.window);
+        QVERIFY2(result, rx.stderrText().c_str());
+        QVERIFY2(boxes.report().empty(), boxes.report().c_str());
+        const std::string report = result->reportText();
+        QVERIFY2(report.rfind(cs::kIdenticalHeadline, 0) == 0, report.c_str());
+        QVERIFY(result->reportView()->isReadOnly());
+        QVERIFY(QTest::qWaitFor([&] { return !r.wizard->isVisible(); }, 2000));
+        QCOMPARE(rx.waitExit(std::chrono::seconds(20)), std::optional<test::ExitStatus>(0));
+        QVERIFY2(rx.summary().find("transfers 2/2 [ESC O Q: rb exit 0, GETSETT: sb exit 0]") != std::string::npos,
+                 rx.summary().c_str());
+        // The temporary folder is gone; the user's file and the open database are untouched.
+        QVERIFY(noVerificationFolderIn(dir / "tmp"));
+        QVERIFY(test::readFileBytes(file) == before);
+        QCOMPARE(std::distance(std::filesystem::directory_iterator(dir / "mine"), std::filesystem::directory_iterator()), 1);
+        QCOMPARE(r.window->currentFileName(), file.string());
+        QVERIFY(!r.window->isModified());
+        QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
+    }
+
+    void verifyAfterSendingNamesAPlantedDifference() {
+        test::TempDir dir;
+        std::filesystem::create_directories(dir / "tmp");
+        const testsupport::EnvOverride tmpdir("TMPDIR", (dir / "tmp").c_str());
+        // The first letter of the first channel's name, inverted on the way back.
+        test::SimulatedReceiver rx(returningReceiver(dir, {"--return-flip", "64"}));
+        QVERIFY(rx.waitReady());
+        const auto file = dir / "list.dsp";
+        Run r = sendingCurrent(rx.devicePath(), file, app::WizardMode::Menu);
+        const auto bytes = test::readFileBytes(file);
+        const char* name = reinterpret_cast<const char*>(bytes.data() + 64);
+        QByteArray flipped(name, static_cast<qsizetype>(std::strlen(name)));
+        flipped[0] = static_cast<char>(~flipped[0]);
+        const std::string line = "slot 1: \"" + QString::fromLatin1(name).toStdString() + "\" -> \"" +
+                                 QString::fromLatin1(flipped).toStdString() + "\" (damaged record)";
+        widgets::ScriptedMessageBoxes boxes;
+        sendAndAnswer(r, widgets::MessageAnswer::Yes, boxes);
+        VerificationDialog* result = waitVerificationResult(*r.window);
+        QVERIFY2(result, rx.stderrText().c_str());
+        const std::string report = result->reportText();
+        QVERIFY2(report.find(cs::kIdenticalHeadline) == std::string::npos, report.c_str());
+        for (const std::string& expected : {std::string("Channel table: 1 difference\n  ") + line + "\n",
+                                            std::string("Settings area: identical"),
+                                            std::string("Provider area: identical"),
+                                            std::string("Transponder table: identical")})
+            QVERIFY2(report.find(expected) != std::string::npos, (expected + "\n---\n" + report).c_str());
+        QVERIFY(noVerificationFolderIn(dir / "tmp"));
+        QVERIFY(test::readFileBytes(file) == bytes);
+    }
+
+    void declinedVerificationReceivesNothing() {
+        test::TempDir dir;
+        std::filesystem::create_directories(dir / "tmp");
+        const testsupport::EnvOverride tmpdir("TMPDIR", (dir / "tmp").c_str());
+        test::SimulatedReceiver rx(returningReceiver(dir, {}));
+        QVERIFY(rx.waitReady());
+        Run r = sendingCurrent(rx.devicePath(), dir / "list.dsp", app::WizardMode::SendDatabase);
+        widgets::ScriptedMessageBoxes boxes;
+        sendAndAnswer(r, widgets::MessageAnswer::No, boxes);
+        QVERIFY(QTest::qWaitFor([&] { return !r.wizard->isVisible(); }, 60000));
+        QVERIFY2(boxes.report().empty(), boxes.report().c_str());
+        QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
+        QVERIFY(!r.wizard->verifying());
+        QTest::qWait(300);
+        QVERIFY(!r.window->findChild<VerificationDialog*>());
+        rx.terminate();
+        QVERIFY2(rx.summary().find("transfers 1/2 [ESC O Q: rb exit 0]") != std::string::npos, rx.summary().c_str());
+        QVERIFY(noVerificationFolderIn(dir / "tmp"));
+    }
+
+    void breakingTheVerificationComparesNothing() {
+        test::TempDir dir;
+        std::filesystem::create_directories(dir / "tmp");
+        const testsupport::EnvOverride tmpdir("TMPDIR", (dir / "tmp").c_str());
+        test::ReceiverOptions o = returningReceiver(dir, {});
+        o.toEngine.throttleBytesPerSec = 11520;  // the way back runs at the real line's pace
+        test::SimulatedReceiver rx(o);
+        QVERIFY(rx.waitReady());
+        Run r = sendingCurrent(rx.devicePath(), dir / "list.dsp", app::WizardMode::SendDatabase);
+        widgets::ScriptedMessageBoxes boxes;
+        sendAndAnswer(r, widgets::MessageAnswer::Yes, boxes);
+        QVERIFY(QTest::qWaitFor([&] { return r.wizard->verifying() && r.wizard->connecting() && r.wizard->progressBar()->value() > 5000; }, 90000));
+        QVERIFY(!noVerificationFolderIn(dir / "tmp"));  // the receiver's copy is arriving there
+        QTest::mouseClick(r.wizard->cancelButton(), Qt::LeftButton);
+        VerificationDialog* result = waitVerificationResult(*r.window, 30000);
+        QVERIFY(result);
+        QCOMPARE(result->reportText(), std::string(wizard::kVerifyCancelledHeadline) + "\n");
+        QVERIFY(QTest::qWaitFor([&] { return !r.wizard->isVisible(); }, 2000));
+        QVERIFY(noVerificationFolderIn(dir / "tmp"));
+    }
+
     void receiveAllOpensTheReceivedDatabase() {
         test::TempDir dir;
         const auto settings = dir / "rx-side/settings.dsp";
@@ -137,11 +298,14 @@ private slots:
             QVERIFY2(boxes.report().empty(), boxes.report().c_str());
         }
         QVERIFY(!r.window->isModified());
+        widgets::ScriptedMessageBoxes boxes;
+        boxes.expect(wizard::kVerifyQuestion, wizard::kVerifyTitle, widgets::kQuestionYesNo, widgets::MessageAnswer::No);
         r.wizard->connectLink();
         QVERIFY(waitEnd(*r.wizard));
         QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
         QVERIFY(rx.waitExit(std::chrono::seconds(20)) == 0);
         QVERIFY(test::readFileBytes(dir / "inbox/list.dsp") == test::readFileBytes(file));
+        QVERIFY2(boxes.report().empty(), boxes.report().c_str());
     }
 
     void breakDuringATransferReachesThePeer() {

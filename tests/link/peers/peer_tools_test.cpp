@@ -166,6 +166,38 @@ TEST(SimulatedReceiverCommands, ServesEachCommandInOneSession) {
     EXPECT_NE(receiver.summary().find("ignored 24;"), std::string::npos) << receiver.summary();
 }
 
+// Sending a file, then asking for the settings, returns what was received: with the date the
+// receiver stamps into its header and a planted difference, the received file itself untouched.
+TEST(SimulatedReceiverCommands, ReturnsTheReceivedFileChangedAsAsked) {
+    TempDir dir;
+    const auto upload = writeRandomFile(dir / "pc" / "list.dsp", 1500, 4);
+    const auto receiverInbox = dir / "rx-inbox";
+    ReceiverOptions options;
+    options.inbox = receiverInbox;
+    options.sb1k = true;
+    options.transfers = 2;
+    options.extraArgs = {"--return-received", "--return-date", "20300102", "--return-flip", "100"};
+    SimulatedReceiver receiver(options);
+    ASSERT_TRUE(receiver.waitReady()) << receiver.stderrText();
+    const auto pcInbox = dir / "pc-inbox";
+    for (const bool sending : {true, false}) {
+        writeToDevice(receiver.devicePath(), sending ? "\x1bOQ" : "GETSETT");
+        ReceiverOptions editorOptions = sending ? sendOptions(upload, true) : receiveOptions(pcInbox);
+        editorOptions.lingerMs = 200;
+        SimulatedReceiver editor(editorOptions);
+        ASSERT_TRUE(editor.waitReady()) << editor.stderrText();
+        ChildProcess bridge = bridgeDevices(receiver.devicePath(), editor.devicePath());
+        EXPECT_EQ(editor.waitExit(30s), 0) << editor.stderrText() << receiver.stderrText();
+        EXPECT_TRUE(bridge.waitExit(10s).has_value());
+    }
+    EXPECT_EQ(receiver.waitExit(10s), 0) << receiver.stderrText();
+    Bytes expected = readFileBytes(upload);
+    std::copy_n("20300102", 8, expected.begin() + 24);
+    expected[100] = static_cast<std::uint8_t>(~expected[100]);
+    EXPECT_EQ(readFileBytes(pcInbox / "list.dsp"), expected);
+    EXPECT_EQ(readFileBytes(receiverInbox / "list.dsp"), readFileBytes(upload));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Fault injection, observed through a relay to `cat` so that the damaged stream can be compared
 // byte by byte.

@@ -21,6 +21,13 @@ Receiver:
   --inbox DIR             rb's target folder (created when missing)
   --settings-file F, --base-file F, --send-file F
   --sb-1k                 run sb with -k (1024-byte blocks)
+  --return-received       "GETSETT" sends back the file the last rb run received (the one
+                          rb wrote last into --inbox), from a copy in --inbox/.returned;
+                          before anything was received it falls back to --settings-file
+  --return-date YYYYMMDD  the copy sent back carries this date in its header, as a receiver
+                          stamps its own date into the file it builds
+  --return-flip OFFSET    the copy sent back has the byte at this file offset inverted, to
+                          plant a difference (repeatable)
   --relay-to-command CMD  pure relay to CMD run by /bin/sh on the second pseudo-terminal
   --transfers N           transfers to serve (default 1)
   --c-repeat-ms N         while rb waits for the first block, repeat its "C" every N ms
@@ -152,6 +159,15 @@ SimulatorConfig parseSimulatorArguments(const std::vector<std::string>& args) {
             config.sendFile = std::string(next());
         } else if (option == "--sb-1k") {
             config.sb1k = true;
+        } else if (option == "--return-received") {
+            config.returnReceived = true;
+        } else if (option == "--return-date") {
+            config.returnDate = std::string(next());
+            if (config.returnDate.size() != 8 ||
+                config.returnDate.find_first_not_of("0123456789") != std::string::npos)
+                fail("--return-date: expected eight digits YYYYMMDD");
+        } else if (option == "--return-flip") {
+            config.returnFlips.push_back(parseNumber<std::uint64_t>(next(), option));
         } else if (option == "--no-command") {
             noCommand = true;
         } else if (option == "--mode") {
@@ -227,6 +243,8 @@ SimulatorConfig parseSimulatorArguments(const std::vector<std::string>& args) {
     case ReceiverMode::Command:
         if (config.inbox.empty() && config.settingsFile.empty() && config.baseFile.empty())
             fail("command mode needs --inbox, --settings-file or --base-file");
+        if (config.returnReceived && config.inbox.empty())
+            fail("--return-received needs --inbox");
         break;
     case ReceiverMode::Receive:
         if (config.inbox.empty())

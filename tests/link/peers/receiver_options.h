@@ -2,6 +2,7 @@
 // Command line of simulated-receiver.
 #include "relay_line.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +20,10 @@ struct SimulatorConfig {
     std::filesystem::path baseFile;
     std::filesystem::path sendFile;
     bool sb1k = false;
+    // GETSETT sends back the file the last rb run received, as a copy with these changes.
+    bool returnReceived = false;
+    std::string returnDate;                 // "YYYYMMDD" stamped into the copy's header
+    std::vector<std::uint64_t> returnFlips; // file offsets whose byte the copy has inverted
     std::string relayCommand;
     int transfers = 1;
     std::uint64_t seed = 1;

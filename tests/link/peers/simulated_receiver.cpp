@@ -16,6 +16,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -24,6 +25,8 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -162,6 +165,8 @@ private:
     void startPeer(PeerKind kind, std::vector<std::string> argv, const std::filesystem::path& cwd,
                    const std::string& label, Clock::time_point now);
     void startSb(const std::filesystem::path& file, Clock::time_point now);
+    void noteReceivedFile();
+    std::filesystem::path returnCopy();
     void maybeStartWithoutCommand(Clock::time_point now);
     void stopPeer(const char* reason, Clock::time_point now, bool drain = false);
     void hangUpPeer(Clock::time_point now);
@@ -195,6 +200,9 @@ private:
     Clock::time_point engineClosedAt_{};
 
     std::optional<Peer> peer_;
+    // The file the last successful rb run wrote (--return-received), and when that run began.
+    std::filesystem::path lastReceived_;
+    timespec rbStartedAt_{};
     std::string commandTail_;
     std::uint64_t ignored_ = 0;
     int transfersStarted_ = 0;
@@ -324,7 +332,11 @@ void Simulator::feedCommand(std::string_view bytes, Clock::time_point now) {
         std::optional<std::string> command;
         if (endsWith("\x1bOQ") && !config_.inbox.empty()) {
             command = "ESC O Q";
+            ::clock_gettime(CLOCK_REALTIME_COARSE, &rbStartedAt_);  // the clock of file times
             startPeer(PeerKind::Rb, {"rb", "--ymodem", "-y", "-u"}, config_.inbox, "rb", now);
+        } else if (endsWith("GETSETT") && config_.returnReceived && !lastReceived_.empty()) {
+            command = "GETSETT";
+            startSb(returnCopy(), now);
         } else if (endsWith("GETSETT") && !config_.settingsFile.empty()) {
             command = "GETSETT";
             startSb(config_.settingsFile, now);
@@ -350,6 +362,7 @@ void Simulator::maybeStartWithoutCommand(Clock::time_point now) {
         return;
     switch (config_.mode) {
     case ReceiverMode::Receive:
+        ::clock_gettime(CLOCK_REALTIME_COARSE, &rbStartedAt_);  // the clock of file times
         startPeer(PeerKind::Rb, {"rb", "--ymodem", "-y", "-u"}, config_.inbox, "rb", now);
         break;
     case ReceiverMode::Send:
@@ -361,6 +374,49 @@ void Simulator::maybeStartWithoutCommand(Clock::time_point now) {
     case ReceiverMode::Command:
         break;
     }
+}
+
+void Simulator::noteReceivedFile() {
+    // rb may give a file the modification time the sender announced, so the change time (which
+    // nothing can set back) tells which file this run wrote last.
+    std::filesystem::path newest;
+    timespec newestAt = rbStartedAt_;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(config_.inbox, ec)) {
+        struct stat st {};
+        if (!entry.is_regular_file(ec) || ::stat(entry.path().c_str(), &st) != 0)
+            continue;
+        const timespec at = st.st_ctim;
+        if (at.tv_sec > newestAt.tv_sec || (at.tv_sec == newestAt.tv_sec && at.tv_nsec >= newestAt.tv_nsec)) {
+            newest = entry.path();
+            newestAt = at;
+        }
+    }
+    if (!newest.empty())
+        lastReceived_ = newest;
+    log("received file to return: %s", lastReceived_.c_str());
+}
+
+std::filesystem::path Simulator::returnCopy() {
+    // A copy under its own name in a folder of its own, so that the engine receives the name
+    // that was sent and the received file itself stays as it arrived.
+    const std::filesystem::path folder = config_.inbox / ".returned";
+    std::filesystem::create_directories(folder);
+    std::ifstream in(lastReceived_, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!config_.returnDate.empty() && bytes.size() >= 64)
+        std::copy(config_.returnDate.begin(), config_.returnDate.end(), bytes.begin() + 24);
+    for (std::uint64_t offset : config_.returnFlips)
+        if (offset < bytes.size())
+            bytes[offset] = static_cast<char>(~bytes[offset]);
+    const std::filesystem::path copy = folder / lastReceived_.filename();
+    std::ofstream out(copy, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out)
+        throwErrno("cannot write " + copy.string());
+    log("returning %s as %s", lastReceived_.c_str(), copy.c_str());
+    return copy;
 }
 
 void Simulator::startSb(const std::filesystem::path& file, Clock::time_point now) {
@@ -601,6 +657,8 @@ void Simulator::finishPeer(Clock::time_point now) {
     if (peer_->kind == PeerKind::Relay)
         ::kill(-peer_->pid, SIGKILL);
     toPeer_.discardAll();
+    if (peer_->kind == PeerKind::Rb && peer_->status == 0 && config_.returnReceived)
+        noteReceivedFile();
     transfersText_ += peer_->label + " exit " + std::to_string(peer_->status);
     if (!peerStatus_ || *peerStatus_ == 0)
         peerStatus_ = peer_->status;
