@@ -33,8 +33,11 @@ std::string logFileText(const std::vector<std::string>& lines) {
 }
 
 AtomicWriteResult writeLogFile(const std::filesystem::path& file, const std::vector<std::string>& lines) {
-    if (file.empty())
-        return {false, false, "no home folder for the log file"};
+    if (file.empty()) {
+        AtomicWriteResult refused;
+        refused.error = "no home folder for the log file";
+        return refused;
+    }
     const std::string text = logFileText(lines);
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
     const std::span<const std::span<const std::uint8_t>> parts(&bytes, 1);

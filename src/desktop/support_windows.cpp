@@ -21,8 +21,6 @@ constexpr const char* kSupportProperty = "cs.supportWindows";
 // The property by which any window or widget names its own help page.
 constexpr const char* kHelpTopicProperty = "helpTopic";
 
-QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
-
 } // namespace
 
 AboutBoxContext aboutBoxContext(app::MainWindow& window) {

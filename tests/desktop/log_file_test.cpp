@@ -43,7 +43,10 @@ TEST(LogFile, AFailedWriteIsReported) {
     const AtomicWriteResult result = writeLogFile(logFilePath((dir.path() / "home").string()), {"line"});
     EXPECT_FALSE(result.ok);
     EXPECT_FALSE(result.error.empty());
-    EXPECT_FALSE(writeLogFile(fs::path(), {"x"}).ok);
+    const AtomicWriteResult noHome = writeLogFile(fs::path(), {"x"});
+    EXPECT_FALSE(noHome.ok);
+    EXPECT_FALSE(noHome.backupRefused);
+    EXPECT_FALSE(noHome.error.empty());
 }
 
 TEST(LogFile, AFailedWriteLeavesTheOldFile) {
