@@ -74,7 +74,7 @@ struct OpenWindow {
     }
 
     QTableView* list() const { return window->widgets().channelList; }
-    views::ViewController& views() const { return *dynamic_cast<views::ViewController*>(window->views()); }
+    views::ViewController& views() const { return *window->views(); }
 };
 
 // Made on first use, dropped before the application object goes.

@@ -1,6 +1,6 @@
 #include "app/document_session.h"
 
-#include "settings/desktop_shell.h"
+#include "desktop/desktop_shell.h"
 
 #include <cctype>
 #include <filesystem>

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "image/flash.h"
+#include "wizard/wizard_mode.h"
 
 namespace cs::app {
 
@@ -20,14 +21,7 @@ enum class LaunchState : int {
     SoftwareHandedOver = 2,  // ... and it was a software image, handed to the connection wizard
 };
 
-// The modes the connection wizard opens in. The numbers are the wizard's own.
-enum class WizardMode : int {
-    Menu = 0,
-    FirstRun = 1,
-    ReceiveDatabase = 30,
-    SendDatabase = 46,
-    SoftwareUpgrade = 62,
-};
+using wizard::WizardMode;
 
 // The database extension a typed name without any extension gets.
 std::string withDatabaseExtension(std::string name);

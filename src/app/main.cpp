@@ -52,14 +52,15 @@ int main(int argc, char* argv[]) {
     try {
         auto options = cs::app::MainWindowOptions::forCurrentUser(std::move(arguments));
         options.hooks.makeViews = cs::app::makeWindowViews;
-        cs::desktop::setSupportHooks(options.hooks);
+        options.hooks.openAbout = [](cs::app::MainWindow& w) { cs::desktop::openAboutBox(w); };
+        options.hooks.openPreferences = [](cs::app::MainWindow& w) { cs::desktop::openPreferencesDialog(w); };
         options.hooks.openProperties = cs::app::makePropertiesHook();
         cs::app::setImportAndImageManagerHooks(options.hooks);
         options.hooks.closeFindDialog = [](cs::app::MainWindow& w) {
-            if (auto* editor = cs::app::editControllerOf(w))
+            if (auto* editor = w.editController())
                 editor->closeFindDialog();
         };
-        options.hooks.chooseStartChannel = [](cs::app::MainWindow& w, const cs::app::StartChannelChoice& preset) {
+        options.hooks.chooseStartChannel = [](cs::app::MainWindow& w, const cs::editing::StartChannelChoice& preset) {
             return cs::editing::chooseStartChannel(&w, w.database(), w.displayTexts(), preset);
         };
         options.hooks.openConnectionWizard = cs::wizard::openConnectionWizard;

@@ -1,10 +1,13 @@
 #include "app/main_window.h"
 
+#include "app/document_commands.h"
 #include "app/main_window_texts.h"
 #include "app/undo_commands.h"
+#include "app/window_placement.h"
+#include "app/window_views.h"
 #include "app/node_panel.h"
 #include "app/startup_timing.h"
-#include "app/tool_icons.h"
+#include "widgets/tool_icons.h"
 #include "lang/lang_template.h"
 #include "lang/language_texts.h"
 #include "lang/language_folders.h"
@@ -13,7 +16,6 @@
 #include "settings/short_path.h"
 #include "settings/xdg_dirs.h"
 #include "views/filter_bar.h"
-#include "views/main_views.h"
 #include "widgets/busy_cursor.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
@@ -59,93 +61,9 @@ using widgets::BusyCursor;
 using widgets::messageBox;
 using widgets::MessageAnswer;
 
-// Filter of the open and save dialogs, as the receiver's users know it.
-constexpr std::string_view kDatabaseFilter = "Baza programów (*.dsp)|*.dsp";
-// Open also takes import files, which go into the shown database.
-constexpr std::string_view kOpenFilter = "Baza programów (*.dsp)|*.dsp|Plik importowy (*.dsx)|*.dsx";
-constexpr int kTrayTipLimit = 127;
-constexpr int kListWidthMargin = 24;
 
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-std::string folderPart(const std::string& path) { return fs::path(path).parent_path().string(); }
-
-// The window as the settings record sees it: bounds, state, tree width, screen and the
-// recent-files entries of the File menu.
-class WindowSettingsAdapter final : public SettingsWindow {
-public:
-    explicit WindowSettingsAdapter(MainWindow& window) : w_(window) {}
-
-    // The stored settings gave the window its bounds: they win over the width the columns need.
-    bool boundsRestored = false;
-    // The window was minimised by a log-on start ("/autorun"), not by the user: while that
-    // lasts, the state stored is the one the window had before.
-    std::optional<WindowState> stateBeforeAutorun;
-
-    WindowBounds windowBounds() const override {
-        const QRect r = w_.isMaximized() || w_.isMinimized() ? w_.normalGeometry() : w_.geometry();
-        return {r.x(), r.y(), r.width(), r.height()};
-    }
-    void setWindowBounds(const WindowBounds& b) override {
-        const int width = std::clamp<int>(b.width, kMinWindowWidth, kMaxWindowWidth);
-        const int height = std::clamp<int>(b.height, kMinWindowHeight, kMaxWindowHeight);
-        w_.setGeometry(b.left, b.top, width, height);
-        boundsRestored = true;
-    }
-    WindowState windowState() const override {
-        if (stateBeforeAutorun)
-            return *stateBeforeAutorun;
-        if (w_.isMinimized())
-            return WindowState::minimised;
-        if (w_.isMaximized())
-            return WindowState::maximised;
-        return WindowState::normal;
-    }
-    void setWindowState(WindowState state) override {
-        switch (state) {
-        case WindowState::minimised:
-            w_.setWindowState(Qt::WindowMinimized);
-            break;
-        case WindowState::maximised:
-            w_.setWindowState(Qt::WindowMaximized);
-            break;
-        case WindowState::normal:
-            w_.setWindowState(Qt::WindowNoState);
-            break;
-        }
-    }
-    std::int32_t treeWidth() const override { return w_.widgets().tree->width(); }
-    void setTreeWidth(std::int32_t width) override {
-        QSplitter* splitter = w_.widgets().splitter;
-        QList<int> sizes = splitter->sizes();
-        const int total = std::max(sizes.value(0) + sizes.value(1), w_.width());
-        const int tree = std::clamp<int>(width, 0, total);
-        w_.widgets().tree->resize(tree, w_.widgets().tree->height());
-        splitter->setSizes({tree, std::max(0, total - tree)});
-    }
-    ScreenSize screenSize() const override {
-        const QScreen* screen = w_.screen();
-        if (!screen)
-            return {};
-        const QSize size = screen->size();
-        return {size.width(), size.height()};
-    }
-    void showRecentFilesSeparator() override {
-        w_.actions().recentFilesSeparator->setVisible(true);
-    }
-    void setRecentFileEntry(int slot, std::string_view caption) override {
-        if (slot < 1 || slot > static_cast<int>(kRecentFileCount))
-            return;
-        QAction* entry = w_.actions().recentFiles[static_cast<std::size_t>(slot - 1)];
-        entry->setText(qs(caption));
-        entry->setVisible(true);
-    }
-
-private:
-    MainWindow& w_;
-};
-
-WindowSettingsAdapter& adapterOf(SettingsWindow& window) { return static_cast<WindowSettingsAdapter&>(window); }
 
 // A menu text as a tool tip: the "&" marks are for menus ("&&" stands for one "&").
 QString withoutMnemonics(const QString& text) {
@@ -189,14 +107,13 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
       shell_(options_.shell),
       flash_(std::make_unique<Flash>(log_)),
       database_(std::make_unique<ChannelDatabase>(*flash_)),
-      texts_(std::make_unique<DisplayTexts>(*database_, lang::languageTexts(languages_))),
-      settingsWindow_(std::make_unique<WindowSettingsAdapter>(*this)) {
+      texts_(std::make_unique<DisplayTexts>(*database_, lang::languageTexts(languages_))) {
     buildClock_.start();
     if (!store_)
         store_ = QtSettingsStore::forCurrentUser();
     database_->setBusyHook(&BusyCursor::set);
     setObjectName(QStringLiteral("mainWindow"));
-    setWindowIcon(applicationIcon());
+    setWindowIcon(widgets::applicationIcon());
     setMinimumSize(kMinWindowWidth, kMinWindowHeight);
     setMaximumSize(kMaxWindowWidth, kMaxWindowHeight);
     resize(kMinWindowWidth, kMinWindowHeight);
@@ -205,10 +122,11 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
     // The open follows the shown window by its wait, not by the wait plus the timer's slack.
     deferredTimer_.setTimerType(Qt::PreciseTimer);
     connect(&deferredTimer_, &QTimer::timeout, this, &MainWindow::runDeferredAction);
-    dragScrollTimer_.setObjectName(QStringLiteral("dragScrollTimer"));
-    dragScrollTimer_.setInterval(300);
 
+    documents_ = std::make_unique<DocumentCommands>(*this);
     w_ = buildMainWindowWidgets(*this);
+    placement_ = new WindowPlacement(*this, w_, storedSettings_, options_.trayAvailable);
+    connect(placement_, &WindowPlacement::trayActivated, this, &MainWindow::showFromTray);
     w_.channelList->viewport()->installEventFilter(this);
     connectCommands();
     connectPopupMenus();
@@ -221,7 +139,7 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 
     // Loading the stored settings chooses the start-up file; it becomes pending.
     std::string startupFile;
-    storedSettings_.load(*store_, *settingsWindow_, options_.places, startupFile);
+    storedSettings_.load(*store_, placement_->settingsWindow(), options_.places, startupFile);
     session_.requestOpen(startupFile);
     w_.actions.numberingMode->setChecked(storedSettings_.flag(settings_flags::kNumberingMode));
     undoCommands_->applyShortcuts();
@@ -237,14 +155,17 @@ MainWindow::MainWindow(MainWindowOptions options, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    if (trayIcon_)
-        trayIcon_->hide();
+    placement_->hideTrayIcon();
     stopTimers();
     // Destroying the main window writes the settings back (the language choice among them);
     // failures are not reported.
-    storedSettings_.save(*store_, *settingsWindow_, shell_, dateTimeValue(currentLocalDateTime()));
+    saveSettingsAndLogonStart(storedSettings_, *store_, placement_->settingsWindow(), shell_, dateTimeValue(currentLocalDateTime()));
     views_.reset();
 }
+
+views::ViewController* MainWindow::views() { return views_ ? views_->views.get() : nullptr; }
+editing::EditController* MainWindow::editController() { return views_ ? views_->editing.get() : nullptr; }
+reference_ui::ReferenceCommands* MainWindow::referenceCommands() { return views_ ? views_->reference.get() : nullptr; }
 
 void MainWindow::setHooks(MainWindowHooks hooks) {
     auto makeViews = std::move(options_.hooks.makeViews);
@@ -253,14 +174,11 @@ void MainWindow::setHooks(MainWindowHooks hooks) {
         options_.hooks.makeViews = std::move(makeViews);
 }
 
-bool MainWindow::trayIconShown() const { return trayIcon_ && trayIcon_->isVisible(); }
+bool MainWindow::trayIconShown() const { return placement_->trayIconShown(); }
 
-bool MainWindow::trayAvailable() const {
-    // Asking the desktop takes a round trip to its notification area: only when a close needs it.
-    if (!trayAvailable_)
-        trayAvailable_ = options_.trayAvailable.value_or(QSystemTrayIcon::isSystemTrayAvailable());
-    return *trayAvailable_;
-}
+bool MainWindow::trayAvailable() const { return placement_->trayAvailable(); }
+
+SettingsWindow& MainWindow::settingsWindow() { return placement_->settingsWindow(); }
 
 void MainWindow::connectCommands() {
     const MainWindowActions& a = w_.actions;
@@ -309,19 +227,6 @@ void MainWindow::connectPopupMenus() {
     });
 }
 
-void MainWindow::buildTray() {
-    if (trayIcon_)
-        return;
-    trayIcon_ = new QSystemTrayIcon(windowIcon(), this);
-    trayIcon_->setObjectName(QStringLiteral("trayIcon"));
-    trayIcon_->setContextMenu(w_.menus.tray);
-    connect(trayIcon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        // A left click shows the window; the context menu comes up by itself.
-        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-            showFromTray();
-    });
-}
-
 // ---------------------------------------------------------------- start-up
 
 void MainWindow::startUp() {
@@ -333,82 +238,16 @@ void MainWindow::startUp() {
     applyTexts();
 
     helpFile_ = options_.places.programFolder + "edytor.hlp";
-    followScreenSize();
-    findPosition_ = -1;
+    placement_->followScreenSize();
 
     applyDragDropOption();
 
-    if (session_.readCommandLine(options_.arguments)) {
-        WindowSettingsAdapter& adapter = adapterOf(*settingsWindow_);
-        const WindowState before = adapter.windowState();
-        QMainWindow::setWindowState(QMainWindow::windowState() | Qt::WindowMinimized);
-        adapter.stateBeforeAutorun = before;
-    }
+    if (session_.readCommandLine(options_.arguments))
+        placement_->minimiseForAutorun();
     // Building the window counts towards the wait, so the list is not held back by it; at least
     // half the wait remains, so the window is still shown before the database loads.
     const auto spent = static_cast<int>(std::min<qint64>(buildClock_.elapsed(), kOpenDelayMs / 2));
     scheduleDeferred(DeferredAction::OpenPendingFile, kOpenDelayMs - spent);
-}
-
-void MainWindow::followScreenSize() {
-    const ScreenSize screen = settingsWindow_->screenSize();
-    if (screen.width <= 0 || screen.height <= 0)
-        return;
-    if (screen.width == storedSettings_.screenWidth && screen.height == storedSettings_.screenHeight)
-        return;
-    centre(screen);
-    if (screen.width < width() || screen.height < height())
-        resize(std::min(width(), screen.width), std::min(height(), screen.height));
-    storedSettings_.screenWidth = screen.width;
-    storedSettings_.screenHeight = screen.height;
-    centredThisRun_ = true;
-}
-
-void MainWindow::centre(const ScreenSize& screen) {
-    const QRect frame = frameGeometry();
-    int left = (screen.width - frame.width()) / 2;
-    int top = (screen.height - frame.height()) / 2 - 16;
-    if (const QScreen* s = this->screen()) {
-        left += s->geometry().x();
-        top += s->geometry().y();
-    }
-    move(left, top);
-}
-
-void MainWindow::keepOnScreen() {
-    const QScreen* s = screen();
-    if (!s)
-        return;
-    const QRect area = s->availableGeometry();
-    QRect frame = frameGeometry();
-    if (frame.right() > area.right())
-        frame.moveRight(area.right());
-    if (frame.bottom() > area.bottom())
-        frame.moveBottom(area.bottom());
-    if (frame.left() < area.left())
-        frame.moveLeft(area.left());
-    if (frame.top() < area.top())
-        frame.moveTop(area.top());
-    if (frame.topLeft() != frameGeometry().topLeft())
-        move(frame.topLeft());
-}
-
-void MainWindow::watchScreen() {
-    // A change of the screen's resolution recentres the window, as a repaint did on the
-    // original platform.
-    if (screenWatched_)
-        return;
-    if (QScreen* s = screen()) {
-        connect(s, &QScreen::geometryChanged, this, [this] { followScreenSize(); });
-        screenWatched_ = true;
-    }
-    if (QWindow* handle = windowHandle())
-        connect(handle, &QWindow::screenChanged, this, [this](QScreen* s) {
-            if (s)
-                connect(s, &QScreen::geometryChanged, this, [this] { followScreenSize(); },
-                        Qt::UniqueConnection);
-            followScreenSize();
-        });
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -422,42 +261,29 @@ void MainWindow::firstShow() {
         setModified(false);
         updateStatusCounts();
         if (views_) {
-            views_->buildColumns();
+            views()->buildColumns();
             // Without stored bounds the window is as wide as the list's columns need.
-            if (!adapterOf(*settingsWindow_).boundsRestored)
+            if (!placement_->boundsRestored())
                 fitListWidth(false);
-            views_->fillCodingSystemMenu();
-            // A window centred at start stays centred at its new width.
-            if (centredThisRun_)
-                centre(settingsWindow_->screenSize());
+            views()->fillCodingSystemMenu();
         }
-        // Whatever was stored, the window starts where it can be seen whole.
-        keepOnScreen();
-        watchScreen();
+        placement_->firstShown();
         // The start-up figures note when the desktop first shows the window.
         if (QWindow* handle = windowHandle())
             handle->installEventFilter(this);
     }
-    if (trayIcon_)
-        trayIcon_->hide();
+    placement_->hideTrayIcon();
 }
 
 void MainWindow::fitListWidth(bool onlyWider) {
-    if (!views_)
-        return;
-    const int listLeft = w_.tree->width() + w_.splitter->handleWidth();
-    int width = std::clamp(listLeft + views_->listWidth() + kListWidthMargin, kMinWindowWidth, kMaxWindowWidth);
-    if (const QScreen* s = screen())
-        width = std::min(width, std::max(kMinWindowWidth, s->availableGeometry().width()));
-    if (!onlyWider || width > this->width())
-        resize(width, height());
+    if (views_)
+        placement_->fitListWidth(views()->listWidth(), onlyWider);
 }
 
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    // Once the user has the window back, its state is theirs to keep again.
-    if (event->type() == QEvent::WindowStateChange && !(windowState() & Qt::WindowMinimized))
-        adapterOf(*settingsWindow_).stateBeforeAutorun.reset();
+    if (event->type() == QEvent::WindowStateChange)
+        placement_->windowStateChanged();
 }
 
 void MainWindow::hideEvent(QHideEvent* event) {
@@ -508,11 +334,10 @@ void MainWindow::applyTexts() {
     }
     // The filter bar, the tree's nodes and the list's columns belong to the views.
     if (views_)
-        views_->applyTexts();
+        views()->applyTexts();
     else
         w_.filterBar->applyHints([this](const char* key) { return qs(text(key)); });
-    if (trayIcon_)
-        trayIcon_->setToolTip(qs(text(kTitleKey)).left(kTrayTipLimit));
+    placement_->setTrayToolTip(qs(text(kTitleKey)));
     refreshFilePanel();
     // The counts panel is built from language texts too.
     updateStatusCounts();
@@ -554,7 +379,7 @@ void MainWindow::setModified(bool modified) {
     w_.actions.save->setEnabled(modified);
     w_.actions.saveAs->setEnabled(session_.loaded());
     w_.actions.toolSave->setEnabled(modified);
-    if (!(views_ && views_->bulkUpdate()))
+    if (!(views_ && views()->bulkUpdate()))
         refreshFilePanel();
     refreshTitle();
 }
@@ -570,14 +395,21 @@ void MainWindow::refreshTitle() {
     setWindowModified(session_.loaded() && session_.modified());
 }
 
+void MainWindow::showFilling(bool filling) {
+    if (filling)
+        setWindowTitle(qs(text("HintOpeningBase")));
+    else
+        refreshTitle();
+}
+
 void MainWindow::showChangedDatabase() {
     if (!session_.loaded())
         return;
     if (views_) {
-        views_->resetViews();
-        views_->setDatabaseLoaded(true);
-        views_->setListMode(1);
-        views_->fillChannelList();
+        views()->resetViews();
+        views()->setDatabaseLoaded(true);
+        views()->setListMode(views::ListMode::Channels);
+        views()->fillChannelList();
     }
     setModified(true);
     refreshNodePanel();
@@ -597,14 +429,14 @@ void MainWindow::refreshFilePanel() {
 
 void MainWindow::updateStatusCounts() {
     if (views_)
-        views_->updateStatusCounts();
+        views()->updateStatusCounts();
     else
         w_.countsPanel->setText(QStringLiteral(" () "));
 }
 
 void MainWindow::refreshNodePanel() {
     if (views_)
-        w_.nodePanel->setNode(views_->selectedNodeIcon(), views_->selectedNodeText());
+        w_.nodePanel->setNode(views()->selectedNodeIcon(), views()->selectedNodeText());
     else
         w_.nodePanel->setNode({}, {});
 }
@@ -631,76 +463,16 @@ void MainWindow::runDeferredAction() {
         openPendingFile();
 }
 
-// ---------------------------------------------------------------- opening
+// ---------------------------------------------------------------- opening, saving, closing
+// Carried out by the document commands around the session.
 
-void MainWindow::openPendingFile() {
-    deferredTimer_.stop();
-    // A file named on the command line that is not there is said once; the start goes on with
-    // the usual start-up file.
-    if (const std::string missing = session_.takeMissingCommandLineFile(); !missing.empty())
-        messageBox(text("MsgFile") + " " + fileNameOf(missing) + " " + text("MsgFileNotExisting"), text("MsgErrorFile"),
-                   widgets::kStopOk, this);
-    if (!session_.openPending())
-        return;
-    // Replacing the shown database is a close of it, whatever closing the window means.
-    session_.requestQuit();
-    if (!queryClose(false)) {
-        // Cancel keeps the shown database and forgets the request.
-        session_.openCancelled();
-        return;
-    }
-
-    OpenResult result = OpenResult::NoFile;
-    {
-        BusyCursor busy;
-        setWindowTitle(qs(text("TextLoading") + " " + session_.pendingFile()));
-        log_.clear();
-        result = flash_->openImage(session_.pendingFile());
-        logf(log_, "Error: %d", static_cast<int>(result));
-        if (session_.loaded())
-            refreshTitle();
-        else
-            setWindowTitle(qs(text(kTitleKey) + "  " + std::string(kVersionText)));
-    }
-
-    const bool firstRun = !storedSettings_.settingsFound;
-    storedSettings_.settingsFound = true;
-    const bool hasRecentFiles = std::any_of(storedSettings_.recentFiles.begin(), storedSettings_.recentFiles.end(),
-                                            [](const std::string& f) { return !f.empty(); });
-    showOpenOutcome(session_.openFinished(result, firstRun, hasRecentFiles));
-}
-
-void MainWindow::showOpenOutcome(const OpenOutcome& outcome) {
-    if (outcome.registerFileType)
-        registerFileType();
-    if (outcome.wizard && *outcome.wizard == WizardMode::FirstRun)
-        openConnectionWizard(WizardMode::FirstRun);
-    if (outcome.showDatabase) {
-        loadSucceeded();
-        return;
-    }
-    if (outcome.wizard && *outcome.wizard != WizardMode::FirstRun)
-        openConnectionWizard(*outcome.wizard);
-    if (outcome.imageManager) {
-        closeFindDialog();
-        if (options_.hooks.openImageManager)
-            options_.hooks.openImageManager(*this, *outcome.imageManager);
-    }
-    std::string error;
-    switch (outcome.message) {
-    case OpenOutcome::Message::None:
-        break;
-    case OpenOutcome::Message::FileMissing:
-        error = text("MsgFile") + " " + fileNameOf(outcome.file) + " " + text("MsgFileNotExisting");
-        break;
-    case OpenOutcome::Message::NotADatabase:
-        error = text("MsgFile") + " " + fileNameOf(outcome.file) + " " + text("MSgFileNotCorrectFormatBase");
-        break;
-    }
-    if (!error.empty())
-        messageBox(error, text("MsgErrorFile"), widgets::kStopOk, this);
-    refreshFilePanel();
-}
+void MainWindow::openPendingFile() { documents_->openPendingFile(); }
+void MainWindow::openWithDialog() { documents_->openWithDialog(); }
+void MainWindow::openRecentFile(int entry) { documents_->openRecentFile(entry); }
+void MainWindow::filesDropped(const std::vector<std::string>& paths) { documents_->filesDropped(paths); }
+void MainWindow::save() { documents_->save(); }
+void MainWindow::saveAs() { documents_->saveAs(); }
+bool MainWindow::queryClose(bool fromWindow) { return documents_->queryClose(fromWindow); }
 
 void MainWindow::loadSucceeded() {
     firstListPaintPending_ = !loadedOnce_;
@@ -713,12 +485,12 @@ void MainWindow::loadSucceeded() {
     resetViews();
     session_.setLoaded(true);
     if (views_) {
-        views_->setDatabaseLoaded(true);
-        views_->setListMode(1);
+        views()->setDatabaseLoaded(true);
+        views()->setListMode(views::ListMode::Channels);
     }
     setModified(false);
     if (views_)
-        views_->fillChannelList();
+        views()->fillChannelList();
     refreshNodePanel();
     undoCommands_->restart();
 }
@@ -726,78 +498,11 @@ void MainWindow::loadSucceeded() {
 void MainWindow::resetViews() {
     session_.setLoaded(false);
     if (views_) {
-        views_->setDatabaseLoaded(false);
-        views_->resetViews();
+        views()->setDatabaseLoaded(false);
+        views()->resetViews();
     }
     if (!session_.shownFile().empty())
-        storedSettings_.addRecentFile(absoluteName(session_.shownFile()), *settingsWindow_);
-}
-
-void MainWindow::openWithDialog() {
-    closeFindDialog();
-    widgets::FileDialogRequest request;
-    request.kind = widgets::FileDialogKind::Open;
-    request.filter = std::string(kOpenFilter);
-    request.initialFolder = storedSettings_.loadFolder;
-    request.defaultExtension = "*.dsp";
-    request.fileMustExist = true;
-    request.parent = this;
-    const std::string chosen = widgets::fileDialogs().run(request).value_or(std::string());
-    if (!chosen.empty())
-        storedSettings_.loadFolder = folderPart(chosen);
-    openChosenFile(session_.chooseFile(chosen));
-}
-
-void MainWindow::openChosenFile(const std::optional<ChosenFile>& chosen) {
-    if (!chosen)
-        return;
-    if (chosen->import) {
-        importChosenFile(*chosen);
-        return;
-    }
-    if (chosen->askReopenShown &&
-        messageBox(text("MsgFileCurrentFileIsOpen"), text("MsgErrorFile"), widgets::kQuestionYesNo, this) ==
-            MessageAnswer::No)
-        return;
-    if (chosen->exists)
-        openFileLater(chosen->name);
-    else
-        messageBox(text("MsgFileNotExisting"), text("MsgErrorFile"), widgets::kStopOk, this);
-}
-
-void MainWindow::importChosenFile(const ChosenFile& chosen) {
-    if (!chosen.exists)
-        messageBox(text("MsgFileNotExisting"), text("MsgErrorFile"), widgets::kStopOk, this);
-    else if (!session_.loaded())
-        // Components are imported into a shown database; without one there is nothing to merge into.
-        messageBox(text("MsgFile") + " " + fileNameOf(chosen.name) + " " + text("MSgFileNotCorrectFormatBase"),
-                   text("MsgErrorFile"), widgets::kStopOk, this);
-    else if (options_.hooks.importFile)
-        options_.hooks.importFile(*this, chosen.name);
-}
-
-void MainWindow::openRecentFile(int entry) {
-    if (entry < 1 || entry > static_cast<int>(kRecentFileCount))
-        return;
-    const auto chosen = session_.chooseRecentFile(storedSettings_.recentFiles[static_cast<std::size_t>(entry - 1)]);
-    if (!chosen)
-        return;
-    closeFindDialog();
-    openChosenFile(chosen);
-}
-
-void MainWindow::filesDropped(const std::vector<std::string>& paths) {
-    switch (session_.decideDrop(paths)) {
-    case DropAction::Ignore:
-        break;
-    case DropAction::Open:
-        openFileLater(paths.front());
-        break;
-    case DropAction::Import:
-        if (options_.hooks.importFile)
-            options_.hooks.importFile(*this, paths.front());
-        break;
-    }
+        storedSettings_.addRecentFile(absoluteName(session_.shownFile()), placement_->settingsWindow());
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -844,99 +549,6 @@ void MainWindow::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
 }
 
-// ---------------------------------------------------------------- saving
-
-SaveResult MainWindow::writeDatabase(const std::string& path, bool keepBackup) {
-    BusyCursor busy;
-    return flash_->saveImage(path, keepBackup);
-}
-
-bool MainWindow::saveDatabase() {
-    switch (session_.saveStep()) {
-    case SaveStep::NothingToDo:
-        return true;
-    case SaveStep::NotPossible:
-        return false;
-    case SaveStep::Write:
-        break;
-    }
-    const std::string target = session_.saveTarget();
-    const SaveResult result = writeDatabase(target, true);
-    if (result != SaveResult::Saved) {
-        // A refused backup says why and what to do instead, in the command line's words.
-        const bool refused = result == SaveResult::BackupRefused;
-        messageBox(text("MsgFileCantSave") + " " + target + (refused ? "\n" + flash_->lastSave().error : std::string()),
-                   text("MsgFileSaveError"), widgets::kStopOk, this);
-        return false;
-    }
-    setModified(false);
-    return true;
-}
-
-void MainWindow::save() { saveDatabase(); }
-
-void MainWindow::saveAs() {
-    closeFindDialog();
-    if (!session_.loaded())
-        return;
-    widgets::FileDialogRequest request;
-    request.kind = widgets::FileDialogKind::Save;
-    request.filter = std::string(kDatabaseFilter);
-    request.initialFolder = storedSettings_.saveFolder;
-    request.defaultExtension = "dsp";
-    request.overwritePrompt = false;  // asked below, in the program's words
-    request.parent = this;
-    const std::optional<std::string> chosen = widgets::fileDialogs().run(request);
-    if (!chosen || chosen->empty())
-        return;
-    storedSettings_.saveFolder = folderPart(*chosen);
-    const auto [name, askOverwrite] = session_.saveAsTarget(*chosen);
-    if (askOverwrite) {
-        const std::string question = cs::format("%s '%s' %s", text("MsgFile").c_str(), fileNameOf(name).c_str(),
-                                                text("MsgExistingOverwrite").c_str());
-        if (messageBox(question, text("TextInformation"), widgets::kQuestionYesNo, this) == MessageAnswer::No)
-            return;
-    }
-    session_.saveAsStarted(name);
-    const bool written = writeDatabase(name, false) == SaveResult::Saved;
-    session_.saveAsFinished(name, written);
-    if (!written) {
-        messageBox(text("MsgFileCantSave") + " " + name, text("MsgFileSaveError"), widgets::kStopOk, this);
-        refreshFilePanel();
-        return;
-    }
-    setModified(false);
-}
-
-// ---------------------------------------------------------------- closing
-
-bool MainWindow::queryClose(bool fromWindow) {
-    switch (session_.closeStep(storedSettings_.flag(settings_flags::kCloseEndsProgram), trayAvailable())) {
-    case CloseStep::Close:
-        return true;
-    case CloseStep::HideToTray:
-        hideToTray();
-        return false;
-    case CloseStep::AskToSave:
-        break;
-    }
-    if (fromWindow && (!isVisible() || isMinimized()))
-        showFromTray();
-    const std::string question = text("MsgSaveBaseDataToFile") + " " + fileNameOf(session_.shownFile()) + " ?";
-    SaveAnswer answer = SaveAnswer::No;
-    switch (messageBox(question, text("MsgSaveChanged"), widgets::kQuestionYesNoCancel, this)) {
-    case MessageAnswer::Yes:
-        answer = SaveAnswer::Yes;
-        break;
-    case MessageAnswer::Cancel:
-        answer = SaveAnswer::Cancel;
-        break;
-    default:
-        break;
-    }
-    return session_.closeAnswered(answer, [this] { return saveDatabase(); });
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!queryClose(true)) {
         event->ignore();
@@ -954,25 +566,9 @@ void MainWindow::closed() {
 
 void MainWindow::stopTimers() {
     deferredTimer_.stop();
-    dragScrollTimer_.stop();
 }
 
-void MainWindow::hideToTray() {
-    buildTray();
-    hide();
-    trayIcon_->setIcon(windowIcon());
-    trayIcon_->setToolTip(qs(text(kTitleKey)).left(kTrayTipLimit));
-    trayIcon_->show();
-}
-
-void MainWindow::showFromTray() {
-    if (isMinimized())
-        showNormal();
-    else
-        show();
-    raise();
-    activateWindow();
-}
+void MainWindow::showFromTray() { placement_->showWindow(); }
 
 void MainWindow::sessionEnding() { exitProgram(); }
 
@@ -1012,14 +608,14 @@ void MainWindow::openConnectionWizard(WizardMode mode) {
         options_.hooks.openConnectionWizard(*this, mode);
 }
 
-PropertiesChange MainWindow::openProperties(const PropertiesRequest& request) {
+properties::ChangeLevel MainWindow::openProperties(const properties::PropertiesRequest& request) {
     closeFindDialog();
     if (!options_.hooks.openProperties)
-        return PropertiesChange::None;
+        return properties::ChangeLevel::None;
     return options_.hooks.openProperties(*this, request);
 }
 
-std::optional<StartChannelChoice> MainWindow::chooseStartChannel(const StartChannelChoice& preset) {
+std::optional<editing::StartChannelChoice> MainWindow::chooseStartChannel(const editing::StartChannelChoice& preset) {
     if (!options_.hooks.chooseStartChannel)
         return std::nullopt;
     return options_.hooks.chooseStartChannel(*this, preset);
@@ -1045,6 +641,24 @@ void MainWindow::openAbout() {
     closeFindDialog();
     if (options_.hooks.openAbout)
         options_.hooks.openAbout(*this);
+}
+
+void MainWindow::wizardClosed(bool softwareSent) {
+    // A software image named on the command line was handed to the wizard: once it is sent, the
+    // next close ends the program.
+    if (session_.launchState() == LaunchState::SoftwareHandedOver && softwareSent)
+        session_.requestQuit();
+    session_.setLaunchState(LaunchState::Normal);
+}
+
+void MainWindow::applyPreferences() {
+    applyDragDropOption();
+    undoCommands_->applyShortcuts();
+}
+
+desktop::HelpEntries MainWindow::helpEntries() {
+    const MainWindowActions& a = w_.actions;
+    return {w_.menus.help, a.contextHelp, a.helpIndex, a.helpOnHelp, a.toolHelp, a.about};
 }
 
 void MainWindow::receiveDatabase() { openConnectionWizard(WizardMode::ReceiveDatabase); }

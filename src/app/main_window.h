@@ -16,29 +16,39 @@
 
 #include "app/document_session.h"
 #include "app/main_window_widgets.h"
-#include "app/window_requests.h"
 #include "common/log_sink.h"
 #include "database/channel_database.h"
+#include "editing/start_channel_choice.h"
+#include "properties/properties_request.h"
 #include "database/display_texts.h"
 #include "image/flash.h"
 #include "lang/lang_list.h"
-#include "settings/desktop_shell.h"
+#include "desktop/contact_addresses.h"
+#include "desktop/desktop_shell.h"
+#include "desktop/support_host.h"
 #include "settings/settings_store.h"
 #include "settings/settings_window.h"
 #include "settings/stored_settings.h"
-#include "views/main_views.h"
+#include "wizard/wizard_host.h"
+
+namespace cs::views {
+class ViewController;
+}
+namespace cs::editing {
+class EditController;
+}
+namespace cs::reference_ui {
+class ReferenceCommands;
+}
 
 class QActionGroup;
-class QSystemTrayIcon;
 class QUrl;
 
 namespace cs::app {
 
 // The version shown in the caption after a load and stored with the settings.
 inline constexpr std::string_view kVersionText = kProgramVersion;
-// Contact addresses of the product (the about box and the tray menu open them).
-inline constexpr std::string_view kHomePageAddress = "https://channelsettings.example.org/";
-inline constexpr std::string_view kMailAddress = "support@channelsettings.example.org";
+using desktop::kHomePageAddress;
 
 // Opening waits this long, so that the window is painted before a long load starts.
 inline constexpr int kOpenDelayMs = 100;
@@ -47,7 +57,10 @@ inline constexpr int kOpenDelayMs = 100;
 enum class DeferredAction { None, OpenPendingFile, ShowDragHint };
 
 class MainWindow;
+class DocumentCommands;
 class UndoCommands;
+class WindowPlacement;
+struct WindowViews;
 
 // Windows that belong to later work plug in here; an empty hook does nothing.
 struct MainWindowHooks {
@@ -57,16 +70,16 @@ struct MainWindowHooks {
     std::function<void(MainWindow&)> openAbout;
     std::function<void(MainWindow&)> closeFindDialog;
     // Shows the properties dialog modally; what it wrote tells the window what to refresh.
-    std::function<PropertiesChange(MainWindow&, const PropertiesRequest&)> openProperties;
+    std::function<properties::ChangeLevel(MainWindow&, const properties::PropertiesRequest&)> openProperties;
     // The favourite-list channel chooser, preset from and handing back the start channel.
-    std::function<StartChannelChoice(MainWindow&, const StartChannelChoice& preset)> chooseStartChannel;
+    std::function<editing::StartChannelChoice(MainWindow&, const editing::StartChannelChoice& preset)> chooseStartChannel;
     // An import file (".dsx") dropped on the window while a database is shown.
     std::function<void(MainWindow&, const std::string& file)> importFile;
     // Opens an address with the desktop (home page, mail link); by default QDesktopServices.
     std::function<void(const QUrl&)> openUrl;
     // Creates the views over the widgets, database and texts of the window; empty: the window
     // runs without views (tests of the window alone).
-    std::function<std::unique_ptr<views::MainViews>(MainWindow&)> makeViews;
+    std::function<std::unique_ptr<WindowViews>(MainWindow&)> makeViews;
 };
 
 struct MainWindowOptions {
@@ -84,8 +97,10 @@ struct MainWindowOptions {
     static MainWindowOptions forCurrentUser(std::vector<std::string> arguments);
 };
 
-class MainWindow final : public QMainWindow {
+class MainWindow final : public QMainWindow, public wizard::WizardHost, public desktop::SupportHost {
     Q_OBJECT
+    // Carries out opening, saving and closing over the window's state.
+    friend class DocumentCommands;
 
 public:
     explicit MainWindow(MainWindowOptions options, QWidget* parent = nullptr);
@@ -101,27 +116,27 @@ public:
     void updateStatusCounts();
     void scheduleDeferred(DeferredAction action, int intervalMs);
     // Opens `file` after the deferred-open delay (a file another window received or chose).
-    void openFileLater(const std::string& file);
+    void openFileLater(const std::string& file) override;
     void openConnectionWizard(WizardMode mode);
     // Closes the find dialog and shows the properties dialog; None without one.
-    PropertiesChange openProperties(const PropertiesRequest& request);
+    properties::ChangeLevel openProperties(const properties::PropertiesRequest& request);
     // The favourite-list chooser for the receiver's start channel; nothing without one.
-    std::optional<StartChannelChoice> chooseStartChannel(const StartChannelChoice& preset);
+    std::optional<editing::StartChannelChoice> chooseStartChannel(const editing::StartChannelChoice& preset);
     bool canChooseStartChannel() const { return static_cast<bool>(options_.hooks.chooseStartChannel); }
-    std::string browseForFolder(const std::string& title, const std::string& initialFolder);
+    std::string browseForFolder(const std::string& title, const std::string& initialFolder) override;
     void setHooks(MainWindowHooks hooks);
     // Registers the `.dsp` type with the desktop and installs the program's icon in the user's
     // icon theme folder, so that the entry and the files show it. False when a file failed.
-    bool registerFileType();
+    bool registerFileType() override;
     // Accepts files dropped from the file manager exactly while drag and drop is not disabled
     // in the stored settings (the preferences dialog changes it at once).
     void applyDragDropOption();
     // Opens an address with the desktop (through the openUrl hook when one is set).
-    void openUrl(const QUrl& url);
+    void openUrl(const QUrl& url) override;
 
     // ---- commands
     void openWithDialog();
-    void save();
+    void save() override;
     void saveAs();
     void exitProgram();
     void openRecentFile(int entry);  // 1..4
@@ -141,8 +156,6 @@ public:
     // Whether the window may close; `fromWindow` is false when an open asks before replacing
     // the shown database. False also when it hid in the notification area instead.
     bool queryClose(bool fromWindow);
-    // Recentres the window when the screen's size differs from the stored one.
-    void followScreenSize();
     void applyTexts();
     // Files dropped from the file manager (the first of a drop counts).
     void filesDropped(const std::vector<std::string>& paths);
@@ -152,11 +165,9 @@ public:
     // ---- state
     DocumentSession& session() { return session_; }
     const std::string& pendingFileName() const { return session_.pendingFile(); }
-    const std::string& currentFileName() const { return session_.shownFile(); }
-    bool isModified() const { return session_.modified(); }
-    bool databaseLoaded() const { return session_.loaded(); }
-    int findPosition() const { return findPosition_; }
-    void setFindPosition(int position) { findPosition_ = position; }
+    const std::string& currentFileName() const override { return session_.shownFile(); }
+    bool isModified() const override { return session_.modified(); }
+    bool databaseLoaded() const override { return session_.loaded(); }
     int presetSatellite() const { return presetSatellite_; }
     void setPresetSatellite(int satellite) { presetSatellite_ = satellite; }
     void requestQuit() { session_.requestQuit(); }
@@ -165,22 +176,33 @@ public:
     bool trayIconShown() const;
     DeferredAction deferredAction() const { return deferredAction_; }
     QTimer& deferredTimer() { return deferredTimer_; }
-    QTimer& dragScrollTimer() { return dragScrollTimer_; }
 
-    StoredSettings& storedSettings() { return storedSettings_; }
+    StoredSettings& storedSettings() override { return storedSettings_; }
     Flash& flash() { return *flash_; }
     ChannelDatabase& database() { return *database_; }
     const DisplayTexts& displayTexts() const { return *texts_; }
-    MemoryLog& log() { return log_; }
+    MemoryLog& log() override { return log_; }
     lang::LanguageList& languages() { return languages_; }
-    SettingsStore& settingsStore() { return *store_; }
-    DesktopShell& shell() { return shell_; }
-    views::MainViews* views() { return views_.get(); }
+    SettingsStore& settingsStore() override { return *store_; }
+    DesktopShell& shell() override { return shell_; }
+    // The views and the commands attached to them; null without views.
+    views::ViewController* views();
+    editing::EditController* editController();
+    reference_ui::ReferenceCommands* referenceCommands();
     UndoCommands& undoCommands() { return *undoCommands_; }
     const std::string& helpFile() const { return helpFile_; }
 
     // Text of a key in the current language.
-    std::string text(std::string_view key) const { return languages_.text(key); }
+    std::string text(std::string_view key) const override { return languages_.text(key); }
+
+    // ---- what the connection wizard asks of the window
+    QWidget* hostWindow() override { return this; }
+    std::string softwareImageFile() const override { return session_.upgradeFile(); }
+    void wizardClosed(bool softwareSent) override;
+
+    // ---- what the support windows ask of the window
+    void applyPreferences() override;
+    desktop::HelpEntries helpEntries() override;
 
     // ---- widgets (handed to the views, looked at by tests)
     const MainWindowWidgets& widgets() const { return w_; }
@@ -188,9 +210,11 @@ public:
     const MainWindowMenus& menus() const { return w_.menus; }
 
     // What loading and saving the settings see of this window.
-    SettingsWindow& settingsWindow() { return *settingsWindow_; }
+    SettingsWindow& settingsWindow();
     // Repaints the node panel with the selected tree node (the views call it).
     void refreshNodePanel();
+    // While the views fill the list the caption says so; afterwards it names the file again.
+    void showFilling(bool filling);
 
 signals:
     // Closing was allowed: the program ends.
@@ -208,13 +232,11 @@ protected:
 private:
     void connectCommands();
     void connectPopupMenus();
-    void buildTray();
     void startUp();
     void firstShow();
     void closed();
     void stopTimers();
     void buildLanguageMenu();
-    void hideToTray();
     void closeFindDialog();
     void refreshFilePanel();
     // The caption with the shown file's name and the modified marker.
@@ -223,17 +245,6 @@ private:
     void fitListWidth(bool onlyWider);
     void resetViews();
     void loadSucceeded();
-    void showOpenOutcome(const OpenOutcome& outcome);
-    // Opens a file chosen in the Open dialog or the recent-files menu.
-    void openChosenFile(const std::optional<ChosenFile>& chosen);
-    // An import file chosen in the Open dialog goes into the shown database.
-    void importChosenFile(const ChosenFile& chosen);
-    // Save of the shown database; true when it is saved or nothing was modified.
-    bool saveDatabase();
-    SaveResult writeDatabase(const std::string& path, bool keepBackup);
-    void watchScreen();
-    void centre(const ScreenSize& screen);
-    void keepOnScreen();
     void logStartupFigures();
     // A line of the start-up figures: into the log, and to stderr with CHANNELSETTINGS_TIMING set.
     void writeTimingLine(const std::string& line);
@@ -249,30 +260,25 @@ private:
     std::unique_ptr<DisplayTexts> texts_;
     StoredSettings storedSettings_;
     std::unique_ptr<lang::ActiveLanguageList> activeLanguages_;
-    std::unique_ptr<SettingsWindow> settingsWindow_;
     MainWindowWidgets w_;
-    std::unique_ptr<views::MainViews> views_;
+    std::unique_ptr<WindowViews> views_;
     UndoCommands* undoCommands_ = nullptr;  // a child of the window
     DocumentSession session_;
+    std::unique_ptr<DocumentCommands> documents_;
 
     std::string helpFile_;
-    int findPosition_ = -1;
     int presetSatellite_ = 0;
     bool firstShow_ = true;
-    mutable std::optional<bool> trayAvailable_;
     bool acceptingDrops_ = false;
-    bool screenWatched_ = false;
-    bool centredThisRun_ = false;
     bool loadedOnce_ = false;
     bool firstListPaintPending_ = false;  // the start-up figures are logged at that paint
 
     QTimer deferredTimer_;
     QElapsedTimer buildClock_;  // the start-up open counts its wait from here
     DeferredAction deferredAction_ = DeferredAction::None;
-    QTimer dragScrollTimer_;
 
     QActionGroup* languageGroup_ = nullptr;
-    QSystemTrayIcon* trayIcon_ = nullptr;
+    WindowPlacement* placement_ = nullptr;  // a child of the window
 };
 
 } // namespace cs::app

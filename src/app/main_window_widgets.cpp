@@ -1,7 +1,7 @@
 #include "app/main_window_widgets.h"
 
 #include "app/node_panel.h"
-#include "app/tool_icons.h"
+#include "widgets/tool_icons.h"
 #include "views/filter_bar.h"
 #include "widgets/cut_text_tips.h"
 
@@ -23,6 +23,9 @@
 namespace cs::app {
 
 namespace {
+
+using widgets::ToolIcon;
+using widgets::toolIcon;
 
 // Object names are only for people looking at the widget tree (and accessibility tools); the
 // program reaches every widget through its typed member.

@@ -5,6 +5,8 @@
 // window connects the commands to what they do; nothing here decides anything.
 #include <QString>
 
+#include "widgets/main_window_actions.h"
+
 #include <array>
 #include <cstddef>
 
@@ -27,83 +29,8 @@ namespace cs::app {
 
 class NodePanel;
 
-inline constexpr std::size_t kRecentFileEntries = 4;
-
-struct MainWindowActions {
-    // File
-    QAction* open = nullptr;
-    QAction* save = nullptr;
-    QAction* saveAs = nullptr;
-    QAction* importSatellites = nullptr;
-    QAction* importTransponders = nullptr;
-    QAction* importCaTables = nullptr;
-    QAction* exportTransponders = nullptr;
-    QAction* exportView = nullptr;  // the channels the list shows, as a CSV
-    QAction* preferences = nullptr;
-    QAction* imageManager = nullptr;
-    QAction* exit = nullptr;
-    QAction* recentFilesSeparator = nullptr;
-    std::array<QAction*, kRecentFileEntries> recentFiles = {};
-    // Edit
-    QAction* cut = nullptr;
-    QAction* copy = nullptr;
-    QAction* paste = nullptr;
-    QAction* deleteChannels = nullptr;
-    QAction* selectAll = nullptr;
-    QAction* orderLikeReference = nullptr;
-    QAction* findDuplicates = nullptr;
-    // Search
-    QAction* find = nullptr;
-    QAction* findNext = nullptr;
-    QAction* findAll = nullptr;
-    // Transmission
-    QAction* connectionWizard = nullptr;
-    QAction* receiveDatabase = nullptr;
-    QAction* sendDatabase = nullptr;
-    QAction* updateSoftware = nullptr;
-    // Help
-    QAction* contextHelp = nullptr;
-    QAction* helpIndex = nullptr;
-    QAction* helpOnHelp = nullptr;
-    QAction* homePage = nullptr;
-    QAction* about = nullptr;
-
-    // Tool bar
-    QAction* toolOpen = nullptr;
-    QAction* toolSave = nullptr;
-    QAction* toolCut = nullptr;
-    QAction* toolCopy = nullptr;
-    QAction* toolPaste = nullptr;
-    QAction* toolDelete = nullptr;
-    QAction* toolProperties = nullptr;
-    QAction* toolFind = nullptr;
-    QAction* toolConnectionWizard = nullptr;
-    QAction* toolSendDatabase = nullptr;
-    QAction* toolReceiveDatabase = nullptr;
-    QAction* numberingMode = nullptr;  // checkable
-    QAction* toolHelp = nullptr;
-    QAction* toolWhatsThis = nullptr;
-
-    // Pop-up menu of the channel list
-    QAction* listCut = nullptr;
-    QAction* listCopy = nullptr;
-    QAction* listPaste = nullptr;
-    QAction* listDelete = nullptr;
-    QAction* listRename = nullptr;
-    QAction* listSelectAll = nullptr;
-    QAction* listProperties = nullptr;
-    // Pop-up menu of the tree
-    QAction* treeEraseChannels = nullptr;
-    QAction* treeCreateList = nullptr;
-    QAction* treeDeleteList = nullptr;
-    QAction* treeRename = nullptr;
-    QAction* treeProperties = nullptr;
-    // Menu of the notification-area icon
-    QAction* trayOpen = nullptr;
-    QAction* trayHomePage = nullptr;
-    QAction* trayConnectionWizard = nullptr;
-    QAction* trayExit = nullptr;
-};
+using widgets::kRecentFileEntries;
+using widgets::MainWindowActions;
 
 struct MainWindowMenus {
     QMenu* file = nullptr;

@@ -148,7 +148,7 @@ void UndoCommands::redo() {
 // still exist.
 void UndoCommands::stepDone(const std::function<void()>& step) {
     restoring_ = true;
-    auto* views = dynamic_cast<views::ViewController*>(window_.views());
+    views::ViewController* views = window_.views();
     QTableView* list = window_.widgets().channelList;
     std::vector<std::uint16_t> selectedSlots;
     const ChannelDatabase& db = window_.database();

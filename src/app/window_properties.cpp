@@ -17,7 +17,7 @@ properties::PropertiesContext contextOf(MainWindow& window) {
     context.log = &window.log();
     context.chooseStartChannel =
         [&window](const properties::StartChannel& preset) -> std::optional<properties::StartChannel> {
-        StartChannelChoice asked;
+        editing::StartChannelChoice asked;
         asked.startList = preset.list;
         asked.startChannel = preset.channel;
         const auto choice = window.chooseStartChannel(asked);
@@ -30,26 +30,15 @@ properties::PropertiesContext contextOf(MainWindow& window) {
     return context;
 }
 
-properties::PropertiesOpening openingOf(const PropertiesRequest& request) {
-    properties::PropertiesOpening opening;
-    opening.purpose = request.purpose == PropertiesRequest::Purpose::Channel
-                          ? properties::PropertiesOpening::Purpose::Channel
-                          : properties::PropertiesOpening::Purpose::Settings;
-    opening.channelSlot = request.channelSlot;
-    opening.settingsRowType = request.settingsRowType;
-    opening.presetSatellite = request.presetSatellite;
-    return opening;
-}
-
 } // namespace
 
-std::function<PropertiesChange(MainWindow&, const PropertiesRequest&)> makePropertiesHook() {
+std::function<properties::ChangeLevel(MainWindow&, const properties::PropertiesRequest&)> makePropertiesHook() {
     // Owned by the main window (its Qt parent); the pointer clears itself when the window goes.
     QPointer<properties::PropertiesDialog> dialog;
-    return [dialog](MainWindow& window, const PropertiesRequest& request) mutable {
+    return [dialog](MainWindow& window, const properties::PropertiesRequest& request) mutable {
         if (!dialog)
             dialog = new properties::PropertiesDialog(contextOf(window), &window);
-        return static_cast<PropertiesChange>(dialog->run(openingOf(request)));
+        return dialog->run(request);
     };
 }
 

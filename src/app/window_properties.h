@@ -2,7 +2,7 @@
 // The properties dialog put together over the main window: its database, texts, stored
 // settings, log and start-channel chooser. The dialog is made at the first request and kept for
 // the rest of the run.
-#include "app/window_requests.h"
+#include "properties/properties_request.h"
 
 #include <functional>
 
@@ -11,6 +11,6 @@ namespace cs::app {
 class MainWindow;
 
 // The hook the main window calls to show the properties dialog (MainWindowHooks::openProperties).
-std::function<PropertiesChange(MainWindow&, const PropertiesRequest&)> makePropertiesHook();
+std::function<properties::ChangeLevel(MainWindow&, const properties::PropertiesRequest&)> makePropertiesHook();
 
 } // namespace cs::app

@@ -1,10 +1,7 @@
 #include "app/window_views.h"
 
 #include "app/main_window.h"
-#include "editing/edit_controller.h"
 #include "properties/ca_systems.h"
-#include "reference/reference_commands.h"
-#include "views/view_controller.h"
 
 #include <QSplitter>
 #include <QStatusBar>
@@ -13,8 +10,10 @@
 
 namespace cs::app {
 
-// The editing commands over the window's widgets; they live as long as the views.
-void attachEditing(MainWindow& window, views::ViewController& views) {
+namespace {
+
+// The editing commands over the window's widgets.
+std::unique_ptr<editing::EditController> makeEditing(MainWindow& window, views::ViewController& views) {
     const MainWindowActions& a = window.widgets().actions;
     editing::EditHost host;
     host.window = &window;
@@ -25,15 +24,15 @@ void attachEditing(MainWindow& window, views::ViewController& views) {
     host.treePopup = window.widgets().menus.treePopup;
     host.setModified = [&window](bool on) { window.setModified(on); };
     host.databaseLoaded = [&window] { return window.databaseLoaded(); };
-    host.openProperties = [&window](const PropertiesRequest& request) { return window.openProperties(request); };
+    host.openProperties = [&window](const properties::PropertiesRequest& request) { return window.openProperties(request); };
     host.setPresetSatellite = [&window](int satellite) { window.setPresetSatellite(satellite); };
     host.filesDropped = [&window](const std::vector<std::string>& paths) { window.filesDropped(paths); };
-    new editing::EditController(std::move(host), views, window.database(), window.displayTexts(),
-                                window.storedSettings(), &views);  // owned by the views
+    return std::make_unique<editing::EditController>(std::move(host), views, window.database(), window.displayTexts(),
+                                                     window.storedSettings());
 }
 
-// Order like a reference, export the shown view, find duplicates; they live as long as the views.
-void attachReferenceCommands(MainWindow& window, views::ViewController& views) {
+// Order like a reference, export the shown view, find duplicates.
+std::unique_ptr<reference_ui::ReferenceCommands> makeReferenceCommands(MainWindow& window, views::ViewController& views) {
     const MainWindowActions& a = window.widgets().actions;
     reference_ui::ReferenceHost host;
     host.window = &window;
@@ -56,20 +55,13 @@ void attachReferenceCommands(MainWindow& window, views::ViewController& views) {
     host.showStatus = [&window](const std::string& text) {
         window.statusBar()->showMessage(QString::fromStdString(text), 5000);
     };
-    new reference_ui::ReferenceCommands(std::move(host), views, window.database(), window.displayTexts(), &views);
+    return std::make_unique<reference_ui::ReferenceCommands>(std::move(host), views, window.database(),
+                                                             window.displayTexts());
 }
 
-reference_ui::ReferenceCommands* referenceCommandsOf(MainWindow& window) {
-    auto* views = dynamic_cast<views::ViewController*>(window.views());
-    return views ? views->findChild<reference_ui::ReferenceCommands*>() : nullptr;
-}
+} // namespace
 
-editing::EditController* editControllerOf(MainWindow& window) {
-    auto* views = dynamic_cast<views::ViewController*>(window.views());
-    return views ? views->findChild<editing::EditController*>() : nullptr;
-}
-
-std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
+std::unique_ptr<WindowViews> makeWindowViews(MainWindow& window) {
     const MainWindowWidgets& widgets = window.widgets();
     const MainWindowActions& actions = widgets.actions;
     views::ViewWidgets w;
@@ -91,16 +83,16 @@ std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
     views::ViewController* vc = views.get();
     QObject::connect(vc, &views::ViewController::modified, &window, [&window] { window.setModified(true); });
     QObject::connect(vc, &views::ViewController::selectedNodeChanged, &window, [&window] { window.refreshNodePanel(); });
-    QObject::connect(vc, &views::ViewController::treeSelectionApplied, &window,
-                     [&window] { window.setFindPosition(-1); });
     QObject::connect(widgets.splitter, &QSplitter::splitterMoved, vc, &views::ViewController::splitterMoved);
+    QObject::connect(vc, &views::ViewController::fillingChanged, &window,
+                     [&window](bool filling) { window.showFilling(filling); });
     // A settings icon opens the properties dialog on its page.
-    QObject::connect(vc, &views::ViewController::settingsPageActivated, &window, [&window](int page) {
-        PropertiesRequest request;
-        request.purpose = PropertiesRequest::Purpose::Settings;
-        request.settingsRowType = page;
+    QObject::connect(vc, &views::ViewController::settingsPageActivated, &window, [&window](SettingsGroup group) {
+        properties::PropertiesRequest request;
+        request.purpose = properties::PropertiesRequest::Purpose::Settings;
+        request.settingsGroup = group;
         request.presetSatellite = window.presetSatellite();
-        if (window.openProperties(request) != PropertiesChange::None)
+        if (window.openProperties(request) != properties::ChangeLevel::None)
             window.setModified(true);
     });
     views::ViewHooks hooks;
@@ -111,9 +103,11 @@ std::unique_ptr<views::MainViews> makeWindowViews(MainWindow& window) {
         return items;
     };
     vc->setHooks(std::move(hooks));
-    attachEditing(window, *vc);
-    attachReferenceCommands(window, *vc);
-    return views;
+    auto assembled = std::make_unique<WindowViews>();
+    assembled->editing = makeEditing(window, *vc);
+    assembled->reference = makeReferenceCommands(window, *vc);
+    assembled->views = std::move(views);
+    return assembled;
 }
 
 } // namespace cs::app

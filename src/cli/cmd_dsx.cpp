@@ -41,7 +41,7 @@ int runDsx(const std::vector<std::string>& argv) {
     const std::string& path = args.positional()[0];
     cs::ImportFile file;
     cs::FileProblem problem = cs::FileProblem::None;
-    const int result = cs::readImportFile(path, file, &problem);
+    const cs::ImportReadResult result = cs::readImportFile(path, file, &problem);
     if (result != cs::kImportRead) {
         const std::string name = std::filesystem::path(path).filename().string();
         std::fprintf(stderr, "%s\n", cs::importFailureMessage(result, name).c_str());

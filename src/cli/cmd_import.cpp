@@ -45,7 +45,7 @@ int runImport(const std::vector<std::string>& argv) {
         return cs::cli::kBadInput;
     cs::ImportFile file;
     cs::FileProblem problem = cs::FileProblem::None;
-    const int read = cs::readImportFile(dsxPath, file, &problem);
+    const cs::ImportReadResult read = cs::readImportFile(dsxPath, file, &problem);
     if (read != cs::kImportRead) {
         std::fprintf(stderr, "%s\n", cs::importFailureMessage(read, fileName(dsxPath)).c_str());
         if (problem != cs::FileProblem::None && problem != cs::FileProblem::Missing)

@@ -4,6 +4,7 @@
 // provider list, and the changes of channels and favourite lists. It plugs its steps into the
 // working image's open and save. Every table is allocated once with the database; nothing is
 // allocated per channel.
+#include "database/tree_node.h"
 #include "database/channel_entry.h"
 #include "database/view.h"
 #include "image/flash.h"
@@ -153,16 +154,16 @@ public:
     void chooseSingleProvider(std::size_t position);
 
     // ---- changes of channels
-    // Puts a record into a free slot. 0 done; 1 refused (satellite number not 1..65, slot not
+    // Puts a record into a free slot. False when refused (satellite number not 1..65, slot not
     // free or outside the table).
-    int insertRecord(std::size_t slot, const ChannelRecord& record, std::string_view providerName);
+    bool insertRecord(std::size_t slot, const ChannelRecord& record, std::string_view providerName);
     // Acts on the marked entries of the current result: in a favourite-list view they leave the
     // list, otherwise they are deleted. Returns how many were affected.
     std::size_t deleteMarked();
     // Deletes all channels of satellite s (0: all). Returns how many were deleted.
     std::size_t deleteSatelliteChannels(std::uint8_t satellite, ViewSettings& view);
     // Deletes the channels without provider (code 2) or of provider code k + 3. Returns how many.
-    std::size_t deleteProviderChannels(std::size_t providerCode, ViewSettings& view);
+    std::size_t deleteProviderChannels(const TreeNode& provider, ViewSettings& view);
     // Links each incoming channel to an equal channel already in the database.
     std::size_t matchChannels(std::span<IncomingChannel> incoming);
     // Inserts the incoming channels that are neither matched nor placed into free slots,
@@ -185,7 +186,7 @@ public:
     void clearList(std::size_t list);
 
     // ---- favourite lists and satellites
-    NewListName newList(const DisplayTexts& texts) const;
+    NewListName proposeListName(const DisplayTexts& texts) const;
     // Adds a list with that name; returns its number, 0 when 8 lists exist or the name is empty.
     std::size_t addList(std::string_view name);
     // Removes list k; later lists move one place down. False for a list that does not exist.

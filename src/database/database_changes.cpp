@@ -30,11 +30,11 @@ std::string cleanName(std::string_view text) {
 
 // ------------------------------------------------------------------------------------ channels
 
-int ChannelDatabase::insertRecord(std::size_t slot, const ChannelRecord& rec, std::string_view providerName) {
+bool ChannelDatabase::insertRecord(std::size_t slot, const ChannelRecord& rec, std::string_view providerName) {
     // Only 1..65 name a satellite; any other number would index past the per-satellite tables.
     const unsigned satellite = rec.satellite();
     if (slot >= std::min(capacity(), kMaxChannelSlots) || (*entries_)[slot].inUse() || !validSatellite(satellite))
-        return 1;
+        return false;
     ChannelEntry& e = (*entries_)[slot];
     e.reset();
     flash_.providerWork().setProviderNumber(slot, 0);
@@ -50,7 +50,7 @@ int ChannelDatabase::insertRecord(std::size_t slot, const ChannelRecord& rec, st
     if (sortState_ != kRegroupAll)
         sortState_ = kSortFlagged;
     providersDirty_ = true;
-    return 0;
+    return true;
 }
 
 std::size_t ChannelDatabase::deleteMarked() { return deleteMarkedIn(current_.list); }
@@ -124,14 +124,15 @@ std::size_t ChannelDatabase::deleteSatelliteChannels(std::uint8_t satellite, Vie
     return deleted;
 }
 
-std::size_t ChannelDatabase::deleteProviderChannels(std::size_t providerCode, ViewSettings& view) {
+std::size_t ChannelDatabase::deleteProviderChannels(const TreeNode& provider, ViewSettings& view) {
     buildMainTable(lastSortFlags_);
     refreshProviders(false, view);
     std::uint8_t mode;
-    if (providerCode == 2) {
+    if (provider.kind == TreeNode::Kind::UnknownProvider) {
         mode = kProviderNone;
-    } else if (providerCode >= 3 && providerCode - 3 < providerCount_) {
-        chooseSingleProvider(providerCode - 3);
+    } else if (provider.kind == TreeNode::Kind::Provider && provider.index >= 0 &&
+               static_cast<std::size_t>(provider.index) < providerCount_) {
+        chooseSingleProvider(static_cast<std::size_t>(provider.index));
         ViewSettings single = view;
         single.providerFilterMode = kProviderSingle;
         refreshProviders(true, single);
@@ -222,7 +223,7 @@ std::size_t ChannelDatabase::insertIncoming(std::span<IncomingChannel> incoming)
             IncomingChannel& in = incoming[next];
             if (in.matched || in.slot >= 0)
                 continue;
-            if (insertRecord(slot, in.record, in.providerName) == 0) {
+            if (insertRecord(slot, in.record, in.providerName)) {
                 in.slot = static_cast<int>(slot);
                 ++inserted;
                 ++next;
@@ -335,7 +336,7 @@ void ChannelDatabase::clearList(std::size_t list) {
         record(i).setListPosition(list, 0);
 }
 
-NewListName ChannelDatabase::newList(const DisplayTexts& texts) const {
+NewListName ChannelDatabase::proposeListName(const DisplayTexts& texts) const {
     constexpr std::size_t kDisplayMax = 12;
     constexpr std::size_t kPrefix = 5;  // "LIST " of the display text
     const SettingsModel& model = flash_.settings();

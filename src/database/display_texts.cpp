@@ -38,10 +38,10 @@ std::string DisplayTexts::listText(int list, int /*form*/) const {
     return text("TextListMain");
 }
 
-std::string DisplayTexts::providerText(std::size_t code) const {
-    if (code < 3)
+std::string DisplayTexts::providerText(const TreeNode& provider) const {
+    if (provider.kind != TreeNode::Kind::Provider)
         return text("TreeViewUnknow");
-    return filterProviderName(db_.provider(code - 3).name());
+    return filterProviderName(db_.provider(static_cast<std::size_t>(provider.index)).name());
 }
 
 ChannelRow DisplayTexts::channelRowTexts(std::uint16_t slot, int rowNumber, bool showNumbers) const {
@@ -109,19 +109,21 @@ std::string DisplayTexts::copyAllPrompt(int firstList, int secondList) const {
            listText(secondList, 1);
 }
 
-std::string DisplayTexts::copyAllProviderPrompt(std::size_t providerCode, int secondList) const {
-    return text("TextDoCopyAllChannelsFrom") + " " + providerText(providerCode) + " " + text("TextFrom") + " " +
+std::string DisplayTexts::copyAllProviderPrompt(const TreeNode& provider, int secondList) const {
+    return text("TextDoCopyAllChannelsFrom") + " " + providerText(provider) + " " + text("TextFrom") + " " +
            listText(secondList, 1);
 }
 
-std::string DisplayTexts::eraseAllPrompt(const NodeRef& node) const {
+std::string DisplayTexts::eraseAllPrompt(const TreeNode& node) const {
     std::string what;
-    switch (node.kind) {
-    case NodeRef::FavouriteList: what = listText(static_cast<int>(node.number), 1); break;
-    case NodeRef::Provider: what = providerText(node.number); break;
-    case NodeRef::Satellite: what = satelliteText(static_cast<int>(node.number), 0); break;
-    case NodeRef::MainList: what = text("TextListMain"); break;
-    }
+    if (node.isFavouriteList())
+        what = listText(node.index, 1);
+    else if (node.isProvider())
+        what = providerText(node);
+    else if (node.isSatellite())
+        what = satelliteText(node.index, 0);
+    else
+        what = text("TextListMain");
     return text("TextEraseAllChannelsFrom") + " " + what;
 }
 

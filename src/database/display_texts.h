@@ -2,6 +2,7 @@
 // The texts that represent the database: satellites, favourite lists, providers, the rows of the
 // channel list, the nodes of the tree and the confirmation questions. Texts of the active
 // language are read through one lookup function (key -> text).
+#include "database/tree_node.h"
 #include "common/text_lookup.h"
 #include "database/channel_database.h"
 
@@ -41,11 +42,6 @@ struct SatelliteNode {
     std::string text;
 };
 
-// The node an "erase all" question names.
-struct NodeRef {
-    enum Kind { MainList, Satellite, FavouriteList, Provider } kind = MainList;
-    std::size_t number = 0;    // satellite number, list number or provider code (2, k + 3)
-};
 
 class DisplayTexts {
 public:
@@ -59,7 +55,7 @@ public:
     // "LIST" + " " + name for list 1..8, "MAIN LIST" otherwise. All forms read the same.
     std::string listText(int list, int form) const;
     // Code below 3: "'unknown'"; otherwise provider code - 3 of the provider list, filtered.
-    std::string providerText(std::size_t code) const;
+    std::string providerText(const TreeNode& provider) const;
     ChannelRow channelRowTexts(std::uint16_t slot, int rowNumber, bool showNumbers) const;
 
     // Tree support: one node per used satellite (with orbit position); the provider nodes start
@@ -71,8 +67,8 @@ public:
     std::string copyMovePrompt(bool move, std::size_t count, std::string_view channelName, int targetList) const;
     std::string removePrompt(std::size_t count, std::string_view channelName, int list) const;
     std::string copyAllPrompt(int firstList, int secondList) const;
-    std::string copyAllProviderPrompt(std::size_t providerCode, int secondList) const;
-    std::string eraseAllPrompt(const NodeRef& node) const;
+    std::string copyAllProviderPrompt(const TreeNode& provider, int secondList) const;
+    std::string eraseAllPrompt(const TreeNode& node) const;
 
 private:
     const ChannelDatabase& db_;

@@ -12,7 +12,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/tool_icons.h"
+#include "widgets/tool_icons.h"
 #include "desktop/memory_status.h"
 #include "settings/stored_settings.h"
 
@@ -46,7 +46,7 @@ protected:
         p.setPen(QColor(255, 255, 255, 160));
         for (int i = 0; i < 40; ++i)
             p.drawPoint((i * 97) % width(), (i * 53) % (height() / 2));
-        const QIcon icon = app::applicationIcon();
+        const QIcon icon = widgets::applicationIcon();
         icon.paint(&p, QRect(24, height() - 180, 160, 160));
     }
 };

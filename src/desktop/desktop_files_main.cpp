@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <string>
 
-#include "app/tool_icons.h"
-#include "settings/desktop_shell.h"
-#include "settings/file_tools.h"
+#include "widgets/tool_icons.h"
+#include "desktop/desktop_shell.h"
+#include "desktop/file_tools.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 int writeIcons(const fs::path& folder) {
-    const QIcon icon = cs::app::applicationIcon();
+    const QIcon icon = cs::widgets::applicationIcon();
     for (int size : kIconSizes) {
         const fs::path dir = folder / "hicolor" / (std::to_string(size) + "x" + std::to_string(size)) / "apps";
         std::error_code ec;

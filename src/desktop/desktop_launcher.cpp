@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "settings/file_tools.h"
+#include "desktop/file_tools.h"
 
 namespace cs::desktop {
 namespace {

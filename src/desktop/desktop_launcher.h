@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "settings/desktop_shell.h"
+#include "desktop/desktop_shell.h"
 
 namespace cs::desktop {
 

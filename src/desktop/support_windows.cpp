@@ -5,8 +5,9 @@
 #include <QKeyEvent>
 #include <QMenu>
 
-#include "app/main_window.h"
-#include "app/undo_commands.h"
+#include "desktop/contact_addresses.h"
+#include "desktop/desktop_launcher.h"
+#include "desktop/desktop_shell.h"
 #include "desktop/help_window.h"
 #include "desktop/log_file.h"
 #include "desktop/log_window.h"
@@ -23,17 +24,17 @@ constexpr const char* kHelpTopicProperty = "helpTopic";
 
 } // namespace
 
-AboutBoxContext aboutBoxContext(app::MainWindow& window) {
+AboutBoxContext aboutBoxContext(SupportHost& window) {
     AboutBoxContext context;
     context.texts = [&window](std::string_view key) { return window.text(key); };
     context.settings = &window.storedSettings();
     context.openUrl = [&window](const QUrl& url) { window.openUrl(url); };
-    context.homePageAddress = std::string(app::kHomePageAddress);
-    context.mailAddress = std::string(app::kMailAddress);
+    context.homePageAddress = std::string(kHomePageAddress);
+    context.mailAddress = std::string(kMailAddress);
     return context;
 }
 
-PreferencesContext preferencesContext(app::MainWindow& window) {
+PreferencesContext preferencesContext(SupportHost& window) {
     PreferencesContext context;
     context.texts = [&window](std::string_view key) { return window.text(key); };
     context.settings = &window.storedSettings();
@@ -44,8 +45,7 @@ PreferencesContext preferencesContext(app::MainWindow& window) {
     };
     context.accepted = [&window] {
         // Drag and drop follows its box at once; the settings are stored now, not only at exit.
-        window.applyDragDropOption();
-        window.undoCommands().applyShortcuts();
+        window.applyPreferences();
         StoredSettings& settings = window.storedSettings();
         settings.savePreferences(window.settingsStore());
         window.shell().setStartAtLogon(settings.flag(settings_flags::kStartAtLogon));
@@ -57,19 +57,14 @@ PreferencesContext preferencesContext(app::MainWindow& window) {
     return context;
 }
 
-void openAboutBox(app::MainWindow& window) {
-    AboutBox box(aboutBoxContext(window), &window);
+void openAboutBox(SupportHost& window) {
+    AboutBox box(aboutBoxContext(window), window.hostWindow());
     box.exec();
 }
 
-void openPreferencesDialog(app::MainWindow& window) {
-    PreferencesDialog dialog(preferencesContext(window), &window);
+void openPreferencesDialog(SupportHost& window) {
+    PreferencesDialog dialog(preferencesContext(window), window.hostWindow());
     dialog.exec();
-}
-
-void setSupportHooks(app::MainWindowHooks& hooks) {
-    hooks.openAbout = openAboutBox;
-    hooks.openPreferences = openPreferencesDialog;
 }
 
 std::string helpFileForWidget(const QWidget* widget) {
@@ -88,29 +83,29 @@ std::string helpFileForWidget(const QWidget* widget) {
     return std::string(helpFileFor(HelpTopic::MainWindow));
 }
 
-SupportWindows* SupportWindows::of(app::MainWindow& window) {
-    return qobject_cast<SupportWindows*>(window.property(kSupportProperty).value<QObject*>());
+SupportWindows* SupportWindows::of(SupportHost& window) {
+    return qobject_cast<SupportWindows*>(window.hostWindow()->property(kSupportProperty).value<QObject*>());
 }
 
-SupportWindows::SupportWindows(app::MainWindow& window, std::filesystem::path helpFolder, std::filesystem::path logFile)
+SupportWindows::SupportWindows(SupportHost& window, std::filesystem::path helpFolder, std::filesystem::path logFile)
     : window_(window), helpFolder_(helpFolder.empty() ? helpFolderFor(lang::programFolder()) : std::move(helpFolder)) {
     setObjectName(QStringLiteral("supportWindows"));
-    window_.setProperty(kSupportProperty, QVariant::fromValue<QObject*>(this));
+    window_.hostWindow()->setProperty(kSupportProperty, QVariant::fromValue<QObject*>(this));
     log_ = std::make_unique<LogWindow>(window_.log(), logFile.empty() ? logFilePathForCurrentUser() : std::move(logFile),
-                                       &window_);
+                                       window_.hostWindow());
 
-    const app::MainWindowActions& a = window_.actions();
+    const HelpEntries a = window_.helpEntries();
     auto helpEntry = [this](QAction* action, const QString& caption, auto handler) {
         action->setText(caption);
         action->setVisible(true);
         connect(action, &QAction::triggered, this, handler);
     };
-    helpEntry(a.contextHelp, QStringLiteral("&Contents"), [this] { showHelp(HelpTopic::Contents); });
-    helpEntry(a.helpIndex, QStringLiteral("&Index"), [this] { helpWindow().showIndex(QString()); });
-    helpEntry(a.helpOnHelp, QStringLiteral("&Using help"), [this] { showHelp(HelpTopic::UsingHelp); });
+    helpEntry(a.contents, QStringLiteral("&Contents"), [this] { showHelp(HelpTopic::Contents); });
+    helpEntry(a.index, QStringLiteral("&Index"), [this] { helpWindow().showIndex(QString()); });
+    helpEntry(a.usingHelp, QStringLiteral("&Using help"), [this] { showHelp(HelpTopic::UsingHelp); });
     helpEntry(a.toolHelp, QStringLiteral("Help contents"), [this] { showHelp(HelpTopic::Contents); });
 
-    QMenu* menu = window_.menus().help;
+    QMenu* menu = a.menu;
     const QList<QAction*> entries = menu->actions();
     // The separator after the help entries is shown with them.
     for (QAction* entry : entries)
@@ -129,8 +124,8 @@ SupportWindows::SupportWindows(app::MainWindow& window, std::filesystem::path he
 
 SupportWindows::~SupportWindows() {
     qApp->removeEventFilter(this);
-    if (window_.property(kSupportProperty).value<QObject*>() == this)
-        window_.setProperty(kSupportProperty, QVariant());
+    if (window_.hostWindow()->property(kSupportProperty).value<QObject*>() == this)
+        window_.hostWindow()->setProperty(kSupportProperty, QVariant());
 }
 
 HelpWindow& SupportWindows::helpWindow() {

@@ -10,11 +10,7 @@
 #include "desktop/about_box.h"
 #include "desktop/help_library.h"
 #include "desktop/preferences_dialog.h"
-
-namespace cs::app {
-class MainWindow;
-struct MainWindowHooks;
-}
+#include "desktop/support_host.h"
 
 namespace cs::desktop {
 
@@ -22,14 +18,12 @@ class HelpWindow;
 class LogWindow;
 
 // What the dialogs need of the main window.
-AboutBoxContext aboutBoxContext(app::MainWindow& window);
-PreferencesContext preferencesContext(app::MainWindow& window);
+AboutBoxContext aboutBoxContext(SupportHost& window);
+PreferencesContext preferencesContext(SupportHost& window);
 
 // The modal about box and preferences dialog, for the window's hooks.
-void openAboutBox(app::MainWindow& window);
-void openPreferencesDialog(app::MainWindow& window);
-// Sets the about and preferences hooks.
-void setSupportHooks(app::MainWindowHooks& hooks);
+void openAboutBox(SupportHost& window);
+void openPreferencesDialog(SupportHost& window);
 
 // The page F1 opens for `widget`: its own "helpTopic" property (a page file) or that of a window
 // around it, else the page its window's class or object name suggests, else the main window's.
@@ -41,7 +35,7 @@ class SupportWindows final : public QObject {
 public:
     // Creates the hidden log window over the window's log and connects the Help menu, the help
     // tool button and F1. `helpFolder` empty: beside the program.
-    explicit SupportWindows(app::MainWindow& window, std::filesystem::path helpFolder = {},
+    explicit SupportWindows(SupportHost& window, std::filesystem::path helpFolder = {},
                             std::filesystem::path logFile = {});
     ~SupportWindows() override;
 
@@ -52,7 +46,7 @@ public:
     void showLog();
 
     // The support windows of `window`; nullptr while it has none.
-    static SupportWindows* of(app::MainWindow& window);
+    static SupportWindows* of(SupportHost& window);
 
     LogWindow& logWindow() { return *log_; }
     HelpWindow& helpWindow();
@@ -61,7 +55,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    app::MainWindow& window_;
+    SupportHost& window_;
     std::filesystem::path helpFolder_;
     std::unique_ptr<LogWindow> log_;
     std::unique_ptr<HelpWindow> help_;

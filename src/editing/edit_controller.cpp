@@ -1,5 +1,5 @@
 #include "editing/edit_controller.h"
-#include "editing/node_kind.h"
+#include "views/tree_builder.h"
 
 #include "database/channel_database.h"
 #include "database/display_texts.h"
@@ -97,7 +97,7 @@ EditController::~EditController() {
 }
 
 void EditController::connectActions() {
-    const app::MainWindowActions& a = host_.actions;
+    const widgets::MainWindowActions& a = host_.actions;
     auto on = [this](QAction* action, auto handler) {
         if (action)
             connect(action, &QAction::triggered, this, handler);
@@ -137,7 +137,7 @@ void EditController::connectActions() {
     }
     on(a.findNext, [this] { runFind(); });
     on(a.findAll, [this] { openFind(FindMode::All); });
-    on(a.treeEraseChannels, [this] { eraseSelectedNode(); });
+    on(a.treeEraseChannels, [this] { eraseSelectedNodeChannels(); });
     on(a.treeCreateList, [this] { createList(); });
     on(a.treeDeleteList, [this] { deleteSelectedList(); });
     on(a.treeRename, [this] { beginRenameList(); });
@@ -177,15 +177,15 @@ void EditController::installDelegates() {
 QString EditController::text(const char* key) const { return QString::fromStdString(texts_.text(key)); }
 std::string EditController::lang(const char* key) const { return texts_.text(key); }
 
-bool EditController::channelMode() const { return views_.listMode() == views::kListModeChannels; }
+bool EditController::channelMode() const { return views_.listMode() == views::ListMode::Channels; }
 
 bool EditController::settled() const { return !views_.selectionPending(); }
 
-std::optional<NodeKind> EditController::selectedKind() const { return classify(views_.selectedNode()); }
+std::optional<TreeNode> EditController::selectedTreeNode() const { return views::classifyNode(views_.selectedNode()); }
 
 int EditController::shownList() const {
-    const auto k = selectedKind();
-    return k ? k->list : 0;
+    const auto k = selectedTreeNode();
+    return k ? k->list() : 0;
 }
 
 void EditController::modified() {
@@ -245,7 +245,7 @@ QTreeWidgetItem* EditController::findListNode(int list) const {
         return nullptr;
     for (int i = 0; i < host_.tree->topLevelItemCount(); ++i) {
         QTreeWidgetItem* node = host_.tree->topLevelItem(i);
-        if (const auto k = classify(node); k && k->list == list)
+        if (const auto k = views::classifyNode(node); k && k->list() == list)
             return node;
     }
     return nullptr;
@@ -280,7 +280,7 @@ void EditController::deleteChannels() {
             clipboard_.remove(slot);
     }
     db_.deleteMarked();
-    const auto kind = selectedKind();
+    const auto kind = selectedTreeNode();
     if (list == 0) {
         db_.refreshProviders(true, views_.viewSettings());
         request = views_.viewRequest();
@@ -333,19 +333,19 @@ void EditController::channelProperties() {
         return;
     const int row = rows.front();
     const std::uint16_t slot = views_.model().slotAt(row);
-    app::PropertiesRequest request;
-    request.purpose = app::PropertiesRequest::Purpose::Channel;
+    properties::PropertiesRequest request;
+    request.purpose = properties::PropertiesRequest::Purpose::Channel;
     request.channelSlot = slot;
-    app::PropertiesChange change = host_.openProperties(request);
-    if (change == app::PropertiesChange::None)
+    properties::ChangeLevel change = host_.openProperties(request);
+    if (change == properties::ChangeLevel::None)
         return;
     modified();
     if (!channelMode())
         return;
     // A favourite list keeps its order whatever changed.
     if (shownList() > 0)
-        change = app::PropertiesChange::Written;
-    if (change == app::PropertiesChange::Written) {
+        change = properties::ChangeLevel::Written;
+    if (change == properties::ChangeLevel::Written) {
         views_.model().refreshRow(row);
         return;
     }
@@ -377,29 +377,28 @@ void EditController::moveSelectedRows(int targetRow) {
 // ------------------------------------------------------------------------------------------
 // Tree commands
 
-void EditController::eraseSelectedNode() {
-    if (const auto k = selectedKind(); k && erasable(*k))
-        eraseNode(*k);
+void EditController::eraseSelectedNodeChannels() {
+    if (const auto k = selectedTreeNode(); k && erasable(*k))
+        eraseNodeChannels(*k);
 }
 
-void EditController::eraseNode(const NodeKind& node) {
+void EditController::eraseNodeChannels(const TreeNode& node) {
     if (!erasable(node))
         return;
-    if (messageBox(texts_.eraseAllPrompt(nodeRef(node)), lang("TextDelete"), widgets::kQuestionYesNo, host_.window) !=
+    if (messageBox(texts_.eraseAllPrompt(node), lang("TextDelete"), widgets::kQuestionYesNo, host_.window) !=
         MessageAnswer::Yes)
         return;
     modified();
-    if (node.isList()) {
-        db_.clearList(static_cast<std::size_t>(node.list));
-        if (clipboard_.cut() && clipboard_.sourceList() == node.list)
+    if (node.isFavouriteList()) {
+        db_.clearList(static_cast<std::size_t>(node.index));
+        if (clipboard_.cut() && clipboard_.sourceList() == node.index)
             clipboard_.clear();
     } else {
         BusyCursor busy;
         if (node.isProvider())
-            db_.deleteProviderChannels(static_cast<std::size_t>(node.provider), views_.viewSettings());
+            db_.deleteProviderChannels(node, views_.viewSettings());
         else
-            db_.deleteSatelliteChannels(static_cast<std::uint8_t>(node.satellite > 1 ? node.satellite - 1 : 0),
-                                        views_.viewSettings());
+            db_.deleteSatelliteChannels(static_cast<std::uint8_t>(node.satelliteNumber()), views_.viewSettings());
         std::vector<std::uint16_t> gone;
         for (std::uint16_t slot : clipboard_.slotList())
             if (!db_.entry(slot).inUse())
@@ -414,7 +413,7 @@ void EditController::eraseNode(const NodeKind& node) {
 void EditController::createList() {
     if (!host_.tree || favouriteListCount(db_.flash().settings().listCount) >= kMaxLists)
         return;
-    const NewListName name = db_.newList(texts_);
+    const NewListName name = db_.proposeListName(texts_);
     const std::size_t list = db_.addList(name.name);
     if (list == 0)
         return;
@@ -428,35 +427,35 @@ void EditController::createList() {
 
 void EditController::beginRenameList() {
     QTreeWidgetItem* node = views_.selectedNode();
-    if (const auto k = classify(node); k && k->isList() && db_.flash().image().hasSettingsArea())
+    if (const auto k = views::classifyNode(node); k && k->isFavouriteList() && db_.flash().image().hasSettingsArea())
         host_.tree->editItem(node);
 }
 
 bool EditController::renameList(QTreeWidgetItem* node, const std::string& entered) {
-    const auto k = classify(node);
-    if (!k || !k->isList())
+    const auto k = views::classifyNode(node);
+    if (!k || !k->isFavouriteList())
         return false;
     const auto name = listNameFromEdit(entered, node->text(0).toStdString(), lang("MsgList"));
-    if (!name || !db_.renameList(static_cast<std::size_t>(k->list), *name))
+    if (!name || !db_.renameList(static_cast<std::size_t>(k->index), *name))
         return false;
     modified();
-    const QString shown = QString::fromStdString(texts_.listText(k->list, 0));
+    const QString shown = QString::fromStdString(texts_.listText(k->index, 0));
     node->setText(0, shown);
     const QList<QAction*> items = views_.filterBar().favouriteListMenu()->actions();
-    if (k->list - 1 < items.size())
-        items[k->list - 1]->setText(shown);
+    if (k->index - 1 < items.size())
+        items[k->index - 1]->setText(shown);
     return true;
 }
 
 void EditController::deleteSelectedList() {
     QTreeWidgetItem* node = views_.selectedNode();
-    const auto k = classify(node);
-    if (!k || !k->isList())
+    const auto k = views::classifyNode(node);
+    if (!k || !k->isFavouriteList())
         return;
     const std::string question = lang("MsgQuestionErase") + " " + node->text(0).toStdString() + " ? ";
     if (messageBox(question, lang("MsgEraseList"), widgets::kQuestionYesNo, host_.window) == MessageAnswer::No)
         return;
-    if (!db_.deleteList(static_cast<std::size_t>(k->list)))
+    if (!db_.deleteList(static_cast<std::size_t>(k->index)))
         return;
     // Removing a list changes the image like any other edit.
     modified();
@@ -466,24 +465,24 @@ void EditController::deleteSelectedList() {
 }
 
 void EditController::satelliteProperties() {
-    const auto k = selectedKind();
-    if (!k || k->satellite < 2 || k->satellite - 1 > kLastSatellite || !db_.flash().image().hasSettingsArea() ||
+    const auto k = selectedTreeNode();
+    if (!k || !k->isSatellite() || k->index > kLastSatellite || !db_.flash().image().hasSettingsArea() ||
         !host_.openProperties)
         return;
-    const int satellite = k->satellite - 1;
+    const int satellite = k->index;
     if (host_.setPresetSatellite)
         host_.setPresetSatellite(satellite);
-    const int mode = views_.listMode();
-    views_.setListModeValue(views::kListModeSettings);
-    app::PropertiesRequest request;
-    request.purpose = app::PropertiesRequest::Purpose::Settings;
-    request.settingsRowType = views::kPageSatellites;
+    const views::ListMode mode = views_.listMode();
+    views_.setListModeValue(views::ListMode::Settings);
+    properties::PropertiesRequest request;
+    request.purpose = properties::PropertiesRequest::Purpose::Settings;
+    request.settingsGroup = SettingsGroup::Satellites;
     request.presetSatellite = satellite;
-    const app::PropertiesChange change = host_.openProperties(request);
+    const properties::ChangeLevel change = host_.openProperties(request);
     if (host_.setPresetSatellite)
         host_.setPresetSatellite(0);
     views_.setListModeValue(mode);
-    if (change != app::PropertiesChange::None)
+    if (change != properties::ChangeLevel::None)
         modified();
 }
 
@@ -492,7 +491,7 @@ void EditController::satelliteProperties() {
 
 void EditController::prepareListPopup() {
     views_.updateStatusCounts();
-    const app::MainWindowActions& a = host_.actions;
+    const widgets::MainWindowActions& a = host_.actions;
     ListMenuState s;
     s.cutEnabled = a.toolCut && a.toolCut->isEnabled();
     s.copyEnabled = a.toolCopy && a.toolCopy->isEnabled();
@@ -524,8 +523,8 @@ void EditController::prepareTreePopup() {
         if (QTreeWidgetItem* node = host_.tree->itemAt(at))
             host_.tree->setCurrentItem(node);
     }
-    const TreeMenuItems m = treeMenuItems(selectedKind(), favouriteListCount(db_.flash().settings().listCount));
-    const app::MainWindowActions& a = host_.actions;
+    const TreeMenuItems m = treeMenuItems(selectedTreeNode(), favouriteListCount(db_.flash().settings().listCount));
+    const widgets::MainWindowActions& a = host_.actions;
     auto set = [](QAction* action, bool visible, bool enabled = true) {
         if (action) {
             action->setVisible(visible);

@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window_widgets.h"
-#include "app/window_requests.h"
+#include "properties/properties_request.h"
+#include "widgets/main_window_actions.h"
 #include "editing/clipboard_exchange.h"
 #include "editing/drag_hint.h"
 #include "editing/edit_rules.h"
@@ -54,13 +54,13 @@ struct EditHost {
     QWidget* window = nullptr;
     QTreeWidget* tree = nullptr;
     QTableView* list = nullptr;
-    app::MainWindowActions actions;  // null ones are not wired
+    widgets::MainWindowActions actions;  // null ones are not wired
     QMenu* listPopup = nullptr;
     QMenu* treePopup = nullptr;
     std::function<void(bool)> setModified;
     std::function<bool()> databaseLoaded;
     // Shows the properties dialog (the window closes the find dialog first).
-    std::function<app::PropertiesChange(const app::PropertiesRequest&)> openProperties;
+    std::function<properties::ChangeLevel(const properties::PropertiesRequest&)> openProperties;
     std::function<void(int)> setPresetSatellite;
     // Files dragged in from the file manager and dropped on the tree or the list.
     std::function<void(const std::vector<std::string>& paths)> filesDropped;
@@ -87,8 +87,9 @@ public:
     void moveSelectedRows(int targetRow);
 
     // ---- tree commands
-    void eraseNode(const NodeKind& node);
-    void eraseSelectedNode();
+    // Deletes every channel of the node (a list is emptied); the node itself stays.
+    void eraseNodeChannels(const TreeNode& node);
+    void eraseSelectedNodeChannels();
     void createList();
     void beginRenameList();
     // The in-place edit of a favourite-list node ended with this text.
@@ -126,7 +127,7 @@ public:
     QString listDragText(int targetRow) const;
     void dropOnList(int targetRow);
     void copyList(int sourceList, int targetList);
-    void copyProvider(int providerCode, int targetList);
+    void copyProvider(const TreeNode& provider, int targetList);
     void copyChannelsToList(int targetList);
     void setDragScroll(DragScroll direction);
     void dragScrollStep();
@@ -148,7 +149,7 @@ private:
     void installDelegates();
     bool channelMode() const;
     bool settled() const;
-    std::optional<NodeKind> selectedKind() const;
+    std::optional<TreeNode> selectedTreeNode() const;
     int shownList() const;
     QString text(const char* key) const;
     std::string lang(const char* key) const;

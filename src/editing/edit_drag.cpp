@@ -1,7 +1,7 @@
 // Drag and drop in the main window: what a drop on a tree node or a row would do (its hint),
 // the drop itself, edge scrolling, and the list's keys.
 #include "editing/edit_controller.h"
-#include "editing/node_kind.h"
+#include "views/tree_builder.h"
 
 #include "database/channel_database.h"
 #include "database/display_texts.h"
@@ -40,28 +40,28 @@ bool EditController::dragAllowed() const {
 QString EditController::treeDragText(bool fromList, QTreeWidgetItem* source, QTreeWidgetItem* target) const {
     if (!dragAllowed() || !channelMode() || db_.channelCount() == 0 || (host_.databaseLoaded && !host_.databaseLoaded()))
         return {};
-    const auto from = classify(source);
-    const auto to = classify(target);
+    const auto from = views::classifyNode(source);
+    const auto to = views::classifyNode(target);
     if (!from || !to)
         return {};
     if (fromList) {
         const std::vector<std::uint16_t> slotList = selectedSlots();
-        const TreeDrop drop = rowsDrop(*to, from->list, static_cast<int>(slotList.size()));
+        const TreeDrop drop = rowsDrop(*to, from->list(), static_cast<int>(slotList.size()));
         if (drop.action == DropAction::Refused)
             return {};
         const std::string name = texts_.channelRowTexts(slotList.front(), 0, false).name;
         if (drop.action == DropAction::CopyChannels)
-            return QString::fromStdString(texts_.copyMovePrompt(false, slotList.size(), name, to->list));
-        return QString::fromStdString(texts_.removePrompt(slotList.size(), name, from->list));
+            return QString::fromStdString(texts_.copyMovePrompt(false, slotList.size(), name, to->list()));
+        return QString::fromStdString(texts_.removePrompt(slotList.size(), name, from->list()));
     }
     const TreeDrop drop = nodeDrop(*from, *to);
     switch (drop.action) {
     case DropAction::EraseNode:
-        return QString::fromStdString(texts_.eraseAllPrompt(nodeRef(drop.subject)));
+        return QString::fromStdString(texts_.eraseAllPrompt(drop.subject));
     case DropAction::CopyList:
-        return QString::fromStdString(texts_.copyAllPrompt(from->list, to->list));
+        return QString::fromStdString(texts_.copyAllPrompt(from->list(), to->list()));
     case DropAction::CopyProvider:
-        return QString::fromStdString(texts_.copyAllProviderPrompt(static_cast<std::size_t>(from->provider), to->list));
+        return QString::fromStdString(texts_.copyAllProviderPrompt(*from, to->list()));
     default:
         return {};
     }
@@ -70,21 +70,21 @@ QString EditController::treeDragText(bool fromList, QTreeWidgetItem* source, QTr
 void EditController::dropOnTree(bool fromList, QTreeWidgetItem* source, QTreeWidgetItem* target) {
     if (treeDragText(fromList, source, target).isEmpty())
         return;
-    const auto from = classify(source);
-    const auto to = classify(target);
+    const auto from = views::classifyNode(source);
+    const auto to = views::classifyNode(target);
     if (fromList) {
-        const TreeDrop drop = rowsDrop(*to, from->list, static_cast<int>(selectedRows().size()));
+        const TreeDrop drop = rowsDrop(*to, from->list(), static_cast<int>(selectedRows().size()));
         if (drop.action == DropAction::CopyChannels)
-            copyChannelsToList(to->list);
+            copyChannelsToList(to->list());
         else if (drop.action == DropAction::DeleteChannels)
             deleteChannels();
         return;
     }
     const TreeDrop drop = nodeDrop(*from, *to);
     switch (drop.action) {
-    case DropAction::EraseNode: eraseNode(drop.subject); break;
-    case DropAction::CopyList: copyList(from->list, to->list); break;
-    case DropAction::CopyProvider: copyProvider(from->provider, to->list); break;
+    case DropAction::EraseNode: eraseNodeChannels(drop.subject); break;
+    case DropAction::CopyList: copyList(from->list(), to->list()); break;
+    case DropAction::CopyProvider: copyProvider(*from, to->list()); break;
     default: break;
     }
 }
@@ -99,17 +99,17 @@ void EditController::copyList(int sourceList, int targetList) {
     db_.copyViewToList(source, ViewSettings{}, static_cast<std::size_t>(targetList));
 }
 
-void EditController::copyProvider(int providerCode, int targetList) {
-    if (messageBox(texts_.copyAllProviderPrompt(static_cast<std::size_t>(providerCode), targetList),
+void EditController::copyProvider(const TreeNode& provider, int targetList) {
+    if (messageBox(texts_.copyAllProviderPrompt(provider, targetList),
                    lang("TextCopyProviders"), widgets::kQuestionYesNo, host_.window) == MessageAnswer::No)
         return;
     modified();
     ViewSettings view;
-    if (providerCode == 2) {
+    if (provider.kind == TreeNode::Kind::UnknownProvider) {
         view.providerFilterMode = kProviderNone;
     } else {
         view.providerFilterMode = kProviderSingle;
-        db_.chooseSingleProvider(static_cast<std::size_t>(providerCode - 3));
+        db_.chooseSingleProvider(static_cast<std::size_t>(provider.index));
     }
     db_.copyViewToList(ViewRequest{}, view, static_cast<std::size_t>(targetList));
 }

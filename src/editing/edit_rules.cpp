@@ -4,15 +4,15 @@
 
 namespace cs::editing {
 
-TreeMenuItems treeMenuItems(const std::optional<NodeKind>& node, int listCount) {
+TreeMenuItems treeMenuItems(const std::optional<TreeNode>& node, int listCount) {
     TreeMenuItems m;
     if (!node)
         return m;
-    if (node->isList() || node->isMainOrSatellite()) {
+    if (node->isFavouriteList() || node->isMainOrSatellite()) {
         m.erase = true;
         m.rename = true;
     }
-    if (node->isList()) {
+    if (node->isFavouriteList()) {
         m.createList = true;
         m.createListEnabled = listCount < kMaxLists;
         m.deleteList = true;
@@ -21,7 +21,7 @@ TreeMenuItems treeMenuItems(const std::optional<NodeKind>& node, int listCount) 
         m.separator = true;
         m.properties = true;
     }
-    if (listCount == 0 && (node->bin || !(node->isList() || node->isMainOrSatellite()))) {
+    if (listCount == 0 && (node->isBin() || !(node->isFavouriteList() || node->isMainOrSatellite()))) {
         m.createList = true;
         m.createListEnabled = true;
     }
@@ -44,26 +44,26 @@ ListMenuItems listMenuItems(const ListMenuState& s) {
     return m;
 }
 
-bool erasable(const NodeKind& node) { return node.isList() || node.isMainOrSatellite() || node.isProvider(); }
+bool erasable(const TreeNode& node) { return node.isFavouriteList() || node.isMainOrSatellite() || node.isProvider(); }
 
-TreeDrop nodeDrop(const NodeKind& source, const NodeKind& target) {
-    if (source.bin && erasable(target))
+TreeDrop nodeDrop(const TreeNode& source, const TreeNode& target) {
+    if (source.isBin() && erasable(target))
         return {DropAction::EraseNode, target};
-    if (target.bin && erasable(source))
+    if (target.isBin() && erasable(source))
         return {DropAction::EraseNode, source};
-    if (source.isList() && target.isList() && source.list != target.list)
+    if (source.isFavouriteList() && target.isFavouriteList() && source.index != target.index)
         return {DropAction::CopyList, source};
-    if (source.isProvider() && target.isList())
+    if (source.isProvider() && target.isFavouriteList())
         return {DropAction::CopyProvider, source};
     return {};
 }
 
-TreeDrop rowsDrop(const NodeKind& target, int shownList, int selectedRows) {
+TreeDrop rowsDrop(const TreeNode& target, int shownList, int selectedRows) {
     if (selectedRows <= 0)
         return {};
-    if (target.isList() && target.list != shownList)
+    if (target.isFavouriteList() && target.index != shownList)
         return {DropAction::CopyChannels, target};
-    if (target.bin)
+    if (target.isBin())
         return {DropAction::DeleteChannels, target};
     return {};
 }
@@ -113,16 +113,6 @@ std::optional<int> chooserRowIndex(int startChannel, int rowsOfList) {
 #include "database/display_texts.h"
 
 namespace cs::editing {
-
-NodeRef nodeRef(const NodeKind& node) {
-    if (node.isList())
-        return {NodeRef::FavouriteList, static_cast<std::size_t>(node.list)};
-    if (node.isProvider())
-        return {NodeRef::Provider, static_cast<std::size_t>(node.provider)};
-    if (node.satellite > 1)
-        return {NodeRef::Satellite, static_cast<std::size_t>(node.satellite - 1)};
-    return {NodeRef::MainList, 0};
-}
 
 std::vector<std::uint16_t> listChannels(const ChannelDatabase& db, int list) {
     std::vector<std::pair<std::uint16_t, std::uint16_t>> members;

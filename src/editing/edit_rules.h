@@ -8,23 +8,12 @@
 #include <span>
 #include <vector>
 
+#include "database/tree_node.h"
+
 namespace cs::editing {
 
 inline constexpr int kMaxLists = 8;
 
-// A tree node as the commands classify it (every value 0 unless the node is of that kind).
-struct NodeKind {
-    int list = 0;       // favourite list 1..8
-    int settings = 0;   // 1 for the settings node
-    int provider = 0;   // 1 providers node, 2 unknown provider, k + 3 a provider
-    int bin = 0;        // 1 for the bin
-    int satellite = 0;  // 1 main list, satellite number + 1 for a satellite
-
-    bool isList() const { return list > 0; }
-    bool isMainOrSatellite() const { return satellite > 0; }
-    // The unknown provider or a provider (not the providers node itself).
-    bool isProvider() const { return provider >= 2; }
-};
 
 // Items of the tree's pop-up menu.
 struct TreeMenuItems {
@@ -36,7 +25,7 @@ struct TreeMenuItems {
     bool separator = false;
     bool properties = false;
 };
-TreeMenuItems treeMenuItems(const std::optional<NodeKind>& node, int listCount);
+TreeMenuItems treeMenuItems(const std::optional<TreeNode>& node, int listCount);
 
 // Items of the list's pop-up menu; the enabled states follow the edit tool buttons.
 struct ListMenuState {
@@ -65,16 +54,16 @@ enum class DropAction {
 
 struct TreeDrop {
     DropAction action = DropAction::Refused;
-    NodeKind subject;  // the node the question names first (the erased node, the copied list)
+    TreeNode subject;  // the node the question names first (the erased node, the copied list)
 };
 
 // A tree node dragged onto a tree node.
-TreeDrop nodeDrop(const NodeKind& source, const NodeKind& target);
+TreeDrop nodeDrop(const TreeNode& source, const TreeNode& target);
 // Rows of the list dragged onto a tree node; `shownList` is the favourite list being shown (0 none).
-TreeDrop rowsDrop(const NodeKind& target, int shownList, int selectedRows);
+TreeDrop rowsDrop(const TreeNode& target, int shownList, int selectedRows);
 
 // Whether a node can be erased (dragged to or from the bin, or its menu's erase item).
-bool erasable(const NodeKind& node);
+bool erasable(const TreeNode& node);
 
 // Moving the selected rows of a favourite list to the target row: the new row order as old row
 // indices. `selected` ascending. Nothing when no row is selected, the target is selected (it is
@@ -90,13 +79,10 @@ std::optional<int> chooserRowIndex(int startChannel, int rowsOfList);
 
 namespace cs {
 class ChannelDatabase;
-struct NodeRef;
 }
 
 namespace cs::editing {
 
-// The node a question names (erase all, copy) for a classified node.
-NodeRef nodeRef(const NodeKind& node);
 
 // The channels of favourite list 1..8 in the order of their positions (the chooser's own view,
 // independent of what the main window shows).

@@ -25,7 +25,7 @@ constexpr int kStartListIcon = 5;  // dialog icon: image 5 of the list images
 } // namespace
 
 ListChooserDialog::ListChooserDialog(const ChannelDatabase& db, const DisplayTexts& texts,
-                                     const app::StartChannelChoice& preset, QWidget* parent)
+                                     const StartChannelChoice& preset, QWidget* parent)
     : QDialog(parent), db_(db), texts_(texts) {
     setObjectName(QStringLiteral("listChooser"));
     setWindowIcon(views::listIcon(kStartListIcon));
@@ -90,8 +90,8 @@ void ListChooserDialog::fillChannels() {
     channels_->setCurrentRow(-1);
 }
 
-app::StartChannelChoice ListChooserDialog::choice() const {
-    app::StartChannelChoice c;
+StartChannelChoice ListChooserDialog::choice() const {
+    StartChannelChoice c;
     c.startChannel = channels_->currentRow() >= 0 && channels_->currentItem() && channels_->currentItem()->isSelected()
                          ? channels_->currentRow() + 1
                          : 0;
@@ -100,8 +100,8 @@ app::StartChannelChoice ListChooserDialog::choice() const {
     return c;
 }
 
-app::StartChannelChoice chooseStartChannel(QWidget* parent, const ChannelDatabase& db, const DisplayTexts& texts,
-                                           const app::StartChannelChoice& preset) {
+StartChannelChoice chooseStartChannel(QWidget* parent, const ChannelDatabase& db, const DisplayTexts& texts,
+                                           const StartChannelChoice& preset) {
     ListChooserDialog dialog(db, texts, preset, parent);
     dialog.exec();
     return dialog.choice();

@@ -4,7 +4,7 @@
 // leaves the main window's views alone.
 #include <QDialog>
 
-#include "app/window_requests.h"
+#include "editing/start_channel_choice.h"
 
 class QComboBox;
 class QListWidget;
@@ -20,11 +20,11 @@ class ListChooserDialog final : public QDialog {
     Q_OBJECT
 
 public:
-    ListChooserDialog(const ChannelDatabase& db, const DisplayTexts& texts, const app::StartChannelChoice& preset,
+    ListChooserDialog(const ChannelDatabase& db, const DisplayTexts& texts, const StartChannelChoice& preset,
                       QWidget* parent = nullptr);
 
     // What the dialog hands back when it closes, however it is closed.
-    app::StartChannelChoice choice() const;
+    StartChannelChoice choice() const;
 
     QComboBox* lists() const { return lists_; }
     QListWidget* channels() const { return channels_; }
@@ -40,7 +40,7 @@ private:
 };
 
 // Shows the chooser modally and returns the choice.
-app::StartChannelChoice chooseStartChannel(QWidget* parent, const ChannelDatabase& db, const DisplayTexts& texts,
-                                           const app::StartChannelChoice& preset);
+StartChannelChoice chooseStartChannel(QWidget* parent, const ChannelDatabase& db, const DisplayTexts& texts,
+                                           const StartChannelChoice& preset);
 
 } // namespace cs::editing

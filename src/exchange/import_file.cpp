@@ -56,7 +56,7 @@ void ImportFile::clear() {
     components_.clear();
 }
 
-int ImportFile::parse(ConstBytes encoded) {
+ImportReadResult ImportFile::parse(ConstBytes encoded) {
     clear();
     if (encoded.size() >= dsx::kFileSizeLimit || encoded.size() < dsx::kMinFileSize)
         return kImportNotInterpreted;
@@ -153,7 +153,7 @@ ChannelBaseCounts ImportFile::channelBaseCounts(const ImportComponent& c) const 
     return counts;
 }
 
-int readImportFile(const std::string& path, ImportFile& out, FileProblem* problem) {
+ImportReadResult readImportFile(const std::string& path, ImportFile& out, FileProblem* problem) {
     out.clear();
     const RegularFile file(path);
     if (problem != nullptr)

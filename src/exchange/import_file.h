@@ -108,7 +108,7 @@ class ImportFile {
 public:
     // Decodes and checks a whole encoded file. On anything but kImportRead this object is left
     // empty.
-    int parse(ConstBytes encoded);
+    ImportReadResult parse(ConstBytes encoded);
 
     void clear();
 
@@ -147,6 +147,6 @@ private:
 // Reads, decodes and checks a file: kImportNoAccess when it cannot be opened or sized,
 // kImportNotInterpreted when it is too large, cannot be read whole or fails its checks. Only a
 // regular file is read; `problem` (when given) tells what the path is otherwise.
-int readImportFile(const std::string& path, ImportFile& out, FileProblem* problem = nullptr);
+ImportReadResult readImportFile(const std::string& path, ImportFile& out, FileProblem* problem = nullptr);
 
 } // namespace cs

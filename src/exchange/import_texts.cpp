@@ -5,7 +5,7 @@
 namespace cs {
 
 // The receiver's import messages are fixed texts of the chooser's window, not language texts.
-std::string importFailureMessage(int failure, std::string_view fileName) {
+std::string importFailureMessage(ImportReadResult failure, std::string_view fileName) {
     switch (failure) {
     case kImportNoAccess:
         return "Brak dostępu do pliku " + std::string(fileName);

@@ -4,11 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "exchange/import_file.h"
+
 namespace cs {
 
 // Failure 1 (the file cannot be opened) and failure 2 (it cannot be interpreted), for a file
 // name; empty for any other code.
-std::string importFailureMessage(int failure, std::string_view fileName);
+std::string importFailureMessage(ImportReadResult failure, std::string_view fileName);
 // The caption of both failure messages.
 std::string importFailureCaption();
 

@@ -14,7 +14,7 @@ namespace cs {
 using ChooseComponents = std::function<bool(ImportChooser& chooser, const ImportFile& file)>;
 
 struct ImportResult {
-    int failure = kImportRead;  // kImportNoAccess or kImportNotInterpreted: nothing changed
+    ImportReadResult failure = kImportRead;  // kImportNoAccess or kImportNotInterpreted: nothing changed
     std::string message;        // the failure's message, for a message box with `caption`
     std::string caption;
     bool confirmed = false;     // false: the chooser was cancelled and nothing changed

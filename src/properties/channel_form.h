@@ -5,6 +5,7 @@
 #include "database/channel_entry.h"
 #include "image/channel_record.h"
 #include "properties/number_input.h"
+#include "properties/properties_request.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,12 +14,6 @@
 
 namespace cs::properties {
 
-// What OK wrote; the numbers are the dialog's result levels.
-enum class ChangeLevel : int {
-    None = 0,       // nothing written
-    Written = 1,    // fields written
-    Placement = 2,  // a field that decides where the channel sorts or how it is tuned
-};
 
 // What the channel is tuned by; decides which transponder tab is shown.
 enum class Delivery { Satellite, Terrestrial, Cable };

@@ -37,12 +37,12 @@ PropertiesDialog::PropertiesDialog(PropertiesContext context, QWidget* parent)
     resize(kClientWidth, kClientHeight);
 
     channel_ = new ChannelPages(context_, this);
-    settings_[kRowReceiverSettings] = new ReceiverSettingsPage(context_, this);
-    settings_[kRowSatellites] = new SatellitesPage(context_, this);
-    settings_[kRowClock] = new ClockPage(context_, this);
-    settings_[kRowParentalLock] = new ParentalLockPage(context_, this);
-    settings_[kRowConverters] = new ConvertersPage(context_, this);
-    settings_[kRowTransponders] = new TransponderPage(context_, this);
+    settings_[SettingsGroup::Receiver] = new ReceiverSettingsPage(context_, this);
+    settings_[SettingsGroup::Satellites] = new SatellitesPage(context_, this);
+    settings_[SettingsGroup::Clock] = new ClockPage(context_, this);
+    settings_[SettingsGroup::ParentalLock] = new ParentalLockPage(context_, this);
+    settings_[SettingsGroup::Converters] = new ConvertersPage(context_, this);
+    settings_[SettingsGroup::Transponders] = new TransponderPage(context_, this);
     for (auto& [type, page] : settings_) {
         page->hide();
         connect(page, &SettingsPage::captionSuffixChanged, this, [this](const QString& suffix) {
@@ -61,8 +61,8 @@ PropertiesDialog::PropertiesDialog(PropertiesContext context, QWidget* parent)
 
 PropertiesDialog::~PropertiesDialog() = default;
 
-SettingsPage* PropertiesDialog::settingsPage(int rowType) const {
-    const auto it = settings_.find(rowType);
+SettingsPage* PropertiesDialog::settingsPage(SettingsGroup group) const {
+    const auto it = settings_.find(group);
     return it == settings_.end() ? nullptr : it->second;
 }
 
@@ -78,20 +78,20 @@ void PropertiesDialog::prepareOnce() {
         page->prepare();
 }
 
-bool PropertiesDialog::open(const PropertiesOpening& opening) {
+bool PropertiesDialog::open(const PropertiesRequest& opening) {
     if (!load(opening))
         return false;
     show();
     return true;
 }
 
-bool PropertiesDialog::load(const PropertiesOpening& opening) {
+bool PropertiesDialog::load(const PropertiesRequest& opening) {
     if (showing_)
         return false;
     SettingsPage* page = nullptr;
-    if (opening.purpose == PropertiesOpening::Purpose::Settings) {
+    if (opening.purpose == PropertiesRequest::Purpose::Settings) {
         const bool preset = opening.presetSatellite >= 1 && opening.presetSatellite <= 63;
-        page = settingsPage(preset ? kRowSatellites : opening.settingsRowType);
+        page = settingsPage(preset ? SettingsGroup::Satellites : opening.settingsGroup);
         if (!page)
             return false;
     }
@@ -151,7 +151,7 @@ void PropertiesDialog::done(int code) {
     QDialog::done(code);
 }
 
-ChangeLevel PropertiesDialog::run(const PropertiesOpening& opening) {
+ChangeLevel PropertiesDialog::run(const PropertiesRequest& opening) {
     if (!load(opening))
         return ChangeLevel::None;
     exec();

@@ -18,20 +18,6 @@ namespace cs::properties {
 class ChannelPages;
 class SettingsPage;
 
-// Settings pages by the row type of the main window's settings list.
-inline constexpr int kRowReceiverSettings = 0;
-inline constexpr int kRowSatellites = 1;
-inline constexpr int kRowClock = 2;
-inline constexpr int kRowParentalLock = 3;
-inline constexpr int kRowConverters = 5;
-inline constexpr int kRowTransponders = 6;
-
-struct PropertiesOpening {
-    enum class Purpose { Channel, Settings } purpose = Purpose::Channel;
-    std::uint16_t channelSlot = 0;
-    int settingsRowType = 0;
-    int presetSatellite = 0;  // 1..63: the Satellites page on that satellite, whatever the row
-};
 
 class PropertiesDialog final : public QDialog {
     Q_OBJECT
@@ -42,17 +28,17 @@ public:
 
     // Shows the dialog modally and tells what OK wrote. A second request while it is shown,
     // and a row type without a page, do nothing.
-    ChangeLevel run(const PropertiesOpening& opening);
+    ChangeLevel run(const PropertiesRequest& opening);
 
     // The steps of run, for tests that drive the dialog without a nested event loop: open
     // prepares and shows the pages (false when there is nothing to show), confirm is OK (false
     // when a page refused and the dialog stays open), result is what the last opening wrote.
-    bool open(const PropertiesOpening& opening);
+    bool open(const PropertiesRequest& opening);
     bool confirm();
     ChangeLevel result() const { return result_; }
 
     // The page a row type opens; nothing for other types.
-    SettingsPage* settingsPage(int rowType) const;
+    SettingsPage* settingsPage(SettingsGroup group) const;
     ChannelPages& channelPages() const { return *channel_; }
     QTabWidget* pages() const { return pages_; }
     QPushButton* okButton() const { return ok_; }
@@ -61,7 +47,7 @@ public:
     void done(int code) override;
 
 private:
-    bool load(const PropertiesOpening& opening);
+    bool load(const PropertiesRequest& opening);
     void prepareOnce();
     void showSettingsCaption();
 
@@ -70,7 +56,7 @@ private:
     QPushButton* ok_ = nullptr;
     QPushButton* cancel_ = nullptr;
     ChannelPages* channel_ = nullptr;
-    std::map<int, SettingsPage*> settings_;
+    std::map<SettingsGroup, SettingsPage*> settings_;
     SettingsPage* open_ = nullptr;  // the settings page of this opening
     QString suffix_;
     bool prepared_ = false;

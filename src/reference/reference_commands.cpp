@@ -70,7 +70,7 @@ std::string ReferenceCommands::startFolder() const {
 
 int ReferenceCommands::shownList() const {
     const auto node = views_.classifySelected();
-    return node && node->isFavouriteList() ? node->list : 0;
+    return node && node->isFavouriteList() ? node->list() : 0;
 }
 
 void ReferenceCommands::orderLikeReference() {
@@ -117,7 +117,7 @@ void ReferenceCommands::orderLikeReference() {
 void ReferenceCommands::exportView() {
     if (host_.databaseLoaded && !host_.databaseLoaded())
         return;
-    if (views_.listMode() != views::kListModeChannels) {
+    if (views_.listMode() != views::ListMode::Channels) {
         widgets::messageBox("The list shows no channels to export: choose the main list, a satellite, a provider "
                             "or a favourite list.",
                             kExportCaption, widgets::kInformationOk, host_.window);

@@ -51,7 +51,7 @@ class ReferenceCommands final : public QObject {
 
 public:
     ReferenceCommands(ReferenceHost host, views::ViewController& views, ChannelDatabase& database,
-                      const DisplayTexts& texts, QObject* parent);
+                      const DisplayTexts& texts, QObject* parent = nullptr);
 
     void orderLikeReference();
     void exportView();

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "settings/date_time_value.h"
-#include "settings/desktop_shell.h"
 #include "settings/short_path.h"
 
 namespace cs {
@@ -211,7 +210,7 @@ bool StoredSettings::savePreferences(SettingsStore& store) const {
     return key.close() && written;
 }
 
-bool StoredSettings::save(SettingsStore& store, const SettingsWindow& window, DesktopShell& shell, double dateTime) {
+bool StoredSettings::save(SettingsStore& store, const SettingsWindow& window, double dateTime) {
     bool ok = true;
     {
         SettingsKeyScope key(store, kSettingsKeyPath, true);
@@ -273,7 +272,6 @@ bool StoredSettings::save(SettingsStore& store, const SettingsWindow& window, De
             check(key.close());
         }
     }
-    ok = shell.setStartAtLogon(flag(settings_flags::kStartAtLogon)) && ok;
     return ok;
 }
 

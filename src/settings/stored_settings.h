@@ -11,7 +11,6 @@
 
 namespace cs {
 
-class DesktopShell;
 
 // Where the settings live in the store, and the version written beside them.
 inline constexpr std::string_view kSettingsKeyPath = "Software\\Tervanis\\TervanisTools";
@@ -71,10 +70,10 @@ public:
     // Nothing is reported: a missing or unreadable key gives the defaults of a first run.
     void load(SettingsStore& store, SettingsWindow& window, const SettingsPlaces& places, std::string& startupFile);
 
-    // Writes the record, the window geometry and `dateTime` (days since 30 December 1899) back,
-    // then writes or removes the log-on start entry. False when something was not stored;
-    // callers do not report it.
-    bool save(SettingsStore& store, const SettingsWindow& window, DesktopShell& shell, double dateTime);
+    // Writes the record, the window geometry and `dateTime` (days since 30 December 1899) back.
+    // False when something was not stored; callers do not report it. The log-on start entry
+    // that the record's flag asks for is the desktop's (saveSettingsAndLogonStart).
+    bool save(SettingsStore& store, const SettingsWindow& window, double dateTime);
 
     // Writes only the option bits and the serial port ("TReg.flags", "ComPort") at once, so that
     // what the preferences dialog changed survives a crash; the full save at exit follows.

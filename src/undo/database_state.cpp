@@ -195,8 +195,16 @@ StateDifference DatabaseState::takeChanges() {
     // Records are compared one by one (a record is one block) to count the channels changed.
     const std::span<const std::uint8_t> records = asBytes(flash.records());
     std::size_t lastChanged = kMaxChannelSlots;
+    bool lastNameOnly = false;
     for (std::size_t i = 0; i < kMaxChannelSlots; ++i) {
         const std::size_t at = i * ChannelRecord::size;
+        const std::uint8_t* oldRecord = snap + layout::kRecords + at;
+        const std::uint8_t* newRecord = records.data() + at;
+        // An in-place rename touches the name and nothing else of the record.
+        const bool nameOnly =
+            std::memcmp(oldRecord, newRecord, channel_field::kNameSize) != 0 &&
+            std::memcmp(oldRecord + channel_field::kNameSize, newRecord + channel_field::kNameSize,
+                        ChannelRecord::size - channel_field::kNameSize) == 0;
         const bool recordChanged = compare(layout::kRecords + at, records.subspan(at, ChannelRecord::size));
         const EntryBytes e = entryBytes(db_.entry(i));
         std::uint8_t* old = snap + layout::kEntries + i * layout::kEntrySize;
@@ -211,10 +219,12 @@ StateDifference DatabaseState::takeChanges() {
         if (recordChanged || entryChanged) {
             ++sum.channelsChanged;
             lastChanged = i;
+            lastNameOnly = nameOnly && !entryChanged;
         }
     }
     if (lastChanged < kMaxChannelSlots)
         sum.lastChannelName = std::string(db_.record(lastChanged).name());
+    sum.channelRenamedOnly = sum.channelsChanged == 1 && lastNameOnly;
     sum.orderChanged = compare(layout::kMainTable, DatabaseStateAccess::mainTable(db_));
     std::array<std::uint8_t, layout::kOrderSize> order{};
     DatabaseStateAccess::writeOrder(db_, order.data());

@@ -24,6 +24,7 @@ struct ChangeSummary {
     std::size_t channelsAfter = 0;
     std::size_t channelsChanged = 0;   // slots whose record or entry changed
     std::string lastChannelName;       // the name after the change of the last such slot
+    bool channelRenamedOnly = false;   // one slot changed, and only its record's name
     std::size_t listsBefore = 0;
     std::size_t listsAfter = 0;
     std::size_t renamedList = 0;       // a list 1..8 whose name changed, 0 none

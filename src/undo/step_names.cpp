@@ -59,6 +59,8 @@ std::string stepName(const ChangeSummary& c, const TextLookup& texts) {
         return named(texts, kRenameKey, c.listNameAfter, "Rename list " + c.listNameAfter);
     if (c.renamedSatellite < 65536)
         return named(texts, kRenameKey, c.satelliteNameAfter, "Rename satellite " + c.satelliteNameAfter);
+    if (c.channelRenamedOnly)
+        return named(texts, kRenameKey, c.lastChannelName, "Rename " + c.lastChannelName);
     if (c.channelsChanged == 1)
         return named(texts, kPropertiesKey, c.lastChannelName, "Properties of " + c.lastChannelName);
     if (c.channelsChanged > 1 || c.orderChanged)

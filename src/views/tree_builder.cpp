@@ -26,28 +26,29 @@ void removeChildren(QTreeWidgetItem* parent) {
 
 } // namespace
 
-std::optional<NodeClass> classifyNode(const QTreeWidgetItem* node) {
+std::optional<TreeNode> classifyNode(const QTreeWidgetItem* node) {
     if (!node)
         return std::nullopt;
-    NodeClass c;
     const QTreeWidgetItem* parent = node->parent();
     switch (stateOf(node)) {
     case kStateMainList:
-        c.satellite = parent ? node->data(0, kRoleSatellite).toInt() + 1 : 1;
-        break;
-    case kStateList:
-        if (QTreeWidget* tree = node->treeWidget())
-            c.list = tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node));
-        break;
-    case kStateBin: c.bin = 1; break;
-    case kStateProviders:
+        return parent ? TreeNode::satellite(node->data(0, kRoleSatellite).toInt()) : TreeNode::mainList();
+    case kStateList: {
+        // Favourite lists follow the main list at the top level: list k is top-level node k.
+        QTreeWidget* tree = node->treeWidget();
+        return TreeNode::favouriteList(tree ? tree->indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(node)) : 0);
+    }
+    case kStateBin: return TreeNode::bin();
+    case kStateProviders: {
+        if (!parent)
+            return TreeNode::providers();
         // Children: the unknown provider first, then the providers in provider-list order.
-        c.provider = parent ? parent->indexOfChild(const_cast<QTreeWidgetItem*>(node)) + 2 : 1;
-        break;
-    case kStateSettings: c.settings = 1; break;
+        const int child = parent->indexOfChild(const_cast<QTreeWidgetItem*>(node));
+        return child == 0 ? TreeNode::unknownProvider() : TreeNode::provider(child - 1);
+    }
+    case kStateSettings: return TreeNode::settings();
     default: return std::nullopt;
     }
-    return c;
 }
 
 TreeBuilder::TreeBuilder(QTreeWidget& tree, const ChannelDatabase& database, const DisplayTexts& texts)
@@ -128,23 +129,20 @@ QTreeWidgetItem* TreeBuilder::satelliteNode(int satellite) const {
     return nullptr;
 }
 
-QTreeWidgetItem* TreeBuilder::findNode(const NodeClass& c) const {
-    if (c.list)
-        return listNode(c.list);
-    if (c.bin)
-        return binNode();
-    if (c.settings)
-        return settingsNode();
-    if (c.satellite == 1)
-        return mainListNode();
-    if (c.satellite > 1)
-        return satelliteNode(c.satellite - 1);
-    if (c.provider == 1)
-        return providersNode();
-    if (c.provider > 1) {
+QTreeWidgetItem* TreeBuilder::findNode(const TreeNode& node) const {
+    switch (node.kind) {
+    case TreeNode::Kind::FavouriteList: return listNode(node.index);
+    case TreeNode::Kind::Bin: return binNode();
+    case TreeNode::Kind::Settings: return settingsNode();
+    case TreeNode::Kind::MainList: return mainListNode();
+    case TreeNode::Kind::Satellite: return satelliteNode(node.index);
+    case TreeNode::Kind::Providers: return providersNode();
+    case TreeNode::Kind::UnknownProvider:
+    case TreeNode::Kind::Provider: {
         QTreeWidgetItem* providers = providersNode();
-        const int child = c.provider - 2;
-        return providers && child < providers->childCount() ? providers->child(child) : nullptr;
+        const int child = node.kind == TreeNode::Kind::Provider ? node.index + 1 : 0;
+        return providers && child >= 0 && child < providers->childCount() ? providers->child(child) : nullptr;
+    }
     }
     return nullptr;
 }

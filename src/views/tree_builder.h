@@ -7,6 +7,8 @@
 #include <optional>
 #include <string_view>
 
+#include "database/tree_node.h"
+
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -49,23 +51,8 @@ inline constexpr int kRoleImage = 0x0101;           // image index
 inline constexpr int kRoleSelectedImage = 0x0102;   // selected image index
 inline constexpr int kRoleSatellite = 0x0103;       // satellite number of a satellite node
 
-// What a node stands for; every value is 0 unless the node is of that kind.
-struct NodeClass {
-    int list = 0;       // favourite list 1..8
-    int settings = 0;   // 1 for the settings node
-    int provider = 0;   // 1 providers node, 2 unknown provider, k + 3 provider k of the provider list
-    int bin = 0;        // 1 for the bin
-    int satellite = 0;  // 1 main list, satellite number + 1 for a satellite node
-
-    bool isFavouriteList() const { return list > 0; }
-    bool isMainList() const { return satellite == 1; }
-    bool isSatellite() const { return satellite > 1; }
-    bool isProviderView() const { return provider > 0; }
-    bool operator==(const NodeClass&) const = default;
-};
-
 // Classifies a node; nothing for no node.
-std::optional<NodeClass> classifyNode(const QTreeWidgetItem* node);
+std::optional<TreeNode> classifyNode(const QTreeWidgetItem* node);
 
 // The fixed top-level nodes: main list, bin, providers, settings (in that order); favourite
 // lists are inserted between the main list and the bin.
@@ -90,7 +77,7 @@ public:
     QTreeWidgetItem* listNode(int list) const;          // 1..8; null when absent
     QTreeWidgetItem* satelliteNode(int satellite) const;  // null when absent
     // The node that classifies as `c`; null when there is none.
-    QTreeWidgetItem* findNode(const NodeClass& c) const;
+    QTreeWidgetItem* findNode(const TreeNode& node) const;
 
     // Provider name with every character below 32 or above 125 removed.
     static QString providerNodeText(std::string_view name);

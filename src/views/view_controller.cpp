@@ -59,20 +59,20 @@ constexpr MenuItemSpec kSortOrderItems[] = {
 
 // The settings pages offered as icons and their captions (key, or a fixed text).
 struct SettingsPageSpec {
-    int page;
+    SettingsGroup page;
     const char* key;
     const char* fixed;
 };
 // The receiver, clock and parental-lock pages are offered too: without an icon their values
 // could not be reached from the window at all.
 constexpr SettingsPageSpec kSettingsPages[] = {
-    {kPageReceiver, "TreeViewColStbSett", nullptr},
-    {kPageSatellites, "TreeViewColSatellites", nullptr},
-    {kPageClock, "TreeViewColClockAdjust", nullptr},
-    {kPageParentalLock, "TreeViewColParentalLock", nullptr},
-    {kPageConverters, "TreeViewColConverterLNB", nullptr},
-    {kPageTransponders, "TreeViewColListTransponder", nullptr},
-    {kPageInternet, nullptr, "Internet"},
+    {SettingsGroup::Receiver, "TreeViewColStbSett", nullptr},
+    {SettingsGroup::Satellites, "TreeViewColSatellites", nullptr},
+    {SettingsGroup::Clock, "TreeViewColClockAdjust", nullptr},
+    {SettingsGroup::ParentalLock, "TreeViewColParentalLock", nullptr},
+    {SettingsGroup::Converters, "TreeViewColConverterLNB", nullptr},
+    {SettingsGroup::Transponders, "TreeViewColListTransponder", nullptr},
+    {SettingsGroup::Internet, nullptr, "Internet"},
 };
 
 // Room beside a cell's text: between the kind icon and the text, and the cell's margins.
@@ -134,7 +134,7 @@ ViewController::ViewController(const ViewWidgets& widgets, FilterBar& filters, C
         list->setIconSize(QSize(kSmallIconSize, kSmallIconSize));
         connect(list->horizontalHeader(), &QHeaderView::sectionClicked, this, &ViewController::sortByColumn);
         connect(list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-            if (listMode_ == kListModeChannels && !bulkUpdate_)
+            if (listMode_ == ListMode::Channels && !bulkUpdate_)
                 selectionCountDelay_.start();
         });
     }
@@ -146,9 +146,8 @@ ViewController::ViewController(const ViewWidgets& widgets, FilterBar& filters, C
         icons->setWordWrap(true);
         icons->setEditTriggers(QAbstractItemView::NoEditTriggers);
         connect(icons, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-            const int page = settingsPageOfItem(w_.settingsIcons->row(item));
-            if (page >= 0)
-                emit settingsPageActivated(page);
+            if (const auto group = settingsGroupOfItem(w_.settingsIcons->row(item)))
+                emit settingsPageActivated(*group);
         });
     }
     if (QLabel* help = w_.binHelpText) {
@@ -188,7 +187,7 @@ ViewController::ViewController(const ViewWidgets& widgets, FilterBar& filters, C
     if (QAction* numbering = w_.numberingMode) {
         numbering->setCheckable(true);
         numbering->setChecked(numberingMode());
-        connect(numbering, &QAction::triggered, this, &ViewController::toggleNumberingMode);
+        connect(numbering, &QAction::triggered, this, &ViewController::applyNumberingMode);
     }
 
     buildColumns();
@@ -236,7 +235,7 @@ bool ViewController::selectionPending() const { return treeSelectionDebounce_.is
 
 QTreeWidgetItem* ViewController::selectedNode() const { return w_.tree ? w_.tree->currentItem() : nullptr; }
 
-std::optional<NodeClass> ViewController::classifySelected() const { return classifyNode(selectedNode()); }
+std::optional<TreeNode> ViewController::classifySelected() const { return classifyNode(selectedNode()); }
 
 QIcon ViewController::selectedNodeIcon() const {
     const QTreeWidgetItem* node = selectedNode();
@@ -261,7 +260,7 @@ void ViewController::resetViews() {
     showBinHelpText(false);
 
     treeRebuildGuard_ = true;
-    listMode_ = kListModeChannels;
+    listMode_ = ListMode::Channels;
     applyChannelModeWidgets();
     lastSortedColumn_ = -1;
     clickedColumn_ = -1;
@@ -315,16 +314,16 @@ void ViewController::rebuildFavouriteListMenu() {
     const int lists = db_.flash().settings().listCount;
     for (int k = 1; k <= lists; ++k) {
         const std::string name = "favouriteList" + std::to_string(k);
-        connect(addChoice(menu, name.c_str(), QString::fromStdString(texts_.listText(k, 0)), k), &QAction::triggered,
-                this, [this, k] { chooseFavouriteList(k); });
+        // Choosing a list in this menu only marks it; it changes no view.
+        addChoice(menu, name.c_str(), QString::fromStdString(texts_.listText(k, 0)), k);
     }
     checkFirstItem(&menu);
 }
 
-void ViewController::reselect(const std::optional<NodeClass>& before, const QString& providerText) {
+void ViewController::reselect(const std::optional<TreeNode>& before, const QString& providerText) {
     QTreeWidgetItem* node = nullptr;
     if (before) {
-        if (before->provider >= 3) {
+        if (before->kind == TreeNode::Kind::Provider) {
             // Provider positions shift when providers come or go: find the provider by its name.
             if (QTreeWidgetItem* providers = builder_->providersNode())
                 for (int i = 1; i < providers->childCount() && !node; ++i)
@@ -393,22 +392,22 @@ void ViewController::applyTreeSelection() {
     const auto c = classifyNode(node);
     if (!c)
         return;
-    if ((c->isFavouriteList() || c->satellite > 0) && db_.flash().image().hasSettingsArea() && w_.tree)
+    if ((c->isFavouriteList() || c->isMainOrSatellite()) && db_.flash().image().hasSettingsArea() && w_.tree)
         w_.tree->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
 
     request_.list = 0;
     request_.satellite = 0;
-    if (c->bin || c->settings) {
+    if (c->isBin() || c->isSettings()) {
         model_->clear();
         updateStatusCounts();
-    } else if (c->provider) {
-        if (c->provider == 1) {
+    } else if (c->isProviderView()) {
+        if (c->kind == TreeNode::Kind::Providers) {
             settings_.providerFilterMode = kProviderAll;
-        } else if (c->provider == 2) {
+        } else if (c->kind == TreeNode::Kind::UnknownProvider) {
             settings_.providerFilterMode = kProviderNone;
         } else {
             settings_.providerFilterMode = kProviderSingle;
-            db_.chooseSingleProvider(static_cast<std::size_t>(c->provider - 3));
+            db_.chooseSingleProvider(static_cast<std::size_t>(c->index));
         }
         fillChannelList();
     } else {
@@ -420,12 +419,12 @@ void ViewController::applyTreeSelection() {
             checkFirstItem(filters_->sortOrderMenu());
             filters_->sortOrder()->setToolTip(QString());
         }
-        request_.list = static_cast<std::uint8_t>(c->list);
-        request_.satellite = static_cast<std::uint8_t>(c->satellite > 0 ? c->satellite - 1 : 0);
+        request_.list = static_cast<std::uint8_t>(c->list());
+        request_.satellite = static_cast<std::uint8_t>(c->satelliteNumber());
         fillChannelList();
     }
-    showBinHelpText(c->bin != 0);
-    setListMode(c->settings ? kListModeSettings : kListModeChannels);
+    showBinHelpText(c->isBin());
+    setListMode(c->isSettings() ? ListMode::Settings : ListMode::Channels);
 }
 
 // ------------------------------------------------------------------------------------------
@@ -443,20 +442,17 @@ void ViewController::applyCodingFilterToView() {
 void ViewController::fillChannelList() {
     if (!databaseLoaded_)
         return;
-    if (const auto c = classifySelected(); c && c->bin)
+    if (const auto c = classifySelected(); c && c->isBin())
         return;
 
-    // Restores the window, the tree and the status refreshes however the fill ends.
+    // Restores the tree and the status refreshes, and tells the fill ended, however it ends.
     struct Scope {
         ViewController& vc;
-        QWidget* window;
-        QString caption;
         BusyCursor cursor;
         std::unique_ptr<QProgressBar> progress;
         ~Scope() {
             vc.bulkUpdate_ = false;
-            if (window)
-                window->setWindowTitle(caption);
+            emit vc.fillingChanged(false);
             vc.updateStatusCounts();
             if (vc.w_.tree)
                 vc.w_.tree->setEnabled(true);
@@ -464,12 +460,9 @@ void ViewController::fillChannelList() {
                 vc.w_.status->removeWidget(progress.get());
         }
     };
-    QWidget* anchor = w_.tree ? static_cast<QWidget*>(w_.tree) : static_cast<QWidget*>(w_.channelList);
-    QWidget* window = anchor ? anchor->window() : nullptr;
-    Scope scope{*this, window, window ? window->windowTitle() : QString(), BusyCursor(), nullptr};
+    Scope scope{*this, BusyCursor(), nullptr};
     bulkUpdate_ = true;
-    if (window)
-        window->setWindowTitle(text("HintOpeningBase"));
+    emit fillingChanged(true);
     if (w_.tree)
         w_.tree->setEnabled(false);
     updateStatusCounts();
@@ -545,7 +538,7 @@ int ViewController::listWidth() const {
 }
 
 void ViewController::sortByColumn(int visibleColumn) {
-    if (listMode_ != kListModeChannels)
+    if (listMode_ != ListMode::Channels)
         return;
     const int logical = model_->logicalColumn(visibleColumn);
     if (logical < 0 || logical >= kListColumnCount)
@@ -596,11 +589,11 @@ void ViewController::applyChannelModeWidgets() {
     filters_->setEnabled(true);
 }
 
-void ViewController::setListMode(int mode) {
+void ViewController::setListMode(ListMode mode) {
     if (!databaseLoaded_ || mode == listMode_)
         return;
     listMode_ = mode;
-    if (mode == kListModeChannels) {
+    if (mode == ListMode::Channels) {
         applyChannelModeWidgets();
     } else {
         filters_->setEnabled(false);
@@ -613,148 +606,29 @@ void ViewController::setListMode(int mode) {
 }
 
 void ViewController::fillSettingsIcons() {
-    settingsPages_.clear();
+    settingsGroups_.clear();
     if (w_.settingsIcons)
         w_.settingsIcons->clear();
     const bool settingsArea = db_.flash().image().hasSettingsArea();
     const bool transponderTable = db_.flash().image().hasConfig();
     for (const SettingsPageSpec& p : kSettingsPages) {
-        const bool offered = p.page == kPageTransponders ? transponderTable : settingsArea;
+        const bool offered = p.page == SettingsGroup::Transponders ? transponderTable : settingsArea;
         const QString caption = p.key ? text(p.key) : QString::fromLatin1(p.fixed);
         if (!offered || caption.isEmpty())
             continue;
-        settingsPages_.push_back(p.page);
+        settingsGroups_.push_back(p.page);
         if (w_.settingsIcons) {
-            auto* item = new QListWidgetItem(QIcon(settingsImage(p.page)), caption);  // owned by the view
-            item->setData(Qt::UserRole, p.page);
+            auto* item = new QListWidgetItem(QIcon(settingsImage(static_cast<int>(p.page))), caption);  // owned by the view
+            item->setData(Qt::UserRole, static_cast<int>(p.page));
             w_.settingsIcons->addItem(item);
         }
     }
 }
 
-int ViewController::settingsPageOfItem(int item) const {
-    if (item < 0 || item >= static_cast<int>(settingsPages_.size()))
-        return -1;
-    return settingsPages_[static_cast<std::size_t>(item)];
-}
-
-int ViewController::currentSettingsPage() const {
-    return w_.settingsIcons ? settingsPageOfItem(w_.settingsIcons->currentRow()) : -1;
-}
-
-// ------------------------------------------------------------------------------------------
-// The filter bar
-
-void ViewController::checkFirstItem(QMenu* menu) {
-    const QList<QAction*> actions = menu->actions();
-    for (int i = 0; i < actions.size(); ++i)
-        actions[i]->setChecked(i == 0);
-    showChoice(menu);
-}
-
-void ViewController::chooseItem(QMenu* menu, int tag) {
-    for (QAction* a : menu->actions())
-        a->setChecked(a->data().toInt() == tag);
-    showChoice(menu);
-}
-
-void ViewController::showChoice(QMenu* menu) {
-    // The filter buttons show what they are set to; the sort button without a sort mode (after a
-    // column sort) shows its plain caption.
-    const std::array<QMenu*, 3> menus = choiceMenus();
-    const std::array<QToolButton*, 3> buttons = choiceButtons();
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        if (menus[i] != menu)
-            continue;
-        QString caption = i == 2 ? text("HintSort") : QString();
-        for (QAction* a : menu->actions())
-            if (a->isChecked())
-                caption = a->text();
-        buttons[i]->setText(caption);
-    }
-}
-
-int ViewController::checkedTag(QMenu* menu) const {
-    for (QAction* a : menu->actions())
-        if (a->isChecked())
-            return a->data().toInt();
-    return -1;
-}
-
-void ViewController::nextItem(QMenu* menu, void (ViewController::*choose)(int)) {
-    const QList<QAction*> actions = menu->actions();
-    if (actions.isEmpty())
-        return;
-    int checked = -1;
-    for (int i = 0; i < actions.size(); ++i)
-        if (actions[i]->isChecked())
-            checked = i;
-    const int next = (checked + 1) % static_cast<int>(actions.size());
-    (this->*choose)(actions[next]->data().toInt());
-}
-
-void ViewController::setHint(QToolButton* button, const char* key) {
-    if (button)
-        button->setToolTip(text(key));
-}
-
-void ViewController::refillIfSettled() {
-    if (listMode_ == kListModeChannels && !selectionPending())
-        fillChannelList();
-}
-
-void ViewController::nextTvRadioFilter() { nextItem(filters_->tvRadioMenu(), &ViewController::chooseTvRadio); }
-void ViewController::nextFreeScrambledFilter() { nextItem(filters_->freeScrambledMenu(), &ViewController::chooseFreeScrambled); }
-void ViewController::nextSortOrder() { nextItem(filters_->sortOrderMenu(), &ViewController::chooseSortOrder); }
-
-void ViewController::chooseTvRadio(int tag) {
-    chooseItem(filters_->tvRadioMenu(), tag);
-    request_.tvRadio = static_cast<std::uint8_t>(tag);
-    setHint(filters_->tvRadio(), "HintTvRadio");
-    refillIfSettled();
-}
-
-void ViewController::chooseFreeScrambled(int tag) {
-    chooseItem(filters_->freeScrambledMenu(), tag);
-    request_.freeScrambled = freeScrambledBits(static_cast<unsigned>(tag));
-    setHint(filters_->freeScrambled(), "HintFtaCa");
-    refillIfSettled();
-}
-
-void ViewController::chooseSortOrder(int tag) {
-    chooseItem(filters_->sortOrderMenu(), tag);
-    settings_.orderMode = static_cast<std::uint8_t>(tag);
-    setHint(filters_->sortOrder(), "HintSort");
-    if (w_.channelList)
-        w_.channelList->horizontalHeader()->setSortIndicatorShown(false);
-    db_.requestFullSort();
-    refillIfSettled();
-}
-
-void ViewController::chooseFavouriteList(int) {}
-
-void ViewController::toggleCodingFilter() {
-    if (!databaseLoaded_)
-        return;
-    codingFilterOn_ = !codingFilterOn_;
-    {
-        QToolButton* b = filters_->codingSystems();
-        b->setChecked(codingFilterOn_);
-        b->setMenu(codingFilterOn_ ? filters_->codingSystemMenu() : nullptr);
-        b->setPopupMode(codingFilterOn_ ? QToolButton::MenuButtonPopup : QToolButton::DelayedPopup);
-    }
-    if (codingFilterOn_)
-        for (QAction* a : filters_->codingSystemMenu()->actions())
-            a->setChecked(false);
-    refillIfSettled();
-}
-
-void ViewController::toggleCodingSystem(int index) {
-    const QList<QAction*> actions = filters_->codingSystemMenu()->actions();
-    if (index < 0 || index >= actions.size())
-        return;
-    actions[index]->setChecked(!actions[index]->isChecked());
-    refillIfSettled();
+std::optional<SettingsGroup> ViewController::settingsGroupOfItem(int item) const {
+    if (item < 0 || item >= static_cast<int>(settingsGroups_.size()))
+        return std::nullopt;
+    return settingsGroups_[static_cast<std::size_t>(item)];
 }
 
 void ViewController::fillCodingSystemMenu() {
@@ -774,7 +648,7 @@ void ViewController::fillCodingSystemMenu(const std::vector<CodingSystemItem>& s
 // ------------------------------------------------------------------------------------------
 // Numbering mode
 
-void ViewController::toggleNumberingMode() {
+void ViewController::applyNumberingMode() {
     lastSortedColumn_ = -1;
     const bool on = w_.numberingMode ? w_.numberingMode->isChecked() : !numberingMode();
     if (on && hooks_.closeFindDialog)
@@ -782,7 +656,7 @@ void ViewController::toggleNumberingMode() {
     storedSettings_.setFlag(settings_flags::kNumberingMode, on);
     model_->clear();
     buildColumns();
-    if (listMode_ == kListModeChannels)
+    if (listMode_ == ListMode::Channels)
         applyChannelModeWidgets();
     fillChannelList();
 }
@@ -815,7 +689,7 @@ void ViewController::showBinHelpText(bool show) {
 }
 
 void ViewController::splitterMoved() {
-    if (const auto c = classifySelected(); c && c->bin)
+    if (const auto c = classifySelected(); c && c->isBin())
         showBinHelpText(true);
 }
 
@@ -825,7 +699,7 @@ void ViewController::updateStatusCounts() {
         selection = QStringLiteral(" ( ") + text("TextChoiceSelect") + QLatin1Char(' ') + QString::number(selected) +
                     QStringLiteral(" ) ");
     QString panel;
-    if (model_->rows() > 0 && !bulkUpdate_ && listMode_ == kListModeChannels)
+    if (model_->rows() > 0 && !bulkUpdate_ && listMode_ == ListMode::Channels)
         panel = QLatin1Char(' ') + text("TextAmountChannels") + QLatin1Char(':') + QString::number(model_->rows()) +
                 selection;
     else
@@ -837,20 +711,20 @@ void ViewController::updateStatusCounts() {
 
 void ViewController::refreshCountsAfterSelection() {
     selectionCountDelay_.stop();
-    if (listMode_ == kListModeChannels)
+    if (listMode_ == ListMode::Channels)
         updateStatusCounts();
 }
 
 void ViewController::updateEditButtons() {
     const int rows = model_->rows();
     if (w_.find)
-        w_.find->setEnabled(rows > 0 && listMode_ == kListModeChannels);
+        w_.find->setEnabled(rows > 0 && listMode_ == ListMode::Channels);
     for (QAction* a : {w_.cut, w_.copy, w_.paste, w_.deleteChannels,
                        w_.properties})
         if (a)
             a->setEnabled(false);
     const auto c = classifySelected();
-    if (!c || !(c->satellite > 0 || c->isFavouriteList() || c->provider > 0))
+    if (!c || !(c->isMainOrSatellite() || c->isFavouriteList() || c->isProviderView()))
         return;
     if (rows > 0 && selectedRowCount() > 0) {
         for (QAction* a : {w_.deleteChannels, w_.properties, w_.copy})
@@ -862,7 +736,7 @@ void ViewController::updateEditButtons() {
     if (w_.paste && hooks_.clipboard) {
         const ClipboardState clip = hooks_.clipboard();
         w_.paste->setEnabled(clip.hasChannels &&
-                                       (clip.sourceList != c->list || (clip.cut && rows > 1) || clip.foreign));
+                                       (clip.sourceList != c->list() || (clip.cut && rows > 1) || clip.foreign));
     }
 }
 
@@ -884,7 +758,7 @@ void ViewController::applyTexts() {
     filters_->applyHints([this](const char* key) { return text(key); });
     if (w_.numberingMode)
         w_.numberingMode->setToolTip(text("MenuNumbersProgram"));
-    if (listMode_ == kListModeSettings)
+    if (listMode_ == ListMode::Settings)
         fillSettingsIcons();
     if (w_.binHelpText && w_.binHelpText->isVisible())
         w_.binHelpText->setText(text("TextListView"));

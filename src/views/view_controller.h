@@ -17,9 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "views/main_views.h"
 #include "views/tree_builder.h"
 #include "database/view.h"
+#include "image/settings_group.h"
 
 class QAction;
 class QLabel;
@@ -46,8 +46,7 @@ class ChannelListModel;
 class FilterBar;
 
 // What the list shows: channel rows in report style, or the icons of the settings pages.
-inline constexpr int kListModeChannels = 1;
-inline constexpr int kListModeSettings = 2;
+enum class ListMode { Channels = 1, Settings = 2 };
 
 // Debounce of a tree selection, status refresh after a list selection change.
 inline constexpr int kTreeSelectionDebounceMs = 568;
@@ -55,19 +54,6 @@ inline constexpr int kSelectionCountDelayMs = 500;
 // Lists longer than this show a progress bar while they are filled.
 inline constexpr int kProgressRowThreshold = 162;
 
-// Provider view types of a provider node (the database's provider filter modes).
-inline constexpr int kProviderViewAll = 0;
-inline constexpr int kProviderViewUnknown = 2;
-inline constexpr int kProviderViewSingle = 3;
-
-// Settings pages offered as icons in list mode 2, in this order.
-inline constexpr int kPageReceiver = 0;
-inline constexpr int kPageSatellites = 1;
-inline constexpr int kPageClock = 2;
-inline constexpr int kPageParentalLock = 3;
-inline constexpr int kPageConverters = 5;
-inline constexpr int kPageTransponders = 6;
-inline constexpr int kPageInternet = 7;
 
 // One entry of the coding-system filter menu: a CA-system base identifier and its caption.
 struct CodingSystemItem {
@@ -115,7 +101,7 @@ struct ViewHooks {
     std::function<std::vector<CodingSystemItem>()> codingSystems;
 };
 
-class ViewController final : public QObject, public MainViews {
+class ViewController final : public QObject {
     Q_OBJECT
 
 public:
@@ -132,10 +118,10 @@ public:
     // ---- load cycle
     // After a successful load: clears the list, resets filters, sort state and view selector,
     // rebuilds the tree under treeRebuildGuard, selects and collapses the first node. Leaves
-    // databaseLoaded clear; the main window sets it (setDatabaseLoaded) and then calls setListMode(1) and
+    // databaseLoaded clear; the main window sets it (setDatabaseLoaded) and then calls setListMode(ListMode::Channels) and
     // fillChannelList.
-    void resetViews() override;
-    void setDatabaseLoaded(bool loaded) override;
+    void resetViews();
+    void setDatabaseLoaded(bool loaded);
     bool databaseLoaded() const { return databaseLoaded_; }
 
     // Rebuilds the whole tree (lists, satellites, providers) or only the provider nodes, with
@@ -150,15 +136,15 @@ public:
     // A tree selection is waiting out its debounce: keys and list commands are ignored meanwhile.
     bool selectionPending() const;
     QTreeWidgetItem* selectedNode() const;
-    std::optional<NodeClass> classifySelected() const;
+    std::optional<TreeNode> classifySelected() const;
 
     // ---- the channel list
-    void fillChannelList() override;
+    void fillChannelList();
     void sortByColumn(int visibleColumn);
     // Builds the columns of the list for the current numbering mode.
-    void buildColumns() override;
+    void buildColumns();
     // Sum of the column widths + 4: the list's designed width.
-    int listWidth() const override;
+    int listWidth() const;
     ChannelListModel& model() { return *model_; }
     const ViewRequest& viewRequest() const { return request_; }
     ViewSettings& viewSettings() { return settings_; }
@@ -166,13 +152,12 @@ public:
     int sortDirection() const { return sortDirection_; }
 
     // ---- list mode and settings icons
-    void setListMode(int mode) override;
-    int listMode() const { return listMode_; }
+    void setListMode(ListMode mode);
+    ListMode listMode() const { return listMode_; }
     // Sets listMode for the time of a dialog without changing the widgets.
-    void setListModeValue(int mode) { listMode_ = mode; }
+    void setListModeValue(ListMode mode) { listMode_ = mode; }
     // Settings page of an icon item of mode 2; -1 for none.
-    int settingsPageOfItem(int item) const;
-    int currentSettingsPage() const;
+    std::optional<SettingsGroup> settingsGroupOfItem(int item) const;
 
     // ---- the filter bar
     void nextTvRadioFilter();
@@ -182,36 +167,36 @@ public:
     void chooseTvRadio(int tag);   // TV / radio
     void chooseFreeScrambled(int tag);   // free / scrambled
     void chooseSortOrder(int tag);   // sort mode
-    void chooseFavouriteList(int tag);   // favourite-list menu: nothing
     void toggleCodingSystem(int index);     // coding-system item: toggles its check mark
     void fillCodingSystemMenu(const std::vector<CodingSystemItem>& systems);
     // The same with the systems of the codingSystems hook (none without it).
-    void fillCodingSystemMenu() override;
+    void fillCodingSystemMenu();
     bool codingFilterOn() const { return codingFilterOn_; }
     FilterBar& filterBar() const { return *filters_; }
 
     // ---- numbering mode
-    void toggleNumberingMode();
+    // Numbering mode follows its tool button (or flips without one): columns, list and setting.
+    void applyNumberingMode();
     bool numberingMode() const;
 
     // ---- bin help text and status
     void showBinHelpText(bool show);
     void splitterMoved();
-    void updateStatusCounts() override;
+    void updateStatusCounts();
     // The status counts 500 ms after the last change of the list selection (channel mode).
     void refreshCountsAfterSelection();
     void updateEditButtons();
     // Suppresses status refreshes while a command changes many rows.
     void setBulkUpdate(bool on) { bulkUpdate_ = on; }
-    bool bulkUpdate() const override { return bulkUpdate_; }
+    bool bulkUpdate() const { return bulkUpdate_; }
 
     // ---- language
     // Texts of the fixed nodes, lists, satellites, providers, columns, filter menus and hints.
-    void applyTexts() override;
+    void applyTexts();
 
     // Icon and text of the selected node, as the node panel of the status bar draws them.
-    QIcon selectedNodeIcon() const override;
-    QString selectedNodeText() const override;
+    QIcon selectedNodeIcon() const;
+    QString selectedNodeText() const;
 
     QTimer& selectionCountDelay() { return selectionCountDelay_; }
     QTimer& treeSelectionDebounce() { return treeSelectionDebounce_; }
@@ -226,7 +211,10 @@ signals:
     // A debounced tree selection was applied: the main window resets its find position.
     void treeSelectionApplied();
     // An icon of the settings view was activated: the properties dialog opens on this page.
-    void settingsPageActivated(int page);
+    void settingsPageActivated(cs::SettingsGroup group);
+    // The list is being filled (true) or the fill has ended (false); the window says so in its
+    // caption.
+    void fillingChanged(bool filling);
 
 private:
     void applyChannelModeWidgets();
@@ -244,7 +232,7 @@ private:
     void setHint(QToolButton* button, const char* key);
     void rebuildFavouriteListMenu();
     void applyCodingFilterToView();
-    void reselect(const std::optional<NodeClass>& before, const QString& providerText);
+    void reselect(const std::optional<TreeNode>& before, const QString& providerText);
     // Runs `rebuild` with treeRebuildGuard set, then reselects as rebuildTree describes.
     void rebuildKeepingSelection(const std::function<void()>& rebuild);
     int selectedRowCount() const;
@@ -259,13 +247,13 @@ private:
     ViewHooks hooks_;
     std::unique_ptr<ChannelListModel> model_;
     std::unique_ptr<TreeBuilder> builder_;
-    std::vector<int> settingsPages_;               // page of each icon item of mode 2
+    std::vector<SettingsGroup> settingsGroups_;    // group of each icon item of mode 2
     QTimer selectionCountDelay_;
     QTimer treeSelectionDebounce_;
 
     ViewRequest request_;
     ViewSettings settings_;
-    int listMode_ = kListModeChannels;
+    ListMode listMode_ = ListMode::Channels;
     int lastSortedColumn_ = -1;
     int clickedColumn_ = -1;
     int sortDirection_ = 0;

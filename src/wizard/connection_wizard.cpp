@@ -1,6 +1,5 @@
 #include "wizard/connection_wizard.h"
 
-#include "app/main_window.h"
 #include "image/image_file.h"
 #include "settings/stored_settings.h"
 #include "widgets/file_dialogs.h"
@@ -51,8 +50,8 @@ void tag(QWidget* w, int page) { w->setProperty(kPageProperty, page); }
 
 } // namespace
 
-ConnectionWizard::ConnectionWizard(app::MainWindow& window, app::WizardMode mode, QWidget* parent)
-    : QDialog(parent ? parent : &window), window_(window), mode_(mode) {
+ConnectionWizard::ConnectionWizard(WizardHost& host, WizardMode mode, QWidget* parent)
+    : QDialog(parent ? parent : host.hostWindow()), window_(host), mode_(mode) {
     setWindowTitle(qs(lang("Creator_Title")));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(kClientWidth, kClientHeight);
@@ -198,9 +197,9 @@ void ConnectionWizard::showEvent(QShowEvent* event) {
 
 void ConnectionWizard::firstActivation() {
     auto& settings = window_.storedSettings();
-    directStart_ = mode_ != app::WizardMode::Menu;
+    directStart_ = mode_ != WizardMode::Menu;
     switch (mode_) {
-    case app::WizardMode::Menu: {
+    case WizardMode::Menu: {
         const int index = settings.wizardListIndex;
         selectType(index >= 0 && index < kTypeCount ? static_cast<TransmissionType>(index) : TransmissionType::SendCurrent);
         autoOpenBox_->setChecked(settings.flag(settings_flags::kConnectionWizardOption));
@@ -208,32 +207,32 @@ void ConnectionWizard::firstActivation() {
         goToPage(Move::Refresh);
         break;
     }
-    case app::WizardMode::FirstRun:
+    case WizardMode::FirstRun:
         selectType(TransmissionType::ReceiveAll);
         autoOpenBox_->setChecked(true);
         page_ = 1;
         goToPage(Move::Refresh);
         break;
-    case app::WizardMode::ReceiveDatabase:
+    case WizardMode::ReceiveDatabase:
         selectType(TransmissionType::ReceiveAll);
         autoOpenBox_->setChecked(true);
         page_ = 2;
         goToPage(Move::Refresh);
         browse();
         break;
-    case app::WizardMode::SendDatabase:
+    case WizardMode::SendDatabase:
         selectType(TransmissionType::SendCurrent);
         autoOpenBox_->setChecked(false);
         page_ = 2;
         goToPage(Move::Refresh);
         goToPage(Move::Next);
         break;
-    case app::WizardMode::SoftwareUpgrade: {
+    case WizardMode::SoftwareUpgrade: {
         selectType(TransmissionType::SendFile);
         autoOpenBox_->setChecked(false);
         page_ = 2;
         goToPage(Move::Refresh);
-        const std::string file = window_.session().upgradeFile();
+        const std::string file = window_.softwareImageFile();
         if (!file.empty()) {
             pathEdit_->setText(qs(file));
             goToPage(Move::Next);
@@ -547,7 +546,7 @@ bool ConnectionWizard::offerVerification() {
     std::string error;
     verifyFolder_ = VerificationFolder::create(error);
     if (!verifyFolder_) {
-        showVerificationResult(kVerifyTitle, error + "\n", &window_);
+        showVerificationResult(kVerifyTitle, error + "\n", window_.hostWindow());
         return false;
     }
     // The controller called this; the next connection starts once its call has returned. Until
@@ -590,7 +589,7 @@ void ConnectionWizard::finishVerification() {
         received = receivedFile_;
     const VerificationOutcome outcome = verificationOutcome(end, failure, sentBytes_, received);
     verifyFolder_.reset();
-    showVerificationResult(kVerifyTitle, outcome.text, &window_);
+    showVerificationResult(kVerifyTitle, outcome.text, window_.hostWindow());
     QTimer::singleShot(0, this, [this] { accept(); });
 }
 
@@ -640,20 +639,17 @@ void ConnectionWizard::done(int result) {
         return;
     closing_ = true;
     auto& settings = window_.storedSettings();
-    auto& session = window_.session();
     // A send that succeeded stays a success whatever its verification found.
     const bool succeeded = controller_->result == link::ConnectionResult::Ok || sendSucceeded_;
     if (succeeded && !directStart_) {
         settings.wizardListIndex = static_cast<int>(type());
         settings.setFlag(settings_flags::kConnectionWizardOption, autoOpenBox_->isChecked());
     }
-    if (session.launchState() == app::LaunchState::SoftwareHandedOver && succeeded && type() == TransmissionType::SendFile)
-        window_.requestQuit();
-    session.setLaunchState(app::LaunchState::Normal);
+    window_.wizardClosed(succeeded && type() == TransmissionType::SendFile);
     QDialog::done(result);
 }
 
-void openConnectionWizard(app::MainWindow& window, app::WizardMode mode) {
+void openConnectionWizard(WizardHost& window, WizardMode mode) {
     ConnectionWizard wizard(window, mode);
     wizard.exec();
 }

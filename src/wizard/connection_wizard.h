@@ -2,9 +2,10 @@
 // The connection wizard: a modal three-page window through which every exchange with the
 // receiver runs. Page 1 chooses the serial port, page 2 what to transmit and where, page 3
 // connects and shows the progress that the transfer controller reports.
-#include "app/document_session.h"
 #include "link/transfer_controller.h"
 #include "wizard/send_verification.h"
+#include "wizard/wizard_host.h"
+#include "wizard/wizard_mode.h"
 
 #include <QDialog>
 
@@ -22,9 +23,6 @@ class QListWidget;
 class QProgressBar;
 class QPushButton;
 
-namespace cs::app {
-class MainWindow;
-}
 namespace cs::widgets {
 class QtDispatcher;
 }
@@ -38,7 +36,7 @@ class ConnectionWizard final : public QDialog, private link::TransferView {
     Q_OBJECT
 
 public:
-    ConnectionWizard(app::MainWindow& window, app::WizardMode mode, QWidget* parent = nullptr);
+    ConnectionWizard(WizardHost& host, WizardMode mode, QWidget* parent = nullptr);
     ~ConnectionWizard() override;
 
     enum class Move { Back, Next, Refresh };
@@ -111,8 +109,8 @@ private:
     std::string lang(const char* key) const;
     std::string storedPort() const;
 
-    app::MainWindow& window_;
-    const app::WizardMode mode_;
+    WizardHost& window_;
+    const WizardMode mode_;
     std::unique_ptr<widgets::QtDispatcher> ui_;
     std::unique_ptr<link::TransferController> controller_;
     int page_ = 1;
@@ -150,6 +148,6 @@ private:
 };
 
 // The main window's hook: creates the wizard in `mode`, shows it modally and releases it.
-void openConnectionWizard(app::MainWindow& window, app::WizardMode mode);
+void openConnectionWizard(WizardHost& window, WizardMode mode);
 
 } // namespace cs::wizard

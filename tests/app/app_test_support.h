@@ -121,7 +121,7 @@ public:
     std::function<void(app::MainWindowHooks&)> adjustHooks;
 
     // Creates the views component of each window made afterwards; empty: no views.
-    std::function<std::unique_ptr<views::MainViews>(app::MainWindow&)> makeViews;
+    std::function<std::unique_ptr<app::WindowViews>(app::MainWindow&)> makeViews;
 
 private:
     fixtures::TempDir dir_;

@@ -32,7 +32,7 @@ namespace {
 
 #define CHECK_SCRIPT(script) QVERIFY2((script).report().empty(), (script).report().c_str())
 
-std::unique_ptr<views::MainViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
+std::unique_ptr<app::WindowViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
 
 // A window showing the demo database, with the real import and image manager hooks.
 std::unique_ptr<app::MainWindow> demoWindow(Sandbox& box, bool openDemo = true) {

@@ -27,7 +27,7 @@ namespace {
 
 namespace fx = cs::fixtures;
 
-std::unique_ptr<views::MainViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
+std::unique_ptr<app::WindowViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
 
 // Runs `drive` on the properties dialog once it is shown modally.
 void whenShown(const std::function<void(properties::PropertiesDialog&)>& drive) {
@@ -58,7 +58,7 @@ struct Window {
         hooks.openProperties = app::makePropertiesHook();
         window->setHooks(std::move(hooks));
     }
-    views::ViewController& views() { return *dynamic_cast<views::ViewController*>(window->views()); }
+    views::ViewController& views() { return *window->views(); }
     // Selects the SETUP node (the last one) as a click does.
     void selectSettingsNode() {
         QTreeWidget* tree = window->widgets().tree;
@@ -69,10 +69,10 @@ struct Window {
         views().applyTreeSelection();
     }
     // The settings icon of `page`.
-    QListWidgetItem* icon(int page) {
+    QListWidgetItem* icon(SettingsGroup group) {
         QListWidget* icons = window->widgets().settingsIcons;
         for (int i = 0; i < icons->count(); ++i)
-            if (views().settingsPageOfItem(i) == page)
+            if (views().settingsGroupOfItem(i) == group)
                 return icons->item(i);
         return nullptr;
     }
@@ -104,7 +104,7 @@ void PropertiesTest::settingsIconOpensItsPage() {
     QVERIFY(runPendingOpen(*w.window));
     w.selectSettingsNode();
     QListWidget* icons = w.window->widgets().settingsIcons;
-    QCOMPARE(w.views().listMode(), views::kListModeSettings);
+    QCOMPARE(w.views().listMode(), views::ListMode::Settings);
     QCOMPARE(icons->count(), 7);
 
     // The satellites icon; Cancel leaves the database unmodified.
@@ -113,7 +113,7 @@ void PropertiesTest::settingsIconOpensItsPage() {
         title = d.windowTitle();
         d.cancelButton()->click();
     });
-    emit icons->itemActivated(w.icon(views::kPageSatellites));
+    emit icons->itemActivated(w.icon(SettingsGroup::Satellites));
     QCOMPARE(title, QStringLiteral("Properties: Satellites"));
     QVERIFY(!w.window->isModified());
 
@@ -122,22 +122,20 @@ void PropertiesTest::settingsIconOpensItsPage() {
         title = d.windowTitle();
         d.okButton()->click();
     });
-    emit icons->itemActivated(w.icon(views::kPageTransponders));
+    emit icons->itemActivated(w.icon(SettingsGroup::Transponders));
     QVERIFY(title.startsWith(QStringLiteral("Properties: Transponder list TP ")));
     QVERIFY(!w.window->isModified());
 
     // The receiver, clock and parental-lock pages have icons of their own.
-    for (const auto& [page, row] : {std::pair{views::kPageReceiver, properties::kRowReceiverSettings},
-                                    std::pair{views::kPageClock, properties::kRowClock},
-                                    std::pair{views::kPageParentalLock, properties::kRowParentalLock}}) {
+    for (const SettingsGroup page : {SettingsGroup::Receiver, SettingsGroup::Clock, SettingsGroup::ParentalLock}) {
         bool shown = false;
-        whenShown([&shown, row = row](properties::PropertiesDialog& d) {
-            shown = d.settingsPage(row) && d.settingsPage(row)->isVisibleTo(&d);
+        whenShown([&shown, page](properties::PropertiesDialog& d) {
+            shown = d.settingsPage(page) && d.settingsPage(page)->isVisibleTo(&d);
             d.cancelButton()->click();
         });
         QVERIFY(w.icon(page));
         emit icons->itemActivated(w.icon(page));
-        QVERIFY2(shown, qPrintable(QString::number(page)));
+        QVERIFY2(shown, qPrintable(QString::number(static_cast<int>(page))));
     }
     QVERIFY(!w.window->isModified());
 }
@@ -149,7 +147,7 @@ void PropertiesTest::editsSavedAndReadBackThroughTheCore() {
     const std::uint16_t slot = window.database().mainTable()[0];
 
     // The channel: name and PIDs.
-    app::PropertiesRequest channel;
+    properties::PropertiesRequest channel;
     channel.channelSlot = slot;
     whenShown([](properties::PropertiesDialog& d) {
         properties::ChannelPages& p = d.channelPages();
@@ -158,30 +156,30 @@ void PropertiesTest::editsSavedAndReadBackThroughTheCore() {
         typeInto(p.audioPidBox(), QStringLiteral("8190"));
         d.okButton()->click();
     });
-    QCOMPARE(window.openProperties(channel), app::PropertiesChange::Written);
+    QCOMPARE(window.openProperties(channel), properties::ChangeLevel::Written);
     window.setModified(true);
 
     // Converter 4 through its settings icon.
     w.selectSettingsNode();
     QListWidget* icons = window.widgets().settingsIcons;
     whenShown([](properties::PropertiesDialog& d) {
-        auto* page = static_cast<properties::ConvertersPage*>(d.settingsPage(properties::kRowConverters));
+        auto* page = static_cast<properties::ConvertersPage*>(d.settingsPage(SettingsGroup::Converters));
         page->converterList()->setCurrentIndex(3);
         typeInto(page->valueBox(properties::ConverterValue::Lof1), QStringLiteral("9700"));
         d.okButton()->click();
     });
-    emit icons->itemActivated(w.icon(views::kPageConverters));
+    emit icons->itemActivated(w.icon(SettingsGroup::Converters));
 
     // The time zone.
-    app::PropertiesRequest clock;
-    clock.purpose = app::PropertiesRequest::Purpose::Settings;
-    clock.settingsRowType = properties::kRowClock;
+    properties::PropertiesRequest clock;
+    clock.purpose = properties::PropertiesRequest::Purpose::Settings;
+    clock.settingsGroup = SettingsGroup::Clock;
     whenShown([](properties::PropertiesDialog& d) {
-        auto* page = static_cast<properties::ClockPage*>(d.settingsPage(properties::kRowClock));
+        auto* page = static_cast<properties::ClockPage*>(d.settingsPage(SettingsGroup::Clock));
         page->zoneList()->setCurrentIndex(14);
         d.okButton()->click();
     });
-    QCOMPARE(window.openProperties(clock), app::PropertiesChange::Written);
+    QCOMPARE(window.openProperties(clock), properties::ChangeLevel::Written);
     QCOMPARE(window.flash().settings().settings.timeZone(), 2);
 
     QVERIFY(window.isModified());

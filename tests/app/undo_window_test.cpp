@@ -25,7 +25,7 @@ using namespace cs::apptest;
 
 namespace {
 
-std::unique_ptr<views::MainViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
+std::unique_ptr<app::WindowViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
 
 std::unique_ptr<app::MainWindow> openDemo(Sandbox& box, const fs::path& file) {
     box.makeViews = realViews;

@@ -35,9 +35,9 @@ namespace {
 
 #define CHECK_SCRIPT(script) QVERIFY2((script).report().empty(), (script).report().c_str())
 
-std::unique_ptr<views::MainViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
+std::unique_ptr<app::WindowViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
 
-views::ViewController& viewsOf(app::MainWindow& window) { return *dynamic_cast<views::ViewController*>(window.views()); }
+views::ViewController& viewsOf(app::MainWindow& window) { return *window.views(); }
 
 // A sandbox whose windows have their real views, with the demo database as the last file.
 struct DemoBox {

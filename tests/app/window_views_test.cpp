@@ -24,7 +24,7 @@ QString q(const std::string& text) { return QString::fromStdString(text); }
 
 bool shown(const QString& text) { return !text.isEmpty() && !text.contains(QStringLiteral("?")); }
 
-std::unique_ptr<views::MainViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
+std::unique_ptr<app::WindowViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
 
 } // namespace
 

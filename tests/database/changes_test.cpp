@@ -20,16 +20,16 @@ TEST(InsertRecord, RefusesSatelliteNumbersOutsideOneToSixtyFiveAndOccupiedSlots)
     for (std::uint8_t satellite : {0, 66, 67, 132, 255}) {
         fx::ChannelSpec s = tv("Bad", 2);
         s.satellite = satellite;
-        EXPECT_EQ(o.db.insertRecord(1, recordOf(s), ""), 1) << +satellite;
+        EXPECT_FALSE(o.db.insertRecord(1, recordOf(s), "")) << +satellite;
         EXPECT_FALSE(o.db.slotInUse(1));
     }
-    EXPECT_EQ(o.db.insertRecord(0, recordOf(tv("Over", 3)), ""), 1);
-    EXPECT_EQ(o.db.insertRecord(4000, recordOf(tv("Past", 3)), ""), 1);
+    EXPECT_FALSE(o.db.insertRecord(0, recordOf(tv("Over", 3)), ""));
+    EXPECT_FALSE(o.db.insertRecord(4000, recordOf(tv("Past", 3)), ""));
 
     fx::ChannelSpec listed = tv("New", 4, 64);
     listed.frequency = 4745;
     listed.listPositions = {3, 0, 9, 0, 0, 0, 0, 1};
-    ASSERT_EQ(o.db.insertRecord(7, recordOf(listed), "Prov"), 0);
+    ASSERT_TRUE(o.db.insertRecord(7, recordOf(listed), "Prov"));
     EXPECT_EQ(o.db.entry(7).flags, entry_flags::kNewlyInserted);
     EXPECT_EQ(o.db.entry(7).provider(), "Prov");
     for (std::size_t k = 1; k <= 8; ++k)
@@ -58,7 +58,7 @@ TEST(InsertRecord, KeepsAPendingFullSortPending) {
     std::reverse(rows.begin(), rows.end());
     o.db.applyViewOrder(rows);
     o.db.requestFullSort();
-    ASSERT_EQ(o.db.insertRecord(3, recordOf(at("S28 10000", 28, 10000)), ""), 0);
+    ASSERT_TRUE(o.db.insertRecord(3, recordOf(at("S28 10000", 28, 10000)), ""));
     EXPECT_EQ(o.names(o.mainList()), (Names{"S5 10000", "S5 10500", "S28 10000", "S28 11000"}));
 }
 
@@ -129,11 +129,11 @@ TEST(DeleteGroups, SatelliteAndProviderDeletionIgnoreTheToolBarFilters) {
     EXPECT_EQ(o.names(o.mainList()), (Names{"P tv", "Q 1", "Q 2", "none 28"}));
     // P now has a single channel left and is no provider any more.
     EXPECT_EQ(o.db.providerCount(), 1u);
-    EXPECT_EQ(o.db.deleteProviderChannels(3, o.view), 2u);  // Q, position 0 of the list
+    EXPECT_EQ(o.db.deleteProviderChannels(TreeNode::provider(0), o.view), 2u);  // Q, position 0 of the list
     EXPECT_EQ(o.names(o.mainList()), (Names{"P tv", "none 28"}));
-    EXPECT_EQ(o.db.deleteProviderChannels(2, o.view), 2u);
+    EXPECT_EQ(o.db.deleteProviderChannels(TreeNode::unknownProvider(), o.view), 2u);
     EXPECT_TRUE(o.mainList().empty());
-    EXPECT_EQ(o.db.deleteProviderChannels(9, o.view), 0u);
+    EXPECT_EQ(o.db.deleteProviderChannels(TreeNode::provider(6), o.view), 0u);
 }
 
 TEST(DeleteGroups, TheNodeOfAllSatellitesDeletesEverything) {

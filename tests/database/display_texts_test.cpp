@@ -113,8 +113,8 @@ TEST_F(TextsOfAnImage, ListAndProviderTexts) {
     EXPECT_EQ(texts.listText(0, 0), "MAIN LIST");
     EXPECT_EQ(texts.listText(9, 1), "MAIN LIST");
     o.mainList();
-    EXPECT_EQ(texts.providerText(0), "'unknown'");
-    EXPECT_EQ(texts.providerText(3), "SkyLink");
+    EXPECT_EQ(texts.providerText(TreeNode::unknownProvider()), "'unknown'");
+    EXPECT_EQ(texts.providerText(TreeNode::provider(0)), "SkyLink");
 }
 
 TEST_F(TextsOfAnImage, ChannelRowsOfSatelliteTerrestrialAndCableChannels) {
@@ -173,11 +173,11 @@ TEST_F(TextsOfAnImage, PromptsJoinTheirParts) {
     EXPECT_EQ(texts.removePrompt(2, "BBC", 3), "Remove 2 from LIST Sport");
     EXPECT_EQ(texts.copyAllPrompt(1, 3), "Copy all channels from LIST One from LIST Sport");
     o.mainList();
-    EXPECT_EQ(texts.copyAllProviderPrompt(3, 1), "Copy all channels from SkyLink from LIST One");
-    EXPECT_EQ(texts.eraseAllPrompt({NodeRef::MainList, 0}), "Delete all channels from MAIN LIST");
-    EXPECT_EQ(texts.eraseAllPrompt({NodeRef::Satellite, 30}), "Delete all channels from Hotbird");
-    EXPECT_EQ(texts.eraseAllPrompt({NodeRef::FavouriteList, 3}), "Delete all channels from LIST Sport");
-    EXPECT_EQ(texts.eraseAllPrompt({NodeRef::Provider, 2}), "Delete all channels from 'unknown'");
+    EXPECT_EQ(texts.copyAllProviderPrompt(TreeNode::provider(0), 1), "Copy all channels from SkyLink from LIST One");
+    EXPECT_EQ(texts.eraseAllPrompt(TreeNode::mainList()), "Delete all channels from MAIN LIST");
+    EXPECT_EQ(texts.eraseAllPrompt(TreeNode::satellite(30)), "Delete all channels from Hotbird");
+    EXPECT_EQ(texts.eraseAllPrompt(TreeNode::favouriteList(3)), "Delete all channels from LIST Sport");
+    EXPECT_EQ(texts.eraseAllPrompt(TreeNode::unknownProvider()), "Delete all channels from 'unknown'");
 }
 
 TEST_F(TextsOfAnImage, LanguageTextsComeThroughTheInjectedLookup) {
@@ -189,7 +189,7 @@ TEST_F(TextsOfAnImage, LanguageTextsComeThroughTheInjectedLookup) {
     });
     EXPECT_EQ(pl.listText(3, 1), "LISTA Sport");
     EXPECT_EQ(pl.listText(0, 1), "LISTA GLOWNA");
-    EXPECT_EQ(pl.providerText(2), "'nieznany'");
+    EXPECT_EQ(pl.providerText(TreeNode::unknownProvider()), "'nieznany'");
     EXPECT_EQ(pl.removePrompt(2, "x", 0), "? 2 ? LISTA GLOWNA");
 }
 

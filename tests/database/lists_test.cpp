@@ -112,11 +112,11 @@ TEST(FavouriteLists, NewListTakesTheFirstFreeDefaultTextAndAddListStopsAtEight) 
     b.listCount(1).listName(1, "new");
     OpenDatabase o(b.build());
     const DisplayTexts texts(o.db, lang::englishTexts());
-    NewListName n = o.db.newList(texts);
+    NewListName n = o.db.proposeListName(texts);
     EXPECT_EQ(n.display, "LIST new01");
     EXPECT_EQ(n.name, "new01");
     EXPECT_EQ(o.db.addList(n.name), 2u);
-    n = o.db.newList(texts);
+    n = o.db.proposeListName(texts);
     EXPECT_EQ(n.display, "LIST new02");
     EXPECT_EQ(o.db.addList(""), 0u);
     for (std::size_t k = 3; k <= 8; ++k)

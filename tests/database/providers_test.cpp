@@ -78,9 +78,9 @@ TEST(RefreshProviders, ListsProvidersOfTwoChannelsByNameAndDropsTheRest) {
 
     const DisplayTexts texts(o.db, lang::englishTexts());
     EXPECT_EQ(texts.providerNodes(), (std::vector<std::string>{"'unknown'", "{Alpha", "zeta"}));
-    EXPECT_EQ(texts.providerText(2), "'unknown'");
-    EXPECT_EQ(texts.providerText(4), "zeta");
-    EXPECT_EQ(texts.providerText(5), "");
+    EXPECT_EQ(texts.providerText(TreeNode::unknownProvider()), "'unknown'");
+    EXPECT_EQ(texts.providerText(TreeNode::provider(1)), "zeta");
+    EXPECT_EQ(texts.providerText(TreeNode::provider(2)), "");
 }
 
 TEST(ProviderFilter, ModesSelectMarkedProvidersChannelsWithoutProviderOrOneProvider) {
@@ -137,7 +137,7 @@ TEST(ProviderFilter, SingleProviderWithoutChannelsOnTheFilteredSatelliteShowsAnd
     EXPECT_TRUE(o.names(o.mainList()).empty());
 
     // Alpha is not selected on this satellite, so its deletion here takes nothing.
-    EXPECT_EQ(o.db.deleteProviderChannels(3, o.view), 0u);
+    EXPECT_EQ(o.db.deleteProviderChannels(TreeNode::provider(0), o.view), 0u);
     EXPECT_EQ(o.db.channelCount(), 6u);
     EXPECT_TRUE(o.db.entry(4).inUse());
     EXPECT_TRUE(o.db.entry(5).inUse());

@@ -66,7 +66,7 @@ std::unique_ptr<app::MainWindow> openEditor(apptest::Sandbox& box, const std::st
     auto window = box.makeWindow();
     if (!apptest::runPendingOpen(*window) || !window->databaseLoaded())
         return nullptr;
-    dynamic_cast<views::ViewController*>(window->views())->applyTreeSelection();
+    window->views()->applyTreeSelection();
     return window;
 }
 
@@ -90,7 +90,7 @@ int copySide(const fs::path& dir) {
     auto window = openEditor(box, "a.dsp", databaseA(), path);
     if (!window)
         return 2;
-    editing::EditController* edit = app::editControllerOf(*window);
+    editing::EditController* edit = window->editController();
     edit->selectAll();
     window->actions().copy->trigger();
     if (edit->clipboard().slotList().size() != static_cast<std::size_t>(kChannelsA)) {
@@ -120,10 +120,10 @@ int pasteSide(const fs::path& dir) {
         std::fprintf(stderr, "paste: no channels of another editor on the clipboard\n");
         return 1;
     }
-    auto* views = dynamic_cast<views::ViewController*>(window->views());
+    auto* views = window->views();
     QTreeWidget* tree = window->widgets().tree;
     for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        if (views::classifyNode(tree->topLevelItem(i)) == views::NodeClass{1, 0, 0, 0, 0})
+        if (views::classifyNode(tree->topLevelItem(i)) == TreeNode::favouriteList(1))
             tree->setCurrentItem(tree->topLevelItem(i));
     views->applyTreeSelection();
     window->widgets().channelList->clearSelection();

@@ -32,7 +32,7 @@ namespace {
 
 namespace fx = cs::fixtures;
 
-std::unique_ptr<views::MainViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
+std::unique_ptr<app::WindowViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
 
 // A main window with its views and editing commands over a small database.
 struct Editor {
@@ -43,12 +43,12 @@ struct Editor {
         box.seedEarlierRun({path});
         window = box.makeWindow();
         loaded = runPendingOpen(*window) && window->databaseLoaded();
-        views = dynamic_cast<views::ViewController*>(window->views());
+        views = window->views();
         // The first tree selection after start is swallowed, as the running program's first
         // debounce does; the main list stays shown.
         if (views)
             views->applyTreeSelection();
-        edit = app::editControllerOf(*window);
+        edit = window->editController();
         list = window->widgets().channelList;
         tree = window->widgets().tree;
     }
@@ -58,7 +58,7 @@ struct Editor {
     views::ChannelListModel& model() { return views->model(); }
     std::string lang(const char* key) { return window->text(key); }
 
-    QTreeWidgetItem* node(const views::NodeClass& c) {
+    QTreeWidgetItem* node(const TreeNode& c) {
         for (int i = 0; i < tree->topLevelItemCount(); ++i) {
             QTreeWidgetItem* top = tree->topLevelItem(i);
             if (views::classifyNode(top) == c)
@@ -69,9 +69,9 @@ struct Editor {
         }
         return nullptr;
     }
-    QTreeWidgetItem* listNode(int k) { return node(views::NodeClass{k, 0, 0, 0, 0}); }
-    QTreeWidgetItem* mainNode() { return node(views::NodeClass{0, 0, 0, 0, 1}); }
-    QTreeWidgetItem* binNode() { return node(views::NodeClass{0, 0, 0, 1, 0}); }
+    QTreeWidgetItem* listNode(int k) { return node(TreeNode::favouriteList(k)); }
+    QTreeWidgetItem* mainNode() { return node(TreeNode::mainList()); }
+    QTreeWidgetItem* binNode() { return node(TreeNode::bin()); }
     void show(QTreeWidgetItem* n) {
         tree->setCurrentItem(n);
         views->applyTreeSelection();
@@ -279,7 +279,7 @@ void EditCommandsTest::eraseAllOfANode() {
     const std::size_t channels = e.db().channelCount();
     QVERIFY(members > 0);
     e.show(e.listNode(1));
-    const std::string listQuestion = e.texts().eraseAllPrompt({NodeRef::FavouriteList, 1});
+    const std::string listQuestion = e.texts().eraseAllPrompt(TreeNode::favouriteList(1));
     {
         ScriptedMessageBoxes boxes;
         boxes.expect(listQuestion, e.lang("TextDelete"), widgets::kQuestionYesNo, MessageAnswer::No);
@@ -298,13 +298,13 @@ void EditCommandsTest::eraseAllOfANode() {
     QCOMPARE(e.model().rows(), 0);
 
     // A satellite dropped on the bin: its channels leave the database.
-    QTreeWidgetItem* satellite = e.node(views::NodeClass{0, 0, 0, 0, 20});
+    QTreeWidgetItem* satellite = e.node(TreeNode::satellite(19));
     QVERIFY(satellite);
     e.show(satellite);
     const int onSatellite = e.model().rows();
     QVERIFY(onSatellite > 0);
     const QString hint = e.edit->treeDragText(false, satellite, e.binNode());
-    QCOMPARE(hint.toStdString(), e.texts().eraseAllPrompt({NodeRef::Satellite, 19}));
+    QCOMPARE(hint.toStdString(), e.texts().eraseAllPrompt(TreeNode::satellite(19)));
     {
         ScriptedMessageBoxes boxes;
         boxes.expect(hint.toStdString(), e.lang("TextDelete"), widgets::kQuestionYesNo, MessageAnswer::Yes);
@@ -595,7 +595,7 @@ void EditCommandsTest::dragAndDropDecisionsAndDrops() {
     e.selectRows({0});
     QVERIFY(e.edit->treeDragText(true, e.listNode(2), e.listNode(2)).isEmpty());
     QVERIFY(e.edit->treeDragText(false, e.listNode(2), e.listNode(2)).isEmpty());
-    QVERIFY(e.edit->treeDragText(false, e.node(views::NodeClass{0, 0, 0, 0, 20}), e.listNode(2)).isEmpty());
+    QVERIFY(e.edit->treeDragText(false, e.node(TreeNode::satellite(19)), e.listNode(2)).isEmpty());
 
     // List 1 onto list 2: copy list.
     const QString copyHint = e.edit->treeDragText(false, e.listNode(1), e.listNode(2));
@@ -695,14 +695,14 @@ void EditCommandsTest::filesDroppedOnTheViewsReachTheWindow() {
 void EditCommandsTest::propertiesChangeLevels() {
     Editor e;
     QVERIFY(e.loaded);
-    std::vector<app::PropertiesRequest> requests;
-    app::PropertiesChange answer = app::PropertiesChange::None;
+    std::vector<properties::PropertiesRequest> requests;
+    properties::ChangeLevel answer = properties::ChangeLevel::None;
     app::MainWindowHooks hooks;
-    hooks.openProperties = [&](app::MainWindow&, const app::PropertiesRequest& r) {
+    hooks.openProperties = [&](app::MainWindow&, const properties::PropertiesRequest& r) {
         requests.push_back(r);
         return answer;
     };
-    hooks.closeFindDialog = [](app::MainWindow& w) { app::editControllerOf(w)->closeFindDialog(); };
+    hooks.closeFindDialog = [](app::MainWindow& w) { w.editController()->closeFindDialog(); };
     e.window->setHooks(hooks);
     e.selectRows({4});
     const std::uint16_t slot = e.shown()[4];
@@ -711,18 +711,18 @@ void EditCommandsTest::propertiesChangeLevels() {
     QCOMPARE(requests[0].channelSlot, slot);
     QVERIFY(!e.window->isModified());
     // Level 2: the channel moved; the list is refilled and the channel selected again.
-    answer = app::PropertiesChange::Placement;
+    answer = properties::ChangeLevel::Placement;
     e.db().record(slot).setName("AAAA first");
     QTest::keyClick(e.list, Qt::Key_W, Qt::ControlModifier);
     QVERIFY(e.window->isModified());
     QCOMPARE(e.edit->selectedSlots(), std::vector<std::uint16_t>{slot});
     // Satellite properties: the satellites page preset to the node's satellite.
-    e.show(e.node(views::NodeClass{0, 0, 0, 0, 20}));
+    e.show(e.node(TreeNode::satellite(19)));
     e.window->actions().treeProperties->trigger();
-    QCOMPARE(requests.back().purpose, app::PropertiesRequest::Purpose::Settings);
+    QCOMPARE(requests.back().purpose, properties::PropertiesRequest::Purpose::Settings);
     QCOMPARE(requests.back().presetSatellite, 19);
     QCOMPARE(e.window->presetSatellite(), 0);
-    QCOMPARE(e.views->listMode(), views::kListModeChannels);
+    QCOMPARE(e.views->listMode(), views::ListMode::Channels);
 }
 
 void EditCommandsTest::listChooserPresetsAndClose() {

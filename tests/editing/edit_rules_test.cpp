@@ -6,12 +6,14 @@
 namespace cs::editing {
 namespace {
 
-NodeKind list(int k) { return {k, 0, 0, 0, 0}; }
-NodeKind mainList() { return {0, 0, 0, 0, 1}; }
-NodeKind satellite(int s) { return {0, 0, 0, 0, s + 1}; }
-NodeKind bin() { return {0, 0, 0, 1, 0}; }
-NodeKind provider(int code) { return {0, 0, code, 0, 0}; }
-NodeKind settings() { return {0, 1, 0, 0, 0}; }
+TreeNode list(int k) { return TreeNode::favouriteList(k); }
+TreeNode mainList() { return TreeNode::mainList(); }
+TreeNode satellite(int s) { return TreeNode::satellite(s); }
+TreeNode bin() { return TreeNode::bin(); }
+TreeNode providers() { return TreeNode::providers(); }
+TreeNode unknownProvider() { return TreeNode::unknownProvider(); }
+TreeNode provider(int position) { return TreeNode::provider(position); }
+TreeNode settings() { return TreeNode::settings(); }
 
 TEST(EditRules, TreeMenuFollowsTheNode) {
     const TreeMenuItems forList = treeMenuItems(list(2), 3);
@@ -45,18 +47,18 @@ TEST(EditRules, ListMenuFollowsRowsSelectionAndNumbering) {
 TEST(EditRules, DropsOfTreeNodes) {
     struct Case {
         const char* what;
-        NodeKind source, target;
+        TreeNode source, target;
         DropAction action;
-        NodeKind subject;
+        TreeNode subject;
     } cases[] = {
         {"main list on the bin", mainList(), bin(), DropAction::EraseNode, mainList()},
         {"bin on a list", bin(), list(1), DropAction::EraseNode, list(1)},
-        {"provider on the bin", provider(4), bin(), DropAction::EraseNode, provider(4)},
-        {"unknown provider on the bin", provider(2), bin(), DropAction::EraseNode, provider(2)},
-        {"providers node on the bin", provider(1), bin(), DropAction::Refused, {}},
+        {"provider on the bin", provider(1), bin(), DropAction::EraseNode, provider(1)},
+        {"unknown provider on the bin", unknownProvider(), bin(), DropAction::EraseNode, unknownProvider()},
+        {"providers node on the bin", providers(), bin(), DropAction::Refused, {}},
         {"list on another list", list(1), list(2), DropAction::CopyList, list(1)},
         {"list on itself", list(2), list(2), DropAction::Refused, {}},
-        {"provider on a list", provider(3), list(2), DropAction::CopyProvider, provider(3)},
+        {"provider on a list", provider(0), list(2), DropAction::CopyProvider, provider(0)},
         {"satellite on a list", satellite(19), list(2), DropAction::Refused, {}},
         {"bin on settings", bin(), settings(), DropAction::Refused, {}},
         {"bin on the bin", bin(), bin(), DropAction::Refused, {}},
@@ -65,9 +67,7 @@ TEST(EditRules, DropsOfTreeNodes) {
         const TreeDrop d = nodeDrop(c.source, c.target);
         EXPECT_EQ(d.action, c.action) << c.what;
         if (c.action != DropAction::Refused) {
-            EXPECT_EQ(d.subject.list, c.subject.list) << c.what;
-            EXPECT_EQ(d.subject.satellite, c.subject.satellite) << c.what;
-            EXPECT_EQ(d.subject.provider, c.subject.provider) << c.what;
+            EXPECT_TRUE(d.subject == c.subject) << c.what;
         }
     }
 }

@@ -95,7 +95,7 @@ private slots:
 
 void ImportChooserWindowTest::showsTheComponentsWithTheWindowsOwnTexts() {
     ImportFile file;
-    QCOMPARE(file.parse(fx::encodeDsx(recipe("Lista z\nodbiornika"))), int(kImportRead));
+    QCOMPARE(file.parse(fx::encodeDsx(recipe("Lista z\nodbiornika"))), kImportRead);
     ImportChooser chooser(file);
     ImportChooserWindow window(chooser, file, "ChannelSettings");
     window.show();
@@ -126,7 +126,7 @@ void ImportChooserWindowTest::showsTheComponentsWithTheWindowsOwnTexts() {
 
 void ImportChooserWindowTest::nothingSelectedKeepsTheWindowOpen() {
     ImportFile file;
-    QCOMPARE(file.parse(fx::encodeDsx(recipe(""))), int(kImportRead));
+    QCOMPARE(file.parse(fx::encodeDsx(recipe(""))), kImportRead);
     ImportChooser chooser(file);
     ImportChooserWindow window(chooser, file, "ChannelSettings");
     window.show();
@@ -141,7 +141,7 @@ void ImportChooserWindowTest::nothingSelectedKeepsTheWindowOpen() {
 
 void ImportChooserWindowTest::detailListChoosesSubItems() {
     ImportFile file;
-    QCOMPARE(file.parse(fx::encodeDsx(recipe(""))), int(kImportRead));
+    QCOMPARE(file.parse(fx::encodeDsx(recipe(""))), kImportRead);
     ImportChooser chooser(file);
     ImportChooserWindow window(chooser, file, "ChannelSettings");
     window.show();

@@ -76,7 +76,7 @@ void DialogSettingsTest::frameOpensThePageOfTheRowType() {
         QCOMPARE(h.dialog->pages()->widget(0)->objectName(), QString::fromLatin1(name));
         h.cancel();
     }
-    QCOMPARE(h.dialog->settingsPage(4), nullptr);
+    QCOMPARE(h.dialog->settingsPage(static_cast<SettingsGroup>(4)), nullptr);
     QVERIFY(!h.openSettings(4));
     QVERIFY(!h.openSettings(7));
     QVERIFY(h.openSettings(2));
@@ -89,7 +89,7 @@ void DialogSettingsTest::frameOpensThePageOfTheRowType() {
 
     // OK with a change, then Cancel: the second result is 0.
     QVERIFY(h.openSettings(2));
-    auto* clock = static_cast<properties::ClockPage*>(h.dialog->settingsPage(2));
+    auto* clock = static_cast<properties::ClockPage*>(h.dialog->settingsPage(SettingsGroup::Clock));
     clock->zoneList()->setCurrentIndex(14);
     h.dialog->okButton()->click();
     QCOMPARE(h.dialog->result(), ChangeLevel::Written);
@@ -103,7 +103,7 @@ void DialogSettingsTest::frameOpensThePageOfTheRowType() {
 void DialogSettingsTest::satellitesPageWritesTheAntennaRecords() {
     DialogHarness h(image());
     const WorkingSettings before = working(h);
-    auto* page = static_cast<properties::SatellitesPage*>(h.dialog->settingsPage(1));
+    auto* page = static_cast<properties::SatellitesPage*>(h.dialog->settingsPage(SettingsGroup::Satellites));
 
     // Opening and OK at once writes nothing.
     QVERIFY(h.openSettings(1));
@@ -172,7 +172,7 @@ void DialogSettingsTest::satellitesPageWritesTheAntennaRecords() {
 
 void DialogSettingsTest::presetSatelliteFixesTheList() {
     DialogHarness h(image());
-    auto* page = static_cast<properties::SatellitesPage*>(h.dialog->settingsPage(1));
+    auto* page = static_cast<properties::SatellitesPage*>(h.dialog->settingsPage(SettingsGroup::Satellites));
     QVERIFY(h.openSettings(0, 28));
     QCOMPARE(page->satelliteList()->currentIndex(), 27);
     QVERIFY(!page->satelliteList()->isEnabled());
@@ -189,7 +189,7 @@ void DialogSettingsTest::presetSatelliteFixesTheList() {
 void DialogSettingsTest::convertersPageChecksItsValues() {
     DialogHarness h(image());
     const WorkingSettings before = working(h);
-    auto* page = static_cast<properties::ConvertersPage*>(h.dialog->settingsPage(5));
+    auto* page = static_cast<properties::ConvertersPage*>(h.dialog->settingsPage(SettingsGroup::Converters));
     using V = properties::ConverterValue;
     QVERIFY(h.openSettings(5));
     QCOMPARE(page->converterList()->itemText(1), QStringLiteral("02. C1"));
@@ -237,7 +237,7 @@ void DialogSettingsTest::convertersPageChecksItsValues() {
 
 void DialogSettingsTest::receiverSettingsPage() {
     DialogHarness h(image());
-    auto* page = static_cast<properties::ReceiverSettingsPage*>(h.dialog->settingsPage(0));
+    auto* page = static_cast<properties::ReceiverSettingsPage*>(h.dialog->settingsPage(SettingsGroup::Receiver));
     const WorkingSettings before = working(h);
     QVERIFY(h.openSettings(0));
     // A fresh record: modulator 0 is shown clamped and written back only when moved.
@@ -308,7 +308,7 @@ void DialogSettingsTest::receiverSettingsPage() {
 
 void DialogSettingsTest::clockShowsTheReceiversTime() {
     DialogHarness h(image());
-    auto* page = static_cast<properties::ClockPage*>(h.dialog->settingsPage(2));
+    auto* page = static_cast<properties::ClockPage*>(h.dialog->settingsPage(SettingsGroup::Clock));
     h.clock->reading = {23, 7, 2026, 12, 31};
     working(h).setTimeZone(40);  // outside -12..12: no selection, kept
     QVERIFY(h.openSettings(2));
@@ -333,7 +333,7 @@ void DialogSettingsTest::clockShowsTheReceiversTime() {
 
 void DialogSettingsTest::parentalLockSequence() {
     DialogHarness h(image());
-    auto* page = static_cast<properties::ParentalLockPage*>(h.dialog->settingsPage(3));
+    auto* page = static_cast<properties::ParentalLockPage*>(h.dialog->settingsPage(SettingsGroup::ParentalLock));
     working(h).setParentalCode(1234);
     const std::string changed = english("Propertis_ParentalLock_NewCodeChanged");
     const std::string information = english("TextInformation");

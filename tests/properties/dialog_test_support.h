@@ -48,14 +48,15 @@ public:
     }
 
     bool openChannel(std::uint16_t slot) {
-        properties::PropertiesOpening o;
+        properties::PropertiesRequest o;
         o.channelSlot = slot;
         return dialog->open(o);
     }
-    bool openSettings(int rowType, int presetSatellite = 0) {
-        properties::PropertiesOpening o;
-        o.purpose = properties::PropertiesOpening::Purpose::Settings;
-        o.settingsRowType = rowType;
+    // `group` as the number of a settings icon: numbers without a page are tried too.
+    bool openSettings(int group, int presetSatellite = 0) {
+        properties::PropertiesRequest o;
+        o.purpose = properties::PropertiesRequest::Purpose::Settings;
+        o.settingsGroup = static_cast<SettingsGroup>(group);
         o.presetSatellite = presetSatellite;
         return dialog->open(o);
     }

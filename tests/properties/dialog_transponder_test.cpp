@@ -71,7 +71,7 @@ private slots:
 
 void DialogTransponderTest::rowsPerSatelliteAndTheCaption() {
     DialogHarness h(image());
-    auto* page = static_cast<properties::TransponderPage*>(h.dialog->settingsPage(6));
+    auto* page = static_cast<properties::TransponderPage*>(h.dialog->settingsPage(SettingsGroup::Transponders));
     QVERIFY(h.openSettings(6));
     QCOMPARE(page->satelliteList()->count(), 65);
     QCOMPARE(page->satelliteList()->itemText(63), QStringLiteral("DVB-T"));
@@ -107,7 +107,7 @@ void DialogTransponderTest::rowsPerSatelliteAndTheCaption() {
 void DialogTransponderTest::addChangeAndDeleteWriteTheTableOnOk() {
     DialogHarness h(image());
     const auto before = std::make_unique<TransponderTable>(h.flash.transponders());
-    auto* page = static_cast<properties::TransponderPage*>(h.dialog->settingsPage(6));
+    auto* page = static_cast<properties::TransponderPage*>(h.dialog->settingsPage(SettingsGroup::Transponders));
 
     // Edits and Cancel write nothing.
     QVERIFY(h.openSettings(6));
@@ -180,7 +180,7 @@ void DialogTransponderTest::addChangeAndDeleteWriteTheTableOnOk() {
 void DialogTransponderTest::duplicatesAndBadValuesAreRefused() {
     DialogHarness h(image());
     const auto before = std::make_unique<TransponderTable>(h.flash.transponders());
-    auto* page = static_cast<properties::TransponderPage*>(h.dialog->settingsPage(6));
+    auto* page = static_cast<properties::TransponderPage*>(h.dialog->settingsPage(SettingsGroup::Transponders));
     QVERIFY(h.openSettings(6));
     {
         ScriptedMessageBoxes boxes;
@@ -222,7 +222,7 @@ void DialogTransponderTest::duplicatesAndBadValuesAreRefused() {
 void DialogTransponderTest::fullTableShowsItsMessage() {
     DialogHarness h(image(true));
     const auto before = std::make_unique<TransponderTable>(h.flash.transponders());
-    auto* page = static_cast<properties::TransponderPage*>(h.dialog->settingsPage(6));
+    auto* page = static_cast<properties::TransponderPage*>(h.dialog->settingsPage(SettingsGroup::Transponders));
     QVERIFY(h.openSettings(6));
     ScriptedMessageBoxes boxes;
     boxes.expect(english("Propertis_List_transponder_IsFull"), kError, widgets::kStopOk, MessageAnswer::Ok);

@@ -85,7 +85,7 @@ fx::ImageBytes rescannedImage() {
 
 const Names kRescanOrder = {"New One", "Alpha", "Bravo HD", "Delta", "Echo", "Golf", "New Two", "Zeta"};
 
-std::unique_ptr<views::MainViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
+std::unique_ptr<app::WindowViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
 
 struct Editor {
     explicit Editor(const fx::ImageBytes& image) {
@@ -94,10 +94,10 @@ struct Editor {
         box.seedEarlierRun({path.string()});
         window = box.makeWindow();
         loaded = runPendingOpen(*window) && window->databaseLoaded();
-        views = dynamic_cast<views::ViewController*>(window->views());
+        views = window->views();
         if (views)
             views->applyTreeSelection();  // the first selection after start is swallowed
-        commands = app::referenceCommandsOf(*window);
+        commands = window->referenceCommands();
     }
 
     ChannelDatabase& db() { return window->database(); }
@@ -118,7 +118,7 @@ struct Editor {
     void showList(int k) {
         QTreeWidget* tree = window->widgets().tree;
         for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            if (views::classifyNode(tree->topLevelItem(i)) == views::NodeClass{k, 0, 0, 0, 0}) {
+            if (views::classifyNode(tree->topLevelItem(i)) == TreeNode::favouriteList(k)) {
                 tree->setCurrentItem(tree->topLevelItem(i));
                 views->applyTreeSelection();
             }

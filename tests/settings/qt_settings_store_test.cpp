@@ -6,7 +6,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "settings/desktop_shell.h"
 #include "settings/stored_settings.h"
 #include "settings_store_contract.h"
 #include "settings_test_support.h"
@@ -43,7 +42,6 @@ class QtSettingsFile : public ::testing::Test {
 protected:
     TempDir dir;
     std::string path = dir / "config/channelsettings/settings.ini";
-    DesktopShell shell{ShellPlaces{{dir / "share", dir / "config"}, "/opt/cs/channelsettings", "", ""}};
 
     StoredSettings load(FakeWindow& window, std::string& startup) {
         QtSettingsStore store(path);
@@ -53,7 +51,7 @@ protected:
     }
     bool save(StoredSettings& settings, const FakeWindow& window) {
         QtSettingsStore store(path);
-        return settings.save(store, window, shell, 45351.75);
+        return settings.save(store, window, 45351.75);
     }
 };
 
@@ -139,7 +137,7 @@ TEST_F(QtSettingsFile, DamagedFileIsKeptAsideBeforeFreshSettingsAreWritten) {
 
             if (!sameStore)
                 store = std::make_unique<QtSettingsStore>(path);
-            ASSERT_TRUE(settings.save(*store, window, shell, 45000.0));
+            ASSERT_TRUE(settings.save(*store, window, 45000.0));
             const auto aside = setAsideFiles(path);
             ASSERT_EQ(aside.size(), 1u);
             EXPECT_EQ(store->setAsidePath(), aside[0]);
@@ -176,7 +174,7 @@ TEST_F(QtSettingsFile, OtherValuesStayReadableUntilTheFileIsSetAside) {
     settings.load(store, window, kPlaces, startup);
     EXPECT_FALSE(settings.settingsFound);
     EXPECT_EQ(settings.readLanguageFileName(store), "Slovensky.lng");
-    EXPECT_TRUE(settings.save(store, window, shell, 45000.0));
+    EXPECT_TRUE(settings.save(store, window, 45000.0));
     EXPECT_EQ(setAsideFiles(path).size(), 1u);
     EXPECT_THAT(fileText(path), HasSubstr("LangFile=Slovensky.lng"));
 }
@@ -194,7 +192,7 @@ TEST_F(QtSettingsFile, NoWritableSettingsFolderStartsWithDefaults) {
         EXPECT_FALSE(settings.settingsFound);
         EXPECT_EQ(startup, "/home/ann/work/list.dsp");
         EXPECT_EQ(settings.readLanguageFileName(store), "");
-        EXPECT_FALSE(settings.save(store, window, shell, 45000.0));
+        EXPECT_FALSE(settings.save(store, window, 45000.0));
     }
     EXPECT_EQ(fileText(dir / "config/channelsettings"), "not a folder");
 }

@@ -2,6 +2,9 @@
 // Helpers shared by the settings tests: a temporary folder, environment overrides and a main
 // window fake that records what the settings code applied to it.
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include "settings/file_tools.h"
 #include "settings/settings_window.h"
 #include "support/env_override.h"
 
@@ -30,7 +32,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return joinPath(path_, name); }
+    std::string operator/(const std::string& name) const { return (std::filesystem::path(path_) / name).string(); }
 
 private:
     std::string path_;
@@ -38,11 +40,19 @@ private:
 
 using testsupport::EnvOverride;
 
-inline std::string fileText(const std::string& path) { return readWholeFile(path).value_or("<missing>"); }
+inline std::string fileText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return "<missing>";
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
 
 inline void writeText(const std::string& path, const std::string& text) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    ASSERT_TRUE(writeFileAtomically(path, text)) << path;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.close();
+    ASSERT_TRUE(out.good()) << path;
 }
 
 // The main window as the settings see it. Starts at its designed size; records each call.

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "settings/date_time_value.h"
-#include "settings/desktop_shell.h"
 #include "settings/memory_settings_store.h"
 #include "settings_test_support.h"
 
@@ -44,12 +43,6 @@ void seedFullKey(MemorySettingsStore& store) {
     store.seed(kKey, "GraphDirectory", std::string("/data/graph"));
 }
 
-// A desktop shell working in a temporary XDG home.
-struct TempShell {
-    TempDir home;
-    DesktopShell shell{ShellPlaces{{home / "data", home / "config"}, "/opt/channelsettings/channelsettings", "", ""}};
-};
-
 // The stored value of each flag is the number earlier runs wrote, written here as a literal so that
 // two swapped constants cannot agree with themselves.
 TEST(StoredSettingsFlags, EachStoredBitReadsAsItsFlagAndIsWrittenBackAsTheSameNumber) {
@@ -74,8 +67,7 @@ TEST(StoredSettingsFlags, EachStoredBitReadsAsItsFlagAndIsWrittenBackAsTheSameNu
 
         settings.flags = 0;
         settings.setFlag(flag, true);
-        TempShell temp;
-        ASSERT_TRUE(settings.save(store, window, temp.shell, dateTimeValue({2024, 2, 29, 18, 0, 0, 0})));
+        ASSERT_TRUE(settings.save(store, window, dateTimeValue({2024, 2, 29, 18, 0, 0, 0})));
         EXPECT_EQ(store.value(kKey, "TReg.flags"), MemorySettingsStore::Value(stored));
     }
     EXPECT_EQ(settings_flags::kDefaults, 99);
@@ -267,9 +259,8 @@ TEST(StoredSettingsSave, WritesEveryValueWithItsType) {
     settings.wizardListIndex = 2;
     settings.addRecentFile("/data/one.dsp", window);
 
-    TempShell temp;
     const double when = dateTimeValue({2024, 2, 29, 18, 0, 0, 0});
-    EXPECT_TRUE(settings.save(store, window, temp.shell, when));
+    EXPECT_TRUE(settings.save(store, window, when));
 
     auto value = [&](const char* name) { return store.value(kKey, name); };
     using V = MemorySettingsStore::Value;
@@ -300,7 +291,7 @@ TEST(StoredSettingsSave, WritesEveryValueWithItsType) {
     EXPECT_FALSE(value("FirstInstall"));
 
     settings.languageFileName = "Polski.lng";
-    EXPECT_TRUE(settings.save(store, window, temp.shell, when));
+    EXPECT_TRUE(settings.save(store, window, when));
     EXPECT_EQ(value("LangFile"), V(std::string("Polski.lng")));
     EXPECT_EQ(value("Counter"), V(1));
 }
@@ -315,8 +306,7 @@ TEST(StoredSettingsSave, MaximisedWindowLeavesTheStoredBounds) {
     window.bounds = {0, 0, 1280, 1024};
     window.state = WindowState::maximised;
 
-    TempShell temp;
-    settings.save(store, window, temp.shell, 45000.0);
+    settings.save(store, window, 45000.0);
     using V = MemorySettingsStore::Value;
     EXPECT_EQ(store.value(kKey, "WindowState"), V(2));
     EXPECT_EQ(store.value(kKey, "Left"), V(10));
@@ -327,7 +317,6 @@ TEST(StoredSettingsSave, MaximisedWindowLeavesTheStoredBounds) {
 
 TEST(StoredSettingsSave, RunsRestoreTheSameWindowAndRecord) {
     MemorySettingsStore store;
-    TempShell temp;
     FakeWindow first;
     StoredSettings settings;
     std::string startup;
@@ -336,7 +325,7 @@ TEST(StoredSettingsSave, RunsRestoreTheSameWindowAndRecord) {
     first.tree = 190;
     settings.addRecentFile("/data/x.dsp", first);
     settings.serialPortName = "/dev/ttyS1";
-    settings.save(store, first, temp.shell, 45000.0);
+    settings.save(store, first, 45000.0);
 
     // Three more runs that change nothing: nothing drifts.
     for (int run = 1; run <= 3; ++run) {
@@ -351,25 +340,8 @@ TEST(StoredSettingsSave, RunsRestoreTheSameWindowAndRecord) {
         EXPECT_EQ(next.serialPortName, "/dev/ttyS1");
         EXPECT_EQ(next.receiveFileName, settings.receiveFileName);
         EXPECT_EQ(file, "/data/x.dsp");
-        next.save(store, window, temp.shell, 45000.0);
+        next.save(store, window, 45000.0);
     }
-}
-
-TEST(StoredSettingsSave, LogonStartEntryFollowsTheFlag) {
-    MemorySettingsStore store;
-    TempShell temp;
-    FakeWindow window;
-    StoredSettings settings;
-    const std::string entry = temp.shell.autostartEntryPath();
-
-    settings.setFlag(settings_flags::kStartAtLogon, true);
-    EXPECT_TRUE(settings.save(store, window, temp.shell, 45000.0));
-    const std::string text = fileText(entry);
-    EXPECT_THAT(text, ::testing::HasSubstr("\nExec=\"/opt/channelsettings/channelsettings\" /autorun\n"));
-
-    settings.setFlag(settings_flags::kStartAtLogon, false);
-    EXPECT_TRUE(settings.save(store, window, temp.shell, 45000.0));
-    EXPECT_FALSE(fileExists(entry)) << "saving without the flag removes the entry";
 }
 
 TEST(StoredSettingsRecentFiles, AddMovesUpDropsOldestAndComparesCase) {

@@ -160,6 +160,8 @@ const std::vector<Operation>& operations() {
         {"rename a list", [](Session& s) { ASSERT_TRUE(s.db.renameList(1, "Sport")); }},
         {"delete a list", [](Session& s) { ASSERT_TRUE(s.db.deleteList(1)); }},
         {"rename a satellite", [](Session& s) { ASSERT_TRUE(s.db.renameSatellite(28, "Elsewhere")); }},
+        {"rename a channel",
+         [](Session& s) { s.db.record(s.select(ViewRequest{})[7]).setName("Renamed"); }},
         {"channel properties",
          [](Session& s) {
              const auto slot = s.select(ViewRequest{})[7];
@@ -267,6 +269,7 @@ TEST(DatabaseUndo, StepsAreNamedFromWhatChanged) {
         {"rename a list", "Rename list Sport", "Change name: Sport"},
         {"delete a list", "Delete list Films", "Delete list: Films"},
         {"rename a satellite", "Rename satellite Elsewhere", "Change name: Elsewhere"},
+        {"rename a channel", "Rename Renamed", "Change name: Renamed"},
         {"channel properties", "Properties of Renamed", "Properties: Renamed"},
         {"move rows", "Move channels", "Move channel (s)"},
         {"transponder change", "Transponders", "Transponders"},

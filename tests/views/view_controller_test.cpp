@@ -13,7 +13,6 @@
 
 using namespace cs;
 using namespace cs::viewtest;
-using views::NodeClass;
 
 namespace {
 
@@ -98,7 +97,7 @@ void ViewControllerTest::treeAfterLoadingTheDemoDatabase() {
     for (int i = 0; i < main->childCount(); ++i) {
         const int number = facts.satellites[static_cast<std::size_t>(i)];
         QCOMPARE(main->child(i)->text(0), QString::fromLatin1(h.texts.satelliteText(number, 1).c_str()));
-        QCOMPARE(views::classifyNode(main->child(i)), NodeClass{.satellite = number + 1});
+        QVERIFY(views::classifyNode(main->child(i)) == TreeNode::satellite(number));
         QCOMPARE(imageOf(main->child(i)), int(views::kImgSatellite));
         QCOMPARE(selectedImageOf(main->child(i)), int(views::kImgSatelliteSelected));
     }
@@ -115,23 +114,23 @@ void ViewControllerTest::treeAfterLoadingTheDemoDatabase() {
     // Classification and images of every kind of node.
     struct Expect {
         QTreeWidgetItem* node;
-        NodeClass cls;
+        TreeNode kind;
         int image, selected;
     };
     const Expect expected[] = {
-        {main, {.satellite = 1}, views::kImgMainList, views::kImgMainList},
-        {nodes[1], {.list = 1}, views::kImgList, views::kImgListSelected},
-        {nodes[bin - 1], {.list = static_cast<int>(facts.lists.size())}, views::kImgList, views::kImgListSelected},
-        {nodes[bin], {.bin = 1}, views::kImgBin, views::kImgBinSelected},
-        {providers, {.provider = 1}, views::kImgProviders, views::kImgProvidersSelected},
-        {providers->child(0), {.provider = 2}, views::kImgProvider, views::kImgProviderSelected},
-        {providers->child(1), {.provider = 3}, views::kImgProvider, views::kImgProviderSelected},
-        {providers->child(providers->childCount() - 1), {.provider = facts.providers + 2}, views::kImgProvider,
+        {main, TreeNode::mainList(), views::kImgMainList, views::kImgMainList},
+        {nodes[1], TreeNode::favouriteList(1), views::kImgList, views::kImgListSelected},
+        {nodes[bin - 1], TreeNode::favouriteList(static_cast<int>(facts.lists.size())), views::kImgList, views::kImgListSelected},
+        {nodes[bin], TreeNode::bin(), views::kImgBin, views::kImgBinSelected},
+        {providers, TreeNode::providers(), views::kImgProviders, views::kImgProvidersSelected},
+        {providers->child(0), TreeNode::unknownProvider(), views::kImgProvider, views::kImgProviderSelected},
+        {providers->child(1), TreeNode::provider(0), views::kImgProvider, views::kImgProviderSelected},
+        {providers->child(providers->childCount() - 1), TreeNode::provider(facts.providers - 1), views::kImgProvider,
          views::kImgProviderSelected},
-        {nodes[bin + 2], {.settings = 1}, views::kImgSettings, views::kImgSettings},
+        {nodes[bin + 2], TreeNode::settings(), views::kImgSettings, views::kImgSettings},
     };
     for (const Expect& e : expected) {
-        QCOMPARE(views::classifyNode(e.node), std::optional<NodeClass>(e.cls));
+        QVERIFY(views::classifyNode(e.node) == e.kind);
         QCOMPARE(imageOf(e.node), e.image);
         QCOMPARE(selectedImageOf(e.node), e.selected);
     }
@@ -430,7 +429,7 @@ void ViewControllerTest::binShowsItsHelpText() {
     QVERIFY(h.open(smallDatabase({})));
     h.select(h.builder().binNode());
     QCOMPARE(h.rows(), 0);
-    QCOMPARE(h.views->listMode(), views::kListModeChannels);
+    QCOMPARE(h.views->listMode(), views::ListMode::Channels);
     QVERIFY(!h.help->isHidden());
     QCOMPARE(h.help->text(), q(h.lang("TextListView")));
     QVERIFY(!h.list->showGrid());
@@ -467,7 +466,7 @@ void ViewControllerTest::settingsIconsFollowTheImage() {
     d.validBa2 = validBa2;
     QVERIFY(h.open(smallDatabase(d)));
     h.select(h.builder().settingsNode());
-    QCOMPARE(h.views->listMode(), views::kListModeSettings);
+    QCOMPARE(h.views->listMode(), views::ListMode::Settings);
     QCOMPARE(h.stack->currentWidget(), static_cast<QWidget*>(h.icons));
     QVERIFY(!h.filterBar->isEnabled());
     QCOMPARE(h.icons->count(), pages.size());
@@ -479,16 +478,16 @@ void ViewControllerTest::settingsIconsFollowTheImage() {
                                                  {6, h.lang("TreeViewColListTransponder")},
                                                  {7, "Internet"}};
     for (int i = 0; i < pages.size(); ++i) {
-        QCOMPARE(h.views->settingsPageOfItem(i), pages[i]);
+        QCOMPARE(static_cast<int>(h.views->settingsGroupOfItem(i).value()), pages[i]);
         QCOMPARE(h.icons->item(i)->text(), q(captions.at(pages[i])));
         QCOMPARE(h.icons->item(i)->icon().availableSizes().value(0), QSize(32, 32));
     }
-    QCOMPARE(h.views->settingsPageOfItem(pages.size()), -1);
+    QVERIFY(!h.views->settingsGroupOfItem(pages.size()));
     QCOMPARE(h.counts->text(), QStringLiteral(" () "));
 
     // Back to a channel view: report style, the filter bar enabled.
     h.select(h.builder().mainListNode());
-    QCOMPARE(h.views->listMode(), views::kListModeChannels);
+    QCOMPARE(h.views->listMode(), views::ListMode::Channels);
     QCOMPARE(h.stack->currentWidget(), static_cast<QWidget*>(h.list));
     QVERIFY(h.filterBar->isEnabled());
 }

@@ -174,7 +174,7 @@ public:
         views->setDatabaseLoaded(false);
         views->resetViews();
         views->setDatabaseLoaded(true);
-        views->setListMode(views::kListModeChannels);
+        views->setListMode(views::ListMode::Channels);
         views->fillChannelList();
         return true;
     }

@@ -1,10 +1,11 @@
-#include "settings/desktop_shell.h"
+#include "desktop/desktop_shell.h"
+#include "settings/stored_settings.h"
 
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
-#include "settings/file_tools.h"
+#include "desktop/file_tools.h"
 
 namespace cs {
 namespace {
@@ -127,6 +128,12 @@ bool DesktopShell::setStartAtLogon(bool enabled) {
     if (places_.executablePath.empty())
         return false;
     return writeFileAtomically(path, desktopEntryText(places_, kAutorunArgument, true));
+}
+
+bool saveSettingsAndLogonStart(StoredSettings& settings, SettingsStore& store, const SettingsWindow& window,
+                               DesktopShell& shell, double dateTime) {
+    const bool saved = settings.save(store, window, dateTime);
+    return shell.setStartAtLogon(settings.flag(settings_flags::kStartAtLogon)) && saved;
 }
 
 std::string desktopExecArgument(std::string_view argument) {

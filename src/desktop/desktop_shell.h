@@ -9,6 +9,10 @@
 
 namespace cs {
 
+class SettingsStore;
+class SettingsWindow;
+class StoredSettings;
+
 inline constexpr std::string_view kDspMimeType = "application/x-channelsettings-dsp";
 inline constexpr std::string_view kDspTypeDescription = "Channel Setting Tervanis";
 inline constexpr std::string_view kDesktopEntryName = "channelsettings.desktop";
@@ -50,6 +54,11 @@ public:
 private:
     ShellPlaces places_;
 };
+
+// Saves the settings record at the end of a run, then writes or removes the log-on start entry
+// as its flag asks. False when something was not stored; callers do not report it.
+bool saveSettingsAndLogonStart(StoredSettings& settings, SettingsStore& store, const SettingsWindow& window,
+                               DesktopShell& shell, double dateTime);
 
 // One argument of a desktop entry's Exec line, quoted and escaped so that a path with blanks,
 // quotes, dollars, backslashes or percent signs reaches the program unchanged.

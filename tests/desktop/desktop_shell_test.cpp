@@ -1,4 +1,4 @@
-#include "settings/desktop_shell.h"
+#include "desktop/desktop_shell.h"
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -9,7 +9,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "settings/file_tools.h"
+#include "desktop/file_tools.h"
+#include "settings/memory_settings_store.h"
+#include "settings/stored_settings.h"
 #include "settings/xdg_dirs.h"
 #include "settings_test_support.h"
 
@@ -219,6 +221,29 @@ TEST(XdgDirs, VariablesCountOnlyAsAbsolutePaths) {
     }
     EXPECT_EQ(settingsFilePath({"/d", "/home/ann/.config"}), "/home/ann/.config/channelsettings/settings.ini");
     EXPECT_EQ(settingsFilePath({"/d", ""}), "");
+}
+
+// A desktop shell working in a temporary XDG home.
+struct TempShell {
+    TempDir home;
+    DesktopShell shell{ShellPlaces{{home / "data", home / "config"}, "/opt/channelsettings/channelsettings", "", ""}};
+};
+
+TEST(SaveSettingsAndLogonStart, LogonStartEntryFollowsTheFlag) {
+    MemorySettingsStore store;
+    TempShell temp;
+    FakeWindow window;
+    StoredSettings settings;
+    const std::string entry = temp.shell.autostartEntryPath();
+
+    settings.setFlag(settings_flags::kStartAtLogon, true);
+    EXPECT_TRUE(saveSettingsAndLogonStart(settings, store, window, temp.shell, 45000.0));
+    const std::string text = fileText(entry);
+    EXPECT_THAT(text, ::testing::HasSubstr("\nExec=\"/opt/channelsettings/channelsettings\" /autorun\n"));
+
+    settings.setFlag(settings_flags::kStartAtLogon, false);
+    EXPECT_TRUE(saveSettingsAndLogonStart(settings, store, window, temp.shell, 45000.0));
+    EXPECT_FALSE(fileExists(entry)) << "saving without the flag removes the entry";
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "app/tool_icons.h"
+#include "widgets/tool_icons.h"
 
 #include "widgets/icon_painter.h"
 
@@ -8,12 +8,11 @@
 
 #include <functional>
 
-namespace cs::app {
+namespace cs::widgets {
 
 namespace {
 
 // Every picture is drawn on a 32 x 32 grid and rendered at the sizes the tool bar and menus use.
-namespace palette = widgets::palette;
 
 QIcon render(const widgets::Drawing& draw) { return widgets::paintIcon({16, 22, 24, 32, 48}, 32.0, draw); }
 
@@ -195,4 +194,4 @@ QIcon applicationIcon() {
     });
 }
 
-} // namespace cs::app
+} // namespace cs::widgets

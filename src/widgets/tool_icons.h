@@ -3,7 +3,7 @@
 // code so that the program needs no picture files and no icon theme.
 #include <QIcon>
 
-namespace cs::app {
+namespace cs::widgets {
 
 enum class ToolIcon {
     Open,
@@ -26,4 +26,4 @@ QIcon toolIcon(ToolIcon which);
 // The program's icon: a receiving dish.
 QIcon applicationIcon();
 
-} // namespace cs::app
+} // namespace cs::widgets

@@ -1,4 +1,4 @@
-#include "settings/file_tools.h"
+#include "desktop/file_tools.h"
 
 #include "common/atomic_file.h"
 
