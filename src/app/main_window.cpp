@@ -266,6 +266,7 @@ void MainWindow::firstShow() {
             if (!placement_->boundsRestored())
                 fitListWidth(false);
             views()->fillCodingSystemMenu();
+            placement_->keepCentred();
         }
         placement_->firstShown();
         // The start-up figures note when the desktop first shows the window.

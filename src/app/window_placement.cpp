@@ -181,10 +181,13 @@ void WindowPlacement::watchScreen() {
         });
 }
 
-void WindowPlacement::firstShown() {
+void WindowPlacement::keepCentred() {
     // A window centred at start stays centred at its new width.
     if (centredThisRun_)
         centre(adapter_->screenSize());
+}
+
+void WindowPlacement::firstShown() {
     // Whatever was stored, the window starts where it can be seen whole.
     keepOnScreen();
     watchScreen();

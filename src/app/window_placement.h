@@ -42,8 +42,10 @@ public:
 
     // Recentres the window when the screen's size differs from the stored one.
     void followScreenSize();
-    // After the first show: the window keeps a centring of this run at its new width, stays
-    // whole on screen and follows later changes of the screen.
+    // A window centred in this run is centred again (after it was widened to its list).
+    void keepCentred();
+    // After the first show: the window stays whole on screen and follows later changes of the
+    // screen.
     void firstShown();
     // Widens the window to what the list's columns need (only wider: `onlyWider`).
     void fitListWidth(int listWidth, bool onlyWider);
