@@ -19,6 +19,16 @@ namespace cs::test {
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("cs-link-engine-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        // The port's lock file goes to a private folder beside it, never the machine's own.
+        lockFolder = folder.string() + "-lock";
+        for (const auto& f : {folder, lockFolder}) {
+            std::filesystem::remove_all(f);
+            std::filesystem::create_directories(f);
+        }
+        port.setLockFolder(lockFolder);
         port.setDeviceName(peer.path());
         port.setBaudRate(cs::link::BaudRate::Bps115200);
         port.setClosePauseMs(0);
@@ -29,13 +39,11 @@ protected:
         modem.onFileInfo = [this](const std::string& name, std::int64_t size) { fileInfos.emplace_back(name, size); };
         modem.onPacket = [this](int packet, std::int64_t bytes) { packets.emplace_back(packet, bytes); };
         modem.onTransferEnd = [this](cs::link::TransferStatus status) { endStatus = status; };
-        folder = std::filesystem::temp_directory_path() /
-                 ("cs-link-engine-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
     }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void TearDown() override {
+        std::filesystem::remove_all(folder);
+        std::filesystem::remove_all(lockFolder);
+    }
 
     // Starts the engine, runs `script` as the far end, and returns how the transfer ended
     // (nullopt when it did not end within `limit`).
@@ -77,6 +85,7 @@ protected:
     std::vector<std::pair<int, std::int64_t>> packets;
     std::optional<cs::link::TransferStatus> endStatus;
     std::filesystem::path folder;
+    std::filesystem::path lockFolder;
 };
 
 } // namespace cs::test

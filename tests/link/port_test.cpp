@@ -4,11 +4,13 @@
 #include "pty_peer.h"
 
 #include <fcntl.h>
+#include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <numeric>
 
 namespace cs::test {
@@ -19,10 +21,19 @@ using namespace cs::link;
 class PortTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        // A private lock folder: the machine's own is left alone.
+        std::string pattern = (std::filesystem::temp_directory_path() / "cs-port-XXXXXX").string();
+        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
+        lockFolder = pattern;
+        port.setLockFolder(lockFolder);
         port.setDeviceName(peer.path());
         port.setBaudRate(BaudRate::Bps115200);
         port.setClosePauseMs(0);
         ui.errorSink = [this](std::string_view m) { shown.emplace_back(m); };
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(lockFolder, ec);
     }
     std::string openError(SerialPort& p) {
         try {
@@ -33,6 +44,7 @@ protected:
         return "";
     }
 
+    std::filesystem::path lockFolder;
     LoopDispatcher ui;
     PtyPeer peer;
     SerialPort port{ui};
@@ -98,7 +110,10 @@ TEST_F(PortTest, OpenFailuresLeaveThePortClosed) {
     EXPECT_FALSE(notTty.isOpen());
 
     port.open();
+    EXPECT_EQ(port.lockResult(), LockResult::Held);
+    EXPECT_TRUE(std::filesystem::exists(lockFolder / ("LCK..pts_" + peer.path().substr(9))));
     SerialPort second(ui);
+    second.setLockFolder(lockFolder);
     second.setDeviceName(peer.path());
     // The port layer's text, then who holds the port (here this very process, through the lock
     // file the first port took).
@@ -108,7 +123,18 @@ TEST_F(PortTest, OpenFailuresLeaveThePortClosed) {
     EXPECT_EQ(openError(port), "Can't perform this operation while port is open");
     EXPECT_THROW(port.setDeviceName("/dev/other"), SerialPortError);
     port.close();
+    EXPECT_FALSE(std::filesystem::exists(lockFolder / ("LCK..pts_" + peer.path().substr(9))));
     EXPECT_EQ(openError(second), "");  // free again after close
+    second.close();
+
+    // No lock folder to write: the port opens all the same, and says that no lock was made.
+    SerialPort unlocked(ui);
+    unlocked.setLockFolder(lockFolder / "no-such-folder");
+    unlocked.setDeviceName(peer.path());
+    EXPECT_EQ(openError(unlocked), "");
+    EXPECT_TRUE(unlocked.isOpen());
+    EXPECT_EQ(unlocked.lockResult(), LockResult::NoLockFile);
+    unlocked.close();
 }
 
 TEST_F(PortTest, OpenAndCloseFireOnceAndCloseOnAClosedPortDoesNothing) {
