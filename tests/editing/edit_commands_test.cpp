@@ -4,11 +4,14 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QMimeData>
 #include <QUrl>
 #include <QTableView>
+#include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 
 #include "app_test_support.h"
@@ -124,6 +127,7 @@ private slots:
     void filesDroppedOnTheViewsReachTheWindow();
     void propertiesChangeLevels();
     void listChooserPresetsAndClose();
+    void listChooserListsByPositionUpToListEight();
 };
 
 void EditCommandsTest::deleteAsksAndActsByView() {
@@ -629,23 +633,41 @@ void EditCommandsTest::dragHintDelayAndCancel() {
     QWidget host;
     host.resize(300, 200);
     host.show();
+    QSignalSpy fired(&hint.timer(), &QTimer::timeout);
     hint.schedule(&host, QPoint(50, 60), QStringLiteral("Copy 3 to LIST Sport"));
+    // Shown only by its own 500 ms single-shot timer; no event is handled here, so the timer
+    // cannot have fired yet however loaded the machine is.
     QVERIFY(hint.pending() && !hint.shown());
+    QVERIFY(hint.timer().isActive() && hint.timer().isSingleShot());
+    QCOMPARE(hint.timer().interval(), 500);
     QCOMPARE(hint.rect().topLeft(), host.mapToGlobal(QPoint(30, 40)));
     QVERIFY(hint.rect().width() <= editing::kDragHintMaxWidth + 8);
-    QTest::qWait(300);
-    QVERIFY(!hint.shown());
-    // The same text a little further: the delay does not start again.
+    // The same text a little further: the delay does not start again. A fifth of it has passed
+    // (the clock runs while no event is handled), more than a coarse timer's slack of 5 %, so a
+    // restart would show as more time left.
+    QElapsedTimer clock;
+    clock.start();
+    while (hint.timer().remainingTime() > 400 && clock.elapsed() < 30000)
+        QThread::yieldCurrentThread();
+    const int left = hint.timer().remainingTime();
+    QVERIFY(left >= 0 && left <= 400);
     hint.schedule(&host, QPoint(52, 61), QStringLiteral("Copy 3 to LIST Sport"));
-    QTRY_VERIFY_WITH_TIMEOUT(hint.shown(), 400);
+    QVERIFY(hint.timer().remainingTime() <= left);
+    QVERIFY(!hint.shown());
+    QVERIFY(fired.wait(10000));
+    QVERIFY(hint.shown());
     QVERIFY(hint.window() && hint.window()->isVisible());
-    // A new text elsewhere hides it and waits 500 ms again.
+    QCOMPARE(hint.window()->text(), QStringLiteral("Copy 3 to LIST Sport"));
+    // A new text elsewhere hides it and waits its own delay again.
     hint.schedule(&host, QPoint(80, 90), QStringLiteral("Delete"));
-    QVERIFY(!hint.shown() && hint.timer().isActive());
+    QVERIFY(!hint.shown() && !hint.window()->isVisible());
+    QVERIFY(hint.timer().isActive());
+    // The end of the drag cancels it: the timer is stopped, so nothing can show it any more.
     hint.hide();
     QVERIFY(!hint.pending() && !hint.timer().isActive() && !hint.window());
-    QTest::qWait(600);
+    QCoreApplication::processEvents();
     QVERIFY(!hint.shown());
+    QCOMPARE(fired.count(), 1);
 }
 
 void EditCommandsTest::edgeScrollingWhileDragging() {
@@ -762,6 +784,46 @@ void EditCommandsTest::listChooserPresetsAndClose() {
         dialog.exec();
         QVERIFY(dialog.choice().startChannel >= 1);
     }
+}
+
+// The chooser lists a favourite list by the channels' positions in it, not by their slots, list
+// 8 as any other; the start channel it hands back is the picked channel's row in that order.
+void EditCommandsTest::listChooserListsByPositionUpToListEight() {
+    Editor e;
+    QVERIFY(e.loaded);
+    while (e.listCount() < 8)
+        e.edit->createList();
+    QCOMPARE(e.listCount(), 8);
+    // Five channels in ascending members join list 8 at positions 3 1 5 2 4.
+    std::vector<std::uint16_t> members;
+    for (std::uint16_t slot = 0; members.size() < 5; ++slot)
+        if (e.db().entry(slot).inUse())
+            members.push_back(slot);
+    const int positions[] = {3, 1, 5, 2, 4};
+    for (std::size_t i = 0; i < members.size(); ++i)
+        e.db().record(members[i]).setListPosition(8, static_cast<std::uint16_t>(positions[i]));
+    const std::vector<std::uint16_t> byPosition = {members[1], members[3], members[0], members[4], members[2]};
+
+    editing::ListChooserDialog dialog(e.db(), e.texts(), {2, 8, false});
+    QCOMPARE(dialog.lists()->currentIndex(), 7);
+    QCOMPARE(dialog.channels()->count(), 5);
+    for (int row = 0; row < 5; ++row) {
+        const QListWidgetItem* item = dialog.channels()->item(row);
+        const std::uint16_t slot = byPosition[static_cast<std::size_t>(row)];
+        QCOMPARE(item->data(Qt::UserRole).toInt(), static_cast<int>(slot));
+        QCOMPARE(item->text(), QStringLiteral("%1)  ").arg(row + 1, 4, 10, QLatin1Char('0')) +
+                                   QString::fromLatin1(e.name(slot).c_str()));
+    }
+    QCOMPARE(dialog.channels()->currentRow(), 1);  // the stored start channel 2: the second by position
+    // The user picks the fourth row with a double-click.
+    QListWidgetItem* picked = dialog.channels()->item(3);
+    dialog.channels()->setCurrentItem(picked);
+    emit dialog.channels()->itemDoubleClicked(picked);
+    const app::StartChannelChoice choice = dialog.choice();
+    QVERIFY(choice.confirmed);
+    QCOMPARE(choice.startList, 8);
+    QCOMPARE(choice.startChannel, 4);
+    QCOMPARE(e.db().record(byPosition[3]).listPosition(8), std::uint16_t{4});
 }
 
 QTEST_MAIN(EditCommandsTest)
