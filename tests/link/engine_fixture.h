@@ -2,6 +2,7 @@
 // A YModem engine on a real port, the far end scripted by the test on another thread.
 #include "link/serial_port.h"
 #include "link/ymodem.h"
+#include "peer_harness.h"
 #include "pty_peer.h"
 #include "transfer_status_print.h"
 
@@ -22,13 +23,9 @@ protected:
         folder = std::filesystem::temp_directory_path() /
                  ("cs-link-engine-" + std::to_string(::getpid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        // The port's lock file goes to a private folder beside it, never the machine's own.
-        lockFolder = folder.string() + "-lock";
-        for (const auto& f : {folder, lockFolder}) {
-            std::filesystem::remove_all(f);
-            std::filesystem::create_directories(f);
-        }
-        port.setLockFolder(lockFolder);
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        port.setLockFolder(lockFolder.path());  // never the machine's own
         port.setDeviceName(peer.path());
         port.setBaudRate(cs::link::BaudRate::Bps115200);
         port.setClosePauseMs(0);
@@ -40,10 +37,7 @@ protected:
         modem.onPacket = [this](int packet, std::int64_t bytes) { packets.emplace_back(packet, bytes); };
         modem.onTransferEnd = [this](cs::link::TransferStatus status) { endStatus = status; };
     }
-    void TearDown() override {
-        std::filesystem::remove_all(folder);
-        std::filesystem::remove_all(lockFolder);
-    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
 
     // Starts the engine, runs `script` as the far end, and returns how the transfer ended
     // (nullopt when it did not end within `limit`).
@@ -76,6 +70,7 @@ protected:
         return v;
     }
 
+    TempDir lockFolder;
     cs::link::LoopDispatcher ui;
     PtyPeer peer;
     cs::link::SerialPort port{ui};
@@ -85,7 +80,6 @@ protected:
     std::vector<std::pair<int, std::int64_t>> packets;
     std::optional<cs::link::TransferStatus> endStatus;
     std::filesystem::path folder;
-    std::filesystem::path lockFolder;
 };
 
 } // namespace cs::test

@@ -2,9 +2,9 @@
 // names and content as other programs write them, whose lock is respected and whose is stale, a
 // lock of another user's process, and a machine without a lock folder.
 #include "link/port_lock.h"
+#include "peer_harness.h"
 #include "pty_peer.h"
 
-#include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -13,12 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace cs::test {
@@ -27,32 +23,12 @@ namespace {
 namespace fs = std::filesystem;
 using namespace cs::link;
 
-// A fresh folder under the temporary folder, removed with everything in it.
-class PrivateFolder {
-public:
-    PrivateFolder() {
-        std::string pattern = (fs::temp_directory_path() / "cs-lock-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern;
-    }
-    ~PrivateFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    PrivateFolder(const PrivateFolder&) = delete;
-    PrivateFolder& operator=(const PrivateFolder&) = delete;
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
 std::string readText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> bytes = readFileBytes(file);
+    return {bytes.begin(), bytes.end()};
 }
 
-void writeText(const fs::path& file, const std::string& text) { std::ofstream(file, std::ios::binary) << text; }
+void writeText(const fs::path& file, const std::string& text) { writeFileBytes(file, {text.begin(), text.end()}); }
 
 // A lock file's content as serial programs write it: the process id right-aligned in ten
 // characters and a newline.
@@ -61,35 +37,15 @@ std::string lockText(pid_t pid) {
     return std::string(10 - digits.size(), ' ') + digits + "\n";
 }
 
-// "sleep" running as a child of the test until the end of its scope.
-class Sleeper {
-public:
-    Sleeper() : pid_(::fork()) {
-        if (pid_ == 0) {
-            ::execlp("sleep", "sleep", "60", static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+// "sleep" started as a child of the test; true once it runs under that name (after its exec).
+bool sleeping(ChildProcess& child) {
+    for (int i = 0; i < 5000 && child.running(); ++i) {
+        if (programName(child.pid()) == "sleep")
+            return true;
+        ::usleep(1000);
     }
-    ~Sleeper() {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    Sleeper(const Sleeper&) = delete;
-    Sleeper& operator=(const Sleeper&) = delete;
-    pid_t pid() const { return pid_; }
-    // Its program name once exec has happened.
-    bool ready() const {
-        for (int i = 0; i < 5000; ++i) {
-            if (programName(pid_) == "sleep")
-                return true;
-            ::usleep(1000);
-        }
-        return false;
-    }
-
-private:
-    pid_t pid_;
-};
+    return false;
+}
 
 // The id of a process that has ended.
 pid_t endedProcess() {
@@ -101,8 +57,7 @@ pid_t endedProcess() {
 }
 
 TEST(DeviceLock, LockFilesAreNamedAndWrittenAsOtherSerialProgramsDo) {
-    const PrivateFolder dir;
-    ASSERT_FALSE(dir.path().empty());
+    const TempDir dir;
     struct Case {
         std::string device;
         std::string file;
@@ -132,8 +87,10 @@ TEST(DeviceLock, LockFilesAreNamedAndWrittenAsOtherSerialProgramsDo) {
 }
 
 TEST(DeviceLock, ALiveOwnerIsRespectedAStaleLockIsTakenOver) {
-    Sleeper sleeper;
-    ASSERT_TRUE(sleeper.ready());
+    ChildOptions options;
+    options.argv = {"sleep", "60"};
+    ChildProcess sleeper(options);
+    ASSERT_TRUE(sleeping(sleeper));
     const pid_t live = sleeper.pid();
     const pid_t ended = endedProcess();
     std::string binaryLive(sizeof(int), '\0');
@@ -153,7 +110,7 @@ TEST(DeviceLock, ALiveOwnerIsRespectedAStaleLockIsTakenOver) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const PrivateFolder dir;
+        const TempDir dir;
         const fs::path file = dir.path() / "LCK..ttyUSB0";
         writeText(file, c.content);
         DeviceLock lock(dir.path());
@@ -178,8 +135,7 @@ TEST(DeviceLock, ALiveOwnerIsRespectedAStaleLockIsTakenOver) {
 // root, the test takes the lock as an unprivileged user in a child process, against the lock of
 // this (root's) process.
 TEST(DeviceLock, ALockOfAnotherUsersLiveProcessIsNeverTakenOver) {
-    const PrivateFolder dir;
-    ASSERT_FALSE(dir.path().empty());
+    const TempDir dir;
     ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);  // the other user could remove a stale lock
     const fs::path file = dir.path() / "LCK..ttyUSB0";
 
@@ -236,7 +192,7 @@ TEST(DeviceLock, ALockOfAnotherUsersLiveProcessIsNeverTakenOver) {
 // Without a lock folder (or one this user cannot write) no lock is made and none is respected:
 // the port may still be opened, and acquire says that no lock file exists.
 TEST(DeviceLock, WithoutALockFolderNoLockIsMade) {
-    const PrivateFolder dir;
+    const TempDir dir;
     const fs::path missing = dir.path() / "no-such-folder";
     DeviceLock lock(missing);
     PortHolder holder;

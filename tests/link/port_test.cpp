@@ -1,10 +1,10 @@
 // The serial port layer on real pseudo-terminals.
 #include "link/serial_port.h"
 #include "link/tty_posix.h"
+#include "peer_harness.h"
 #include "pty_peer.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,19 +21,11 @@ using namespace cs::link;
 class PortTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // A private lock folder: the machine's own is left alone.
-        std::string pattern = (std::filesystem::temp_directory_path() / "cs-port-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        lockFolder = pattern;
-        port.setLockFolder(lockFolder);
+        port.setLockFolder(lockFolder.path());  // the machine's own is left alone
         port.setDeviceName(peer.path());
         port.setBaudRate(BaudRate::Bps115200);
         port.setClosePauseMs(0);
         ui.errorSink = [this](std::string_view m) { shown.emplace_back(m); };
-    }
-    void TearDown() override {
-        std::error_code ec;
-        std::filesystem::remove_all(lockFolder, ec);
     }
     std::string openError(SerialPort& p) {
         try {
@@ -44,7 +36,7 @@ protected:
         return "";
     }
 
-    std::filesystem::path lockFolder;
+    TempDir lockFolder;
     LoopDispatcher ui;
     PtyPeer peer;
     SerialPort port{ui};
@@ -113,7 +105,7 @@ TEST_F(PortTest, OpenFailuresLeaveThePortClosed) {
     EXPECT_EQ(port.lockResult(), LockResult::Held);
     EXPECT_TRUE(std::filesystem::exists(lockFolder / ("LCK..pts_" + peer.path().substr(9))));
     SerialPort second(ui);
-    second.setLockFolder(lockFolder);
+    second.setLockFolder(lockFolder.path());
     second.setDeviceName(peer.path());
     // The port layer's text, then who holds the port (here this very process, through the lock
     // file the first port took).

@@ -1,5 +1,6 @@
 // The transfer controller's handshake and end handling against a scripted receiver.
 #include "link/transfer_controller.h"
+#include "peer_harness.h"
 #include "pty_peer.h"
 
 #include <gtest/gtest.h>
@@ -37,18 +38,11 @@ protected:
         folder = std::filesystem::temp_directory_path() /
                  ("cs-link-ctl-" + std::to_string(::getpid()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        // The ports' lock files go to a private folder beside it, never the machine's own.
-        lockFolder = folder.string() + "-lock";
-        for (const auto& f : {folder, lockFolder}) {
-            std::filesystem::remove_all(f);
-            std::filesystem::create_directories(f);
-        }
-        controller.port.setLockFolder(lockFolder);
-    }
-    void TearDown() override {
         std::filesystem::remove_all(folder);
-        std::filesystem::remove_all(lockFolder);
+        std::filesystem::create_directories(folder);
+        controller.port.setLockFolder(lockFolder.path());  // never the machine's own
     }
+    void TearDown() override { std::filesystem::remove_all(folder); }
 
     std::filesystem::path file(const std::string& name, std::size_t size) {
         auto p = folder / name;
@@ -63,12 +57,12 @@ protected:
         return ui.runUntil([this] { return view.ended > 0; }, limit);
     }
 
+    TempDir lockFolder;
     LoopDispatcher ui;
     PtyPeer peer;
     View view;
     TransferController controller{ui, view, englishLinkText};
     std::filesystem::path folder;
-    std::filesystem::path lockFolder;
 };
 
 // Plays the receiver of an upload: block 0, data, EOT, end of batch.
@@ -198,7 +192,7 @@ TEST_F(ControllerTest, BreakSecondConnectAndCloseInEachPhaseOfTheHandshake) {
             SCOPED_TRACE(std::string(phase.name) + (act == Act::Break ? ", break" : act == Act::Destroy ? ", close" : ", connect"));
             View ownView;
             auto own = std::make_unique<TransferController>(ui, ownView, englishLinkText);
-            own->port.setLockFolder(lockFolder);
+            own->port.setLockFolder(lockFolder.path());
             own->engine.direction = TransferDirection::Download;
             own->engine.targetFolder = folder.string();
             own->connect(peer.path(), kCommandGetSettings);
@@ -308,7 +302,7 @@ TEST_F(ControllerTest, DownloadThatNeverReachedBlockZeroDeletesNothing) {
 
 TEST_F(ControllerTest, MissingLanguageTextsShowAsQuestionMarks) {
     TransferController other(ui, view, [](std::string_view) { return std::string(); });
-    other.port.setLockFolder(lockFolder);
+    other.port.setLockFolder(lockFolder.path());
     other.engine.direction = TransferDirection::Upload;
     other.engine.files = {file("a.dsp", 10).string()};
     other.connect(peer.path(), kCommandSend);
