@@ -1,6 +1,7 @@
 // The editing commands in the main window with its real views, on small generated databases:
 // each question with the effect of Yes and No, renaming in place, lists, find, the clipboard
-// within this process and from another one, drag and drop, the drag hint and the list chooser.
+// within this process and from another one, drag and drop, the drag hint and the list chooser
+// in the window (its order of a list: list_chooser_test.cpp).
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -127,7 +128,6 @@ private slots:
     void filesDroppedOnTheViewsReachTheWindow();
     void propertiesChangeLevels();
     void listChooserPresetsAndClose();
-    void listChooserListsByPositionUpToListEight();
 };
 
 void EditCommandsTest::deleteAsksAndActsByView() {
@@ -784,46 +784,6 @@ void EditCommandsTest::listChooserPresetsAndClose() {
         dialog.exec();
         QVERIFY(dialog.choice().startChannel >= 1);
     }
-}
-
-// The chooser lists a favourite list by the channels' positions in it, not by their slots, list
-// 8 as any other; the start channel it hands back is the picked channel's row in that order.
-void EditCommandsTest::listChooserListsByPositionUpToListEight() {
-    Editor e;
-    QVERIFY(e.loaded);
-    while (e.listCount() < 8)
-        e.edit->createList();
-    QCOMPARE(e.listCount(), 8);
-    // Five channels in ascending members join list 8 at positions 3 1 5 2 4.
-    std::vector<std::uint16_t> members;
-    for (std::uint16_t slot = 0; members.size() < 5; ++slot)
-        if (e.db().entry(slot).inUse())
-            members.push_back(slot);
-    const int positions[] = {3, 1, 5, 2, 4};
-    for (std::size_t i = 0; i < members.size(); ++i)
-        e.db().record(members[i]).setListPosition(8, static_cast<std::uint16_t>(positions[i]));
-    const std::vector<std::uint16_t> byPosition = {members[1], members[3], members[0], members[4], members[2]};
-
-    editing::ListChooserDialog dialog(e.db(), e.texts(), {2, 8, false});
-    QCOMPARE(dialog.lists()->currentIndex(), 7);
-    QCOMPARE(dialog.channels()->count(), 5);
-    for (int row = 0; row < 5; ++row) {
-        const QListWidgetItem* item = dialog.channels()->item(row);
-        const std::uint16_t slot = byPosition[static_cast<std::size_t>(row)];
-        QCOMPARE(item->data(Qt::UserRole).toInt(), static_cast<int>(slot));
-        QCOMPARE(item->text(), QStringLiteral("%1)  ").arg(row + 1, 4, 10, QLatin1Char('0')) +
-                                   QString::fromLatin1(e.name(slot).c_str()));
-    }
-    QCOMPARE(dialog.channels()->currentRow(), 1);  // the stored start channel 2: the second by position
-    // The user picks the fourth row with a double-click.
-    QListWidgetItem* picked = dialog.channels()->item(3);
-    dialog.channels()->setCurrentItem(picked);
-    emit dialog.channels()->itemDoubleClicked(picked);
-    const app::StartChannelChoice choice = dialog.choice();
-    QVERIFY(choice.confirmed);
-    QCOMPARE(choice.startList, 8);
-    QCOMPARE(choice.startChannel, 4);
-    QCOMPARE(e.db().record(byPosition[3]).listPosition(8), std::uint16_t{4});
 }
 
 QTEST_MAIN(EditCommandsTest)
