@@ -65,7 +65,7 @@ fs::path lockFilePath(const std::string& device, const fs::path& lockDir) {
     return lockDir / ("LCK.." + name);
 }
 
-int DeviceLock::acquire(const std::string& device, PortHolder& holder) {
+LockResult DeviceLock::acquire(const std::string& device, PortHolder& holder) {
     release();
     const fs::path path = lockFilePath(device, lockDir_);
     for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
@@ -76,22 +76,22 @@ int DeviceLock::acquire(const std::string& device, PortHolder& holder) {
             if (::write(fd.get(), text.data(), static_cast<std::size_t>(n)) != n) {
                 fd.reset();
                 ::unlink(path.c_str());
-                return 0;
+                return LockResult::NoLockFile;
             }
             path_ = path;
-            return 0;
+            return LockResult::Held;
         }
         if (errno != EEXIST)
-            return 0;  // no lock folder, or not ours to write: nothing to respect or take
+            return LockResult::NoLockFile;  // no lock folder, or not ours to write
         const pid_t owner = readLockOwner(path);
         if (processRuns(owner)) {
             holder.pid = owner;
             holder.program = programName(owner);
-            return EBUSY;
+            return LockResult::Busy;
         }
         ::unlink(path.c_str());  // stale: its process is gone
     }
-    return EBUSY;
+    return LockResult::Busy;
 }
 
 void DeviceLock::release() {

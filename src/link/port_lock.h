@@ -21,6 +21,15 @@ std::filesystem::path lockFilePath(const std::string& device, const std::filesys
 // /run/lock, or /var/lock where there is no /run/lock.
 std::filesystem::path defaultLockDir();
 
+// What taking a device's lock found.
+enum class LockResult {
+    Held,        // the lock file is ours until release
+    NoLockFile,  // no lock folder, or none this user may write: no lock was made, and there is
+                 // none to respect either; the port may still be opened (its own exclusive mode
+                 // still applies)
+    Busy,        // a running process holds the lock
+};
+
 // Holds the lock file of one device while it lives.
 class DeviceLock {
 public:
@@ -29,11 +38,9 @@ public:
     DeviceLock(const DeviceLock&) = delete;
     DeviceLock& operator=(const DeviceLock&) = delete;
 
-    // 0 when the lock is ours (also when the lock folder cannot be written: the lock is then a
-    // courtesy nobody can take, and the device's own exclusive mode still applies); EBUSY with
-    // `holder` set when a running process holds it. A lock whose process no longer runs is
-    // stale and taken over.
-    int acquire(const std::string& device, PortHolder& holder);
+    // Busy sets `holder`. A lock whose process no longer runs is stale and taken over; one whose
+    // process runs under another user (kill() answers EPERM) is respected.
+    LockResult acquire(const std::string& device, PortHolder& holder);
     void release();
     bool held() const { return !path_.empty(); }
 

@@ -443,10 +443,12 @@ void SerialPort::open() {
     if (!std::filesystem::exists(name, ec))
         throw SerialPortError(cs::format("Specified device not found (%s).", name.c_str()));
     // The lock file other serial programs respect; a terminal program that has the port open
-    // without TIOCEXCL is seen here.
-    auto deviceLock = std::make_unique<DeviceLock>();
+    // without TIOCEXCL is seen here. Without a lock folder to write the port still opens: its own
+    // exclusive mode keeps other programs out.
+    auto deviceLock = std::make_unique<DeviceLock>(lockFolder_);
     PortHolder holder;
-    if (deviceLock->acquire(name, holder) == EBUSY)
+    lockResult_ = deviceLock->acquire(name, holder);
+    if (lockResult_ == LockResult::Busy)
         throw SerialPortError(cannotOpen(EBUSY) + busyDeviceAdvice(holder));
     UniqueFd fd;
     if (int err = posix::openDevice(name, fd)) {

@@ -7,11 +7,13 @@
 // while it waits; a write thread is the only writer to the device and is fed through a bounded
 // buffer. Protocol workers write and purge from their own threads.
 #include "link/byte_queue.h"
+#include "link/port_lock.h"
 #include "link/ui_dispatcher.h"
 #include "link/unique_fd.h"
 
 #include <atomic>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -127,7 +129,6 @@ private:
 
 class PortEventThread;
 class PortWriteThread;
-class DeviceLock;
 
 class SerialPort {
 public:
@@ -171,9 +172,16 @@ public:
     int closePauseMs() const { return closePauseMs_; }
     void setClosePauseMs(int ms) { closePauseMs_ = ms; }
 
+    // The folder of the lock files serial programs share (defaultLockDir()).
+    const std::filesystem::path& lockFolder() const { return lockFolder_; }
+    void setLockFolder(std::filesystem::path folder) { lockFolder_ = std::move(folder); }
+
     void open();
     void close();
     bool isOpen() const { return active_.load(); }
+    // Whether the last open took the lock file (Held) or found no lock folder it could write
+    // (NoLockFile: opened all the same).
+    LockResult lockResult() const { return lockResult_; }
 
     // Bytes read (0 on time-out or when closed).
     int read(std::span<std::uint8_t> buffer);
@@ -239,6 +247,8 @@ private:
     mutable std::mutex globalLock_;
     UniqueFd fd_;
     std::unique_ptr<DeviceLock> deviceLock_;
+    std::filesystem::path lockFolder_ = defaultLockDir();
+    LockResult lockResult_ = LockResult::NoLockFile;
     int savedSerialFlags_ = -1;
     std::atomic<bool> active_{false};
     bool destroying_ = false;

@@ -145,7 +145,7 @@ TEST(DocumentSession, CommandLine) {
 }
 
 TEST(DocumentSession, ChoosingAFile) {
-    DocumentSession s = showing({"other.dsp", "dotted.name", "parts.DSX"});
+    DocumentSession s = showing({"other.dsp", "dotted.name", "parts.DSX", "backup.2024/list.dsp"});
     EXPECT_FALSE(s.chooseFile(""));  // the dialog was cancelled
 
     struct Case {
@@ -159,6 +159,7 @@ TEST(DocumentSession, ChoosingAFile) {
         {"other", "other.dsp", false, true},        // the extension is added to a bare name
         {"other.dsp", "other.dsp", false, true},
         {"dotted.name", "dotted.name", false, true}, // any extension is kept
+        {"backup.2024/list", "backup.2024/list.dsp", false, true},  // a folder's dot is no extension
         {"shown", "shown.dsp", true, true},          // the shown file: asked first
         {"gone", "gone.dsp", false, false},
         {"parts.DSX", "parts.DSX", false, true, true},  // an import file goes into the shown database
@@ -204,7 +205,7 @@ TEST(DocumentSession, DroppedFiles) {
 }
 
 TEST(DocumentSession, SaveAndSaveAs) {
-    DocumentSession s = showing({"copy.dsp"});
+    DocumentSession s = showing({"copy.dsp", "backup.2024/list.dsp"});
     EXPECT_EQ(s.saveStep(), SaveStep::NothingToDo);
     s.setModified(true);
     EXPECT_EQ(s.saveStep(), SaveStep::Write);
@@ -222,6 +223,11 @@ TEST(DocumentSession, SaveAndSaveAs) {
     EXPECT_EQ(s.saveAsTarget("copy").name, "copy.dsp");
     EXPECT_TRUE(s.saveAsTarget("copy").askOverwrite);  // the extension counts before the check
     EXPECT_FALSE(s.saveAsTarget("new").askOverwrite);
+    // Only the file name counts: a dot in a folder's name is no extension, and the file that
+    // would be replaced is the one with the extension added.
+    const DocumentSession::SaveAsTarget inDottedFolder = s.saveAsTarget("backup.2024/list");
+    EXPECT_EQ(inDottedFolder.name, "backup.2024/list.dsp");
+    EXPECT_TRUE(inDottedFolder.askOverwrite);
     s.saveAsStarted("copy.dsp");
     EXPECT_EQ(s.pendingFile(), "copy.dsp");
     s.saveAsFinished("copy.dsp", false);

@@ -1,13 +1,22 @@
 // The atomic writer under faults: a size limit, a crash part-way, leftovers of killed saves, a
-// save by root of another user's file.
+// save by root of another user's file, a file system without hard links.
 #include "common/atomic_file.h"
 #include "fixtures/image_builder.h"
 
 #include <gtest/gtest.h>
 
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <csignal>
+#include <cstddef>
 #include <fcntl.h>
+#include <iterator>
 #include <filesystem>
 #include <string>
 #include <sys/resource.h>
@@ -20,6 +29,17 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace fx = cs::fixtures;
+
+// The system call numbers the filter below names are those of this architecture.
+#if defined(__x86_64__)
+constexpr std::uint32_t kAuditArch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+constexpr std::uint32_t kAuditArch = AUDIT_ARCH_AARCH64;
+#elif defined(__i386__)
+constexpr std::uint32_t kAuditArch = AUDIT_ARCH_I386;
+#else
+#error "name this architecture's AUDIT_ARCH value"
+#endif
 
 std::vector<std::string> filesIn(const fs::path& dir) {
     std::vector<std::string> names;
@@ -140,6 +160,72 @@ TEST(AtomicFile, ASaveKeepsTheOwnerGroupAndMode) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     ASSERT_EQ(::stat((dir / "list.BAK").c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, 4321u) << "the backup is the previous file itself";
+}
+
+// A file system without hard links (FAT on a USB stick): link() fails there with EPERM and no
+// unnamed files are offered. In a child process a seccomp filter makes the calls fail that way.
+// Returns false when the filter could not be installed.
+bool behaveLikeFat() {
+    struct sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kAuditArch, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_linkat, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+#ifdef __NR_link
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_link, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+#endif
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 4),
+        // openat(dir, name, flags, ...): flags in the low word of the third argument.
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, args[2])),
+        BPF_STMT(BPF_ALU | BPF_AND | BPF_K, O_TMPFILE),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, O_TMPFILE, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    struct sock_fprog program = {static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// Saving with a backup there: the previous file cannot become the ".BAK" by a second name, so it
+// is copied, and the save goes on.
+TEST(AtomicFile, WithoutHardLinksTheBackupIsACopyOfThePreviousFile) {
+    fx::TempDir dir;
+    const auto target = dir / "list.dsp";
+    fx::writeFile(target, kOld);
+    fx::writeFile(dir / "list.BAK", std::vector<std::uint8_t>(10, 'b'));  // an older backup
+    enum Bits { kFiltered = 1, kNoLinks = 2, kNoUnnamed = 4, kSaved = 8, kBackupMade = 16 };
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int bits = 0;
+        if (behaveLikeFat()) {
+            bits |= kFiltered;
+            const std::string probe = (dir / "probe").string();
+            if (::link(target.c_str(), probe.c_str()) != 0 && errno == EPERM)
+                bits |= kNoLinks;
+            const int unnamed = ::open(dir.path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+            if (unnamed < 0)
+                bits |= kNoUnnamed;
+            const cs::AtomicWriteResult r = write(target, kNew, true);
+            bits |= (r.ok ? kSaved : 0) | (r.backupMade ? kBackupMade : 0);
+        }
+        ::_exit(bits);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    const int bits = WEXITSTATUS(status);
+    ASSERT_TRUE(bits & kFiltered) << "the seccomp filter could not be installed";
+    ASSERT_TRUE((bits & kNoLinks) && (bits & kNoUnnamed)) << "the filter let links or unnamed files through";
+    EXPECT_TRUE(bits & kSaved);
+    EXPECT_TRUE(bits & kBackupMade);
+    EXPECT_EQ(fx::readFile(target), kNew);
+    EXPECT_EQ(fx::readFile(dir / "list.BAK"), kOld);
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"list.BAK", "list.dsp"}));
 }
 
 // A file that is itself named like a backup has no backup of its own: the save writes it and says

@@ -1,14 +1,18 @@
 // The editing commands in the main window with its real views, on small generated databases:
 // each question with the effect of Yes and No, renaming in place, lists, find, the clipboard
-// within this process and from another one, drag and drop, the drag hint and the list chooser.
+// within this process and from another one, drag and drop, the drag hint and the list chooser
+// in the window (its order of a list: list_chooser_test.cpp).
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QListWidget>
 #include <QMimeData>
 #include <QUrl>
 #include <QTableView>
+#include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTreeWidget>
 
 #include "app_test_support.h"
@@ -629,23 +633,41 @@ void EditCommandsTest::dragHintDelayAndCancel() {
     QWidget host;
     host.resize(300, 200);
     host.show();
+    QSignalSpy fired(&hint.timer(), &QTimer::timeout);
     hint.schedule(&host, QPoint(50, 60), QStringLiteral("Copy 3 to LIST Sport"));
+    // Shown only by its own 500 ms single-shot timer; no event is handled here, so the timer
+    // cannot have fired yet however loaded the machine is.
     QVERIFY(hint.pending() && !hint.shown());
+    QVERIFY(hint.timer().isActive() && hint.timer().isSingleShot());
+    QCOMPARE(hint.timer().interval(), 500);
     QCOMPARE(hint.rect().topLeft(), host.mapToGlobal(QPoint(30, 40)));
     QVERIFY(hint.rect().width() <= editing::kDragHintMaxWidth + 8);
-    QTest::qWait(300);
-    QVERIFY(!hint.shown());
-    // The same text a little further: the delay does not start again.
+    // The same text a little further: the delay does not start again. A fifth of it has passed
+    // (the clock runs while no event is handled), more than a coarse timer's slack of 5 %, so a
+    // restart would show as more time left.
+    QElapsedTimer clock;
+    clock.start();
+    while (hint.timer().remainingTime() > 400 && clock.elapsed() < 30000)
+        QThread::yieldCurrentThread();
+    const int left = hint.timer().remainingTime();
+    QVERIFY(left >= 0 && left <= 400);
     hint.schedule(&host, QPoint(52, 61), QStringLiteral("Copy 3 to LIST Sport"));
-    QTRY_VERIFY_WITH_TIMEOUT(hint.shown(), 400);
+    QVERIFY(hint.timer().remainingTime() <= left);
+    QVERIFY(!hint.shown());
+    QVERIFY(fired.wait(10000));
+    QVERIFY(hint.shown());
     QVERIFY(hint.window() && hint.window()->isVisible());
-    // A new text elsewhere hides it and waits 500 ms again.
+    QCOMPARE(hint.window()->text(), QStringLiteral("Copy 3 to LIST Sport"));
+    // A new text elsewhere hides it and waits its own delay again.
     hint.schedule(&host, QPoint(80, 90), QStringLiteral("Delete"));
-    QVERIFY(!hint.shown() && hint.timer().isActive());
+    QVERIFY(!hint.shown() && !hint.window()->isVisible());
+    QVERIFY(hint.timer().isActive());
+    // The end of the drag cancels it: the timer is stopped, so nothing can show it any more.
     hint.hide();
     QVERIFY(!hint.pending() && !hint.timer().isActive() && !hint.window());
-    QTest::qWait(600);
+    QCoreApplication::processEvents();
     QVERIFY(!hint.shown());
+    QCOMPARE(fired.count(), 1);
 }
 
 void EditCommandsTest::edgeScrollingWhileDragging() {

@@ -129,6 +129,40 @@ TEST(ImportApply, ChannelBaseOfTenRecordsReplacesFourThousandChannelsWithTheirPr
     }
 }
 
+// The database has room for 4000 channels: a channel base that fills it exactly is applied whole,
+// one channel more is refused and leaves the database as it was.
+TEST(ImportApply, AChannelBaseUpToTheCapacityIsAppliedOneMoreIsRefused) {
+    struct Case {
+        std::size_t channels;
+        ComponentStatus status;
+    };
+    for (const Case c : {Case{4000, ComponentStatus::Applied}, Case{4001, ComponentStatus::Refused}}) {
+        SCOPED_TRACE(c.channels);
+        OpenDatabase open(smallDatabase(5));
+        ASSERT_EQ(open.flash.channelCapacity(), 4000u);
+        fx::ChannelBaseFixture base;
+        for (std::size_t i = 0; i < c.channels; ++i)
+            base.records.push_back(
+                fx::encodeChannelRecord(tv("New " + std::to_string(i), static_cast<std::uint16_t>(i + 1))));
+        fx::DsxSpec recipe;
+        recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}}};
+        const ImportReport report = applyAll(readSpec(recipe), open.db);
+        ASSERT_EQ(report.components.size(), 1u);
+        EXPECT_EQ(report.components[0].status, c.status) << report.components[0].message;
+        if (c.status == ComponentStatus::Applied) {
+            EXPECT_TRUE(report.channelsReplaced);
+            EXPECT_EQ(report.components[0].channels, 4000u);
+            EXPECT_EQ(open.db.channelCount(), 4000u);
+            EXPECT_EQ(open.db.record(0).name(), "New 0");
+            EXPECT_EQ(open.db.record(3999).name(), "New 3999");
+        } else {
+            EXPECT_FALSE(report.modified);
+            EXPECT_EQ(open.db.channelCount(), 5u);
+            EXPECT_EQ(open.db.record(0).name(), "Old 0");
+        }
+    }
+}
+
 TEST(ImportApply, ProvidersBeyondTheR78ProviderTableAreReported) {
     OpenDatabase open(fx::DatabaseImageBuilder(fx::DatabaseFileKind::SettingsR78).build());
     fx::ChannelBaseFixture base;

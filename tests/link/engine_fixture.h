@@ -2,6 +2,7 @@
 // A YModem engine on a real port, the far end scripted by the test on another thread.
 #include "link/serial_port.h"
 #include "link/ymodem.h"
+#include "peer_harness.h"
 #include "pty_peer.h"
 #include "transfer_status_print.h"
 
@@ -19,6 +20,12 @@ namespace cs::test {
 class EngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("cs-link-engine-" + std::to_string(::getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        port.setLockFolder(lockFolder.path());  // never the machine's own
         port.setDeviceName(peer.path());
         port.setBaudRate(cs::link::BaudRate::Bps115200);
         port.setClosePauseMs(0);
@@ -29,11 +36,6 @@ protected:
         modem.onFileInfo = [this](const std::string& name, std::int64_t size) { fileInfos.emplace_back(name, size); };
         modem.onPacket = [this](int packet, std::int64_t bytes) { packets.emplace_back(packet, bytes); };
         modem.onTransferEnd = [this](cs::link::TransferStatus status) { endStatus = status; };
-        folder = std::filesystem::temp_directory_path() /
-                 ("cs-link-engine-" + std::to_string(::getpid()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
@@ -68,6 +70,7 @@ protected:
         return v;
     }
 
+    TempDir lockFolder;
     cs::link::LoopDispatcher ui;
     PtyPeer peer;
     cs::link::SerialPort port{ui};

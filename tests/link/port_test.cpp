@@ -1,6 +1,7 @@
 // The serial port layer on real pseudo-terminals.
 #include "link/serial_port.h"
 #include "link/tty_posix.h"
+#include "peer_harness.h"
 #include "pty_peer.h"
 
 #include <fcntl.h>
@@ -9,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <numeric>
 
 namespace cs::test {
@@ -19,6 +21,7 @@ using namespace cs::link;
 class PortTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        port.setLockFolder(lockFolder.path());  // the machine's own is left alone
         port.setDeviceName(peer.path());
         port.setBaudRate(BaudRate::Bps115200);
         port.setClosePauseMs(0);
@@ -33,6 +36,7 @@ protected:
         return "";
     }
 
+    TempDir lockFolder;
     LoopDispatcher ui;
     PtyPeer peer;
     SerialPort port{ui};
@@ -98,7 +102,10 @@ TEST_F(PortTest, OpenFailuresLeaveThePortClosed) {
     EXPECT_FALSE(notTty.isOpen());
 
     port.open();
+    EXPECT_EQ(port.lockResult(), LockResult::Held);
+    EXPECT_TRUE(std::filesystem::exists(lockFolder / ("LCK..pts_" + peer.path().substr(9))));
     SerialPort second(ui);
+    second.setLockFolder(lockFolder.path());
     second.setDeviceName(peer.path());
     // The port layer's text, then who holds the port (here this very process, through the lock
     // file the first port took).
@@ -108,7 +115,18 @@ TEST_F(PortTest, OpenFailuresLeaveThePortClosed) {
     EXPECT_EQ(openError(port), "Can't perform this operation while port is open");
     EXPECT_THROW(port.setDeviceName("/dev/other"), SerialPortError);
     port.close();
+    EXPECT_FALSE(std::filesystem::exists(lockFolder / ("LCK..pts_" + peer.path().substr(9))));
     EXPECT_EQ(openError(second), "");  // free again after close
+    second.close();
+
+    // No lock folder to write: the port opens all the same, and says that no lock was made.
+    SerialPort unlocked(ui);
+    unlocked.setLockFolder(lockFolder / "no-such-folder");
+    unlocked.setDeviceName(peer.path());
+    EXPECT_EQ(openError(unlocked), "");
+    EXPECT_TRUE(unlocked.isOpen());
+    EXPECT_EQ(unlocked.lockResult(), LockResult::NoLockFile);
+    unlocked.close();
 }
 
 TEST_F(PortTest, OpenAndCloseFireOnceAndCloseOnAClosedPortDoesNothing) {

@@ -1,5 +1,6 @@
 // The transfer controller's handshake and end handling against a scripted receiver.
 #include "link/transfer_controller.h"
+#include "peer_harness.h"
 #include "pty_peer.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,7 @@ protected:
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(folder);
         std::filesystem::create_directories(folder);
+        controller.port.setLockFolder(lockFolder.path());  // never the machine's own
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
 
@@ -55,6 +57,7 @@ protected:
         return ui.runUntil([this] { return view.ended > 0; }, limit);
     }
 
+    TempDir lockFolder;
     LoopDispatcher ui;
     PtyPeer peer;
     View view;
@@ -189,6 +192,7 @@ TEST_F(ControllerTest, BreakSecondConnectAndCloseInEachPhaseOfTheHandshake) {
             SCOPED_TRACE(std::string(phase.name) + (act == Act::Break ? ", break" : act == Act::Destroy ? ", close" : ", connect"));
             View ownView;
             auto own = std::make_unique<TransferController>(ui, ownView, englishLinkText);
+            own->port.setLockFolder(lockFolder.path());
             own->engine.direction = TransferDirection::Download;
             own->engine.targetFolder = folder.string();
             own->connect(peer.path(), kCommandGetSettings);
@@ -298,6 +302,7 @@ TEST_F(ControllerTest, DownloadThatNeverReachedBlockZeroDeletesNothing) {
 
 TEST_F(ControllerTest, MissingLanguageTextsShowAsQuestionMarks) {
     TransferController other(ui, view, [](std::string_view) { return std::string(); });
+    other.port.setLockFolder(lockFolder.path());
     other.engine.direction = TransferDirection::Upload;
     other.engine.files = {file("a.dsp", 10).string()};
     other.connect(peer.path(), kCommandSend);

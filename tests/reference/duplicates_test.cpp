@@ -54,22 +54,28 @@ TEST(Duplicates, NeighboursWithinTheToleranceFormOneGroup) {
 
 TEST(Duplicates, RemovalMovesListMembershipsToTheKeptChannel) {
     auto b = settingsImage();
-    b.listCount(3).listName(1, "A").listName(2, "B").listName(3, "C");
+    b.listCount(8);
+    for (std::size_t k = 1; k <= 8; ++k)
+        b.listName(k, "List " + std::to_string(k));
     fx::ChannelSpec keep = at("Keep", 5, 28, 11000);
     keep.listPositions[0] = 4;
     fx::ChannelSpec gone = at("Keep", 5, 28, 11002);
     gone.listPositions[0] = 1;  // the kept channel's own place in list 1 stays
-    gone.listPositions[1] = 2;  // list 2 moves over
+    for (std::size_t k = 2; k <= 8; ++k)
+        gone.listPositions[k - 1] = static_cast<std::uint16_t>(k);  // lists 2..8 move over
     fx::ChannelSpec other = at("Other", 6, 28, 11000);
     other.listPositions[1] = 1;
+    other.listPositions[7] = 1;
     b.channel(0, keep).channel(1, other).channel(2, gone);
     OpenDatabase open(b.build());
     const cs::DuplicateRemoval removal{0, {2, 0}};  // naming the kept one as removed changes nothing
     EXPECT_EQ(cs::removeDuplicates(open.db, std::span(&removal, 1)), 1u);
     EXPECT_EQ(open.names(open.mainList()), (Names{"Keep", "Other"}));
     EXPECT_EQ(open.db.record(0).listPosition(1), 4);
-    EXPECT_EQ(open.db.record(0).listPosition(2), 2);
+    for (std::size_t k = 2; k <= 8; ++k)
+        EXPECT_EQ(open.db.record(0).listPosition(k), k) << "list " << k;
     EXPECT_EQ(open.names(open.list(2)), (Names{"Other", "Keep"}));
+    EXPECT_EQ(open.names(open.list(8)), (Names{"Other", "Keep"}));
     EXPECT_TRUE(cs::findDuplicates(open.db).services.empty());
 }
 

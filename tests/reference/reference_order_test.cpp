@@ -147,6 +147,60 @@ TEST(OrderLikeReference, FavouriteListFollowsTheReferenceAndKeepsItsOtherMembers
     EXPECT_EQ(open.db.record(2), recordsBefore);
 }
 
+// After the service matches, a name matches only when it occurs once among what is left on each
+// side; a name two channels share matches neither of them.
+TEST(OrderLikeReference, ANameMatchesOnlyWhereItIsUniqueOnBothSides) {
+    struct Channel {
+        const char* name;
+        std::uint16_t sid;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Channel> database;
+        std::vector<Channel> reference;
+        std::vector<int> matched;  // per reference channel the database channel's index, -1 none
+        std::vector<cs::MatchKind> kinds;
+    };
+    using K = cs::MatchKind;
+    const std::vector<Case> cases = {
+        {"unique on both sides", {{"Solo", 1}, {"Other", 2}}, {{"Solo", 90}}, {0}, {K::Name}},
+        {"twice in the database", {{"Twin", 1}, {"Twin", 2}, {"Solo", 3}}, {{"Twin", 90}, {"Solo", 91}}, {-1, 2},
+         {K::None, K::Name}},
+        {"twice in the reference", {{"Twin", 1}}, {{"Twin", 90}, {"Twin", 91}}, {-1, -1}, {K::None, K::None}},
+        {"blanks and letter case aside", {{" solo ", 1}}, {{"SOLO", 90}}, {0}, {K::Name}},
+        {"the other twin taken by its service", {{"Twin", 1}, {"Twin", 2}}, {{"Twin", 2}, {"Twin", 90}}, {1, 0},
+         {K::Service, K::Name}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto b = settingsImage();
+        for (std::size_t i = 0; i < c.database.size(); ++i)
+            b.channel(i, sat(c.database[i].name, c.database[i].sid, 11000));
+        OpenDatabase open(b.build());
+        ReferenceList reference;
+        for (const Channel& r : c.reference) {
+            cs::ReferenceChannel channel;
+            channel.position = static_cast<std::uint32_t>(reference.channels.size() + 1);
+            channel.name = r.name;
+            channel.satellite = 28;
+            channel.frequency = 11000;
+            channel.serviceId = r.sid;
+            reference.channels.push_back(channel);
+        }
+        const cs::ReferenceMatch match = cs::matchReference(open.db, reference);
+        EXPECT_EQ(match.slot, c.matched);
+        EXPECT_EQ(match.kind, c.kinds);
+
+        // Ordered by it, the unmatched channels keep their places after the matched ones.
+        const std::size_t matched = static_cast<std::size_t>(std::count_if(c.matched.begin(), c.matched.end(),
+                                                                             [](int m) { return m >= 0; }));
+        const cs::OrderSummary summary = cs::orderLikeReference(open.db, reference, OrderOptions{});
+        EXPECT_EQ(summary.matchedByService + summary.matchedByName, matched);
+        EXPECT_EQ(summary.unmatched, c.database.size() - matched);
+        EXPECT_EQ(summary.missing.size(), c.reference.size() - matched);
+    }
+}
+
 // The demo database (about 6000 channels, four favourite lists): a view exported as CSV and
 // applied to a shuffled database brings back exactly the exported order.
 TEST(OrderLikeReference, ExportedCsvAppliedToAShuffledDatabaseIsTheIdentity) {

@@ -1,5 +1,5 @@
 // Undo and redo of every kind of database change on a generated image: after undo the image a
-// save writes is byte-identical to the one before the change, after redo to the one after it.
+// save writes and the working settings are those before the change, after redo those after it.
 #include "undo/database_undo.h"
 
 #include "common/log_sink.h"
@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -109,6 +110,16 @@ ImportFile readImport(const fx::TempDir& dir, const fx::DsxSpec& recipe) {
     return file;
 }
 
+// The settings area's working values as the editor holds them, also what no save writes (the
+// time zone lives only in the working record).
+struct WorkingValues {
+    std::array<SatelliteEntry, kSatelliteEntryCount> satellites;
+    WorkingSettings settings;
+    bool operator==(const WorkingValues&) const = default;
+};
+
+WorkingValues workingValues(const Session& s) { return {s.flash.settings().satellites, s.flash.settings().settings}; }
+
 struct Operation {
     const char* name;
     std::function<void(Session&)> apply;
@@ -202,22 +213,28 @@ TEST(DatabaseUndo, EveryOperationUndoesAndRedoesToTheBytesASaveWrites) {
         Session s;
         const auto mainBefore = s.names(ViewRequest{});
         const auto before = s.saved();
+        const WorkingValues workingBefore = workingValues(s);
         op.apply(s);
         ASSERT_TRUE(s.undo.record(op.name));
         const auto mainAfter = s.names(ViewRequest{});
         const auto after = s.saved();
+        const WorkingValues workingAfter = workingValues(s);
         ASSERT_NE(before, after);
         EXPECT_TRUE(s.undo.modified());
 
         ASSERT_TRUE(s.undo.undo());
         EXPECT_EQ(s.saved(), before);
         EXPECT_EQ(s.names(ViewRequest{}), mainBefore);
+        EXPECT_TRUE(workingValues(s) == workingBefore)
+            << "time zone " << s.flash.settings().settings.timeZone() << ", was " << workingBefore.settings.timeZone();
         EXPECT_FALSE(s.undo.modified());
         EXPECT_EQ(s.undo.history().redoName(), op.name);
 
         ASSERT_TRUE(s.undo.redo());
         EXPECT_EQ(s.saved(), after);
         EXPECT_EQ(s.names(ViewRequest{}), mainAfter);
+        EXPECT_TRUE(workingValues(s) == workingAfter)
+            << "time zone " << s.flash.settings().settings.timeZone() << ", expected " << workingAfter.settings.timeZone();
         EXPECT_TRUE(s.undo.modified());
         EXPECT_FALSE(s.undo.history().canRedo());
     }
@@ -331,13 +348,15 @@ TEST(DatabaseUndo, TheModifiedFlagFollowsTheSavedPosition) {
     EXPECT_FALSE(s.undo.modified());
 }
 
+// A difference of `bytes` changed bytes.
+StateDifference diff(std::size_t bytes) {
+    StateDifference d;
+    const std::vector<std::uint8_t> a(bytes, 0), b(bytes, 1);
+    d.addRun(0, a, b);
+    return d;
+}
+
 TEST(UndoHistory, DropsTheOldestStepsBeyondTheStepAndMemoryLimits) {
-    auto diff = [](std::size_t bytes) {
-        StateDifference d;
-        const std::vector<std::uint8_t> a(bytes, 0), b(bytes, 1);
-        d.addRun(0, a, b);
-        return d;
-    };
     UndoHistory steps(3, 1u << 20);
     for (int i = 0; i < 5; ++i)
         steps.push("step " + std::to_string(i), diff(10));
@@ -357,6 +376,47 @@ TEST(UndoHistory, DropsTheOldestStepsBeyondTheStepAndMemoryLimits) {
     memory.push("huge", diff(5000));
     EXPECT_EQ(memory.size(), 1u);
     EXPECT_EQ(memory.undoName(), "huge");
+}
+
+// Dropping the oldest step moves the saved position with it: with room for three steps, a and b
+// saved, then c and d (a dropped), the first undo is still modified and the second is the saved
+// state again.
+TEST(UndoHistory, TheSavedPositionFollowsTheDroppedSteps) {
+    UndoHistory steps(3, 1u << 20);
+    for (const char* name : {"a", "b"})
+        steps.push(name, diff(10));
+    steps.markSaved();
+    for (const char* name : {"c", "d"})
+        steps.push(name, diff(10));
+    ASSERT_EQ(steps.size(), 3u);
+    EXPECT_FALSE(steps.atSaved());
+    ASSERT_TRUE(steps.undo());  // back to a b c
+    EXPECT_FALSE(steps.atSaved());
+    ASSERT_TRUE(steps.undo());  // back to a b: what was saved
+    EXPECT_TRUE(steps.atSaved());
+    ASSERT_TRUE(steps.undo());  // before b: a step that was never saved
+    EXPECT_FALSE(steps.atSaved());
+    ASSERT_TRUE(steps.redo());
+    EXPECT_TRUE(steps.atSaved());
+}
+
+// Undo then a new change: the steps that could have been redone leave the memory count too, so
+// the older steps are not dropped for memory that is no longer held.
+TEST(UndoHistory, TheDroppedRedoBranchLeavesTheMemoryCount) {
+    StateDifference sample = diff(1000);
+    sample.shrink();
+    const std::size_t one = sample.memoryBytes();
+    // Room for two steps of this size, not for three.
+    UndoHistory steps(100, 2 * one + one / 2);
+    steps.push("a", diff(1000));
+    steps.push("b", diff(1000));
+    ASSERT_TRUE(steps.undo());
+    steps.push("c", diff(1000));
+    EXPECT_EQ(steps.memoryBytes(), 2 * one);
+    ASSERT_EQ(steps.size(), 2u);
+    EXPECT_EQ(steps.undoName(), "c");
+    ASSERT_TRUE(steps.undo());
+    EXPECT_EQ(steps.undoName(), "a");  // still there to be undone
 }
 
 TEST(StateDifference, AppliedTwiceGivesTheOriginalBack) {

@@ -100,6 +100,23 @@ TEST_F(WizardChecks, ReceiveFolderOnARemovableMountIsRefusedWhateverItsSpace) {
     EXPECT_EQ(checkReceiveFolder(root / "missing").medium, FolderMedium::Unknown);
 }
 
+// A mount holds a folder only on a path boundary: a share mounted at .../nas does not hold
+// .../nas-backup/x, whose name merely begins the same way.
+TEST_F(WizardChecks, TheFoldersMountIsFoundOnAPathBoundary) {
+    for (const char* folder : {"nas/x", "nas-backup/x", "nasx"})
+        fs::create_directories(root / folder);
+    const std::string base = fs::canonical(root).string();
+    std::ofstream(root / "mountinfo") << "22 1 8:1 / / rw,relatime - ext4 /dev/sda1 rw\n"
+                                      << "41 22 0:52 / " << base << "/nas rw,relatime - nfs4 server:/share rw\n";
+    struct Case {
+        const char* folder;
+        FolderMedium medium;
+    };
+    for (const Case c : {Case{"nas", FolderMedium::Network}, Case{"nas/x", FolderMedium::Network},
+                         Case{"nas-backup/x", FolderMedium::FixedLocal}, Case{"nasx", FolderMedium::FixedLocal}})
+        EXPECT_EQ(checkReceiveFolder(root / c.folder, root / "mountinfo", root / "block").medium, c.medium) << c.folder;
+}
+
 TEST_F(WizardChecks, AReceivedImageReplacesAFileOnlyWithItsBackupKept) {
     std::ofstream(root / "list.dsp") << "old";
     std::ofstream(root / "list.BAK") << "older";
