@@ -64,7 +64,7 @@ void ListChooserTest::listsByPositionUpToListEight() {
     QListWidgetItem* picked = dialog.channels()->item(3);
     dialog.channels()->setCurrentItem(picked);
     emit dialog.channels()->itemDoubleClicked(picked);
-    const app::StartChannelChoice choice = dialog.choice();
+    const editing::StartChannelChoice choice = dialog.choice();
     QVERIFY(choice.confirmed);
     QCOMPARE(choice.startList, 8);
     QCOMPARE(choice.startChannel, 4);
