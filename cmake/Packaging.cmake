@@ -6,9 +6,9 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "ChannelSettings developers")
 set(CPACK_PACKAGE_CONTACT "ChannelSettings developers <maintainer@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "channel list editor for digital satellite receivers")
-# CPack indents the lines of the long description as a control file wants them.
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "channel list editor for digital satellite receivers
-ChannelSettings edits the channel database and settings of a digital satellite
+# The long description; CPack puts the summary above it and indents its lines as a control file
+# wants them.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "ChannelSettings edits the channel database and settings of a digital satellite
 receiver: open an image of the receiver's flash memory (a .dsp file), reorder
 and rename channels, edit favourite lists, satellites, transponders and
 preferences, import .dsx files, edit the receiver's pictures, and save the

@@ -96,7 +96,11 @@ complete_words "$cli" receive --port '' >"$work/ports"
 for entry in /sys/class/tty/*/device; do
     [ -e "$entry" ] || continue
     name=${entry%/device}
-    grep -qx "/dev/${name##*/}" "$work/ports" || fail "--port does not offer /dev/${name##*/}"
+    if [ "$(cat "$name/type" 2>/dev/null)" = 0 ]; then
+        grep -qx "/dev/${name##*/}" "$work/ports" && fail "--port offers the empty UART slot /dev/${name##*/}"
+    else
+        grep -qx "/dev/${name##*/}" "$work/ports" || fail "--port does not offer /dev/${name##*/}"
+    fi
 done
 grep -qx "$work/other" "$work/ports" || fail "--port does not offer CHANNELSETTINGS_EXTRA_PORTS"
 

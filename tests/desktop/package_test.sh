@@ -95,7 +95,9 @@ grep -qx 'Exec="/usr/bin/channelsettings" %f' "$root/usr/share/applications/chan
     fail "Exec does not start /usr/bin/channelsettings: $(grep Exec "$root/usr/share/applications/channelsettings.desktop")"
 for page in channelsettings channelsettings-cli; do
     gzip -t "$root/usr/share/man/man1/$page.1.gz" || fail "$page.1.gz is not gzip"
-    zcat "$root/usr/share/man/man1/$page.1.gz" | sed 's/\\-/-/g' | grep -q "^\.TH ${page^^} 1 " ||
+    # Read whole before matching: grep -q would stop early and fail the pipeline with SIGPIPE.
+    title=$(zcat "$root/usr/share/man/man1/$page.1.gz" | sed 's/\\-/-/g')
+    grep -q "^\.TH ${page^^} 1 " <<<"$title" ||
         fail "$page.1.gz holds no manual page"
 done
 cmp -s <(zcat "$root/usr/share/doc/channelsettings/changelog.gz" | head -1) \
