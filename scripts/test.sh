@@ -24,7 +24,7 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
 
 echo "== Debian package (lintian: errors fail the run, warnings are listed)"
 deb=$(scripts/package.sh | tail -1)
-lintian --fail-on error --info "$deb"
+lintian --fail-on error --display-info "$deb"
 
 echo "== tests (main build)"
 ctest --test-dir build --output-on-failure -j "$jobs" --timeout 900 --no-tests=error
