@@ -11,6 +11,7 @@ packages=(
   lrzsz socat
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin procps
   xvfb
+  dpkg-dev lintian man-db bsdextrautils
 )
 
 missing=()

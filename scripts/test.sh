@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the fuzz targets (clang, ASan+UBSan) for a short run each, the
-# threaded link tests under ThreadSanitizer, then every unit, window and link test of the main
-# build (last, so its summary closes the run).
+# threaded link tests under ThreadSanitizer, lintian on the Debian package, then every unit, window,
+# link and package test of the main build (last, so its summary closes the run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh
@@ -21,6 +21,10 @@ fi
 cmake --build build-tsan
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan -L tsan --output-on-failure -j "$jobs" --no-tests=error --timeout 900
+
+echo "== Debian package (lintian: errors fail the run, warnings are listed)"
+deb=$(scripts/package.sh | tail -1)
+lintian --fail-on error --display-info "$deb"
 
 echo "== tests (main build)"
 ctest --test-dir build --output-on-failure -j "$jobs" --timeout 900 --no-tests=error

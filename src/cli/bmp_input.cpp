@@ -32,7 +32,9 @@ DecodeBmpFile loadDecoder(std::string& error) {
         std::error_code ec;
         const fs::path programFolder = fs::read_symlink("/proc/self/exe", ec).parent_path();
         std::string looked;
-        for (const fs::path& folder : {programFolder, programFolder / "lib", programFolder.parent_path() / "lib"}) {
+        // Beside the program in the build tree; in the installed tree, in the program's own folder
+        // below the library folder.
+        for (const fs::path& folder : {programFolder, (programFolder / CS_INSTALLED_MODULE_FOLDER).lexically_normal()}) {
             const fs::path candidate = folder / kBmpModuleFile;
             looked += (looked.empty() ? "" : ", ") + candidate.string();
             if (!fs::exists(candidate, ec))

@@ -8,9 +8,9 @@
 
 namespace cs::cli {
 
-// Decodes a BMP file through the module found beside the program (its own folder, then lib/
-// inside it, then ../lib). Without the module, or when the file cannot be read, nullopt and
-// `error` says why.
+// Decodes a BMP file through the module found beside the program (the build tree), else in the
+// installed module folder (../lib/<multiarch>/channelsettings from the program's folder). Without
+// the module, or when the file cannot be read, nullopt and `error` says why.
 std::optional<Bitmap> readBmpPicture(const std::string& path, std::string& error);
 
 } // namespace cs::cli

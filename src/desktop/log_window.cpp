@@ -13,6 +13,7 @@
 
 #include "common/log_sink.h"
 #include "desktop/log_file.h"
+#include "lang/lang_list.h"
 #include "widgets/message_box.h"
 
 namespace cs::desktop {
@@ -22,6 +23,7 @@ namespace {
 constexpr int kLeft = 635, kTop = 78, kWidth = 389, kHeight = 612;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
+QString text(std::string_view key) { return qs(lang::text(key)); }
 
 } // namespace
 
@@ -29,7 +31,7 @@ LogWindow::LogWindow(MemoryLog& log, std::filesystem::path logFile, QWidget* par
     : QWidget(parent, Qt::Window | Qt::Tool), log_(log), logFile_(std::move(logFile)),
       updatePending_(std::make_shared<std::atomic<bool>>(false)) {
     setObjectName(QStringLiteral("logWindow"));
-    setWindowTitle(QStringLiteral("Log"));
+    setWindowTitle(text("Log_Title"));
     setGeometry(kLeft, kTop, kWidth, kHeight);
 
     auto* layout = new QVBoxLayout(this);
@@ -41,20 +43,21 @@ LogWindow::LogWindow(MemoryLog& log, std::filesystem::path logFile, QWidget* par
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->viewport()->installEventFilter(this);
-    list_->setToolTip(QStringLiteral("Double-click writes the lines to %1").arg(qs(logFile_.string())));
+    list_->setToolTip(text("Log_DoubleClickHint") + QLatin1Char(' ') + qs(logFile_.string()));
     layout->addWidget(list_);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("logStatus"));
     status_->setContentsMargins(4, 2, 4, 2);
+    status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     status_->hide();
     layout->addWidget(status_);
 
     popup_ = new QMenu(this);
     popup_->setObjectName(QStringLiteral("logPopup"));
-    QAction* copy = popup_->addAction(QStringLiteral("Copy all"));
+    QAction* copy = popup_->addAction(text("Log_CopyAll"));
     copy->setObjectName(QStringLiteral("copyAll"));
     connect(copy, &QAction::triggered, this, &LogWindow::copyAll);
-    QAction* write = popup_->addAction(QStringLiteral("Write to %1").arg(qs(std::string(kLogFileName))));
+    QAction* write = popup_->addAction(text("Log_WriteTo") + QLatin1Char(' ') + qs(std::string(kLogFileName)));
     write->setObjectName(QStringLiteral("writeLogFile"));
     connect(write, &QAction::triggered, this, [this] { writeLogFile(); });
     connect(list_, &QWidget::customContextMenuRequested, this,
@@ -114,11 +117,13 @@ bool LogWindow::writeLogFile() {
         lines.push_back(list_->item(i)->text().toStdString());
     const AtomicWriteResult result = desktop::writeLogFile(logFile_, lines);
     if (!result.ok) {
-        widgets::messageBox("The log could not be written to " + logFile_.string() + ": " + result.error, "Log",
-                            widgets::kStopOk, this);
+        widgets::messageBox(lang::text("Log_WriteFailed") + ' ' + logFile_.string() + ": " + result.error,
+                            lang::text("Log_Title"), widgets::kStopOk, this);
         return false;
     }
-    status_->setText(QStringLiteral("%1 lines written to %2").arg(lines.size()).arg(qs(logFile_.string())));
+    // Says where: the file is no longer where older versions wrote it.
+    status_->setText(QString::number(lines.size()) + QLatin1Char(' ') + text("Log_LinesWritten") + QLatin1Char(' ') +
+                     qs(logFile_.string()));
     status_->show();
     return true;
 }

@@ -2,7 +2,7 @@
 // The log window: every line of the program's diagnostic log (the loader, the properties dialog,
 // the image manager), including those written before it was first shown. It is created at start
 // and kept hidden until the Help menu shows it; a double-click writes its lines to the log file in
-// the home folder, and its pop-up menu copies them all to the clipboard.
+// the user's state folder and shows where, and its pop-up menu copies them all to the clipboard.
 #include <QWidget>
 
 #include <atomic>

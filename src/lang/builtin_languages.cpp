@@ -7,11 +7,11 @@ namespace cs::lang {
 std::span<const BuiltInLanguage> builtInLanguages() {
     // Built on first use: the texts live in other translation units.
     static const std::array<BuiltInLanguage, 5> kLanguages = {{
-        {kEnglishFileName, "ID_ENG", kEnglishText},
-        {kSpanishFileName, "ID_ESP", kSpanishText},
-        {kPolishFileName, "ID_POL", kPolishText},
-        {kSlovakFileName, "ID_SLO", kSlovakText},
-        {kItalianFileName, "ID_ITA", kItalianText},
+        {kEnglishFileName, "ID_ENG", kEnglishText, kEnglishProgramText},
+        {kSpanishFileName, "ID_ESP", kSpanishText, kSpanishProgramText},
+        {kPolishFileName, "ID_POL", kPolishText, kPolishProgramText},
+        {kSlovakFileName, "ID_SLO", kSlovakText, kSlovakProgramText},
+        {kItalianFileName, "ID_ITA", kItalianText, kItalianProgramText},
     }};
     return kLanguages;
 }

@@ -18,6 +18,10 @@ struct BuiltInLanguage {
     std::string_view name;     // entry name, e.g. "English.lng"
     std::string_view resource; // the language's resource identifier, e.g. "ID_ENG"
     std::string_view text;     // file text, "[LANGUAGE]" first, lines separated by LF
+    // Texts of the program's own windows beyond the language file's keys ("key=text" lines).
+    // They are kept apart so that the language file itself (`lang NAME`, the template) stays the
+    // language data as it is.
+    std::string_view programText;
 };
 
 // In list order: English, Spanish, Polish, Slovak, Italian.
@@ -32,5 +36,10 @@ extern const std::string_view kSpanishText;
 extern const std::string_view kPolishText;
 extern const std::string_view kSlovakText;
 extern const std::string_view kItalianText;
+extern const std::string_view kEnglishProgramText;
+extern const std::string_view kSpanishProgramText;
+extern const std::string_view kPolishProgramText;
+extern const std::string_view kSlovakProgramText;
+extern const std::string_view kItalianProgramText;
 
 } // namespace cs::lang

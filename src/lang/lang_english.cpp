@@ -283,4 +283,13 @@ HintChannel=Channel
 HintOpeningBase=Opening data base
 )LNG";
 
+extern const std::string_view kEnglishProgramText = R"LNG(; LOG WINDOW
+Log_Title=Log
+Log_CopyAll=Copy all
+Log_WriteTo=Write to
+Log_DoubleClickHint=Double-click writes the lines to
+Log_LinesWritten=lines written to
+Log_WriteFailed=The log could not be written to
+)LNG";
+
 } // namespace cs::lang

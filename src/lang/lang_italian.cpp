@@ -282,4 +282,13 @@ HintChannel=Canale
 HintOpeningBase=Apertura del database
 )LNG";
 
+extern const std::string_view kItalianProgramText = R"LNG(; LOG WINDOW
+Log_Title=Registro
+Log_CopyAll=Copia tutto
+Log_WriteTo=Scrivi in
+Log_DoubleClickHint=Un doppio clic scrive le righe in
+Log_LinesWritten=righe scritte in
+Log_WriteFailed=Impossibile scrivere il registro in
+)LNG";
+
 } // namespace cs::lang

@@ -37,12 +37,23 @@ int LanguageList::find(std::string_view name) const {
 
 std::string LanguageList::text(std::string_view key) const {
     const LanguageContent* entry = current();
-    return entry ? entry->text(key) : std::string(kMissingText);
+    if (!entry)
+        return std::string(kMissingText);
+    if (std::optional<std::string_view> found = entry->find(key))
+        return found->empty() ? std::string(kMissingText) : std::string(*found);
+    // An external language file holds the language data's keys only: the program's own window
+    // texts stand in in English.
+    static const LanguageContent englishProgramTexts(std::string(kEnglishFileName), splitLines(kEnglishProgramText));
+    return englishProgramTexts.text(key);
 }
 
 void addBuiltInLanguages(LanguageList& list) {
-    for (const BuiltInLanguage& language : builtInLanguages())
-        list.add(LanguageContent(std::string(language.name), splitLines(language.text)));
+    for (const BuiltInLanguage& language : builtInLanguages()) {
+        std::vector<std::string> lines = splitLines(language.text);
+        for (std::string& line : splitLines(language.programText))
+            lines.push_back(std::move(line));
+        list.add(LanguageContent(std::string(language.name), std::move(lines)));
+    }
 }
 
 namespace {

@@ -282,4 +282,13 @@ HintChannel=Kanał
 HintOpeningBase=Otwieranie bazy danych
 )LNG";
 
+extern const std::string_view kPolishProgramText = R"LNG(; LOG WINDOW
+Log_Title=Dziennik
+Log_CopyAll=Kopiuj wszystko
+Log_WriteTo=Zapisz do
+Log_DoubleClickHint=Dwukrotne kliknięcie zapisuje wiersze do
+Log_LinesWritten=wierszy zapisano do
+Log_WriteFailed=Nie udało się zapisać dziennika do
+)LNG";
+
 } // namespace cs::lang

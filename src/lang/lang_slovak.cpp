@@ -283,4 +283,13 @@ HintChannel=Kanál
 HintOpeningBase=Otvára sa databáza
 )LNG";
 
+extern const std::string_view kSlovakProgramText = R"LNG(; LOG WINDOW
+Log_Title=Záznam
+Log_CopyAll=Kopírovať všetko
+Log_WriteTo=Zapísať do
+Log_DoubleClickHint=Dvojklik zapíše riadky do
+Log_LinesWritten=riadkov zapísaných do
+Log_WriteFailed=Záznam sa nepodarilo zapísať do
+)LNG";
+
 } // namespace cs::lang

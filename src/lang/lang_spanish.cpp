@@ -282,4 +282,13 @@ HintChannel=Canal
 HintOpeningBase=Abriendo la base de datos
 )LNG";
 
+extern const std::string_view kSpanishProgramText = R"LNG(; LOG WINDOW
+Log_Title=Registro
+Log_CopyAll=Copiar todo
+Log_WriteTo=Escribir en
+Log_DoubleClickHint=Un doble clic escribe las líneas en
+Log_LinesWritten=líneas escritas en
+Log_WriteFailed=No se pudo escribir el registro en
+)LNG";
+
 } // namespace cs::lang

@@ -20,13 +20,19 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log" >&2; fail "cmake --install"; }
 
-for f in bin/channelsettings bin/channelsettings-cli bin/channelsettings-bmp.so \
+for f in bin/channelsettings bin/channelsettings-cli \
          share/applications/channelsettings.desktop share/mime/packages/channelsettings.xml \
+         share/man/man1/channelsettings.1.gz share/man/man1/channelsettings-cli.1.gz \
+         share/bash-completion/completions/channelsettings-cli \
          share/icons/hicolor/48x48/apps/channelsettings.png share/icons/hicolor/256x256/apps/channelsettings.png \
          share/channelsettings/help/index.html share/channelsettings/help/wizard.html \
          share/channelsettings/help/command-line.html; do
   [ -e "$prefix/$f" ] || fail "$f is not installed"
 done
+# The BMP module is private to the programs: in their own folder below lib/, not in bin/.
+modules=("$prefix"/lib/*/channelsettings/channelsettings-bmp.so)
+[ -f "${modules[0]}" ] || fail "the BMP module is not in lib/<multiarch>/channelsettings"
+[ ! -e "$prefix/bin/channelsettings-bmp.so" ] || fail "the BMP module is installed into bin/"
 # Each theme icon is as large as its folder says (the PNG header's width, big-endian).
 for n in 16 22 24 32 48 64 128 256; do
   png=$prefix/share/icons/hicolor/${n}x${n}/apps/channelsettings.png

@@ -29,6 +29,7 @@
 #include "desktop/log_window.h"
 #include "desktop/preferences_dialog.h"
 #include "desktop/support_windows.h"
+#include "lang/lang_list.h"
 #include "lang/language_texts.h"
 #include "widgets/message_box.h"
 #include "app_test_support.h"
@@ -197,35 +198,56 @@ void SupportWindowsTest::logWindowFollowsTheLogFromTheStart() {
 }
 
 void SupportWindowsTest::logWindowWritesAndCopiesItsLines() {
+    // The window speaks the installed language: Polish here, so a text left in English shows.
+    std::string languageFile = "Polski.lng";
+    MemoryLog languageLog;
+    const lang::LanguageList languages = lang::buildLanguageList({}, languageFile, "pl_PL", languageLog);
+    const lang::ActiveLanguageList active(languages);
+
     MemoryLog log;
     fixtures::TempDir dir;
-    const fs::path file = dir.path() / "ChanelEdiotr.log";
-    std::ofstream(file) << "an old log, longer than the new one\n\n\n\n";
+    // The state folder does not exist yet: writing makes it.
+    const fs::path file = dir.path() / "state" / "channelsettings" / "ChanelEdiotr.log";
     log.write("Error: 0");
     log.write("BA_2 0x4000");
     LogWindow window(log, file);
+    QCOMPARE(window.windowTitle(), QStringLiteral("Dziennik"));
     window.show();
     QTest::mouseDClick(window.list()->viewport(), Qt::LeftButton);
     QCOMPARE(readText(file), std::string("Error: 0\nBA_2 0x4000\n"));
-    // Replaced whole through a temporary file: nothing else is left in the folder.
-    QCOMPARE(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
+    // It says where it wrote the lines.
+    auto* status = window.findChild<QLabel*>(QStringLiteral("logStatus"));
+    QVERIFY(status && status->isVisible());
+    QCOMPARE(status->text(), QStringLiteral("2 wierszy zapisano do ") + QString::fromStdString(file.string()));
+    QVERIFY(window.list()->toolTip().endsWith(QString::fromStdString(file.string())));
+    // Written again over the old file, replaced whole through a temporary file: nothing else is
+    // left in the folder.
+    std::ofstream(file) << "an old log, longer than the new one\n\n\n\n";
+    QTest::mouseDClick(window.list()->viewport(), Qt::LeftButton);
+    QCOMPARE(readText(file), std::string("Error: 0\nBA_2 0x4000\n"));
+    QCOMPARE(std::distance(fs::directory_iterator(file.parent_path()), fs::directory_iterator()), 1);
 
     QAction* copyAll = window.popupMenu()->findChild<QAction*>(QStringLiteral("copyAll"));
     QVERIFY(copyAll);
-    QCOMPARE(copyAll->text(), QStringLiteral("Copy all"));
+    QCOMPARE(copyAll->text(), QStringLiteral("Kopiuj wszystko"));
+    QAction* write = window.popupMenu()->findChild<QAction*>(QStringLiteral("writeLogFile"));
+    QVERIFY(write);
+    QCOMPARE(write->text(), QStringLiteral("Zapisz do ChanelEdiotr.log"));
     log.write("third");
     copyAll->trigger();
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Error: 0\nBA_2 0x4000\nthird\n"));
 
     // A log that cannot be written says so.
     widgets::ScriptedMessageBoxes boxes;
-    boxes.expect("The log could not be written to " + (dir.path() / "missing" / "x.log").string() + ": ", "Log",
-                 widgets::kStopOk, widgets::MessageAnswer::Ok);
-    LogWindow broken(log, dir.path() / "missing" / "x.log");
+    const fs::path blocked = dir.path() / "missing" / "channelsettings" / "x.log";
+    LogWindow broken(log, blocked);
     std::ofstream(dir.path() / "missing") << "a file, not a folder";
+    boxes.expect("Nie udało się zapisać dziennika do " + blocked.string() + ": cannot create " + blocked.parent_path().string() +
+                     ": Not a directory",
+                 "Dziennik", widgets::kStopOk, widgets::MessageAnswer::Ok);
     QVERIFY(!broken.writeLogFile());
     QCOMPARE(boxes.shown().size(), std::size_t{1});
-    QVERIFY(boxes.shown()[0].text.starts_with("The log could not be written to"));
+    QVERIFY2(boxes.failures().empty(), boxes.report().c_str());
 }
 
 // ---------------------------------------------------------------- preferences
@@ -462,11 +484,13 @@ void SupportWindowsTest::helpOpensAtThePageOfEachWindow() {
 
 void SupportWindowsTest::helpCommandsAndLogEntryOfTheMainWindow() {
     Sandbox sandbox;
+    EnvOverride noStateHome("XDG_STATE_HOME", nullptr);
     const fs::path file = sandbox.writeFile("db.dsp", Sandbox::demo());
     sandbox.seedEarlierRun({file.string()});
     auto window = sandbox.makeWindow();
     QVERIFY(runPendingOpen(*window));
-    SupportWindows support(*window, CS_HELP_PAGES, sandbox.path() / "ChanelEdiotr.log");
+    // No log file given: the program's own place, below the (sandbox's) home folder.
+    SupportWindows support(*window, CS_HELP_PAGES);
     const app::MainWindowActions& a = window->actions();
 
     for (QAction* action : {a.contextHelp, a.helpIndex, a.helpOnHelp, a.toolHelp})
@@ -502,6 +526,13 @@ void SupportWindowsTest::helpCommandsAndLogEntryOfTheMainWindow() {
     QCOMPARE(log.windowTitle(), QStringLiteral("Log"));
     window->log().write("the properties dialog wrote this");
     QTRY_VERIFY(log.lines().contains(QStringLiteral("the properties dialog wrote this")));
+
+    // The lines go to the state folder, never straight into the home folder.
+    const fs::path logFile = sandbox.path() / ".local" / "state" / "channelsettings" / "ChanelEdiotr.log";
+    QCOMPARE(log.logFile(), logFile);
+    QTest::mouseDClick(log.list()->viewport(), Qt::LeftButton);
+    QVERIFY(readText(logFile).find("the properties dialog wrote this\n") != std::string::npos);
+    QVERIFY(!fs::exists(sandbox.path() / "ChanelEdiotr.log"));
 }
 
 QTEST_MAIN(SupportWindowsTest)

@@ -85,6 +85,31 @@ TEST(BuiltInLanguages, EveryLanguageHasTheEnglishKeysInOrderWithTextsAndValidUtf
     }
 }
 
+TEST(BuiltInLanguages, ProgramTextsAreCompleteInEveryLanguageAndApartFromTheLanguageData) {
+    const Parsed english = parse(kEnglishProgramText);
+    ASSERT_FALSE(english.keys.empty());
+    const std::set<std::string> dataKeys = [] {
+        const Parsed data = parse(kEnglishText);
+        return std::set<std::string>(data.keys.begin(), data.keys.end());
+    }();
+    for (const std::string& key : english.keys)
+        EXPECT_FALSE(dataKeys.count(key)) << key << " is a key of the language data";
+    for (const BuiltInLanguage& language : builtInLanguages()) {
+        SCOPED_TRACE(std::string(language.name));
+        EXPECT_TRUE(isValidUtf8(language.programText));
+        const Parsed p = parse(language.programText);
+        EXPECT_EQ(p.keys, english.keys);
+        EXPECT_EQ(p.comments, english.comments);
+        for (std::size_t i = 0; i < p.texts.size(); ++i) {
+            ASSERT_FALSE(p.texts[i].empty()) << p.keys[i];
+            EXPECT_NE(p.texts[i].back(), ' ') << p.keys[i];
+            EXPECT_NE(p.texts[i].front(), ' ') << p.keys[i];
+            if (language.name != kEnglishFileName)
+                EXPECT_NE(p.texts[i], english.texts[i]) << p.keys[i] << " is not translated";
+        }
+    }
+}
+
 TEST(BuiltInLanguages, EnglishTextsThatOtherPartsComposeOrCompareAreExact) {
     const LanguageContent english("English.lng", splitLines(kEnglishText));
     const std::pair<std::string_view, std::string_view> cases[] = {

@@ -45,6 +45,35 @@ TEST(LanguageList, BuiltInLanguagesComeFirstThenProgramFolderThenUserFolderEachS
     EXPECT_EQ(list.entries()[6].text("MenuFile"), "External English");
 }
 
+TEST(LanguageList, TheProgramsOwnTextsComeFromTheLanguageElseInEnglish) {
+    TempDir dir;
+    writeFile(dir / "Deutsch.lng", "[LANGUAGE]\r\nMenuFile=&Datei\r\n");
+    writeFile(dir / "Eigen.lng", "[LANGUAGE]\r\nLog_CopyAll=Alles kopieren\r\nLog_Title=\r\n");
+    struct Case {
+        const char* choice;
+        const char* copyAll;
+        const char* title;
+    };
+    const Case cases[] = {
+        {"English.lng", "Copy all", "Log"},
+        {"Polski.lng", "Kopiuj wszystko", "Dziennik"},
+        {"Slovensky.lng", "Kopírovať všetko", "Záznam"},
+        // A file made for the language data alone: English stands in for the program's texts.
+        {"Deutsch.lng", "Copy all", "Log"},
+        // A file that has them wins, an empty text of its own included.
+        {"Eigen.lng", "Alles kopieren", "?"},
+    };
+    for (const Case& c : cases) {
+        MemoryLog log;
+        std::string choice = c.choice;
+        const LanguageList list = buildLanguageList({dir.path()}, choice, "en_US", log);
+        ASSERT_EQ(list.current()->name(), c.choice);
+        EXPECT_EQ(list.text("Log_CopyAll"), c.copyAll) << c.choice;
+        EXPECT_EQ(list.text("Log_Title"), c.title) << c.choice;
+        EXPECT_EQ(list.text("NoSuchKey"), "?") << c.choice;
+    }
+}
+
 TEST(LanguageList, RefusedFilesAreLoggedAndLeftOutAndAFolderGivenTwiceIsReadOnce) {
     TempDir dir;
     writeFile(dir / "Good.lng", "[LANGUAGE]\nKey=text\n");
