@@ -11,8 +11,10 @@
 
 #include <QApplication>
 
+#include <cstdio>
 #include <exception>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -37,7 +39,16 @@ public:
 
 } // namespace
 
+// The synopsis of the manual page; printed for --help before any window system is needed.
+constexpr const char* kUsage =
+    "usage: channelsettings [FILE.dsp]\n"
+    "       channelsettings /autorun\n";
+
 int main(int argc, char* argv[]) {
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
+    }
     ChannelSettingsApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ChannelSettings"));
     QApplication::setOrganizationName(QStringLiteral("ChannelSettings"));
