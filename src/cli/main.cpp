@@ -1,8 +1,16 @@
 // channelsettings-cli: the editor's core on the command line (see docs/cli.md).
 #include "command_registry.h"
 
+#include "common/atomic_file.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <exception>
+#include <new>
+#include <poll.h>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -16,9 +24,44 @@ void printUsage() {
         std::fprintf(stderr, "  %s\n", c.usage.c_str());
 }
 
+// Runs a command; running out of memory or a file system error anywhere ends it with a message
+// and an exit code, never with an abort.
+int runGuarded(const cs::cli::Command& command, const std::vector<std::string>& args) {
+    try {
+        return command.run(args);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s: out of memory; nothing was written\n", command.name.c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s\n", command.name.c_str(), e.what());
+    }
+    return cs::cli::kBadInput;
+}
+
+// What was printed must have arrived: a full disk or /dev/full is an error, as it is for
+// coreutils; a reader that went away (a closed pipe) ends the program quietly.
+bool readerHasGone(int fd) {
+    // A pipe whose reader closed reports an error condition on its write end.
+    pollfd p{fd, 0, 0};
+    return ::poll(&p, 1, 0) == 1 && (p.revents & POLLERR) != 0;
+}
+
+int checkedStandardOutput(int code) {
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return code;
+    // The failing write may have been an earlier one, its errno long overwritten.
+    const int error = errno;
+    if (error != EPIPE && !readerHasGone(STDOUT_FILENO))
+        std::fprintf(stderr, "channelsettings-cli: cannot write standard output: %s\n",
+                     error ? std::strerror(error) : "write error");
+    return code == cs::cli::kOk ? cs::cli::kWriteFailed : code;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file-size limit makes writes fail (EFBIG) as a full disk would, instead of killing us.
+    cs::turnFileSizeSignalIntoError();
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
         printUsage();
         return argc < 2 ? cs::cli::kUsage : cs::cli::kOk;
@@ -33,7 +76,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "usage: channelsettings-cli %s\n", c.usage.c_str());
             return cs::cli::kOk;
         }
-        return c.run(args);
+        return checkedStandardOutput(runGuarded(c, args));
     }
     std::fprintf(stderr, "unknown command: %s\n", name.c_str());
     printUsage();
