@@ -78,7 +78,8 @@ int runOrder(const std::vector<std::string>& argv) {
     const auto out = args.value("out");
     const std::string target = out ? *out : path;
 
-    if (!cs::cli::outputAllowed(target, /*allowStdout=*/true))
+    // In place, FILE is checked as the input it is first.
+    if (out && !cs::cli::outputAllowed(*out, /*allowStdout=*/true))
         return cs::cli::kWriteFailed;
     // Held until the save is done, so that another writer of FILE never loses this change.
     cs::cli::DatabaseSession session;
