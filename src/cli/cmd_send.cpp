@@ -31,7 +31,7 @@ int runSend(const std::vector<std::string>& argv) {
     // Checked before the receiver is woken up, so that a typo does not leave it waiting; a FIFO
     // or device is named as what it is, never opened in a way that waits.
     if (const cs::RegularFile input(file); !input.ok()) {
-        std::fprintf(stderr, "send: %s\n", input.error().c_str());
+        std::fprintf(stderr, "send: cannot read %s: it %s\n", file.c_str(), cs::fileProblemText(input.problem()).c_str());
         return kBadInput;
     }
 
