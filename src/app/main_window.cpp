@@ -667,7 +667,7 @@ void MainWindow::openPendingFile() {
     storedSettings_.settingsFound = true;
     const bool hasRecentFiles = std::any_of(storedSettings_.recentFiles.begin(), storedSettings_.recentFiles.end(),
                                             [](const std::string& f) { return !f.empty(); });
-    showOpenOutcome(session_.openFinished(result, firstRun, hasRecentFiles));
+    showOpenOutcome(session_.openFinished(result, firstRun, hasRecentFiles, flash_->damagedRecords()));
 }
 
 void MainWindow::showOpenOutcome(const OpenOutcome& outcome) {
@@ -677,6 +677,10 @@ void MainWindow::showOpenOutcome(const OpenOutcome& outcome) {
         openConnectionWizard(WizardMode::FirstRun);
     if (outcome.showDatabase) {
         loadSucceeded();
+        // Said once: records opening left out as damaged are gone at the first save.
+        if (outcome.damagedRecords > 0)
+            messageBox(std::to_string(outcome.damagedRecords) + " " + text("MsgDamagedRecords"), text("TextInformation"),
+                       widgets::kWarningOk, this);
         return;
     }
     if (outcome.wizard && *outcome.wizard != WizardMode::FirstRun)
@@ -861,6 +865,20 @@ bool MainWindow::saveDatabase() {
         break;
     }
     const std::string target = session_.saveTarget();
+    // Another program changed the file since it was opened here: overwrite, reload or save as.
+    if (session_.changedOnDisk()) {
+        const MessageAnswer answer = messageBox(text("MsgFile") + " " + fileNameOf(target) + " " + text("MsgFileChangedOnDisk"),
+                                                text("TextInformation"), widgets::kQuestionYesNoCancel, this);
+        if (answer == MessageAnswer::No) {
+            setModified(false);
+            openFileLater(target);
+            return false;
+        }
+        if (answer != MessageAnswer::Yes) {
+            saveAs();
+            return !session_.modified();
+        }
+    }
     const SaveResult result = writeDatabase(target, true);
     if (result != SaveResult::Saved) {
         // A refused backup says why and what to do instead, in the command line's words.
@@ -870,6 +888,7 @@ bool MainWindow::saveDatabase() {
         return false;
     }
     setModified(false);
+    session_.saved();
     return true;
 }
 
@@ -890,7 +909,12 @@ void MainWindow::saveAs() {
     if (!chosen || chosen->empty())
         return;
     storedSettings_.saveFolder = folderPart(*chosen);
-    const auto [name, askOverwrite] = session_.saveAsTarget(*chosen);
+    const auto [name, askOverwrite, notAFile] = session_.saveAsTarget(*chosen);
+    if (notAFile != FileProblem::None) {
+        messageBox(text("MsgFile") + " " + fileNameOf(name) + " " + text("MsgFileNotAFile"), text("MsgFileSaveError"),
+                   widgets::kStopOk, this);
+        return;
+    }
     if (askOverwrite) {
         const std::string question = cs::format("%s '%s' %s", text("MsgFile").c_str(), fileNameOf(name).c_str(),
                                                 text("MsgExistingOverwrite").c_str());
