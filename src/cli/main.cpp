@@ -9,7 +9,6 @@
 #include <cstring>
 #include <exception>
 #include <new>
-#include <poll.h>
 #include <unistd.h>
 #include <string>
 #include <vector>
@@ -39,19 +38,45 @@ int runGuarded(const cs::cli::Command& command, const std::vector<std::string>& 
 
 // What was printed must have arrived: a full disk or /dev/full is an error, as it is for
 // coreutils; a reader that went away (a closed pipe) ends the program quietly.
-bool readerHasGone(int fd) {
-    // A pipe whose reader closed reports an error condition on its write end.
-    pollfd p{fd, 0, 0};
-    return ::poll(&p, 1, 0) == 1 && (p.revents & POLLERR) != 0;
+// The first error writing standard output: stdio keeps only that one happened, and errno is
+// long overwritten when the program looks at the end.
+int stdoutError = 0;
+
+ssize_t writeStandardOutput(void*, const char* data, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(STDOUT_FILENO, data + done, size - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (stdoutError == 0)
+                stdoutError = n < 0 ? errno : EIO;
+            return done > 0 ? static_cast<ssize_t>(done) : -1;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<ssize_t>(size);
+}
+
+// Standard output that is no terminal goes through a stream that remembers its write error.
+void trackStandardOutputErrors() {
+    if (::isatty(STDOUT_FILENO))
+        return;
+    std::fflush(stdout);
+    cookie_io_functions_t io{};
+    io.write = writeStandardOutput;
+    if (FILE* tracked = ::fopencookie(nullptr, "w", io)) {
+        std::setvbuf(tracked, nullptr, _IOFBF, 1 << 16);
+        stdout = tracked;
+    }
 }
 
 int checkedStandardOutput(int code) {
     errno = 0;
     if (std::fflush(stdout) == 0 && !std::ferror(stdout))
         return code;
-    // The failing write may have been an earlier one, its errno long overwritten.
-    const int error = errno;
-    if (error != EPIPE && !readerHasGone(STDOUT_FILENO))
+    const int error = stdoutError ? stdoutError : errno;
+    if (error != EPIPE)
         std::fprintf(stderr, "channelsettings-cli: cannot write standard output: %s\n",
                      error ? std::strerror(error) : "write error");
     return code == cs::cli::kOk ? cs::cli::kWriteFailed : code;
@@ -62,6 +87,7 @@ int checkedStandardOutput(int code) {
 int main(int argc, char** argv) {
     // A file-size limit makes writes fail (EFBIG) as a full disk would, instead of killing us.
     cs::turnFileSizeSignalIntoError();
+    trackStandardOutputErrors();
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
         printUsage();
         return argc < 2 ? cs::cli::kUsage : cs::cli::kOk;
