@@ -173,7 +173,11 @@ void DocumentSession::saved() {
 }
 
 bool DocumentSession::changedOnDisk() const {
-    return !shownFile_.empty() && loaded_ && fileStamp(shownFile_) != shownStamp_;
+    if (shownFile_.empty() || !loaded_)
+        return false;
+    // A file that is gone holds nobody's change: the save writes it again (or says why not).
+    const FileStamp now = fileStamp(shownFile_);
+    return now.exists && now != shownStamp_;
 }
 
 void DocumentSession::saveAsFinished(const std::string& name, bool written) {

@@ -126,7 +126,7 @@ public:
     const std::string& saveTarget() const { return shownFile_; }
     // A Save wrote the shown file: not modified, and the file as now on disk is the one shown.
     void saved();
-    // The shown file changed on disk (size, time or content; replaced or removed) since it was
+    // The shown file changed on disk (size, time or content; replaced by another) since it was
     // opened or last saved by this window: Save asks first whether to overwrite it, reload it or
     // save under another name, so that another program's change is never lost unasked.
     bool changedOnDisk() const;
