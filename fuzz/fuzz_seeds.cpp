@@ -40,14 +40,18 @@ std::string dictionaryLine(const std::vector<std::uint8_t>& word) {
 
 int main(int argc, char** argv) {
     using namespace cs::fuzzseeds;
-    if (argc != 4) {
+    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::printf("usage: %s TARGET CORPUS DICTIONARY\n", argv[0]);
+        return 0;
+    }
+    if (argc != 4 || argv[1][0] == '-') {
         std::fprintf(stderr, "usage: %s TARGET CORPUS DICTIONARY\n", argv[0]);
         return 1;
     }
     const std::string target = argv[1], corpus = argv[2], dictionary = argv[3];
     Seeds seeds;
     if (!imageSeeds(target, seeds) && !exchangeSeeds(target, seeds) && !pictureSeeds(target, seeds) &&
-        !ymodemSeeds(target, seeds)) {
+        !ymodemSeeds(target, seeds) && !referenceSeeds(target, seeds)) {
         std::fprintf(stderr, "no seeds for %s\n", target.c_str());
         return 1;
     }

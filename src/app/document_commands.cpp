@@ -63,7 +63,7 @@ void DocumentCommands::openPendingFile() {
     window_.storedSettings_.settingsFound = true;
     const bool hasRecentFiles = std::any_of(window_.storedSettings_.recentFiles.begin(), window_.storedSettings_.recentFiles.end(),
                                             [](const std::string& f) { return !f.empty(); });
-    showOpenOutcome(window_.session_.openFinished(result, firstRun, hasRecentFiles));
+    showOpenOutcome(window_.session_.openFinished(result, firstRun, hasRecentFiles, window_.flash_->damagedRecords()));
 }
 
 void DocumentCommands::showOpenOutcome(const OpenOutcome& outcome) {
@@ -73,6 +73,10 @@ void DocumentCommands::showOpenOutcome(const OpenOutcome& outcome) {
         window_.openConnectionWizard(WizardMode::FirstRun);
     if (outcome.showDatabase) {
         window_.loadSucceeded();
+        // Said once: records opening left out as damaged are gone at the first save.
+        if (outcome.damagedRecords > 0)
+            messageBox(std::to_string(outcome.damagedRecords) + " " + window_.text("MsgDamagedRecords"),
+                       window_.text("TextInformation"), widgets::kWarningOk, &window_);
         return;
     }
     if (outcome.wizard && *outcome.wizard != WizardMode::FirstRun)
@@ -180,6 +184,21 @@ bool DocumentCommands::saveDatabase() {
         break;
     }
     const std::string target = window_.session_.saveTarget();
+    // Another program changed the file since it was opened here: overwrite, reload or save as.
+    if (window_.session_.changedOnDisk()) {
+        const MessageAnswer answer =
+            messageBox(window_.text("MsgFile") + " " + fileNameOf(target) + " " + window_.text("MsgFileChangedOnDisk"),
+                       window_.text("TextInformation"), widgets::kQuestionYesNoCancel, &window_);
+        if (answer == MessageAnswer::No) {
+            window_.setModified(false);
+            window_.openFileLater(target);
+            return false;
+        }
+        if (answer != MessageAnswer::Yes) {
+            saveAs();
+            return !window_.session_.modified();
+        }
+    }
     const SaveResult result = writeDatabase(target, true);
     if (result != SaveResult::Saved) {
         // A refused backup says why and what to do instead, in the command line's words.
@@ -189,6 +208,7 @@ bool DocumentCommands::saveDatabase() {
         return false;
     }
     window_.setModified(false);
+    window_.session_.saved();
     return true;
 }
 
@@ -209,7 +229,12 @@ void DocumentCommands::saveAs() {
     if (!chosen || chosen->empty())
         return;
     window_.storedSettings_.saveFolder = folderPart(*chosen);
-    const auto [name, askOverwrite] = window_.session_.saveAsTarget(*chosen);
+    const auto [name, askOverwrite, notAFile] = window_.session_.saveAsTarget(*chosen);
+    if (notAFile != FileProblem::None) {
+        messageBox(window_.text("MsgFile") + " " + fileNameOf(name) + " " + window_.text("MsgFileNotAFile"),
+                   window_.text("MsgFileSaveError"), widgets::kStopOk, &window_);
+        return;
+    }
     if (askOverwrite) {
         const std::string question = cs::format("%s '%s' %s", window_.text("MsgFile").c_str(), fileNameOf(name).c_str(),
                                                 window_.text("MsgExistingOverwrite").c_str());

@@ -99,7 +99,8 @@ DropAction DocumentSession::decideDrop(const std::vector<std::string>& paths) co
     return DropAction::Ignore;
 }
 
-OpenOutcome DocumentSession::openFinished(OpenResult result, bool firstRun, bool hasRecentFiles) {
+OpenOutcome DocumentSession::openFinished(OpenResult result, bool firstRun, bool hasRecentFiles,
+                                          std::size_t damagedRecords) {
     OpenOutcome outcome;
     outcome.file = pendingFile_;
     const LaunchState launchedAs = launchState_;
@@ -118,7 +119,9 @@ OpenOutcome DocumentSession::openFinished(OpenResult result, bool firstRun, bool
     }
     if (result == OpenResult::Loaded) {
         shownFile_ = pendingFile_;
+        shownStamp_ = fileStamp(shownFile_);
         outcome.showDatabase = true;
+        outcome.damagedRecords = damagedRecords;
         return outcome;
     }
 
@@ -159,8 +162,22 @@ SaveStep DocumentSession::saveStep() const {
 DocumentSession::SaveAsTarget DocumentSession::saveAsTarget(const std::string& chosen) const {
     SaveAsTarget target;
     target.name = withDatabaseExtension(chosen);
-    target.askOverwrite = exists(target.name);
+    target.notAFile = outputProblem(target.name);
+    target.askOverwrite = target.notAFile == FileProblem::None && exists(target.name);
     return target;
+}
+
+void DocumentSession::saved() {
+    modified_ = false;
+    shownStamp_ = fileStamp(shownFile_);
+}
+
+bool DocumentSession::changedOnDisk() const {
+    if (shownFile_.empty() || !loaded_)
+        return false;
+    // A file that is gone holds nobody's change: the save writes it again (or says why not).
+    const FileStamp now = fileStamp(shownFile_);
+    return now.exists && now != shownStamp_;
 }
 
 void DocumentSession::saveAsFinished(const std::string& name, bool written) {
@@ -169,7 +186,7 @@ void DocumentSession::saveAsFinished(const std::string& name, bool written) {
         return;
     }
     shownFile_ = name;
-    modified_ = false;
+    saved();
 }
 
 CloseStep DocumentSession::closeStep(bool closeEndsProgram, bool trayAvailable) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file_stamp.h"
+#include "common/regular_file.h"
 #include "image/flash.h"
 #include "wizard/wizard_mode.h"
 
@@ -42,6 +44,8 @@ struct OpenOutcome {
     std::optional<std::string> imageManager;   // hand this picture store to the image manager
     Message message = Message::None;           // an error message about `file`
     std::string file;                          // the file that was asked for
+    // Channel records opening left out as damaged: said once after the database is shown.
+    std::size_t damagedRecords = 0;
 
     bool operator==(const OpenOutcome&) const = default;
 };
@@ -108,17 +112,26 @@ public:
     // The deferred open ran with `result`; `firstRun` when no settings were stored before,
     // `hasRecentFiles` when the recent-files list names any file. Updates the shown and pending
     // files and the launch state, and says what the window does next.
-    OpenOutcome openFinished(OpenResult result, bool firstRun, bool hasRecentFiles);
+    // `damagedRecords`: what Flash::damagedRecords() counted in the opened file.
+    OpenOutcome openFinished(OpenResult result, bool firstRun, bool hasRecentFiles, std::size_t damagedRecords = 0);
 
     // ---- saving
     SaveStep saveStep() const;
     const std::string& saveTarget() const { return shownFile_; }
-    void saved() { modified_ = false; }
+    // A Save wrote the shown file: not modified, and the file as now on disk is the one shown.
+    void saved();
+    // The shown file changed on disk (size, time or content; replaced by another) since it was
+    // opened or last saved by this window: Save asks first whether to overwrite it, reload it or
+    // save under another name, so that another program's change is never lost unasked.
+    bool changedOnDisk() const;
     // Save as chose `chosen`: the name it writes to, with the database extension added before
     // the check whether it exists (`askOverwrite`), so an existing file is never replaced unasked.
     struct SaveAsTarget {
         std::string name;
         bool askOverwrite = false;
+        // Something that is no file (a folder, device, named pipe or link loop) stands there:
+        // refused before anything is written, never replaced by a file.
+        FileProblem notAFile = FileProblem::None;
     };
     SaveAsTarget saveAsTarget(const std::string& chosen) const;
     // Save as is about to write `name`; the file shows as pending meanwhile.
@@ -154,6 +167,7 @@ private:
     bool exists(const std::string& path) const;
 
     FileExists fileExists_;
+    FileStamp shownStamp_;  // the shown file as it was on disk when opened or saved
     std::string pendingFile_;
     std::string shownFile_;
     std::string upgradeFile_;

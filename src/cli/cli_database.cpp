@@ -3,8 +3,11 @@
 #include "cli_args.h"
 #include "command_registry.h"
 
+#include "common/atomic_file.h"
+
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
 namespace cs::cli {
 
@@ -31,8 +34,52 @@ bool openDatabase(DatabaseSession& session, const std::string& path, bool namesK
     return false;
 }
 
+bool outputAllowed(const std::string& path, bool allowStdout) {
+    if (path == kStandardOutput) {
+        if (allowStdout)
+            return true;
+        std::fprintf(stderr, "this command cannot write its file to standard output (\"-\")\n");
+        return false;
+    }
+    const FileProblem problem = outputProblem(path);
+    if (problem == FileProblem::None)
+        return true;
+    std::fprintf(stderr, "%s %s; nothing was written\n", path.c_str(), fileProblemText(problem).c_str());
+    return false;
+}
+
+bool lockForUpdate(DatabaseSession& session, const std::string& path) {
+    session.lock = FileLock::acquire(path, kFileLockWait);
+    if (session.lock.status() != FileLock::Status::Busy)
+        return true;
+    std::fprintf(stderr, "%s\n", session.lock.busyText(path).c_str());
+    return false;
+}
+
+std::FILE* summaryStream(const std::string& target) { return target == kStandardOutput ? stderr : stdout; }
+
+namespace {
+
+// The saved file itself on standard output; its errors are found when the stream is checked
+// at the end of the program.
+bool writeToStandardOutput(Flash& flash) {
+    std::vector<std::uint8_t> bytes;
+    if (!flash.saveImageBytes(bytes)) {
+        std::fprintf(stderr, "Write Error: %s\n", flash.lastSave().error.c_str());
+        return false;
+    }
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size();
+}
+
+} // namespace
+
 int writeDatabase(Flash& flash, const std::string& target, bool keepBackup) {
-    if (flash.saveImage(target, keepBackup) != SaveResult::Saved) {
+    if (flash.damagedRecords() > 0)
+        std::fprintf(stderr, "%zu damaged channel records are left out\n", flash.damagedRecords());
+    if (target == kStandardOutput) {
+        if (!writeToStandardOutput(flash))
+            return kWriteFailed;
+    } else if (flash.saveImage(target, keepBackup) != SaveResult::Saved) {
         std::fprintf(stderr, "Write Error: Unable to save file %s\n", target.c_str());
         if (!flash.lastSave().error.empty())
             std::fprintf(stderr, "%s\n", flash.lastSave().error.c_str());
@@ -48,7 +95,8 @@ int writeDatabase(Flash& flash, const std::string& target, bool keepBackup) {
 }
 
 std::string backupJson(const Flash& flash, const std::string& target) {
-    return flash.lastSave().backupMade ? jsonString(backupPathFor(target).string()) : std::string("null");
+    // A link is saved through: its backup lies beside the file it points to.
+    return flash.lastSave().backupMade ? jsonString(backupPathFor(resolveTarget(target)).string()) : std::string("null");
 }
 
 int saveDatabase(Flash& flash, const std::string& target, bool keepBackup) {
@@ -58,7 +106,7 @@ int saveDatabase(Flash& flash, const std::string& target, bool keepBackup) {
     std::string json = "{\"saved\": " + jsonString(target) + ", \"channels\": " + std::to_string(report.channelsWritten) +
                        ", \"providers\": " + std::to_string(report.providers.providers);
     json += ", \"backup\": " + backupJson(flash, target) + "}";
-    std::printf("%s\n", json.c_str());
+    std::fprintf(summaryStream(target), "%s\n", json.c_str());
     return kOk;
 }
 

@@ -63,7 +63,7 @@ std::string describe(cs::OpenResult result, cs::Flash& flash, cs::ChannelDatabas
                    ", \"channels\": " + std::to_string(db.listMembers(k)) + "}";
         }
     }
-    out += "]}";
+    out += "], \"damagedRecords\": " + std::to_string(loaded ? flash.damagedRecords() : 0) + "}";
     return out;
 }
 

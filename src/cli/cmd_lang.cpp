@@ -22,6 +22,30 @@ public:
     }
 };
 
+// One entry a line, name and path split by a tab: a line end, tab or other control character
+// in a file name is written as a C escape ("\n", "\t", "\x1b"), and so a backslash ("\\").
+std::string escaped(std::string_view text) {
+    std::string out;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\r')
+            out += "\\r";
+        else if (byte < 0x20 || byte == 0x7F) {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+            out += hex;
+        } else
+            out += c;
+    }
+    return out;
+}
+
 int listLanguages() {
     StderrLog log;
     // The same folders and order as the desktop program: its own folder, then the user's.
@@ -29,7 +53,7 @@ int listLanguages() {
     const auto list = cs::lang::buildLanguageList(
         {cs::lang::programFolder(), cs::lang::userLanguageFolder()}, unusedChoice, "", log);
     for (const auto& entry : list.entries())
-        std::printf("%s\t%s\n", entry.name().c_str(), entry.builtIn() ? "built-in" : entry.path().c_str());
+        std::printf("%s\t%s\n", escaped(entry.name()).c_str(), entry.builtIn() ? "built-in" : escaped(entry.path()).c_str());
     return cs::cli::kOk;
 }
 

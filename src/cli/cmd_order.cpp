@@ -22,24 +22,41 @@ constexpr const char* kUsage =
 // standard error.
 std::optional<cs::ReferenceList> readReference(const std::string& path) {
     cs::ReferenceFileResult read = cs::readReferenceFile(path);
+    const std::string name = cs::cli::fileName(path);
     switch (read.problem) {
     case cs::ReferenceFileProblem::None:
         break;
     case cs::ReferenceFileProblem::NotRegular:
-        std::fprintf(stderr, "File %s is not a regular file\n", cs::cli::fileName(path).c_str());
+    case cs::ReferenceFileProblem::TooLarge:
+        std::fprintf(stderr, "File %s %s%s\n", name.c_str(), cs::fileProblemText(read.fileProblem).c_str(),
+                     read.problem == cs::ReferenceFileProblem::TooLarge ? " for a channel list (more than 64 MB)" : "");
         break;
     case cs::ReferenceFileProblem::NotDatabase:
-        std::fprintf(stderr, "%s\n", cs::cli::openFailureText(read.opened, path, /*namesKind=*/true).c_str());
+        std::fprintf(stderr, "%s\n",
+                     cs::cli::openFailureText(read.opened, path, /*namesKind=*/true, read.fileProblem).c_str());
         break;
     case cs::ReferenceFileProblem::Unreadable:
         std::fprintf(stderr, "Cannot read %s\n", path.c_str());
         break;
     case cs::ReferenceFileProblem::BadList:
-        std::fprintf(stderr, "%s is neither a database nor a channel list: %s\n", cs::cli::fileName(path).c_str(),
-                     read.csvError.c_str());
+        std::fprintf(stderr, "%s is neither a database nor a channel list: %s\n", name.c_str(), read.csvError.c_str());
         break;
     }
     return std::move(read.list);
+}
+
+// What the JSON summary does not carry: lists left as they were, names that were changed.
+void reportNotes(const cs::OrderSummary& summary) {
+    using Kept = cs::OrderSummary::ListsKept;
+    if (summary.listsKept == Kept::ReferenceHasNoLists)
+        std::fprintf(stderr, "favourite lists left as they were: the reference has no favourite lists\n");
+    else if (summary.listsKept == Kept::NothingMatched)
+        std::fprintf(stderr, "favourite lists left as they were: no channel of the reference matched\n");
+    if (summary.namesAltered > 0)
+        std::fprintf(stderr,
+                     "%zu names were changed to fit the receiver: characters it cannot show became \"?\", "
+                     "or the name was cut at its length limit or an embedded NUL\n",
+                     summary.namesAltered);
 }
 
 int runOrder(const std::vector<std::string>& argv) {
@@ -61,7 +78,13 @@ int runOrder(const std::vector<std::string>& argv) {
     const auto out = args.value("out");
     const std::string target = out ? *out : path;
 
+    // In place, FILE is checked as the input it is first.
+    if (out && !cs::cli::outputAllowed(*out, /*allowStdout=*/true))
+        return cs::cli::kWriteFailed;
+    // Held until the save is done, so that another writer of FILE never loses this change.
     cs::cli::DatabaseSession session;
+    if (!cs::cli::lockForUpdate(session, path))
+        return cs::cli::kWriteFailed;
     if (!cs::cli::openDatabase(session, path, /*namesKind=*/true))
         return cs::cli::kBadInput;
     const std::size_t lists = cs::favouriteListCount(session.flash.settings().listCount);
@@ -78,9 +101,10 @@ int runOrder(const std::vector<std::string>& argv) {
     }
 
     const cs::OrderSummary summary = cs::orderLikeReference(session.db, *reference, options);
+    reportNotes(summary);
     if (const int code = cs::cli::writeDatabase(session.flash, target, /*keepBackup=*/!out); code != cs::cli::kOk)
         return code;
-    std::printf("{\"matchedByService\": %zu, \"matchedByName\": %zu, \"unmatched\": %zu, \"saved\": %s, \"backup\": %s}\n",
+    std::fprintf(cs::cli::summaryStream(target), "{\"matchedByService\": %zu, \"matchedByName\": %zu, \"unmatched\": %zu, \"saved\": %s, \"backup\": %s}\n",
                 summary.matchedByService, summary.matchedByName, summary.unmatched,
                 cs::cli::jsonString(target).c_str(), cs::cli::backupJson(session.flash, target).c_str());
     return cs::cli::kOk;

@@ -8,6 +8,7 @@
 
 #include "common/log_sink.h"
 #include "common/new_file.h"
+#include "common/regular_file.h"
 #include "pictures/file_io.h"
 #include "pictures/jpeg_codec.h"
 #include "pictures/picture_store.h"
@@ -87,8 +88,9 @@ int extract(const std::string& storePath, const std::string& dir) {
         return kBadInput;
     std::error_code ec;
     fs::create_directories(dir, ec);
-    if (!fs::is_directory(dir)) {
-        std::fprintf(stderr, "cannot create the folder %s\n", dir.c_str());
+    if (!fs::is_directory(dir, ec)) {
+        std::fprintf(stderr, "cannot create the folder %s: %s\n", dir.c_str(),
+                     ec ? ec.message().c_str() : "a file of that name is in the way");
         return kWriteFailed;
     }
     std::set<std::string> used;
@@ -142,6 +144,10 @@ int pack(const std::string& storePath, const Args& args) {
     if (!any) {
         std::fprintf(stderr, "--pack needs at least one of --logo, --radio, --background\n");
         return kUsage;
+    }
+    if (const FileProblem problem = outputProblem(storePath); problem != FileProblem::None) {
+        std::fprintf(stderr, "%s %s; nothing was written\n", storePath.c_str(), fileProblemText(problem).c_str());
+        return kWriteFailed;
     }
     // Never replace something that is not a picture store (a channel database, say).
     std::error_code ec;
@@ -212,8 +218,15 @@ int run(const std::vector<std::string>& argv) {
             }
     if (packing)
         return pack(storePath, args);
-    if (auto dir = args.value("extract"))
+    if (auto dir = args.value("extract")) {
+        // Refused before the store is read: a device, FIFO or link loop where the folder should be.
+        const FileProblem problem = outputProblem(*dir);
+        if (problem != FileProblem::None && problem != FileProblem::Folder) {
+            std::fprintf(stderr, "%s %s; nothing was written\n", dir->c_str(), fileProblemText(problem).c_str());
+            return kWriteFailed;
+        }
         return extract(storePath, *dir);
+    }
 
     std::vector<std::uint8_t> file;
     ParseResult parsed;

@@ -5,8 +5,11 @@
 #include "link/console_transfer.h"
 #include "link/transfer_controller.h"
 
+#include "common/regular_file.h"
+
 #include <cstdio>
 #include <filesystem>
+#include <unistd.h>
 #include <system_error>
 
 namespace {
@@ -24,15 +27,24 @@ int runReceive(const std::vector<std::string>& argv) {
     const bool channels = args.has("channels");
     const auto timeout = args.integer("timeout", 0);
     if (!port || port->empty() || !folder || folder->empty() || all == channels || !args.positional().empty() ||
-        !timeout || *timeout < 0 || *timeout > 86400) {
-        std::fprintf(stderr, "usage: channelsettings-cli receive --port DEVICE (--all | --channels) --to DIR [--no-command] [--timeout SECONDS]\n");
+        !timeout || *timeout < 0 || *timeout > 86400 || (args.value("timeout") && *timeout == 0)) {
+        std::fprintf(stderr, "usage: channelsettings-cli receive --port DEVICE (--all | --channels) --to DIR [--no-command] [--timeout SECONDS]\n"
+                             "--timeout takes a number of seconds from 1 to 86400\n");
         return kUsage;
+    }
+    // Refused before the receiver is asked: something that is no folder, or a folder the
+    // received files cannot be written into.
+    const cs::FileProblem problem = cs::outputProblem(*folder);
+    if (problem != cs::FileProblem::None && problem != cs::FileProblem::Folder) {
+        std::fprintf(stderr, "receive: %s %s; nothing was received\n", folder->c_str(), cs::fileProblemText(problem).c_str());
+        return kWriteFailed;
     }
     std::error_code ec;
     std::filesystem::create_directories(*folder, ec);
-    if (!std::filesystem::is_directory(*folder, ec)) {
-        std::fprintf(stderr, "receive: %s is not a folder that can be written to\n", folder->c_str());
-        return kBadInput;
+    if (!std::filesystem::is_directory(*folder, ec) || ::access(folder->c_str(), W_OK | X_OK) != 0) {
+        std::fprintf(stderr, "receive: %s is not a folder that can be written to%s%s\n", folder->c_str(),
+                     ec ? ": " : "", ec ? ec.message().c_str() : "");
+        return kWriteFailed;
     }
 
     cs::link::ConsoleTransfer request;

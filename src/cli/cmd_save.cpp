@@ -20,7 +20,13 @@ int runSave(const std::vector<std::string>& argv) {
     const std::string target = out ? *out : path;
 
     // The in-memory database renumbers the providers from its channels' provider names.
+    // In place, FILE is checked as the input it is first.
+    if (out && !cs::cli::outputAllowed(*out, /*allowStdout=*/true))
+        return cs::cli::kWriteFailed;
+    // Held until the save is done, so that another writer of FILE never loses this change.
     cs::cli::DatabaseSession session;
+    if (!cs::cli::lockForUpdate(session, path))
+        return cs::cli::kWriteFailed;
     if (!cs::cli::openDatabase(session, path, /*namesKind=*/false))
         return cs::cli::kBadInput;
     return cs::cli::saveDatabase(session.flash, target, /*keepBackup=*/!out);

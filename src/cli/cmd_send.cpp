@@ -5,13 +5,9 @@
 #include "link/console_transfer.h"
 #include "link/transfer_controller.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "common/regular_file.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 namespace {
 
@@ -24,21 +20,18 @@ int runSend(const std::vector<std::string>& argv) {
     }
     const auto port = args.value("port");
     const auto timeout = args.integer("timeout", 0);
-    if (!port || port->empty() || args.positional().size() != 1 || !timeout || *timeout < 0 || *timeout > 86400) {
-        std::fprintf(stderr, "usage: channelsettings-cli send --port DEVICE FILE [--no-command] [--timeout SECONDS]\n");
+    // --timeout 0 would mean "no bound", which is what leaving the option out says.
+    if (!port || port->empty() || args.positional().size() != 1 || !timeout || *timeout < 0 || *timeout > 86400 ||
+        (args.value("timeout") && *timeout == 0)) {
+        std::fprintf(stderr, "usage: channelsettings-cli send --port DEVICE FILE [--no-command] [--timeout SECONDS]\n"
+                             "--timeout takes a number of seconds from 1 to 86400\n");
         return kUsage;
     }
     const std::string& file = args.positional()[0];
-    // Checked before the receiver is woken up, so that a typo does not leave it waiting.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat st {};
-    const bool readable = fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    const int err = errno;
-    if (fd >= 0)
-        ::close(fd);
-    if (!readable) {
-        std::fprintf(stderr, "send: cannot read %s: %s\n", file.c_str(),
-                     fd >= 0 ? "not a regular file" : std::strerror(err));
+    // Checked before the receiver is woken up, so that a typo does not leave it waiting; a FIFO
+    // or device is named as what it is, never opened in a way that waits.
+    if (const cs::RegularFile input(file); !input.ok()) {
+        std::fprintf(stderr, "send: cannot read %s: it %s\n", file.c_str(), cs::fileProblemText(input.problem()).c_str());
         return kBadInput;
     }
 

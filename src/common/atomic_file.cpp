@@ -1,5 +1,7 @@
 #include "common/atomic_file.h"
 
+#include "common/regular_file.h"
+
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -147,15 +149,6 @@ bool linkUnderFreshName(int fd, const std::string& from, const fs::path& target,
     return false;
 }
 
-// A write past the file-size limit would kill the process; ignored, it fails with EFBIG and is
-// reported like a full disk. A handler the program installed itself is left alone.
-void turnFileSizeSignalIntoError() {
-    struct sigaction current {};
-    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
-        current.sa_handler == SIG_DFL)
-        ::signal(SIGXFSZ, SIG_IGN);
-}
-
 bool writeAll(int fd, std::span<const std::uint8_t> data) {
     std::size_t done = 0;
     while (done < data.size()) {
@@ -203,7 +196,15 @@ void syncFolder(const fs::path& file) {
         ::fsync(dir.get());
 }
 
-// The file a save really replaces: the target of a symbolic link, else the path itself.
+} // namespace
+
+void turnFileSizeSignalIntoError() {
+    struct sigaction current {};
+    if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && !(current.sa_flags & SA_SIGINFO) &&
+        current.sa_handler == SIG_DFL)
+        ::signal(SIGXFSZ, SIG_IGN);
+}
+
 fs::path resolveTarget(const fs::path& target) {
     struct stat st {};
     if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
@@ -213,8 +214,6 @@ fs::path resolveTarget(const fs::path& target) {
     }
     return target;
 }
-
-} // namespace
 
 fs::path backupPathFor(const fs::path& file) {
     fs::path bak = file;
@@ -227,13 +226,13 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
     AtomicWriteResult result;
     const fs::path target = resolveTarget(requested);
 
-    struct stat old {};
-    const bool oldExists = ::stat(target.c_str(), &old) == 0;
-    if (oldExists && S_ISDIR(old.st_mode)) {
-        errno = EISDIR;
-        result.error = describe("cannot write", target.string());
+    // A device, FIFO, folder or link loop is never replaced by a file (nor waited on).
+    if (const FileProblem problem = outputProblem(requested.string()); problem != FileProblem::None) {
+        result.error = requested.string() + " " + fileProblemText(problem) + "; nothing was written";
         return result;
     }
+    struct stat old {};
+    const bool oldExists = ::stat(target.c_str(), &old) == 0;
 
     turnFileSizeSignalIntoError();
     removeStaleTemporaries(folderOf(target));

@@ -1,5 +1,7 @@
 #include "common/new_file.h"
 
+#include "common/atomic_file.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -27,6 +29,7 @@ int createNewFile(const fs::path& wanted, fs::path& created) {
 
 bool writeNewFile(const fs::path& wanted, std::span<const std::uint8_t> data, fs::path& created,
                   std::string& error) {
+    turnFileSizeSignalIntoError();
     const int fd = createNewFile(wanted, created);
     if (fd < 0) {
         error = "cannot create " + created.string() + ": " + std::strerror(errno);

@@ -125,4 +125,11 @@ FileContent readRegularFile(const std::string& path, std::uint64_t maxSize) {
     return content;
 }
 
+FileProblem outputProblem(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0)
+        return problemOfType(st.st_mode) == FileProblem::Unreadable ? FileProblem::None : problemOfType(st.st_mode);
+    return errno == ELOOP ? FileProblem::LinkLoop : FileProblem::None;
+}
+
 } // namespace cs

@@ -59,4 +59,10 @@ struct FileContent {
 // Reads a whole regular file of at most `maxSize` bytes.
 FileContent readRegularFile(const std::string& path, std::uint64_t maxSize);
 
+// What stands at a path a program is about to write, followed through links: None for a regular
+// file or nothing at all; a folder, named pipe, device, socket or link loop otherwise. Writing
+// there would replace a device node with a file, or wait on a FIFO; it is refused before
+// anything is written.
+FileProblem outputProblem(const std::string& path);
+
 } // namespace cs

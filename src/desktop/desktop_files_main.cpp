@@ -54,6 +54,10 @@ int writeEntry(const fs::path& prefix, const fs::path& dataDir) {
 
 int main(int argc, char* argv[]) {
     const std::string mode = argc > 1 ? argv[1] : "";
+    if ((mode == "--help" || mode == "-h") && argc == 2) {
+        std::printf("usage: %s icons DIR | entry PREFIX DATADIR\n", argv[0]);
+        return 0;
+    }
     if (mode == "icons" && argc == 3) {
         QGuiApplication app(argc, argv);
         return writeIcons(argv[2]);

@@ -129,10 +129,15 @@ OpenResult Flash::finishOpen(ImageKind type, const std::string& path) {
     if (type == kImageDatabase) {
         image_.locateAreas(log_);
         validAtOpen_.reset();
+        damagedRecords_ = 0;
         const ConstBytes base = image_.baseArea();
         const std::size_t slots = std::min(image_.channelCapacity(), kMaxChannelSlots);
-        for (std::size_t i = 0; i < slots && image_.hasBase(); ++i)
-            validAtOpen_[i] = isValidChannelRecord(ChannelRecord(slice(base, i * ChannelRecord::size, ChannelRecord::size)));
+        for (std::size_t i = 0; i < slots && image_.hasBase(); ++i) {
+            const ConstBytes bytes = slice(base, i * ChannelRecord::size, ChannelRecord::size);
+            validAtOpen_[i] = isValidChannelRecord(ChannelRecord(bytes));
+            if (!validAtOpen_[i] && std::any_of(bytes.begin(), bytes.end(), [](std::uint8_t b) { return b != 0xFF; }))
+                ++damagedRecords_;
+        }
     }
     writeOpenDiagnostics(type);
     switch (type) {
@@ -186,6 +191,13 @@ SaveResult Flash::saveImage(const std::string& path, bool keepBackup, const Save
     if (ok)
         return SaveResult::Saved;
     return image_.lastWriteBackupRefused() ? SaveResult::BackupRefused : SaveResult::Failed;
+}
+
+bool Flash::saveImageBytes(std::vector<std::uint8_t>& out, const SaveOptions& options) {
+    if (!storeIntoImage())
+        return false;
+    out = image_.fileBytesForSave(options.date);
+    return true;
 }
 
 bool Flash::storeIntoImage() {

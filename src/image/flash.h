@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cs {
 
@@ -114,6 +115,9 @@ public:
     // With keepBackup the previous file becomes the ".BAK" once the new content is safely
     // written.
     SaveResult saveImage(const std::string& path, bool keepBackup, const SaveOptions& options = {});
+    // The same save into memory, as the file would be written (for standard output); false when
+    // no database is open.
+    bool saveImageBytes(std::vector<std::uint8_t>& out, const SaveOptions& options = {});
     // The in-memory part of a save: channel table, transponders, settings and providers written
     // into the image buffer. False when no database is open.
     bool storeIntoImage();
@@ -131,6 +135,9 @@ public:
     // Whether the slot's record passed isValidChannelRecord when the image was opened; the
     // table is checked once per open, for the log and for loadEntries.
     bool validAtOpen(std::size_t slot) const { return slot < validAtOpen_.size() && validAtOpen_[slot]; }
+    // Slots of the opened channel table that are neither erased (all 0xFF) nor a valid record:
+    // damaged records, which opening leaves out and a save drops.
+    std::size_t damagedRecords() const { return damagedRecords_; }
 
     std::span<ChannelRecord> records() { return *records_; }
     std::span<const ChannelRecord> records() const { return *records_; }
@@ -155,6 +162,7 @@ private:
     std::unique_ptr<SettingsModel> settings_;
     std::unique_ptr<TransponderTable> transponders_;
     std::bitset<kMaxChannelSlots> validAtOpen_;
+    std::size_t damagedRecords_ = 0;
     PlainChannelSlots plain_;
     FlashSteps* steps_ = &plain_;
     std::string path_;

@@ -193,6 +193,15 @@ bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions&
     return true;
 }
 
+std::vector<std::uint8_t> ImageFile::fileBytesForSave(std::string_view date) {
+    if (!held_)
+        return {};
+    refreshForSave(date);
+    std::vector<std::uint8_t> bytes(header_.bytes().begin(), header_.bytes().end());
+    bytes.insert(bytes.end(), payload_.begin(), payload_.end());
+    return bytes;
+}
+
 void ImageFile::refreshForSave(std::string_view date) {
     if (!held_)
         return;

@@ -71,6 +71,9 @@ public:
     // when no image is held or the file could not be written completely; `lastWriteError` tells
     // why.
     bool writeImageFile(const std::string& path, const ImageWriteOptions& options, LogSink& log);
+    // refreshForSave, then the whole file as writeImageFile would write it (for a pipe); empty
+    // when no image is held.
+    std::vector<std::uint8_t> fileBytesForSave(std::string_view date);
 
     // Drops the held image.
     void clear();

@@ -102,6 +102,12 @@ void logIp(LogSink& log, const char* format, ConstBytes area, std::size_t offset
 // %.*s needs an int length; every field here is far shorter than INT_MAX.
 int len(std::string_view text) { return static_cast<int>(text.size()); }
 
+// A password is logged by its length only: the log is shown and saved to files a user may hand
+// to anyone; the key stays so a support reader sees that one was set.
+std::string hiddenPassword(std::string_view text) {
+    return "[" + std::to_string(text.size()) + (text.size() == 1 ? " character]" : " characters]");
+}
+
 void logNetworkBlock(ConstBytes area, LogSink& log) {
     logIp(log, "myIP=%d.%d.%d.%d", area, settings_layout::kMyIpOffset);
     logIp(log, "myMask=%d.%d.%d.%d", area, settings_layout::kMyMaskOffset);
@@ -125,7 +131,7 @@ void logNetworkBlock(ConstBytes area, LogSink& log) {
         logf(log, "username=[%.*s]", len(user), user.data());
         const auto pass =
             fixedText(area, settings_layout::kServerPasswordOffset + i * settings_layout::kServerPasswordSize, settings_layout::kServerPasswordSize);
-        logf(log, "password=[%.*s]", len(pass), pass.data());
+        logf(log, "password=%s", hiddenPassword(pass).c_str());
     }
 }
 
@@ -355,7 +361,7 @@ void logSettingsAreaDiagnostics(ConstBytes settingsArea, LogSink& log) {
         return;
     const auto password =
         fixedText(settingsArea, settings_layout::kPasswordOffset, settings_layout::kConverterListOffset - settings_layout::kPasswordOffset);
-    logf(log, "ba2->password=[%.*s]", len(password), password.data());
+    logf(log, "ba2->password=%s", hiddenPassword(password).c_str());
     const bool second = settingsArea.size() >= settings_layout::kSize;
     const auto ver2 = second ? readU32(settingsArea, settings_layout::kVersion2Offset) : 0u;
     const auto crc2 = second ? readU32(settingsArea, settings_layout::kCrc2Offset) : 0u;

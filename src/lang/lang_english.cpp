@@ -281,6 +281,9 @@ HintSystemsCode=Coding systems
 HintLang=Language
 HintChannel=Channel
 HintOpeningBase=Opening data base
+MsgDamagedRecords=channel records are damaged and will not be saved; the file as it is now is kept as .BAK at the first save
+MsgFileNotAFile=is not a file (a folder, a device or a named pipe) and is left as it is; choose another name
+MsgFileChangedOnDisk=was changed on disk since it was opened. Yes: save over it. No: reload it from the disk (the changes made here are lost). Cancel: save under another name.
 )LNG";
 
 extern const std::string_view kEnglishProgramText = R"LNG(; LOG WINDOW

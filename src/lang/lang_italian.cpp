@@ -280,6 +280,9 @@ HintSystemsCode=Sistemi di codifica
 HintLang=Lingua
 HintChannel=Canale
 HintOpeningBase=Apertura del database
+MsgDamagedRecords=record di canali sono danneggiati e non verranno salvati; il file così com'è ora viene conservato come .BAK al primo salvataggio
+MsgFileNotAFile=non è un file (è una cartella, un dispositivo o una pipe con nome) e viene lasciato com'è; scegliere un altro nome
+MsgFileChangedOnDisk=è stato modificato sul disco da quando è stato aperto. Sì: salvare sopra. No: ricaricarlo dal disco (le modifiche fatte qui vanno perse). Annulla: salvare con un altro nome.
 )LNG";
 
 extern const std::string_view kItalianProgramText = R"LNG(; LOG WINDOW

@@ -280,6 +280,9 @@ HintSystemsCode=Systemy kodowania
 HintLang=Język
 HintChannel=Kanał
 HintOpeningBase=Otwieranie bazy danych
+MsgDamagedRecords=rekordów kanałów jest uszkodzonych i nie zostanie zapisanych; plik w obecnej postaci zostanie zachowany jako .BAK przy pierwszym zapisie
+MsgFileNotAFile=nie jest plikiem (to folder, urządzenie lub potok nazwany) i pozostaje bez zmian; wybierz inną nazwę
+MsgFileChangedOnDisk=został zmieniony na dysku od czasu otwarcia. Tak: zapisz na nim. Nie: wczytaj go ponownie z dysku (zmiany wprowadzone tutaj zostaną utracone). Anuluj: zapisz pod inną nazwą.
 )LNG";
 
 extern const std::string_view kPolishProgramText = R"LNG(; LOG WINDOW

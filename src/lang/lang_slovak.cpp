@@ -281,6 +281,9 @@ HintSystemsCode=Kódovacie systémy
 HintLang=Jazyk
 HintChannel=Kanál
 HintOpeningBase=Otvára sa databáza
+MsgDamagedRecords=záznamov kanálov je poškodených a nebudú uložené; súbor v súčasnej podobe sa pri prvom uložení zachová ako .BAK
+MsgFileNotAFile=nie je súbor (je to priečinok, zariadenie alebo pomenovaná rúra) a zostáva nezmenený; zvoľte iný názov
+MsgFileChangedOnDisk=sa od otvorenia zmenil na disku. Áno: uložiť cez neho. Nie: znova ho načítať z disku (zmeny urobené tu sa stratia). Zrušiť: uložiť pod iným názvom.
 )LNG";
 
 extern const std::string_view kSlovakProgramText = R"LNG(; LOG WINDOW

@@ -280,6 +280,9 @@ HintSystemsCode=Sistemas de codificación
 HintLang=Idioma
 HintChannel=Canal
 HintOpeningBase=Abriendo la base de datos
+MsgDamagedRecords=registros de canales están dañados y no se guardarán; el archivo tal como está ahora se conserva como .BAK al primer guardado
+MsgFileNotAFile=no es un archivo (es una carpeta, un dispositivo o una tubería con nombre) y se deja como está; elija otro nombre
+MsgFileChangedOnDisk=ha cambiado en el disco desde que se abrió. Sí: guardar encima. No: volver a cargarlo del disco (se pierden los cambios hechos aquí). Cancelar: guardar con otro nombre.
 )LNG";
 
 extern const std::string_view kSpanishProgramText = R"LNG(; LOG WINDOW

@@ -40,6 +40,8 @@ std::string problemText(const ReferenceFileResult& read, const std::string& path
         return "File " + name + " does not exist.";
     case ReferenceFileProblem::Unreadable:
         return "File " + name + " could not be read.";
+    case ReferenceFileProblem::TooLarge:
+        return "File " + name + " is too large for a channel list.";
     case ReferenceFileProblem::BadList:
         return name + " is neither a database nor a channel list: " + read.csvError;
     }

@@ -3,23 +3,26 @@
 #include "common/log_sink.h"
 #include "database/channel_database.h"
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string_view>
 
 namespace cs {
 
 ReferenceFileResult readReferenceFile(const std::string& path) {
     ReferenceFileResult result;
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        result.problem = ReferenceFileProblem::NotRegular;
-        result.fileProblem = std::filesystem::is_directory(status) ? FileProblem::Folder
-                             : std::filesystem::is_fifo(status)    ? FileProblem::NamedPipe
-                             : std::filesystem::is_socket(status)  ? FileProblem::Socket
-                                                                   : FileProblem::Device;
-        return result;
+    {
+        // Checked before anything is read: never waits on a FIFO, never reads a huge file.
+        const RegularFile file(path);
+        if (!file.ok() && file.problem() != FileProblem::Missing) {
+            result.problem = file.problem() == FileProblem::Unreadable ? ReferenceFileProblem::Unreadable
+                                                                       : ReferenceFileProblem::NotRegular;
+            result.fileProblem = file.problem();
+            return result;
+        }
+        if (file.ok() && file.size() > kMaxReferenceFileSize) {
+            result.problem = ReferenceFileProblem::TooLarge;
+            result.fileProblem = FileProblem::TooLarge;
+            return result;
+        }
     }
     NullLog log;
     Flash flash{log};
@@ -35,14 +38,16 @@ ReferenceFileResult readReferenceFile(const std::string& path) {
         result.fileProblem = flash.openProblem();
         return result;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!in) {
-        result.problem = ReferenceFileProblem::Unreadable;
+    FileContent text = readRegularFile(path, kMaxReferenceFileSize);
+    if (!text.bytes) {
+        result.problem = text.problem == FileProblem::TooLarge ? ReferenceFileProblem::TooLarge
+                                                               : ReferenceFileProblem::Unreadable;
+        result.fileProblem = text.problem;
         return result;
     }
-    CsvReadResult csv = readReferenceCsv(text.str());
+    CsvReadResult csv =
+        readReferenceCsv(std::string_view(reinterpret_cast<const char*>(text.bytes->data()), text.bytes->size()));
+    text.bytes.reset();
     if (!csv.ok()) {
         result.problem = ReferenceFileProblem::BadList;
         result.csvError = std::move(csv.error);

@@ -6,6 +6,7 @@
 #include "image/flash.h"
 #include "reference/reference_list.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -17,7 +18,12 @@ enum class ReferenceFileProblem {
     NotDatabase,   // a file that opened as something else than a database (see `opened`)
     Unreadable,    // the text of the file could not be read
     BadList,       // neither a database nor a CSV list (see `csvError`)
+    TooLarge,      // larger than any real channel list (kMaxReferenceFileSize)
 };
+
+// No receiver's list comes near this as a CSV (8,000 channels take about 400 KB); a larger file
+// is refused before it is read into memory.
+inline constexpr std::uint64_t kMaxReferenceFileSize = 64u * 1024 * 1024;
 
 struct ReferenceFileResult {
     std::optional<ReferenceList> list;

@@ -98,7 +98,7 @@ bool readNumber(const std::string& field, T maxValue, T& out) {
 
 } // namespace
 
-std::string utf8ToLatin1(std::string_view text) {
+std::string utf8ToLatin1(std::string_view text, bool* replaced) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
@@ -116,6 +116,8 @@ std::string utf8ToLatin1(std::string_view text) {
         for (std::size_t k = 1; k < length; ++k)
             code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
         out += code <= 0xFF ? static_cast<char>(code) : '?';
+        if (code > 0xFF && replaced)
+            *replaced = true;
         i += length;
     }
     return out;
@@ -186,13 +188,15 @@ CsvReadResult readReferenceCsv(std::string_view text) {
             result.list.channels.clear();
             return result;
         };
+        if (result.list.channels.size() >= kMaxReferenceRows)
+            return fail("more than " + std::to_string(kMaxReferenceRows) + " channels: no receiver's list is that long");
         if (fields->size() < needed)
             return fail("expected " + std::to_string(needed) + " fields, found " + std::to_string(fields->size()));
         ReferenceChannel ch;
         const auto& f = *fields;
         if (!readNumber<std::uint32_t>(f[column[0]], 0xFFFFFFFFu, ch.position) || ch.position == 0)
             return fail("position \"" + f[column[0]] + "\" is not a number from 1");
-        ch.name = utf8ToLatin1(f[column[1]]);
+        ch.name = utf8ToLatin1(f[column[1]], &ch.nameAltered);
         if (!readNumber<std::uint8_t>(f[column[2]], kSatelliteDvbC, ch.satellite) || ch.satellite < kFirstSatellite)
             return fail("satellite \"" + f[column[2]] + "\" is not a number from 1 to 65");
         if (!readNumber<std::uint16_t>(f[column[3]], 0xFFFF, ch.frequency))

@@ -23,7 +23,11 @@ struct ReferenceChannel {
     unsigned polarisation = 0;         // 0 H, 1 V
     std::uint16_t serviceId = 0;
     std::array<std::uint16_t, 8> listPositions{};  // favourite lists 1..8 (database references only)
+    bool nameAltered = false;          // characters a record cannot hold became '?' when it was read
 };
+
+// More rows than any receiver's list could ever have: such a CSV is refused, not held in memory.
+inline constexpr std::size_t kMaxReferenceRows = 1000000;
 
 struct ReferenceList {
     std::vector<ReferenceChannel> channels;  // in reference order
@@ -40,7 +44,8 @@ struct CsvReadResult {
     std::string error;  // empty when the text was read; otherwise what is wrong and on which line
     bool ok() const { return error.empty(); }
 };
-// Reads a CSV whose header names the six columns (in any order; other columns are ignored).
+// Reads a CSV whose header names the six columns (in any order; other columns are ignored), of at
+// most kMaxReferenceRows rows.
 // Rows come back ordered by position (rows of one position keep their file order).
 CsvReadResult readReferenceCsv(std::string_view text);
 
@@ -49,7 +54,7 @@ CsvReadResult readReferenceCsv(std::string_view text);
 ReferenceList referenceFromDatabase(const ChannelDatabase& db);
 
 // UTF-8 to the single-byte characters of records (code points above 255 become '?'; bytes
-// that are no valid UTF-8 are taken as they are).
-std::string utf8ToLatin1(std::string_view text);
+// that are no valid UTF-8 are taken as they are). `replaced` tells whether any became '?'.
+std::string utf8ToLatin1(std::string_view text, bool* replaced = nullptr);
 
 } // namespace cs

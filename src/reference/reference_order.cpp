@@ -137,13 +137,26 @@ std::vector<std::uint16_t> reorderSlots(ChannelDatabase& db, const std::vector<s
 
 OrderSummary orderLikeReference(ChannelDatabase& db, const ReferenceList& reference, const OrderOptions& options) {
     OrderSummary summary;
+    const ReferenceMatch match = matchReference(db, reference);
+    // Lists are rebuilt from a database reference that has favourite lists and shares channels
+    // with this one; otherwise rebuilding would only empty them.
+    bool referenceHasLists = false;
+    bool anyMatch = false;
+    for (std::size_t i = 0; i < reference.channels.size(); ++i) {
+        const auto& positions = reference.channels[i].listPositions;
+        referenceHasLists = referenceHasLists || std::any_of(positions.begin(), positions.end(), [](auto p) { return p != 0; });
+        anyMatch = anyMatch || match.slot[i] >= 0;
+    }
+    const bool asked = options.rebuildLists && reference.fromDatabase;
+    if (asked && (!referenceHasLists || reference.listCount == 0))
+        summary.listsKept = OrderSummary::ListsKept::ReferenceHasNoLists;
+    else if (asked && !anyMatch)
+        summary.listsKept = OrderSummary::ListsKept::NothingMatched;
+    const bool rebuild = asked && summary.listsKept == OrderSummary::ListsKept::No;
     // Positions in a list the database does not have would stay in the records unseen.
-    const std::size_t lists = options.rebuildLists && reference.fromDatabase
-                                  ? reference.listCount
-                                  : favouriteListCount(db.flash().settings().listCount);
+    const std::size_t lists = rebuild ? reference.listCount : favouriteListCount(db.flash().settings().listCount);
     if (options.list > lists)
         return summary;
-    const ReferenceMatch match = matchReference(db, reference);
     const std::size_t list = options.list;
 
     // The reference channels whose order is applied, in that order.
@@ -179,9 +192,11 @@ OrderSummary orderLikeReference(ChannelDatabase& db, const ReferenceList& refere
                 r.setName(reference.channels[i].name);
                 ++summary.renamed;
             }
+            if (r.name() != reference.channels[i].name || reference.channels[i].nameAltered)
+                ++summary.namesAltered;
         }
     }
-    if (options.rebuildLists && reference.fromDatabase) {
+    if (rebuild) {
         SettingsModel& settings = db.flash().settings();
         settings.listCount = reference.listCount;
         for (std::size_t k = 1; k <= kMaxFavouriteLists; ++k)

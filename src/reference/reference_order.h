@@ -37,7 +37,13 @@ struct OrderSummary {
     std::vector<std::uint16_t> unmatchedSlots;  // their slots after the ordering, in their new order
     std::vector<std::size_t> missing;           // reference channels (indices) found nowhere
     std::size_t renamed = 0;
+    // Names that could not be taken as the reference has them: characters a record cannot hold
+    // became '?', or the name was cut (at its length limit or an embedded NUL).
+    std::size_t namesAltered = 0;
     bool listsRebuilt = false;
+    // Lists asked to be rebuilt but kept as they were: the reference has no favourite list
+    // members, or none of its channels matched.
+    enum class ListsKept : std::uint8_t { No, ReferenceHasNoLists, NothingMatched } listsKept = ListsKept::No;
 };
 
 // Matched channels take the reference's order, the others follow in their previous relative

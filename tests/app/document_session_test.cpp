@@ -2,7 +2,12 @@
 // out of the first run, every way of closing, choosing, dropping and saving files.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <set>
 #include <string>
@@ -243,6 +248,90 @@ TEST(DocumentSession, SaveAndSaveAs) {
     DocumentSession empty = sessionWith({});
     empty.setModified(true);
     EXPECT_EQ(empty.saveStep(), SaveStep::NotPossible);
+}
+
+// Real files in a temporary folder, for the decisions that look at what is on disk.
+class SessionOnDisk : public ::testing::Test {
+protected:
+    SessionOnDisk() : dir_(std::filesystem::temp_directory_path() / ("cs-session-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(dir_);
+    }
+    ~SessionOnDisk() override { std::filesystem::remove_all(dir_); }
+    std::string path(const char* name) const { return (dir_ / name).string(); }
+    static void write(const std::string& file, const std::string& text) {
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+    }
+    std::filesystem::path dir_;
+};
+
+TEST_F(SessionOnDisk, SaveAsRefusesWhatIsNoFileBeforeAskingAnything) {
+    ASSERT_EQ(::mkfifo(path("fifo.dsp").c_str(), 0644), 0);
+    std::filesystem::create_directory(path("folder.dsp"));
+    std::filesystem::create_symlink("loop.dsp", path("loop.dsp"));
+    write(path("file.dsp"), "x");
+    DocumentSession s;
+    const struct {
+        const char* chosen;
+        FileProblem notAFile;
+        bool askOverwrite;
+    } cases[] = {
+        {"fifo", FileProblem::NamedPipe, false},  {"folder.dsp", FileProblem::Folder, false},
+        {"loop.dsp", FileProblem::LinkLoop, false}, {"file", FileProblem::None, true},
+        {"new", FileProblem::None, false},
+    };
+    for (const auto& c : cases) {
+        const auto target = s.saveAsTarget(path(c.chosen));
+        EXPECT_EQ(target.notAFile, c.notAFile) << c.chosen;
+        EXPECT_EQ(target.askOverwrite, c.askOverwrite) << c.chosen;
+    }
+}
+
+TEST_F(SessionOnDisk, AFileChangedOnDiskSinceItWasOpenedOrSavedIsNoticed) {
+    const std::string file = path("shown.dsp");
+    const struct {
+        const char* name;
+        std::function<void(const std::string&)> change;
+        bool changed;
+    } cases[] = {
+        {"untouched", [](const std::string&) {}, false},
+        {"same size and time, other content",
+         [](const std::string& f) {
+             const auto time = std::filesystem::last_write_time(f);
+             write(f, "database B");
+             std::filesystem::last_write_time(f, time);
+         },
+         true},
+        {"longer", [](const std::string& f) { write(f, "database A, longer"); }, true},
+        {"touched", [](const std::string& f) {
+             std::filesystem::last_write_time(f, std::filesystem::last_write_time(f) + std::chrono::seconds(5));
+         }, true},
+        {"removed: nothing of anyone's to lose", [](const std::string& f) { std::filesystem::remove(f); }, false},
+        {"replaced by a rename", [this](const std::string& f) {
+             write(path("other"), "database C");
+             std::filesystem::rename(path("other"), f);
+         }, true},
+    };
+    for (const auto& c : cases) {
+        write(file, "database A");
+        DocumentSession s;
+        s.requestOpen(file);
+        ASSERT_TRUE(s.openFinished(OpenResult::Loaded, false, false).showDatabase);
+        s.setLoaded(true);
+        c.change(file);
+        EXPECT_EQ(s.changedOnDisk(), c.changed) << c.name;
+        // Once this window saved the file, what it wrote is the state to compare with.
+        write(file, "written by this window");
+        s.saved();
+        EXPECT_FALSE(s.changedOnDisk()) << c.name;
+    }
+}
+
+TEST(DocumentSession, DamagedRecordsAreToldOnlyWhenTheDatabaseIsShown) {
+    for (const auto& [result, told] : {std::pair{OpenResult::Loaded, std::size_t{3}}, {OpenResult::NotDatabase, 0u}}) {
+        DocumentSession s = sessionWith({"asked.dsp"});
+        s.requestOpen("asked.dsp");
+        EXPECT_EQ(s.openFinished(result, false, true, 3).damagedRecords, told);
+    }
 }
 
 TEST(DocumentSession, Closing) {

@@ -175,7 +175,7 @@ TEST_F(CliViews, InfoCountsVerifiedProvidersUsedSatellitesAndListMembers) {
               "{\"result\": 0, \"typeFile\": 0, \"kind\": \"settings.dsp\", \"capacity\": 4000, \"base\": true, "
               "\"config\": true, \"ba2\": true, \"ba3\": true, \"channels\": 7, \"providers\": 2, \"transponders\": 0, "
               "\"satellites\": [28, 30, 64], \"lists\": [{\"number\": 1, \"name\": \"Sport\", \"channels\": 4}, "
-              "{\"number\": 2, \"name\": \"News\", \"channels\": 0}]}\n");
+              "{\"number\": 2, \"name\": \"News\", \"channels\": 0}], \"damagedRecords\": 1}\n");
 }
 
 TEST_F(CliViews, SaveRenumbersProvidersAndKeepsTheViews) {

@@ -28,7 +28,7 @@ std::string demoInfoJson(const fx::DemoFacts& f) {
     for (std::size_t i = 0; i < f.lists.size(); ++i)
         s += std::string(i ? ", " : "") + "{\"number\": " + std::to_string(f.lists[i].number) + ", \"name\": \"" +
              f.lists[i].name + "\", \"channels\": " + std::to_string(f.lists[i].channels) + "}";
-    return s + "]}\n";
+    return s + "], \"damagedRecords\": 0}\n";
 }
 
 TEST(CliInfo, DescribesTheDemoDatabase) {
@@ -47,7 +47,7 @@ TEST(CliInfo, FilesThatAreNoDatabaseStillPrintTheObjectAndExit2) {
     fx::writeFile(dir / "bad.dsp", fx::truncated(fx::DatabaseImageBuilder(fx::DatabaseFileKind::Channels).build(), 1000));
     const std::string empty = ", \"kind\": \"\", \"capacity\": 0, \"base\": false, \"config\": false, \"ba2\": false, "
                               "\"ba3\": false, \"channels\": 0, \"providers\": 0, \"transponders\": 0, "
-                              "\"satellites\": [], \"lists\": []}\n";
+                              "\"satellites\": [], \"lists\": [], \"damagedRecords\": 0}\n";
     struct Case {
         std::string file;
         std::string out;

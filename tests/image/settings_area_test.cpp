@@ -211,9 +211,15 @@ TEST(LoadSettings, LogsTheNetworkBlock) {
     std::array<std::uint8_t, 16> user;
     user.fill('u');
     b.pokeSettingsArea(6812 + 15 * 16, user);
+    // A server password is logged by its length only, under its key.
+    const std::string secret = "s3cret";
+    b.pokeSettingsArea(7068 + 2 * 16, std::span(reinterpret_cast<const std::uint8_t*>(secret.data()), secret.size() + 1));
 
     MemoryLog log;
     openedModel(settingsAreaOf(b), log);
+    EXPECT_TRUE(log.contains("password=[6 characters]"));
+    for (const std::string& line : log.lines())
+        EXPECT_EQ(line.find(secret), std::string::npos) << line;
     EXPECT_TRUE(log.contains("myIP=192.168.1.23"));
     EXPECT_TRUE(log.contains("mac_address=00 1a 2b 3c 4d fe"));
     EXPECT_TRUE(log.contains("dchp=1"));
@@ -414,7 +420,9 @@ TEST(SettingsDiagnostics, LogsPasswordVersionCrcsAndFirstEntries) {
     const auto computed = fx::crc16Bitwise(std::span(area).first(4092));
     char expected[64];
     std::snprintf(expected, sizeof expected, "BA_2 obliczone-CRC=%X CRC2=0", computed);
-    EXPECT_TRUE(log.contains("ba2->password=[4711]"));
+    EXPECT_TRUE(log.contains("ba2->password=[4 characters]"));
+    for (const std::string& line : log.lines())
+        EXPECT_EQ(line.find("4711"), std::string::npos) << "the receiver password is never logged: " << line;
     EXPECT_TRUE(log.contains(expected));
     std::snprintf(expected, sizeof expected, "BA_2 ver=20105 ver2=%X CRC=%X CRC2=%X", fx::getU32(area, 8184),
                   static_cast<unsigned>(computed), fx::getU32(area, 8188));

@@ -28,6 +28,8 @@ TEST(CliLang, ListsBuiltInLanguagesThenTheUsersFiles) {
     const auto folder = home / ".local/share/channelsettings";
     writeFile(folder / "Deutsch.lng", "[LANGUAGE]\r\nMenuFile=&Datei\r\n");
     writeFile(folder / "Broken.lng", "no section here\r\n");
+    // A line end or tab in a file name must not break the one-entry-a-line list.
+    writeFile(folder / "Two\nLines\t.lng", "[LANGUAGE]\r\nMenuFile=&Datei\r\n");
     const CliRun run = runLang(home, {});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "English.lng\tbuilt-in\n"
@@ -35,7 +37,8 @@ TEST(CliLang, ListsBuiltInLanguagesThenTheUsersFiles) {
                        "Polski.lng\tbuilt-in\n"
                        "Slovensky.lng\tbuilt-in\n"
                        "Italiano.lng\tbuilt-in\n"
-                       "Deutsch.lng\t" + (folder / "Deutsch.lng").string() + "\n");
+                       "Deutsch.lng\t" + (folder / "Deutsch.lng").string() + "\n" +
+                       "Two\\nLines\\t.lng\t" + folder.string() + "/Two\\nLines\\t.lng\n");
     EXPECT_NE(run.err.find("Broken.lng"), std::string::npos);
 }
 

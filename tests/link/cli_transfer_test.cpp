@@ -118,6 +118,47 @@ TEST(CliTransfer, FailedReceiveExitsWith4AndLeavesNoPartialFile) {
     EXPECT_TRUE(std::filesystem::is_empty(dir / "got"));
 }
 
+TEST(CliTransfer, ASizeLimitFailsTheReceiveAndLeavesNoPartialFile) {
+    TempDir dir;
+    ReceiverOptions o;
+    o.mode = ReceiverOptions::Mode::Send;
+    o.sendFile = writeRandomFile(dir / "rx-side/settings.dsp", 50000, 3);
+    o.sb1k = true;
+    SimulatedReceiver rx(o);
+    ASSERT_TRUE(rx.waitReady()) << rx.stderrText();
+    // Under a 20,000-byte file-size limit the write fails (EFBIG) instead of the signal killing us.
+    ChildOptions co;
+    co.argv = {"prlimit", "--fsize=20000", CS_CLI_PATH, "receive", "--port", rx.devicePath(), "--all", "--to",
+               (dir / "got").string(), "--no-command"};
+    co.stdoutFile = dir / "out.txt";
+    co.stderrFile = dir / "err.txt";
+    ChildProcess cli(co);
+    EXPECT_EQ(cli.waitExit(60s), 4) << cli.stderrText();
+    EXPECT_NE(cli.stderrText().find("transfer failed"), std::string::npos) << cli.stderrText();
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "got"));
+}
+
+TEST(CliTransfer, AFolderThatCannotBeWrittenIsRefusedBeforeTheReceiverIsAsked) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to run as another user";
+    TempDir dir;
+    PtyPeer peer;  // anything sent to it would show
+    const auto folder = dir / "readonly";
+    std::filesystem::create_directory(folder);
+    ::chmod(folder.c_str(), 0755);  // root's folder: no one else may write into it
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    ::chmod(peer.path().c_str(), 0666);
+    ChildOptions o;
+    o.argv = {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups", CS_CLI_PATH, "receive", "--port",
+              peer.path(), "--all", "--to", folder.string(), "--timeout", "2"};
+    o.stderrFile = dir / "err.txt";
+    ChildProcess cli(o);
+    EXPECT_EQ(cli.waitExit(30s), 3) << cli.stderrText();
+    EXPECT_NE(cli.stderrText().find(folder.string() + " is not a folder that can be written to"), std::string::npos)
+        << cli.stderrText();
+    EXPECT_TRUE(peer.drain(200ms).empty()) << "the receiver was never asked";
+}
+
 TEST(CliTransfer, InterruptWhileWaitingForTheReceiverIsABreak) {
     TempDir dir;
     PtyPeer peer;
@@ -239,9 +280,15 @@ TEST(CliTransfer, UsageAndInputErrors) {
         {{"receive", "--port", "/dev/null", "--to", dir.path().string()}, 1, "usage"},
         {{"receive", "--port", "/dev/null", "--all"}, 1, "usage"},
         {{"send", "--port", "/dev/null", (dir / "missing.dsp").string()}, 2, "cannot read"},
+        // A FIFO as FILE is named, never opened in a way that waits for a writer.
+        {{"send", "--port", "/dev/null", (dir / "fifo.dsp").string(), "--timeout", "1"}, 2,
+         "fifo.dsp: it is a named pipe (FIFO), not a file"},
+        {{"send", "--port", "/dev/null", CS_CLI_PATH, "--timeout", "0"}, 1, "from 1 to 86400"},
+        {{"receive", "--port", "/dev/null", "--all", "--to", dir.path().string(), "--timeout", "0"}, 1, "from 1 to 86400"},
         {{"send", "--port", "/dev/cs-no-such-port", CS_CLI_PATH}, 4, "Specified device not found (/dev/cs-no-such-port)."},
         {{"receive", "--port", "/dev/cs-no-such-port", "--all", "--to", dir.path().string()}, 4, "Specified device not found"},
     };
+    ASSERT_EQ(::mkfifo((dir / "fifo.dsp").c_str(), 0644), 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args[1]);
         const auto r = runCli(c.args, dir.path(), 20s);

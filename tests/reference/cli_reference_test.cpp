@@ -138,6 +138,7 @@ TEST_F(CliReference, OrderRefusesWhatItCannotUseAndLeavesTheFileAlone) {
     const struct {
         std::vector<std::string> args;
         int exitCode;
+        std::string says;
     } cases[] = {
         {{"order", path("rescan.dsp"), path("bad.csv")}, 2},
         {{"order", path("rescan.dsp"), path("nothing.csv")}, 2},
@@ -146,18 +147,70 @@ TEST_F(CliReference, OrderRefusesWhatItCannotUseAndLeavesTheFileAlone) {
         {{"order", path("rescan.dsp"), path("good.csv"), "--list", "1"}, 1},  // the file has no lists
         {{"order", path("rescan.dsp"), path("good.csv"), "--list", "0"}, 1},
         {{"order", path("rescan.dsp")}, 1},
-        {{"order", path("rescan.dsp"), dir.path().string()}, 2},  // a folder
-        {{"order", path("rescan.dsp"), path("fifo")}, 2},          // read, it would wait forever
+        {{"order", path("rescan.dsp"), dir.path().string()}, 2, "is a folder, not a file"},
+        {{"order", path("rescan.dsp"), path("fifo")}, 2, "fifo is a named pipe (FIFO), not a file"},  // it would wait
+        {{"order", path("rescan.dsp"), path("loop")}, 2, "loop is a symbolic link loop"},
     };
     ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+    fs::create_symlink("loop", path("loop"));
     for (const auto& c : cases) {
         const CliRun r = run(c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args.back() << r.err;
         EXPECT_TRUE(r.out.empty()) << r.out;
         EXPECT_FALSE(r.err.empty());
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args.back() << ": " << r.err;
     }
     EXPECT_EQ(fx::readFile(path("rescan.dsp")), before);
     EXPECT_FALSE(fs::exists(path("rescan.BAK")));
+}
+
+TEST_F(CliReference, ListsAreRebuiltOnlyFromAReferenceThatHasListsAndMatches) {
+    // A reference with lists that shares no channel, and one that shares channels but has no lists.
+    fx::DatabaseImageBuilder other(fx::DatabaseFileKind::Settings);
+    fx::ChannelSpec stranger = ch("Stranger", 77, 12500);
+    stranger.listPositions[0] = 1;
+    other.defaultSatellites().listCount(2).listName(1, "Other").channel(0, stranger);
+    fx::writeFile(path("other.dsp"), other.build());
+    const struct {
+        const char* reference;
+        const char* says;
+    } cases[] = {
+        {"other.dsp", "favourite lists left as they were: no channel of the reference matched\n"},
+        {"rescan.dsp", "favourite lists left as they were: the reference has no favourite lists\n"},
+    };
+    for (const auto& c : cases) {
+        fx::writeFile(path("sorted.dsp"), sortedImage());
+        const CliRun r = run({"order", path("sorted.dsp"), path(c.reference), "--lists", "--out", path("out.dsp")});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.reference << ": " << r.err;
+        const CliRun info = run({"info", path("out.dsp")});
+        EXPECT_NE(info.out.find("\"lists\": [{\"number\": 1, \"name\": \"Fav\", \"channels\": 2}]"), std::string::npos)
+            << c.reference << ": " << info.out;
+        EXPECT_EQ(tableNames(path("out.dsp"), 1), (std::vector<std::string>{"B", "C, the third"})) << c.reference;
+    }
+}
+
+TEST_F(CliReference, NamesThatCannotBeTakenAsTheyAreAreCounted) {
+    // A Cyrillic name has no single-byte form; an embedded NUL would cut the name unseen.
+    writeText("names.csv", std::string("position,name,satellite,frequency,polarisation,service_id\n") +
+                               "1,\xD0\x9F\xD0\xB5\xD1\x80\xD0\xB2\xD1\x8B\xD0\xB9,28,11100,H,1\n" +
+                               std::string("2,B\0cut,28,11200,H,2\n", 21) + "3,Plain C,28,11300,H,3\n");
+    const CliRun r = run({"order", path("sorted.dsp"), path("names.csv"), "--names", "--out", path("out.dsp")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("2 names were changed to fit the receiver"), std::string::npos) << r.err;
+}
+
+TEST_F(CliReference, OrderThroughALinkReportsTheBackupBesideTheFile) {
+    fs::create_directory(path("real"));
+    fx::writeFile(dir.path() / "real" / "list.dsp", sortedImage());
+    fs::create_symlink(dir.path() / "real" / "list.dsp", path("link.dsp"));
+    const CliRun r = run({"order", path("link.dsp"), path("rescan.dsp")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const fs::path backup = dir.path() / "real" / "list.BAK";
+    EXPECT_TRUE(fs::exists(backup));
+    EXPECT_FALSE(fs::exists(path("link.BAK")));
+    EXPECT_NE(r.out.find("\"backup\": \"" + backup.string() + "\""), std::string::npos) << r.out;
+    EXPECT_TRUE(fs::is_symlink(path("link.dsp")));
 }
 
 TEST_F(CliReference, DuplicatesPrintsTheGroupsBySlot) {

@@ -73,4 +73,29 @@ TEST(ReferenceCsv, BadFilesNameTheLineAndTheField) {
     }
 }
 
+TEST(ReferenceCsv, MoreRowsThanAnyListAreRefusedNotHeld) {
+    std::string text = std::string(cs::kReferenceCsvHeader) + "\n";
+    const std::string row = "1,A,28,11100,H,1\n";
+    text.reserve(text.size() + row.size() * (cs::kMaxReferenceRows + 1));
+    for (std::size_t i = 0; i < cs::kMaxReferenceRows; ++i)
+        text += row;
+    EXPECT_TRUE(cs::readReferenceCsv(text).ok()) << "the limit itself is accepted";
+    text += row;
+    const cs::CsvReadResult read = cs::readReferenceCsv(text);
+    EXPECT_EQ(read.error, "line " + std::to_string(cs::kMaxReferenceRows + 2) +
+                              ": more than 1000000 channels: no receiver's list is that long");
+    EXPECT_TRUE(read.list.channels.empty());
+}
+
+TEST(ReferenceCsv, NamesARecordCannotHoldAreMarked) {
+    const std::string text = std::string(cs::kReferenceCsvHeader) + "\n1,\xD0\x9F\xD1\x80,28,11100,H,1\n2,Caf\xC3\xA9,28,11200,H,2\n";
+    const cs::CsvReadResult read = cs::readReferenceCsv(text);
+    ASSERT_TRUE(read.ok()) << read.error;
+    ASSERT_EQ(read.list.channels.size(), 2u);
+    EXPECT_EQ(read.list.channels[0].name, "??");
+    EXPECT_TRUE(read.list.channels[0].nameAltered);
+    EXPECT_EQ(read.list.channels[1].name, "Caf\xE9");
+    EXPECT_FALSE(read.list.channels[1].nameAltered);
+}
+
 } // namespace
