@@ -12,6 +12,7 @@ packages=(
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin procps
   xvfb
   dpkg-dev lintian man-db bsdextrautils
+  ccache
 )
 
 missing=()

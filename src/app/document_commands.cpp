@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/main_window_texts.h"
 #include "app/window_placement.h"
+#include "common/file_lock.h"
 #include "widgets/busy_cursor.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
@@ -184,6 +185,14 @@ bool DocumentCommands::saveDatabase() {
         break;
     }
     const std::string target = window_.session_.saveTarget();
+    // A command saving the same file at this moment finishes first; one that holds it longer is
+    // named, and nothing is written over its work.
+    const FileLock lock = FileLock::acquire(target, kFileLockWait);
+    if (lock.status() == FileLock::Status::Busy) {
+        messageBox(window_.text("MsgFileCantSave") + " " + target + "\n" + lock.busyText(target),
+                   window_.text("MsgFileSaveError"), widgets::kStopOk, &window_);
+        return false;
+    }
     // Another program changed the file since it was opened here: overwrite, reload or save as.
     if (window_.session_.changedOnDisk()) {
         const MessageAnswer answer =

@@ -3,9 +3,13 @@
 // opening left out are said once.
 #include <QTest>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "app_test_support.h"
+#include "common/file_lock.h"
 #include "image/flash.h"
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
@@ -49,6 +53,7 @@ private slots:
     void saveOverAFileChangedOnDiskAsksFirst_data();
     void saveOverAFileChangedOnDiskAsksFirst();
     void damagedRecordsAreSaidOnceAfterOpening();
+    void saveWaitsForAnotherWriterAndNamesIt();
 };
 
 void FileSafetyTest::saveAsRefusesANamedPipe() {
@@ -155,6 +160,36 @@ void FileSafetyTest::damagedRecordsAreSaidOnceAfterOpening() {
     renameFirstChannel(*window, "Saved");
     window->save();
     CHECK_SCRIPT(boxes);
+}
+
+void FileSafetyTest::saveWaitsForAnotherWriterAndNamesIt() {
+    Sandbox box;
+    const fs::path file = box.writeFile("db.dsp", Sandbox::demo());
+    box.seedEarlierRun({file.string()});
+    auto window = box.makeWindow();
+    QVERIFY(runPendingOpen(*window));
+    renameFirstChannel(*window, "Ours");
+    const fixtures::ImageBytes before = fixtures::readFile(file);
+
+    // Another writer holds the file for longer than a save waits.
+    const int other = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(other >= 0);
+    QCOMPARE(::flock(other, LOCK_EX), 0);
+    const FileLock probe = FileLock::acquire(file.string(), std::chrono::milliseconds(0));
+    QCOMPARE(probe.status(), FileLock::Status::Busy);
+    ScriptedMessageBoxes boxes;
+    boxes.expect(window->text("MsgFileCantSave") + " " + file.string() + "\n" + probe.busyText(file.string()),
+                 window->text("MsgFileSaveError"), widgets::kStopOk, MessageAnswer::Ok);
+    window->save();
+    CHECK_SCRIPT(boxes);
+    QVERIFY(fixtures::readFile(file) == before);
+    QVERIFY(window->isModified());
+
+    // Once it has finished, the save goes through.
+    ::close(other);
+    window->save();
+    QVERIFY(holds(fixtures::readFile(file), "Ours"));
+    QVERIFY(!window->isModified());
 }
 
 QTEST_MAIN(FileSafetyTest)
