@@ -315,4 +315,89 @@ DatabaseDiff compareDatabases(const ChannelDatabase& a, const ChannelDatabase& b
     return diff;
 }
 
+bool canTake(ChannelChange change) {
+    return change == ChannelChange::Removed || change == ChannelChange::Renamed || change == ChannelChange::Moved;
+}
+
+TakeSummary takeFromOther(ChannelDatabase& shown, const ChannelDatabase& other, const DatabaseDiff& diff,
+                          const std::vector<std::size_t>& entries) {
+    TakeSummary summary;
+    const std::vector<std::uint16_t> slotsA = mainListSlots(other);
+    std::vector<int> indexOfA(kMaxChannelSlots, -1);
+    for (std::size_t i = 0; i < slotsA.size(); ++i)
+        indexOfA[slotsA[i]] = static_cast<int>(i);
+    const ReferenceMatch match = matchReference(shown, referenceFromDatabase(other));
+    // The shown slot of each channel of `other` once everything is taken (-1: not there).
+    std::vector<int> target(match.slot.begin(), match.slot.end());
+    std::vector<std::uint8_t> place(slotsA.size(), 0);  // to be put behind its predecessor
+
+    std::vector<std::uint8_t> used(kMaxChannelSlots, 0);
+    for (std::uint16_t slot : mainListSlots(shown))
+        used[slot] = 1;
+    std::size_t nextFree = 0;
+    const std::size_t cap = std::min(shown.capacity(), kMaxChannelSlots);
+    for (std::size_t k : entries) {
+        if (k >= diff.channels.size() || !canTake(diff.channels[k].change) || diff.channels[k].slotA < 0 ||
+            indexOfA[static_cast<std::size_t>(diff.channels[k].slotA)] < 0) {
+            ++summary.refused;
+            continue;
+        }
+        const ChannelDifference& d = diff.channels[k];
+        const auto i = static_cast<std::size_t>(indexOfA[static_cast<std::size_t>(d.slotA)]);
+        if (d.change == ChannelChange::Renamed && target[i] >= 0) {
+            shown.record(static_cast<std::size_t>(target[i])).setName(d.nameA);
+            ++summary.renamed;
+        } else if (d.change == ChannelChange::Moved && target[i] >= 0) {
+            place[i] = 1;
+            ++summary.moved;
+        } else if (d.change == ChannelChange::Removed && target[i] < 0) {
+            while (nextFree < cap && used[nextFree])
+                ++nextFree;
+            if (nextFree >= cap || !shown.insertRecord(nextFree, other.record(slotsA[i]), other.providerName(slotsA[i]))) {
+                ++summary.refused;
+                continue;
+            }
+            used[nextFree] = 1;
+            target[i] = static_cast<int>(nextFree);
+            place[i] = 1;
+            ++summary.restored;
+        } else {
+            ++summary.refused;
+        }
+    }
+    if (std::find(place.begin(), place.end(), 1) == place.end()) {
+        if (summary.renamed)
+            shown.requestFullSort();
+        return summary;
+    }
+
+    // The new main-list order: the channels that stay, each placed channel right behind the
+    // channel that precedes it in `other` (or first when none does).
+    std::vector<std::uint8_t> placed(kMaxChannelSlots, 0);
+    for (std::size_t i = 0; i < slotsA.size(); ++i)
+        if (place[i])
+            placed[static_cast<std::size_t>(target[i])] = 1;
+    std::vector<std::uint16_t> order;
+    for (std::uint16_t slot : mainListSlots(shown))
+        if (!placed[slot])
+            order.push_back(slot);
+    for (std::size_t i = 0; i < slotsA.size(); ++i) {
+        if (!place[i])
+            continue;
+        auto at = order.begin();
+        for (std::size_t j = i; j-- > 0;) {
+            if (target[j] < 0)
+                continue;
+            const auto found = std::find(order.begin(), order.end(), static_cast<std::uint16_t>(target[j]));
+            if (found != order.end()) {
+                at = found + 1;
+                break;
+            }
+        }
+        order.insert(at, static_cast<std::uint16_t>(target[i]));
+    }
+    reorderSlots(shown, order);
+    return summary;
+}
+
 } // namespace cs

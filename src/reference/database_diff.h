@@ -79,6 +79,22 @@ struct DatabaseDiff {
 // receiver's other settings as the editor keeps them.
 DatabaseDiff compareDatabases(const ChannelDatabase& a, const ChannelDatabase& b);
 
+// "Take from the other file": `shown` takes back from `other` what the chosen entries of
+// compareDatabases(other, shown) name: a removed channel comes back (with its provider, without
+// list places), a renamed one gets its old name, a moved one its old place. Channels that come
+// back or move go right behind the channel that precedes them in `other`. Added and changed
+// entries are not taken. Slots of `shown` change; compare again afterwards.
+struct TakeSummary {
+    std::size_t restored = 0;
+    std::size_t renamed = 0;
+    std::size_t moved = 0;
+    std::size_t refused = 0;  // entries that cannot be taken, or no free slot was left
+    std::size_t total() const { return restored + renamed + moved; }
+};
+TakeSummary takeFromOther(ChannelDatabase& shown, const ChannelDatabase& other, const DatabaseDiff& diff,
+                          const std::vector<std::size_t>& entries);
+bool canTake(ChannelChange change);
+
 // The in-use slots of the channel table ascending: the main list's order.
 std::vector<std::uint16_t> mainListSlots(const ChannelDatabase& db);
 

@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <map>
+#include <numeric>
 
 namespace {
 
@@ -49,6 +50,14 @@ struct Found {
     std::map<ChannelChange, Names> names;
     std::map<std::string, unsigned> fields;  // changed channel (B name) -> fields
 };
+
+// Names in the order of the channel table: the main list.
+Names tableNames(const OpenDatabase& open) {
+    Names names;
+    for (std::uint16_t slot : cs::mainListSlots(open.db))
+        names.emplace_back(open.db.record(slot).name());
+    return names;
+}
 
 Found summarise(const DatabaseDiff& diff) {
     Found f;
@@ -275,6 +284,75 @@ TEST(DatabaseDiffWhole, EntriesCarrySlotsPositionsAndHowTheyWereMatched) {
             EXPECT_EQ(d.match, cs::MatchKind::None);
         }
     }
+}
+
+TEST(DatabaseDiffTake, RemovedRenamedAndMovedComeBackAsTheOtherFileHasThem) {
+    struct Case {
+        const char* what;
+        std::function<void(std::vector<fx::ChannelSpec>&)> edit;
+        std::size_t restored, renamed, moved;
+    };
+    const Case cases[] = {
+        {"a removed channel from the middle", [](auto& c) { c.erase(c.begin() + 2); }, 1, 0, 0},
+        {"the first channel removed (it comes back without its list place)", [](auto& c) { c.erase(c.begin()); }, 1, 0, 0},
+        {"a rename", [](auto& c) { c[1].name = "Bravo HD"; }, 0, 1, 0},
+        {"a channel moved to the end", [](auto& c) { std::rotate(c.begin(), c.begin() + 1, c.end()); }, 0, 0, 1},
+        {"all at once, in empty slots between",
+         [](auto& c) {
+             c[0].name = "Alpha 2";
+             std::rotate(c.begin(), c.begin() + 1, c.end());
+             c.erase(c.begin() + 1);
+         },
+         1, 1, 1},
+    };
+    for (const Case& c : cases) {
+        std::vector<fx::ChannelSpec> after = baseChannels();
+        c.edit(after);
+        OpenDatabase other(imageOf(baseChannels()));
+        OpenDatabase shown(imageOf(after));
+        const DatabaseDiff diff = cs::compareDatabases(other.db, shown.db);
+        std::vector<std::size_t> all(diff.channels.size());
+        std::iota(all.begin(), all.end(), 0);
+        const cs::TakeSummary taken = cs::takeFromOther(shown.db, other.db, diff, all);
+        EXPECT_EQ(taken.restored, c.restored) << c.what;
+        EXPECT_EQ(taken.renamed, c.renamed) << c.what;
+        EXPECT_EQ(taken.moved, c.moved) << c.what;
+        EXPECT_EQ(taken.refused, 0u) << c.what;
+        const DatabaseDiff again = cs::compareDatabases(other.db, shown.db);
+        EXPECT_TRUE(again.channels.empty()) << c.what << ": " << again.channels.size() << " differences left";
+        EXPECT_EQ(tableNames(shown), tableNames(other)) << c.what;
+    }
+}
+
+TEST(DatabaseDiffTake, AddedChannelsAndAFullTableAreRefused) {
+    std::vector<fx::ChannelSpec> after = baseChannels();
+    after.erase(after.begin());
+    after.push_back(at("New", 9, 12000));
+    OpenDatabase other(imageOf(baseChannels()));
+    OpenDatabase shown(imageOf(after));
+    const DatabaseDiff diff = cs::compareDatabases(other.db, shown.db);
+    std::vector<std::size_t> added;
+    for (std::size_t k = 0; k < diff.channels.size(); ++k)
+        if (diff.channels[k].change == ChannelChange::Added)
+            added.push_back(k);
+    ASSERT_EQ(added.size(), 1u);
+    EXPECT_EQ(cs::takeFromOther(shown.db, other.db, diff, added).refused, 1u);
+    EXPECT_EQ(cs::compareDatabases(other.db, shown.db).count(ChannelChange::Added), 1u);
+
+    // Every slot taken: the removed channel has nowhere to go and nothing changes.
+    auto full = settingsImage();
+    for (std::size_t slot = 0; slot < 4000; ++slot)
+        full.channel(slot, at("Filler " + std::to_string(slot), static_cast<std::uint16_t>(1000 + slot), 12200));
+    OpenDatabase crowded(full.build());
+    const DatabaseDiff lost = cs::compareDatabases(other.db, crowded.db);
+    std::vector<std::size_t> removed;
+    for (std::size_t k = 0; k < lost.channels.size(); ++k)
+        if (lost.channels[k].change == ChannelChange::Removed)
+            removed.push_back(k);
+    ASSERT_FALSE(removed.empty());
+    const cs::TakeSummary taken = cs::takeFromOther(crowded.db, other.db, lost, removed);
+    EXPECT_EQ(taken.restored, 0u);
+    EXPECT_EQ(taken.refused, removed.size());
 }
 
 } // namespace
