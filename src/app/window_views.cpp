@@ -7,7 +7,9 @@
 #include "properties/ca_systems.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QSplitter>
 #include <QTableView>
 #include <QStatusBar>
@@ -65,6 +67,25 @@ std::unique_ptr<reference_ui::ReferenceCommands> makeReferenceCommands(MainWindo
                                                              window.displayTexts());
 }
 
+// A double-click on the status bar's file panel asks for the file information, as the Help
+// entry does.
+class DoubleClickTrigger final : public QObject {
+public:
+    DoubleClickTrigger(QAction* action, QObject* parent) : QObject(parent), action_(action) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick && action_->isEnabled()) {
+            action_->trigger();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAction* action_;
+};
+
 // File > Compare with... and Help > File information over the shown database.
 void attachCompareWindows(MainWindow& window, views::ViewController& views) {
     compare_ui::CompareHost host;
@@ -102,6 +123,8 @@ void attachCompareWindows(MainWindow& window, views::ViewController& views) {
         if (window.databaseLoaded())
             compare_ui::showFileInformation(host, window.database());
     });
+    if (QLabel* panel = window.widgets().filePanel)
+        panel->installEventFilter(new DoubleClickTrigger(a.fileInformation, panel));
 }
 
 } // namespace

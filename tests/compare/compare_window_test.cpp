@@ -273,6 +273,13 @@ void CompareWindowTest::fileInformationShowsTheNumbersAndTheChart() {
         seen);
     info->trigger();
     QVERIFY(seen);
+
+    // The status bar's file panel, double-clicked, opens the same window.
+    seen = false;
+    whenShown<compare_ui::FileInfoWindow>([](compare_ui::FileInfoWindow& w) { QCOMPARE(w.valueOf("FileInfoUsed"), QStringLiteral("5")); },
+                                          seen);
+    QTest::mouseDClick(e.window->widgets().filePanel, Qt::LeftButton);
+    QVERIFY(seen);
 }
 
 QTEST_MAIN(CompareWindowTest)
