@@ -1,12 +1,13 @@
 // Ordering 8000 channels like a reference of 8000 (a rescan: the same services in another slot
 // order, frequencies a few MHz off, every 50th under a new service ID so that it is found
-// by name), from a database reference and from its CSV; and the duplicate search over 8000
-// channels with every 20th a second copy of a service. Opening and parsing run outside the timer
-// unless named.
+// by name), from a database reference and from its CSV; the duplicate search over 8000
+// channels with every 20th a second copy of a service; and comparing two databases of 8000.
+// Opening and parsing run outside the timer unless named.
 #include "common/log_sink.h"
 #include "database/channel_database.h"
 #include "fixtures/image_builder.h"
 #include "image/flash.h"
+#include "reference/database_diff.h"
 #include "reference/duplicates.h"
 #include "reference/reference_list.h"
 #include "reference/reference_order.h"
@@ -101,5 +102,23 @@ void BM_FindDuplicates(benchmark::State& state) {
         state.SkipWithError("unexpected number of duplicate groups");
 }
 BENCHMARK(BM_FindDuplicates)->Unit(benchmark::kMillisecond);
+
+// Comparing two 8000-slot databases as File > Compare with... and `diff` do: the rescan (every
+// channel moved to another slot, frequencies changed, every 50th found by name), and the
+// database against an identical copy. Budget: 50 ms.
+void BM_CompareDatabases(benchmark::State& state) {
+    const bool rescanned = state.range(0) != 0;
+    Open old(image(false));
+    Open now(image(rescanned));
+    if (!old.ok || !now.ok)
+        state.SkipWithError("images did not open");
+    std::size_t differences = 0;
+    for (auto _ : state)
+        differences = cs::compareDatabases(old.db, now.db).channels.size();
+    if ((differences == 0) == rescanned)
+        state.SkipWithError("unexpected comparison result");
+    state.counters["differences"] = static_cast<double>(differences);
+}
+BENCHMARK(BM_CompareDatabases)->Arg(1)->Arg(0)->ArgNames({"rescanned"})->Unit(benchmark::kMillisecond);
 
 } // namespace

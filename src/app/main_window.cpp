@@ -480,7 +480,8 @@ void MainWindow::loadSucceeded() {
     loadedOnce_ = true;
     w_.actions.toolSendDatabase->setEnabled(true);
     w_.actions.sendDatabase->setEnabled(true);
-    for (QAction* a : {w_.actions.exportView, w_.actions.orderLikeReference, w_.actions.findDuplicates})
+    for (QAction* a : {w_.actions.exportView, w_.actions.orderLikeReference, w_.actions.findDuplicates,
+                       w_.actions.compareWith, w_.actions.fileInformation})
         a->setEnabled(true);
     w_.filterBar->show();
     resetViews();

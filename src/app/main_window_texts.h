@@ -33,7 +33,7 @@ inline constexpr std::array<MenuText, 6> kMenuTexts = {{
 }};
 
 // Menu entries, pop-up menu entries and tray menu entries.
-inline constexpr std::array<ActionText, 35> kActionTexts = {{
+inline constexpr std::array<ActionText, 37> kActionTexts = {{
     {&MainWindowActions::open, "MenuOpen"},
     {&MainWindowActions::save, "MenuSave"},
     {&MainWindowActions::saveAs, "MenuSaveAs"},
@@ -53,6 +53,8 @@ inline constexpr std::array<ActionText, 35> kActionTexts = {{
     {&MainWindowActions::sendDatabase, "MenuSendBaseData"},
     {&MainWindowActions::updateSoftware, "MenuUpdateSoftware"},
     {&MainWindowActions::about, "MenuHelpAbout"},
+    {&MainWindowActions::compareWith, "MenuCompareWith"},
+    {&MainWindowActions::fileInformation, "MenuFileInformation"},
     {&MainWindowActions::listCut, "MenuCut"},
     {&MainWindowActions::listCopy, "MenuCopy"},
     {&MainWindowActions::listPaste, "MenuPaste"},

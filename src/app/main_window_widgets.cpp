@@ -63,6 +63,7 @@ void buildActions(QMainWindow& w, MainWindowActions& a) {
     a.importCaTables = makeAction(w, "importCaTables");
     a.exportTransponders = hidden(makeAction(w, "exportTransponders"));
     a.exportView = disabled(makeAction(w, "exportView"));
+    a.compareWith = disabled(makeAction(w, "compareWith"));
     a.preferences = makeAction(w, "preferences", QKeySequence(Qt::CTRL | Qt::Key_P));
     a.imageManager = makeAction(w, "imageManager");
     a.exit = makeAction(w, "exit", QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -93,6 +94,7 @@ void buildActions(QMainWindow& w, MainWindowActions& a) {
     a.helpOnHelp = hidden(makeAction(w, "helpOnHelp"));
     a.homePage = hidden(makeAction(w, "homePage"));
     a.about = makeAction(w, "about");
+    a.fileInformation = disabled(makeAction(w, "fileInformation"));
 
     // Tool bar
     a.toolOpen = makeTool(w, "toolOpen", ToolIcon::Open);
@@ -152,7 +154,7 @@ void add(QMenu* menu, std::initializer_list<QAction*> actions) {
 // memory of the menus and any help text written for them stay right.
 void buildMenus(QMainWindow& w, MainWindowActions& a, MainWindowMenus& m) {
     m.file = topMenu(w, "fileMenu");
-    add(m.file, {a.open, a.save, a.saveAs, a.exportView});
+    add(m.file, {a.open, a.save, a.saveAs, a.exportView, a.compareWith});
     m.file->addSeparator();
     m.importFrom = subMenu(m.file, "importMenu");
     add(m.importFrom, {a.importSatellites, a.importTransponders, a.importCaTables});
@@ -192,7 +194,7 @@ void buildMenus(QMainWindow& w, MainWindowActions& a, MainWindowMenus& m) {
     add(m.help, {a.homePage});
     m.help->addSeparator()->setVisible(false);
     m.help->addSeparator()->setVisible(false);
-    add(m.help, {a.about});
+    add(m.help, {a.fileInformation, a.about});
 
     m.listPopup = new QMenu(&w);
     m.listPopup->setObjectName(QStringLiteral("listPopupMenu"));

@@ -1,9 +1,17 @@
 #include "app/window_views.h"
 
 #include "app/main_window.h"
+#include "compare/compare_window.h"
+#include "compare/file_info_window.h"
+#include "views/channel_list_model.h"
 #include "properties/ca_systems.h"
 
+#include <QAction>
+#include <QEvent>
+#include <QItemSelectionModel>
+#include <QLabel>
 #include <QSplitter>
+#include <QTableView>
 #include <QStatusBar>
 
 #include "app/undo_commands.h"
@@ -59,6 +67,66 @@ std::unique_ptr<reference_ui::ReferenceCommands> makeReferenceCommands(MainWindo
                                                              window.displayTexts());
 }
 
+// A double-click on the status bar's file panel asks for the file information, as the Help
+// entry does.
+class DoubleClickTrigger final : public QObject {
+public:
+    DoubleClickTrigger(QAction* action, QObject* parent) : QObject(parent), action_(action) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonDblClick && action_->isEnabled()) {
+            action_->trigger();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QAction* action_;
+};
+
+// File > Compare with... and Help > File information over the shown database.
+void attachCompareWindows(MainWindow& window, views::ViewController& views) {
+    compare_ui::CompareHost host;
+    host.window = &window;
+    host.text = [&window](std::string_view key) { return window.text(key); };
+    host.shownFile = [&window] { return window.currentFileName(); };
+    host.changed = [&window](const std::string& stepName) {
+        window.undoCommands().nameNextStep(stepName);
+        window.setModified(true);
+        window.undoCommands().flush();
+    };
+    host.refreshViews = [&window, &views] {
+        views.rebuildTree();
+        views.fillChannelList();
+        window.updateStatusCounts();
+        window.refreshNodePanel();
+    };
+    host.selectChannel = [&window, &views](std::uint16_t slot) {
+        const int row = views.model().rowOfSlot(slot);
+        QTableView* list = window.widgets().channelList;
+        if (row < 0 || !list)
+            return false;
+        const QModelIndex index = views.model().index(row, 0);
+        list->selectionModel()->select(index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
+        list->scrollTo(index);
+        return true;
+    };
+    const MainWindowActions& a = window.widgets().actions;
+    QObject::connect(a.compareWith, &QAction::triggered, &window, [&window, host] {
+        if (window.databaseLoaded())
+            compare_ui::compareWithFile(host, window.database());
+    });
+    QObject::connect(a.fileInformation, &QAction::triggered, &window, [&window, host] {
+        if (window.databaseLoaded())
+            compare_ui::showFileInformation(host, window.database());
+    });
+    if (QLabel* panel = window.widgets().filePanel)
+        panel->installEventFilter(new DoubleClickTrigger(a.fileInformation, panel));
+}
+
 } // namespace
 
 std::unique_ptr<WindowViews> makeWindowViews(MainWindow& window) {
@@ -106,6 +174,7 @@ std::unique_ptr<WindowViews> makeWindowViews(MainWindow& window) {
     auto assembled = std::make_unique<WindowViews>();
     assembled->editing = makeEditing(window, *vc);
     assembled->reference = makeReferenceCommands(window, *vc);
+    attachCompareWindows(window, *vc);
     assembled->views = std::move(views);
     return assembled;
 }

@@ -3,6 +3,8 @@
 #include "cli_database.h"
 #include "command_registry.h"
 
+#include "reference/file_facts.h"
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -21,6 +23,36 @@ int imageKindOf(cs::OpenResult result) {
 }
 
 const char* boolText(bool b) { return b ? "true" : "false"; }
+
+const char* checkText(cs::AreaCheck check) {
+    switch (check) {
+    case cs::AreaCheck::Passed: return "passed";
+    case cs::AreaCheck::Failed: return "failed";
+    case cs::AreaCheck::Absent: break;
+    }
+    return "absent";
+}
+
+// The numbers the file information window shows, after the fields info always printed.
+std::string facts(bool loaded, const cs::ChannelDatabase& db) {
+    const cs::FileFacts f = loaded ? cs::fileFacts(db) : cs::FileFacts{};
+    std::string out = ", \"free\": " + std::to_string(f.free) + ", \"tv\": " + std::to_string(f.tv) +
+                      ", \"radio\": " + std::to_string(f.radio) + ", \"freeToAir\": " + std::to_string(f.freeToAir) +
+                      ", \"scrambled\": " + std::to_string(f.scrambled) +
+                      ", \"damagedRecords\": " + std::to_string(f.damagedRecords);
+    out += ", \"duplicates\": {\"services\": " + std::to_string(f.duplicateServices) +
+           ", \"names\": " + std::to_string(f.duplicateNames) + "}";
+    out += std::string(", \"checks\": {\"settingsArea\": \"") + checkText(f.settingsCheck) +
+           "\", \"providerArea\": \"" + checkText(f.providerCheck) + "\"}";
+    out += ", \"perSatellite\": [";
+    for (std::size_t k = 0; k < f.perSatellite.size(); ++k) {
+        const cs::SatelliteCount& s = f.perSatellite[k];
+        out += (k ? ", " : "") + std::string("{\"satellite\": ") + std::to_string(s.satellite) +
+               ", \"name\": " + jsonString(cs::cli::latin1ToUtf8(s.name)) + ", \"channels\": " +
+               std::to_string(s.channels) + "}";
+    }
+    return out + "]";
+}
 
 std::string describe(cs::OpenResult result, cs::Flash& flash, cs::ChannelDatabase& db) {
     const bool loaded = result == cs::OpenResult::Loaded;
@@ -63,8 +95,9 @@ std::string describe(cs::OpenResult result, cs::Flash& flash, cs::ChannelDatabas
                    ", \"channels\": " + std::to_string(db.listMembers(k)) + "}";
         }
     }
-    out += "], \"damagedRecords\": " + std::to_string(loaded ? flash.damagedRecords() : 0) + "}";
-    return out;
+    out += "]";
+    out += facts(loaded, db);
+    return out + "}";
 }
 
 int runInfo(const std::vector<std::string>& argv) {

@@ -3,6 +3,7 @@
 #include "image/channel_record.h"
 #include "image/settings_area.h"
 #include "reference/channel_identity.h"
+#include "reference/database_diff.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -10,16 +11,6 @@
 namespace cs {
 
 namespace {
-
-std::vector<std::uint16_t> inUseSlots(const ChannelDatabase& db) {
-    std::vector<std::uint16_t> slots;
-    const std::size_t cap = std::min(db.capacity(), kMaxChannelSlots);
-    slots.reserve(cap);
-    for (std::size_t i = 0; i < cap; ++i)
-        if (db.entry(i).inUse())
-            slots.push_back(static_cast<std::uint16_t>(i));
-    return slots;
-}
 
 std::vector<std::uint16_t> listSlots(ChannelDatabase& db, std::size_t list) {
     ViewSettings view;
@@ -42,7 +33,7 @@ ReferenceMatch matchReference(const ChannelDatabase& db, const ReferenceList& re
         std::uint16_t slot;
     };
     std::vector<Keyed> index;
-    for (std::uint16_t slot : inUseSlots(db)) {
+    for (std::uint16_t slot : mainListSlots(db)) {
         const ChannelRecord& r = db.record(slot);
         index.push_back({serviceKey(r.satellite(), r.polarisation(), r.serviceId()), r.frequency(), slot});
     }
@@ -201,7 +192,7 @@ OrderSummary orderLikeReference(ChannelDatabase& db, const ReferenceList& refere
         settings.listCount = reference.listCount;
         for (std::size_t k = 1; k <= kMaxFavouriteLists; ++k)
             settings.setListName(k, k <= reference.listCount ? reference.listNames[k - 1] : std::string());
-        for (std::uint16_t slot : inUseSlots(db))
+        for (std::uint16_t slot : mainListSlots(db))
             for (std::size_t k = 1; k <= kMaxFavouriteLists; ++k)
                 db.record(slot).setListPosition(k, 0);
         for (std::size_t i = 0; i < reference.channels.size(); ++i) {
@@ -216,7 +207,7 @@ OrderSummary orderLikeReference(ChannelDatabase& db, const ReferenceList& refere
 
     const std::size_t matchedCount = order.size();
     if (list == 0) {
-        for (std::uint16_t slot : inUseSlots(db))
+        for (std::uint16_t slot : mainListSlots(db))
             if (!placed[slot])
                 order.push_back(slot);
         const std::vector<std::uint16_t> newSlot = reorderSlots(db, order);
@@ -229,7 +220,7 @@ OrderSummary orderLikeReference(ChannelDatabase& db, const ReferenceList& refere
                 summary.unmatchedSlots.push_back(slot);
             }
         }
-        for (std::uint16_t slot : inUseSlots(db))
+        for (std::uint16_t slot : mainListSlots(db))
             db.record(slot).setListPosition(list, 0);
         std::uint16_t position = 0;
         for (std::uint16_t slot : order)

@@ -21,6 +21,7 @@ struct MainWindowActions {
     QAction* importCaTables = nullptr;
     QAction* exportTransponders = nullptr;
     QAction* exportView = nullptr;  // the channels the list shows, as a CSV
+    QAction* compareWith = nullptr;  // the shown database against another file
     QAction* preferences = nullptr;
     QAction* imageManager = nullptr;
     QAction* exit = nullptr;
@@ -49,6 +50,7 @@ struct MainWindowActions {
     QAction* helpOnHelp = nullptr;
     QAction* homePage = nullptr;
     QAction* about = nullptr;
+    QAction* fileInformation = nullptr;  // what the shown image holds, with a chart
 
     // Tool bar
     QAction* toolOpen = nullptr;

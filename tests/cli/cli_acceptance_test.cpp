@@ -34,7 +34,11 @@ const Shape kInfoShape = {{"result", T::Number},     {"typeFile", T::Number},  {
                           {"capacity", T::Number},   {"base", T::Bool},        {"config", T::Bool},
                           {"ba2", T::Bool},          {"ba3", T::Bool},         {"channels", T::Number},
                           {"providers", T::Number},  {"transponders", T::Number}, {"satellites", T::Array},
-                          {"lists", T::Array},       {"damagedRecords", T::Number}};
+                          {"lists", T::Array},
+                          // The numbers of the file information window, after the fields above.
+                          {"free", T::Number},       {"tv", T::Number},        {"radio", T::Number},
+                          {"freeToAir", T::Number},  {"scrambled", T::Number}, {"damagedRecords", T::Number},
+                          {"duplicates", T::Object}, {"checks", T::Object},    {"perSatellite", T::Array}};
 const Shape kListShape = {{"number", T::Number}, {"name", T::String}, {"channels", T::Number}};
 const Shape kRowShape = {{"slot", T::Number},      {"caption", T::String},   {"language", T::String},
                          {"ca", T::String},        {"frequency", T::String}, {"symbolRate", T::String},

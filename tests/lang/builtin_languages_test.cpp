@@ -52,13 +52,13 @@ TEST(BuiltInLanguages, FiveInFixedOrder) {
 }
 
 // The 258 lines of the receiver editor's own language file, then the program's keys for what it
-// says about files it refuses to lose: damaged records, outputs that are no files, a file changed
-// on disk.
-TEST(BuiltInLanguages, EnglishHas261TextLinesWithTheRepeatedKeyInItsTwoPlaces) {
+// says about files it refuses to lose (damaged records, outputs that are no files, a file changed
+// on disk) and for comparing files and the file information window.
+TEST(BuiltInLanguages, EnglishHas329TextLinesWithTheRepeatedKeyInItsTwoPlaces) {
     const Parsed english = parse(kEnglishText);
     EXPECT_EQ(english.lines.front(), "[LANGUAGE]");
-    EXPECT_EQ(english.keys.size(), 261u);
-    EXPECT_EQ(std::set<std::string>(english.keys.begin(), english.keys.end()).size(), 260u);
+    EXPECT_EQ(english.keys.size(), 329u);
+    EXPECT_EQ(std::set<std::string>(english.keys.begin(), english.keys.end()).size(), 328u);
     std::vector<std::string> repeated;
     for (std::size_t i = 0; i < english.keys.size(); ++i)
         if (english.keys[i] == "MsgFileNotExisting")
@@ -66,7 +66,8 @@ TEST(BuiltInLanguages, EnglishHas261TextLinesWithTheRepeatedKeyInItsTwoPlaces) {
     EXPECT_EQ(repeated, (std::vector<std::string>{"doesn't  exist", "The file does not exist"}));
     EXPECT_EQ(english.keys.front(), "TitleApplication");
     EXPECT_EQ(english.keys[257], "HintOpeningBase");
-    EXPECT_EQ(english.keys.back(), "MsgFileChangedOnDisk");
+    EXPECT_EQ(english.keys[258], "MsgDamagedRecords");
+    EXPECT_EQ(english.keys.back(), "FileInfoChart");
 }
 
 TEST(BuiltInLanguages, EveryLanguageHasTheEnglishKeysInOrderWithTextsAndValidUtf8) {
