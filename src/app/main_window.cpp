@@ -470,7 +470,18 @@ void MainWindow::runDeferredAction() {
 void MainWindow::openPendingFile() { documents_->openPendingFile(); }
 void MainWindow::openWithDialog() { documents_->openWithDialog(); }
 void MainWindow::openRecentFile(int entry) { documents_->openRecentFile(entry); }
-void MainWindow::filesDropped(const std::vector<std::string>& paths) { documents_->filesDropped(paths); }
+void MainWindow::filesDropped(const std::vector<std::string>& paths) {
+    filesDropped(paths, QGuiApplication::queryKeyboardModifiers());
+}
+
+void MainWindow::filesDropped(const std::vector<std::string>& paths, Qt::KeyboardModifiers modifiers) {
+    const bool database = !paths.empty() && fs::path(paths.front()).extension() == ".dsp";
+    if ((modifiers & Qt::ControlModifier) && database && session_.loaded() && views_ && views_->compareWith) {
+        views_->compareWith(paths.front());
+        return;
+    }
+    documents_->filesDropped(paths);
+}
 void MainWindow::save() { documents_->save(); }
 void MainWindow::saveAs() { documents_->saveAs(); }
 bool MainWindow::queryClose(bool fromWindow) { return documents_->queryClose(fromWindow); }
@@ -547,7 +558,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     for (const QUrl& url : event->mimeData()->urls())
         if (url.isLocalFile())
             paths.push_back(url.toLocalFile().toStdString());
-    filesDropped(paths);
+    filesDropped(paths, event->modifiers());
     event->acceptProposedAction();
 }
 

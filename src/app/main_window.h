@@ -158,6 +158,8 @@ public:
     bool queryClose(bool fromWindow);
     void applyTexts();
     // Files dropped from the file manager (the first of a drop counts).
+    // With Ctrl held, a database dropped on a shown one is compared with it instead.
+    void filesDropped(const std::vector<std::string>& paths, Qt::KeyboardModifiers modifiers);
     void filesDropped(const std::vector<std::string>& paths);
     // The desktop session ends (log-off, shut-down): closing then always ends the program.
     void sessionEnding();

@@ -87,7 +87,7 @@ private:
 };
 
 // File > Compare with... and Help > File information over the shown database.
-void attachCompareWindows(MainWindow& window, views::ViewController& views) {
+std::function<void(const std::string&)> attachCompareWindows(MainWindow& window, views::ViewController& views) {
     compare_ui::CompareHost host;
     host.window = &window;
     host.text = [&window](std::string_view key) { return window.text(key); };
@@ -125,6 +125,10 @@ void attachCompareWindows(MainWindow& window, views::ViewController& views) {
     });
     if (QLabel* panel = window.widgets().filePanel)
         panel->installEventFilter(new DoubleClickTrigger(a.fileInformation, panel));
+    return [&window, host](const std::string& path) {
+        if (window.databaseLoaded())
+            compare_ui::compareWithPath(host, window.database(), path);
+    };
 }
 
 } // namespace
@@ -174,7 +178,7 @@ std::unique_ptr<WindowViews> makeWindowViews(MainWindow& window) {
     auto assembled = std::make_unique<WindowViews>();
     assembled->editing = makeEditing(window, *vc);
     assembled->reference = makeReferenceCommands(window, *vc);
-    attachCompareWindows(window, *vc);
+    assembled->compareWith = attachCompareWindows(window, *vc);
     assembled->views = std::move(views);
     return assembled;
 }

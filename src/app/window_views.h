@@ -1,6 +1,8 @@
 #pragma once
 // The views of the main window, put together over its widgets: the one place that knows both.
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "editing/edit_controller.h"
 #include "reference/reference_commands.h"
@@ -15,6 +17,8 @@ struct WindowViews {
     std::unique_ptr<views::ViewController> views;
     std::unique_ptr<editing::EditController> editing;
     std::unique_ptr<reference_ui::ReferenceCommands> reference;
+    // Compares the shown database with another file (a database dropped with Ctrl held).
+    std::function<void(const std::string& path)> compareWith;
 };
 
 // Sorting and changes mark the window's database modified, the selected node repaints the node

@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QMimeData>
 #include <QTimer>
+#include <QUrl>
 #include <QTreeWidget>
 
 #include "app/undo_commands.h"
@@ -134,6 +136,7 @@ private slots:
     void doubleClickSelectsTheChannelInTheList();
     void aFileThatIsNoDatabaseIsNamed();
     void fileInformationShowsTheNumbersAndTheChart();
+    void aDatabaseDroppedWithCtrlIsCompared();
 };
 
 void CompareWindowTest::aRemovedChannelIsTakenBackInOneStepAndUndone() {
@@ -280,6 +283,29 @@ void CompareWindowTest::fileInformationShowsTheNumbersAndTheChart() {
                                           seen);
     QTest::mouseDClick(e.window->widgets().filePanel, Qt::LeftButton);
     QVERIFY(seen);
+}
+
+void CompareWindowTest::aDatabaseDroppedWithCtrlIsCompared() {
+    Editor e(after());
+    QVERIFY(e.loaded);
+    const fs::path old = e.box.writeFile("before.dsp", before());
+    auto drop = [&e, &old](Qt::KeyboardModifiers modifiers) {
+        auto* data = new QMimeData;  // owned by the drag until the drop, by the test here
+        data->setUrls({QUrl::fromLocalFile(QString::fromStdString(old.string()))});
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(e.window.get(), &event);
+        delete data;
+    };
+    bool seen = false;
+    whenShown<compare_ui::CompareWindow>(
+        [](compare_ui::CompareWindow& cw) { QCOMPARE(cw.group(ChannelChange::Renamed)->childCount(), 1); }, seen);
+    drop(Qt::ControlModifier);
+    QVERIFY(seen);
+    QCOMPARE(e.window->currentFileName(), e.window->pendingFileName());  // nothing was opened
+
+    // Without Ctrl the same drop opens the file, as it always did.
+    drop(Qt::NoModifier);
+    QCOMPARE(e.window->pendingFileName(), old.string());
 }
 
 QTEST_MAIN(CompareWindowTest)
