@@ -22,5 +22,6 @@ bool imageSeeds(std::string_view target, Seeds& seeds);
 bool exchangeSeeds(std::string_view target, Seeds& seeds);
 bool pictureSeeds(std::string_view target, Seeds& seeds);
 bool ymodemSeeds(std::string_view target, Seeds& seeds);
+bool satellitesXmlSeeds(std::string_view target, Seeds& seeds);
 
 } // namespace cs::fuzzseeds
