@@ -4,6 +4,8 @@
 // fec_inner= system= modulation= />) through expat. The reader is bounded: the file's size, the
 // depth of elements, the number of transponders; a document that declares an entity or refers
 // to an external one is refused, so nothing is ever expanded or fetched.
+#include "image/transponders.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,12 +17,6 @@ namespace cs {
 inline constexpr std::uint64_t kSatellitesXmlMaxBytes = 16u << 20;
 inline constexpr int kSatellitesXmlMaxDepth = 8;
 inline constexpr std::size_t kSatellitesXmlMaxTransponders = 200000;
-
-// What the receiver's satellite transponders can hold (MHz, kS/s).
-inline constexpr int kSatelliteTransponderMhzMin = 9750;
-inline constexpr int kSatelliteTransponderMhzMax = 12900;
-inline constexpr int kSatelliteSymbolRateMin = 1000;
-inline constexpr int kSatelliteSymbolRateMax = 30000;
 
 // Why an entry of the file is not taken. The value is what the command line prints as a number
 // and the window turns into its text.

@@ -44,7 +44,7 @@ TransponderMergePlan planTransponderMerge(const TransponderTable& table, unsigne
                  wanted.end());
     for (const XmlTransponder& t : wanted) {
         std::optional<std::size_t> best;
-        int bestDistance = kTransponderMatchMhz;
+        int bestDistance = kTransponderDuplicateMhz;
         for (std::size_t i = 0; i < own.count; ++i) {
             const TransponderRecord& r = table[own.index[i]];
             if (taken[i] || r.polarisation() != t.polarisation)

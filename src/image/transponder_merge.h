@@ -13,10 +13,6 @@
 
 namespace cs {
 
-// A listed transponder and a record of the table are one when they share the polarisation and
-// lie closer than this (the transponder dialog's duplicate distance).
-inline constexpr int kTransponderMatchMhz = 6;
-
 enum class TransponderChangeKind { Add, Change, Remove };
 
 struct TransponderChange {

@@ -21,6 +21,8 @@ struct MainWindowActions {
     QAction* importCaTables = nullptr;
     QAction* exportTransponders = nullptr;
     QAction* exportView = nullptr;  // the channels the list shows, as a CSV
+    QAction* printView = nullptr;   // the shown view as a printed table, with a preview
+    QAction* exportPdf = nullptr;   // the same table as a PDF file
     QAction* preferences = nullptr;
     QAction* imageManager = nullptr;
     QAction* exit = nullptr;
@@ -32,6 +34,7 @@ struct MainWindowActions {
     QAction* paste = nullptr;
     QAction* deleteChannels = nullptr;
     QAction* selectAll = nullptr;
+    QAction* renameChannels = nullptr;  // find and replace in many names at once
     QAction* orderLikeReference = nullptr;
     QAction* findDuplicates = nullptr;
     // Search
