@@ -46,7 +46,7 @@ const char* actionKey(TransponderChangeKind kind) {
 QString recordText(const TransponderRecord& r) {
     return QStringLiteral("%1 MHz %2 %3 %4")
         .arg(r.frequency())
-        .arg(r.polarisation() ? u'V' : u'H')
+        .arg(QChar(r.polarisation() ? u'V' : u'H'))
         .arg(r.symbolRate())
         .arg(QString::fromStdString(std::string(fecText(r.fec()))));
 }

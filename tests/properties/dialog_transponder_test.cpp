@@ -262,13 +262,14 @@ void DialogTransponderTest::updateFromSatellitesXmlPreviewsAndAppliesTheChosenIn
     QVERIFY(h.openSettings(6));
     QCOMPARE(page->updateButton()->text(), QString::fromStdString(english("TpUpdate")));
 
-    QStringList sats, actions, reasons;
+    QStringList sats, actions, what, reasons;
     page->setUpdateRunner([&](properties::TransponderUpdateDialog& d) {
         for (int i = 0; i < d.satList()->count(); ++i)
             sats << d.satList()->itemText(i);
         QTreeWidget* preview = d.preview();
         for (int i = 0; i < preview->topLevelItemCount(); ++i) {
             actions << preview->topLevelItem(i)->text(0);
+            what << preview->topLevelItem(i)->text(1);
             reasons << preview->topLevelItem(i)->text(2);
         }
         // Leave out the add of 11600 H.
@@ -293,6 +294,9 @@ void DialogTransponderTest::updateFromSatellitesXmlPreviewsAndAppliesTheChosenIn
     const QString skip = QString::fromStdString(english("TpUpdateSkip"));
     QCOMPARE(actions, (QStringList{change, remove, add, add, skip}));
     QCOMPARE(reasons.last(), QString::fromStdString(english("TpSkipPolarisation")));
+    QCOMPARE(what.first(), QStringLiteral("10700 MHz H 22000 7/8 -> 10702 MHz H 22000 7/8"));
+    QCOMPARE(what.at(1), QStringLiteral("11005 MHz V 27500 3/4"));
+    QCOMPARE(what.last(), QStringLiteral("11700000 kHz R"));
     // Nothing is stored before the properties dialog's OK.
     QVERIFY(h.flash.transponders() == *before);
     QStringList rows;
