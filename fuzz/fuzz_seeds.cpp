@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     const std::string target = argv[1], corpus = argv[2], dictionary = argv[3];
     Seeds seeds;
     if (!imageSeeds(target, seeds) && !exchangeSeeds(target, seeds) && !pictureSeeds(target, seeds) &&
-        !ymodemSeeds(target, seeds) && !referenceSeeds(target, seeds)) {
+        !ymodemSeeds(target, seeds) && !referenceSeeds(target, seeds) && !satellitesXmlSeeds(target, seeds)) {
         std::fprintf(stderr, "no seeds for %s\n", target.c_str());
         return 1;
     }

@@ -23,5 +23,6 @@ bool exchangeSeeds(std::string_view target, Seeds& seeds);
 bool pictureSeeds(std::string_view target, Seeds& seeds);
 bool ymodemSeeds(std::string_view target, Seeds& seeds);
 bool referenceSeeds(std::string_view target, Seeds& seeds);
+bool satellitesXmlSeeds(std::string_view target, Seeds& seeds);
 
 } // namespace cs::fuzzseeds

@@ -4,3 +4,5 @@
 cs_add_fuzzer(image_header_fuzz SOURCES image_header_fuzz.cpp LIBS cs_image SEEDS fuzz_seeds)
 cs_add_fuzzer(image_areas_fuzz SOURCES image_areas_fuzz.cpp LIBS cs_image SEEDS fuzz_seeds)
 cs_add_fuzzer(image_save_fuzz SOURCES image_save_fuzz.cpp LIBS cs_image SEEDS fuzz_seeds)
+# satellites.xml through expat, and the merge of what it lists into the transponder table.
+cs_add_fuzzer(satellites_xml_fuzz SOURCES satellites_xml_fuzz.cpp LIBS cs_image SEEDS fuzz_seeds)

@@ -6,11 +6,11 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libexpat1-dev
   clang-14 libclang-rt-14-dev
   lrzsz socat
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin procps
-  xvfb
+  xvfb poppler-utils
   dpkg-dev lintian man-db bsdextrautils
   ccache
 )

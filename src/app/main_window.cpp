@@ -492,7 +492,8 @@ void MainWindow::loadSucceeded() {
     w_.actions.toolSendDatabase->setEnabled(true);
     w_.actions.sendDatabase->setEnabled(true);
     for (QAction* a : {w_.actions.exportView, w_.actions.orderLikeReference, w_.actions.findDuplicates,
-                       w_.actions.compareWith, w_.actions.fileInformation})
+                       w_.actions.compareWith, w_.actions.fileInformation, w_.actions.renameChannels,
+                       w_.actions.printView, w_.actions.exportPdf})
         a->setEnabled(true);
     w_.filterBar->show();
     resetViews();

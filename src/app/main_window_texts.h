@@ -33,10 +33,12 @@ inline constexpr std::array<MenuText, 6> kMenuTexts = {{
 }};
 
 // Menu entries, pop-up menu entries and tray menu entries.
-inline constexpr std::array<ActionText, 37> kActionTexts = {{
+inline constexpr std::array<ActionText, 40> kActionTexts = {{
     {&MainWindowActions::open, "MenuOpen"},
     {&MainWindowActions::save, "MenuSave"},
     {&MainWindowActions::saveAs, "MenuSaveAs"},
+    {&MainWindowActions::printView, "MenuPrint"},
+    {&MainWindowActions::exportPdf, "MenuExportPdf"},
     {&MainWindowActions::preferences, "MenuPreference"},
     {&MainWindowActions::imageManager, "ImgManTitle"},
     {&MainWindowActions::exit, "MenuExit"},
@@ -45,6 +47,7 @@ inline constexpr std::array<ActionText, 37> kActionTexts = {{
     {&MainWindowActions::paste, "MenuPaste"},
     {&MainWindowActions::deleteChannels, "MenuDelete"},
     {&MainWindowActions::selectAll, "MenuSelectAll"},
+    {&MainWindowActions::renameChannels, "MenuRenameMany"},
     {&MainWindowActions::find, "MenuFind"},
     {&MainWindowActions::findNext, "MenuFindNext"},
     {&MainWindowActions::findAll, "MenuFindAll"},

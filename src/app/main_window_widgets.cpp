@@ -64,6 +64,8 @@ void buildActions(QMainWindow& w, MainWindowActions& a) {
     a.exportTransponders = hidden(makeAction(w, "exportTransponders"));
     a.exportView = disabled(makeAction(w, "exportView"));
     a.compareWith = disabled(makeAction(w, "compareWith"));
+    a.printView = disabled(makeAction(w, "printView"));  // Ctrl+P stays with the preferences
+    a.exportPdf = disabled(makeAction(w, "exportPdf"));
     a.preferences = makeAction(w, "preferences", QKeySequence(Qt::CTRL | Qt::Key_P));
     a.imageManager = makeAction(w, "imageManager");
     a.exit = makeAction(w, "exit", QKeySequence(Qt::CTRL | Qt::Key_N));
@@ -78,6 +80,7 @@ void buildActions(QMainWindow& w, MainWindowActions& a) {
     a.paste = makeAction(w, "paste", QKeySequence(Qt::CTRL | Qt::Key_V));
     a.deleteChannels = makeAction(w, "delete", QKeySequence(Qt::Key_Delete));
     a.selectAll = makeAction(w, "selectAll", QKeySequence(Qt::CTRL | Qt::Key_A));
+    a.renameChannels = disabled(makeAction(w, "renameChannels"));
     a.orderLikeReference = disabled(makeAction(w, "orderLikeReference"));
     a.findDuplicates = disabled(makeAction(w, "findDuplicates"));
     a.find = makeAction(w, "find", QKeySequence(Qt::CTRL | Qt::Key_F));
@@ -154,7 +157,7 @@ void add(QMenu* menu, std::initializer_list<QAction*> actions) {
 // memory of the menus and any help text written for them stay right.
 void buildMenus(QMainWindow& w, MainWindowActions& a, MainWindowMenus& m) {
     m.file = topMenu(w, "fileMenu");
-    add(m.file, {a.open, a.save, a.saveAs, a.exportView, a.compareWith});
+    add(m.file, {a.open, a.save, a.saveAs, a.exportView, a.compareWith, a.printView, a.exportPdf});
     m.file->addSeparator();
     m.importFrom = subMenu(m.file, "importMenu");
     add(m.importFrom, {a.importSatellites, a.importTransponders, a.importCaTables});
@@ -178,7 +181,7 @@ void buildMenus(QMainWindow& w, MainWindowActions& a, MainWindowMenus& m) {
     m.edit = topMenu(w, "editMenu");
     add(m.edit, {a.cut, a.copy, a.paste, a.deleteChannels});
     m.edit->addSeparator();
-    add(m.edit, {a.selectAll});
+    add(m.edit, {a.selectAll, a.renameChannels});
     m.edit->addSeparator();
     add(m.edit, {a.orderLikeReference, a.findDuplicates});
 

@@ -47,6 +47,8 @@ std::unique_ptr<reference_ui::ReferenceCommands> makeReferenceCommands(MainWindo
     host.orderLikeReference = a.orderLikeReference;
     host.exportView = a.exportView;
     host.findDuplicates = a.findDuplicates;
+    host.printView = a.printView;
+    host.exportPdf = a.exportPdf;
     host.databaseLoaded = [&window] { return window.databaseLoaded(); };
     host.changed = [&window](const std::string& stepName) {
         window.undoCommands().nameNextStep(stepName);

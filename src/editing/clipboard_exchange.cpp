@@ -14,7 +14,7 @@ QString infoFormat() { return QString::fromLatin1(kInfoFormatName.data(), static
 QString dataFormat() { return QString::fromLatin1(kDataFormatName.data(), static_cast<qsizetype>(kDataFormatName.size())); }
 
 QMimeData* makeClipboardData(const ChannelDatabase& db, std::span<const std::uint16_t> slotList, int sourceList, bool cut,
-                             std::uint32_t owner) {
+                             std::uint32_t owner, const ClipboardTable& table) {
     ClipboardInfo info;
     info.count = static_cast<std::uint32_t>(slotList.size());
     info.owner = owner;
@@ -28,6 +28,10 @@ QMimeData* makeClipboardData(const ChannelDatabase& db, std::span<const std::uin
     auto* mime = new QMimeData;
     mime->setData(infoFormat(), QByteArray(reinterpret_cast<const char*>(head.data()), static_cast<qsizetype>(head.size())));
     mime->setData(dataFormat(), QByteArray(reinterpret_cast<const char*>(data.data()), static_cast<qsizetype>(data.size())));
+    if (!table.text.isEmpty())
+        mime->setText(table.text);
+    if (!table.html.isEmpty())
+        mime->setHtml(table.html);
     return mime;
 }
 
@@ -39,7 +43,8 @@ void ClipboardList::clear() {
     cut_ = false;
 }
 
-void ClipboardList::take(const ChannelDatabase& db, std::span<const std::uint16_t> slotList, int sourceList, bool cut) {
+void ClipboardList::take(const ChannelDatabase& db, std::span<const std::uint16_t> slotList, int sourceList, bool cut,
+                         const ClipboardTable& table) {
     clear();
     cut_ = cut;
     sourceList_ = sourceList;
@@ -57,7 +62,7 @@ void ClipboardList::take(const ChannelDatabase& db, std::span<const std::uint16_
     if (slots_.empty())
         clipboard->clear();
     else
-        clipboard->setMimeData(makeClipboardData(db, slots_, sourceList, cut, processOwnerToken()));
+        clipboard->setMimeData(makeClipboardData(db, slots_, sourceList, cut, processOwnerToken(), table));
 }
 
 bool ClipboardList::contains(std::uint16_t slot) const { return slot < member_.size() && member_[slot]; }

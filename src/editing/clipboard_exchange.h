@@ -23,15 +23,24 @@ namespace cs::editing {
 QString infoFormat();
 QString dataFormat();
 
-// Both blocks of these channels, as the system clipboard carries them.
+// The rows as a spreadsheet reads a paste: tab-separated text with a header line, and an HTML
+// table. Empty texts are left off the clipboard.
+struct ClipboardTable {
+    QString text;
+    QString html;
+};
+
+// Both blocks of these channels, as the system clipboard carries them, and the table beside them.
 QMimeData* makeClipboardData(const ChannelDatabase& db, std::span<const std::uint16_t> slotList, int sourceList, bool cut,
-                             std::uint32_t owner);
+                             std::uint32_t owner, const ClipboardTable& table = {});
 
 class ClipboardList {
 public:
     void clear();
-    // Takes the channels (row order) and writes them to the system clipboard.
-    void take(const ChannelDatabase& db, std::span<const std::uint16_t> slotList, int sourceList, bool cut);
+    // Takes the channels (row order) and writes them to the system clipboard, with the rows as a
+    // table beside the exchange blocks.
+    void take(const ChannelDatabase& db, std::span<const std::uint16_t> slotList, int sourceList, bool cut,
+              const ClipboardTable& table = {});
 
     const std::vector<std::uint16_t>& slotList() const { return slots_; }
     bool empty() const { return slots_.empty(); }

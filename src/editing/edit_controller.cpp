@@ -5,11 +5,13 @@
 #include "database/display_texts.h"
 #include "editing/find_rules.h"
 #include "editing/name_rules.h"
+#include "editing/rename_dialog.h"
 #include "settings/stored_settings.h"
 #include "views/channel_list_model.h"
 #include "views/filter_bar.h"
 #include "views/tree_builder.h"
 #include "views/view_controller.h"
+#include "views/view_table.h"
 #include "widgets/busy_cursor.h"
 #include "widgets/message_box.h"
 
@@ -130,6 +132,7 @@ void EditController::connectActions() {
     for (QAction* x : {a.listProperties, a.toolProperties})
         on(x, [this] { channelProperties(); });
     on(a.listRename, [this] { beginRenameChannel(); });
+    on(a.renameChannels, [this] { renameMany(); });
     on(a.find, [this] { openFind(FindMode::Next); });
     if (a.toolFind) {
         a.toolFind->setCheckable(true);
@@ -645,10 +648,27 @@ bool EditController::isCut(std::uint16_t slot) const {
     return clipboard_.cut() && list > 0 && list == shownList() && clipboard_.contains(slot);
 }
 
+void EditController::renameMany() {
+    if (!settled() || !channelMode() || views_.numberingMode() || views_.model().rows() == 0)
+        return;
+    std::vector<std::uint16_t> slotList = selectedSlots();
+    if (slotList.empty())
+        slotList.assign(views_.model().rowSlots().begin(), views_.model().rowSlots().end());
+    if (!renameChannels(db_, texts_, std::move(slotList), [this] { modified(); }, host_.window))
+        return;
+    views_.model().refreshRows();
+}
+
+ClipboardTable EditController::selectionTable() const {
+    const std::vector<int> rows = selectedRows();
+    const TextTable table = views::shownTable(views_.model(), host_.list, rows);
+    return {QString::fromStdString(tabSeparated(table)), QString::fromStdString(htmlTable(table))};
+}
+
 void EditController::cut() {
     if (!settled() || selectedRows().empty())
         return;
-    clipboard_.take(db_, selectedSlots(), shownList(), true);
+    clipboard_.take(db_, selectedSlots(), shownList(), true, selectionTable());
     views_.model().refreshRows();
     views_.updateEditButtons();
 }
@@ -656,7 +676,7 @@ void EditController::cut() {
 void EditController::copy() {
     if (!settled() || selectedRows().empty())
         return;
-    clipboard_.take(db_, selectedSlots(), shownList(), false);
+    clipboard_.take(db_, selectedSlots(), shownList(), false, selectionTable());
     views_.model().refreshRows();
     views_.updateEditButtons();
 }

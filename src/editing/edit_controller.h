@@ -110,6 +110,9 @@ public:
     // ---- clipboard
     void cut();
     void copy();
+    // Edit > Rename...: find and replace in the names of the selected rows (all shown rows when
+    // none is selected), one undo step.
+    void renameMany();
     void paste();
     const ClipboardList& clipboard() const { return clipboard_; }
     bool isCut(std::uint16_t slot) const;
@@ -138,6 +141,8 @@ public:
 
     // Channels selected in the list, in row order (rows, and their slots).
     std::vector<int> selectedRows() const;
+    // The selected rows as a table for the clipboard.
+    ClipboardTable selectionTable() const;
     std::vector<std::uint16_t> selectedSlots() const;
     std::vector<std::uint16_t> slotsOfRows(const std::vector<int>& rows) const;
 

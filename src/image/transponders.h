@@ -13,6 +13,14 @@ inline constexpr std::size_t kTransponderSlots = 3840;
 inline constexpr std::uint8_t kDvbtSatellite = 64;
 inline constexpr std::uint8_t kDvbcSatellite = 65;
 
+// What a satellite transponder (1..63) can hold, in MHz and kS/s.
+inline constexpr int kSatelliteTransponderMhzMin = 9750;
+inline constexpr int kSatelliteTransponderMhzMax = 12900;
+inline constexpr int kSatelliteSymbolRateMin = 1000;
+inline constexpr int kSatelliteSymbolRateMax = 30000;
+// Two transponders of one satellite and polarisation closer than this (MHz) are one.
+inline constexpr int kTransponderDuplicateMhz = 6;
+
 // Byte layout of the table, offsets from the start of CONFIG.
 namespace transponder_table {
 inline constexpr std::size_t kFormatOffset = 0;    // u16, written as 100

@@ -89,6 +89,13 @@ void TransponderForm::erase(const std::vector<std::uint16_t>& slots) {
         changed_ = true;
 }
 
+TransponderMergeCounts TransponderForm::applyMerge(const TransponderMergePlan& plan) {
+    const TransponderMergeCounts counts = applyTransponderMerge(*table_, plan);
+    if (counts.added + counts.changed + counts.removed > 0)
+        changed_ = true;
+    return counts;
+}
+
 bool TransponderForm::store(TransponderTable& table) const {
     if (!changed_)
         return false;

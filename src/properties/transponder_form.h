@@ -1,6 +1,7 @@
 #pragma once
 // The transponder-list page's working copy of the whole transponder table, the rows it shows for
 // one satellite, and the record the transponder dialog builds with its duplicate rule.
+#include "image/transponder_merge.h"
 #include "image/transponders.h"
 
 #include <array>
@@ -26,12 +27,11 @@ TransponderRow transponderRow(std::size_t number, std::uint16_t slot, const Tran
 inline constexpr std::array<std::string_view, 6> kOfferedSymbolRates = {"5632", "7804", "17632", "22000", "27500",
                                                                          "30000"};
 // What the transponder dialog accepts for a satellite transponder.
-inline constexpr int kTransponderFrequencyMin = 9750;
-inline constexpr int kTransponderFrequencyMax = 12900;
-inline constexpr int kTransponderSymbolRateMin = 1000;
-inline constexpr int kTransponderSymbolRateMax = 30000;
-// Two transponders of the same polarisation closer than this are one.
-inline constexpr int kDuplicateDistanceMhz = 6;
+inline constexpr int kTransponderFrequencyMin = kSatelliteTransponderMhzMin;
+inline constexpr int kTransponderFrequencyMax = kSatelliteTransponderMhzMax;
+inline constexpr int kTransponderSymbolRateMin = kSatelliteSymbolRateMin;
+inline constexpr int kTransponderSymbolRateMax = kSatelliteSymbolRateMax;
+inline constexpr int kDuplicateDistanceMhz = kTransponderDuplicateMhz;
 
 class TransponderForm {
 public:
@@ -53,6 +53,9 @@ public:
     bool put(std::uint16_t slot, const TransponderRecord& record);
     // Frees the slots (all 6 bytes 0).
     void erase(const std::vector<std::uint16_t>& slots);
+
+    // Carries out the chosen changes of an update from satellites.xml on the working copy.
+    TransponderMergeCounts applyMerge(const TransponderMergePlan& plan);
 
     bool changed() const { return changed_; }
     bool store(TransponderTable& table) const;

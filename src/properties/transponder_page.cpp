@@ -4,6 +4,8 @@
 #include "database/display_texts.h"
 #include "properties/page_support.h"
 #include "properties/transponder_dialog.h"
+#include "properties/transponder_update_dialog.h"
+#include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 
 #include <QComboBox>
@@ -27,7 +29,8 @@ TransponderTable& liveTable(const PropertiesContext& c) { return c.database->fla
 } // namespace
 
 TransponderPage::TransponderPage(const PropertiesContext& context, QWidget* parent)
-    : SettingsPage(parent), context_(context), runDialog_([](TransponderDialog& d) { d.exec(); }) {
+    : SettingsPage(parent), context_(context), runDialog_([](TransponderDialog& d) { d.exec(); }),
+      runUpdate_([](TransponderUpdateDialog& d) { return d.exec(); }) {
     setObjectName(QStringLiteral("transponderPage"));
     auto* layout = new QVBoxLayout(this);
     auto* top = new QFormLayout;
@@ -51,14 +54,18 @@ TransponderPage::TransponderPage(const PropertiesContext& context, QWidget* pare
     layout->addLayout(grid);
     add_ = new QPushButton(this);
     delete_ = new QPushButton(this);
+    update_ = new QPushButton(this);
+    update_->setObjectName(QStringLiteral("transponderUpdate"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add_);
     buttons->addWidget(delete_);
+    buttons->addWidget(update_);
     buttons->addStretch();
     layout->addLayout(buttons);
     connect(satellite_, &QComboBox::currentIndexChanged, this, &TransponderPage::satelliteChosen);
     connect(add_, &QPushButton::clicked, this, &TransponderPage::addTransponder);
     connect(delete_, &QPushButton::clicked, this, &TransponderPage::deleteChecked);
+    connect(update_, &QPushButton::clicked, this, &TransponderPage::updateFromSatellitesXml);
     connect(list_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* row) { changeTransponder(row); });
 }
 
@@ -70,6 +77,7 @@ void TransponderPage::prepare() {
             label->setText(languageText(context_, label->text().toStdString()));
     add_->setText(languageText(context_, "Propertis_List_transponder_AddRemove"));
     delete_->setText(languageText(context_, "Propertis_List_transponder_Remove"));
+    update_->setText(languageText(context_, "TpUpdate"));
     empty_->setText(languageText(context_, "Propertis_List_transponder_NoTransp"));
 }
 
@@ -168,6 +176,34 @@ void TransponderPage::changeTransponder(QTreeWidgetItem* row) {
     if (dialog.result() == QDialog::Accepted)
         form_->put(slot, dialog.record());
     fillList(slot);
+}
+
+void TransponderPage::updateFromSatellitesXml() {
+    const unsigned n = satellite();
+    if (!form_ || n < 1 || n >= kDvbtSatellite)
+        return;
+    widgets::FileDialogRequest request;
+    request.kind = widgets::FileDialogKind::Open;
+    request.title = context_.texts->text("TpUpdateTitle");
+    request.filter = "satellites.xml (*.xml)|*.xml";
+    request.fileMustExist = true;
+    request.parent = this;
+    const auto chosen = widgets::openFileDialog(request);
+    if (!chosen)
+        return;
+    SatellitesXml file = readSatellitesXml(*chosen);
+    if (!file.ok) {
+        widgets::messageBox(context_.texts->text("TpUpdateUnreadable") + "\n" + *chosen + "\n" + file.error,
+                            context_.texts->text("TpUpdateTitle"), widgets::kStopOk, this);
+        return;
+    }
+    const SatelliteEntry& entry = context_.database->flash().settings().satellites[n];
+    TransponderUpdateDialog dialog(context_, std::move(file), form_->table(), n,
+                                   satellitePositionTenths(entry.position, entry.side), this);
+    if (runUpdate_(dialog) != QDialog::Accepted)
+        return;
+    form_->applyMerge(dialog.chosenPlan());
+    fillList();
 }
 
 bool TransponderPage::commit() { return form_ && form_->store(liveTable(context_)); }

@@ -17,6 +17,7 @@ class QTreeWidgetItem;
 namespace cs::properties {
 
 class TransponderDialog;
+class TransponderUpdateDialog;
 
 class TransponderPage final : public SettingsPage {
     Q_OBJECT
@@ -32,17 +33,23 @@ public:
     // Runs the transponder dialog modally; tests replace it to fill and confirm the dialog.
     using DialogRunner = std::function<void(TransponderDialog&)>;
     void setDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
+    // Runs the update dialog modally; tests replace it to choose and confirm.
+    using UpdateRunner = std::function<int(TransponderUpdateDialog&)>;
+    void setUpdateRunner(UpdateRunner runner) { runUpdate_ = std::move(runner); }
 
     QComboBox* satelliteList() const { return satellite_; }
     QTreeWidget* transponderList() const { return list_; }
     QLabel* emptyNotice() const { return empty_; }
     QPushButton* addButton() const { return add_; }
     QPushButton* deleteButton() const { return delete_; }
+    QPushButton* updateButton() const { return update_; }
     const TransponderForm* form() const { return form_.get(); }
 
     void addTransponder();
     void deleteChecked();
     void changeTransponder(QTreeWidgetItem* row);
+    // Update from satellites.xml...: a file, a <sat> and the chosen changes on the working copy.
+    void updateFromSatellitesXml();
 
 private:
     void satelliteChosen();
@@ -55,8 +62,10 @@ private:
     QLabel* empty_ = nullptr;
     QPushButton* add_ = nullptr;
     QPushButton* delete_ = nullptr;
+    QPushButton* update_ = nullptr;
     std::unique_ptr<TransponderForm> form_;
     DialogRunner runDialog_;
+    UpdateRunner runUpdate_;
 };
 
 } // namespace cs::properties

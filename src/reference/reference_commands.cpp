@@ -12,7 +12,13 @@
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 
+#include "views/view_table.h"
+
 #include <QAction>
+#include <QDateTime>
+#include <QLocale>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
 
 #include <filesystem>
 
@@ -61,6 +67,8 @@ ReferenceCommands::ReferenceCommands(ReferenceHost host, views::ViewController& 
     wire(host_.orderLikeReference, &ReferenceCommands::orderLikeReference);
     wire(host_.exportView, &ReferenceCommands::exportView);
     wire(host_.findDuplicates, &ReferenceCommands::findDuplicates);
+    wire(host_.printView, &ReferenceCommands::printView);
+    wire(host_.exportPdf, &ReferenceCommands::exportPdf);
 }
 
 OrderSummaryDialog* ReferenceCommands::summaryDialog() const { return summary_.data(); }
@@ -68,6 +76,19 @@ OrderSummaryDialog* ReferenceCommands::summaryDialog() const { return summary_.d
 std::string ReferenceCommands::startFolder() const {
     const std::string shown = host_.shownFile ? host_.shownFile() : std::string();
     return shown.empty() ? std::string() : std::filesystem::path(shown).parent_path().string();
+}
+
+std::optional<std::string> ReferenceCommands::askSavePath(const std::string& title, const std::string& filter,
+                                                         const std::string& extension, const std::string& fileName) const {
+    widgets::FileDialogRequest request;
+    request.kind = widgets::FileDialogKind::Save;
+    request.title = title;
+    request.filter = filter;
+    request.defaultExtension = extension;
+    request.initialFolder = startFolder();
+    request.fileName = fileName;
+    request.parent = host_.window;
+    return widgets::saveFileDialog(request);
 }
 
 int ReferenceCommands::shownList() const {
@@ -127,15 +148,8 @@ void ReferenceCommands::exportView() {
     }
     const auto shown = views_.model().rowSlots();
     const std::vector<std::uint16_t> rows(shown.begin(), shown.end());
-    widgets::FileDialogRequest request;
-    request.kind = widgets::FileDialogKind::Save;
-    request.title = kExportCaption;
-    request.filter = "Channel lists (*.csv)|*.csv";
-    request.defaultExtension = "csv";
-    request.initialFolder = startFolder();
-    request.fileName = csvFileNameFor(views_.selectedNodeText().toStdString());
-    request.parent = host_.window;
-    const auto chosen = widgets::saveFileDialog(request);
+    const auto chosen = askSavePath(kExportCaption, "Channel lists (*.csv)|*.csv", "csv",
+                                    csvFileNameFor(views_.selectedNodeText().toStdString()));
     if (!chosen)
         return;
     const std::filesystem::path path = withCsvExtension(*chosen);
@@ -164,6 +178,86 @@ void ReferenceCommands::findDuplicates() {
                             },
                             host_.window);
     window.exec();
+}
+
+bool ReferenceCommands::viewHasChannels(const std::string& caption) const {
+    if (views_.listMode() == views::ListMode::Channels && views_.model().rows() > 0)
+        return true;
+    widgets::messageBox("The list shows no channels to print: choose the main list, a satellite, a provider or a "
+                        "favourite list.",
+                        caption, widgets::kInformationOk, host_.window);
+    return false;
+}
+
+TextTable ReferenceCommands::printTable() const {
+    const views::ChannelListModel& model = views_.model();
+    std::vector<int> rows(static_cast<std::size_t>(model.rows()));
+    for (int r = 0; r < model.rows(); ++r)
+        rows[static_cast<std::size_t>(r)] = r;
+    TextTable table = views::shownTable(model, nullptr, rows);
+    const int list = shownList();
+    table.header.insert(table.header.begin(), texts_.text("PrintPosition"));
+    for (int r = 0; r < model.rows(); ++r) {
+        const int position = list > 0 ? db_.record(model.slotAt(r)).listPosition(static_cast<std::size_t>(list))
+                                      : model.numberAt(r);
+        auto& cells = table.rows[static_cast<std::size_t>(r)];
+        cells.insert(cells.begin(), std::to_string(position));
+    }
+    return table;
+}
+
+PrintHeader ReferenceCommands::printHeader() const {
+    PrintHeader header;
+    const std::string shown = host_.shownFile ? host_.shownFile() : std::string();
+    header.fileName = QString::fromStdString(shown.empty() ? std::string() : fileNameOf(shown));
+    header.view = views_.selectedNodeText();
+    header.date = QLocale().toString(QDateTime::currentDateTime(), QLocale::ShortFormat);
+    header.pageWord = QString::fromStdString(texts_.text("PrintPage"));
+    header.ofWord = QString::fromStdString(texts_.text("PrintOf"));
+    return header;
+}
+
+void ReferenceCommands::printView() {
+    const std::string caption = texts_.text("MenuPrint");
+    if ((host_.databaseLoaded && !host_.databaseLoaded()) || !viewHasChannels(caption))
+        return;
+    const TextTable table = printTable();
+    const PrintHeader header = printHeader();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(header.fileName);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintPreviewDialog preview(&printer, host_.window);
+    preview.setObjectName(QStringLiteral("printPreview"));
+    connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+            [&](QPrinter* target) { paintTable(*target, header, table); });
+    preview.exec();
+}
+
+void ReferenceCommands::exportPdf() {
+    const std::string caption = texts_.text("MenuExportPdf");
+    if ((host_.databaseLoaded && !host_.databaseLoaded()) || !viewHasChannels(caption))
+        return;
+    const auto chosen = askSavePath(caption, "PDF (*.pdf)|*.pdf", "pdf", {});
+    if (!chosen)
+        return;
+    std::filesystem::path path(*chosen);
+    if (path.extension() != ".pdf")
+        path += ".pdf";
+    exportViewPdf(path.string());
+}
+
+bool ReferenceCommands::exportViewPdf(const std::string& path) {
+    const std::string caption = texts_.text("MenuExportPdf");
+    if (!viewHasChannels(caption))
+        return false;
+    int pages = 0;
+    if (!writeTablePdf(QString::fromStdString(path), printHeader(), printTable(), &pages)) {
+        widgets::messageBox("Unable to save file " + path, caption, widgets::kStopOk, host_.window);
+        return false;
+    }
+    if (host_.showStatus)
+        host_.showStatus(fileNameOf(path) + ": " + std::to_string(pages) + " " + texts_.text("PrintPage"));
+    return true;
 }
 
 } // namespace cs::reference_ui

@@ -22,6 +22,8 @@ struct MainWindowActions {
     QAction* exportTransponders = nullptr;
     QAction* exportView = nullptr;  // the channels the list shows, as a CSV
     QAction* compareWith = nullptr;  // the shown database against another file
+    QAction* printView = nullptr;   // the shown view as a printed table, with a preview
+    QAction* exportPdf = nullptr;   // the same table as a PDF file
     QAction* preferences = nullptr;
     QAction* imageManager = nullptr;
     QAction* exit = nullptr;
@@ -33,6 +35,7 @@ struct MainWindowActions {
     QAction* paste = nullptr;
     QAction* deleteChannels = nullptr;
     QAction* selectAll = nullptr;
+    QAction* renameChannels = nullptr;  // find and replace in many names at once
     QAction* orderLikeReference = nullptr;
     QAction* findDuplicates = nullptr;
     // Search

@@ -247,13 +247,15 @@ void MainWindowTest::menusKeepTheirOrder() {
     };
     using Entries = std::vector<QAction*>;
     QCOMPARE(entries(m.file),
-             (Entries{a.open, a.save, a.saveAs, a.exportView, a.compareWith, nullptr, m.importFrom->menuAction(), m.exportTo->menuAction(),
+             (Entries{a.open, a.save, a.saveAs, a.exportView, a.compareWith, a.printView, a.exportPdf, nullptr,
+                      m.importFrom->menuAction(), m.exportTo->menuAction(),
                       nullptr, a.preferences, m.language->menuAction(), nullptr, a.imageManager, nullptr, a.exit,
                       nullptr, a.recentFiles[0], a.recentFiles[1], a.recentFiles[2], a.recentFiles[3]}));
-    QCOMPARE(m.file->actions().at(15), a.recentFilesSeparator);
+    QCOMPARE(m.file->actions().at(17), a.recentFilesSeparator);
     const app::UndoCommands& undo = window->undoCommands();
     QCOMPARE(entries(m.edit), (Entries{undo.undoAction(), undo.redoAction(), nullptr, a.cut, a.copy, a.paste,
-                                       a.deleteChannels, nullptr, a.selectAll, nullptr, a.orderLikeReference,
+                                       a.deleteChannels, nullptr, a.selectAll, a.renameChannels, nullptr,
+                                       a.orderLikeReference,
                                        a.findDuplicates}));
     QCOMPARE(entries(m.search), (Entries{a.find, a.findNext, a.findAll}));
     QCOMPARE(entries(m.transmission), (Entries{a.connectionWizard, a.receiveDatabase, a.sendDatabase, a.updateSoftware}));

@@ -11,6 +11,13 @@
 #include "dialog_test_support.h"
 #include "properties/transponder_dialog.h"
 #include "properties/transponder_page.h"
+#include "properties/transponder_update_dialog.h"
+
+#include "fixtures/satellites_xml_fixture.h"
+#include "undo/database_undo.h"
+#include "widgets/file_dialogs.h"
+
+#include <fstream>
 
 using namespace cs;
 using namespace cs::proptest;
@@ -67,6 +74,7 @@ private slots:
     void addChangeAndDeleteWriteTheTableOnOk();
     void duplicatesAndBadValuesAreRefused();
     void fullTableShowsItsMessage();
+    void updateFromSatellitesXmlPreviewsAndAppliesTheChosenInOneStep();
 };
 
 void DialogTransponderTest::rowsPerSatelliteAndTheCaption() {
@@ -235,4 +243,98 @@ void DialogTransponderTest::fullTableShowsItsMessage() {
 }
 
 QTEST_MAIN(DialogTransponderTest)
+void DialogTransponderTest::updateFromSatellitesXmlPreviewsAndAppliesTheChosenInOneStep() {
+    // Satellite 1 holds 10700 H and 11005 V; the file lists it at its own position (as the
+    // built-in table places it) beside another <sat>.
+    DialogHarness h(image());
+    const SatelliteEntry& own = h.flash.settings().satellites[1];
+    const int position = satellitePositionTenths(own.position, own.side);
+    const std::string xmlPath = (h.path().parent_path() / "satellites.xml").string();
+    std::ofstream(xmlPath) << fx::satellitesXmlText(
+        {{"Elsewhere", std::to_string(position + 7), {fx::xmlTransponder(12000, 27500, 0)}},
+         {"Own", std::to_string(position),
+          {fx::xmlTransponder(10702, 22000, 0, 5), fx::xmlTransponder(11500, 27500, 1), fx::xmlTransponder(11600, 27500, 0),
+           fx::xmlTransponder(11700, 27500, 3)}}});
+    const auto before = std::make_unique<TransponderTable>(h.flash.transponders());
+    undo::DatabaseUndo undo(h.db);
+    undo.restart();
+    auto* page = static_cast<properties::TransponderPage*>(h.dialog->settingsPage(SettingsGroup::Transponders));
+    QVERIFY(h.openSettings(6));
+    QCOMPARE(page->updateButton()->text(), QString::fromStdString(english("TpUpdate")));
+
+    QStringList sats, actions, what, reasons;
+    page->setUpdateRunner([&](properties::TransponderUpdateDialog& d) {
+        for (int i = 0; i < d.satList()->count(); ++i)
+            sats << d.satList()->itemText(i);
+        QTreeWidget* preview = d.preview();
+        for (int i = 0; i < preview->topLevelItemCount(); ++i) {
+            actions << preview->topLevelItem(i)->text(0);
+            what << preview->topLevelItem(i)->text(1);
+            reasons << preview->topLevelItem(i)->text(2);
+        }
+        // Leave out the add of 11600 H.
+        for (int i = 0; i < preview->topLevelItemCount(); ++i)
+            if (preview->topLevelItem(i)->text(1).startsWith(QStringLiteral("11600")))
+                preview->topLevelItem(i)->setCheckState(0, Qt::Unchecked);
+        return static_cast<int>(QDialog::Accepted);
+    });
+    {
+        widgets::ScriptedFileDialogs files;
+        files.expect(widgets::FileDialogKind::Open, xmlPath);
+        page->updateButton()->click();
+        QVERIFY2(files.done() && files.failures().empty(), files.report().c_str());
+    }
+    // The satellite's own position first; 10700 H becomes 10702 (same rate and FEC: a change of
+    // frequency only); 11005 V is listed by none; the circular entry is skipped with its reason.
+    QCOMPARE(sats.size(), 2);
+    QVERIFY(sats[0].startsWith(QStringLiteral("Own")));
+    const QString add = QString::fromStdString(english("TpUpdateAdd"));
+    const QString change = QString::fromStdString(english("TpUpdateChange"));
+    const QString remove = QString::fromStdString(english("TpUpdateRemove"));
+    const QString skip = QString::fromStdString(english("TpUpdateSkip"));
+    QCOMPARE(actions, (QStringList{change, remove, add, add, skip}));
+    QCOMPARE(reasons.last(), QString::fromStdString(english("TpSkipPolarisation")));
+    QCOMPARE(what.first(), QStringLiteral("10700 MHz H 22000 7/8 -> 10702 MHz H 22000 7/8"));
+    QCOMPARE(what.at(1), QStringLiteral("11005 MHz V 27500 3/4"));
+    QCOMPARE(what.last(), QStringLiteral("11700000 kHz R"));
+    // Nothing is stored before the properties dialog's OK.
+    QVERIFY(h.flash.transponders() == *before);
+    QStringList rows;
+    for (int i = 0; i < page->transponderList()->topLevelItemCount(); ++i)
+        rows << page->transponderList()->topLevelItem(i)->text(1);
+    QCOMPARE(rows, (QStringList{QStringLiteral("10702 MHz"), QStringLiteral("11500 MHz")}));
+
+    h.dialog->okButton()->click();
+    QCOMPARE(h.dialog->result(), ChangeLevel::Written);
+    const TransponderList after = transponderList(1, h.flash.transponders());
+    QCOMPARE(after.count, std::size_t{2});
+    // One step: a single undo brings the whole table back.
+    QVERIFY(undo.record({}));
+    QVERIFY(!undo.record({}));
+    QVERIFY(undo.undo());
+    QVERIFY(h.flash.transponders() == *before);
+    QVERIFY(!undo.history().canUndo());
+
+    // A file that is not XML is said and changes nothing.
+    const std::string bad = (h.path().parent_path() / "bad.xml").string();
+    std::ofstream(bad) << "<satellites><sat position=";
+    QVERIFY(h.openSettings(6));
+    {
+        widgets::ScriptedFileDialogs files;
+        files.expect(widgets::FileDialogKind::Open, bad);
+        std::vector<widgets::MessageBoxRequest> shown;
+        const auto previous = widgets::setMessageBoxHandler([&shown](const widgets::MessageBoxRequest& r) {
+            shown.push_back(r);
+            return widgets::escapeAnswer(r.kind);
+        });
+        page->updateButton()->click();
+        widgets::setMessageBoxHandler(previous);
+        QCOMPARE(shown.size(), std::size_t{1});
+        QVERIFY(shown[0].text.rfind(english("TpUpdateUnreadable"), 0) == 0);
+        QCOMPARE(shown[0].caption, english("TpUpdateTitle"));
+    }
+    QCOMPARE(page->transponderList()->topLevelItemCount(), 2);
+    h.cancel();
+}
+
 #include "dialog_transponder_test.moc"

@@ -3,6 +3,8 @@
 // changes nothing, exporting the shown view, and the duplicates window removing a planted copy
 // in one step.
 #include <QAction>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -167,6 +169,37 @@ QStringList childTexts(const QTreeWidgetItem* item, int column) {
     return texts;
 }
 
+// A long list: 130 channels; every third one is in favourite list 1, in the opposite order.
+fx::ImageBytes longImage() {
+    auto b = emptyImage();
+    b.listCount(1).listName(1, "Fav");
+    for (std::uint16_t i = 0; i < 130; ++i) {
+        fx::ChannelSpec c = channel("Chan " + std::to_string(500 + i), static_cast<std::uint16_t>(i + 1),
+                                    static_cast<std::uint16_t>(10800 + i * 10));
+        if (i % 3 == 0)
+            c.listPositions[0] = static_cast<std::uint16_t>(44 - i / 3);
+        b.channel(i, c);
+    }
+    return b.build();
+}
+
+// Runs a poppler tool and returns its standard output; empty when it cannot run.
+QString runTool(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int pdfPages(const fs::path& pdf) {
+    const QString info = runTool(QStringLiteral("pdfinfo"), {QString::fromStdString(pdf.string())});
+    for (const QString& line : info.split(u'\n'))
+        if (line.startsWith(QStringLiteral("Pages:")))
+            return line.mid(6).trimmed().toInt();
+    return -1;
+}
+
 std::string readText(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -182,6 +215,7 @@ private slots:
     void theTargetFollowsTheShownFavouriteList();
     void aBadCsvSaysTheLineAndChangesNothing();
     void exportWritesTheShownViewInItsOrder();
+    void aPdfOfTheShownViewHasItsPagesNamesAndListPositions();
     void duplicatesAreRemovedInOneStepWithTheirListPlaces();
     void aGroupChosenWholeIsRefusedAndNoDuplicatesIsSaid();
 };
@@ -299,6 +333,52 @@ void ReferenceWindowTest::aBadCsvSaysTheLineAndChangesNothing() {
     QVERIFY(!e.commands->summaryDialog());
     QCoreApplication::processEvents();
     QVERIFY(!e.window->undoCommands().history().history().canUndo());
+}
+
+void ReferenceWindowTest::aPdfOfTheShownViewHasItsPagesNamesAndListPositions() {
+    Editor e(longImage());
+    QVERIFY(e.loaded && e.commands);
+    QVERIFY(e.window->menus().file->actions().contains(e.window->actions().exportPdf));
+    QVERIFY(e.window->menus().file->actions().contains(e.window->actions().printView));
+    QVERIFY(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty());
+
+    // The main list: every channel, over several pages numbered "Page n of N".
+    const fs::path mainPdf = e.box.startFolder() / "main.pdf";
+    QVERIFY(e.commands->exportViewPdf(mainPdf.string()));
+    const int pages = pdfPages(mainPdf);
+    QVERIFY2(pages >= 3, qPrintable(QString::number(pages)));
+    const QString mainText = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"),
+                                                                   QString::fromStdString(mainPdf.string()), QStringLiteral("-")});
+    for (int i = 0; i < 130; ++i)
+        QVERIFY2(mainText.contains(QStringLiteral("Chan %1").arg(500 + i)), qPrintable(QString::number(i)));
+    QVERIFY(mainText.contains(QStringLiteral("now.dsp")));
+    const QString pageWord = QString::fromStdString(e.window->text("PrintPage"));
+    const QString ofWord = QString::fromStdString(e.window->text("PrintOf"));
+    for (int p = 1; p <= pages; ++p)
+        QVERIFY(mainText.contains(QStringLiteral("%1 %2 %3 %4").arg(pageWord).arg(p).arg(ofWord).arg(pages)));
+    QVERIFY(!mainText.contains(QStringLiteral("%1 %2 %3").arg(pageWord).arg(pages + 1).arg(ofWord)));
+    // Rows in the list's order: the first channel before the last.
+    QVERIFY(mainText.indexOf(QStringLiteral("Chan 500")) < mainText.indexOf(QStringLiteral("Chan 629")));
+
+    // Favourite list 1: its 44 channels in list order, each with its position, on fewer pages.
+    e.showList(1);
+    const fs::path listPdf = e.box.startFolder() / "list.pdf";
+    QVERIFY(e.commands->exportViewPdf(listPdf.string()));
+    const int listPages = pdfPages(listPdf);
+    QVERIFY(listPages >= 1 && listPages < pages);
+    const QString listText = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"),
+                                                                   QString::fromStdString(listPdf.string()), QStringLiteral("-")});
+    const QStringList lines = listText.split(u'\n');
+    for (int k = 0; k < 44; ++k) {
+        const QString name = QStringLiteral("Chan %1").arg(500 + 3 * k);
+        const auto line = std::find_if(lines.begin(), lines.end(), [&](const QString& l) { return l.contains(name); });
+        QVERIFY2(line != lines.end(), qPrintable(name));
+        QVERIFY2(line->trimmed().startsWith(QString::number(44 - k) + QStringLiteral(" ")), qPrintable(*line));
+    }
+    QVERIFY(listText.indexOf(QStringLiteral("Chan 629")) < listText.indexOf(QStringLiteral("Chan 500")));
+    QVERIFY(!listText.contains(QStringLiteral("Chan 501")));
+    QVERIFY(listText.contains(QStringLiteral("%1 %2 %3 %4").arg(pageWord).arg(listPages).arg(ofWord).arg(listPages)));
+    QVERIFY(!e.window->isModified());
 }
 
 void ReferenceWindowTest::exportWritesTheShownViewInItsOrder() {
