@@ -290,11 +290,13 @@ void CompareWindowTest::aDatabaseDroppedWithCtrlIsCompared() {
     QVERIFY(e.loaded);
     const fs::path old = e.box.writeFile("before.dsp", before());
     auto drop = [&e, &old](Qt::KeyboardModifiers modifiers) {
-        auto* data = new QMimeData;  // owned by the drag until the drop, by the test here
-        data->setUrls({QUrl::fromLocalFile(QString::fromStdString(old.string()))});
-        QDropEvent event(QPointF(10, 10), Qt::CopyAction, data, Qt::LeftButton, modifiers);
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(old.string()))});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
+        QCoreApplication::sendEvent(e.window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent event(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, modifiers);
         QCoreApplication::sendEvent(e.window.get(), &event);
-        delete data;
     };
     bool seen = false;
     whenShown<compare_ui::CompareWindow>(
