@@ -281,6 +281,7 @@ HintSystemsCode=Coding systems
 HintLang=Language
 HintChannel=Channel
 HintOpeningBase=Opening data base
+MsgRemoveDuplicates=Remove the chosen duplicates from the database? Their number:
 )LNG";
 
 } // namespace cs::lang

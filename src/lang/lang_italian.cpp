@@ -280,6 +280,7 @@ HintSystemsCode=Sistemi di codifica
 HintLang=Lingua
 HintChannel=Canale
 HintOpeningBase=Apertura del database
+MsgRemoveDuplicates=Rimuovere dal database i duplicati scelti? Il loro numero:
 )LNG";
 
 } // namespace cs::lang

@@ -280,6 +280,7 @@ HintSystemsCode=Systemy kodowania
 HintLang=Język
 HintChannel=Kanał
 HintOpeningBase=Otwieranie bazy danych
+MsgRemoveDuplicates=Usunąć wybrane duplikaty z bazy? Ich liczba:
 )LNG";
 
 } // namespace cs::lang

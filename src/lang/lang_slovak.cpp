@@ -281,6 +281,7 @@ HintSystemsCode=Kódovacie systémy
 HintLang=Jazyk
 HintChannel=Kanál
 HintOpeningBase=Otvára sa databáza
+MsgRemoveDuplicates=Odstrániť vybrané duplikáty z databázy? Ich počet:
 )LNG";
 
 } // namespace cs::lang

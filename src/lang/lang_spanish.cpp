@@ -280,6 +280,7 @@ HintSystemsCode=Sistemas de codificación
 HintLang=Idioma
 HintChannel=Canal
 HintOpeningBase=Abriendo la base de datos
+MsgRemoveDuplicates=¿Eliminar de la base de datos los duplicados elegidos? Su número:
 )LNG";
 
 } // namespace cs::lang

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QLabel>
 #include <QTest>
 #include <QToolBar>
@@ -13,6 +14,7 @@
 #include <fstream>
 
 #include "widgets/file_dialogs.h"
+#include "wizard/wizard_host.h"
 #include "widgets/message_box.h"
 #include "app_test_support.h"
 #include "image/flash.h"
@@ -76,6 +78,7 @@ private slots:
     void firstRunDoesNotShowTheStartupDefault();
     void commandLineFileAndAutorun();
     void softwareImageFromTheCommandLineIsHandedOver();
+    void closingAfterAWizardFollowsThePreferences();
     void cancelInTheSaveQuestionKeepsTheShownDatabase();
     void openingTheOpenFileAsksFirst();
     void openDialogAddsTheExtensionAndRemembersTheFolder();
@@ -270,7 +273,7 @@ void OpenSaveTest::softwareImageFromTheCommandLineIsHandedOver() {
     Sandbox box;
     const fs::path image = box.writeFile("software.dsp", fixtures::softwareImage());
     box.seedEarlierRun();
-    auto window = box.makeWindow({image.string()});
+    auto window = box.makeWindow({image.string()}, true);
     QVERIFY(runPendingOpen(*window));
     QCOMPARE(box.wizardModes, std::vector<app::WizardMode>{app::WizardMode::SoftwareUpgrade});
     QCOMPARE(window->session().upgradeFile(), image.string());
@@ -278,6 +281,36 @@ void OpenSaveTest::softwareImageFromTheCommandLineIsHandedOver() {
     QVERIFY(!window->databaseLoaded());
     // Nothing of it may become the target of a save.
     QVERIFY(window->pendingFileName().empty());
+
+    // Once it is sent the program ends, even where closing would hide it in the notification area.
+    QSignalSpy ending(window.get(), &app::MainWindow::programEnding);
+    window->storedSettings().setFlag(settings_flags::kCloseEndsProgram, false);
+    static_cast<wizard::WizardHost&>(*window).wizardClosed(true);
+    QTRY_COMPARE(ending.count(), 1);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(window->session().launchState(), app::LaunchState::Normal);
+}
+
+// A wizard that sent nothing, or a send of another kind, leaves closing as the preferences say.
+void OpenSaveTest::closingAfterAWizardFollowsThePreferences() {
+    Sandbox box;
+    const fs::path image = box.writeFile("software.dsp", fixtures::softwareImage());
+    box.seedEarlierRun();
+    for (const bool handedOver : {true, false}) {
+        auto window = box.makeWindow(handedOver ? std::vector<std::string>{image.string()} : std::vector<std::string>{}, true);
+        if (handedOver)
+            QVERIFY(runPendingOpen(*window));
+        window->storedSettings().setFlag(settings_flags::kCloseEndsProgram, false);
+        QSignalSpy ending(window.get(), &app::MainWindow::programEnding);
+        // Not sent (handed over), or sent without having been handed over.
+        static_cast<wizard::WizardHost&>(*window).wizardClosed(!handedOver);
+        QApplication::processEvents();
+        QVERIFY(window->isVisible());
+        // The close box then hides the window and the program goes on.
+        window->close();
+        QCOMPARE(ending.count(), 0);
+        QCOMPARE(window->session().launchState(), app::LaunchState::Normal);
+    }
 }
 
 void OpenSaveTest::cancelInTheSaveQuestionKeepsTheShownDatabase() {

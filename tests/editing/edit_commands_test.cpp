@@ -4,15 +4,17 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QMimeData>
 #include <QUrl>
 #include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app_test_support.h"
-#include "views_test_support.h"
+#include "editor_fixture.h"
 
 #include "database/channel_database.h"
 #include "database/display_texts.h"
@@ -30,74 +32,6 @@ using cs::widgets::ScriptedMessageBoxes;
 
 namespace {
 
-namespace fx = cs::fixtures;
-
-std::unique_ptr<app::WindowViews> realViews(app::MainWindow& window) { return app::makeWindowViews(window); }
-
-// A main window with its views and editing commands over a small database.
-struct Editor {
-    explicit Editor(const viewtest::SmallDatabase& d = {}) {
-        box.makeViews = realViews;
-        const fs::path file = box.writeFile("small.dsp", viewtest::smallDatabase(d));
-        path = file.string();
-        box.seedEarlierRun({path});
-        window = box.makeWindow();
-        loaded = runPendingOpen(*window) && window->databaseLoaded();
-        views = window->views();
-        // The first tree selection after start is swallowed, as the running program's first
-        // debounce does; the main list stays shown.
-        if (views)
-            views->applyTreeSelection();
-        edit = window->editController();
-        list = window->widgets().channelList;
-        tree = window->widgets().tree;
-    }
-
-    ChannelDatabase& db() { return window->database(); }
-    const DisplayTexts& texts() { return window->displayTexts(); }
-    views::ChannelListModel& model() { return views->model(); }
-    std::string lang(const char* key) { return window->text(key); }
-
-    QTreeWidgetItem* node(const TreeNode& c) {
-        for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* top = tree->topLevelItem(i);
-            if (views::classifyNode(top) == c)
-                return top;
-            for (int k = 0; k < top->childCount(); ++k)
-                if (views::classifyNode(top->child(k)) == c)
-                    return top->child(k);
-        }
-        return nullptr;
-    }
-    QTreeWidgetItem* listNode(int k) { return node(TreeNode::favouriteList(k)); }
-    QTreeWidgetItem* mainNode() { return node(TreeNode::mainList()); }
-    QTreeWidgetItem* binNode() { return node(TreeNode::bin()); }
-    void show(QTreeWidgetItem* n) {
-        tree->setCurrentItem(n);
-        views->applyTreeSelection();
-    }
-    void selectRows(std::initializer_list<int> rows) {
-        list->clearSelection();
-        for (int r : rows)
-            list->selectionModel()->select(model().index(r, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    std::vector<std::uint16_t> shown() {
-        const auto s = model().rowSlots();
-        return {s.begin(), s.end()};
-    }
-    std::string name(std::uint16_t slot) { return std::string(db().record(slot).name()); }
-    int listCount() { return favouriteListCount(db().flash().settings().listCount); }
-
-    Sandbox box;
-    std::string path;
-    std::unique_ptr<app::MainWindow> window;
-    bool loaded = false;
-    views::ViewController* views = nullptr;
-    editing::EditController* edit = nullptr;
-    QTableView* list = nullptr;
-    QTreeWidget* tree = nullptr;
-};
-
 // Channels of another editor on the clipboard: the given records with another process's owner.
 void putForeign(const ChannelDatabase& from, const std::vector<std::uint16_t>& offered, std::uint32_t owner = 0x5eed) {
     QGuiApplication::clipboard()->setMimeData(editing::makeClipboardData(from, offered, 0, false, owner));
@@ -112,6 +46,7 @@ private slots:
     void deleteAsksAndActsByView();
     void renameChannelsInPlace();
     void favouriteListsCreateRenameDelete();
+    void renameBoxesTakeTypedKeys();
     void eraseAllOfANode();
     void menusFollowTheSelection();
     void findNextFindAllAndNumbers();
@@ -270,6 +205,59 @@ void EditCommandsTest::favouriteListsCreateRenameDelete() {
     QVERIFY(e.edit->clipboard().empty());
     QCOMPARE(e.window->widgets().filterBar->favouriteListMenu()->actions().size(), 7);
     QVERIFY(!e.window->actions().toolPaste->isEnabled() || editing::ClipboardList::foreignChannelCount() > 0);
+}
+
+// The name boxes with real keys: Return ends a rename and does nothing more; the box of a new
+// list stays open past the tree's selection delay, until the user ends it.
+void EditCommandsTest::renameBoxesTakeTypedKeys() {
+    Editor e;
+    QVERIFY(e.loaded);
+    e.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(e.window.get()));
+    std::vector<properties::PropertiesRequest> requests;
+    app::MainWindowHooks hooks;
+    hooks.openProperties = [&](app::MainWindow&, const properties::PropertiesRequest& r) {
+        requests.push_back(r);
+        return properties::ChangeLevel::None;
+    };
+    e.window->setHooks(hooks);
+    const auto nameBox = [&](QAbstractItemView* view) -> QLineEdit* {
+        auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        return box && view->isAncestorOf(box) ? box : nullptr;
+    };
+
+    // A channel renamed in place: Return stores the name and opens no Properties.
+    e.list->setFocus();
+    e.selectRows({2});
+    const std::uint16_t slot = e.shown()[2];
+    e.window->actions().listRename->trigger();
+    QLineEdit* box = nameBox(e.list);
+    QVERIFY(box);
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("Typed name"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QTRY_VERIFY(!nameBox(e.list));
+    QCOMPARE(e.name(slot), std::string("Typed name"));
+    QVERIFY(requests.empty());
+    // Return on the list itself still opens them.
+    e.list->setFocus();
+    QTest::keyClick(e.list, Qt::Key_Return);
+    QCOMPARE(requests.size(), std::size_t{1});
+
+    // A new list: its box outlasts the selection delay and takes the name typed afterwards.
+    e.show(e.listNode(1));
+    e.edit->createList();
+    QVERIFY(nameBox(e.tree));
+    QTRY_VERIFY(!e.views->selectionPending());
+    QApplication::processEvents();
+    box = nameBox(e.tree);
+    QVERIFY(box);
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("Cinema"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QTRY_VERIFY(!nameBox(e.tree));
+    QCOMPARE(e.db().flash().settings().listName(2), std::string("Cinema"));
+    QCOMPARE(requests.size(), std::size_t{1});
 }
 
 void EditCommandsTest::eraseAllOfANode() {
@@ -631,7 +619,9 @@ void EditCommandsTest::dragHintDelayAndCancel() {
     host.show();
     hint.schedule(&host, QPoint(50, 60), QStringLiteral("Copy 3 to LIST Sport"));
     QVERIFY(hint.pending() && !hint.shown());
-    QCOMPARE(hint.rect().topLeft(), host.mapToGlobal(QPoint(30, 40)));
+    // Below and right of the pointer, never under it.
+    QCOMPARE(hint.rect().topLeft(), host.mapToGlobal(QPoint(70, 80)));
+    QVERIFY(!hint.rect().contains(host.mapToGlobal(QPoint(50, 60))));
     QVERIFY(hint.rect().width() <= editing::kDragHintMaxWidth + 8);
     QTest::qWait(300);
     QVERIFY(!hint.shown());
@@ -639,11 +629,19 @@ void EditCommandsTest::dragHintDelayAndCancel() {
     hint.schedule(&host, QPoint(52, 61), QStringLiteral("Copy 3 to LIST Sport"));
     QTRY_VERIFY_WITH_TIMEOUT(hint.shown(), 400);
     QVERIFY(hint.window() && hint.window()->isVisible());
+    QVERIFY(hint.window()->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    QVERIFY(hint.window()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    // Moving on with the same text: the shown hint follows, the pointer stays off it.
+    hint.schedule(&host, QPoint(70, 85), QStringLiteral("Copy 3 to LIST Sport"));
+    QVERIFY(hint.shown());
+    QVERIFY(!hint.window()->geometry().contains(host.mapToGlobal(QPoint(70, 85))));
     // A new text elsewhere hides it and waits 500 ms again.
     hint.schedule(&host, QPoint(80, 90), QStringLiteral("Delete"));
     QVERIFY(!hint.shown() && hint.timer().isActive());
     hint.hide();
-    QVERIFY(!hint.pending() && !hint.timer().isActive() && !hint.window());
+    // Hidden, not deleted: a drag event may still hold it.
+    QPointer<QLabel> window = hint.window();
+    QVERIFY(!hint.pending() && !hint.timer().isActive() && window && !window->isVisible());
     QTest::qWait(600);
     QVERIFY(!hint.shown());
 }
