@@ -282,6 +282,19 @@ HintLang=Jazyk
 HintChannel=Kanál
 HintOpeningBase=Otvára sa databáza
 MsgRemoveDuplicates=Odstrániť vybrané duplikáty z databázy? Ich počet:
+MsgFileIsFolder=je priečinok, nie súbor
+MsgFileIsNamedPipe=je pomenovaná rúra (FIFO), nie súbor
+MsgFileIsDevice=je zariadenie, nie súbor
+MsgFileIsSocket=je soket, nie súbor
+MsgFileIsLinkLoop=je slučka symbolických odkazov
+MsgFileCannotBeRead=sa nedá prečítať
+MsgFileTooLarge=je príliš veľký
+MsgSaveNoRoom=Na disku nie je miesto.
+MsgSaveReadOnly=Disk je len na čítanie.
+MsgSaveNotAllowed=Nemáte povolenie tam zapisovať.
+MsgSaveNoBackup=Záložnú kópiu (.BAK) sa nepodarilo vytvoriť, súbor preto nebol zmenený. Použite Uložiť ako a uložte ho pod iným názvom.
+MsgSettingsAreaDamaged=Oblasť nastavení tohto súboru neprešla kontrolou: zobrazené názvy obľúbených zoznamov, satelity a nastavenia prijímača sú predvolené. Uložiť zapíše kanály a poškodenú oblasť nastavení ponechá tak, ako je.
+Creator_Msg_PortNotDevice=nie je sériové zariadenie. Zadajte cestu znakového zariadenia, napríklad /dev/rfcomm0, alebo vyberte port zo zoznamu.
 )LNG";
 
 } // namespace cs::lang
