@@ -3,6 +3,7 @@
 // shows, moves a few pixels on (the hint window must never come under the pointer nor be deleted
 // while the drag code holds it), and drops. Run on an X server of its own (with_xvfb.sh).
 #include <QApplication>
+#include <QDrag>
 #include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
@@ -60,6 +61,8 @@ QString drag(Editor& e, QWidget* fromViewport, QPoint from, QWidget* toViewport,
     const QPoint target = toViewport->mapToGlobal(to);
     editing::DragHint& hint = e.edit->dragHint();
     int movesBefore = 0;
+    QPoint away = start;
+    const QList<QDrag*> earlierDrags = fromViewport->parentWidget()->findChildren<QDrag*>();
     QRect hintBefore;
     struct Step {
         const char* what;
@@ -69,12 +72,20 @@ QString drag(Editor& e, QWidget* fromViewport, QPoint from, QWidget* toViewport,
     const std::vector<Step> steps = {
         {"press", [&] { pointerTo(start) && xdotool({QStringLiteral("mousedown"), QStringLiteral("1")}); },
          [] { return QGuiApplication::mouseButtons().testFlag(Qt::LeftButton); }},
+        // X11 motion events are compressed: the pointer goes on a few pixels at a time until the
+        // view has seen enough of them to start its drag.
         {"start the drag",
          [&] {
-             const QPoint away = start + QPoint(0, target.y() > start.y() ? 14 : -14);
-             pointerTo(start + (away - start) / 2) && pointerTo(away);
+             away += QPoint(0, target.y() > start.y() ? 3 : -3);
+             pointerTo(away);
          },
-         [&] { return watch.moves > 0; }},
+         [&] {
+             // The view starts the drag with a QDrag of its own; it lives until the drag ends.
+             for (QDrag* d : fromViewport->parentWidget()->findChildren<QDrag*>())
+                 if (!earlierDrags.contains(d))
+                     return true;
+             return false;
+         }},
         {"rest over the target until the hint shows", [&] { pointerTo(target - QPoint(0, 2)) && pointerTo(target); },
          [&] { return watch.lastTarget == toViewport && hint.shown(); }},
         {"move a few pixels",
@@ -93,8 +104,11 @@ QString drag(Editor& e, QWidget* fromViewport, QPoint from, QWidget* toViewport,
     driver.setInterval(10);
     // Runs inside the drag's own event loop too.
     QObject::connect(&driver, &QTimer::timeout, [&] {
-        if (waiting && !steps[next - 1].reached())
+        if (waiting && !steps[next - 1].reached()) {
+            if (next == 2 && (away - start).manhattanLength() < 40)
+                steps[1].action();
             return;
+        }
         if (next == steps.size()) {
             driver.stop();
             return;
@@ -105,7 +119,7 @@ QString drag(Editor& e, QWidget* fromViewport, QPoint from, QWidget* toViewport,
             hintUnderPointer = true;
     });
     driver.start();
-    QTest::qWaitFor([&] { return !driver.isActive(); }, 10000);
+    (void)QTest::qWaitFor([&] { return !driver.isActive(); }, 10000);
     if (driver.isActive()) {
         xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
         return QString::fromLatin1(steps[next - 1].what);
