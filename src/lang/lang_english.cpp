@@ -292,7 +292,7 @@ MsgFileTooLarge=is too large
 MsgSaveNoRoom=There is no room left on the disk.
 MsgSaveReadOnly=The disk is read-only.
 MsgSaveNotAllowed=You may not write there.
-MsgSaveNoBackup=The backup copy (.BAK) could not be made, so the file was not changed. Use Save as to save under another name.
+MsgSaveNoBackup=The backup copy (.BAK) could not be made.
 MsgSettingsAreaDamaged=The settings area of this file failed its check: the favourite-list names, satellites and receiver settings shown are the defaults. Save writes the channels and leaves the damaged settings area as it is.
 Creator_Msg_PortNotDevice=is not a serial device. Type the path of a character device, such as /dev/rfcomm0, or choose a port from the list.
 )LNG";

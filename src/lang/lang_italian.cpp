@@ -291,7 +291,7 @@ MsgFileTooLarge=è troppo grande
 MsgSaveNoRoom=Non c'è più spazio sul disco.
 MsgSaveReadOnly=Il disco è di sola lettura.
 MsgSaveNotAllowed=Non è consentito scrivere lì.
-MsgSaveNoBackup=Non è stato possibile creare la copia di riserva (.BAK), quindi il file non è stato modificato. Usare Salva con nome per salvarlo con un altro nome.
+MsgSaveNoBackup=Non è stato possibile creare la copia di riserva (.BAK).
 MsgSettingsAreaDamaged=L'area delle impostazioni di questo file non ha superato il controllo: i nomi delle liste preferite, i satelliti e le impostazioni del ricevitore mostrati sono quelli predefiniti. Salva scrive i canali e lascia l'area delle impostazioni danneggiata così com'è.
 Creator_Msg_PortNotDevice=non è un dispositivo seriale. Digitare il percorso di un dispositivo a caratteri, come /dev/rfcomm0, o scegliere una porta dall'elenco.
 )LNG";

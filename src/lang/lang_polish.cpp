@@ -291,7 +291,7 @@ MsgFileTooLarge=jest za duży
 MsgSaveNoRoom=Brak miejsca na dysku.
 MsgSaveReadOnly=Dysk jest tylko do odczytu.
 MsgSaveNotAllowed=Brak uprawnień do zapisu w tym miejscu.
-MsgSaveNoBackup=Nie można utworzyć kopii zapasowej (.BAK), więc plik nie został zmieniony. Użyj Zapisz jako, aby zapisać pod inną nazwą.
+MsgSaveNoBackup=Nie można utworzyć kopii zapasowej (.BAK).
 MsgSettingsAreaDamaged=Obszar ustawień tego pliku nie przeszedł kontroli: pokazane nazwy list ulubionych, satelity i ustawienia odbiornika są domyślne. Zapis zapisze kanały, a uszkodzony obszar ustawień pozostawi bez zmian.
 Creator_Msg_PortNotDevice=nie jest urządzeniem szeregowym. Wpisz ścieżkę urządzenia znakowego, np. /dev/rfcomm0, lub wybierz port z listy.
 )LNG";

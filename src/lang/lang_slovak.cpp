@@ -292,7 +292,7 @@ MsgFileTooLarge=je príliš veľký
 MsgSaveNoRoom=Na disku nie je miesto.
 MsgSaveReadOnly=Disk je len na čítanie.
 MsgSaveNotAllowed=Nemáte povolenie tam zapisovať.
-MsgSaveNoBackup=Záložnú kópiu (.BAK) sa nepodarilo vytvoriť, súbor preto nebol zmenený. Použite Uložiť ako a uložte ho pod iným názvom.
+MsgSaveNoBackup=Záložnú kópiu (.BAK) sa nepodarilo vytvoriť.
 MsgSettingsAreaDamaged=Oblasť nastavení tohto súboru neprešla kontrolou: zobrazené názvy obľúbených zoznamov, satelity a nastavenia prijímača sú predvolené. Uložiť zapíše kanály a poškodenú oblasť nastavení ponechá tak, ako je.
 Creator_Msg_PortNotDevice=nie je sériové zariadenie. Zadajte cestu znakového zariadenia, napríklad /dev/rfcomm0, alebo vyberte port zo zoznamu.
 )LNG";

@@ -291,7 +291,7 @@ MsgFileTooLarge=es demasiado grande
 MsgSaveNoRoom=No queda espacio en el disco.
 MsgSaveReadOnly=El disco es de solo lectura.
 MsgSaveNotAllowed=No tiene permiso para escribir allí.
-MsgSaveNoBackup=No se pudo crear la copia de seguridad (.BAK), así que el archivo no se modificó. Use Guardar como para guardarlo con otro nombre.
+MsgSaveNoBackup=No se pudo crear la copia de seguridad (.BAK).
 MsgSettingsAreaDamaged=El área de ajustes de este archivo no superó su comprobación: los nombres de las listas favoritas, los satélites y los ajustes del receptor que se muestran son los predeterminados. Guardar escribe los canales y deja el área de ajustes dañada tal como está.
 Creator_Msg_PortNotDevice=no es un dispositivo serie. Escriba la ruta de un dispositivo de caracteres, como /dev/rfcomm0, o elija un puerto de la lista.
 )LNG";

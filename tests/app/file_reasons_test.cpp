@@ -140,7 +140,7 @@ void FileReasonsTest::failedSaveSaysWhy() {
     DemoBox demo;
     auto window = demo.box.makeWindow();
     QVERIFY(runPendingOpen(*window));
-    // Its folder may not be written: no backup can be made, and the file stays as it was.
+    // Its folder may not be written: nothing can be made there, and the file stays as it was.
     fs::permissions(demo.box.startFolder(), fs::perms::owner_read | fs::perms::owner_exec);
     window->setModified(true);
     ScriptedMessageBoxes boxes;
@@ -149,7 +149,7 @@ void FileReasonsTest::failedSaveSaysWhy() {
     QCOMPARE(boxes.shown().size(), std::size_t{1});
     const std::string text = boxes.shown()[0].text;
     QVERIFY2(text.starts_with("Unable to save file " + demo.file.string() + "\n"), text.c_str());
-    QVERIFY2(text.find(window->text("MsgSaveNoBackup")) != std::string::npos, text.c_str());
+    QVERIFY2(text.find(window->text("MsgSaveNotAllowed")) != std::string::npos, text.c_str());
     // Then the image's own words, as the command-line tool gives them.
     QVERIFY2(text.ends_with(window->flash().lastSave().error), text.c_str());
     QVERIFY(window->isModified());

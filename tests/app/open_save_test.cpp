@@ -402,7 +402,7 @@ void OpenSaveTest::openDialogAddsTheExtensionAndRemembersTheFolder() {
 
     // The next dialog starts there; a name that does not exist is refused.
     dialogs.expect(FileDialogKind::Open, (file.parent_path() / "absent.dsp").string());
-    boxes.expect("doesn't  exist", "File error", kStop, cs::widgets::MessageAnswer::Ok);
+    boxes.expect("File absent.dsp doesn't  exist", "File error", kStop, cs::widgets::MessageAnswer::Ok);
     window->openWithDialog();
     CHECK_SCRIPT(dialogs);
     CHECK_SCRIPT(boxes);
@@ -596,10 +596,12 @@ void OpenSaveTest::failedSaveKeepsTheChanges() {
     // The folder disappears under the editor (an unplugged stick, a removed share).
     fs::rename(box.startFolder() / "gone", box.startFolder() / "moved");
 
+    // The message names the file and then the reason, as the command-line tool gives it.
     ScriptedMessageBoxes boxes;
-    boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::widgets::MessageAnswer::Ok);
     window->save();
-    CHECK_SCRIPT(boxes);
+    QCOMPARE(boxes.shown().size(), std::size_t{1});
+    QCOMPARE(boxes.shown()[0].text, "Unable to save file " + file.string() + "\n" + window->flash().lastSave().error);
+    QVERIFY(window->flash().lastSave().error.find("No such file or directory") != std::string::npos);
     QVERIFY(window->isModified());
     QVERIFY(window->actions().save->isEnabled());
     QVERIFY(window->widgets().filePanel->text().endsWith(QStringLiteral("(File changed)")));
@@ -655,7 +657,7 @@ void OpenSaveTest::saveWhoseBackupCannotBeMadeIsRefused() {
     QVERIFY(reason.find("Save as") != std::string::npos);
 
     ScriptedMessageBoxes boxes;
-    boxes.expect("Unable to save file " + file.string() + "\n" + reason, "Write Error", kStop,
+    boxes.expect("Unable to save file " + file.string() + "\n" + window->text("MsgSaveNoBackup") + "\n" + reason, "Write Error", kStop,
                  cs::widgets::MessageAnswer::Ok);
     window->save();
     CHECK_SCRIPT(boxes);
