@@ -10,7 +10,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   lrzsz socat
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin procps
-  xvfb poppler-utils
+  xvfb xdotool poppler-utils
   dpkg-dev lintian man-db bsdextrautils
   ccache
 )

@@ -1,6 +1,7 @@
 #include "app/document_commands.h"
 
 #include "app/main_window.h"
+#include "app/file_reasons.h"
 #include "app/main_window_texts.h"
 #include "app/window_placement.h"
 #include "common/file_lock.h"
@@ -35,8 +36,7 @@ void DocumentCommands::openPendingFile() {
     // A file named on the command line that is not there is said once; the start goes on with
     // the usual start-up file.
     if (const std::string missing = window_.session_.takeMissingCommandLineFile(); !missing.empty())
-        messageBox(window_.text("MsgFile") + " " + fileNameOf(missing) + " " + window_.text("MsgFileNotExisting"), window_.text("MsgErrorFile"),
-                   widgets::kStopOk, &window_);
+        messageBox(cannotOpenText(missing), window_.text("MsgErrorFile"), widgets::kStopOk, &window_);
     if (!window_.session_.openPending())
         return;
     // Replacing the shown database is a close of it, whatever closing the window means.
@@ -74,6 +74,7 @@ void DocumentCommands::showOpenOutcome(const OpenOutcome& outcome) {
         window_.openConnectionWizard(WizardMode::FirstRun);
     if (outcome.showDatabase) {
         window_.loadSucceeded();
+        tellDamagedSettingsArea();
         // Said once: records opening left out as damaged are gone at the first save.
         if (outcome.damagedRecords > 0)
             messageBox(std::to_string(outcome.damagedRecords) + " " + window_.text("MsgDamagedRecords"),
@@ -92,10 +93,13 @@ void DocumentCommands::showOpenOutcome(const OpenOutcome& outcome) {
     case OpenOutcome::Message::None:
         break;
     case OpenOutcome::Message::FileMissing:
-        error = window_.text("MsgFile") + " " + fileNameOf(outcome.file) + " " + window_.text("MsgFileNotExisting");
+        error = cannotOpenText(outcome.file, window_.flash_->openProblem());
         break;
     case OpenOutcome::Message::NotADatabase:
-        error = window_.text("MsgFile") + " " + fileNameOf(outcome.file) + " " + window_.text("MSgFileNotCorrectFormatBase");
+        // A file that could not be read at all says why; one that was read is no database.
+        error = window_.flash_->openProblem() != FileProblem::None
+                    ? cannotOpenText(outcome.file, window_.flash_->openProblem())
+                    : window_.text("MsgFile") + " " + fileNameOf(outcome.file) + " " + window_.text("MSgFileNotCorrectFormatBase");
         break;
     }
     if (!error.empty())
@@ -132,12 +136,12 @@ void DocumentCommands::openChosenFile(const std::optional<ChosenFile>& chosen) {
     if (chosen->exists)
         window_.openFileLater(chosen->name);
     else
-        messageBox(window_.text("MsgFileNotExisting"), window_.text("MsgErrorFile"), widgets::kStopOk, &window_);
+        messageBox(cannotOpenText(chosen->name), window_.text("MsgErrorFile"), widgets::kStopOk, &window_);
 }
 
 void DocumentCommands::importChosenFile(const ChosenFile& chosen) {
     if (!chosen.exists)
-        messageBox(window_.text("MsgFileNotExisting"), window_.text("MsgErrorFile"), widgets::kStopOk, &window_);
+        messageBox(cannotOpenText(chosen.name), window_.text("MsgErrorFile"), widgets::kStopOk, &window_);
     else if (!window_.session_.loaded())
         // Components are imported into a shown database; without one there is nothing to merge into.
         messageBox(window_.text("MsgFile") + " " + fileNameOf(chosen.name) + " " + window_.text("MSgFileNotCorrectFormatBase"),
@@ -210,10 +214,7 @@ bool DocumentCommands::saveDatabase() {
     }
     const SaveResult result = writeDatabase(target, true);
     if (result != SaveResult::Saved) {
-        // A refused backup says why and what to do instead, in the command line's words.
-        const bool refused = result == SaveResult::BackupRefused;
-        messageBox(window_.text("MsgFileCantSave") + " " + target + (refused ? "\n" + window_.flash_->lastSave().error : std::string()),
-                   window_.text("MsgFileSaveError"), widgets::kStopOk, &window_);
+        tellSaveFailed(target);
         return false;
     }
     window_.setModified(false);
@@ -254,7 +255,7 @@ void DocumentCommands::saveAs() {
     const bool written = writeDatabase(name, false) == SaveResult::Saved;
     window_.session_.saveAsFinished(name, written);
     if (!written) {
-        messageBox(window_.text("MsgFileCantSave") + " " + name, window_.text("MsgFileSaveError"), widgets::kStopOk, &window_);
+        tellSaveFailed(name);
         window_.refreshFilePanel();
         return;
     }
@@ -286,6 +287,29 @@ bool DocumentCommands::queryClose(bool fromWindow) {
         break;
     }
     return window_.session_.closeAnswered(answer, [this] { return saveDatabase(); });
+}
+
+std::string DocumentCommands::cannotOpenText(const std::string& path, FileProblem known) const {
+    FileProblem problem = known != FileProblem::None ? known : fileProblemOf(path);
+    if (problem == FileProblem::None)
+        problem = FileProblem::Missing;  // gone again since it was looked at
+    return window_.text("MsgFile") + " " + fileNameOf(path) + " " + window_.text(fileProblemKey(problem));
+}
+
+void DocumentCommands::tellSaveFailed(const std::string& target) {
+    const SaveReport& report = window_.flash_->lastSave();
+    const std::string_view key = saveFailureKey(report.errorNumber, report.backupRefused);
+    std::string text = window_.text("MsgFileCantSave") + " " + target;
+    if (!key.empty())
+        text += "\n" + window_.text(key);
+    if (!report.error.empty())
+        text += "\n" + report.error;
+    messageBox(text, window_.text("MsgFileSaveError"), widgets::kStopOk, &window_);
+}
+
+void DocumentCommands::tellDamagedSettingsArea() {
+    if (window_.flash_->image().settingsAreaDamaged())
+        messageBox(window_.text("MsgSettingsAreaDamaged"), window_.text("TextInformation"), widgets::kWarningOk, &window_);
 }
 
 } // namespace cs::app

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/document_session.h"
+#include "common/regular_file.h"
 #include "image/flash.h"
 
 namespace cs::app {
@@ -38,6 +39,13 @@ private:
     // Save of the shown database; true when it is saved or nothing was modified.
     bool saveDatabase();
     SaveResult writeDatabase(const std::string& path, bool keepBackup);
+    // "File <name> <why>": why the file cannot be opened, in the words of the command-line tool;
+    // `known` is what the open found, otherwise the file is looked at now.
+    std::string cannotOpenText(const std::string& path, FileProblem known = FileProblem::None) const;
+    // A failed save: the file, the reason in the user's language and the image's own words.
+    void tellSaveFailed(const std::string& target);
+    // Said once after an open whose settings area failed its check.
+    void tellDamagedSettingsArea();
 
     MainWindow& window_;
 };

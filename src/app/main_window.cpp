@@ -659,10 +659,12 @@ void MainWindow::openAbout() {
 
 void MainWindow::wizardClosed(bool softwareSent) {
     // A software image named on the command line was handed to the wizard: once it is sent, the
-    // next close ends the program.
-    if (session_.launchState() == LaunchState::SoftwareHandedOver && softwareSent)
-        session_.requestQuit();
+    // program ends. It closes once the wizard has gone; a refused close (Cancel on the save
+    // question) leaves no request behind, as closing clears it.
+    const bool ending = session_.launchState() == LaunchState::SoftwareHandedOver && softwareSent;
     session_.setLaunchState(LaunchState::Normal);
+    if (ending)
+        QMetaObject::invokeMethod(this, &MainWindow::exitProgram, Qt::QueuedConnection);
 }
 
 void MainWindow::applyPreferences() {

@@ -60,7 +60,9 @@ private:
     std::string path_;
 };
 
-std::string describe(std::string_view what, const std::string& path) {
+// Also keeps the error number, for the window to name the reason in the user's language.
+std::string describe(AtomicWriteResult& result, std::string_view what, const std::string& path) {
+    result.errorNumber = errno;
     return std::string(what) + " " + path + ": " + std::strerror(errno);
 }
 
@@ -249,12 +251,12 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
         }
         for (auto part : parts) {
             if (!writeAll(fd, part)) {
-                result.error = describe("cannot write", target.string());
+                result.error = describe(result, "cannot write", target.string());
                 return false;
             }
         }
         if (options.sync && ::fsync(fd) != 0) {
-            result.error = describe("cannot flush", target.string());
+            result.error = describe(result, "cannot flush", target.string());
             return false;
         }
         return true;
@@ -265,14 +267,14 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
     const auto writeNamedTemporary = [&]() -> bool {
         Fd fd = createNamedTemporary(target, tempPath);
         if (fd.get() < 0) {
-            result.error = describe("cannot create", tempPath);
+            result.error = describe(result, "cannot create", tempPath);
             return false;
         }
         removeTemp.arm(tempPath);
         if (!writeContent(fd.get()))
             return false;
         if (!fd.closeChecked()) {
-            result.error = describe("cannot close", target.string());
+            result.error = describe(result, "cannot close", target.string());
             return false;
         }
         return true;
@@ -298,7 +300,7 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
                                      // (a backup already linked to the target) leaves it in place
         if (!prepared || ::rename(bakTemp.c_str(), bak.c_str()) != 0) {
             result.backupRefused = true;
-            result.error = describe("cannot keep the previous version as", bak.string()) +
+            result.error = describe(result, "cannot keep the previous version as", bak.string()) +
                            "; the file was not changed. Use Save as to save under another name.";
             return result;
         }
@@ -316,7 +318,7 @@ AtomicWriteResult writeFileAtomically(const fs::path& requested, std::span<const
         }
     }
     if (::rename(tempPath.c_str(), target.c_str()) != 0) {
-        result.error = describe("cannot replace", target.string());
+        result.error = describe(result, "cannot replace", target.string());
         return result;
     }
     removeTemp.release();

@@ -19,6 +19,7 @@ struct AtomicWriteResult {
     bool backupMade = false;
     bool backupRefused = false;  // keepBackup, and the previous file could not be kept: nothing written
     std::string error;        // what failed, for the log; empty on success
+    int errorNumber = 0;      // the system's error number of that failure
 };
 
 // The backup name of a file: its extension replaced by ".BAK" (appended when it has none).

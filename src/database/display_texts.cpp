@@ -99,8 +99,13 @@ std::string DisplayTexts::copyMovePrompt(bool move, std::size_t count, std::stri
 }
 
 std::string DisplayTexts::removePrompt(std::size_t count, std::string_view channelName, int list) const {
-    if (count == 1)
-        return text("TextRemoveChannel") + std::string(channelName) + " " + text("TextFrom") + " " + listText(list, 1);
+    if (count == 1) {
+        // The built-in texts end without a blank; a language file's may bring its own.
+        std::string lead = text("TextRemoveChannel");
+        if (!lead.empty() && lead.back() != ' ')
+            lead += ' ';
+        return lead + std::string(channelName) + " " + text("TextFrom") + " " + listText(list, 1);
+    }
     return text("TextDoRemove") + " " + std::to_string(count) + " " + text("TextFrom") + " " + listText(list, 1);
 }
 

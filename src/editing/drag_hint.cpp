@@ -15,9 +15,10 @@ DragHint::~DragHint() = default;
 
 void DragHint::schedule(QWidget* control, QPoint at, const QString& text) {
     text_ = text;
-    const QPoint anchor = (control ? control->mapToGlobal(at) : at) - QPoint(kDragHintOffset, kDragHintOffset);
+    const QPoint anchor = (control ? control->mapToGlobal(at) : at) + QPoint(kDragHintOffset, kDragHintOffset);
     if (!window_) {
-        window_ = std::make_unique<QLabel>(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+        window_ = std::make_unique<QLabel>(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
+                                                        Qt::WindowDoesNotAcceptFocus);
         window_->setObjectName(QStringLiteral("dragHint"));
         window_->setWordWrap(true);
         window_->setMargin(3);
@@ -28,8 +29,12 @@ void DragHint::schedule(QWidget* control, QPoint at, const QString& text) {
                                                              Qt::TextWordWrap, text_);
     rect_ = QRect(anchor, bounds.size() + QSize(8, 8));
     pending_ = true;
-    if (text_ == lastText_ || rect_.topLeft() == lastRect_.topLeft())
+    if (text_ == lastText_ || rect_.topLeft() == lastRect_.topLeft()) {
+        // A shown hint follows the pointer, so that the pointer never comes over it.
+        if (shown_)
+            window_->move(rect_.topLeft());
         return;
+    }
     lastText_ = text_;
     lastRect_ = rect_;
     if (shown_) {
@@ -53,7 +58,9 @@ void DragHint::show() {
 
 void DragHint::hide() {
     timer_.stop();
-    window_.reset();
+    // Hidden, not deleted: this runs inside drag events (see the header).
+    if (window_)
+        window_->hide();
     shown_ = false;
     pending_ = false;
     lastText_.clear();

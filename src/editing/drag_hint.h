@@ -1,6 +1,11 @@
 #pragma once
 // The hint next to the pointer that says what a drop would do. It shows 500 ms after its text
 // or place last changed, and goes with the end of the drag.
+//
+// The hint window is a tool-tip window that takes no input and lies below and to the right of
+// the pointer, never under it: the X11 drag code looks at the window under the pointer. It is
+// made once and only hidden while a drag lasts; deleting it inside a drag event would leave that
+// code holding a dangling window.
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -15,6 +20,7 @@ namespace cs::editing {
 
 inline constexpr int kDragHintDelayMs = 500;
 inline constexpr int kDragHintMaxWidth = 400;
+// The hint's top-left corner lies this far right of and below the pointer.
 inline constexpr int kDragHintOffset = 20;
 
 class DragHint final : public QObject {

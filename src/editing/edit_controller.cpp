@@ -424,6 +424,9 @@ void EditController::createList() {
     views_.rebuildTree();
     if (QTreeWidgetItem* node = findListNode(static_cast<int>(list))) {
         host_.tree->setCurrentItem(node);
+        // The new list is shown now rather than after the selection's delay: filling the list
+        // disables the tree for a moment, which would close the name box under the user.
+        views_.applyTreeSelection();
         host_.tree->editItem(node);
     }
 }

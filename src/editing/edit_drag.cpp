@@ -15,7 +15,7 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTableView>
@@ -160,7 +160,7 @@ void EditController::setDragScroll(DragScroll direction) {
 
 void EditController::dragScrollStep() {
     // The drag ended somewhere else (released outside the window, cancelled).
-    if (QGuiApplication::mouseButtons() == Qt::NoButton) {
+    if (QApplication::mouseButtons() == Qt::NoButton) {
         endDrag();
         return;
     }
@@ -326,6 +326,9 @@ bool EditController::listKey(QEvent* event) {
     switch (key->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        // Return that ends a rename in place comes up from the name box: it only ends the rename.
+        if (const QWidget* focus = QApplication::focusWidget(); focus && focus != host_.list && host_.list->isAncestorOf(focus))
+            return false;
         channelProperties();
         return true;
     case Qt::Key_F8:

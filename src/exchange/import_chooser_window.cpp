@@ -1,6 +1,8 @@
 #include "exchange/import_chooser_window.h"
 
 #include "exchange/import_texts.h"
+#include "lang/lang_list.h"
+#include "widgets/help_request.h"
 #include "widgets/message_box.h"
 
 #include <QGroupBox>
@@ -62,6 +64,8 @@ ImportChooserWindow::ImportChooserWindow(ImportChooser& chooser, const ImportFil
     cancel_ = new QPushButton(qs(chooser_text::kCancel), this);
     detailsButton_ = new QPushButton(this);
     descriptionButton_ = new QPushButton(this);
+    help_ = new QPushButton(QString::fromStdString(lang::text("TextBtnHelp")), this);
+    help_->setObjectName(QStringLiteral("help"));
     ok_->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(ok_);
@@ -69,6 +73,7 @@ ImportChooserWindow::ImportChooserWindow(ImportChooser& chooser, const ImportFil
     buttons->addWidget(detailsButton_);
     buttons->addStretch(1);
     buttons->addWidget(descriptionButton_);
+    buttons->addWidget(help_);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(outer, 1);
@@ -103,6 +108,7 @@ ImportChooserWindow::ImportChooserWindow(ImportChooser& chooser, const ImportFil
         if (!filling_)
             flow_.setDetailChecked(static_cast<std::size_t>(details_->row(item)), item->checkState() == Qt::Checked);
     });
+    connect(help_, &QPushButton::clicked, this, [this] { widgets::requestHelp(this); });
     connect(ok_, &QPushButton::clicked, this, [this] { handle(flow_.ok()); });
     connect(cancel_, &QPushButton::clicked, this, [this] { handle(flow_.cancel()); });
     connect(detailsButton_, &QPushButton::clicked, this, [this] {

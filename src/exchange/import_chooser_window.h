@@ -36,6 +36,7 @@ public:
     QPushButton* cancelButton() const { return cancel_; }
     QPushButton* detailsButton() const { return detailsButton_; }
     QPushButton* descriptionButton() const { return descriptionButton_; }
+    QPushButton* helpButton() const { return help_; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -55,6 +56,7 @@ private:
     QPushButton* cancel_ = nullptr;
     QPushButton* detailsButton_ = nullptr;
     QPushButton* descriptionButton_ = nullptr;
+    QPushButton* help_ = nullptr;
     bool filling_ = false;
 };
 

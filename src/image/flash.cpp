@@ -188,6 +188,8 @@ SaveResult Flash::saveImage(const std::string& path, bool keepBackup, const Save
     const bool ok = image_.writeImageFile(path, {keepBackup, options.sync, options.date}, log_);
     lastSave_.backupMade = image_.lastWriteMadeBackup();
     lastSave_.error = image_.lastWriteError();
+    lastSave_.errorNumber = image_.lastWriteErrorNumber();
+    lastSave_.backupRefused = image_.lastWriteBackupRefused();
     if (ok)
         return SaveResult::Saved;
     return image_.lastWriteBackupRefused() ? SaveResult::BackupRefused : SaveResult::Failed;

@@ -94,6 +94,8 @@ struct SaveReport {
     ProviderRebuildResult providers;
     bool backupMade = false;
     std::string error;      // why the file could not be written
+    int errorNumber = 0;    // the system's error number of that failure
+    bool backupRefused = false;
 };
 
 class Flash {

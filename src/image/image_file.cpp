@@ -173,6 +173,7 @@ bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions&
     lastWriteError_.clear();
     lastWriteMadeBackup_ = false;
     lastWriteBackupRefused_ = false;
+    lastWriteErrorNumber_ = 0;
     if (!held_) {
         lastWriteError_ = "no image is open";
         return false;
@@ -185,6 +186,7 @@ bool ImageFile::writeImageFile(const std::string& path, const ImageWriteOptions&
     lastWriteBackupRefused_ = r.backupRefused;
     if (!r.ok) {
         lastWriteError_ = r.error;
+        lastWriteErrorNumber_ = r.errorNumber;
         logf(log, "write failed: %s", r.error.c_str());
         return false;
     }

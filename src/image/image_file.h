@@ -92,6 +92,8 @@ public:
     bool hasBase() const { return base_.has_value(); }
     bool hasConfig() const { return config_.has_value(); }
     bool hasSettingsArea() const { return settingsAreaPresent_; }
+    // CONFIG is there but BA_2 failed its check: its defaults are shown, and a save leaves it as it is.
+    bool settingsAreaDamaged() const { return config_.has_value() && !settingsAreaPresent_; }
     bool hasProviderArea() const { return providerAreaPresent_; }
     std::optional<std::size_t> configOffset() const { return config_; }
 
@@ -112,6 +114,7 @@ public:
     const std::string& lastWriteError() const { return lastWriteError_; }
     bool lastWriteMadeBackup() const { return lastWriteMadeBackup_; }
     bool lastWriteBackupRefused() const { return lastWriteBackupRefused_; }
+    int lastWriteErrorNumber() const { return lastWriteErrorNumber_; }
 
 private:
     bool held_ = false;
@@ -127,6 +130,7 @@ private:
     std::string lastWriteError_;
     bool lastWriteMadeBackup_ = false;
     bool lastWriteBackupRefused_ = false;
+    int lastWriteErrorNumber_ = 0;
     FileProblem lastReadProblem_ = FileProblem::None;
 };
 

@@ -399,6 +399,20 @@ Log_WriteTo=Write to
 Log_DoubleClickHint=Double-click writes the lines to
 Log_LinesWritten=lines written to
 Log_WriteFailed=The log could not be written to
+MsgRemoveDuplicates=Remove the chosen duplicates from the database? Their number:
+MsgFileIsFolder=is a folder, not a file
+MsgFileIsNamedPipe=is a named pipe (FIFO), not a file
+MsgFileIsDevice=is a device, not a file
+MsgFileIsSocket=is a socket, not a file
+MsgFileIsLinkLoop=is a symbolic link loop
+MsgFileCannotBeRead=cannot be read
+MsgFileTooLarge=is too large
+MsgSaveNoRoom=There is no room left on the disk.
+MsgSaveReadOnly=The disk is read-only.
+MsgSaveNotAllowed=You may not write there.
+MsgSaveNoBackup=The backup copy (.BAK) could not be made.
+MsgSettingsAreaDamaged=The settings area of this file failed its check: the favourite-list names, satellites and receiver settings shown are the defaults. Save writes the channels and leaves the damaged settings area as it is.
+Creator_Msg_PortNotDevice=is not a serial device. Type the path of a character device, such as /dev/rfcomm0, or choose a port from the list.
 )LNG";
 
 } // namespace cs::lang

@@ -398,6 +398,20 @@ Log_WriteTo=Scrivi in
 Log_DoubleClickHint=Un doppio clic scrive le righe in
 Log_LinesWritten=righe scritte in
 Log_WriteFailed=Impossibile scrivere il registro in
+MsgRemoveDuplicates=Rimuovere dal database i duplicati scelti? Il loro numero:
+MsgFileIsFolder=è una cartella, non un file
+MsgFileIsNamedPipe=è una pipe con nome (FIFO), non un file
+MsgFileIsDevice=è un dispositivo, non un file
+MsgFileIsSocket=è un socket, non un file
+MsgFileIsLinkLoop=è un ciclo di collegamenti simbolici
+MsgFileCannotBeRead=non può essere letto
+MsgFileTooLarge=è troppo grande
+MsgSaveNoRoom=Non c'è più spazio sul disco.
+MsgSaveReadOnly=Il disco è di sola lettura.
+MsgSaveNotAllowed=Non è consentito scrivere lì.
+MsgSaveNoBackup=Non è stato possibile creare la copia di riserva (.BAK).
+MsgSettingsAreaDamaged=L'area delle impostazioni di questo file non ha superato il controllo: i nomi delle liste preferite, i satelliti e le impostazioni del ricevitore mostrati sono quelli predefiniti. Salva scrive i canali e lascia l'area delle impostazioni danneggiata così com'è.
+Creator_Msg_PortNotDevice=non è un dispositivo seriale. Digitare il percorso di un dispositivo a caratteri, come /dev/rfcomm0, o scegliere una porta dall'elenco.
 )LNG";
 
 } // namespace cs::lang

@@ -398,6 +398,20 @@ Log_WriteTo=Zapisz do
 Log_DoubleClickHint=Dwukrotne kliknięcie zapisuje wiersze do
 Log_LinesWritten=wierszy zapisano do
 Log_WriteFailed=Nie udało się zapisać dziennika do
+MsgRemoveDuplicates=Usunąć wybrane duplikaty z bazy? Ich liczba:
+MsgFileIsFolder=jest folderem, nie plikiem
+MsgFileIsNamedPipe=jest potokiem nazwanym (FIFO), nie plikiem
+MsgFileIsDevice=jest urządzeniem, nie plikiem
+MsgFileIsSocket=jest gniazdem, nie plikiem
+MsgFileIsLinkLoop=jest pętlą dowiązań symbolicznych
+MsgFileCannotBeRead=nie może zostać odczytany
+MsgFileTooLarge=jest za duży
+MsgSaveNoRoom=Brak miejsca na dysku.
+MsgSaveReadOnly=Dysk jest tylko do odczytu.
+MsgSaveNotAllowed=Brak uprawnień do zapisu w tym miejscu.
+MsgSaveNoBackup=Nie można utworzyć kopii zapasowej (.BAK).
+MsgSettingsAreaDamaged=Obszar ustawień tego pliku nie przeszedł kontroli: pokazane nazwy list ulubionych, satelity i ustawienia odbiornika są domyślne. Zapis zapisze kanały, a uszkodzony obszar ustawień pozostawi bez zmian.
+Creator_Msg_PortNotDevice=nie jest urządzeniem szeregowym. Wpisz ścieżkę urządzenia znakowego, np. /dev/rfcomm0, lub wybierz port z listy.
 )LNG";
 
 } // namespace cs::lang

@@ -399,6 +399,20 @@ Log_WriteTo=Zapísať do
 Log_DoubleClickHint=Dvojklik zapíše riadky do
 Log_LinesWritten=riadkov zapísaných do
 Log_WriteFailed=Záznam sa nepodarilo zapísať do
+MsgRemoveDuplicates=Odstrániť vybrané duplikáty z databázy? Ich počet:
+MsgFileIsFolder=je priečinok, nie súbor
+MsgFileIsNamedPipe=je pomenovaná rúra (FIFO), nie súbor
+MsgFileIsDevice=je zariadenie, nie súbor
+MsgFileIsSocket=je soket, nie súbor
+MsgFileIsLinkLoop=je slučka symbolických odkazov
+MsgFileCannotBeRead=sa nedá prečítať
+MsgFileTooLarge=je príliš veľký
+MsgSaveNoRoom=Na disku nie je miesto.
+MsgSaveReadOnly=Disk je len na čítanie.
+MsgSaveNotAllowed=Nemáte povolenie tam zapisovať.
+MsgSaveNoBackup=Záložnú kópiu (.BAK) sa nepodarilo vytvoriť.
+MsgSettingsAreaDamaged=Oblasť nastavení tohto súboru neprešla kontrolou: zobrazené názvy obľúbených zoznamov, satelity a nastavenia prijímača sú predvolené. Uložiť zapíše kanály a poškodenú oblasť nastavení ponechá tak, ako je.
+Creator_Msg_PortNotDevice=nie je sériové zariadenie. Zadajte cestu znakového zariadenia, napríklad /dev/rfcomm0, alebo vyberte port zo zoznamu.
 )LNG";
 
 } // namespace cs::lang

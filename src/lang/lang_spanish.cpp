@@ -398,6 +398,20 @@ Log_WriteTo=Escribir en
 Log_DoubleClickHint=Un doble clic escribe las líneas en
 Log_LinesWritten=líneas escritas en
 Log_WriteFailed=No se pudo escribir el registro en
+MsgRemoveDuplicates=¿Eliminar de la base de datos los duplicados elegidos? Su número:
+MsgFileIsFolder=es una carpeta, no un archivo
+MsgFileIsNamedPipe=es una tubería con nombre (FIFO), no un archivo
+MsgFileIsDevice=es un dispositivo, no un archivo
+MsgFileIsSocket=es un socket, no un archivo
+MsgFileIsLinkLoop=es un bucle de enlaces simbólicos
+MsgFileCannotBeRead=no se puede leer
+MsgFileTooLarge=es demasiado grande
+MsgSaveNoRoom=No queda espacio en el disco.
+MsgSaveReadOnly=El disco es de solo lectura.
+MsgSaveNotAllowed=No tiene permiso para escribir allí.
+MsgSaveNoBackup=No se pudo crear la copia de seguridad (.BAK).
+MsgSettingsAreaDamaged=El área de ajustes de este archivo no superó su comprobación: los nombres de las listas favoritas, los satélites y los ajustes del receptor que se muestran son los predeterminados. Guardar escribe los canales y deja el área de ajustes dañada tal como está.
+Creator_Msg_PortNotDevice=no es un dispositivo serie. Escriba la ruta de un dispositivo de caracteres, como /dev/rfcomm0, o elija un puerto de la lista.
 )LNG";
 
 } // namespace cs::lang

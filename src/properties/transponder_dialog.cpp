@@ -139,6 +139,8 @@ void TransponderDialog::confirm() {
     input.terrestrialFrequency = terrestrialFrequency_->currentText().toStdString();
     const TransponderBuild built = buildTransponder(input, form_, changing_);
     record_ = built.record;
+    if (built.clearLog && context_.log)
+        context_.log->clear();
     if (built.outcome == TransponderBuild::Outcome::Invalid)
         showParameterMessage(context_, this);
     else if (built.outcome == TransponderBuild::Outcome::Duplicate)

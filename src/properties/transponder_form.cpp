@@ -137,6 +137,8 @@ TransponderBuild buildTransponder(const TransponderInput& in, const TransponderF
     r.setFec(static_cast<unsigned>(in.fec));
     r.setIqMode(static_cast<unsigned>(in.iqMode));
     r.setSatellite(static_cast<std::uint8_t>(in.satellite));
+    // Values taken from the boxes start a fresh log, duplicate or not.
+    out.clearLog = true;
     if (form.isDuplicate(r, changing)) {
         out.outcome = TransponderBuild::Outcome::Duplicate;
         return out;

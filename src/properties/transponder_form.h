@@ -79,6 +79,7 @@ struct TransponderInput {
 struct TransponderBuild {
     enum class Outcome { Built, Invalid, Duplicate, Nothing } outcome = Outcome::Nothing;
     TransponderRecord record;  // all zero unless Built
+    bool clearLog = false;     // the log window's list is cleared (satellite values that were taken)
 };
 
 // OK in the transponder dialog: DVB-T takes its MHz as kHz (24 bits); every other satellite

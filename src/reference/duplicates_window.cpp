@@ -159,6 +159,10 @@ bool DuplicatesWindow::removeChosen() {
                             kDuplicatesCaption, widgets::kStopOk, this);
         return false;
     }
+    // Destructive, so asked first like every other removal.
+    const std::string question = texts_.text("MsgRemoveDuplicates") + " " + std::to_string(chosen.size());
+    if (widgets::messageBox(question, kDuplicatesCaption, widgets::kQuestionYesNo, this) != widgets::MessageAnswer::Yes)
+        return false;
     const std::size_t count = removeDuplicates(db_, plan.removals);
     if (removed_)
         removed_(count);

@@ -88,8 +88,13 @@ std::string qtFilterText(const std::string& filter) {
                 c = ' ';
         if (!out.empty())
             out += ";;";
-        // Qt reads the patterns from the last parentheses, so put the real ones there.
-        out += description + " (" + patterns + ")";
+        // Qt reads the patterns from the last parentheses, so put the real ones there, unless the
+        // description already ends with them.
+        const std::string inParentheses = "(" + patterns + ")";
+        if (description.ends_with(inParentheses))
+            out += description;
+        else
+            out += description + " " + inParentheses;
     }
     return out;
 }

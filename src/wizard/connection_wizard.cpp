@@ -106,6 +106,10 @@ void ConnectionWizard::buildControls() {
     // Page 1
     portBox_ = new QComboBox(this);
     portBox_->setGeometry(20, 100, 354, 26);
+    // A device the list does not know (a Bluetooth port, a pseudo-terminal) can be typed.
+    portBox_->setEditable(true);
+    portBox_->setInsertPolicy(QComboBox::NoInsert);
+    connect(portBox_->lineEdit(), &QLineEdit::editingFinished, this, [this] { checkTypedPort(); });
     tag(portBox_, 1);
 
     // Page 2
@@ -256,6 +260,28 @@ void ConnectionWizard::fillPorts() {
     portBox_->setCurrentIndex(choices.selectedIndex);
 }
 
+std::string ConnectionWizard::chosenPort() const {
+    const QString text = portBox_->currentText().trimmed();
+    const int index = portBox_->currentIndex();
+    if (index >= 0 && text == portBox_->itemText(index))
+        return portBox_->itemData(index).toString().toStdString();
+    return text.toStdString();
+}
+
+bool ConnectionWizard::checkTypedPort() {
+    const std::string port = chosenPort();
+    if (port.empty() || portBox_->findData(qs(port)) >= 0 || usablePortPath(port)) {
+        refusedPort_.clear();
+        return true;
+    }
+    // Said once per text: the box loses the focus to the message, which ends the edit again.
+    if (port != refusedPort_) {
+        refusedPort_ = port;
+        widgets::messageBox(port + " " + lang("Creator_Msg_PortNotDevice"), lang("TextError"), widgets::kStopOk, this);
+    }
+    return false;
+}
+
 void ConnectionWizard::showTransmissionType() {
     const TransmissionType t = type();
     const auto& settings = window_.storedSettings();
@@ -276,7 +302,9 @@ void ConnectionWizard::goToPage(Move move) {
     if (move == Move::Back) {
         page_ = std::max(1, page_ - 1);
     } else if (move == Move::Next && page_ == 1) {
-        window_.storedSettings().serialPortName = portBox_->currentData().toString().toStdString();
+        if (!checkTypedPort())
+            return;
+        window_.storedSettings().serialPortName = chosenPort();
         page_ = 2;
     } else if (move == Move::Next && page_ == 2) {
         if (!checkPageTwo())

@@ -108,6 +108,10 @@ private:
     void finishVerification();
     std::string lang(const char* key) const;
     std::string storedPort() const;
+    // The port chosen in the box, or the path typed into it.
+    std::string chosenPort() const;
+    // A typed port must be a character device; false (and said) when it is not.
+    bool checkTypedPort();
 
     WizardHost& window_;
     const WizardMode mode_;
@@ -134,6 +138,7 @@ private:
     QPushButton* nextButton_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QComboBox* portBox_ = nullptr;
+    std::string refusedPort_;
     QLabel* typeDescription_ = nullptr;
     QLabel* typeCaption_ = nullptr;
     QListWidget* typeList_ = nullptr;

@@ -2,6 +2,7 @@
 
 #include "common/atomic_file.h"
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 #include <array>
@@ -165,6 +166,11 @@ fs::path takeWantedName(const fs::path& written, const fs::path& wanted) {
         return written;
     }
     return wanted;
+}
+
+bool usablePortPath(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
 } // namespace cs::wizard

@@ -53,4 +53,8 @@ FolderMedium mediumOf(const std::string& fsType, const std::string& source, cons
 // received image has in the end.
 std::filesystem::path takeWantedName(const std::filesystem::path& written, const std::filesystem::path& wanted);
 
+// A serial port the user typed instead of choosing it: only a character device (a tty, a
+// pseudo-terminal, /dev/rfcomm0) can be one.
+bool usablePortPath(const std::string& path);
+
 } // namespace cs::wizard

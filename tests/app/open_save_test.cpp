@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QLabel>
 #include <QTest>
 #include <QToolBar>
@@ -13,6 +14,7 @@
 #include <fstream>
 
 #include "widgets/file_dialogs.h"
+#include "wizard/wizard_host.h"
 #include "widgets/message_box.h"
 #include "app_test_support.h"
 #include "image/flash.h"
@@ -76,6 +78,7 @@ private slots:
     void firstRunDoesNotShowTheStartupDefault();
     void commandLineFileAndAutorun();
     void softwareImageFromTheCommandLineIsHandedOver();
+    void closingAfterAWizardFollowsThePreferences();
     void cancelInTheSaveQuestionKeepsTheShownDatabase();
     void openingTheOpenFileAsksFirst();
     void openDialogAddsTheExtensionAndRemembersTheFolder();
@@ -270,7 +273,7 @@ void OpenSaveTest::softwareImageFromTheCommandLineIsHandedOver() {
     Sandbox box;
     const fs::path image = box.writeFile("software.dsp", fixtures::softwareImage());
     box.seedEarlierRun();
-    auto window = box.makeWindow({image.string()});
+    auto window = box.makeWindow({image.string()}, true);
     QVERIFY(runPendingOpen(*window));
     QCOMPARE(box.wizardModes, std::vector<app::WizardMode>{app::WizardMode::SoftwareUpgrade});
     QCOMPARE(window->session().upgradeFile(), image.string());
@@ -278,6 +281,36 @@ void OpenSaveTest::softwareImageFromTheCommandLineIsHandedOver() {
     QVERIFY(!window->databaseLoaded());
     // Nothing of it may become the target of a save.
     QVERIFY(window->pendingFileName().empty());
+
+    // Once it is sent the program ends, even where closing would hide it in the notification area.
+    QSignalSpy ending(window.get(), &app::MainWindow::programEnding);
+    window->storedSettings().setFlag(settings_flags::kCloseEndsProgram, false);
+    static_cast<wizard::WizardHost&>(*window).wizardClosed(true);
+    QTRY_COMPARE(ending.count(), 1);
+    QVERIFY(!window->isVisible());
+    QCOMPARE(window->session().launchState(), app::LaunchState::Normal);
+}
+
+// A wizard that sent nothing, or a send of another kind, leaves closing as the preferences say.
+void OpenSaveTest::closingAfterAWizardFollowsThePreferences() {
+    Sandbox box;
+    const fs::path image = box.writeFile("software.dsp", fixtures::softwareImage());
+    box.seedEarlierRun();
+    for (const bool handedOver : {true, false}) {
+        auto window = box.makeWindow(handedOver ? std::vector<std::string>{image.string()} : std::vector<std::string>{}, true);
+        if (handedOver)
+            QVERIFY(runPendingOpen(*window));
+        window->storedSettings().setFlag(settings_flags::kCloseEndsProgram, false);
+        QSignalSpy ending(window.get(), &app::MainWindow::programEnding);
+        // Not sent (handed over), or sent without having been handed over.
+        static_cast<wizard::WizardHost&>(*window).wizardClosed(!handedOver);
+        QApplication::processEvents();
+        QVERIFY(window->isVisible());
+        // The close box then hides the window and the program goes on.
+        window->close();
+        QCOMPARE(ending.count(), 0);
+        QCOMPARE(window->session().launchState(), app::LaunchState::Normal);
+    }
 }
 
 void OpenSaveTest::cancelInTheSaveQuestionKeepsTheShownDatabase() {
@@ -369,7 +402,7 @@ void OpenSaveTest::openDialogAddsTheExtensionAndRemembersTheFolder() {
 
     // The next dialog starts there; a name that does not exist is refused.
     dialogs.expect(FileDialogKind::Open, (file.parent_path() / "absent.dsp").string());
-    boxes.expect("doesn't  exist", "File error", kStop, cs::widgets::MessageAnswer::Ok);
+    boxes.expect("File absent.dsp doesn't  exist", "File error", kStop, cs::widgets::MessageAnswer::Ok);
     window->openWithDialog();
     CHECK_SCRIPT(dialogs);
     CHECK_SCRIPT(boxes);
@@ -563,10 +596,18 @@ void OpenSaveTest::failedSaveKeepsTheChanges() {
     // The folder disappears under the editor (an unplugged stick, a removed share).
     fs::rename(box.startFolder() / "gone", box.startFolder() / "moved");
 
-    ScriptedMessageBoxes boxes;
-    boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::widgets::MessageAnswer::Ok);
-    window->save();
-    CHECK_SCRIPT(boxes);
+    // The message names the file and then the reason, as the command-line tool gives it.
+    {
+        ScriptedMessageBoxes told;
+        window->save();
+        QCOMPARE(told.shown().size(), std::size_t{1});
+        QCOMPARE(told.shown()[0].text, "Unable to save file " + file.string() + "\n" + window->flash().lastSave().error);
+        QVERIFY(window->flash().lastSave().error.find("No such file or directory") != std::string::npos);
+    }
+    // Each failed save below names the file first, then its reason.
+    const auto saveFailedFor = [&](const fs::path& target) {
+        return "Unable to save file " + target.string() + "\n" + window->flash().lastSave().error;
+    };
     QVERIFY(window->isModified());
     QVERIFY(window->actions().save->isEnabled());
     QVERIFY(window->widgets().filePanel->text().endsWith(QStringLiteral("(File changed)")));
@@ -576,21 +617,28 @@ void OpenSaveTest::failedSaveKeepsTheChanges() {
     ScriptedFileDialogs dialogs;
     const fs::path nowhere = box.path() / "no-such-folder" / "x.dsp";
     dialogs.expect(FileDialogKind::Save, nowhere.string());
-    boxes.expect("Unable to save file " + nowhere.string(), "Write Error", kStop, cs::widgets::MessageAnswer::Ok);
-    window->saveAs();
-    CHECK_SCRIPT(boxes);
+    {
+        ScriptedMessageBoxes told;
+        window->saveAs();
+        QCOMPARE(told.shown().size(), std::size_t{1});
+        QCOMPARE(told.shown()[0].text, saveFailedFor(nowhere));
+    }
+    ScriptedMessageBoxes boxes;
     QCOMPARE(window->currentFileName(), file.string());
     QCOMPARE(window->pendingFileName(), file.string());
     QVERIFY(window->isModified());
 
     // Yes in the closing question with a save that fails keeps the window and the changes.
     window->storedSettings().setFlag(settings_flags::kCloseEndsProgram, true);
-    boxes.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::widgets::MessageAnswer::Yes);
-    boxes.expect("Unable to save file " + file.string(), "Write Error", kStop, cs::widgets::MessageAnswer::Ok);
     bool ended = false;
     QObject::connect(window.get(), &app::MainWindow::programEnding, [&] { ended = true; });
-    window->close();
-    CHECK_SCRIPT(boxes);
+    {
+        ScriptedMessageBoxes told;
+        told.expect("Save database a file? db.dsp ?", "Save the changes ?", kYesNoCancel, cs::widgets::MessageAnswer::Yes);
+        window->close();
+        QCOMPARE(told.shown().size(), std::size_t{2});
+        QCOMPARE(told.shown()[1].text, saveFailedFor(file));
+    }
     QVERIFY(window->isVisible());
     QVERIFY(!ended);
     QVERIFY(window->isModified());
@@ -622,7 +670,7 @@ void OpenSaveTest::saveWhoseBackupCannotBeMadeIsRefused() {
     QVERIFY(reason.find("Save as") != std::string::npos);
 
     ScriptedMessageBoxes boxes;
-    boxes.expect("Unable to save file " + file.string() + "\n" + reason, "Write Error", kStop,
+    boxes.expect("Unable to save file " + file.string() + "\n" + window->text("MsgSaveNoBackup") + "\n" + reason, "Write Error", kStop,
                  cs::widgets::MessageAnswer::Ok);
     window->save();
     CHECK_SCRIPT(boxes);

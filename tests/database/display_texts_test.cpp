@@ -169,7 +169,7 @@ TEST_F(TextsOfAnImage, RowOfAnUnusedSlotHasNoSatelliteAndEmptyNameListTexts) {
 TEST_F(TextsOfAnImage, PromptsJoinTheirParts) {
     EXPECT_EQ(texts.copyMovePrompt(false, 1, "BBC", 3), "Copy channel BBC to LIST Sport");
     EXPECT_EQ(texts.copyMovePrompt(true, 4, "BBC", 1), "Move 4 to LIST One");
-    EXPECT_EQ(texts.removePrompt(1, "BBC", 0), "Delete ChannelBBC from MAIN LIST");
+    EXPECT_EQ(texts.removePrompt(1, "BBC", 0), "Delete Channel BBC from MAIN LIST");
     EXPECT_EQ(texts.removePrompt(2, "BBC", 3), "Remove 2 from LIST Sport");
     EXPECT_EQ(texts.copyAllPrompt(1, 3), "Copy all channels from LIST One from LIST Sport");
     o.mainList();
@@ -182,7 +182,8 @@ TEST_F(TextsOfAnImage, PromptsJoinTheirParts) {
 
 TEST_F(TextsOfAnImage, LanguageTextsComeThroughTheInjectedLookup) {
     const std::map<std::string, std::string> polish = {
-        {"TextList", "LISTA"}, {"TextListMain", "LISTA GLOWNA"}, {"TreeViewUnknow", "'nieznany'"}};
+        {"TextList", "LISTA"}, {"TextListMain", "LISTA GLOWNA"}, {"TreeViewUnknow", "'nieznany'"},
+        {"TextRemoveChannel", "Usuń kanał"}};
     const DisplayTexts pl(o.db, [&](std::string_view key) {
         const auto it = polish.find(std::string(key));
         return it == polish.end() ? std::string("?") : it->second;
@@ -191,6 +192,7 @@ TEST_F(TextsOfAnImage, LanguageTextsComeThroughTheInjectedLookup) {
     EXPECT_EQ(pl.listText(0, 1), "LISTA GLOWNA");
     EXPECT_EQ(pl.providerText(TreeNode::unknownProvider()), "'nieznany'");
     EXPECT_EQ(pl.removePrompt(2, "x", 0), "? 2 ? LISTA GLOWNA");
+    EXPECT_EQ(pl.removePrompt(1, "x", 0), "Usuń kanał x ? LISTA GLOWNA");
 }
 
 } // namespace

@@ -6,7 +6,10 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QMimeData>
 #include <QUrl>
 #include <QTableView>
@@ -50,6 +53,7 @@ private slots:
     void deleteAsksAndActsByView();
     void renameChannelsInPlace();
     void favouriteListsCreateRenameDelete();
+    void renameBoxesTakeTypedKeys();
     void eraseAllOfANode();
     void menusFollowTheSelection();
     void findNextFindAllAndNumbers();
@@ -208,6 +212,59 @@ void EditCommandsTest::favouriteListsCreateRenameDelete() {
     QVERIFY(e.edit->clipboard().empty());
     QCOMPARE(e.window->widgets().filterBar->favouriteListMenu()->actions().size(), 7);
     QVERIFY(!e.window->actions().toolPaste->isEnabled() || editing::ClipboardList::foreignChannelCount() > 0);
+}
+
+// The name boxes with real keys: Return ends a rename and does nothing more; the box of a new
+// list stays open past the tree's selection delay, until the user ends it.
+void EditCommandsTest::renameBoxesTakeTypedKeys() {
+    Editor e;
+    QVERIFY(e.loaded);
+    e.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(e.window.get()));
+    std::vector<properties::PropertiesRequest> requests;
+    app::MainWindowHooks hooks;
+    hooks.openProperties = [&](app::MainWindow&, const properties::PropertiesRequest& r) {
+        requests.push_back(r);
+        return properties::ChangeLevel::None;
+    };
+    e.window->setHooks(hooks);
+    const auto nameBox = [&](QAbstractItemView* view) -> QLineEdit* {
+        auto* box = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        return box && view->isAncestorOf(box) ? box : nullptr;
+    };
+
+    // A channel renamed in place: Return stores the name and opens no Properties.
+    e.list->setFocus();
+    e.selectRows({2});
+    const std::uint16_t slot = e.shown()[2];
+    e.window->actions().listRename->trigger();
+    QLineEdit* box = nameBox(e.list);
+    QVERIFY(box);
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("Typed name"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QTRY_VERIFY(!nameBox(e.list));
+    QCOMPARE(e.name(slot), std::string("Typed name"));
+    QVERIFY(requests.empty());
+    // Return on the list itself still opens them.
+    e.list->setFocus();
+    QTest::keyClick(e.list, Qt::Key_Return);
+    QCOMPARE(requests.size(), std::size_t{1});
+
+    // A new list: its box outlasts the selection delay and takes the name typed afterwards.
+    e.show(e.listNode(1));
+    e.edit->createList();
+    QVERIFY(nameBox(e.tree));
+    QTRY_VERIFY(!e.views->selectionPending());
+    QApplication::processEvents();
+    box = nameBox(e.tree);
+    QVERIFY(box);
+    box->selectAll();
+    QTest::keyClicks(box, QStringLiteral("Cinema"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QTRY_VERIFY(!nameBox(e.tree));
+    QCOMPARE(e.db().flash().settings().listName(2), std::string("Cinema"));
+    QCOMPARE(requests.size(), std::size_t{1});
 }
 
 void EditCommandsTest::eraseAllOfANode() {
@@ -574,7 +631,9 @@ void EditCommandsTest::dragHintDelayAndCancel() {
     QVERIFY(hint.pending() && !hint.shown());
     QVERIFY(hint.timer().isActive() && hint.timer().isSingleShot());
     QCOMPARE(hint.timer().interval(), 500);
-    QCOMPARE(hint.rect().topLeft(), host.mapToGlobal(QPoint(30, 40)));
+    // Below and right of the pointer, never under it.
+    QCOMPARE(hint.rect().topLeft(), host.mapToGlobal(QPoint(70, 80)));
+    QVERIFY(!hint.rect().contains(host.mapToGlobal(QPoint(50, 60))));
     QVERIFY(hint.rect().width() <= editing::kDragHintMaxWidth + 8);
     // The same text a little further: the delay does not start again. A fifth of it has passed
     // (the clock runs while no event is handled), more than a coarse timer's slack of 5 %, so a
@@ -592,13 +651,22 @@ void EditCommandsTest::dragHintDelayAndCancel() {
     QVERIFY(hint.shown());
     QVERIFY(hint.window() && hint.window()->isVisible());
     QCOMPARE(hint.window()->text(), QStringLiteral("Copy 3 to LIST Sport"));
+    QVERIFY(hint.window()->windowFlags().testFlag(Qt::WindowTransparentForInput));
+    QVERIFY(hint.window()->testAttribute(Qt::WA_TransparentForMouseEvents));
+    // Moving on with the same text: the shown hint follows, the pointer stays off it.
+    hint.schedule(&host, QPoint(70, 85), QStringLiteral("Copy 3 to LIST Sport"));
+    QVERIFY(hint.shown());
+    QVERIFY(!hint.window()->geometry().contains(host.mapToGlobal(QPoint(70, 85))));
     // A new text elsewhere hides it and waits its own delay again.
     hint.schedule(&host, QPoint(80, 90), QStringLiteral("Delete"));
     QVERIFY(!hint.shown() && !hint.window()->isVisible());
     QVERIFY(hint.timer().isActive());
     // The end of the drag cancels it: the timer is stopped, so nothing can show it any more.
     hint.hide();
-    QVERIFY(!hint.pending() && !hint.timer().isActive() && !hint.window());
+    // Hidden, not deleted: a drag event may still hold it. The timer is stopped, so handling the
+    // pending events cannot show it again.
+    QPointer<QLabel> window = hint.window();
+    QVERIFY(!hint.pending() && !hint.timer().isActive() && window && !window->isVisible());
     QCoreApplication::processEvents();
     QVERIFY(!hint.shown());
     QCOMPARE(fired.count(), 1);

@@ -2,6 +2,7 @@
 // description, the "nothing selected" message, and importWithChooser around it (Cancel changes
 // nothing, a chosen component is applied, an unreadable file is told).
 #include "exchange/import_chooser_window.h"
+#include "lang/lang_list.h"
 
 #include "database/channel_database.h"
 #include "fixtures/image_builder.h"
@@ -14,6 +15,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QKeyEvent>
 #include <QTest>
 #include <QTimer>
 
@@ -122,6 +124,24 @@ void ImportChooserWindowTest::showsTheComponentsWithTheWindowsOwnTexts() {
     QVERIFY(window.isVisible());
     QVERIFY(window.componentList()->isVisible());
     QCOMPARE(window.descriptionButton()->text(), QStringLiteral("&Wiadomość"));
+
+    // Help asks for the chooser's page the way F1 does, from the chooser window.
+    QCOMPARE(window.helpButton()->text().toStdString(), lang::text("TextBtnHelp"));
+    struct F1Watch final : QObject {
+        std::vector<const QWidget*> windows;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+                watched->isWidgetType())
+                windows.push_back(static_cast<QWidget*>(watched)->window());
+            return false;
+        }
+    } watch;
+    qApp->installEventFilter(&watch);
+    QTest::mouseClick(window.helpButton(), Qt::LeftButton);
+    qApp->removeEventFilter(&watch);
+    QVERIFY(!watch.windows.empty());
+    QCOMPARE(watch.windows.front(), static_cast<const QWidget*>(&window));
+    QVERIFY(window.isVisible());
 }
 
 void ImportChooserWindowTest::nothingSelectedKeepsTheWindowOpen() {

@@ -137,9 +137,12 @@ void DialogTransponderTest::addChangeAndDeleteWriteTheTableOnOk() {
         d.frequencyBox()->setText(QStringLiteral("12900"));
         d.okButton()->click();
     });
+    h.log.write("an earlier line");
     page->addTransponder();
     QCOMPARE(page->transponderList()->topLevelItemCount(), 3);
     QCOMPARE(page->transponderList()->currentItem()->text(1), QStringLiteral("12900 MHz"));
+    // OK with values that were taken starts the log window afresh.
+    QVERIFY(!h.log.contains("an earlier line"));
     QCOMPARE(h.dialog->windowTitle(), QStringLiteral("Properties: Transponder list TP 3"));
 
     // Change the 10700 H row to 10750 V: seeded from the row, written over its record.

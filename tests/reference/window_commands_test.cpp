@@ -462,6 +462,9 @@ void ReferenceWindowTest::duplicatesAreRemovedInOneStepWithTheirListPlaces() {
             QCOMPARE(childTexts(name, 5), (QStringList{QStringLiteral("12"), QStringLiteral("13")}));
             QCOMPARE(name->child(0)->checkState(0), Qt::Unchecked);
             QCOMPARE(name->child(1)->checkState(0), Qt::Unchecked);
+            // Asked first: No keeps every channel.
+            w.removeButton()->click();
+            QCOMPARE(tree->topLevelItemCount(), 2);
             w.removeButton()->click();
             // Found again: only the two "News" are left.
             QCOMPARE(w.groupsTree()->topLevelItemCount(), 1);
@@ -470,8 +473,13 @@ void ReferenceWindowTest::duplicatesAreRemovedInOneStepWithTheirListPlaces() {
             w.reject();
         },
         seen);
+    widgets::ScriptedMessageBoxes boxes;
+    const std::string question = e.window->text("MsgRemoveDuplicates") + " 1";
+    boxes.expect(question, reference_ui::kDuplicatesCaption, widgets::kQuestionYesNo, widgets::MessageAnswer::No);
+    boxes.expect(question, reference_ui::kDuplicatesCaption, widgets::kQuestionYesNo, widgets::MessageAnswer::Yes);
     e.window->actions().findDuplicates->trigger();
     QVERIFY(seen);
+    QVERIFY2(boxes.done() && boxes.failures().empty(), boxes.report().c_str());
     QCOMPARE(e.db().channelCount(), before - 1);
     QVERIFY(!e.db().entry(3).inUse());
     // The kept "Sport" took both list places of the removed one.

@@ -164,7 +164,7 @@ void DialogsTest::filterTexts_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("qt");
     QTest::newRow("one") << QString::fromUtf8("Baza programów (*.dsp)|*.dsp")
-                         << QString::fromUtf8("Baza programów (*.dsp) (*.dsp)");
+                         << QString::fromUtf8("Baza programów (*.dsp)");
     QTest::newRow("two") << "*.jpg|*.jpg|*.bmp|*.bmp" << "*.jpg (*.jpg);;*.bmp (*.bmp)";
     QTest::newRow("patterns joined") << "Pictures|*.jpg;*.bmp" << "Pictures (*.jpg *.bmp)";
     QTest::newRow("blanks trimmed") << "Database programs (*. dsp) | *.dsp" << "Database programs (*. dsp) (*.dsp)";

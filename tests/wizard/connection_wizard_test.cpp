@@ -23,6 +23,9 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <fcntl.h>
+#include <cstdlib>
+#include <unistd.h>
 #include <QTest>
 
 using namespace cs;
@@ -424,6 +427,51 @@ private slots:
         r.wizard->goToPage(ConnectionWizard::Move::Back);
         QCOMPARE(r.wizard->page(), 1);
         QVERIFY(r.wizard->portBox()->currentText().endsWith(QStringLiteral("/dev/cs-none (not connected)")));
+    }
+    // A port the list does not show is typed: a path that is no character device is refused with
+    // a message when leaving it; a pseudo-terminal is taken and stored like a chosen port.
+    void typedPortIsCheckedAndStored() {
+        Run r = open("/dev/cs-none");
+        r.wizard->goToPage(ConnectionWizard::Move::Back);
+        QCOMPARE(r.wizard->page(), 1);
+        QComboBox* box = r.wizard->portBox();
+        QVERIFY(box->isEditable());
+        test::TempDir dir;
+        const auto plain = test::writeRandomFile(dir / "not-a-port", 10, 1);
+        const auto typeInto = [&](const std::string& text) {
+            box->lineEdit()->selectAll();
+            QTest::keyClick(box->lineEdit(), Qt::Key_Delete);
+            QTest::keyClicks(box->lineEdit(), QString::fromStdString(text));
+        };
+        typeInto(plain.string());
+        {
+            widgets::ScriptedMessageBoxes boxes;
+            boxes.expect(plain.string() + " " + r.window->text("Creator_Msg_PortNotDevice"), r.window->text("TextError"),
+                         widgets::kStopOk, widgets::MessageAnswer::Ok);
+            QTest::keyClick(box->lineEdit(), Qt::Key_Return);  // leaving the box checks it
+            r.wizard->goToPage(ConnectionWizard::Move::Next);  // said once, still refused
+            QVERIFY2(boxes.report().empty(), boxes.report().c_str());
+        }
+        QCOMPARE(r.wizard->page(), 1);
+        QCOMPARE(r.window->storedSettings().serialPortName, std::string("/dev/cs-none"));
+
+        const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        QVERIFY(master >= 0);
+        QVERIFY(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        const std::string terminal = ::ptsname(master);
+        typeInto(terminal);
+        {
+            widgets::ScriptedMessageBoxes none;
+            QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+            r.wizard->goToPage(ConnectionWizard::Move::Next);
+            QVERIFY2(none.report().empty(), none.report().c_str());
+        }
+        QCOMPARE(r.wizard->page(), 2);
+        QCOMPARE(r.window->storedSettings().serialPortName, terminal);
+        // Back on page 1 it is the chosen port.
+        r.wizard->goToPage(ConnectionWizard::Move::Back);
+        QVERIFY(box->currentText().contains(QString::fromStdString(terminal)));
+        ::close(master);
     }
     void imageManagerSendArrivesAtTheReceiverByteIdentical() {
         test::TempDir dir;
