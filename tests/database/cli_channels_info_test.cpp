@@ -175,7 +175,11 @@ TEST_F(CliViews, InfoCountsVerifiedProvidersUsedSatellitesAndListMembers) {
               "{\"result\": 0, \"typeFile\": 0, \"kind\": \"settings.dsp\", \"capacity\": 4000, \"base\": true, "
               "\"config\": true, \"ba2\": true, \"ba3\": true, \"channels\": 7, \"providers\": 2, \"transponders\": 0, "
               "\"satellites\": [28, 30, 64], \"lists\": [{\"number\": 1, \"name\": \"Sport\", \"channels\": 4}, "
-              "{\"number\": 2, \"name\": \"News\", \"channels\": 0}], \"damagedRecords\": 1}\n");
+              "{\"number\": 2, \"name\": \"News\", \"channels\": 0}], \"free\": 3993, \"tv\": 5, \"radio\": 2, "
+              "\"freeToAir\": 5, \"scrambled\": 2, \"damagedRecords\": 1, \"duplicates\": {\"services\": 0, \"names\": 0}, "
+              "\"checks\": {\"settingsArea\": \"passed\", \"providerArea\": \"passed\"}, \"perSatellite\": ["
+              "{\"satellite\": 28, \"name\": \"Astra\", \"channels\": 4}, {\"satellite\": 30, \"name\": \"Hotbird\", "
+              "\"channels\": 2}, {\"satellite\": 64, \"name\": \"DVB-T\", \"channels\": 1}]}\n");
 }
 
 TEST_F(CliViews, SaveRenumbersProvidersAndKeepsTheViews) {
