@@ -390,15 +390,7 @@ TpSkipPolarisation=circular or unknown polarisation
 TpSkipFrequency=frequency outside 9750..12900 MHz
 TpSkipSymbolRate=symbol rate outside 1000..30000 kS/s
 TpSkipTableFull=the transponder table is full
-)LNG";
-
-extern const std::string_view kEnglishProgramText = R"LNG(; LOG WINDOW
-Log_Title=Log
-Log_CopyAll=Copy all
-Log_WriteTo=Write to
-Log_DoubleClickHint=Double-click writes the lines to
-Log_LinesWritten=lines written to
-Log_WriteFailed=The log could not be written to
+; FILE REASONS AND WINDOW CHECKS
 MsgRemoveDuplicates=Remove the chosen duplicates from the database? Their number:
 MsgFileIsFolder=is a folder, not a file
 MsgFileIsNamedPipe=is a named pipe (FIFO), not a file
@@ -413,6 +405,15 @@ MsgSaveNotAllowed=You may not write there.
 MsgSaveNoBackup=The backup copy (.BAK) could not be made.
 MsgSettingsAreaDamaged=The settings area of this file failed its check: the favourite-list names, satellites and receiver settings shown are the defaults. Save writes the channels and leaves the damaged settings area as it is.
 Creator_Msg_PortNotDevice=is not a serial device. Type the path of a character device, such as /dev/rfcomm0, or choose a port from the list.
+)LNG";
+
+extern const std::string_view kEnglishProgramText = R"LNG(; LOG WINDOW
+Log_Title=Log
+Log_CopyAll=Copy all
+Log_WriteTo=Write to
+Log_DoubleClickHint=Double-click writes the lines to
+Log_LinesWritten=lines written to
+Log_WriteFailed=The log could not be written to
 )LNG";
 
 } // namespace cs::lang

@@ -389,15 +389,7 @@ TpSkipPolarisation=polarizzazione circolare o sconosciuta
 TpSkipFrequency=frequenza fuori da 9750..12900 MHz
 TpSkipSymbolRate=symbol rate fuori da 1000..30000 kS/s
 TpSkipTableFull=la tabella dei transponder è piena
-)LNG";
-
-extern const std::string_view kItalianProgramText = R"LNG(; LOG WINDOW
-Log_Title=Registro
-Log_CopyAll=Copia tutto
-Log_WriteTo=Scrivi in
-Log_DoubleClickHint=Un doppio clic scrive le righe in
-Log_LinesWritten=righe scritte in
-Log_WriteFailed=Impossibile scrivere il registro in
+; FILE REASONS AND WINDOW CHECKS
 MsgRemoveDuplicates=Rimuovere dal database i duplicati scelti? Il loro numero:
 MsgFileIsFolder=è una cartella, non un file
 MsgFileIsNamedPipe=è una pipe con nome (FIFO), non un file
@@ -412,6 +404,15 @@ MsgSaveNotAllowed=Non è consentito scrivere lì.
 MsgSaveNoBackup=Non è stato possibile creare la copia di riserva (.BAK).
 MsgSettingsAreaDamaged=L'area delle impostazioni di questo file non ha superato il controllo: i nomi delle liste preferite, i satelliti e le impostazioni del ricevitore mostrati sono quelli predefiniti. Salva scrive i canali e lascia l'area delle impostazioni danneggiata così com'è.
 Creator_Msg_PortNotDevice=non è un dispositivo seriale. Digitare il percorso di un dispositivo a caratteri, come /dev/rfcomm0, o scegliere una porta dall'elenco.
+)LNG";
+
+extern const std::string_view kItalianProgramText = R"LNG(; LOG WINDOW
+Log_Title=Registro
+Log_CopyAll=Copia tutto
+Log_WriteTo=Scrivi in
+Log_DoubleClickHint=Un doppio clic scrive le righe in
+Log_LinesWritten=righe scritte in
+Log_WriteFailed=Impossibile scrivere il registro in
 )LNG";
 
 } // namespace cs::lang

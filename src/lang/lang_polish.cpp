@@ -389,15 +389,7 @@ TpSkipPolarisation=polaryzacja kołowa lub nieznana
 TpSkipFrequency=częstotliwość poza 9750..12900 MHz
 TpSkipSymbolRate=prędkość symbolowa poza 1000..30000 kS/s
 TpSkipTableFull=tabela transponderów jest pełna
-)LNG";
-
-extern const std::string_view kPolishProgramText = R"LNG(; LOG WINDOW
-Log_Title=Dziennik
-Log_CopyAll=Kopiuj wszystko
-Log_WriteTo=Zapisz do
-Log_DoubleClickHint=Dwukrotne kliknięcie zapisuje wiersze do
-Log_LinesWritten=wierszy zapisano do
-Log_WriteFailed=Nie udało się zapisać dziennika do
+; FILE REASONS AND WINDOW CHECKS
 MsgRemoveDuplicates=Usunąć wybrane duplikaty z bazy? Ich liczba:
 MsgFileIsFolder=jest folderem, nie plikiem
 MsgFileIsNamedPipe=jest potokiem nazwanym (FIFO), nie plikiem
@@ -412,6 +404,15 @@ MsgSaveNotAllowed=Brak uprawnień do zapisu w tym miejscu.
 MsgSaveNoBackup=Nie można utworzyć kopii zapasowej (.BAK).
 MsgSettingsAreaDamaged=Obszar ustawień tego pliku nie przeszedł kontroli: pokazane nazwy list ulubionych, satelity i ustawienia odbiornika są domyślne. Zapis zapisze kanały, a uszkodzony obszar ustawień pozostawi bez zmian.
 Creator_Msg_PortNotDevice=nie jest urządzeniem szeregowym. Wpisz ścieżkę urządzenia znakowego, np. /dev/rfcomm0, lub wybierz port z listy.
+)LNG";
+
+extern const std::string_view kPolishProgramText = R"LNG(; LOG WINDOW
+Log_Title=Dziennik
+Log_CopyAll=Kopiuj wszystko
+Log_WriteTo=Zapisz do
+Log_DoubleClickHint=Dwukrotne kliknięcie zapisuje wiersze do
+Log_LinesWritten=wierszy zapisano do
+Log_WriteFailed=Nie udało się zapisać dziennika do
 )LNG";
 
 } // namespace cs::lang

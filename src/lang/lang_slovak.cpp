@@ -390,15 +390,7 @@ TpSkipPolarisation=kruhová alebo neznáma polarizácia
 TpSkipFrequency=frekvencia mimo 9750..12900 MHz
 TpSkipSymbolRate=symbolová rýchlosť mimo 1000..30000 kS/s
 TpSkipTableFull=tabuľka transpondérov je plná
-)LNG";
-
-extern const std::string_view kSlovakProgramText = R"LNG(; LOG WINDOW
-Log_Title=Záznam
-Log_CopyAll=Kopírovať všetko
-Log_WriteTo=Zapísať do
-Log_DoubleClickHint=Dvojklik zapíše riadky do
-Log_LinesWritten=riadkov zapísaných do
-Log_WriteFailed=Záznam sa nepodarilo zapísať do
+; FILE REASONS AND WINDOW CHECKS
 MsgRemoveDuplicates=Odstrániť vybrané duplikáty z databázy? Ich počet:
 MsgFileIsFolder=je priečinok, nie súbor
 MsgFileIsNamedPipe=je pomenovaná rúra (FIFO), nie súbor
@@ -413,6 +405,15 @@ MsgSaveNotAllowed=Nemáte povolenie tam zapisovať.
 MsgSaveNoBackup=Záložnú kópiu (.BAK) sa nepodarilo vytvoriť.
 MsgSettingsAreaDamaged=Oblasť nastavení tohto súboru neprešla kontrolou: zobrazené názvy obľúbených zoznamov, satelity a nastavenia prijímača sú predvolené. Uložiť zapíše kanály a poškodenú oblasť nastavení ponechá tak, ako je.
 Creator_Msg_PortNotDevice=nie je sériové zariadenie. Zadajte cestu znakového zariadenia, napríklad /dev/rfcomm0, alebo vyberte port zo zoznamu.
+)LNG";
+
+extern const std::string_view kSlovakProgramText = R"LNG(; LOG WINDOW
+Log_Title=Záznam
+Log_CopyAll=Kopírovať všetko
+Log_WriteTo=Zapísať do
+Log_DoubleClickHint=Dvojklik zapíše riadky do
+Log_LinesWritten=riadkov zapísaných do
+Log_WriteFailed=Záznam sa nepodarilo zapísať do
 )LNG";
 
 } // namespace cs::lang

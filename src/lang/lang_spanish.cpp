@@ -389,15 +389,7 @@ TpSkipPolarisation=polarización circular o desconocida
 TpSkipFrequency=frecuencia fuera de 9750..12900 MHz
 TpSkipSymbolRate=velocidad de símbolo fuera de 1000..30000 kS/s
 TpSkipTableFull=la tabla de transpondedores está llena
-)LNG";
-
-extern const std::string_view kSpanishProgramText = R"LNG(; LOG WINDOW
-Log_Title=Registro
-Log_CopyAll=Copiar todo
-Log_WriteTo=Escribir en
-Log_DoubleClickHint=Un doble clic escribe las líneas en
-Log_LinesWritten=líneas escritas en
-Log_WriteFailed=No se pudo escribir el registro en
+; FILE REASONS AND WINDOW CHECKS
 MsgRemoveDuplicates=¿Eliminar de la base de datos los duplicados elegidos? Su número:
 MsgFileIsFolder=es una carpeta, no un archivo
 MsgFileIsNamedPipe=es una tubería con nombre (FIFO), no un archivo
@@ -412,6 +404,15 @@ MsgSaveNotAllowed=No tiene permiso para escribir allí.
 MsgSaveNoBackup=No se pudo crear la copia de seguridad (.BAK).
 MsgSettingsAreaDamaged=El área de ajustes de este archivo no superó su comprobación: los nombres de las listas favoritas, los satélites y los ajustes del receptor que se muestran son los predeterminados. Guardar escribe los canales y deja el área de ajustes dañada tal como está.
 Creator_Msg_PortNotDevice=no es un dispositivo serie. Escriba la ruta de un dispositivo de caracteres, como /dev/rfcomm0, o elija un puerto de la lista.
+)LNG";
+
+extern const std::string_view kSpanishProgramText = R"LNG(; LOG WINDOW
+Log_Title=Registro
+Log_CopyAll=Copiar todo
+Log_WriteTo=Escribir en
+Log_DoubleClickHint=Un doble clic escribe las líneas en
+Log_LinesWritten=líneas escritas en
+Log_WriteFailed=No se pudo escribir el registro en
 )LNG";
 
 } // namespace cs::lang
