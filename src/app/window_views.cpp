@@ -39,6 +39,25 @@ std::unique_ptr<editing::EditController> makeEditing(MainWindow& window, views::
                                                      window.storedSettings());
 }
 
+// A command of another window changed the database: one undo step under its own name.
+std::function<void(const std::string&)> namedStep(MainWindow& window) {
+    return [&window](const std::string& stepName) {
+        window.undoCommands().nameNextStep(stepName);
+        window.setModified(true);
+        window.undoCommands().flush();
+    };
+}
+
+// The tree, the list and the status panels shown again after such a change.
+std::function<void()> refreshAfterChange(MainWindow& window, views::ViewController& views) {
+    return [&window, &views] {
+        views.rebuildTree();
+        views.fillChannelList();
+        window.updateStatusCounts();
+        window.refreshNodePanel();
+    };
+}
+
 // Order like a reference, export the shown view, find duplicates.
 std::unique_ptr<reference_ui::ReferenceCommands> makeReferenceCommands(MainWindow& window, views::ViewController& views) {
     const MainWindowActions& a = window.widgets().actions;
@@ -50,17 +69,8 @@ std::unique_ptr<reference_ui::ReferenceCommands> makeReferenceCommands(MainWindo
     host.printView = a.printView;
     host.exportPdf = a.exportPdf;
     host.databaseLoaded = [&window] { return window.databaseLoaded(); };
-    host.changed = [&window](const std::string& stepName) {
-        window.undoCommands().nameNextStep(stepName);
-        window.setModified(true);
-        window.undoCommands().flush();
-    };
-    host.refreshViews = [&window, &views] {
-        views.rebuildTree();
-        views.fillChannelList();
-        window.updateStatusCounts();
-        window.refreshNodePanel();
-    };
+    host.changed = namedStep(window);
+    host.refreshViews = refreshAfterChange(window, views);
     host.shownFile = [&window] { return window.currentFileName(); };
     host.showStatus = [&window](const std::string& text) {
         window.statusBar()->showMessage(QString::fromStdString(text), 5000);
@@ -94,17 +104,8 @@ std::function<void(const std::string&)> attachCompareWindows(MainWindow& window,
     host.window = &window;
     host.text = [&window](std::string_view key) { return window.text(key); };
     host.shownFile = [&window] { return window.currentFileName(); };
-    host.changed = [&window](const std::string& stepName) {
-        window.undoCommands().nameNextStep(stepName);
-        window.setModified(true);
-        window.undoCommands().flush();
-    };
-    host.refreshViews = [&window, &views] {
-        views.rebuildTree();
-        views.fillChannelList();
-        window.updateStatusCounts();
-        window.refreshNodePanel();
-    };
+    host.changed = namedStep(window);
+    host.refreshViews = refreshAfterChange(window, views);
     host.selectChannel = [&window, &views](std::uint16_t slot) {
         const int row = views.model().rowOfSlot(slot);
         QTableView* list = window.widgets().channelList;

@@ -58,7 +58,7 @@ class CliBulkEdit : public ::testing::Test {
 protected:
     void SetUp() override {
         fx::writeFile(path("bulk.dsp"), bulkImage());
-        const std::vector<fx::XmlTransponderSpec> listed = {
+        const std::vector<fx::XmlTransponderEntry> listed = {
             fx::xmlTransponder(11000, 27500, 0),         // as stored
             fx::xmlTransponder(11043, 27500, 1),         // moved a little: changed
             fx::xmlTransponder(11700, 27500, 1, 4),      // new

@@ -23,7 +23,7 @@ XmlSatellite onlySat(const std::string& text) {
 
 TEST(SatellitesXml, EntriesTheReceiverCanHoldAreReadInItsUnits) {
     struct Case {
-        fx::XmlTransponderSpec spec;
+        fx::XmlTransponderEntry entry;
         std::uint16_t mhz, ks;
         unsigned polarisation, fec;
         bool s2;
@@ -36,20 +36,20 @@ TEST(SatellitesXml, EntriesTheReceiverCanHoldAreReadInItsUnits) {
         {{" 9750000 ", "+5632000", "0", "1", "0", "2"}, 9750, 5632, 0, 1, false},      // DVB-S is QPSK
     };
     for (const Case& c : cases) {
-        const XmlSatellite sat = onlySat(fx::satellitesXmlText({{"Sat", "192", {c.spec}}}));
-        ASSERT_EQ(sat.transponders.size(), 1u) << c.spec.frequency;
+        const XmlSatellite sat = onlySat(fx::satellitesXmlText({{"Sat", "192", {c.entry}}}));
+        ASSERT_EQ(sat.transponders.size(), 1u) << c.entry.frequency;
         const XmlTransponder& t = sat.transponders.front();
-        EXPECT_EQ(t.frequencyMhz, c.mhz) << c.spec.frequency;
-        EXPECT_EQ(t.symbolRateKs, c.ks) << c.spec.frequency;
-        EXPECT_EQ(t.polarisation, c.polarisation) << c.spec.frequency;
-        EXPECT_EQ(t.fec, c.fec) << c.spec.frequency;
-        EXPECT_EQ(t.s2, c.s2) << c.spec.frequency;
+        EXPECT_EQ(t.frequencyMhz, c.mhz) << c.entry.frequency;
+        EXPECT_EQ(t.symbolRateKs, c.ks) << c.entry.frequency;
+        EXPECT_EQ(t.polarisation, c.polarisation) << c.entry.frequency;
+        EXPECT_EQ(t.fec, c.fec) << c.entry.frequency;
+        EXPECT_EQ(t.s2, c.s2) << c.entry.frequency;
     }
 }
 
 TEST(SatellitesXml, EntriesTheReceiverCannotHoldAreSkippedWithTheirReason) {
     struct Case {
-        fx::XmlTransponderSpec spec;
+        fx::XmlTransponderEntry entry;
         TransponderSkip reason;
         char polarisation;
     } cases[] = {
@@ -70,11 +70,11 @@ TEST(SatellitesXml, EntriesTheReceiverCannotHoldAreSkippedWithTheirReason) {
         {{"11000000", "27500000", "0", "-1"}, TransponderSkip::MissingValue, 'H'},
     };
     for (const Case& c : cases) {
-        const XmlSatellite sat = onlySat(fx::satellitesXmlText({{"Sat", "192", {c.spec}}}));
-        EXPECT_TRUE(sat.transponders.empty()) << c.spec.frequency << " " << c.spec.polarization;
-        ASSERT_EQ(sat.skipped.size(), 1u) << c.spec.frequency;
-        EXPECT_EQ(sat.skipped.front().reason, c.reason) << c.spec.frequency << " " << c.spec.polarization;
-        EXPECT_EQ(sat.skipped.front().polarisation, c.polarisation) << c.spec.frequency;
+        const XmlSatellite sat = onlySat(fx::satellitesXmlText({{"Sat", "192", {c.entry}}}));
+        EXPECT_TRUE(sat.transponders.empty()) << c.entry.frequency << " " << c.entry.polarization;
+        ASSERT_EQ(sat.skipped.size(), 1u) << c.entry.frequency;
+        EXPECT_EQ(sat.skipped.front().reason, c.reason) << c.entry.frequency << " " << c.entry.polarization;
+        EXPECT_EQ(sat.skipped.front().polarisation, c.polarisation) << c.entry.frequency;
         EXPECT_FALSE(transponderSkipText(c.reason).empty());
     }
 }
