@@ -13,6 +13,7 @@
 #include "peer_harness.h"
 #include "widgets/message_box.h"
 #include "support/env_override.h"
+#include "support/event_wait.h"
 #include "wizard/connection_wizard.h"
 #include "wizard/send_verification.h"
 #include "wizard/verification_dialog.h"
@@ -57,7 +58,7 @@ class ConnectionWizardTest : public QObject {
     }
 
     static bool waitEnd(ConnectionWizard& w, int ms = 60000) {
-        return QTest::qWaitFor([&] { return !w.connecting() && w.linkResult() != link::ConnectionResult::NothingYet; }, ms);
+        return testsupport::waitUntil([&] { return !w.connecting() && w.linkResult() != link::ConnectionResult::NothingYet; }, ms);
     }
 
     // A receiver that takes a file and sends back what it took after "GETSETT", changed by
@@ -85,11 +86,11 @@ class ConnectionWizardTest : public QObject {
         r.wizard = std::make_unique<ConnectionWizard>(*r.window, mode);
         r.wizard->show();
         if (mode == app::WizardMode::Menu) {
-            (void)QTest::qWaitFor([&] { return r.wizard->page() == 2; }, 5000);
+            (void)testsupport::waitUntil([&] { return r.wizard->page() == 2; }, 5000);
             r.wizard->selectType(TransmissionType::SendCurrent);
             r.wizard->goToPage(ConnectionWizard::Move::Next);
         }
-        (void)QTest::qWaitFor([&] { return r.wizard->page() == 3; }, 5000);
+        (void)testsupport::waitUntil([&] { return r.wizard->page() == 3; }, 5000);
         return r;
     }
 
@@ -103,7 +104,7 @@ class ConnectionWizardTest : public QObject {
 
     static VerificationDialog* waitVerificationResult(app::MainWindow& window, int ms = 90000) {
         VerificationDialog* dialog = nullptr;
-        (void)QTest::qWaitFor([&] { return (dialog = window.findChild<VerificationDialog*>()) != nullptr; }, ms);
+        (void)testsupport::waitUntil([&] { return (dialog = window.findChild<VerificationDialog*>()) != nullptr; }, ms);
         return dialog;
     }
 
@@ -133,7 +134,7 @@ private slots:
         const std::string report = result->reportText();
         QVERIFY2(report.rfind(cs::kIdenticalHeadline, 0) == 0, report.c_str());
         QVERIFY(result->reportView()->isReadOnly());
-        QVERIFY(QTest::qWaitFor([&] { return !r.wizard->isVisible(); }, 2000));
+        QVERIFY(testsupport::waitUntil([&] { return !r.wizard->isVisible(); }, 2000));
         QCOMPARE(rx.waitExit(std::chrono::seconds(20)), std::optional<test::ExitStatus>(0));
         QVERIFY2(rx.summary().find("transfers 2/2 [ESC O Q: rb exit 0, GETSETT: sb exit 0]") != std::string::npos,
                  rx.summary().c_str());
@@ -187,12 +188,12 @@ private slots:
         Run r = sendingCurrent(rx.devicePath(), dir / "list.dsp", app::WizardMode::SendDatabase);
         widgets::ScriptedMessageBoxes boxes;
         sendAndAnswer(r, widgets::MessageAnswer::No, boxes);
-        QVERIFY(QTest::qWaitFor([&] { return !r.wizard->isVisible(); }, 60000));
+        QVERIFY(testsupport::waitUntil([&] { return !r.wizard->isVisible(); }, 60000));
         QVERIFY2(boxes.report().empty(), boxes.report().c_str());
         QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
         // The window's events go on while the receiver waits, so a dialog that comes late is
         // still there to be found once it has ended.
-        QVERIFY2(QTest::qWaitFor([&] { return !rx.running(); }, 60000), rx.stderrText().c_str());
+        QVERIFY2(testsupport::waitUntil([&] { return !rx.running(); }, 60000), rx.stderrText().c_str());
         QVERIFY2(rx.summary().find("engine side closed; transfers 1/2 [ESC O Q: rb exit 0]") != std::string::npos,
                  rx.summary().c_str());
         QVERIFY(!r.wizard->verifying() && !r.wizard->connecting());
@@ -211,13 +212,13 @@ private slots:
         Run r = sendingCurrent(rx.devicePath(), dir / "list.dsp", app::WizardMode::SendDatabase);
         widgets::ScriptedMessageBoxes boxes;
         sendAndAnswer(r, widgets::MessageAnswer::Yes, boxes);
-        QVERIFY(QTest::qWaitFor([&] { return r.wizard->verifying() && r.wizard->connecting() && r.wizard->progressBar()->value() > 5000; }, 90000));
+        QVERIFY(testsupport::waitUntil([&] { return r.wizard->verifying() && r.wizard->connecting() && r.wizard->progressBar()->value() > 5000; }, 90000));
         QVERIFY(!noVerificationFolderIn(dir / "tmp"));  // the receiver's copy is arriving there
         QTest::mouseClick(r.wizard->cancelButton(), Qt::LeftButton);
         VerificationDialog* result = waitVerificationResult(*r.window, 30000);
         QVERIFY(result);
         QCOMPARE(result->reportText(), std::string(wizard::kVerifyCancelledHeadline) + "\n");
-        QVERIFY(QTest::qWaitFor([&] { return !r.wizard->isVisible(); }, 2000));
+        QVERIFY(testsupport::waitUntil([&] { return !r.wizard->isVisible(); }, 2000));
         QVERIFY(noVerificationFolderIn(dir / "tmp"));
     }
 
@@ -249,7 +250,7 @@ private slots:
         QVERIFY(waitEnd(*r.wizard));
         QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
         QCOMPARE(r.wizard->progressBar()->value(), r.wizard->progressBar()->maximum());
-        QVERIFY(QTest::qWaitFor([&] { return !r.wizard->isVisible(); }, 2000));
+        QVERIFY(testsupport::waitUntil([&] { return !r.wizard->isVisible(); }, 2000));
         QVERIFY(test::readFileBytes(dir / "got/settings.dsp") == test::readFileBytes(settings));
         // the database appears in the window
         QVERIFY(runPendingOpen(*r.window));
@@ -301,7 +302,7 @@ private slots:
                              r.window->text("Creator_FileModified02"),
                          r.window->text("Creator_SaveChanged"), widgets::kQuestionYesNo, widgets::MessageAnswer::Yes);
             r.wizard->show();
-            QVERIFY(QTest::qWaitFor([&] { return r.wizard->page() == 3; }, 5000));
+            QVERIFY(testsupport::waitUntil([&] { return r.wizard->page() == 3; }, 5000));
             QVERIFY2(boxes.report().empty(), boxes.report().c_str());
         }
         QVERIFY(!r.window->isModified());
@@ -328,7 +329,7 @@ private slots:
         r.wizard->pathEdit()->setText(QString::fromStdString(file.string()));
         r.wizard->goToPage(ConnectionWizard::Move::Next);
         r.wizard->connectLink();
-        QVERIFY(QTest::qWaitFor([&] { return r.wizard->progressBar()->value() > 20000; }, 30000));
+        QVERIFY(testsupport::waitUntil([&] { return r.wizard->progressBar()->value() > 20000; }, 30000));
         QTest::mouseClick(r.wizard->cancelButton(), Qt::LeftButton);
         QCOMPARE(r.wizard->connectionEdit()->text().toStdString(), r.window->text("Creator_Msg_ConnectBreakUser"));
         QVERIFY(waitEnd(*r.wizard));
@@ -506,7 +507,7 @@ private slots:
         manager.show();
         manager.actions().send->trigger();
         QVERIFY(r.wizard);
-        QVERIFY(QTest::qWaitFor([&] { return r.wizard->page() == 3; }, 5000));
+        QVERIFY(testsupport::waitUntil([&] { return r.wizard->page() == 3; }, 5000));
         r.wizard->connectLink();
         QVERIFY(waitEnd(*r.wizard));
         QCOMPARE(r.wizard->linkResult(), link::ConnectionResult::Ok);
