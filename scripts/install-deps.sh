@@ -12,7 +12,7 @@ packages=(
   shared-mime-info desktop-file-utils xdg-utils libglib2.0-bin procps
   xvfb xdotool poppler-utils
   dpkg-dev lintian man-db bsdextrautils
-  ccache
+  ccache mold
 )
 
 missing=()

@@ -4,12 +4,12 @@
 #include "undo/step_names.h"
 #include "views/channel_list_model.h"
 #include "views/view_controller.h"
+#include "widgets/tool_icons.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QMenu>
-#include <QStyle>
 #include <QTableView>
 #include <QToolBar>
 
@@ -27,8 +27,8 @@ constexpr const char* kRedoText = "&Redo";
 constexpr const char* kUndoTip = "Undo";
 constexpr const char* kRedoTip = "Redo";
 
-QAction* makeAction(MainWindow& window, const char* name, QStyle::StandardPixmap icon) {
-    auto* action = new QAction(window.style()->standardIcon(icon), QString::fromLatin1(kUndoTip), &window);
+QAction* makeAction(MainWindow& window, const char* name, widgets::ToolIcon icon) {
+    auto* action = new QAction(widgets::toolIcon(icon), QString::fromLatin1(kUndoTip), &window);
     action->setObjectName(QString::fromLatin1(name));
     action->setEnabled(false);
     return action;
@@ -41,10 +41,10 @@ TextLookup windowTexts(MainWindow& window) {
 } // namespace
 
 UndoCommands::UndoCommands(MainWindow& window) : QObject(&window), window_(window), history_(window.database()) {
-    undo_ = makeAction(window, "undo", QStyle::SP_ArrowBack);
-    redo_ = makeAction(window, "redo", QStyle::SP_ArrowForward);
-    toolUndo_ = makeAction(window, "toolUndo", QStyle::SP_ArrowBack);
-    toolRedo_ = makeAction(window, "toolRedo", QStyle::SP_ArrowForward);
+    undo_ = makeAction(window, "undo", widgets::ToolIcon::Undo);
+    redo_ = makeAction(window, "redo", widgets::ToolIcon::Redo);
+    toolUndo_ = makeAction(window, "toolUndo", widgets::ToolIcon::Undo);
+    toolRedo_ = makeAction(window, "toolRedo", widgets::ToolIcon::Redo);
     // The menu's actions carry the shortcuts; they are added to the window so that the keys also
     // work while the menu bar is hidden.
     window.addAction(undo_);

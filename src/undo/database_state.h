@@ -4,6 +4,7 @@
 // satellites, favourite-list names and count, the working settings record, and the transponder
 // table. The snapshot is one flat buffer of fixed layout, so that the difference of two of them
 // is a list of byte runs and no command needs undo code of its own.
+#include "common/zeroed_buffer.h"
 #include "undo/state_difference.h"
 
 #include <cstddef>
@@ -58,7 +59,7 @@ public:
 private:
     ChangeSummary summary_;
     ChannelDatabase& db_;
-    std::vector<std::uint8_t> snapshot_;
+    ZeroedBuffer snapshot_;
 };
 
 } // namespace cs::undo

@@ -151,6 +151,25 @@ QIcon toolIcon(ToolIcon which) {
             p.setPen(palette::blue);
             p.drawText(QRectF(3, 4, 26, 24), Qt::AlignCenter, QStringLiteral("12"));
         });
+    case ToolIcon::Undo:
+    case ToolIcon::Redo:
+        return render([which](QPainter& p) {
+            // A hook-shaped arrow turning back to the left (undo) or on to the right (redo).
+            if (which == ToolIcon::Redo) {
+                p.translate(32, 0);
+                p.scale(-1, 1);
+            }
+            p.setPen(QPen(palette::blue, 3.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            p.setBrush(Qt::NoBrush);
+            QPainterPath hook(QPointF(12, 12));
+            hook.lineTo(QPointF(19, 12));
+            hook.cubicTo(QPointF(30, 12), QPointF(30, 27), QPointF(19, 27));
+            hook.lineTo(QPointF(10, 27));
+            p.drawPath(hook);
+            p.setPen(Qt::NoPen);
+            p.setBrush(palette::blue);
+            p.drawPolygon(QPolygonF({QPointF(3, 12), QPointF(12, 5), QPointF(12, 19)}));
+        });
     case ToolIcon::Help:
     case ToolIcon::HelpCursor:
         return render([which](QPainter& p) {

@@ -20,6 +20,8 @@ enum class ToolIcon {
     Numbering,
     Help,
     HelpCursor,
+    Undo,
+    Redo,
 };
 
 QIcon toolIcon(ToolIcon which);
