@@ -1,5 +1,6 @@
 // channelsettings-cli: the editor's core on the command line (see docs/cli.md).
 #include "command_registry.h"
+#include "common/large_pages.h"
 
 #include "common/atomic_file.h"
 
@@ -85,6 +86,7 @@ int checkedStandardOutput(int code) {
 } // namespace
 
 int main(int argc, char** argv) {
+    cs::useLargePagesForTheHeap();
     // A file-size limit makes writes fail (EFBIG) as a full disk would, instead of killing us.
     cs::turnFileSizeSignalIntoError();
     trackStandardOutputErrors();

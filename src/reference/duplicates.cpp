@@ -5,6 +5,7 @@
 #include "reference/channel_identity.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 namespace cs {
@@ -26,10 +27,22 @@ DuplicateGroups findDuplicates(const ChannelDatabase& db) {
         std::uint16_t frequency;
         std::uint16_t slot;
     };
+    // The satellite and the comparable name, zero-padded, as three big-endian words: sorting
+    // 8000 of them compares integers instead of following a string each (names hold no NUL, so
+    // equal words are equal names).
     struct Named {
-        std::uint8_t satellite;
-        std::string name;
+        std::array<std::uint64_t, 3> key;
         std::uint16_t slot;
+        bool empty;
+    };
+    auto namedKey = [](std::uint8_t satellite, const std::string& name) {
+        std::array<std::uint8_t, 24> bytes{};
+        bytes[0] = satellite;
+        std::copy_n(name.begin(), std::min(name.size(), bytes.size() - 1), bytes.begin() + 1);
+        std::array<std::uint64_t, 3> key{};
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            key[i / 8] = (key[i / 8] << 8) | bytes[i];
+        return key;
     };
     std::vector<Keyed> services;
     std::vector<Named> names;
@@ -42,7 +55,8 @@ DuplicateGroups findDuplicates(const ChannelDatabase& db) {
         const ChannelRecord& r = db.record(i);
         const auto slot = static_cast<std::uint16_t>(i);
         services.push_back({serviceKey(r.satellite(), r.polarisation(), r.serviceId()), r.frequency(), slot});
-        names.push_back({r.satellite(), comparableName(r.name()), slot});
+        const std::string name = comparableName(r.name());
+        names.push_back({namedKey(r.satellite(), name), slot, name.empty()});
     }
 
     std::sort(services.begin(), services.end(), [](const Keyed& a, const Keyed& b) {
@@ -66,17 +80,13 @@ DuplicateGroups findDuplicates(const ChannelDatabase& db) {
     }
 
     std::sort(names.begin(), names.end(), [](const Named& a, const Named& b) {
-        if (a.satellite != b.satellite)
-            return a.satellite < b.satellite;
-        const int c = a.name.compare(b.name);
-        return c != 0 ? c < 0 : a.slot < b.slot;
+        return a.key != b.key ? a.key < b.key : a.slot < b.slot;
     });
     for (std::size_t start = 0; start < names.size();) {
         std::size_t end = start + 1;
-        while (end < names.size() && names[end].satellite == names[start].satellite &&
-               names[end].name == names[start].name)
+        while (end < names.size() && names[end].key == names[start].key)
             ++end;
-        if (end - start > 1 && !names[start].name.empty()) {
+        if (end - start > 1 && !names[start].empty) {
             auto& g = groups.names.emplace_back();
             for (std::size_t k = start; k < end; ++k)
                 g.push_back(names[k].slot);
