@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 #include "app/window_properties.h"
 #include "app/window_views.h"
+#include "common/large_pages.h"
 #include "desktop/support_windows.h"
 #include "editing/edit_controller.h"
 #include "editing/list_chooser.h"
@@ -49,6 +50,7 @@ int main(int argc, char* argv[]) {
         std::fputs(kUsage, stdout);
         return std::fflush(stdout) == 0 && !std::ferror(stdout) ? 0 : 1;
     }
+    cs::useLargePagesForTheHeap();
     ChannelSettingsApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ChannelSettings"));
     QApplication::setOrganizationName(QStringLiteral("ChannelSettings"));
