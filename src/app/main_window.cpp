@@ -18,6 +18,7 @@
 #include "views/filter_bar.h"
 #include "widgets/busy_cursor.h"
 #include "widgets/file_dialogs.h"
+#include "widgets/language_switch.h"
 #include "widgets/message_box.h"
 
 #include <QAction>
@@ -234,6 +235,7 @@ void MainWindow::startUp() {
     storedSettings_.readLanguageFileName(*store_);
     languages_ = lang::buildLanguageList(options_.languageFolders, storedSettings_.languageFileName, options_.localeName, log_);
     activeLanguages_ = std::make_unique<lang::ActiveLanguageList>(languages_);
+    widgets::loadQtTranslation(languages_.current() ? languages_.current()->name() : std::string());
     buildLanguageMenu();
     applyTexts();
 
@@ -352,6 +354,9 @@ void MainWindow::selectLanguage(int index) {
     for (QAction* item : w_.menus.language->actions())
         item->setChecked(item->data().toInt() == index);
     applyTexts();
+    // Every other window, open or kept for later, takes the new language now too.
+    widgets::loadQtTranslation(languages_.current()->name());
+    widgets::announceLanguageChange();
 }
 
 void MainWindow::writeLanguageTemplate() {

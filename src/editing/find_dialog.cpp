@@ -1,6 +1,7 @@
 #include "editing/find_dialog.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -52,6 +53,12 @@ void FindDialog::showEvent(QShowEvent* event) {
     text_->setFocus();
     text_->selectAll();
     emit shown();
+}
+
+void FindDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        emit languageChanged();
 }
 
 void FindDialog::hideEvent(QHideEvent* event) {

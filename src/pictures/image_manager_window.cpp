@@ -5,6 +5,7 @@
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 
+#include <QEvent>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -184,6 +185,12 @@ void ImageManagerWindow::buildMenus() {
     for (QAction* a : {actions_.wizard, actions_.send})
         tools->addAction(a);
     tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+}
+
+void ImageManagerWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        applyTexts();
 }
 
 void ImageManagerWindow::applyTexts() {

@@ -29,12 +29,6 @@ QComboBox* onOffList(QWidget* parent) {
     return list;
 }
 
-void translateLabels(const PropertiesContext& context, QWidget* page) {
-    for (QLabel* label : page->findChildren<QLabel*>())
-        if (label->text().startsWith(QStringLiteral("Propertis_")))
-            label->setText(languageText(context, label->text().toStdString()));
-}
-
 } // namespace
 
 // ------------------------------------------------------------------------------------------
@@ -207,6 +201,7 @@ QString ClockPage::caption() const { return languageText(context_, "Propertis_Cl
 
 void ClockPage::prepare() {
     translateLabels(context_, this);
+    clockOn_->clear();
     clockOn_->addItems({languageText(context_, "TextNO"), languageText(context_, "TextYES")});
 }
 
