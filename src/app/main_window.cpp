@@ -327,8 +327,6 @@ void MainWindow::applyTexts() {
         (w_.menus.*item.menu)->menuAction()->setText(qs(text(item.key)));
     for (const ActionText& item : kActionTexts)
         (w_.actions.*item.action)->setText(qs(text(item.key)));
-    for (const auto& [action, fixed] : kFixedActionTexts)
-        (w_.actions.*action)->setText(qs(fixed));
     for (const ActionText& hint : kToolHints) {
         QAction* tool = w_.actions.*hint.action;
         const QString tip = withoutMnemonics(qs(text(hint.key)));
@@ -344,6 +342,8 @@ void MainWindow::applyTexts() {
     refreshFilePanel();
     // The counts panel is built from language texts too.
     updateStatusCounts();
+    if (undoCommands_)
+        undoCommands_->refreshActions();
 }
 
 void MainWindow::selectLanguage(int index) {

@@ -22,7 +22,11 @@ QTranslator*& installedTranslator() {
     return translator;
 }
 
+bool missing = false;
+
 } // namespace
+
+bool qtTranslationMissing() { return missing; }
 
 bool loadQtTranslation(std::string_view languageEntryName, const QString& folder) {
     QTranslator*& current = installedTranslator();
@@ -32,6 +36,7 @@ bool loadQtTranslation(std::string_view languageEntryName, const QString& folder
         current = nullptr;
     }
     const std::string_view code = lang::qtLanguageCode(languageEntryName);
+    missing = code != "en";
     if (code.empty() || code == "en")
         return code == "en";
     auto translator = std::make_unique<QTranslator>();
@@ -39,6 +44,7 @@ bool loadQtTranslation(std::string_view languageEntryName, const QString& folder
     if (!translator->load(QStringLiteral("qtbase_") + QString::fromLatin1(code.data(), static_cast<qsizetype>(code.size())),
                           from))
         return false;
+    missing = false;
     current = translator.release();
     QCoreApplication::installTranslator(current);
     return true;

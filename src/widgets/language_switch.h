@@ -15,6 +15,10 @@ namespace cs::widgets {
 // but none could be loaded (the program's own keys then stand in where it matters).
 bool loadQtTranslation(std::string_view languageEntryName, const QString& folder = QString());
 
+// True while the language is not English and Qt has no translation of it loaded: the message
+// boxes then caption their buttons with the language's own keys.
+bool qtTranslationMissing();
+
 // Sends QEvent::LanguageChange to every top-level widget, now (not posted).
 void announceLanguageChange();
 

@@ -1,5 +1,10 @@
 #include "widgets/message_box.h"
 
+#include "lang/lang_list.h"
+#include "widgets/language_switch.h"
+
+#include <QAbstractButton>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
@@ -92,6 +97,15 @@ MessageAnswer showQtMessageBox(const MessageBoxRequest& request) {
         box.setStandardButtons(QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Ok);
         break;
+    }
+    if (qtTranslationMissing()) {
+        // Qt's own button texts would stay English: the language's keys stand in.
+        const std::pair<QMessageBox::StandardButton, const char*> keys[] = {
+            {QMessageBox::Yes, "TextYES"}, {QMessageBox::No, "TextNO"},
+            {QMessageBox::Ok, "TextBtnOK"}, {QMessageBox::Cancel, "TextBtnCancel"}};
+        for (const auto& [which, key] : keys)
+            if (QAbstractButton* button = box.button(which); button && lang::text(key) != lang::kMissingText)
+                button->setText(QString::fromStdString(lang::text(key)));
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
