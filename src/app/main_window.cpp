@@ -332,6 +332,7 @@ void MainWindow::applyTexts() {
         const QString tip = withoutMnemonics(qs(text(hint.key)));
         tool->setToolTip(tip);
         tool->setIconText(tip);
+        tool->setText(tip);
     }
     // The filter bar, the tree's nodes and the list's columns belong to the views.
     if (views_)
@@ -339,6 +340,9 @@ void MainWindow::applyTexts() {
     else
         w_.filterBar->applyHints([this](const char* key) { return qs(text(key)); });
     placement_->setTrayToolTip(qs(text(kTitleKey)));
+    // The tool bars' names are shown in the menu that hides and shows them.
+    w_.toolBar->setWindowTitle(qs(text("ToolBarCommands")));
+    w_.filterBar->setWindowTitle(qs(text("ToolBarFilters")));
     refreshFilePanel();
     // The counts panel is built from language texts too.
     updateStatusCounts();

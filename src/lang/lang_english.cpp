@@ -460,6 +460,14 @@ Propertis_Receiver_DigitalSound=Digital sound
 Propertis_Receiver_Widescreen=Widescreen
 Propertis_Receiver_Modulator=Modulator
 Propertis_Receiver_Choose=Choose
+ToolBarCommands=Commands
+ToolBarFilters=Filters
+HelpTitle=ChannelSettings Help
+HelpSearch=&Search
+HelpIndexPrompt=Type the first letters of a keyword:
+HelpSearchPrompt=Words to look for:
+HelpNotInstalled=The help pages are not installed in the folder
+PrefCtrlZUndoes=Ctrl+Z undoes, as on the desktop
 )LNG";
 
 extern const std::string_view kEnglishProgramText = R"LNG(; LOG WINDOW

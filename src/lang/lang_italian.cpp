@@ -459,6 +459,14 @@ Propertis_Receiver_DigitalSound=Audio digitale
 Propertis_Receiver_Widescreen=Schermo panoramico
 Propertis_Receiver_Modulator=Modulatore
 Propertis_Receiver_Choose=Scegli
+ToolBarCommands=Comandi
+ToolBarFilters=Filtri
+HelpTitle=Guida di ChannelSettings
+HelpSearch=&Cerca
+HelpIndexPrompt=Digitare le prime lettere di una parola chiave:
+HelpSearchPrompt=Parole da cercare:
+HelpNotInstalled=Le pagine della guida non sono installate nella cartella
+PrefCtrlZUndoes=Ctrl+Z annulla, come sul desktop
 )LNG";
 
 extern const std::string_view kItalianProgramText = R"LNG(; LOG WINDOW

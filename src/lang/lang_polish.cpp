@@ -459,6 +459,14 @@ Propertis_Receiver_DigitalSound=Dzwięk cyfrowy
 Propertis_Receiver_Widescreen=Ekran panoramiczny
 Propertis_Receiver_Modulator=Modulator
 Propertis_Receiver_Choose=Wybierz
+ToolBarCommands=Polecenia
+ToolBarFilters=Filtry
+HelpTitle=Pomoc ChannelSettings
+HelpSearch=&Szukaj
+HelpIndexPrompt=Wpisz pierwsze litery słowa kluczowego:
+HelpSearchPrompt=Szukane słowa:
+HelpNotInstalled=Strony pomocy nie są zainstalowane w folderze
+PrefCtrlZUndoes=Ctrl+Z cofa, jak na pulpicie
 )LNG";
 
 extern const std::string_view kPolishProgramText = R"LNG(; LOG WINDOW

@@ -460,6 +460,14 @@ Propertis_Receiver_DigitalSound=Digitálny zvuk
 Propertis_Receiver_Widescreen=Širokouhlá obrazovka
 Propertis_Receiver_Modulator=Modulátor
 Propertis_Receiver_Choose=Vybrať
+ToolBarCommands=Príkazy
+ToolBarFilters=Filtre
+HelpTitle=Pomocník ChannelSettings
+HelpSearch=&Hľadať
+HelpIndexPrompt=Napíšte prvé písmená kľúčového slova:
+HelpSearchPrompt=Hľadané slová:
+HelpNotInstalled=Stránky pomocníka nie sú nainštalované v priečinku
+PrefCtrlZUndoes=Ctrl+Z vracia späť, ako na pracovnej ploche
 )LNG";
 
 extern const std::string_view kSlovakProgramText = R"LNG(; LOG WINDOW

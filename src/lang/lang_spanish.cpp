@@ -459,6 +459,14 @@ Propertis_Receiver_DigitalSound=Sonido digital
 Propertis_Receiver_Widescreen=Pantalla panorámica
 Propertis_Receiver_Modulator=Modulador
 Propertis_Receiver_Choose=Elegir
+ToolBarCommands=Comandos
+ToolBarFilters=Filtros
+HelpTitle=Ayuda de ChannelSettings
+HelpSearch=&Buscar
+HelpIndexPrompt=Escriba las primeras letras de una palabra clave:
+HelpSearchPrompt=Palabras que buscar:
+HelpNotInstalled=Las páginas de ayuda no están instaladas en la carpeta
+PrefCtrlZUndoes=Ctrl+Z deshace, como en el escritorio
 )LNG";
 
 extern const std::string_view kSpanishProgramText = R"LNG(; LOG WINDOW

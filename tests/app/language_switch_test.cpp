@@ -1,6 +1,9 @@
 // A change of language reaches every window: those open at the switch and those kept from an
 // earlier opening show the new language at once, with no text of the language before.
 #include <QApplication>
+#include <QDebug>
+#include <QDialog>
+#include <QRegularExpression>
 #include <QPushButton>
 #include <QTimer>
 
@@ -8,7 +11,12 @@
 #include "views/channel_list_model.h"
 #include "views/view_controller.h"
 #include "common/log_sink.h"
+#include "desktop/help_window.h"
 #include "desktop/log_window.h"
+#include "desktop/support_windows.h"
+#include "database/name_lists.h"
+#include "editing/list_chooser.h"
+#include "properties/antenna_form.h"
 #include "editing/edit_controller.h"
 #include "editing/find_dialog.h"
 #include "properties/properties_dialog.h"
@@ -43,6 +51,107 @@ QStringList propertiesLeftOver(app::MainWindow& window, const properties::Proper
     return found;
 }
 
+// The shown texts of the modal window that `open` brings up, read while it is shown.
+std::set<QString> modalTexts(const std::function<void()>& open) {
+    std::set<QString> texts;
+    QTimer::singleShot(0, [&texts] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal)
+            return;
+        texts = shownTexts(*modal);
+        texts.insert(QStringLiteral("(shown)"));
+        if (auto* dialog = qobject_cast<QDialog*>(modal))
+            dialog->reject();
+        else
+            modal->close();
+    });
+    open();
+    return texts;
+}
+
+// Words that are the same in English and in the other languages, reviewed one by one: the
+// receiver's own terms (as its screens show them), codes and the product's name.
+const std::set<QString> kSameWords = {
+    QStringLiteral("OK"),         QStringLiteral("&OK"),        QStringLiteral("CA"),         QStringLiteral("PID"),
+    QStringLiteral("FTA / CA"),   QStringLiteral("TV / RADIO"), QStringLiteral("TV"),         QStringLiteral("Ca"),
+    QStringLiteral("PIDs"),       QStringLiteral("Ca_System_Id"), QStringLiteral("Tone BURST"), QStringLiteral("DiSEqC 1.0"),
+    QStringLiteral("MOTOR"),      QStringLiteral("Channel Editor\n"), QStringLiteral("(shown)"),
+    // the filter bar's fixed entries, the receiver's own abbreviations
+    QStringLiteral("RADIO"),      QStringLiteral("FTA"),
+};
+
+// The texts of the receiver's own tables (modules, FEC, DiSEqC, motor, ...), shown as the
+// receiver shows them in every language.
+std::set<QString> receiverTableTexts() {
+    std::set<QString> out;
+    auto add = [&out](std::string_view text) { out.insert(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))); };
+    for (unsigned code = 0; code < 64; ++code) {
+        add(caModuleText(code));
+        add(fecText(code));
+        add(polarisationText(code));
+        add(dvbcConstellationText(code));
+    }
+    for (unsigned code = 0; code < static_cast<unsigned>(properties::kDiseqcEntries); ++code)
+        add(properties::diseqcText(code));
+    for (unsigned code = 0; code < static_cast<unsigned>(properties::kMotorEntries); ++code)
+        add(properties::motorText(code));
+    for (unsigned code = 1; code < static_cast<unsigned>(properties::kToneBurstEntries); ++code)
+        add(properties::toneBurstText(code));
+    return out;
+}
+
+// Every text of a built-in language: a text the language itself writes as English does is its word.
+std::set<QString> languageTexts(std::string_view name) {
+    std::set<QString> out;
+    const auto language = lang::findBuiltInLanguage(name);
+    for (std::string_view part : {language->text, language->programText})
+        for (const std::string& line : lang::splitLines(part))
+            if (auto parsed = lang::parseTextLine(line))
+                out.insert(QString::fromUtf8(parsed->text.data(), static_cast<qsizetype>(parsed->text.size())));
+    return out;
+}
+
+// A text that names data rather than the interface: numbers, the receiver's table of coding
+// systems ("0x0100, Canal Plus, ..."), satellites ("S28-Astra [19.20 E]"), recent files
+// ("&1. /path"), addresses, the program's name.
+bool dataText(const QString& text) {
+    static const QRegularExpression interfaceWord(QStringLiteral("[A-Za-z]{4,}"));
+    static const QRegularExpression data(QStringLiteral("^(0x[0-9a-f]{4}, |&?[0-9]\\. |S[0-9]+-)|Tervanis Tools|://|@"));
+    return !interfaceWord.match(text).hasMatch() || data.match(text).hasMatch();
+}
+
+// Every window the user can open, by name, with the texts it shows now.
+std::map<QString, std::set<QString>> everyWindow(app::MainWindow& window, desktop::SupportWindows& support) {
+    std::map<QString, std::set<QString>> shown;
+    shown[QStringLiteral("main window")] = shownTexts(window);
+    window.actions().find->trigger();
+    shown[QStringLiteral("find")] = shownTexts(*window.editController()->findDialog());
+    window.editController()->closeFindDialog();
+    support.showLog();
+    shown[QStringLiteral("log")] = shownTexts(support.logWindow());
+    support.logWindow().hide();
+    desktop::HelpWindow& help = support.showHelp(desktop::HelpTopic::Contents);
+    shown[QStringLiteral("help")] = shownTexts(help);
+    help.hide();
+    properties::PropertiesRequest channel;
+    channel.channelSlot = window.views()->model().rowSlots().front();
+    shown[QStringLiteral("properties: channel")] = modalTexts([&] { window.openProperties(channel); });
+    for (SettingsGroup group : {SettingsGroup::Receiver, SettingsGroup::Satellites, SettingsGroup::Clock,
+                                SettingsGroup::ParentalLock, SettingsGroup::Converters, SettingsGroup::Transponders}) {
+        properties::PropertiesRequest settings;
+        settings.purpose = properties::PropertiesRequest::Purpose::Settings;
+        settings.settingsGroup = group;
+        shown[QStringLiteral("properties: page %1").arg(static_cast<int>(group))] =
+            modalTexts([&] { window.openProperties(settings); });
+    }
+    shown[QStringLiteral("about")] = modalTexts([&] { desktop::openAboutBox(window); });
+    shown[QStringLiteral("preferences")] = modalTexts([&] { desktop::openPreferencesDialog(window); });
+    shown[QStringLiteral("list chooser")] = modalTexts([&] {
+        editing::chooseStartChannel(&window, window.database(), window.displayTexts(), editing::StartChannelChoice{});
+    });
+    return shown;
+}
+
 } // namespace
 
 class LanguageSwitchTest : public QObject {
@@ -51,6 +160,8 @@ class LanguageSwitchTest : public QObject {
 private slots:
     void windowsOpenOrKeptShowTheNewLanguage_data();
     void windowsOpenOrKeptShowTheNewLanguage();
+    void noWindowKeepsAnEnglishText_data();
+    void noWindowKeepsAnEnglishText();
 };
 
 void LanguageSwitchTest::windowsOpenOrKeptShowTheNewLanguage_data() {
@@ -111,6 +222,52 @@ void LanguageSwitchTest::windowsOpenOrKeptShowTheNewLanguage() {
         settings.settingsGroup = group;
         QCOMPARE(propertiesLeftOver(*window, settings, before), QStringList());
     }
+}
+
+void LanguageSwitchTest::noWindowKeepsAnEnglishText_data() {
+    QTest::addColumn<int>("language");
+    QTest::newRow("Espanol.lng") << 1;
+    QTest::newRow("Polski.lng") << 2;
+    QTest::newRow("Slovensky.lng") << 3;
+    QTest::newRow("Italiano.lng") << 4;
+}
+
+// Each window is read in English, then in the other language: a text shown in both is English
+// left over, unless it is data or a word both languages share.
+void LanguageSwitchTest::noWindowKeepsAnEnglishText() {
+    QFETCH(int, language);
+    Sandbox box;
+    box.makeViews = realViews;
+    const auto file = box.writeFile("demo.dsp", Sandbox::demo());
+    box.seedEarlierRun({file.string()});
+    box.store().seed(kSettingsKeyPath, "LangFile", std::string("English.lng"));
+    auto window = box.makeWindow();
+    app::MainWindowHooks hooks;
+    hooks.openProperties = app::makePropertiesHook();
+    hooks.chooseStartChannel = [](app::MainWindow& w, const editing::StartChannelChoice& preset) {
+        return editing::chooseStartChannel(&w, w.database(), w.displayTexts(), preset);
+    };
+    window->setHooks(std::move(hooks));
+    QVERIFY(runPendingOpen(*window));
+    desktop::SupportWindows support(*window, box.path() / "help", box.path() / "log.txt");
+
+    const auto english = everyWindow(*window, support);
+    QAction* choice = window->menus().language->actions().at(language);
+    choice->trigger();
+    const auto other = everyWindow(*window, support);
+    const std::set<QString> tables = receiverTableTexts();
+    const std::set<QString> ownWords = languageTexts(choice->text().toStdString());
+    QStringList left;
+    for (const auto& [name, texts] : other) {
+        QVERIFY2(texts.size() > 1, qPrintable(name));
+        for (const QString& text : texts)
+            if (english.at(name).count(text) && !kSameWords.count(text) && !dataText(text) && !tables.count(text) &&
+                !ownWords.count(text))
+                left.push_back(name + QStringLiteral(": ") + text);
+    }
+    for (const QString& line : left)
+        qWarning().noquote() << "English left:" << line;
+    QVERIFY2(left.isEmpty(), qPrintable(QString::number(left.size()) + QStringLiteral(" English texts left")));
 }
 
 QTEST_MAIN(LanguageSwitchTest)

@@ -48,10 +48,11 @@ inline std::set<QString> shownTexts(const QWidget& window) {
         if (auto* tree = qobject_cast<const QTreeWidget*>(&w))
             for (int i = 0; i < tree->columnCount(); ++i)
                 add(tree->headerItem()->text(i));
-        for (const QAction* action : w.actions()) {
-            add(action->text());
-            add(action->toolTip());
-        }
+        for (const QAction* action : w.actions())
+            if (action->isVisible()) {
+                add(action->text());
+                add(action->toolTip());
+            }
     };
     addWidget(window);
     for (const QWidget* child : window.findChildren<QWidget*>())
