@@ -51,13 +51,30 @@ QStringList propertiesLeftOver(app::MainWindow& window, const properties::Proper
     return found;
 }
 
+// Where pictures of the windows go: CS_SHOTS_DIR, when set, gets "<prefix>-<window>.png" of
+// each window read in the language the test names (for looking at them, not for comparing).
+QString shotPath(const QString& prefix, const QString& window) {
+    const QString folder = qEnvironmentVariable("CS_SHOTS_DIR");
+    if (folder.isEmpty() || prefix.isEmpty())
+        return {};
+    QString name = window;
+    name.replace(QRegularExpression(QStringLiteral("[^a-z0-9]+")), QStringLiteral("-"));
+    return folder + QLatin1Char('/') + prefix + QLatin1Char('-') + name + QStringLiteral(".png");
+}
+
+void grabShot(QWidget& widget, const QString& path) {
+    if (!path.isEmpty())
+        widget.grab().save(path);
+}
+
 // The shown texts of the modal window that `open` brings up, read while it is shown.
-std::set<QString> modalTexts(const std::function<void()>& open) {
+std::set<QString> modalTexts(const std::function<void()>& open, const QString& shot = {}) {
     std::set<QString> texts;
-    QTimer::singleShot(0, [&texts] {
+    QTimer::singleShot(0, [&texts, shot] {
         QWidget* modal = QApplication::activeModalWidget();
         if (!modal)
             return;
+        grabShot(*modal, shot);
         texts = shownTexts(*modal);
         texts.insert(QStringLiteral("(shown)"));
         if (auto* dialog = qobject_cast<QDialog*>(modal))
@@ -121,32 +138,39 @@ bool dataText(const QString& text) {
 }
 
 // Every window the user can open, by name, with the texts it shows now.
-std::map<QString, std::set<QString>> everyWindow(app::MainWindow& window, desktop::SupportWindows& support) {
+std::map<QString, std::set<QString>> everyWindow(app::MainWindow& window, desktop::SupportWindows& support,
+                                                 const QString& shots = {}) {
     std::map<QString, std::set<QString>> shown;
-    shown[QStringLiteral("main window")] = shownTexts(window);
+    auto read = [&](const QString& name, QWidget& widget) {
+        grabShot(widget, shotPath(shots, name));
+        shown[name] = shownTexts(widget);
+    };
+    read(QStringLiteral("main window"), window);
     window.actions().find->trigger();
-    shown[QStringLiteral("find")] = shownTexts(*window.editController()->findDialog());
+    read(QStringLiteral("find"), *window.editController()->findDialog());
     window.editController()->closeFindDialog();
     support.showLog();
-    shown[QStringLiteral("log")] = shownTexts(support.logWindow());
+    read(QStringLiteral("log"), support.logWindow());
     support.logWindow().hide();
     desktop::HelpWindow& help = support.showHelp(desktop::HelpTopic::Contents);
-    shown[QStringLiteral("help")] = shownTexts(help);
+    read(QStringLiteral("help"), help);
     help.hide();
+    auto modal = [&](const QString& name, const std::function<void()>& open) {
+        shown[name] = modalTexts(open, shotPath(shots, name));
+    };
     properties::PropertiesRequest channel;
     channel.channelSlot = window.views()->model().rowSlots().front();
-    shown[QStringLiteral("properties: channel")] = modalTexts([&] { window.openProperties(channel); });
+    modal(QStringLiteral("properties: channel"), [&] { window.openProperties(channel); });
     for (SettingsGroup group : {SettingsGroup::Receiver, SettingsGroup::Satellites, SettingsGroup::Clock,
                                 SettingsGroup::ParentalLock, SettingsGroup::Converters, SettingsGroup::Transponders}) {
         properties::PropertiesRequest settings;
         settings.purpose = properties::PropertiesRequest::Purpose::Settings;
         settings.settingsGroup = group;
-        shown[QStringLiteral("properties: page %1").arg(static_cast<int>(group))] =
-            modalTexts([&] { window.openProperties(settings); });
+        modal(QStringLiteral("properties: page %1").arg(static_cast<int>(group)), [&] { window.openProperties(settings); });
     }
-    shown[QStringLiteral("about")] = modalTexts([&] { desktop::openAboutBox(window); });
-    shown[QStringLiteral("preferences")] = modalTexts([&] { desktop::openPreferencesDialog(window); });
-    shown[QStringLiteral("list chooser")] = modalTexts([&] {
+    modal(QStringLiteral("about"), [&] { desktop::openAboutBox(window); });
+    modal(QStringLiteral("preferences"), [&] { desktop::openPreferencesDialog(window); });
+    modal(QStringLiteral("list chooser"), [&] {
         editing::chooseStartChannel(&window, window.database(), window.displayTexts(), editing::StartChannelChoice{});
     });
     return shown;
@@ -254,7 +278,8 @@ void LanguageSwitchTest::noWindowKeepsAnEnglishText() {
     const auto english = everyWindow(*window, support);
     QAction* choice = window->menus().language->actions().at(language);
     choice->trigger();
-    const auto other = everyWindow(*window, support);
+    // Pictures of the Slovak windows, when asked for (CS_SHOTS_DIR).
+    const auto other = everyWindow(*window, support, language == 3 ? QStringLiteral("26") : QString());
     const std::set<QString> tables = receiverTableTexts();
     const std::set<QString> ownWords = languageTexts(choice->text().toStdString());
     QStringList left;
