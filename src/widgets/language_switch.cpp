@@ -22,11 +22,11 @@ QTranslator*& installedTranslator() {
     return translator;
 }
 
-bool missing = false;
+bool english = true;
 
 } // namespace
 
-bool qtTranslationMissing() { return missing; }
+bool qtTextsInEnglish() { return english; }
 
 bool loadQtTranslation(std::string_view languageEntryName, const QString& folder) {
     QTranslator*& current = installedTranslator();
@@ -36,7 +36,7 @@ bool loadQtTranslation(std::string_view languageEntryName, const QString& folder
         current = nullptr;
     }
     const std::string_view code = lang::qtLanguageCode(languageEntryName);
-    missing = code != "en";
+    english = code == "en";
     if (code.empty() || code == "en")
         return code == "en";
     auto translator = std::make_unique<QTranslator>();
@@ -44,7 +44,6 @@ bool loadQtTranslation(std::string_view languageEntryName, const QString& folder
     if (!translator->load(QStringLiteral("qtbase_") + QString::fromLatin1(code.data(), static_cast<qsizetype>(code.size())),
                           from))
         return false;
-    missing = false;
     current = translator.release();
     QCoreApplication::installTranslator(current);
     return true;

@@ -15,9 +15,10 @@ namespace cs::widgets {
 // but none could be loaded (the program's own keys then stand in where it matters).
 bool loadQtTranslation(std::string_view languageEntryName, const QString& folder = QString());
 
-// True while the language is not English and Qt has no translation of it loaded: the message
-// boxes then caption their buttons with the language's own keys.
-bool qtTranslationMissing();
+// False while a language other than English is chosen: Qt's texts that its translation leaves
+// in English (all of them when none is installed) are then replaced where the program has keys
+// for them (the message boxes' buttons).
+bool qtTextsInEnglish();
 
 // Sends QEvent::LanguageChange to every top-level widget, now (not posted).
 void announceLanguageChange();

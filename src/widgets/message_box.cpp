@@ -98,14 +98,25 @@ MessageAnswer showQtMessageBox(const MessageBoxRequest& request) {
         box.setEscapeButton(QMessageBox::Ok);
         break;
     }
-    if (qtTranslationMissing()) {
-        // Qt's own button texts would stay English: the language's keys stand in.
-        const std::pair<QMessageBox::StandardButton, const char*> keys[] = {
-            {QMessageBox::Yes, "TextYES"}, {QMessageBox::No, "TextNO"},
-            {QMessageBox::Ok, "TextBtnOK"}, {QMessageBox::Cancel, "TextBtnCancel"}};
-        for (const auto& [which, key] : keys)
-            if (QAbstractButton* button = box.button(which); button && lang::text(key) != lang::kMissingText)
-                button->setText(QString::fromStdString(lang::text(key)));
+    if (!qtTextsInEnglish()) {
+        // A button that Qt's translation leaves in English (or that has no translation at all)
+        // takes the language's own key.
+        struct ButtonKey {
+            QMessageBox::StandardButton which;
+            const char* qtText;  // Qt's English text, the source of its translations
+            const char* key;
+        };
+        static constexpr ButtonKey keys[] = {{QMessageBox::Yes, "&Yes", "TextYES"},
+                                             {QMessageBox::No, "&No", "TextNO"},
+                                             {QMessageBox::Ok, "OK", "TextBtnOK"},
+                                             {QMessageBox::Cancel, "Cancel", "TextBtnCancel"}};
+        for (const ButtonKey& k : keys) {
+            QAbstractButton* button = box.button(k.which);
+            const std::string own = lang::text(k.key);
+            if (button && own != lang::kMissingText &&
+                QCoreApplication::translate("QPlatformTheme", k.qtText) == QLatin1String(k.qtText))
+                button->setText(QString::fromStdString(own));
+        }
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
