@@ -173,7 +173,8 @@ void ImageManagerWindow::buildMenus() {
     actions_.wizard = make(transmission, QStyle::SP_ComputerIcon, &ImageManagerWindow::openConnectionWizard);
     actions_.send = make(transmission, QStyle::SP_DriveNetIcon, &ImageManagerWindow::sendStore);
 
-    QToolBar* tools = addToolBar(QStringLiteral("tools"));
+    QToolBar* tools = addToolBar(QString());
+    tools->setObjectName(QStringLiteral("tools"));
     tools->setObjectName(QStringLiteral("toolBar"));
     tools->setMovable(false);
     for (QAction* a : {actions_.newStore, actions_.open, actions_.save})
@@ -189,8 +190,10 @@ void ImageManagerWindow::buildMenus() {
 
 void ImageManagerWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::LanguageChange)
+    if (event->type() == QEvent::LanguageChange) {
         applyTexts();
+        refresh();  // the memory panel is a language text too
+    }
 }
 
 void ImageManagerWindow::applyTexts() {
@@ -223,6 +226,8 @@ void ImageManagerWindow::applyTexts() {
     set(actions_.grayscale, text("ImgManEffectGrayscale"));
     set(actions_.wizard, text("MenuCreatorConnection"));
     set(actions_.send, text("Creator_Msg_SendFileToReceiver"));
+    if (auto* tools = findChild<QToolBar*>(QStringLiteral("tools")))
+        tools->setWindowTitle(QString::fromStdString(text("ToolBarCommands")));
 }
 
 // ---------------------------------------------------------------- drawing the document

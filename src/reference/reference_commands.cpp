@@ -99,20 +99,20 @@ int ReferenceCommands::shownList() const {
 void ReferenceCommands::orderLikeReference() {
     if (host_.databaseLoaded && !host_.databaseLoaded())
         return;
-    OrderDialog dialog(db_, shownList(), startFolder(), host_.window);
+    OrderDialog dialog(db_, texts_, shownList(), startFolder(), host_.window);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const OrderRequest request = dialog.request();
     ReferenceFileResult read = readReferenceFile(request.file);
     if (!read.ok()) {
-        widgets::messageBox(problemText(read, request.file) + "\nNothing was changed.", kOrderCaption,
-                            widgets::kStopOk, host_.window);
+        widgets::messageBox(problemText(read, request.file) + "\n" + texts_.text("OrderNothingChanged"),
+                            texts_.text(kOrderCaption), widgets::kStopOk, host_.window);
         return;
     }
     if (request.options.rebuildLists && !read.list->fromDatabase) {
-        widgets::messageBox(fileNameOf(request.file) +
-                                " is a channel list: it holds no favourite lists to rebuild from.\nNothing was changed.",
-                            kOrderCaption, widgets::kStopOk, host_.window);
+        widgets::messageBox(fileNameOf(request.file) + " " + texts_.text("OrderNoListsInCsv") + "\n" +
+                                texts_.text("OrderNothingChanged"),
+                            texts_.text(kOrderCaption), widgets::kStopOk, host_.window);
         return;
     }
     const std::size_t lists = favouriteListCount(db_.flash().settings().listCount);
@@ -121,13 +121,13 @@ void ReferenceCommands::orderLikeReference() {
     const std::size_t membersBefore = request.options.list == 0 ? 0 : db_.listMembers(request.options.list);
     const OrderSummary summary = cs::orderLikeReference(db_, *read.list, request.options);
     // A list takes every matched channel of the database: say how it grew.
-    std::string target = "The main list";
+    std::string target = texts_.text("OrderTargetMain");
     if (request.options.list > 0)
-        target = "Favourite list " + std::string(db_.flash().settings().listName(request.options.list)) + " (" +
-                 std::to_string(membersBefore) + " channels before, " +
-                 std::to_string(db_.listMembers(request.options.list)) + " now)";
+        target = texts_.text("OrderFavouriteList") + " " + std::string(db_.flash().settings().listName(request.options.list)) +
+                 " (" + std::to_string(membersBefore) + " " + texts_.text("OrderChannelsBefore") + ", " +
+                 std::to_string(db_.listMembers(request.options.list)) + " " + texts_.text("OrderChannelsNow") + ")";
     if (host_.changed)
-        host_.changed("Order like " + fileNameOf(request.file));
+        host_.changed(texts_.text(kOrderCaption) + ": " + fileNameOf(request.file));
     if (host_.refreshViews)
         host_.refreshViews();
     if (summary_)
@@ -171,8 +171,7 @@ void ReferenceCommands::findDuplicates() {
     DuplicatesWindow window(db_, texts_,
                             [this](std::size_t count) {
                                 if (host_.changed)
-                                    host_.changed("Remove " + std::to_string(count) +
-                                                  (count == 1 ? " duplicate" : " duplicates"));
+                                    host_.changed(texts_.text("StepRemoveDuplicates") + ": " + std::to_string(count));
                                 if (host_.refreshViews)
                                     host_.refreshViews();
                             },

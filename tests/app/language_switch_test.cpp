@@ -7,7 +7,14 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include "app/import_and_image_manager.h"
 #include "app/window_properties.h"
+#include "exchange/import_chooser.h"
+#include "exchange/import_chooser_window.h"
+#include "exchange/import_file.h"
+#include "fixtures/import_file_fixture.h"
+#include "pictures/image_manager_window.h"
+#include "wizard/connection_wizard.h"
 #include "views/channel_list_model.h"
 #include "views/view_controller.h"
 #include "common/log_sink.h"
@@ -95,6 +102,8 @@ const std::set<QString> kSameWords = {
     QStringLiteral("MOTOR"),      QStringLiteral("Channel Editor\n"), QStringLiteral("(shown)"),
     // the filter bar's fixed entries, the receiver's own abbreviations
     QStringLiteral("RADIO"),      QStringLiteral("FTA"),
+    // the receiver's picture slots in the image manager
+    QStringLiteral("LOGO"),       QStringLiteral("BACKGROUND"),
 };
 
 // The texts of the receiver's own tables (modules, FEC, DiSEqC, motor, ...), shown as the
@@ -137,9 +146,31 @@ bool dataText(const QString& text) {
     return !interfaceWord.match(text).hasMatch() || data.match(text).hasMatch();
 }
 
+// An import file with a channel base of one channel and the colour profiles.
+std::filesystem::path importFile(const Sandbox& box) {
+    fixtures::ChannelBaseFixture base;
+    fixtures::ChannelSpec channel;
+    channel.name = "Imported";
+    base.records.push_back(fixtures::encodeChannelRecord(channel));
+    fixtures::DsxSpec recipe;
+    recipe.description = "One channel";
+    recipe.components = {{0, fixtures::kDsxChannelBase, fixtures::kDsxMarker, fixtures::channelBaseBlock(base), {}},
+                         {1, fixtures::kDsxColourProfiles, fixtures::kDsxMarker, fixtures::colourProfilesBlock(), {}}};
+    const std::filesystem::path path = box.startFolder() / "one.dsx";
+    fixtures::writeFile(path, fixtures::encodeDsx(recipe));
+    return path;
+}
+
+// The windows made once and kept across the change of language, besides the main window's own.
+struct KeptWindows {
+    desktop::SupportWindows& support;
+    pictures_ui::ImageManagerWindow& imageManager;
+    std::filesystem::path importFile;
+};
+
 // Every window the user can open, by name, with the texts it shows now.
-std::map<QString, std::set<QString>> everyWindow(app::MainWindow& window, desktop::SupportWindows& support,
-                                                 const QString& shots = {}) {
+std::map<QString, std::set<QString>> everyWindow(app::MainWindow& window, KeptWindows& kept, const QString& shots = {}) {
+    desktop::SupportWindows& support = kept.support;
     std::map<QString, std::set<QString>> shown;
     auto read = [&](const QString& name, QWidget& widget) {
         grabShot(widget, shotPath(shots, name));
@@ -170,6 +201,17 @@ std::map<QString, std::set<QString>> everyWindow(app::MainWindow& window, deskto
     }
     modal(QStringLiteral("about"), [&] { desktop::openAboutBox(window); });
     modal(QStringLiteral("preferences"), [&] { desktop::openPreferencesDialog(window); });
+    kept.imageManager.show();
+    read(QStringLiteral("image manager"), kept.imageManager);
+    kept.imageManager.hide();
+    ImportFile file;
+    if (readImportFile(kept.importFile.string(), file) == kImportRead) {
+        ImportChooser chooser(file);
+        modal(QStringLiteral("import chooser"), [&] { exchange_ui::chooseComponents(chooser, file, "one.dsx", &window); });
+    }
+    modal(QStringLiteral("wizard"), [&] { wizard::openConnectionWizard(window, wizard::WizardMode::Menu); });
+    modal(QStringLiteral("duplicates"), [&] { window.actions().findDuplicates->trigger(); });
+    modal(QStringLiteral("order"), [&] { window.actions().orderLikeReference->trigger(); });
     modal(QStringLiteral("list chooser"), [&] {
         editing::chooseStartChannel(&window, window.database(), window.displayTexts(), editing::StartChannelChoice{});
     });
@@ -274,12 +316,14 @@ void LanguageSwitchTest::noWindowKeepsAnEnglishText() {
     window->setHooks(std::move(hooks));
     QVERIFY(runPendingOpen(*window));
     desktop::SupportWindows support(*window, box.path() / "help", box.path() / "log.txt");
+    pictures_ui::ImageManagerWindow imageManager(app::imageManagerHost(*window));
+    KeptWindows kept{support, imageManager, importFile(box)};
 
-    const auto english = everyWindow(*window, support);
+    const auto english = everyWindow(*window, kept);
     QAction* choice = window->menus().language->actions().at(language);
     choice->trigger();
     // Pictures of the Slovak windows, when asked for (CS_SHOTS_DIR).
-    const auto other = everyWindow(*window, support, language == 3 ? QStringLiteral("26") : QString());
+    const auto other = everyWindow(*window, kept, language == 3 ? QStringLiteral("26") : QString());
     const std::set<QString> tables = receiverTableTexts();
     const std::set<QString> ownWords = languageTexts(choice->text().toStdString());
     QStringList left;
