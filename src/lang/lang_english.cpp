@@ -517,6 +517,17 @@ OrderChannelsNow=now
 OrderNothingChanged=Nothing was changed.
 OrderNoListsInCsv=is a channel list: it holds no favourite lists to rebuild from.
 StepRemoveDuplicates=Remove duplicates
+ExportTitle=Export view as CSV
+ExportNothing=The list shows no channels to export: choose the main list, a satellite, a provider or a favourite list.
+PrintNothing=The list shows no channels to print: choose the main list, a satellite, a provider or a favourite list.
+ExportChannelWritten=channel written to
+ExportChannelsWritten=channels written to
+RefSoftwareImage=is a software or plug-in image, not a database.
+RefPictureStore=is a picture store, not a database.
+RefDoesNotExist=does not exist.
+RefUnreadable=could not be read.
+RefTooLarge=is too large for a channel list.
+RefBadList=is neither a database nor a channel list:
 )LNG";
 
 extern const std::string_view kEnglishProgramText = R"LNG(; LOG WINDOW

@@ -516,6 +516,17 @@ OrderChannelsNow=ora
 OrderNothingChanged=Non è stato modificato nulla.
 OrderNoListsInCsv=è un elenco di canali: non contiene liste preferiti da cui ricostruire.
 StepRemoveDuplicates=Rimuovi duplicati
+ExportTitle=Esporta vista come CSV
+ExportNothing=L'elenco non mostra canali da esportare: scegliere la lista principale, un satellite, un operatore o una lista preferiti.
+PrintNothing=L'elenco non mostra canali da stampare: scegliere la lista principale, un satellite, un operatore o una lista preferiti.
+ExportChannelWritten=canale scritto in
+ExportChannelsWritten=canali scritti in
+RefSoftwareImage=è un'immagine di software o di plug-in, non un database.
+RefPictureStore=è un archivio di immagini, non un database.
+RefDoesNotExist=non esiste.
+RefUnreadable=non è stato possibile leggerlo.
+RefTooLarge=è troppo grande per un elenco di canali.
+RefBadList=non è né un database né un elenco di canali:
 )LNG";
 
 extern const std::string_view kItalianProgramText = R"LNG(; LOG WINDOW

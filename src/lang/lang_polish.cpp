@@ -516,6 +516,17 @@ OrderChannelsNow=teraz
 OrderNothingChanged=Niczego nie zmieniono.
 OrderNoListsInCsv=jest listą kanałów: nie zawiera list ulubionych do odbudowy.
 StepRemoveDuplicates=Usuń duplikaty
+ExportTitle=Eksportuj widok do CSV
+ExportNothing=Lista nie pokazuje kanałów do eksportu: wybierz listę główną, satelitę, operatora lub listę ulubionych.
+PrintNothing=Lista nie pokazuje kanałów do wydruku: wybierz listę główną, satelitę, operatora lub listę ulubionych.
+ExportChannelWritten=kanał zapisany do
+ExportChannelsWritten=kanałów zapisanych do
+RefSoftwareImage=jest obrazem oprogramowania lub wtyczki, nie bazą.
+RefPictureStore=jest magazynem obrazów, nie bazą.
+RefDoesNotExist=nie istnieje.
+RefUnreadable=nie dał się odczytać.
+RefTooLarge=jest za duży na listę kanałów.
+RefBadList=nie jest ani bazą, ani listą kanałów:
 )LNG";
 
 extern const std::string_view kPolishProgramText = R"LNG(; LOG WINDOW

@@ -517,6 +517,17 @@ OrderChannelsNow=teraz
 OrderNothingChanged=Nič sa nezmenilo.
 OrderNoListsInCsv=je zoznam kanálov: neobsahuje obľúbené zoznamy na obnovenie.
 StepRemoveDuplicates=Odstrániť duplikáty
+ExportTitle=Export zobrazenia do CSV
+ExportNothing=Zoznam nezobrazuje žiadne kanály na export: vyberte hlavný zoznam, satelit, operátora alebo obľúbený zoznam.
+PrintNothing=Zoznam nezobrazuje žiadne kanály na tlač: vyberte hlavný zoznam, satelit, operátora alebo obľúbený zoznam.
+ExportChannelWritten=kanál zapísaný do
+ExportChannelsWritten=kanálov zapísaných do
+RefSoftwareImage=je obraz softvéru alebo modulu, nie databáza.
+RefPictureStore=je úložisko obrázkov, nie databáza.
+RefDoesNotExist=neexistuje.
+RefUnreadable=sa nepodarilo prečítať.
+RefTooLarge=je príliš veľký na zoznam kanálov.
+RefBadList=nie je ani databáza, ani zoznam kanálov:
 )LNG";
 
 extern const std::string_view kSlovakProgramText = R"LNG(; LOG WINDOW

@@ -516,6 +516,17 @@ OrderChannelsNow=ahora
 OrderNothingChanged=No se ha cambiado nada.
 OrderNoListsInCsv=es una lista de canales: no contiene listas de favoritos que rehacer.
 StepRemoveDuplicates=Quitar duplicados
+ExportTitle=Exportar vista como CSV
+ExportNothing=La lista no muestra canales que exportar: elija la lista principal, un satélite, un proveedor o una lista de favoritos.
+PrintNothing=La lista no muestra canales que imprimir: elija la lista principal, un satélite, un proveedor o una lista de favoritos.
+ExportChannelWritten=canal escrito en
+ExportChannelsWritten=canales escritos en
+RefSoftwareImage=es una imagen de software o de módulo, no una base.
+RefPictureStore=es un almacén de imágenes, no una base.
+RefDoesNotExist=no existe.
+RefUnreadable=no se ha podido leer.
+RefTooLarge=es demasiado grande para una lista de canales.
+RefBadList=no es ni una base ni una lista de canales:
 )LNG";
 
 extern const std::string_view kSpanishProgramText = R"LNG(; LOG WINDOW

@@ -29,27 +29,28 @@ namespace {
 std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 // Why a reference file cannot be used, for the message box.
-std::string problemText(const ReferenceFileResult& read, const std::string& path) {
+std::string problemText(const ReferenceFileResult& read, const std::string& path, const DisplayTexts& texts) {
     const std::string name = fileNameOf(path);
+    const std::string file = texts.text("MsgFile") + " " + name + " ";
     switch (read.problem) {
     case ReferenceFileProblem::None:
         break;
     case ReferenceFileProblem::NotRegular:
-        return "File " + name + " " + fileProblemText(read.fileProblem);
+        return file + fileProblemText(read.fileProblem);
     case ReferenceFileProblem::NotDatabase:
         if (read.fileProblem != FileProblem::None && read.fileProblem != FileProblem::Missing)
-            return "File " + name + " " + fileProblemText(read.fileProblem);
+            return file + fileProblemText(read.fileProblem);
         if (read.opened == OpenResult::Software)
-            return "File " + name + " is a software or plug-in image, not a database.";
+            return file + texts.text("RefSoftwareImage");
         if (read.opened == OpenResult::PictureStore)
-            return "File " + name + " is a picture store, not a database.";
-        return "File " + name + " does not exist.";
+            return file + texts.text("RefPictureStore");
+        return file + texts.text("RefDoesNotExist");
     case ReferenceFileProblem::Unreadable:
-        return "File " + name + " could not be read.";
+        return file + texts.text("RefUnreadable");
     case ReferenceFileProblem::TooLarge:
-        return "File " + name + " is too large for a channel list.";
+        return file + texts.text("RefTooLarge");
     case ReferenceFileProblem::BadList:
-        return name + " is neither a database nor a channel list: " + read.csvError;
+        return name + " " + texts.text("RefBadList") + " " + read.csvError;
     }
     return {};
 }
@@ -105,7 +106,7 @@ void ReferenceCommands::orderLikeReference() {
     const OrderRequest request = dialog.request();
     ReferenceFileResult read = readReferenceFile(request.file);
     if (!read.ok()) {
-        widgets::messageBox(problemText(read, request.file) + "\n" + texts_.text("OrderNothingChanged"),
+        widgets::messageBox(problemText(read, request.file, texts_) + "\n" + texts_.text("OrderNothingChanged"),
                             texts_.text(kOrderCaption), widgets::kStopOk, host_.window);
         return;
     }
@@ -141,27 +142,27 @@ void ReferenceCommands::exportView() {
     if (host_.databaseLoaded && !host_.databaseLoaded())
         return;
     if (views_.listMode() != views::ListMode::Channels) {
-        widgets::messageBox("The list shows no channels to export: choose the main list, a satellite, a provider "
-                            "or a favourite list.",
-                            kExportCaption, widgets::kInformationOk, host_.window);
+        widgets::messageBox(texts_.text("ExportNothing"), texts_.text(kExportCaption), widgets::kInformationOk,
+                            host_.window);
         return;
     }
     const auto shown = views_.model().rowSlots();
     const std::vector<std::uint16_t> rows(shown.begin(), shown.end());
-    const auto chosen = askSavePath(kExportCaption, "Channel lists (*.csv)|*.csv", "csv",
+    const auto chosen = askSavePath(texts_.text(kExportCaption), texts_.text("FileTypeChannelLists") + " (*.csv)|*.csv", "csv",
                                     csvFileNameFor(views_.selectedNodeText().toStdString()));
     if (!chosen)
         return;
     const std::filesystem::path path = withCsvExtension(*chosen);
     const CsvExportResult written = writeReferenceCsvFile(db_, rows, path);
     if (!written.ok) {
-        widgets::messageBox("Unable to save file " + path.string() + "\n" + written.error, kExportCaption,
-                            widgets::kStopOk, host_.window);
+        widgets::messageBox(texts_.text("MsgFileCantSave") + " " + path.string() + "\n" + written.error,
+                            texts_.text(kExportCaption), widgets::kStopOk, host_.window);
         return;
     }
     if (host_.showStatus)
-        host_.showStatus(std::to_string(written.channels) + (written.channels == 1 ? " channel" : " channels") +
-                         " written to " + path.filename().string());
+        host_.showStatus(std::to_string(written.channels) + " " +
+                         texts_.text(written.channels == 1 ? "ExportChannelWritten" : "ExportChannelsWritten") + " " +
+                         path.filename().string());
 }
 
 void ReferenceCommands::findDuplicates() {
@@ -182,9 +183,7 @@ void ReferenceCommands::findDuplicates() {
 bool ReferenceCommands::viewHasChannels(const std::string& caption) const {
     if (views_.listMode() == views::ListMode::Channels && views_.model().rows() > 0)
         return true;
-    widgets::messageBox("The list shows no channels to print: choose the main list, a satellite, a provider or a "
-                        "favourite list.",
-                        caption, widgets::kInformationOk, host_.window);
+    widgets::messageBox(texts_.text("PrintNothing"), caption, widgets::kInformationOk, host_.window);
     return false;
 }
 
@@ -251,7 +250,7 @@ bool ReferenceCommands::exportViewPdf(const std::string& path) {
         return false;
     int pages = 0;
     if (!writeTablePdf(QString::fromStdString(path), printHeader(), printTable(), &pages)) {
-        widgets::messageBox("Unable to save file " + path, caption, widgets::kStopOk, host_.window);
+        widgets::messageBox(texts_.text("MsgFileCantSave") + " " + path, caption, widgets::kStopOk, host_.window);
         return false;
     }
     if (host_.showStatus)
