@@ -329,6 +329,8 @@ void LanguageSwitchTest::noWindowKeepsAnEnglishText() {
     QStringList left;
     for (const auto& [name, texts] : other) {
         QVERIFY2(texts.size() > 1, qPrintable(name));
+        // A key the program uses but the language lacks shows "?".
+        QVERIFY2(!texts.count(QStringLiteral("?")), qPrintable(name));
         for (const QString& text : texts)
             if (english.at(name).count(text) && !kSameWords.count(text) && !dataText(text) && !tables.count(text) &&
                 !ownWords.count(text))
