@@ -152,11 +152,11 @@ void PreferencesDialog::createDesktopShortcut() {
         return;
     const LauncherResult result = context_.createLauncher();
     if (!result.written) {
-        widgets::messageBox("The shortcut could not be created: " + result.error, text("TextError").toStdString(),
+        widgets::messageBox(text("PrefShortcutFailed").toStdString() + " " + result.error, text("TextError").toStdString(),
                             widgets::kStopOk, this);
         return;
     }
-    widgets::messageBox("The shortcut was created: " + result.path, text("TextInformation").toStdString(),
+    widgets::messageBox(text("PrefShortcutCreated").toStdString() + " " + result.path, text("TextInformation").toStdString(),
                         widgets::kInformationOk, this);
 }
 

@@ -528,6 +528,8 @@ RefDoesNotExist=does not exist.
 RefUnreadable=could not be read.
 RefTooLarge=is too large for a channel list.
 RefBadList=is neither a database nor a channel list:
+PrefShortcutFailed=The shortcut could not be created:
+PrefShortcutCreated=The shortcut was created:
 )LNG";
 
 extern const std::string_view kEnglishProgramText = R"LNG(; LOG WINDOW

@@ -527,6 +527,8 @@ RefDoesNotExist=non esiste.
 RefUnreadable=non è stato possibile leggerlo.
 RefTooLarge=è troppo grande per un elenco di canali.
 RefBadList=non è né un database né un elenco di canali:
+PrefShortcutFailed=Impossibile creare il collegamento:
+PrefShortcutCreated=Collegamento creato:
 )LNG";
 
 extern const std::string_view kItalianProgramText = R"LNG(; LOG WINDOW

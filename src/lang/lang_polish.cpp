@@ -527,6 +527,8 @@ RefDoesNotExist=nie istnieje.
 RefUnreadable=nie dał się odczytać.
 RefTooLarge=jest za duży na listę kanałów.
 RefBadList=nie jest ani bazą, ani listą kanałów:
+PrefShortcutFailed=Nie udało się utworzyć skrótu:
+PrefShortcutCreated=Utworzono skrót:
 )LNG";
 
 extern const std::string_view kPolishProgramText = R"LNG(; LOG WINDOW

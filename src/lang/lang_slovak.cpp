@@ -528,6 +528,8 @@ RefDoesNotExist=neexistuje.
 RefUnreadable=sa nepodarilo prečítať.
 RefTooLarge=je príliš veľký na zoznam kanálov.
 RefBadList=nie je ani databáza, ani zoznam kanálov:
+PrefShortcutFailed=Odkaz sa nepodarilo vytvoriť:
+PrefShortcutCreated=Odkaz bol vytvorený:
 )LNG";
 
 extern const std::string_view kSlovakProgramText = R"LNG(; LOG WINDOW

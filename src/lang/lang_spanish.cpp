@@ -527,6 +527,8 @@ RefDoesNotExist=no existe.
 RefUnreadable=no se ha podido leer.
 RefTooLarge=es demasiado grande para una lista de canales.
 RefBadList=no es ni una base ni una lista de canales:
+PrefShortcutFailed=No se ha podido crear el acceso directo:
+PrefShortcutCreated=Se ha creado el acceso directo:
 )LNG";
 
 extern const std::string_view kSpanishProgramText = R"LNG(; LOG WINDOW
