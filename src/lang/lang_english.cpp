@@ -530,6 +530,11 @@ RefTooLarge=is too large for a channel list.
 RefBadList=is neither a database nor a channel list:
 PrefShortcutFailed=The shortcut could not be created:
 PrefShortcutCreated=The shortcut was created:
+ImgManPicture=The picture
+ImgManUnreadable=cannot be read:
+ImgManFile=The file
+ImgManNotAPicture=is not a picture the image manager takes: choose a JPEG (.jpg, .jpeg) or BMP (.bmp) file.
+ImgManClipboardEmpty=The clipboard holds no picture.
 )LNG";
 
 extern const std::string_view kEnglishProgramText = R"LNG(; LOG WINDOW

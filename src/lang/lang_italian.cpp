@@ -529,6 +529,11 @@ RefTooLarge=è troppo grande per un elenco di canali.
 RefBadList=non è né un database né un elenco di canali:
 PrefShortcutFailed=Impossibile creare il collegamento:
 PrefShortcutCreated=Collegamento creato:
+ImgManPicture=L'immagine
+ImgManUnreadable=non può essere letta:
+ImgManFile=Il file
+ImgManNotAPicture=non è un'immagine accettata dal gestore immagini: scegliere un file JPEG (.jpg, .jpeg) o BMP (.bmp).
+ImgManClipboardEmpty=Gli appunti non contengono immagini.
 )LNG";
 
 extern const std::string_view kItalianProgramText = R"LNG(; LOG WINDOW

@@ -529,6 +529,11 @@ RefTooLarge=jest za duży na listę kanałów.
 RefBadList=nie jest ani bazą, ani listą kanałów:
 PrefShortcutFailed=Nie udało się utworzyć skrótu:
 PrefShortcutCreated=Utworzono skrót:
+ImgManPicture=Obraz
+ImgManUnreadable=nie daje się odczytać:
+ImgManFile=Plik
+ImgManNotAPicture=nie jest obrazem, który przyjmuje menedżer obrazów: wybierz plik JPEG (.jpg, .jpeg) lub BMP (.bmp).
+ImgManClipboardEmpty=Schowek nie zawiera obrazu.
 )LNG";
 
 extern const std::string_view kPolishProgramText = R"LNG(; LOG WINDOW

@@ -530,6 +530,11 @@ RefTooLarge=je príliš veľký na zoznam kanálov.
 RefBadList=nie je ani databáza, ani zoznam kanálov:
 PrefShortcutFailed=Odkaz sa nepodarilo vytvoriť:
 PrefShortcutCreated=Odkaz bol vytvorený:
+ImgManPicture=Obrázok
+ImgManUnreadable=sa nedá prečítať:
+ImgManFile=Súbor
+ImgManNotAPicture=nie je obrázok, ktorý správca obrázkov prijme: vyberte súbor JPEG (.jpg, .jpeg) alebo BMP (.bmp).
+ImgManClipboardEmpty=Schránka neobsahuje obrázok.
 )LNG";
 
 extern const std::string_view kSlovakProgramText = R"LNG(; LOG WINDOW

@@ -529,6 +529,11 @@ RefTooLarge=es demasiado grande para una lista de canales.
 RefBadList=no es ni una base ni una lista de canales:
 PrefShortcutFailed=No se ha podido crear el acceso directo:
 PrefShortcutCreated=Se ha creado el acceso directo:
+ImgManPicture=La imagen
+ImgManUnreadable=no se puede leer:
+ImgManFile=El archivo
+ImgManNotAPicture=no es una imagen que acepte el gestor de imágenes: elija un archivo JPEG (.jpg, .jpeg) o BMP (.bmp).
+ImgManClipboardEmpty=El portapapeles no contiene ninguna imagen.
 )LNG";
 
 extern const std::string_view kSpanishProgramText = R"LNG(; LOG WINDOW

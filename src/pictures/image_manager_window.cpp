@@ -375,7 +375,7 @@ ManagerResult ImageManagerWindow::loadBmpFile(const std::string& path) {
             return ManagerResult::failure(*problem);
     QImage image = reader.read();
     if (image.isNull())
-        return ManagerResult::failure("The picture " + nameOf(path) + " cannot be read: " +
+        return ManagerResult::failure(text("ImgManPicture") + " " + nameOf(path) + " " + text("ImgManUnreadable") + " " +
                                       reader.errorString().toStdString());
     if (auto problem = pictureSizeProblem(image.width(), image.height()))
         return ManagerResult::failure(*problem);
@@ -399,9 +399,7 @@ void ImageManagerWindow::importPicture() {
     const std::optional<PictureFileType> type = pictureFileType(*chosen);
     ManagerResult r;
     if (!type)
-        r = ManagerResult::failure("The file " + nameOf(*chosen) +
-                                   " is not a picture the image manager takes: choose a JPEG (.jpg, .jpeg) or BMP "
-                                   "(.bmp) file.");
+        r = ManagerResult::failure(text("ImgManFile") + " " + nameOf(*chosen) + " " + text("ImgManNotAPicture"));
     else if (*type == PictureFileType::Jpeg)
         r = document_.importJpegFile(*chosen);
     else
@@ -463,7 +461,7 @@ ManagerResult ImageManagerWindow::loadClipboardImage(const QMimeData& data) {
     if (image.isNull())
         image = qvariant_cast<QImage>(data.imageData());
     if (image.isNull())
-        return ManagerResult::failure("The clipboard holds no picture.");
+        return ManagerResult::failure(text("ImgManClipboardEmpty"));
     if (auto problem = pictureSizeProblem(image.width(), image.height()))
         return ManagerResult::failure(*problem);
     const JpegEncodeResult jpeg = jpegFromImage(image);
