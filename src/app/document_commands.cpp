@@ -20,10 +20,12 @@ using widgets::BusyCursor;
 using widgets::messageBox;
 using widgets::MessageAnswer;
 
-// Filter of the open and save dialogs, as the receiver's users know it.
-constexpr std::string_view kDatabaseFilter = "Baza programów (*.dsp)|*.dsp";
+// Filter of the open and save dialogs: the file type's name in the active language.
+std::string databaseFilter(const MainWindow& window) { return window.text("FileTypeDatabase") + " (*.dsp)|*.dsp"; }
 // Open also takes import files, which go into the shown database.
-constexpr std::string_view kOpenFilter = "Baza programów (*.dsp)|*.dsp|Plik importowy (*.dsx)|*.dsx";
+std::string openFilter(const MainWindow& window) {
+    return databaseFilter(window) + "|" + window.text("FileTypeImport") + " (*.dsx)|*.dsx";
+}
 
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -111,7 +113,7 @@ void DocumentCommands::openWithDialog() {
     window_.closeFindDialog();
     widgets::FileDialogRequest request;
     request.kind = widgets::FileDialogKind::Open;
-    request.filter = std::string(kOpenFilter);
+    request.filter = openFilter(window_);
     request.initialFolder = window_.storedSettings_.loadFolder;
     request.defaultExtension = "*.dsp";
     request.fileMustExist = true;
@@ -230,7 +232,7 @@ void DocumentCommands::saveAs() {
         return;
     widgets::FileDialogRequest request;
     request.kind = widgets::FileDialogKind::Save;
-    request.filter = std::string(kDatabaseFilter);
+    request.filter = databaseFilter(window_);
     request.initialFolder = window_.storedSettings_.saveFolder;
     request.defaultExtension = "dsp";
     request.overwritePrompt = false;  // asked below, in the program's words

@@ -18,6 +18,7 @@
 #include "views/filter_bar.h"
 #include "widgets/busy_cursor.h"
 #include "widgets/file_dialogs.h"
+#include "widgets/language_switch.h"
 #include "widgets/message_box.h"
 
 #include <QAction>
@@ -234,6 +235,7 @@ void MainWindow::startUp() {
     storedSettings_.readLanguageFileName(*store_);
     languages_ = lang::buildLanguageList(options_.languageFolders, storedSettings_.languageFileName, options_.localeName, log_);
     activeLanguages_ = std::make_unique<lang::ActiveLanguageList>(languages_);
+    widgets::loadQtTranslation(languages_.current() ? languages_.current()->name() : std::string());
     buildLanguageMenu();
     applyTexts();
 
@@ -325,13 +327,12 @@ void MainWindow::applyTexts() {
         (w_.menus.*item.menu)->menuAction()->setText(qs(text(item.key)));
     for (const ActionText& item : kActionTexts)
         (w_.actions.*item.action)->setText(qs(text(item.key)));
-    for (const auto& [action, fixed] : kFixedActionTexts)
-        (w_.actions.*action)->setText(qs(fixed));
     for (const ActionText& hint : kToolHints) {
         QAction* tool = w_.actions.*hint.action;
         const QString tip = withoutMnemonics(qs(text(hint.key)));
         tool->setToolTip(tip);
         tool->setIconText(tip);
+        tool->setText(tip);
     }
     // The filter bar, the tree's nodes and the list's columns belong to the views.
     if (views_)
@@ -339,9 +340,14 @@ void MainWindow::applyTexts() {
     else
         w_.filterBar->applyHints([this](const char* key) { return qs(text(key)); });
     placement_->setTrayToolTip(qs(text(kTitleKey)));
+    // The tool bars' names are shown in the menu that hides and shows them.
+    w_.toolBar->setWindowTitle(qs(text("ToolBarCommands")));
+    w_.filterBar->setWindowTitle(qs(text("ToolBarFilters")));
     refreshFilePanel();
     // The counts panel is built from language texts too.
     updateStatusCounts();
+    if (undoCommands_)
+        undoCommands_->refreshActions();
 }
 
 void MainWindow::selectLanguage(int index) {
@@ -352,6 +358,9 @@ void MainWindow::selectLanguage(int index) {
     for (QAction* item : w_.menus.language->actions())
         item->setChecked(item->data().toInt() == index);
     applyTexts();
+    // Every other window, open or kept for later, takes the new language now too.
+    widgets::loadQtTranslation(languages_.current()->name());
+    widgets::announceLanguageChange();
 }
 
 void MainWindow::writeLanguageTemplate() {

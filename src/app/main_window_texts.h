@@ -33,7 +33,7 @@ inline constexpr std::array<MenuText, 6> kMenuTexts = {{
 }};
 
 // Menu entries, pop-up menu entries and tray menu entries.
-inline constexpr std::array<ActionText, 40> kActionTexts = {{
+inline constexpr std::array<ActionText, 43> kActionTexts = {{
     {&MainWindowActions::open, "MenuOpen"},
     {&MainWindowActions::save, "MenuSave"},
     {&MainWindowActions::saveAs, "MenuSaveAs"},
@@ -74,13 +74,9 @@ inline constexpr std::array<ActionText, 40> kActionTexts = {{
     {&MainWindowActions::trayHomePage, "MenuTrayIcoHomePage"},
     {&MainWindowActions::trayConnectionWizard, "MenuCreatorConnection"},
     {&MainWindowActions::trayExit, "MenuExit"},
-}};
-
-// Commands no language has keys for: the same English text in every language.
-inline constexpr std::array<std::pair<QAction* MainWindowActions::*, std::string_view>, 3> kFixedActionTexts = {{
-    {&MainWindowActions::exportView, "E&xport view as CSV..."},
-    {&MainWindowActions::orderLikeReference, "&Order like a reference..."},
-    {&MainWindowActions::findDuplicates, "Find &duplicates..."},
+    {&MainWindowActions::exportView, "MenuExportView"},
+    {&MainWindowActions::orderLikeReference, "MenuOrderLikeReference"},
+    {&MainWindowActions::findDuplicates, "MenuFindDuplicates"},
 }};
 
 // Hints of the tool bar's buttons (the filter bar's are the views' own).

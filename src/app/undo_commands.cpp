@@ -21,14 +21,11 @@ namespace cs::app {
 
 namespace {
 
-// No language has texts for these commands: plain English.
-constexpr const char* kUndoText = "&Undo";
-constexpr const char* kRedoText = "&Redo";
-constexpr const char* kUndoTip = "Undo";
-constexpr const char* kRedoTip = "Redo";
+constexpr const char* kUndoKey = "MenuUndo";
+constexpr const char* kRedoKey = "MenuRedo";
 
 QAction* makeAction(MainWindow& window, const char* name, widgets::ToolIcon icon) {
-    auto* action = new QAction(widgets::toolIcon(icon), QString::fromLatin1(kUndoTip), &window);
+    auto* action = new QAction(widgets::toolIcon(icon), QString(), &window);
     action->setObjectName(QString::fromLatin1(name));
     action->setEnabled(false);
     return action;
@@ -184,19 +181,20 @@ void UndoCommands::stepDone(const std::function<void()>& step) {
 void UndoCommands::refreshActions() {
     const undo::UndoHistory& h = history_.history();
     const bool loaded = window_.databaseLoaded();
-    auto show = [](QAction* menu, QAction* tool, bool enabled, const char* text, const char* tip,
-                   const std::string& name) {
+    auto show = [this](QAction* menu, QAction* tool, bool enabled, const char* key, const std::string& name) {
         const QString step = QString::fromStdString(name);
-        menu->setText(enabled ? QString::fromLatin1(text) + QLatin1Char(' ') + step : QString::fromLatin1(text));
-        const QString tipText = enabled ? QString::fromLatin1(tip) + QLatin1Char(' ') + step : QString::fromLatin1(tip);
+        const QString text = QString::fromStdString(window_.text(key));
+        const QString tip = QString(text).remove(QLatin1Char('&'));
+        menu->setText(enabled ? text + QLatin1Char(' ') + step : text);
+        const QString tipText = enabled ? tip + QLatin1Char(' ') + step : tip;
         menu->setToolTip(tipText);
         tool->setToolTip(tipText);
         tool->setText(tipText);
         menu->setEnabled(enabled);
         tool->setEnabled(enabled);
     };
-    show(undo_, toolUndo_, loaded && h.canUndo(), kUndoText, kUndoTip, h.undoName());
-    show(redo_, toolRedo_, loaded && h.canRedo(), kRedoText, kRedoTip, h.redoName());
+    show(undo_, toolUndo_, loaded && h.canUndo(), kUndoKey, h.undoName());
+    show(redo_, toolRedo_, loaded && h.canRedo(), kRedoKey, h.redoName());
 }
 
 } // namespace cs::app

@@ -338,7 +338,8 @@ void ChannelDatabase::clearList(std::size_t list) {
 
 NewListName ChannelDatabase::proposeListName(const DisplayTexts& texts) const {
     constexpr std::size_t kDisplayMax = 12;
-    constexpr std::size_t kPrefix = 5;  // "LIST " of the display text
+    // The display text is the list word of the language ("LIST", "LISTA", "ZOZNAM") and a blank.
+    const std::string prefix = texts.text("TextList") + " ";
     const SettingsModel& model = flash_.settings();
     const std::size_t count = favouriteListCount(model.listCount);
     const std::string base = texts.text("TextListNew");
@@ -351,7 +352,10 @@ NewListName ChannelDatabase::proposeListName(const DisplayTexts& texts) const {
     std::string candidate = base.substr(0, kDisplayMax);
     for (int counter = 1; counter < 100 && taken(candidate); ++counter)
         candidate = format("%s%02d", base.c_str(), counter).substr(0, kDisplayMax);
-    return {candidate, candidate.size() > kPrefix ? candidate.substr(kPrefix) : std::string()};
+    if (candidate.starts_with(prefix))
+        return {candidate, candidate.substr(prefix.size())};
+    // A language file whose default name lacks the list word: the whole text is the name.
+    return {candidate, candidate};
 }
 
 std::size_t ChannelDatabase::addList(std::string_view name) {

@@ -1,6 +1,9 @@
 #include "desktop/help_window.h"
 
+#include "lang/lang_list.h"
+
 #include <QDesktopServices>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -26,7 +29,6 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 HelpWindow::HelpWindow(HelpLibrary library, QWidget* parent)
     : QWidget(parent, Qt::Window), library_(std::move(library)), index_(library_.index()) {
     setObjectName(QStringLiteral("helpWindow"));
-    setWindowTitle(QStringLiteral("ChannelSettings Help"));
     resize(900, 640);
 
     auto* splitter = new QSplitter(this);
@@ -43,7 +45,7 @@ HelpWindow::HelpWindow(HelpLibrary library, QWidget* parent)
         auto* item = new QListWidgetItem(qs(page.title), contents_);
         item->setData(kFileRole, qs(page.file));
     }
-    tabs_->addTab(contents_, QStringLiteral("&Contents"));
+    tabs_->addTab(contents_, QString());
     connect(contents_, &QListWidget::itemActivated, this,
             [this](QListWidgetItem* item) { openPage(item->data(kFileRole).toString().toStdString()); });
     connect(contents_, &QListWidget::itemClicked, this,
@@ -51,7 +53,8 @@ HelpWindow::HelpWindow(HelpLibrary library, QWidget* parent)
 
     auto* indexPage = new QWidget(tabs_);
     auto* indexLayout = new QVBoxLayout(indexPage);
-    indexLayout->addWidget(new QLabel(QStringLiteral("Type the first letters of a keyword:"), indexPage));
+    indexPrompt_ = new QLabel(indexPage);
+    indexLayout->addWidget(indexPrompt_);
     indexEdit_ = new QLineEdit(indexPage);
     indexEdit_->setObjectName(QStringLiteral("helpIndexKey"));
     indexLayout->addWidget(indexEdit_);
@@ -77,7 +80,7 @@ HelpWindow::HelpWindow(HelpLibrary library, QWidget* parent)
         item->setData(kAnchorRole, qs(entry.anchor));
     }
     indexLayout->addWidget(indexList_);
-    tabs_->addTab(indexPage, QStringLiteral("&Index"));
+    tabs_->addTab(indexPage, QString());
     connect(indexEdit_, &QLineEdit::textChanged, this, [this](const QString& prefix) {
         if (const auto row = library_.firstIndexMatch(index_, prefix.toStdString()))
             indexList_->setCurrentRow(static_cast<int>(*row));
@@ -92,18 +95,19 @@ HelpWindow::HelpWindow(HelpLibrary library, QWidget* parent)
 
     auto* searchPage = new QWidget(tabs_);
     auto* searchLayout = new QVBoxLayout(searchPage);
-    searchLayout->addWidget(new QLabel(QStringLiteral("Words to look for:"), searchPage));
+    searchPrompt_ = new QLabel(searchPage);
+    searchLayout->addWidget(searchPrompt_);
     auto* searchRow = new QHBoxLayout;
     searchEdit_ = new QLineEdit(searchPage);
     searchEdit_->setObjectName(QStringLiteral("helpSearchWords"));
-    auto* searchButton = new QPushButton(QStringLiteral("&Search"), searchPage);
+    auto* searchButton = searchButton_ = new QPushButton(searchPage);
     searchRow->addWidget(searchEdit_);
     searchRow->addWidget(searchButton);
     searchLayout->addLayout(searchRow);
     searchResults_ = new QListWidget(searchPage);
     searchResults_->setObjectName(QStringLiteral("helpSearchResults"));
     searchLayout->addWidget(searchResults_);
-    tabs_->addTab(searchPage, QStringLiteral("&Search"));
+    tabs_->addTab(searchPage, QString());
     connect(searchEdit_, &QLineEdit::returnPressed, this, &HelpWindow::runSearch);
     connect(searchButton, &QPushButton::clicked, this, &HelpWindow::runSearch);
     auto openResult = [this](QListWidgetItem* item) {
@@ -131,10 +135,7 @@ HelpWindow::HelpWindow(HelpLibrary library, QWidget* parent)
     splitter->setStretchFactor(1, 3);
     splitter->setSizes({240, 660});
 
-    if (library_.pages().empty())
-        browser_->setHtml(QStringLiteral("<h1>Help</h1><p>The help pages are not installed: the folder %1 holds none "
-                                         "of them.</p>")
-                              .arg(qs(library_.folder().string()).toHtmlEscaped()));
+    applyTexts();
 }
 
 void HelpWindow::openPage(const std::string& file, const std::string& anchor) {
@@ -156,6 +157,27 @@ void HelpWindow::bringUp() {
         show();
     raise();
     activateWindow();
+}
+
+void HelpWindow::applyTexts() {
+    auto text = [](std::string_view key) { return QString::fromStdString(lang::text(key)); };
+    setWindowTitle(text("HelpTitle"));
+    tabs_->setTabText(0, text("MenuHelpContents"));
+    tabs_->setTabText(1, text("MenuHelpIndex"));
+    tabs_->setTabText(2, text("HelpSearch"));
+    if (library_.pages().empty())
+        browser_->setHtml(QStringLiteral("<h1>%1</h1><p>%2 %3</p>")
+                              .arg(text("HelpTitle").toHtmlEscaped(), text("HelpNotInstalled").toHtmlEscaped(),
+                                   qs(library_.folder().string()).toHtmlEscaped()));
+    indexPrompt_->setText(text("HelpIndexPrompt"));
+    searchPrompt_->setText(text("HelpSearchPrompt"));
+    searchButton_->setText(text("HelpSearch"));
+}
+
+void HelpWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        applyTexts();
 }
 
 void HelpWindow::showTopic(HelpTopic topic) { showPage(std::string(helpFileFor(topic))); }

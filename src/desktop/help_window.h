@@ -12,6 +12,8 @@
 class QLineEdit;
 class QListWidget;
 class QTabWidget;
+class QLabel;
+class QPushButton;
 class QTextBrowser;
 
 namespace cs::desktop {
@@ -40,7 +42,11 @@ public:
     QLineEdit* indexEdit() const { return indexEdit_; }
     const HelpLibrary& library() const { return library_; }
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void applyTexts();
     void openPage(const std::string& file, const std::string& anchor = {});
     void runSearch();
     void bringUp();
@@ -54,6 +60,9 @@ private:
     QLineEdit* searchEdit_ = nullptr;
     QListWidget* searchResults_ = nullptr;
     QTextBrowser* browser_ = nullptr;
+    QLabel* indexPrompt_ = nullptr;
+    QLabel* searchPrompt_ = nullptr;
+    QPushButton* searchButton_ = nullptr;
 };
 
 } // namespace cs::desktop

@@ -31,7 +31,6 @@ LogWindow::LogWindow(MemoryLog& log, std::filesystem::path logFile, QWidget* par
     : QWidget(parent, Qt::Window | Qt::Tool), log_(log), logFile_(std::move(logFile)),
       updatePending_(std::make_shared<std::atomic<bool>>(false)) {
     setObjectName(QStringLiteral("logWindow"));
-    setWindowTitle(text("Log_Title"));
     setGeometry(kLeft, kTop, kWidth, kHeight);
 
     auto* layout = new QVBoxLayout(this);
@@ -43,7 +42,6 @@ LogWindow::LogWindow(MemoryLog& log, std::filesystem::path logFile, QWidget* par
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
     list_->viewport()->installEventFilter(this);
-    list_->setToolTip(text("Log_DoubleClickHint") + QLatin1Char(' ') + qs(logFile_.string()));
     layout->addWidget(list_);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("logStatus"));
@@ -54,14 +52,16 @@ LogWindow::LogWindow(MemoryLog& log, std::filesystem::path logFile, QWidget* par
 
     popup_ = new QMenu(this);
     popup_->setObjectName(QStringLiteral("logPopup"));
-    QAction* copy = popup_->addAction(text("Log_CopyAll"));
+    QAction* copy = popup_->addAction(QString());
     copy->setObjectName(QStringLiteral("copyAll"));
     connect(copy, &QAction::triggered, this, &LogWindow::copyAll);
-    QAction* write = popup_->addAction(text("Log_WriteTo") + QLatin1Char(' ') + qs(std::string(kLogFileName)));
+    QAction* write = popup_->addAction(QString());
     write->setObjectName(QStringLiteral("writeLogFile"));
     connect(write, &QAction::triggered, this, [this] { writeLogFile(); });
     connect(list_, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { popup_->popup(list_->viewport()->mapToGlobal(at)); });
+
+    applyTexts();
 
     // The log may be written from any thread; the lines are taken on the window's thread, once
     // for any number of lines written meanwhile.
@@ -79,6 +79,19 @@ LogWindow::LogWindow(MemoryLog& log, std::filesystem::path logFile, QWidget* par
 }
 
 LogWindow::~LogWindow() { log_.setListener(nullptr); }
+
+void LogWindow::applyTexts() {
+    setWindowTitle(text("Log_Title"));
+    list_->setToolTip(text("Log_DoubleClickHint") + QLatin1Char(' ') + qs(logFile_.string()));
+    popup_->actions().at(0)->setText(text("Log_CopyAll"));
+    popup_->actions().at(1)->setText(text("Log_WriteTo") + QLatin1Char(' ') + qs(std::string(kLogFileName)));
+}
+
+void LogWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        applyTexts();
+}
 
 void LogWindow::takeNewLines() {
     updatePending_->store(false);

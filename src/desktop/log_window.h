@@ -40,8 +40,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
+    void applyTexts();
+
     MemoryLog& log_;
     std::filesystem::path logFile_;
     QListWidget* list_ = nullptr;

@@ -17,7 +17,7 @@ namespace {
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
 // No language has a text for this box.
-constexpr std::string_view kCtrlZUndoesText = "Ctrl+Z undoes, as on the desktop";
+constexpr std::string_view kCtrlZUndoesKey = "PrefCtrlZUndoes";
 
 // Shown after a port the stored settings name but the machine does not have now.
 constexpr std::string_view kNotConnected = " (not connected)";
@@ -49,7 +49,7 @@ PreferencesDialog::PreferencesDialog(PreferencesContext context, QWidget* parent
     multiple_ = box(general, "multipleInstances", "Pref_CheckBox02");
     noDragDrop_ = box(general, "dragDropDisabled", "Pref_CheckBox03");
     noDatabase_ = box(general, "noDatabaseAtStart", "Pref_CheckBox04");
-    ctrlZUndoes_ = new QCheckBox(qs(kCtrlZUndoesText), general);
+    ctrlZUndoes_ = new QCheckBox(text(kCtrlZUndoesKey), general);
     ctrlZUndoes_->setObjectName(QStringLiteral("ctrlZUndoes"));
     general->layout()->addWidget(ctrlZUndoes_);
     static_cast<QVBoxLayout*>(general->layout())->addStretch();
@@ -152,11 +152,11 @@ void PreferencesDialog::createDesktopShortcut() {
         return;
     const LauncherResult result = context_.createLauncher();
     if (!result.written) {
-        widgets::messageBox("The shortcut could not be created: " + result.error, text("TextError").toStdString(),
+        widgets::messageBox(text("PrefShortcutFailed").toStdString() + " " + result.error, text("TextError").toStdString(),
                             widgets::kStopOk, this);
         return;
     }
-    widgets::messageBox("The shortcut was created: " + result.path, text("TextInformation").toStdString(),
+    widgets::messageBox(text("PrefShortcutCreated").toStdString() + " " + result.path, text("TextInformation").toStdString(),
                         widgets::kInformationOk, this);
 }
 

@@ -95,15 +95,14 @@ SupportWindows::SupportWindows(SupportHost& window, std::filesystem::path helpFo
                                        window_.hostWindow());
 
     const HelpEntries a = window_.helpEntries();
-    auto helpEntry = [this](QAction* action, const QString& caption, auto handler) {
-        action->setText(caption);
+    auto helpEntry = [this](QAction* action, auto handler) {
         action->setVisible(true);
         connect(action, &QAction::triggered, this, handler);
     };
-    helpEntry(a.contents, QStringLiteral("&Contents"), [this] { showHelp(HelpTopic::Contents); });
-    helpEntry(a.index, QStringLiteral("&Index"), [this] { helpWindow().showIndex(QString()); });
-    helpEntry(a.usingHelp, QStringLiteral("&Using help"), [this] { showHelp(HelpTopic::UsingHelp); });
-    helpEntry(a.toolHelp, QStringLiteral("Help contents"), [this] { showHelp(HelpTopic::Contents); });
+    helpEntry(a.contents, [this] { showHelp(HelpTopic::Contents); });
+    helpEntry(a.index, [this] { helpWindow().showIndex(QString()); });
+    helpEntry(a.usingHelp, [this] { showHelp(HelpTopic::UsingHelp); });
+    helpEntry(a.toolHelp, [this] { showHelp(HelpTopic::Contents); });
 
     QMenu* menu = a.menu;
     const QList<QAction*> entries = menu->actions();
@@ -113,11 +112,12 @@ SupportWindows::SupportWindows(SupportHost& window, std::filesystem::path helpFo
             entry->setVisible(true);
             break;
         }
-    auto* showLogAction = new QAction(QStringLiteral("&Log window"), menu);
-    showLogAction->setObjectName(QStringLiteral("showLog"));
-    connect(showLogAction, &QAction::triggered, this, &SupportWindows::showLog);
-    menu->insertAction(a.about, showLogAction);
+    showLog_ = new QAction(menu);
+    showLog_->setObjectName(QStringLiteral("showLog"));
+    connect(showLog_, &QAction::triggered, this, &SupportWindows::showLog);
+    menu->insertAction(a.about, showLog_);
     menu->insertSeparator(a.about);
+    applyTexts();
 
     qApp->installEventFilter(this);
 }
@@ -157,7 +157,19 @@ void SupportWindows::showLog() {
     log_->activateWindow();
 }
 
+void SupportWindows::applyTexts() {
+    const HelpEntries a = window_.helpEntries();
+    auto text = [this](std::string_view key) { return QString::fromStdString(window_.text(key)); };
+    a.contents->setText(text("MenuHelpContents"));
+    a.index->setText(text("MenuHelpIndex"));
+    a.usingHelp->setText(text("MenuHelpUsing"));
+    a.toolHelp->setText(text("HintHelpContents"));
+    showLog_->setText(text("MenuLogWindow"));
+}
+
 bool SupportWindows::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::LanguageChange && watched == window_.hostWindow())
+        applyTexts();
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
         static_cast<QKeyEvent*>(event)->modifiers() == Qt::NoModifier && watched->isWidgetType()) {
         // Key presses go to the widget with the focus: its window decides the page.

@@ -55,7 +55,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The Help menu's entries in the active language; again after each change of language.
+    void applyTexts();
+
     SupportHost& window_;
+    QAction* showLog_ = nullptr;
     std::filesystem::path helpFolder_;
     std::unique_ptr<LogWindow> log_;
     std::unique_ptr<HelpWindow> help_;

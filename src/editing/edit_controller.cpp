@@ -554,8 +554,12 @@ void EditController::prepareTreePopup() {
 void EditController::openFind(FindMode mode) {
     if (!find_) {
         find_ = std::make_unique<FindDialog>(host_.window);
-        find_->setTexts(text("MenuFind").remove(QLatin1Char('&')), text("MenuFindNext").remove(QLatin1Char('&')),
-                        tr("Close"), tr("Match whole word only"));
+        auto applyTexts = [this] {
+            find_->setTexts(text("MenuFind").remove(QLatin1Char('&')), text("MenuFindNext").remove(QLatin1Char('&')),
+                            text("FindClose"), text("FindWholeWord"));
+        };
+        applyTexts();
+        connect(find_.get(), &FindDialog::languageChanged, this, applyTexts);
         connect(find_.get(), &FindDialog::findRequested, this, &EditController::runFind);
         connect(find_.get(), &FindDialog::shown, this, [this] {
             if (host_.actions.toolFind)

@@ -1,6 +1,7 @@
 #include "editing/find_dialog.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,16 +18,16 @@ FindDialog::FindDialog(QWidget* parent) : QDialog(parent) {
     text_ = new QLineEdit(this);
     text_->setObjectName(QStringLiteral("findText"));
     row->addWidget(text_, 1);
-    find_ = new QPushButton(tr("Find Next"), this);
+    find_ = new QPushButton(this);
     find_->setObjectName(QStringLiteral("findButton"));
     find_->setDefault(true);
     row->addWidget(find_);
     layout->addLayout(row);
     auto* options = new QHBoxLayout;
-    wholeWord_ = new QCheckBox(tr("Match whole word only"), this);
+    wholeWord_ = new QCheckBox(this);
     wholeWord_->setObjectName(QStringLiteral("findWholeWord"));
     options->addWidget(wholeWord_, 1);
-    close_ = new QPushButton(tr("Close"), this);
+    close_ = new QPushButton(this);
     close_->setObjectName(QStringLiteral("findClose"));
     options->addWidget(close_);
     layout->addLayout(options);
@@ -52,6 +53,12 @@ void FindDialog::showEvent(QShowEvent* event) {
     text_->setFocus();
     text_->selectAll();
     emit shown();
+}
+
+void FindDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        emit languageChanged();
 }
 
 void FindDialog::hideEvent(QHideEvent* event) {

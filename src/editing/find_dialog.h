@@ -30,10 +30,13 @@ signals:
     void findRequested();
     void shown();
     void closed();
+    // The language changed: the owner sets the texts again.
+    void languageChanged();
 
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QLineEdit* text_ = nullptr;

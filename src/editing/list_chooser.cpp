@@ -47,6 +47,8 @@ ListChooserDialog::ListChooserDialog(const ChannelDatabase& db, const DisplayTex
     line->setFrameShape(QFrame::HLine);
     layout->addWidget(line);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setText(QString::fromStdString(texts.text("TextBtnOK")));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromStdString(texts.text("TextBtnCancel")));
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         // OK confirms only a row other than the first.

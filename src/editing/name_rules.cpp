@@ -51,8 +51,13 @@ std::optional<std::string> listNameFromEdit(std::string_view entered, std::strin
         text = std::string(oldText);
     if (!listWord.empty()) {
         const auto at = lower(text).find(lower(listWord));
-        if (at != std::string::npos)
-            text.erase(at, 5);
+        if (at != std::string::npos) {
+            // The word's own length ("list", "lista", "zoznam") and the blank after it.
+            std::size_t length = listWord.size();
+            if (at + length < text.size() && text[at + length] == ' ')
+                ++length;
+            text.erase(at, length);
+        }
     }
     std::string name(trimLeft(text));
     if (name.empty())

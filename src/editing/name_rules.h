@@ -24,8 +24,8 @@ std::optional<std::string> channelNameFromEdit(std::string_view entered);
 
 // A favourite list renamed in place: blanks at both ends go, then the characters outside
 // 32..125 (nothing left: the node's old text stands instead); where the word `listWord` ("list")
-// first stands, in any case, five characters (the word and its blank) are taken out; leading
-// blanks go; cut to 11. Nothing when nothing is left (the node keeps its old text).
+// first stands, in any case, the word and the blank after it are taken out; leading blanks go;
+// cut to 11. Nothing when nothing is left (the node keeps its old text).
 std::optional<std::string> listNameFromEdit(std::string_view entered, std::string_view oldText,
                                             std::string_view listWord);
 

@@ -11,17 +11,15 @@ namespace {
 std::string itemLabel(const ImportFile& file, const ImportComponent& c) {
     switch (c.type) {
     case ComponentType::ChannelBase: {
-        // The window's fixed text with the block's 32-bit count in place of "%ld".
-        std::string label(chooser_text::kChannelBase);
-        const std::size_t at = label.find("%ld");
-        return label.replace(at, 3, std::to_string(file.channelBaseCounts(c).shown));
+        // The text with the block's 32-bit count in brackets.
+        return importText(chooser_text::kChannelBase) + " (" + std::to_string(file.channelBaseCounts(c).shown) + ")";
     }
     case ComponentType::TransponderList:
-        return std::string(chooser_text::kTransponderList);
+        return importText(chooser_text::kTransponderList);
     case ComponentType::ColourProfiles:
-        return std::string(chooser_text::kColourProfiles);
+        return importText(chooser_text::kColourProfiles);
     case ComponentType::ReceiverSettings:
-        return std::string(chooser_text::kReceiverSettings);
+        return importText(chooser_text::kReceiverSettings);
     default:
         return {};
     }
@@ -70,11 +68,11 @@ std::vector<std::string> ImportChooser::detailLabels(std::size_t item) const {
     if (items_[item].type == ComponentType::ColourProfiles) {
         std::vector<std::string> labels;
         for (std::size_t k = 1; k <= kSubItemCount; ++k)
-            labels.push_back(std::string(chooser_text::kColourProfile) + std::to_string(k));
+            labels.push_back(importText(chooser_text::kColourProfile) + " " + std::to_string(k));
         return labels;
     }
-    return {std::string(chooser_text::kIndividualSettings), std::string(chooser_text::kSatelliteParameters),
-            std::string(chooser_text::kPreferredSettings), std::string(chooser_text::kTimerSettings)};
+    return {importText(chooser_text::kIndividualSettings), importText(chooser_text::kSatelliteParameters),
+            importText(chooser_text::kPreferredSettings), importText(chooser_text::kTimerSettings)};
 }
 
 bool ImportChooser::storeDetails(std::size_t item, const SubFlags& checks) {

@@ -8,7 +8,7 @@ namespace cs {
 
 ImportChooserFlow::ImportChooserFlow(ImportChooser& chooser, const std::string& description) : chooser_(chooser) {
     if (description.empty()) {
-        descriptionLines_.emplace_back(chooser_text::kNoDescription);
+        descriptionLines_.push_back(importText(chooser_text::kNoDescription));
         return;
     }
     std::size_t start = 0;
@@ -100,12 +100,11 @@ void ImportChooserFlow::description() {
 }
 
 std::string ImportChooserFlow::frameCaption() const {
-    return std::string(page_ == ChooserPage::Description ? chooser_text::kDescriptionCaption
-                                                         : chooser_text::kComponentsCaption);
+    return importText(page_ == ChooserPage::Description ? chooser_text::kDescriptionCaption : chooser_text::kComponentsCaption);
 }
 
 std::string ImportChooserFlow::detailsCaption() const {
-    return std::string(page_ == ChooserPage::Details ? chooser_text::kBack : chooser_text::kDetails);
+    return importText(page_ == ChooserPage::Details ? chooser_text::kBack : chooser_text::kDetails);
 }
 
 bool ImportChooserFlow::detailsEnabled() const {
@@ -121,7 +120,7 @@ bool ImportChooserFlow::detailsEnabled() const {
 }
 
 std::string ImportChooserFlow::descriptionButtonCaption() const {
-    return std::string(page_ == ChooserPage::Description ? chooser_text::kBack : chooser_text::kDescription);
+    return importText(page_ == ChooserPage::Description ? chooser_text::kBack : chooser_text::kDescription);
 }
 
 } // namespace cs

@@ -37,8 +37,8 @@ ImportChooserWindow::ImportChooserWindow(ImportChooser& chooser, const ImportFil
     setWindowTitle(qs(title));
     setModal(true);
 
-    auto* outer = new QGroupBox(qs(chooser_text::kFrameCaption), this);
-    auto* info = new QLabel(qs(chooser_text::kExplanation), outer);
+    auto* outer = new QGroupBox(qs(importText(chooser_text::kFrameCaption)), this);
+    auto* info = new QLabel(qs(importExplanation()), outer);
     info->setWordWrap(true);
 
     frame_ = new QGroupBox(outer);
@@ -60,8 +60,8 @@ ImportChooserWindow::ImportChooserWindow(ImportChooser& chooser, const ImportFil
     outerLayout->addWidget(info);
     outerLayout->addWidget(frame_, 1);
 
-    ok_ = new QPushButton(qs(chooser_text::kOk), this);
-    cancel_ = new QPushButton(qs(chooser_text::kCancel), this);
+    ok_ = new QPushButton(qs(importText(chooser_text::kOk)), this);
+    cancel_ = new QPushButton(qs(importText(chooser_text::kCancel)), this);
     detailsButton_ = new QPushButton(this);
     descriptionButton_ = new QPushButton(this);
     help_ = new QPushButton(QString::fromStdString(lang::text("TextBtnHelp")), this);
@@ -139,7 +139,7 @@ void ImportChooserWindow::handle(ChooserStep step) {
     case ChooserStep::Stay:
         break;
     case ChooserStep::NothingChosen:
-        widgets::messageBox(std::string(chooser_text::kNothingChosen), std::string(chooser_text::kNothingChosenCaption),
+        widgets::messageBox(importText(chooser_text::kNothingChosen), importText(chooser_text::kNothingChosenCaption),
                             widgets::kStopOk, this);
         break;
     case ChooserStep::Confirmed:

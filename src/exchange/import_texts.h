@@ -1,6 +1,7 @@
 #pragma once
-// The texts of importing: the two failure messages, their caption and the chooser's own texts
-// are fixed texts of the receiver's import window, the same in every language.
+// The texts of importing: the two failure messages, their caption and the chooser's own texts,
+// in the active language. Without one (the command line) they are the receiver's import window's
+// own Polish texts.
 #include <string>
 #include <string_view>
 
@@ -14,33 +15,34 @@ std::string importFailureMessage(ImportReadResult failure, std::string_view file
 // The caption of both failure messages.
 std::string importFailureCaption();
 
-// Fixed texts of the chooser window.
+// The text of a chooser key (chooser_text) in the active language, Polish without one.
+std::string importText(std::string_view key);
+// The chooser's explanation above the components, three texts on their lines.
+std::string importExplanation();
+
+// Language keys of the chooser window's texts. Their Polish texts are the receiver's import
+// window's own, byte for byte.
 namespace chooser_text {
-inline constexpr std::string_view kChannelBase = "Baza programów (%ld)";
-inline constexpr std::string_view kTransponderList = "Lista transponderów";
-inline constexpr std::string_view kColourProfiles = "Palety kolorów ...";
-inline constexpr std::string_view kReceiverSettings = "Ustawienia odbiornika ...";
-inline constexpr std::string_view kColourProfile = "Profil kolorów ";  // followed by 1..4
-inline constexpr std::string_view kIndividualSettings = "Indywidualne ustawienia odbiornika";
-inline constexpr std::string_view kSatelliteParameters = "Parametry satelit / konwerterów";
-inline constexpr std::string_view kPreferredSettings = "Ustawienia preferowane";
-inline constexpr std::string_view kTimerSettings = "Ustawienia timera";
-inline constexpr std::string_view kNothingChosen = "Nie wybrano żadnego składnika";
-inline constexpr std::string_view kNothingChosenCaption = "Błąd";
-inline constexpr std::string_view kNoDescription = "Brak opis pliku.";
-inline constexpr std::string_view kFrameCaption = "Import pliku";
-inline constexpr std::string_view kExplanation =
-    "Ten plik importowy zawiera wyświetlone niżej składniki\nAby wczytać składniki kliknij pole wyboru, "
-    "możesz także wczytać tylko interesującą cię część składnika. W tym celu naciśnij guzik Szczegóły lub "
-    "kliknij dwukrotnie nazwę składnika (tylko jeżeli w nazwie składnika na końcu występują 3 kropki). \nDane "
-    "z wybranych składników zostaną automatycznie przeniesione do aktualnie edytowanego pliku bazy programów.";
-inline constexpr std::string_view kComponentsCaption = "Dostępne składniki";
-inline constexpr std::string_view kDescriptionCaption = "Opis pliku. Maksymalnie 255 znaków";
-inline constexpr std::string_view kOk = "&Ok";
-inline constexpr std::string_view kCancel = "&Anuluj";
-inline constexpr std::string_view kDetails = "Sz&czegóły";
-inline constexpr std::string_view kDescription = "&Wiadomość";
-inline constexpr std::string_view kBack = "&Wróć";
+inline constexpr std::string_view kChannelBase = "ImportChannelBase";  // followed by " (count)"
+inline constexpr std::string_view kTransponderList = "ImportTransponderList";
+inline constexpr std::string_view kColourProfiles = "ImportColourProfiles";
+inline constexpr std::string_view kReceiverSettings = "ImportReceiverSettings";
+inline constexpr std::string_view kColourProfile = "ImportColourProfile";  // followed by " 1".." 4"
+inline constexpr std::string_view kIndividualSettings = "ImportIndividualSettings";
+inline constexpr std::string_view kSatelliteParameters = "ImportSatelliteParameters";
+inline constexpr std::string_view kPreferredSettings = "ImportPreferredSettings";
+inline constexpr std::string_view kTimerSettings = "ImportTimerSettings";
+inline constexpr std::string_view kNothingChosen = "ImportNothingChosen";
+inline constexpr std::string_view kNothingChosenCaption = "ImportNothingChosenCaption";
+inline constexpr std::string_view kNoDescription = "ImportNoDescription";
+inline constexpr std::string_view kFrameCaption = "ImportFrameCaption";
+inline constexpr std::string_view kComponentsCaption = "ImportComponentsCaption";
+inline constexpr std::string_view kDescriptionCaption = "ImportDescriptionCaption";
+inline constexpr std::string_view kOk = "ImportOk";
+inline constexpr std::string_view kCancel = "ImportCancel";
+inline constexpr std::string_view kDetails = "ImportDetails";
+inline constexpr std::string_view kDescription = "ImportDescription";
+inline constexpr std::string_view kBack = "ImportBack";
 } // namespace chooser_text
 
 } // namespace cs

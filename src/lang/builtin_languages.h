@@ -22,6 +22,7 @@ struct BuiltInLanguage {
     // They are kept apart so that the language file itself (`lang NAME`, the template) stays the
     // language data as it is.
     std::string_view programText;
+    std::string_view code;     // two-letter language code, e.g. "pl"
 };
 
 // In list order: English, Spanish, Polish, Slovak, Italian.
@@ -29,6 +30,10 @@ std::span<const BuiltInLanguage> builtInLanguages();
 
 // The built-in language of that entry name (exact), nullopt when there is none.
 std::optional<BuiltInLanguage> findBuiltInLanguage(std::string_view name);
+
+// The two-letter code of a built-in language's entry name ("pl" for "Polski.lng"), the name of
+// Qt's own translation of it; empty for any other name.
+std::string_view qtLanguageCode(std::string_view name);
 
 // The file texts, one per language source file.
 extern const std::string_view kEnglishText;

@@ -33,6 +33,24 @@ std::optional<std::string_view> sectionName(std::string_view line) {
 
 } // namespace
 
+std::string unshowableTextProblem(const std::vector<std::string>& lines) {
+    constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD in UTF-8
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        const std::string where = "line " + std::to_string(i + 1);
+        if (line.size() > kMaxLanguageLineLength)
+            return where + " is too long (" + std::to_string(line.size()) + " bytes)";
+        for (char ch : line) {
+            const auto c = static_cast<unsigned char>(ch);
+            if ((c < 0x20 && c != '\t') || c == 0x7F)
+                return where + " holds a control character";
+        }
+        if (line.find(kReplacement) != std::string::npos)
+            return where + " holds characters that cannot be decoded";
+    }
+    return {};
+}
+
 bool hasLanguageSection(const std::vector<std::string>& lines) {
     bool inLanguage = false;
     for (const std::string& raw : lines) {
@@ -74,6 +92,10 @@ std::optional<LanguageContent> readLanguageFile(const std::filesystem::path& pat
     std::vector<std::string> lines = splitLines(decodeLanguageFile(bytes, codePageForFileName(name)));
     if (!hasLanguageSection(lines)) {
         error = "no [LANGUAGE] section with a text";
+        return std::nullopt;
+    }
+    if (std::string problem = unshowableTextProblem(lines); !problem.empty()) {
+        error = std::move(problem);
         return std::nullopt;
     }
     return LanguageContent(name, std::move(lines), path.string());

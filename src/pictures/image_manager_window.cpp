@@ -5,6 +5,7 @@
 #include "widgets/file_dialogs.h"
 #include "widgets/message_box.h"
 
+#include <QEvent>
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -172,7 +173,8 @@ void ImageManagerWindow::buildMenus() {
     actions_.wizard = make(transmission, QStyle::SP_ComputerIcon, &ImageManagerWindow::openConnectionWizard);
     actions_.send = make(transmission, QStyle::SP_DriveNetIcon, &ImageManagerWindow::sendStore);
 
-    QToolBar* tools = addToolBar(QStringLiteral("tools"));
+    QToolBar* tools = addToolBar(QString());
+    tools->setObjectName(QStringLiteral("tools"));
     tools->setObjectName(QStringLiteral("toolBar"));
     tools->setMovable(false);
     for (QAction* a : {actions_.newStore, actions_.open, actions_.save})
@@ -184,6 +186,14 @@ void ImageManagerWindow::buildMenus() {
     for (QAction* a : {actions_.wizard, actions_.send})
         tools->addAction(a);
     tools->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+}
+
+void ImageManagerWindow::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange) {
+        applyTexts();
+        refresh();  // the memory panel is a language text too
+    }
 }
 
 void ImageManagerWindow::applyTexts() {
@@ -216,6 +226,8 @@ void ImageManagerWindow::applyTexts() {
     set(actions_.grayscale, text("ImgManEffectGrayscale"));
     set(actions_.wizard, text("MenuCreatorConnection"));
     set(actions_.send, text("Creator_Msg_SendFileToReceiver"));
+    if (auto* tools = findChild<QToolBar*>(QStringLiteral("tools")))
+        tools->setWindowTitle(QString::fromStdString(text("ToolBarCommands")));
 }
 
 // ---------------------------------------------------------------- drawing the document
@@ -363,7 +375,7 @@ ManagerResult ImageManagerWindow::loadBmpFile(const std::string& path) {
             return ManagerResult::failure(*problem);
     QImage image = reader.read();
     if (image.isNull())
-        return ManagerResult::failure("The picture " + nameOf(path) + " cannot be read: " +
+        return ManagerResult::failure(text("ImgManPicture") + " " + nameOf(path) + " " + text("ImgManUnreadable") + " " +
                                       reader.errorString().toStdString());
     if (auto problem = pictureSizeProblem(image.width(), image.height()))
         return ManagerResult::failure(*problem);
@@ -387,9 +399,7 @@ void ImageManagerWindow::importPicture() {
     const std::optional<PictureFileType> type = pictureFileType(*chosen);
     ManagerResult r;
     if (!type)
-        r = ManagerResult::failure("The file " + nameOf(*chosen) +
-                                   " is not a picture the image manager takes: choose a JPEG (.jpg, .jpeg) or BMP "
-                                   "(.bmp) file.");
+        r = ManagerResult::failure(text("ImgManFile") + " " + nameOf(*chosen) + " " + text("ImgManNotAPicture"));
     else if (*type == PictureFileType::Jpeg)
         r = document_.importJpegFile(*chosen);
     else
@@ -451,7 +461,7 @@ ManagerResult ImageManagerWindow::loadClipboardImage(const QMimeData& data) {
     if (image.isNull())
         image = qvariant_cast<QImage>(data.imageData());
     if (image.isNull())
-        return ManagerResult::failure("The clipboard holds no picture.");
+        return ManagerResult::failure(text("ImgManClipboardEmpty"));
     if (auto problem = pictureSizeProblem(image.width(), image.height()))
         return ManagerResult::failure(*problem);
     const JpegEncodeResult jpeg = jpegFromImage(image);

@@ -70,15 +70,17 @@ SatellitesPage::SatellitesPage(const PropertiesContext& context, QWidget* parent
 QString SatellitesPage::caption() const { return languageText(context_, "Propertis_Satellite_Title"); }
 
 void SatellitesPage::prepare() {
-    for (QLabel* label : findChildren<QLabel*>())
-        if (label->text().startsWith(QStringLiteral("Propertis_")))
-            label->setText(languageText(context_, label->text().toStdString()));
+    translateLabels(context_, this);
     allNoMotor_->setText(languageText(context_, "Propertis_Satellite_AllSatNoMotor"));
     allGotoX_->setText(languageText(context_, "Propertis_Satellite_AllSatMotorGotoX"));
     // The converter entries show the converters as they are now; they are not rebuilt later.
     const WorkingSettings& settings = workingSettings(context_);
     for (std::size_t band = 0; band < kBands; ++band) {
         auto list = [&](BandControl c) { return bandList(band, c); };
+        // Prepared again after a change of language: the entries are made anew.
+        for (BandControl c : {BandControl::Converter, BandControl::Power, BandControl::ToneBurst, BandControl::Diseqc,
+                              BandControl::Motor, BandControl::Input})
+            list(c)->clear();
         for (std::size_t i = 0; i < static_cast<std::size_t>(kConverterEntries); ++i)
             list(BandControl::Converter)->addItem(QString::fromStdString(converterChoiceText(i, settings.converter(i))));
         list(BandControl::Power)->addItems({languageText(context_, "TextNO"), languageText(context_, "TextYES")});
@@ -176,11 +178,7 @@ ConvertersPage::ConvertersPage(const PropertiesContext& context, QWidget* parent
 
 QString ConvertersPage::caption() const { return languageText(context_, "Propertis_ConverterLNB_Title"); }
 
-void ConvertersPage::prepare() {
-    for (QLabel* label : findChildren<QLabel*>())
-        if (label->text().startsWith(QStringLiteral("Propertis_")))
-            label->setText(languageText(context_, label->text().toStdString()));
-}
+void ConvertersPage::prepare() { translateLabels(context_, this); }
 
 void ConvertersPage::load(int) {
     form_ = std::make_unique<ConverterForm>(workingSettings(context_));

@@ -172,13 +172,12 @@ void ChannelPages::buildCaPage() {
 }
 
 void ChannelPages::prepare() {
-    // Row labels of the form layouts carry their language keys until this first show.
+    // Row labels of the form layouts carry their language keys until the first show; the
+    // lists are made anew when the dialog is prepared again after a change of language.
     for (QWidget* page : {program_, pids_, ca_})
-        for (QLabel* label : page->findChildren<QLabel*>()) {
-            const QString key = label->text();
-            if (key.startsWith(QStringLiteral("Propertis_")))
-                label->setText(languageText(context_, key.toStdString()));
-        }
+        translateLabels(context_, page);
+    for (QComboBox* list : {polarisation_, fec_, audioMode_, caPriority_, cableConstellation_})
+        list->clear();
     parentalLock_->setText(languageText(context_, "TreeViewColParentalLock"));
     hex_->setText(languageText(context_, "Propertis_Label20"));
     caList_->setHeaderLabels({languageText(context_, "Propertis_Label23"), QStringLiteral("Ca_System_Id")});

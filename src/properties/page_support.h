@@ -24,6 +24,10 @@ QString languageText(const PropertiesContext& context, std::string_view key);
 void showParameterMessage(const PropertiesContext& context, QWidget* parent);
 void showErrorMessage(const PropertiesContext& context, std::string_view key, QWidget* parent);
 
+// Sets every label of `root` whose text is a language key ("Propertis_...") to that key's text.
+// The key is kept with the label, so a later call (after a change of language) finds it again.
+void translateLabels(const PropertiesContext& context, QWidget* root);
+
 // -1 (no selection) as nothing.
 std::optional<int> selectedPosition(const QComboBox& box);
 // Selects a position (or nothing) without running the box's change handlers.

@@ -6,6 +6,7 @@
 #include "properties/receiver_pages.h"
 #include "properties/transponder_page.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTabWidget>
@@ -70,12 +71,25 @@ void PropertiesDialog::prepareOnce() {
     if (prepared_)
         return;
     prepared_ = true;
-    // Texts and fixed lists are built once a run; a language change shows after a restart.
+    // Texts and fixed lists are built at the first opening and again after a change of language.
     ok_->setText(languageText(context_, "TextBtnOK"));
     cancel_->setText(languageText(context_, "TextBtnCancel"));
     channel_->prepare();
     for (auto& [type, page] : settings_)
         page->prepare();
+}
+
+void PropertiesDialog::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange)
+        return;
+    prepared_ = false;
+    // The dialog is modal, so the language rarely changes while it is shown; if it does, the
+    // buttons follow at once and the pages at the next opening.
+    if (showing_) {
+        ok_->setText(languageText(context_, "TextBtnOK"));
+        cancel_->setText(languageText(context_, "TextBtnCancel"));
+    }
 }
 
 bool PropertiesDialog::open(const PropertiesRequest& opening) {

@@ -46,6 +46,10 @@ public:
 
     void done(int code) override;
 
+protected:
+    // A change of language makes the next opening prepare the texts and fixed lists again.
+    void changeEvent(QEvent* event) override;
+
 private:
     bool load(const PropertiesRequest& opening);
     void prepareOnce();

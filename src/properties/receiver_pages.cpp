@@ -29,12 +29,6 @@ QComboBox* onOffList(QWidget* parent) {
     return list;
 }
 
-void translateLabels(const PropertiesContext& context, QWidget* page) {
-    for (QLabel* label : page->findChildren<QLabel*>())
-        if (label->text().startsWith(QStringLiteral("Propertis_")))
-            label->setText(languageText(context, label->text().toStdString()));
-}
-
 } // namespace
 
 // ------------------------------------------------------------------------------------------
@@ -52,7 +46,7 @@ ReceiverSettingsPage::ReceiverSettingsPage(const PropertiesContext& context, QWi
     contrast_ = new QComboBox(this);
     contrast_->addItems({QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     startChannelOn_ = onOffList(this);
-    chooseStart_ = new QPushButton(QStringLiteral("Wybierz"), this);
+    chooseStart_ = new QPushButton(this);
     auto* start = new QHBoxLayout;
     start->addWidget(startChannelOn_, 1);
     start->addWidget(chooseStart_);
@@ -75,15 +69,15 @@ ReceiverSettingsPage::ReceiverSettingsPage(const PropertiesContext& context, QWi
     modulator->addWidget(modulatorScroll_);
     modulator->addWidget(modulatorChannel_);
 
-    layout->addRow(QString::fromUtf8("Okno informacyjne"), infoWindow_);
-    layout->addRow(QString::fromUtf8("Ekran pozycjonera"), positioner_);
-    layout->addRow(QString::fromUtf8("Kontrast RGB"), contrast_);
-    layout->addRow(QString::fromUtf8("Kanał startowy"), start);
-    layout->addRow(QString::fromUtf8("Logo firmy po starcie"), logo_);
-    layout->addRow(QString::fromUtf8("Pozycja geograficzna"), position_);
-    layout->addRow(QString::fromUtf8("Dzwięk cyfrowy"), digitalSound_);
-    layout->addRow(QString::fromUtf8("Ekran panoramiczny"), widescreen_);
-    layout->addRow(QString::fromUtf8("Modulator"), modulator);
+    layout->addRow(QStringLiteral("Propertis_Receiver_InfoWindow"), infoWindow_);
+    layout->addRow(QStringLiteral("Propertis_Receiver_Positioner"), positioner_);
+    layout->addRow(QStringLiteral("Propertis_Receiver_Contrast"), contrast_);
+    layout->addRow(QStringLiteral("Propertis_Receiver_StartChannel"), start);
+    layout->addRow(QStringLiteral("Propertis_Receiver_Logo"), logo_);
+    layout->addRow(QStringLiteral("Propertis_Receiver_Position"), position_);
+    layout->addRow(QStringLiteral("Propertis_Receiver_DigitalSound"), digitalSound_);
+    layout->addRow(QStringLiteral("Propertis_Receiver_Widescreen"), widescreen_);
+    layout->addRow(QStringLiteral("Propertis_Receiver_Modulator"), modulator);
 
     modulator_->installEventFilter(this);
     modulatorScroll_->installEventFilter(this);
@@ -100,6 +94,12 @@ ReceiverSettingsPage::ReceiverSettingsPage(const PropertiesContext& context, QWi
 }
 
 QString ReceiverSettingsPage::caption() const { return languageText(context_, "TreeViewColStbSett"); }
+
+void ReceiverSettingsPage::prepare() {
+    // The row labels carry their language keys until the first opening.
+    translateLabels(context_, this);
+    chooseStart_->setText(languageText(context_, "Propertis_Receiver_Choose"));
+}
 
 bool ReceiverSettingsPage::chooserAvailable() const {
     return context_.chooseStartChannel && (!context_.hasStartChannelChooser || context_.hasStartChannelChooser());
@@ -207,6 +207,7 @@ QString ClockPage::caption() const { return languageText(context_, "Propertis_Cl
 
 void ClockPage::prepare() {
     translateLabels(context_, this);
+    clockOn_->clear();
     clockOn_->addItems({languageText(context_, "TextNO"), languageText(context_, "TextYES")});
 }
 

@@ -23,6 +23,7 @@ public:
     void load(int presetSatellite) override;
     bool commit() override;
     QString caption() const override;
+    void prepare() override;
 
     QComboBox* infoWindowList() const { return infoWindow_; }
     QComboBox* positionerList() const { return positioner_; }

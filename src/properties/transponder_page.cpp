@@ -72,9 +72,7 @@ TransponderPage::TransponderPage(const PropertiesContext& context, QWidget* pare
 QString TransponderPage::caption() const { return languageText(context_, "Propertis_List_transponder_Title"); }
 
 void TransponderPage::prepare() {
-    for (QLabel* label : findChildren<QLabel*>())
-        if (label->text().startsWith(QStringLiteral("Propertis_")))
-            label->setText(languageText(context_, label->text().toStdString()));
+    translateLabels(context_, this);
     add_->setText(languageText(context_, "Propertis_List_transponder_AddRemove"));
     delete_->setText(languageText(context_, "Propertis_List_transponder_Remove"));
     update_->setText(languageText(context_, "TpUpdate"));

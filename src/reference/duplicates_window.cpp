@@ -25,24 +25,26 @@ QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), 
 
 } // namespace
 
+QString DuplicatesWindow::text(const char* key) const { return QString::fromStdString(texts_.text(key)); }
+
 DuplicatesWindow::DuplicatesWindow(ChannelDatabase& db, const DisplayTexts& texts,
                                    std::function<void(std::size_t)> removed, QWidget* parent)
     : QDialog(parent), db_(db), texts_(texts), removed_(std::move(removed)) {
     setObjectName(QStringLiteral("duplicatesWindow"));
-    setWindowTitle(QString::fromLatin1(kDuplicatesCaption));
+    setWindowTitle(text(kDuplicatesCaption));
     summary_ = new QLabel(this);
     summary_->setObjectName(QStringLiteral("duplicatesSummary"));
     summary_->setWordWrap(true);
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("duplicateGroups"));
-    tree_->setHeaderLabels({QStringLiteral("Number"), QStringLiteral("Name"), QStringLiteral("Satellite"),
-                            QStringLiteral("Frequency"), QStringLiteral("Polarisation"), QStringLiteral("Service ID"),
-                            QStringLiteral("Favourite lists")});
+    tree_->setHeaderLabels({text("ColumnNumber"), text("ColumnName"), text("ColumnSatellite"), text("ColumnFrequency"),
+                            text("ColumnPolarisation"), text("ColumnServiceId"), text("ColumnLists")});
     tree_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tree_->setMinimumSize(640, 320);
-    remove_ = new QPushButton(QStringLiteral("&Remove chosen"), this);
+    remove_ = new QPushButton(text("DupRemoveChosen"), this);
     remove_->setObjectName(QStringLiteral("removeChosen"));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(text("FindClose"));
     auto* row = new QHBoxLayout;
     row->addWidget(remove_);
     row->addStretch(1);
@@ -71,25 +73,25 @@ void DuplicatesWindow::refresh() {
     syncing_ = false;
     const bool any = !groups_.services.empty() || !groups_.names.empty();
     if (any)
-        summary_->setText(QStringLiteral("%1 groups of the same service, %2 groups sharing a name on one satellite. "
-                                         "The checked channels are removed; each group keeps its first unchecked "
-                                         "channel, which takes their places in the favourite lists.")
+        summary_->setText(QStringLiteral("%1 %2, %3 %4. %5")
                               .arg(groups_.services.size())
-                              .arg(groups_.names.size()));
+                              .arg(text("DupCountServices"))
+                              .arg(groups_.names.size())
+                              .arg(text("DupCountNames"), text("DupExplain")));
     else
-        summary_->setText(QStringLiteral("No duplicates: no two channels are the same service or share a name on one "
-                                         "satellite."));
+        summary_->setText(text("DupNone"));
     tree_->setVisible(any);
     remove_->setEnabled(any);
 }
 
 void DuplicatesWindow::addSection(const char* caption, const std::vector<std::vector<std::uint16_t>>& groups,
                                   const std::vector<std::uint16_t>& chosen, const std::vector<std::uint32_t>& numbers) {
-    auto* section = new QTreeWidgetItem(tree_, {QStringLiteral("%1: %2 groups").arg(QString::fromLatin1(caption)).arg(groups.size())});
+    auto* section =
+        new QTreeWidgetItem(tree_, {QStringLiteral("%1: %2 %3").arg(text(caption)).arg(groups.size()).arg(text("DupGroups"))});
     section->setFirstColumnSpanned(true);
     const SettingsModel& settings = db_.flash().settings();
     for (std::size_t g = 0; g < groups.size(); ++g) {
-        auto* group = new QTreeWidgetItem(section, {QStringLiteral("Group %1").arg(g + 1)});
+        auto* group = new QTreeWidgetItem(section, {text("DupGroup") + QLatin1Char(' ') + QString::number(g + 1)});
         group->setFirstColumnSpanned(true);
         for (std::uint16_t slot : groups[g]) {
             const ChannelRow row = texts_.channelRowTexts(slot, 0, false);
@@ -145,23 +147,24 @@ std::vector<std::uint16_t> DuplicatesWindow::chosenSlots() const {
 bool DuplicatesWindow::removeChosen() {
     const std::vector<std::uint16_t> chosen = chosenSlots();
     if (chosen.empty()) {
-        widgets::messageBox("No channel is chosen: check the channels to remove.", kDuplicatesCaption, widgets::kInformationOk, this);
+        widgets::messageBox(texts_.text("DupNothingChosen"), texts_.text(kDuplicatesCaption), widgets::kInformationOk,
+                            this);
         return false;
     }
     const DuplicatePlan plan = planDuplicateRemoval(groups_, chosen);
     if (!plan.ok()) {
         const std::uint16_t slot = plan.unkept.front();
         const ChannelRow row = texts_.channelRowTexts(slot, 0, false);
-        widgets::messageBox("Every channel of a group is chosen. Keep at least one channel of the group of \"" +
-                                QString::fromLatin1(row.name.c_str()).toStdString() + "\" (" +
-                                QString::fromLatin1(row.satellite.c_str()).toStdString() +
-                                "): it takes the favourite-list places of the others.",
-                            kDuplicatesCaption, widgets::kStopOk, this);
+        widgets::messageBox(texts_.text("DupWholeGroup") + " \"" + QString::fromLatin1(row.name.c_str()).toStdString() +
+                                "\" (" + QString::fromLatin1(row.satellite.c_str()).toStdString() +
+                                "): " + texts_.text("DupWholeGroupReason"),
+                            texts_.text(kDuplicatesCaption), widgets::kStopOk, this);
         return false;
     }
     // Destructive, so asked first like every other removal.
     const std::string question = texts_.text("MsgRemoveDuplicates") + " " + std::to_string(chosen.size());
-    if (widgets::messageBox(question, kDuplicatesCaption, widgets::kQuestionYesNo, this) != widgets::MessageAnswer::Yes)
+    if (widgets::messageBox(question, texts_.text(kDuplicatesCaption), widgets::kQuestionYesNo, this) !=
+        widgets::MessageAnswer::Yes)
         return false;
     const std::size_t count = removeDuplicates(db_, plan.removals);
     if (removed_)

@@ -25,9 +25,10 @@ class DisplayTexts;
 
 namespace cs::reference_ui {
 
-inline constexpr const char* kDuplicatesCaption = "Find duplicates";
-inline constexpr const char* kServiceSection = "Same service";
-inline constexpr const char* kNameSection = "Same name on one satellite";
+// Language keys of the window's caption and of its two sections.
+inline constexpr const char* kDuplicatesCaption = "DupTitle";
+inline constexpr const char* kServiceSection = "DupSectionService";
+inline constexpr const char* kNameSection = "DupSectionName";
 inline constexpr int kDuplicateColumnCount = 7;
 
 class DuplicatesWindow final : public QDialog {
@@ -55,6 +56,7 @@ public:
     void setChosen(std::uint16_t slot, bool chosen);
 
 private:
+    QString text(const char* key) const;
     void addSection(const char* caption, const std::vector<std::vector<std::uint16_t>>& groups,
                     const std::vector<std::uint16_t>& chosen, const std::vector<std::uint32_t>& numbers);
     void rowChanged(QTreeWidgetItem* item, int column);

@@ -23,8 +23,6 @@ namespace cs::reference_ui {
 
 namespace {
 
-constexpr const char* kReferenceFilter =
-    "Databases and channel lists (*.dsp *.csv)|*.dsp;*.csv|Databases (*.dsp)|*.dsp|Channel lists (*.csv)|*.csv";
 
 QString latin1(std::string_view text) { return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -46,14 +44,20 @@ bool looksLikeCsv(const std::string& path) {
     return end == ".csv";
 }
 
-OrderDialog::OrderDialog(const ChannelDatabase& db, int shownList, std::string startFolder, QWidget* parent)
+OrderDialog::OrderDialog(const ChannelDatabase& db, const DisplayTexts& texts, int shownList, std::string startFolder,
+                         QWidget* parent)
     : QDialog(parent), startFolder_(std::move(startFolder)) {
+    auto text = [&texts](const char* key) { return QString::fromStdString(texts.text(key)); };
     setObjectName(QStringLiteral("orderDialog"));
-    setWindowTitle(QString::fromLatin1(kOrderCaption));
+    setWindowTitle(text(kOrderCaption));
+    referenceFilter_ = text("FileTypeDatabasesAndLists") + QStringLiteral(" (*.dsp *.csv)|*.dsp;*.csv|") +
+                       text("CompareFileFilter") + QStringLiteral(" (*.dsp)|*.dsp|") + text("FileTypeChannelLists") +
+                       QStringLiteral(" (*.csv)|*.csv");
+    chooseTitle_ = text("OrderChooseReference");
     file_ = new QLineEdit(this);
     file_->setObjectName(QStringLiteral("referenceFile"));
     file_->setMinimumWidth(320);
-    browse_ = new QPushButton(QStringLiteral("&Browse..."), this);
+    browse_ = new QPushButton(text("OrderBrowse"), this);
     browse_->setObjectName(QStringLiteral("browseReference"));
     auto* fileRow = new QHBoxLayout;
     fileRow->addWidget(file_, 1);
@@ -61,25 +65,26 @@ OrderDialog::OrderDialog(const ChannelDatabase& db, int shownList, std::string s
 
     target_ = new QComboBox(this);
     target_->setObjectName(QStringLiteral("orderTarget"));
-    target_->addItem(QStringLiteral("Main list (the receiver's channel order)"), 0);
+    target_->addItem(text("OrderMainList"), 0);
     const std::size_t lists = favouriteListCount(db.flash().settings().listCount);
     for (std::size_t list = 1; list <= lists; ++list)
-        target_->addItem(QStringLiteral("Favourite list %1: %2").arg(list).arg(latin1(db.flash().settings().listName(list))),
+        target_->addItem(QStringLiteral("%1 %2: %3").arg(text("OrderFavouriteList")).arg(list).arg(latin1(db.flash().settings().listName(list))),
                          static_cast<int>(list));
     const int preset = target_->findData(shownList);
     target_->setCurrentIndex(preset >= 0 ? preset : 0);
 
-    takeNames_ = new QCheckBox(QStringLiteral("Also take the reference's &names"), this);
+    takeNames_ = new QCheckBox(text("OrderTakeNames"), this);
     takeNames_->setObjectName(QStringLiteral("takeNames"));
-    rebuildLists_ = new QCheckBox(QStringLiteral("Also rebuild the &favourite lists (database reference only)"), this);
+    rebuildLists_ = new QCheckBox(text("OrderRebuildLists"), this);
     rebuildLists_->setObjectName(QStringLiteral("rebuildLists"));
 
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons_->button(QDialogButtonBox::Ok)->setText(QStringLiteral("&Order"));
+    buttons_->button(QDialogButtonBox::Ok)->setText(text("OrderButton"));
+    buttons_->button(QDialogButtonBox::Cancel)->setText(text("TextBtnCancel"));
 
-    auto* fileLabel = new QLabel(QStringLiteral("&Reference (.dsp or .csv):"), this);
+    auto* fileLabel = new QLabel(text("OrderFileLabel"), this);
     fileLabel->setBuddy(file_);
-    auto* targetLabel = new QLabel(QStringLiteral("Order &which list:"), this);
+    auto* targetLabel = new QLabel(text("OrderWhichList"), this);
     targetLabel->setBuddy(target_);
     auto* form = new QFormLayout;
     form->addRow(fileLabel, fileRow);
@@ -100,8 +105,8 @@ OrderDialog::OrderDialog(const ChannelDatabase& db, int shownList, std::string s
 void OrderDialog::browse() {
     widgets::FileDialogRequest request;
     request.kind = widgets::FileDialogKind::Open;
-    request.title = "Choose the reference";
-    request.filter = kReferenceFilter;
+    request.title = chooseTitle_.toStdString();
+    request.filter = referenceFilter_.toStdString();
     request.initialFolder = startFolder_;
     request.fileMustExist = true;
     request.parent = this;
@@ -133,35 +138,36 @@ OrderSummaryDialog::OrderSummaryDialog(const OrderSummary& summary, const Refere
                                        const DisplayTexts& texts, QWidget* parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("orderSummary"));
-    setWindowTitle(QString::fromLatin1(kOrderCaption));
-    QString counts = QStringLiteral("%1 is in the order of the reference.\n\n").arg(latin1(targetText));
-    counts += QStringLiteral("Matched by service: %1\n").arg(summary.matchedByService);
-    counts += QStringLiteral("Matched by name: %1\n").arg(summary.matchedByName);
-    counts += QStringLiteral("Not in the reference: %1\n").arg(summary.unmatched);
-    counts += QStringLiteral("Reference channels found nowhere: %1").arg(summary.missing.size());
+    auto text = [&texts](const char* key) { return QString::fromStdString(texts.text(key)); };
+    setWindowTitle(text(kOrderCaption));
+    auto count = [&text](const char* key, std::size_t n) { return text(key) + QStringLiteral(": ") + QString::number(n); };
+    QString counts = latin1(targetText) + QLatin1Char(' ') + text("OrderIsInOrder") + QStringLiteral("\n\n");
+    counts += count("OrderMatchedService", summary.matchedByService) + QLatin1Char('\n');
+    counts += count("OrderMatchedName", summary.matchedByName) + QLatin1Char('\n');
+    counts += count("OrderNotInReference", summary.unmatched) + QLatin1Char('\n');
+    counts += count(kMissingSection, summary.missing.size());
     if (summary.renamed > 0)
-        counts += QStringLiteral("\nNames taken from the reference: %1").arg(summary.renamed);
+        counts += QLatin1Char('\n') + count("OrderNamesTaken", summary.renamed);
     if (summary.listsRebuilt)
-        counts += QStringLiteral("\nThe favourite lists were rebuilt from the reference.");
+        counts += QLatin1Char('\n') + text("OrderListsRebuilt");
     if (mainList)
-        counts += QStringLiteral("\n\nThe receiver numbers its channels in this order; the editor's main list "
-                                 "stays grouped by satellite.");
+        counts += QStringLiteral("\n\n") + text("OrderMainListNote");
     counts_ = new QLabel(counts, this);
     counts_->setObjectName(QStringLiteral("orderCounts"));
     counts_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
     tree_ = new QTreeWidget(this);
     tree_->setObjectName(QStringLiteral("unmatchedChannels"));
-    tree_->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Satellite"), QStringLiteral("Frequency"),
-                            QStringLiteral("Polarisation"), QStringLiteral("Service ID")});
-    auto* lacking = new QTreeWidgetItem(tree_, {QString::fromLatin1(kUnmatchedSection)});
+    tree_->setHeaderLabels({text("ColumnName"), text("ColumnSatellite"), text("ColumnFrequency"),
+                            text("ColumnPolarisation"), text("ColumnServiceId")});
+    auto* lacking = new QTreeWidgetItem(tree_, {text(kUnmatchedSection)});
     for (std::uint16_t slot : summary.unmatchedSlots) {
         const ChannelRow row = texts.channelRowTexts(slot, 0, false);
         new QTreeWidgetItem(lacking, {latin1(row.name), latin1(row.satellite), QString::fromStdString(row.frequency),
                                       QString::fromStdString(row.polarisation),
                                       QString::number(db.record(slot).serviceId())});
     }
-    auto* missing = new QTreeWidgetItem(tree_, {QString::fromLatin1(kMissingSection)});
+    auto* missing = new QTreeWidgetItem(tree_, {text(kMissingSection)});
     for (std::size_t index : summary.missing) {
         const ReferenceChannel& c = reference.channels[index];
         const bool onSatellite = c.satellite < kSatelliteDvbT;
@@ -179,16 +185,19 @@ OrderSummaryDialog::OrderSummaryDialog(const OrderSummary& summary, const Refere
     tree_->setMinimumSize(560, 240);
     tree_->hide();
 
-    details_ = new QPushButton(QStringLiteral("Show &unmatched channels"), this);
+    const QString show = text("OrderShowUnmatched");
+    const QString hide = text("OrderHideUnmatched");
+    details_ = new QPushButton(show, this);
     details_->setObjectName(QStringLiteral("showUnmatched"));
     details_->setCheckable(true);
     details_->setEnabled(lacking->childCount() + missing->childCount() > 0);
-    connect(details_, &QPushButton::toggled, this, [this](bool on) {
+    connect(details_, &QPushButton::toggled, this, [this, show, hide](bool on) {
         tree_->setVisible(on);
-        details_->setText(on ? QStringLiteral("Hide &unmatched channels") : QStringLiteral("Show &unmatched channels"));
+        details_->setText(on ? hide : show);
         adjustSize();
     });
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    buttons->button(QDialogButtonBox::Close)->setText(text("FindClose"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::close);
     auto* row = new QHBoxLayout;
     row->addWidget(details_);

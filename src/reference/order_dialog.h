@@ -26,7 +26,7 @@ class DisplayTexts;
 namespace cs::reference_ui {
 
 // Caption of the dialog, its summary and its boxes.
-inline constexpr const char* kOrderCaption = "Order like a reference";
+inline constexpr const char* kOrderCaption = "OrderTitle";  // language key
 
 struct OrderRequest {
     std::string file;
@@ -41,7 +41,8 @@ class OrderDialog final : public QDialog {
 
 public:
     // `shownList`: the favourite list preset as the target (0 the main list).
-    OrderDialog(const ChannelDatabase& db, int shownList, std::string startFolder, QWidget* parent);
+    OrderDialog(const ChannelDatabase& db, const DisplayTexts& texts, int shownList, std::string startFolder,
+                QWidget* parent);
 
     OrderRequest request() const;
 
@@ -63,11 +64,13 @@ private:
     QCheckBox* takeNames_ = nullptr;
     QCheckBox* rebuildLists_ = nullptr;
     QDialogButtonBox* buttons_ = nullptr;
+    QString referenceFilter_;
+    QString chooseTitle_;
 };
 
 // Section captions of the summary's details.
-inline constexpr const char* kUnmatchedSection = "Channels the reference lacks (placed after the others)";
-inline constexpr const char* kMissingSection = "Reference channels found nowhere";
+inline constexpr const char* kUnmatchedSection = "OrderLacking";  // language keys
+inline constexpr const char* kMissingSection = "OrderFoundNowhere";
 
 class OrderSummaryDialog final : public QDialog {
     Q_OBJECT

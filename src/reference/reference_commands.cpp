@@ -29,27 +29,28 @@ namespace {
 std::string fileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
 
 // Why a reference file cannot be used, for the message box.
-std::string problemText(const ReferenceFileResult& read, const std::string& path) {
+std::string problemText(const ReferenceFileResult& read, const std::string& path, const DisplayTexts& texts) {
     const std::string name = fileNameOf(path);
+    const std::string file = texts.text("MsgFile") + " " + name + " ";
     switch (read.problem) {
     case ReferenceFileProblem::None:
         break;
     case ReferenceFileProblem::NotRegular:
-        return "File " + name + " " + fileProblemText(read.fileProblem);
+        return file + fileProblemText(read.fileProblem);
     case ReferenceFileProblem::NotDatabase:
         if (read.fileProblem != FileProblem::None && read.fileProblem != FileProblem::Missing)
-            return "File " + name + " " + fileProblemText(read.fileProblem);
+            return file + fileProblemText(read.fileProblem);
         if (read.opened == OpenResult::Software)
-            return "File " + name + " is a software or plug-in image, not a database.";
+            return file + texts.text("RefSoftwareImage");
         if (read.opened == OpenResult::PictureStore)
-            return "File " + name + " is a picture store, not a database.";
-        return "File " + name + " does not exist.";
+            return file + texts.text("RefPictureStore");
+        return file + texts.text("RefDoesNotExist");
     case ReferenceFileProblem::Unreadable:
-        return "File " + name + " could not be read.";
+        return file + texts.text("RefUnreadable");
     case ReferenceFileProblem::TooLarge:
-        return "File " + name + " is too large for a channel list.";
+        return file + texts.text("RefTooLarge");
     case ReferenceFileProblem::BadList:
-        return name + " is neither a database nor a channel list: " + read.csvError;
+        return name + " " + texts.text("RefBadList") + " " + read.csvError;
     }
     return {};
 }
@@ -99,20 +100,20 @@ int ReferenceCommands::shownList() const {
 void ReferenceCommands::orderLikeReference() {
     if (host_.databaseLoaded && !host_.databaseLoaded())
         return;
-    OrderDialog dialog(db_, shownList(), startFolder(), host_.window);
+    OrderDialog dialog(db_, texts_, shownList(), startFolder(), host_.window);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const OrderRequest request = dialog.request();
     ReferenceFileResult read = readReferenceFile(request.file);
     if (!read.ok()) {
-        widgets::messageBox(problemText(read, request.file) + "\nNothing was changed.", kOrderCaption,
-                            widgets::kStopOk, host_.window);
+        widgets::messageBox(problemText(read, request.file, texts_) + "\n" + texts_.text("OrderNothingChanged"),
+                            texts_.text(kOrderCaption), widgets::kStopOk, host_.window);
         return;
     }
     if (request.options.rebuildLists && !read.list->fromDatabase) {
-        widgets::messageBox(fileNameOf(request.file) +
-                                " is a channel list: it holds no favourite lists to rebuild from.\nNothing was changed.",
-                            kOrderCaption, widgets::kStopOk, host_.window);
+        widgets::messageBox(fileNameOf(request.file) + " " + texts_.text("OrderNoListsInCsv") + "\n" +
+                                texts_.text("OrderNothingChanged"),
+                            texts_.text(kOrderCaption), widgets::kStopOk, host_.window);
         return;
     }
     const std::size_t lists = favouriteListCount(db_.flash().settings().listCount);
@@ -121,13 +122,13 @@ void ReferenceCommands::orderLikeReference() {
     const std::size_t membersBefore = request.options.list == 0 ? 0 : db_.listMembers(request.options.list);
     const OrderSummary summary = cs::orderLikeReference(db_, *read.list, request.options);
     // A list takes every matched channel of the database: say how it grew.
-    std::string target = "The main list";
+    std::string target = texts_.text("OrderTargetMain");
     if (request.options.list > 0)
-        target = "Favourite list " + std::string(db_.flash().settings().listName(request.options.list)) + " (" +
-                 std::to_string(membersBefore) + " channels before, " +
-                 std::to_string(db_.listMembers(request.options.list)) + " now)";
+        target = texts_.text("OrderFavouriteList") + " " + std::string(db_.flash().settings().listName(request.options.list)) +
+                 " (" + std::to_string(membersBefore) + " " + texts_.text("OrderChannelsBefore") + ", " +
+                 std::to_string(db_.listMembers(request.options.list)) + " " + texts_.text("OrderChannelsNow") + ")";
     if (host_.changed)
-        host_.changed("Order like " + fileNameOf(request.file));
+        host_.changed(texts_.text(kOrderCaption) + ": " + fileNameOf(request.file));
     if (host_.refreshViews)
         host_.refreshViews();
     if (summary_)
@@ -141,27 +142,27 @@ void ReferenceCommands::exportView() {
     if (host_.databaseLoaded && !host_.databaseLoaded())
         return;
     if (views_.listMode() != views::ListMode::Channels) {
-        widgets::messageBox("The list shows no channels to export: choose the main list, a satellite, a provider "
-                            "or a favourite list.",
-                            kExportCaption, widgets::kInformationOk, host_.window);
+        widgets::messageBox(texts_.text("ExportNothing"), texts_.text(kExportCaption), widgets::kInformationOk,
+                            host_.window);
         return;
     }
     const auto shown = views_.model().rowSlots();
     const std::vector<std::uint16_t> rows(shown.begin(), shown.end());
-    const auto chosen = askSavePath(kExportCaption, "Channel lists (*.csv)|*.csv", "csv",
+    const auto chosen = askSavePath(texts_.text(kExportCaption), texts_.text("FileTypeChannelLists") + " (*.csv)|*.csv", "csv",
                                     csvFileNameFor(views_.selectedNodeText().toStdString()));
     if (!chosen)
         return;
     const std::filesystem::path path = withCsvExtension(*chosen);
     const CsvExportResult written = writeReferenceCsvFile(db_, rows, path);
     if (!written.ok) {
-        widgets::messageBox("Unable to save file " + path.string() + "\n" + written.error, kExportCaption,
-                            widgets::kStopOk, host_.window);
+        widgets::messageBox(texts_.text("MsgFileCantSave") + " " + path.string() + "\n" + written.error,
+                            texts_.text(kExportCaption), widgets::kStopOk, host_.window);
         return;
     }
     if (host_.showStatus)
-        host_.showStatus(std::to_string(written.channels) + (written.channels == 1 ? " channel" : " channels") +
-                         " written to " + path.filename().string());
+        host_.showStatus(std::to_string(written.channels) + " " +
+                         texts_.text(written.channels == 1 ? "ExportChannelWritten" : "ExportChannelsWritten") + " " +
+                         path.filename().string());
 }
 
 void ReferenceCommands::findDuplicates() {
@@ -171,8 +172,7 @@ void ReferenceCommands::findDuplicates() {
     DuplicatesWindow window(db_, texts_,
                             [this](std::size_t count) {
                                 if (host_.changed)
-                                    host_.changed("Remove " + std::to_string(count) +
-                                                  (count == 1 ? " duplicate" : " duplicates"));
+                                    host_.changed(texts_.text("StepRemoveDuplicates") + ": " + std::to_string(count));
                                 if (host_.refreshViews)
                                     host_.refreshViews();
                             },
@@ -183,9 +183,7 @@ void ReferenceCommands::findDuplicates() {
 bool ReferenceCommands::viewHasChannels(const std::string& caption) const {
     if (views_.listMode() == views::ListMode::Channels && views_.model().rows() > 0)
         return true;
-    widgets::messageBox("The list shows no channels to print: choose the main list, a satellite, a provider or a "
-                        "favourite list.",
-                        caption, widgets::kInformationOk, host_.window);
+    widgets::messageBox(texts_.text("PrintNothing"), caption, widgets::kInformationOk, host_.window);
     return false;
 }
 
@@ -252,7 +250,7 @@ bool ReferenceCommands::exportViewPdf(const std::string& path) {
         return false;
     int pages = 0;
     if (!writeTablePdf(QString::fromStdString(path), printHeader(), printTable(), &pages)) {
-        widgets::messageBox("Unable to save file " + path, caption, widgets::kStopOk, host_.window);
+        widgets::messageBox(texts_.text("MsgFileCantSave") + " " + path, caption, widgets::kStopOk, host_.window);
         return false;
     }
     if (host_.showStatus)

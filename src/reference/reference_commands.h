@@ -31,7 +31,7 @@ class OrderSummaryDialog;
 
 // Caption of the export's boxes (no language file has keys for these commands; the window gives
 // the menu entries their texts).
-inline constexpr const char* kExportCaption = "Export view as CSV";
+inline constexpr const char* kExportCaption = "ExportTitle";  // language key
 
 struct ReferenceHost {
     QWidget* window = nullptr;

@@ -66,10 +66,10 @@ std::string stepName(const ChangeSummary& c, const TextLookup& texts) {
     if (c.channelsChanged > 1 || c.orderChanged)
         return named(texts, kMoveKey, {}, "Move channels");
     if (c.transpondersChanged)
-        return "Transponders";
+        return named(texts, "StepTransponders", {}, "Transponders");
     if (c.settingsChanged)
-        return "Settings";
-    return "Change";
+        return named(texts, "StepSettings", {}, "Settings");
+    return named(texts, "StepChange", {}, "Change");
 }
 
 } // namespace cs::undo

@@ -1,5 +1,10 @@
 #include "widgets/message_box.h"
 
+#include "lang/lang_list.h"
+#include "widgets/language_switch.h"
+
+#include <QAbstractButton>
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QString>
@@ -92,6 +97,26 @@ MessageAnswer showQtMessageBox(const MessageBoxRequest& request) {
         box.setStandardButtons(QMessageBox::Ok);
         box.setEscapeButton(QMessageBox::Ok);
         break;
+    }
+    if (!qtTextsInEnglish()) {
+        // A button that Qt's translation leaves in English (or that has no translation at all)
+        // takes the language's own key.
+        struct ButtonKey {
+            QMessageBox::StandardButton which;
+            const char* qtText;  // Qt's English text, the source of its translations
+            const char* key;
+        };
+        static constexpr ButtonKey keys[] = {{QMessageBox::Yes, "&Yes", "TextYES"},
+                                             {QMessageBox::No, "&No", "TextNO"},
+                                             {QMessageBox::Ok, "OK", "TextBtnOK"},
+                                             {QMessageBox::Cancel, "Cancel", "TextBtnCancel"}};
+        for (const ButtonKey& k : keys) {
+            QAbstractButton* button = box.button(k.which);
+            const std::string own = lang::text(k.key);
+            if (button && own != lang::kMissingText &&
+                QCoreApplication::translate("QPlatformTheme", k.qtText) == QLatin1String(k.qtText))
+                button->setText(QString::fromStdString(own));
+        }
     }
     switch (box.exec()) {
     case QMessageBox::Yes:

@@ -140,7 +140,8 @@ void ImportAndImageManagerTest::cancelAndNothingSelectedChangeNothing() {
     const std::size_t channels = window->database().channelCount();
 
     ScriptedMessageBoxes boxes;
-    boxes.expect("Nie wybrano żadnego składnika", "Błąd", widgets::kStopOk, MessageAnswer::Ok);
+    // The window runs in English: the chooser speaks its language (Polish only in Polish).
+    boxes.expect("No component chosen", "Error", widgets::kStopOk, MessageAnswer::Ok);
     bool shown = false;
     bool stayedOpen = false;
     whenChooserShows(*window, shown, [&stayedOpen](ImportChooserWindow& chooser) {

@@ -408,7 +408,7 @@ void OpenSaveTest::openDialogAddsTheExtensionAndRemembersTheFolder() {
     CHECK_SCRIPT(boxes);
     QCOMPARE(dialogs.shown().back().initialFolder, file.parent_path().string());
     QCOMPARE(dialogs.shown().back().filter,
-             std::string("Baza programów (*.dsp)|*.dsp|Plik importowy (*.dsx)|*.dsx"));
+             std::string("Channel database (*.dsp)|*.dsp|Import file (*.dsx)|*.dsx"));
     QVERIFY(!window->deferredTimer().isActive());
 }
 

@@ -55,6 +55,34 @@ TEST(LanguageFileAcceptance, UnreadableAndOversizedFilesAreRefusedWithAReason) {
     EXPECT_NE(error.find("too large"), std::string::npos);
 }
 
+// Files whose texts cannot be shown are refused with a reason, whatever their section holds.
+TEST(LanguageFileAcceptance, FilesWhoseTextsCannotBeShownAreRefused) {
+    const std::string longText(kMaxLanguageLineLength, 'x');
+    struct Case {
+        std::string_view what;
+        std::string bytes;
+        std::string_view reason; // empty: accepted
+    } cases[] = {
+        {"longest line accepted", "[LANGUAGE]\r\nK=" + longText.substr(2) + "\r\n", ""},
+        {"one line too long", "[LANGUAGE]\r\nMenuFile=&File\r\nK=" + longText + "\r\n", "line 3 is too long"},
+        {"CR-only line ends: one over-long line",
+         "[LANGUAGE]\r\nMenuFile=&File\r" + std::string(100, 'x') + "\r" + longText, "line 2 is too long"},
+        {"lone CR inside a line", "[LANGUAGE]\r\nMenuFile=&File\rMenuEdit=&Edit\r\n", "control character"},
+        {"NUL inside a text", std::string("[LANGUAGE]\r\nMenuFile=Pl\0ik\r\n", 28), "control character"},
+        {"byte the code page leaves undefined", "[LANGUAGE]\r\nMenuFile=\x81Plik\r\n", "cannot be decoded"},
+        {"tab kept", "[LANGUAGE]\r\nMenuFile=&File\tCtrl+F\r\n", ""},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        writeFile(dir / "Polski2.lng", c.bytes);
+        std::string error;
+        const auto entry = readLanguageFile(dir / "Polski2.lng", error);
+        EXPECT_EQ(entry.has_value(), c.reason.empty()) << c.what << ": " << error;
+        if (!c.reason.empty())
+            EXPECT_NE(error.find(c.reason), std::string::npos) << c.what << ": " << error;
+    }
+}
+
 // UTF-16 little endian with its byte-order mark, as some Windows editors save "Unicode".
 std::string utf16le(std::u16string_view text) {
     std::string out = "\xFF\xFE";

@@ -87,6 +87,23 @@ TEST(LanguageList, RefusedFilesAreLoggedAndLeftOutAndAFolderGivenTwiceIsReadOnce
     EXPECT_NE(log.lines()[0].find("Empty.lng"), std::string::npos);
 }
 
+// A file chosen in an earlier run that now cannot be shown is refused at load: the stored
+// choice falls back and is replaced, so the refused file is never the language of a run.
+TEST(LanguageChoice, AFileWithOverLongLinesIsRefusedAndNotKeptAsTheChoice) {
+    TempDir dir;
+    writeFile(dir / "Long.lng", "[LANGUAGE]\r\nMenuFile=" + std::string(5000, 'x') + "\r\n");
+    MemoryLog log;
+    std::string choice = "Long.lng";
+    const LanguageList list = buildLanguageList({dir.path()}, choice, "sk_SK", log);
+    EXPECT_EQ(list.size(), kBuiltIn.size());
+    EXPECT_EQ(list.find("Long.lng"), -1);
+    EXPECT_EQ(choice, "Slovensky.lng");
+    EXPECT_EQ(list.text("MenuFile"), "&S\xC3\xBA" "bor");
+    ASSERT_EQ(log.lines().size(), 1u);
+    EXPECT_NE(log.lines()[0].find("Long.lng"), std::string::npos);
+    EXPECT_NE(log.lines()[0].find("too long"), std::string::npos);
+}
+
 TEST(LanguageChoice, StoredChoiceThenSystemLocaleThenEnglish) {
     TempDir dir;
     writeFile(dir / "English.lng", "[LANGUAGE]\nMenuFile=External English\n");

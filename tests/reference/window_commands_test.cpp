@@ -271,7 +271,7 @@ void ReferenceWindowTest::orderingFromADatabaseReferenceIsOneUndoableStep() {
 
     // One step, named after the reference; undo brings the scan order back.
     app::UndoCommands& undo = e.window->undoCommands();
-    QCOMPARE(undo.history().history().undoName(), std::string("Order like old.dsp"));
+    QCOMPARE(undo.history().history().undoName(), std::string("Order like a reference: old.dsp"));
     undo.undo();
     QCOMPARE(e.tableOrder(), kRescanOrder);
     QVERIFY(!e.window->isModified());
@@ -475,8 +475,8 @@ void ReferenceWindowTest::duplicatesAreRemovedInOneStepWithTheirListPlaces() {
         seen);
     widgets::ScriptedMessageBoxes boxes;
     const std::string question = e.window->text("MsgRemoveDuplicates") + " 1";
-    boxes.expect(question, reference_ui::kDuplicatesCaption, widgets::kQuestionYesNo, widgets::MessageAnswer::No);
-    boxes.expect(question, reference_ui::kDuplicatesCaption, widgets::kQuestionYesNo, widgets::MessageAnswer::Yes);
+    boxes.expect(question, "Find duplicates", widgets::kQuestionYesNo, widgets::MessageAnswer::No);
+    boxes.expect(question, "Find duplicates", widgets::kQuestionYesNo, widgets::MessageAnswer::Yes);
     e.window->actions().findDuplicates->trigger();
     QVERIFY(seen);
     QVERIFY2(boxes.done() && boxes.failures().empty(), boxes.report().c_str());
@@ -489,7 +489,7 @@ void ReferenceWindowTest::duplicatesAreRemovedInOneStepWithTheirListPlaces() {
     QCOMPARE(static_cast<std::size_t>(e.views->model().rows()), before - 1);
 
     app::UndoCommands& undo = e.window->undoCommands();
-    QCOMPARE(undo.history().history().undoName(), std::string("Remove 1 duplicate"));
+    QCOMPARE(undo.history().history().undoName(), std::string("Remove duplicates: 1"));
     undo.undo();
     QCOMPARE(e.db().channelCount(), before);
     QVERIFY(e.db().entry(3).inUse());
