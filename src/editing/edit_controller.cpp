@@ -174,8 +174,7 @@ void EditController::installDelegates() {
     }
 }
 
-// ------------------------------------------------------------------------------------------
-// Helpers
+// ------------------------------------------------------------------------------- helpers
 
 QString EditController::text(const char* key) const { return QString::fromStdString(texts_.text(key)); }
 std::string EditController::lang(const char* key) const { return texts_.text(key); }
@@ -254,8 +253,7 @@ QTreeWidgetItem* EditController::findListNode(int list) const {
     return nullptr;
 }
 
-// ------------------------------------------------------------------------------------------
-// Channel commands
+// ---------------------------------------------------------------------- channel commands
 
 void EditController::deleteChannels() {
     if (!channelMode() || !settled() || (host_.databaseLoaded && !host_.databaseLoaded()))
@@ -377,8 +375,7 @@ void EditController::moveSelectedRows(int targetRow) {
     db_.applyViewOrder(model.rowSlots());
 }
 
-// ------------------------------------------------------------------------------------------
-// Tree commands
+// ------------------------------------------------------------------------- tree commands
 
 void EditController::eraseSelectedNodeChannels() {
     if (const auto k = selectedTreeNode(); k && erasable(*k))
@@ -492,8 +489,7 @@ void EditController::satelliteProperties() {
         modified();
 }
 
-// ------------------------------------------------------------------------------------------
-// Menus
+// --------------------------------------------------------------------------------- menus
 
 void EditController::prepareListPopup() {
     views_.updateStatusCounts();
@@ -548,8 +544,7 @@ void EditController::prepareTreePopup() {
                 item->setVisible(m.separator);
 }
 
-// ------------------------------------------------------------------------------------------
-// Find
+// ---------------------------------------------------------------------------------- find
 
 void EditController::openFind(FindMode mode) {
     if (!find_) {
@@ -647,8 +642,7 @@ void EditController::runFind() {
     list->scrollTo(index);
 }
 
-// ------------------------------------------------------------------------------------------
-// Clipboard
+// ----------------------------------------------------------------------------- clipboard
 
 bool EditController::isCut(std::uint16_t slot) const {
     const int list = clipboard_.sourceList();
