@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 #include <string>
 
 namespace cs {
@@ -40,8 +42,11 @@ DuplicateGroups findDuplicates(const ChannelDatabase& db) {
         bytes[0] = satellite;
         std::copy_n(name.begin(), std::min(name.size(), bytes.size() - 1), bytes.begin() + 1);
         std::array<std::uint64_t, 3> key{};
-        for (std::size_t i = 0; i < bytes.size(); ++i)
-            key[i / 8] = (key[i / 8] << 8) | bytes[i];
+        for (std::size_t w = 0; w < key.size(); ++w) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, bytes.data() + 8 * w, 8);
+            key[w] = std::endian::native == std::endian::little ? __builtin_bswap64(word) : word;
+        }
         return key;
     };
     std::vector<Keyed> services;

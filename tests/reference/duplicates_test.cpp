@@ -30,6 +30,9 @@ TEST(Duplicates, ServiceAndNameCases) {
         {"other service ID", at("A", 5, 28, 11000), at("B", 6, 28, 11000), false, false},
         {"same name on two satellites is no duplicate", at("News", 5, 28, 11000), at("News", 5, 19, 11000), false, false},
         {"same name on one satellite, blanks and case aside", at("News ", 5, 28, 11000), at(" NEWS", 9, 28, 12000), false, true},
+        {"names differing only in their last character", at("Sport Channel 1", 5, 28, 11000), at("Sport Channel 2", 9, 28, 12000), false, false},
+        {"full-length names alike", at("ABCDEFGHIJKLMNOP", 5, 28, 11000), at("ABCDEFGHIJKLMNOP", 9, 28, 12000), false, true},
+        {"full-length names apart in the last character", at("ABCDEFGHIJKLMNOP", 5, 28, 11000), at("ABCDEFGHIJKLMNOQ", 9, 28, 12000), false, false},
         {"DVB-T needs the same frequency", at("T", 5, 64, 4745), at("U", 5, 64, 4746), false, false},
         {"DVB-T ignores polarisation", at("T", 5, 64, 4745, 0), at("U", 5, 64, 4745, 1), true, false},
     };
