@@ -13,14 +13,14 @@ test_jobs=$((jobs * 4))
 
 echo "== fuzz targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)"
 if [ ! -f build-fuzz/build.ninja ]; then
-  CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCS_FUZZ=ON "${cache_launcher[@]}"
+  CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCS_FUZZ=ON "${build_flags[@]}" "${cache_launcher[@]}"
 fi
 cmake --build build-fuzz
 ctest --test-dir build-fuzz -L fuzz --output-on-failure -j "$jobs" --no-tests=error
 
 echo "== link tests (ThreadSanitizer)"
 if [ ! -f build-tsan/build.ninja ]; then
-  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCS_TSAN=ON "${cache_launcher[@]}"
+  cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCS_TSAN=ON "${build_flags[@]}" "${cache_launcher[@]}"
 fi
 cmake --build build-tsan
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \

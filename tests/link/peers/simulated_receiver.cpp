@@ -8,6 +8,7 @@
 // a RelayLine per direction (latency, throttle, faults). The engine side's slave is not held open
 // here, so its opening and closing show on the master as POLLHUP clearing and appearing; that is
 // how the simulator follows the editor closing and reopening the port around a command.
+#include "peer_process.h"
 #include "receiver_options.h"
 #include "relay_line.h"
 
@@ -63,86 +64,6 @@ extern "C" void onSignal(int signo) {
     [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
     errno = saved;
 }
-
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    ~UniqueFd() { reset(); }
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept {
-        if (this != &other) {
-            reset();
-            fd_ = std::exchange(other.fd_, -1);
-        }
-        return *this;
-    }
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    void reset() {
-        if (fd_ >= 0)
-            ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-};
-
-[[noreturn]] void throwErrno(const std::string& what) {
-    throw std::system_error(errno, std::generic_category(), what);
-}
-
-void setNonBlocking(int fd) {
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags < 0 || ::fcntl(fd, F_SETFL, flags | O_NONBLOCK) < 0)
-        throwErrno("fcntl");
-}
-
-void makeRaw(int fd) {
-    termios tio{};
-    if (::tcgetattr(fd, &tio) < 0)
-        throwErrno("tcgetattr");
-    ::cfmakeraw(&tio);
-    tio.c_cc[VMIN] = 1;
-    tio.c_cc[VTIME] = 0;
-    if (::tcsetattr(fd, TCSANOW, &tio) < 0)
-        throwErrno("tcsetattr");
-}
-
-int exitStatusOf(int waitStatus) {
-    if (WIFEXITED(waitStatus))
-        return WEXITSTATUS(waitStatus);
-    if (WIFSIGNALED(waitStatus))
-        return 128 + WTERMSIG(waitStatus);
-    return 255;
-}
-
-enum class PeerKind { Rb, Sb, Relay };
-
-// How a peer is ended: a relay command first gets the rest of its input, then every peer is
-// hung up (lrzsz gets SIGHUP, a relay command EOF), then SIGTERM, then SIGKILL.
-enum class StopPhase { Running, Draining, HungUp, Terminated, Killed };
-
-struct Peer {
-    PeerKind kind{};
-    std::string label;
-    pid_t pid = -1;
-    UniqueFd master;  // written: what the engine sends
-    UniqueFd slave;   // held so that unread input can be measured and EIO never happens
-    UniqueFd output;  // read end of the peer's stdout
-    bool outputEnded = false;
-    bool exited = false;
-    int status = 0;
-    Clock::time_point lastOutput{};
-    StopPhase phase = StopPhase::Running;
-    Clock::time_point phaseDeadline{};
-    Clock::time_point drainQuietSince{};
-    // Repetition of rb's "C" until the engine's first byte.
-    bool sawC = false;
-    Clock::time_point lastC{};
-    std::uint64_t engineBytesAtStart = 0;
-};
 
 class Simulator {
 public:
