@@ -3,6 +3,13 @@
 find_package(GTest QUIET)
 include(GoogleTest)
 
+# The moc file of a test program holds only its generated code: loading a precompiled header
+# there costs more than it saves.
+function(cs_skip_pch_for_moc name)
+  set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/mocs_compilation.cpp
+    PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+endfunction()
+
 # cs_add_gtest(NAME SOURCES a.cpp b.cpp LIBS cs_image ... [LABELS link])
 # A GoogleTest executable registered with ctest, one ctest entry per test case.
 function(cs_add_gtest name)
@@ -11,6 +18,7 @@ function(cs_add_gtest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   if(TARGET cs_gtest_pch)
     target_precompile_headers(${name} REUSE_FROM cs_gtest_pch)
+    cs_skip_pch_for_moc(${name})
   endif()
   set(labels core ${ARG_LABELS})
   gtest_discover_tests(${name}
@@ -34,6 +42,7 @@ function(cs_add_qttest name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets Threads::Threads)
   if(TARGET cs_qttest_pch)
     target_precompile_headers(${name} REUSE_FROM cs_qttest_pch)
+    cs_skip_pch_for_moc(${name})
   endif()
   set(tests ${name})
   if(ARG_PER_FUNCTION)
