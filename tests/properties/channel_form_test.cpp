@@ -14,20 +14,23 @@ namespace fx = cs::fixtures;
 
 namespace {
 
-ChannelRecord recordOf(const fx::ChannelSpec& spec) {
-    const fx::Record64 bytes = fx::encodeChannelRecord(spec);
+// The fixture's description of one channel record, field by field.
+using ChannelFields = fx::ChannelSpec;
+
+ChannelRecord recordOf(const ChannelFields& fields) {
+    const fx::Record64 bytes = fx::encodeChannelRecord(fields);
     return ChannelRecord(ConstBytes(bytes));
 }
 
-// The record bytes a spec stands for, CRC left out (it is refreshed at save).
-void expectBytes(const ChannelRecord& actual, const fx::ChannelSpec& expected) {
+// The record bytes the fields stand for, CRC left out (it is refreshed at save).
+void expectBytes(const ChannelRecord& actual, const ChannelFields& expected) {
     const fx::Record64 want = fx::encodeChannelRecord(expected);
     for (std::size_t i = 0; i < 62; ++i)
         EXPECT_EQ(actual.bytes()[i], want[i]) << "byte " << i;
 }
 
-fx::ChannelSpec sample() {
-    fx::ChannelSpec s;
+ChannelFields sample() {
+    ChannelFields s;
     s.name = "Sample TV";
     s.carried = fx::CarriedChannelBytes::pattern(7);
     s.soundLevel = 9;
@@ -38,20 +41,20 @@ fx::ChannelSpec sample() {
 } // namespace
 
 TEST(ChannelForm, OkWithoutEditsWritesNothing) {
-    const fx::ChannelSpec spec = sample();
-    ChannelRecord record = recordOf(spec);
+    const ChannelFields fields = sample();
+    ChannelRecord record = recordOf(fields);
     ChannelEntry entry;
     entry.pmtPid = 0xE000 | 100;  // the bits above the 13 of the PMT PID hold another value
     const auto result = writeChannelForm(loadChannelForm(record, entry), record, entry);
     EXPECT_EQ(result.outcome, ChannelWriteResult::Outcome::Written);
     EXPECT_EQ(result.level, ChangeLevel::None);
-    expectBytes(record, spec);
+    expectBytes(record, fields);
     EXPECT_EQ(entry.pmtPid, 0xE000 | 100);
 }
 
 TEST(ChannelForm, PidsNameAndListsReachTheRecordAndTheEntry) {
-    fx::ChannelSpec spec = sample();
-    ChannelRecord record = recordOf(spec);
+    ChannelFields fields = sample();
+    ChannelRecord record = recordOf(fields);
     ChannelEntry entry;
     entry.pmtPid = 0xE000 | 100;
     ChannelForm form = loadChannelForm(record, entry);
@@ -66,22 +69,22 @@ TEST(ChannelForm, PidsNameAndListsReachTheRecordAndTheEntry) {
     form.parentalLock = true;
     const auto result = writeChannelForm(form, record, entry);
     EXPECT_EQ(result.level, ChangeLevel::Written);
-    spec.videoPid = 0x100;
-    spec.audioPid = 0x101;
-    spec.serviceId = 4711;
-    spec.name = "New name";
-    spec.audioMode = 3;
-    spec.caPriority = 15;
-    spec.fec = 1;
-    spec.parentalLock = 1;
-    expectBytes(record, spec);
+    fields.videoPid = 0x100;
+    fields.audioPid = 0x101;
+    fields.serviceId = 4711;
+    fields.name = "New name";
+    fields.audioMode = 3;
+    fields.caPriority = 15;
+    fields.fec = 1;
+    fields.parentalLock = 1;
+    expectBytes(record, fields);
     EXPECT_EQ(entry.pmtPid, 0xFFFF);
 }
 
 TEST(ChannelForm, PlacementFieldsGiveLevelTwo) {
-    fx::ChannelSpec spec = sample();
+    ChannelFields fields = sample();
     for (int field = 0; field < 3; ++field) {
-        ChannelRecord record = recordOf(spec);
+        ChannelRecord record = recordOf(fields);
         ChannelEntry entry;
         ChannelForm form = loadChannelForm(record, entry);
         if (field == 0)
@@ -95,8 +98,8 @@ TEST(ChannelForm, PlacementFieldsGiveLevelTwo) {
 }
 
 TEST(ChannelForm, RadioChannelLosesTheVideoBitAndBlankPidsStay) {
-    fx::ChannelSpec spec = sample();
-    ChannelRecord record = recordOf(spec);
+    ChannelFields fields = sample();
+    ChannelRecord record = recordOf(fields);
     ChannelEntry entry;
     ChannelForm form = loadChannelForm(record, entry);
     form.videoPid = 0;
@@ -104,9 +107,9 @@ TEST(ChannelForm, RadioChannelLosesTheVideoBitAndBlankPidsStay) {
     form.pmtPid = std::nullopt;
     EXPECT_FALSE(pidsMirrored(form));
     EXPECT_EQ(writeChannelForm(form, record, entry).level, ChangeLevel::Written);
-    spec.videoPid = 0;
-    spec.videoFlag = false;
-    expectBytes(record, spec);
+    fields.videoPid = 0;
+    fields.videoFlag = false;
+    expectBytes(record, fields);
 }
 
 TEST(ChannelForm, MirroredPidsRefuseOkAndWriteNothing) {
@@ -119,9 +122,9 @@ TEST(ChannelForm, MirroredPidsRefuseOkAndWriteNothing) {
         {0, 100, 0, false},             {std::nullopt, 100, 100, true}, {std::nullopt, std::nullopt, 100, false},
         {100, 200, std::nullopt, false},
     };
-    const fx::ChannelSpec spec = sample();
+    const ChannelFields fields = sample();
     for (const Case& c : cases) {
-        ChannelRecord record = recordOf(spec);
+        ChannelRecord record = recordOf(fields);
         ChannelEntry entry;
         ChannelForm form = loadChannelForm(record, entry);
         form.videoPid = c.video;
@@ -132,51 +135,51 @@ TEST(ChannelForm, MirroredPidsRefuseOkAndWriteNothing) {
         const auto result = writeChannelForm(form, record, entry);
         if (c.mirrored) {
             EXPECT_EQ(result.outcome, ChannelWriteResult::Outcome::SamePid);
-            expectBytes(record, spec);
+            expectBytes(record, fields);
         }
     }
 }
 
 TEST(ChannelForm, StoredCodesWithoutAnEntryShowNoSelectionAndStay) {
-    fx::ChannelSpec spec = sample();
-    spec.fec = 6;
-    spec.parentalLock = 2;
-    spec.satellite = 70;
-    ChannelRecord record = recordOf(spec);
+    ChannelFields fields = sample();
+    fields.fec = 6;
+    fields.parentalLock = 2;
+    fields.satellite = 70;
+    ChannelRecord record = recordOf(fields);
     ChannelEntry entry;
     ChannelForm form = loadChannelForm(record, entry);
     EXPECT_EQ(form.fec, std::nullopt);
     EXPECT_EQ(form.satellitePosition, std::nullopt);
     EXPECT_TRUE(form.parentalLock);
     EXPECT_EQ(writeChannelForm(form, record, entry).level, ChangeLevel::None);
-    expectBytes(record, spec);
+    expectBytes(record, fields);
 }
 
 TEST(ChannelForm, TerrestrialFrequencyFromTheListAndItsSixteenBitLimit) {
-    fx::ChannelSpec spec = sample();
-    spec.satellite = 64;
-    spec.frequency = 4740;
-    spec.ofdm = 0x15;
-    ChannelRecord record = recordOf(spec);
+    ChannelFields fields = sample();
+    fields.satellite = 64;
+    fields.frequency = 4740;
+    fields.ofdm = 0x15;
+    ChannelRecord record = recordOf(fields);
     ChannelEntry entry;
     ChannelForm form = loadChannelForm(record, entry);
     EXPECT_EQ(form.terrestrialFrequency, "474.0");
     form.terrestrialFrequency = "6553.6";  // 65536 tenths: refused, nothing written
     EXPECT_EQ(writeChannelForm(form, record, entry).outcome, ChannelWriteResult::Outcome::BadParameter);
-    expectBytes(record, spec);
+    expectBytes(record, fields);
     form.terrestrialFrequency = "858.0";
     EXPECT_EQ(writeChannelForm(form, record, entry).level, ChangeLevel::Placement);
-    spec.frequency = 8580;
-    expectBytes(record, spec);
+    fields.frequency = 8580;
+    expectBytes(record, fields);
 }
 
 TEST(ChannelForm, CableFrequencySymbolRateAndConstellation) {
-    fx::ChannelSpec spec = sample();
-    spec.satellite = 65;
-    spec.frequency = 3460;
-    spec.symbolRate = 6900;
-    spec.cableConstellation = 4;
-    ChannelRecord record = recordOf(spec);
+    ChannelFields fields = sample();
+    fields.satellite = 65;
+    fields.frequency = 3460;
+    fields.symbolRate = 6900;
+    fields.cableConstellation = 4;
+    ChannelRecord record = recordOf(fields);
     ChannelEntry entry;
     ChannelForm form = loadChannelForm(record, entry);
     EXPECT_EQ(form.cableConstellation, 2);
@@ -184,15 +187,15 @@ TEST(ChannelForm, CableFrequencySymbolRateAndConstellation) {
     form.cableSymbolRate = "not a number";  // read as 5000
     form.cableConstellation = 4;            // QAM 256
     EXPECT_EQ(writeChannelForm(form, record, entry).level, ChangeLevel::Placement);
-    spec.frequency = 3540;
-    spec.symbolRate = 5000;
-    spec.cableConstellation = 6;
-    expectBytes(record, spec);
+    fields.frequency = 3540;
+    fields.symbolRate = 5000;
+    fields.cableConstellation = 6;
+    expectBytes(record, fields);
 
     form = loadChannelForm(record, entry);
     form.cableSymbolRate = "70000";  // does not fit 16 bits
     EXPECT_EQ(writeChannelForm(form, record, entry).outcome, ChannelWriteResult::Outcome::BadParameter);
-    expectBytes(record, spec);
+    expectBytes(record, fields);
 }
 
 TEST(ChannelForm, TerrestrialChannelFrequencies) {
