@@ -34,8 +34,7 @@ const char* checkText(cs::AreaCheck check) {
 }
 
 // The numbers the file information window shows, after the fields info always printed.
-std::string facts(bool loaded, const cs::ChannelDatabase& db) {
-    const cs::FileFacts f = loaded ? cs::fileFacts(db) : cs::FileFacts{};
+std::string facts(const cs::FileFacts& f) {
     std::string out = ", \"free\": " + std::to_string(f.free) + ", \"tv\": " + std::to_string(f.tv) +
                       ", \"radio\": " + std::to_string(f.radio) + ", \"freeToAir\": " + std::to_string(f.freeToAir) +
                       ", \"scrambled\": " + std::to_string(f.scrambled) +
@@ -66,6 +65,7 @@ std::string describe(cs::OpenResult result, cs::Flash& flash, cs::ChannelDatabas
         db.refreshProviders(true, view);
         providers = db.providerCount();
     }
+    const cs::FileFacts f = loaded ? cs::fileFacts(db) : cs::FileFacts{};
     std::string out = "{\"result\": " + std::to_string(static_cast<int>(result)) + ", \"typeFile\": " + std::to_string(imageKindOf(result));
     out += ", \"kind\": " + jsonString(loaded ? std::string(image.kindText()) : std::string());
     out += ", \"capacity\": " + std::to_string(loaded ? image.channelCapacity() : 0);
@@ -75,28 +75,19 @@ std::string describe(cs::OpenResult result, cs::Flash& flash, cs::ChannelDatabas
     out += std::string(", \"ba3\": ") + boolText(loaded && image.hasProviderArea());
     out += ", \"channels\": " + std::to_string(loaded ? db.channelCount() : 0);
     out += ", \"providers\": " + std::to_string(providers);
-    out += ", \"transponders\": " + std::to_string(loaded ? cs::countTransponders(flash.transponders()) : 0);
+    out += ", \"transponders\": " + std::to_string(f.transponders);
 
     out += ", \"satellites\": [";
-    if (loaded) {
-        bool first = true;
-        for (std::uint8_t s : db.usedSatellites()) {
-            out += (first ? "" : ", ") + std::to_string(s);
-            first = false;
-        }
-    }
+    for (std::size_t k = 0; k < f.perSatellite.size(); ++k)
+        out += (k ? ", " : "") + std::to_string(f.perSatellite[k].satellite);
     out += "], \"lists\": [";
-    if (loaded) {
-        const cs::SettingsModel& model = flash.settings();
-        const std::size_t count = cs::favouriteListCount(model.listCount);
-        for (std::size_t k = 1; k <= count; ++k) {
-            out += (k > 1 ? ", " : "");
-            out += "{\"number\": " + std::to_string(k) + ", \"name\": " + jsonString(cs::cli::latin1ToUtf8(model.listName(k))) +
-                   ", \"channels\": " + std::to_string(db.listMembers(k)) + "}";
-        }
+    for (const cs::ListFacts& list : f.lists) {
+        out += (list.number > 1 ? ", " : "");
+        out += "{\"number\": " + std::to_string(list.number) + ", \"name\": " + jsonString(cs::cli::latin1ToUtf8(list.name)) +
+               ", \"channels\": " + std::to_string(list.channels) + "}";
     }
     out += "]";
-    out += facts(loaded, db);
+    out += facts(f);
     return out + "}";
 }
 

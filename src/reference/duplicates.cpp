@@ -8,7 +8,7 @@
 #include <array>
 #include <bit>
 #include <cstring>
-#include <string>
+#include <string_view>
 
 namespace cs {
 
@@ -20,83 +20,132 @@ void sortGroups(std::vector<std::vector<std::uint16_t>>& groups) {
     std::sort(groups.begin(), groups.end(), [](const auto& a, const auto& b) { return a.front() < b.front(); });
 }
 
+// For each of `count` items, the index of the first item with an equal key (itself when it is
+// the first). A hash table finds them in one pass: with 8000 channels and few duplicates this is
+// several times cheaper than sorting every key.
+template <typename Hash, typename Equal>
+std::vector<std::uint32_t> firstWithEqualKey(std::size_t count, Hash hash, Equal equal) {
+    constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    const std::size_t size = std::bit_ceil(2 * count + 2);
+    std::vector<std::uint32_t> table(size, kEmpty);
+    std::vector<std::uint32_t> first(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::size_t h = hash(i) & (size - 1);
+        while (table[h] != kEmpty && !equal(table[h], i))
+            h = (h + 1) & (size - 1);
+        if (table[h] == kEmpty)
+            table[h] = static_cast<std::uint32_t>(i);
+        first[i] = table[h];
+    }
+    return first;
+}
+
+std::uint64_t mix(std::uint64_t h) {
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    return h;
+}
+
+// The satellite and the comparable name (trimmed of blanks, ASCII letters lowered, as
+// comparableName gives it), zero-padded, as three words (names hold no NUL, so equal words are
+// equal names). Built from the record's bytes in place: no string per name.
+struct NameKey {
+    std::uint64_t words[3];
+    bool empty;
+    bool operator==(const NameKey& o) const {
+        return words[0] == o.words[0] && words[1] == o.words[1] && words[2] == o.words[2];
+    }
+};
+
+NameKey nameKey(const ChannelRecord& r) {
+    std::array<std::uint8_t, 24> bytes{};
+    bytes[0] = r.satellite();
+    std::string_view name = r.name();
+    const auto first = name.find_first_not_of(' ');
+    name = first == std::string_view::npos ? std::string_view() : name.substr(first, name.find_last_not_of(' ') - first + 1);
+    name = name.substr(0, bytes.size() - 1);
+    for (std::size_t k = 0; k < name.size(); ++k) {
+        const char c = name[k];
+        bytes[k + 1] = static_cast<std::uint8_t>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    NameKey key{{}, name.empty()};
+    std::memcpy(key.words, bytes.data(), bytes.size());
+    return key;
+}
+
 } // namespace
 
 DuplicateGroups findDuplicates(const ChannelDatabase& db) {
     DuplicateGroups groups;
-    struct Keyed {
+    struct Service {
         std::uint32_t key;
         std::uint16_t frequency;
         std::uint16_t slot;
     };
-    // The satellite and the comparable name, zero-padded, as three big-endian words: sorting
-    // 8000 of them compares integers instead of following a string each (names hold no NUL, so
-    // equal words are equal names).
-    struct Named {
-        std::array<std::uint64_t, 3> key;
-        std::uint16_t slot;
-        bool empty;
-    };
-    auto namedKey = [](std::uint8_t satellite, const std::string& name) {
-        std::array<std::uint8_t, 24> bytes{};
-        bytes[0] = satellite;
-        std::copy_n(name.begin(), std::min(name.size(), bytes.size() - 1), bytes.begin() + 1);
-        std::array<std::uint64_t, 3> key{};
-        for (std::size_t w = 0; w < key.size(); ++w) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, bytes.data() + 8 * w, 8);
-            key[w] = std::endian::native == std::endian::little ? __builtin_bswap64(word) : word;
-        }
-        return key;
-    };
-    std::vector<Keyed> services;
-    std::vector<Named> names;
+    std::vector<Service> services;
+    std::vector<NameKey> names;
+    std::vector<std::uint16_t> slots;
     const std::size_t cap = std::min(db.capacity(), kMaxChannelSlots);
     services.reserve(cap);
     names.reserve(cap);
+    slots.reserve(cap);
     for (std::size_t i = 0; i < cap; ++i) {
         if (!db.entry(i).inUse())
             continue;
         const ChannelRecord& r = db.record(i);
         const auto slot = static_cast<std::uint16_t>(i);
         services.push_back({serviceKey(r.satellite(), r.polarisation(), r.serviceId()), r.frequency(), slot});
-        const std::string name = comparableName(r.name());
-        names.push_back({namedKey(r.satellite(), name), slot, name.empty()});
+        names.push_back(nameKey(r));
+        slots.push_back(slot);
     }
 
-    std::sort(services.begin(), services.end(), [](const Keyed& a, const Keyed& b) {
+    // Services: channels with one key, then within a key neighbours in frequency that the
+    // tolerance accepts belong together. Only keys held by two or more channels are sorted.
+    const std::vector<std::uint32_t> sameService = firstWithEqualKey(
+        services.size(), [&](std::size_t i) { return mix(services[i].key); },
+        [&](std::size_t a, std::size_t b) { return services[a].key == services[b].key; });
+    std::vector<std::uint16_t> holders(services.size(), 0);
+    for (std::uint32_t f : sameService)
+        ++holders[f];
+    std::vector<Service> shared;
+    for (std::size_t i = 0; i < services.size(); ++i)
+        if (holders[sameService[i]] > 1)
+            shared.push_back(services[i]);
+    std::sort(shared.begin(), shared.end(), [](const Service& a, const Service& b) {
         return a.key != b.key ? a.key < b.key : a.frequency != b.frequency ? a.frequency < b.frequency : a.slot < b.slot;
     });
-    // Within one key, neighbours in frequency that the tolerance accepts belong together.
-    for (std::size_t start = 0; start < services.size();) {
+    for (std::size_t start = 0; start < shared.size();) {
         std::size_t end = start + 1;
-        const auto satellite = static_cast<std::uint8_t>(services[start].key >> 17);
-        const unsigned polarisation = (services[start].key >> 16) & 1u;
-        while (end < services.size() && services[end].key == services[start].key &&
-               sameTransmission(satellite, services[end - 1].frequency, polarisation, services[end].frequency,
-                                polarisation))
+        const auto satellite = static_cast<std::uint8_t>(shared[start].key >> 17);
+        const unsigned polarisation = (shared[start].key >> 16) & 1u;
+        while (end < shared.size() && shared[end].key == shared[start].key &&
+               sameTransmission(satellite, shared[end - 1].frequency, polarisation, shared[end].frequency, polarisation))
             ++end;
         if (end - start > 1) {
             auto& g = groups.services.emplace_back();
             for (std::size_t k = start; k < end; ++k)
-                g.push_back(services[k].slot);
+                g.push_back(shared[k].slot);
         }
         start = end;
     }
 
-    std::sort(names.begin(), names.end(), [](const Named& a, const Named& b) {
-        return a.key != b.key ? a.key < b.key : a.slot < b.slot;
-    });
-    for (std::size_t start = 0; start < names.size();) {
-        std::size_t end = start + 1;
-        while (end < names.size() && names[end].key == names[start].key)
-            ++end;
-        if (end - start > 1 && !names[start].empty) {
-            auto& g = groups.names.emplace_back();
-            for (std::size_t k = start; k < end; ++k)
-                g.push_back(names[k].slot);
+    // Names: every channel with the same key as an earlier one joins that one's group.
+    const std::vector<std::uint32_t> sameName = firstWithEqualKey(
+        names.size(),
+        [&](std::size_t i) { return mix(names[i].words[0] ^ mix(names[i].words[1] ^ mix(names[i].words[2]))); },
+        [&](std::size_t a, std::size_t b) { return names[a] == names[b]; });
+    constexpr std::uint32_t kNoGroup = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> groupOf(names.size(), kNoGroup);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::uint32_t f = sameName[i];
+        if (f == i || names[i].empty)
+            continue;
+        if (groupOf[f] == kNoGroup) {
+            groupOf[f] = static_cast<std::uint32_t>(groups.names.size());
+            groups.names.push_back({slots[f]});
         }
-        start = end;
+        groups.names[groupOf[f]].push_back(slots[i]);
     }
     sortGroups(groups.services);
     sortGroups(groups.names);

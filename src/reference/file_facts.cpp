@@ -9,6 +9,7 @@
 #include "reference/duplicates.h"
 
 #include <algorithm>
+#include <array>
 
 namespace cs {
 
@@ -18,6 +19,8 @@ FileFacts fileFacts(const ChannelDatabase& db) {
     const ImageFile& image = flash.image();
     facts.capacity = db.capacity();
     std::vector<std::size_t> perSatellite(kSatelliteNumbers, 0);
+    // Every list's members counted in the same pass: one read of each record instead of one per list.
+    std::array<std::size_t, channel_field::kListCount + 1> listMembers{};
     for (std::uint16_t slot : mainListSlots(db)) {
         const ChannelRecord& r = db.record(slot);
         ++facts.used;
@@ -27,6 +30,8 @@ FileFacts fileFacts(const ChannelDatabase& db) {
         (r.scrambled() ? facts.scrambled : facts.freeToAir)++;
         if (r.satellite() < kSatelliteNumbers)
             ++perSatellite[r.satellite()];
+        for (std::size_t k = 1; k <= channel_field::kListCount; ++k)
+            listMembers[k] += r.listPosition(k) != 0;
     }
     facts.free = facts.capacity > facts.used ? facts.capacity - facts.used : 0;
     facts.damagedRecords = flash.damagedRecords();
@@ -40,7 +45,7 @@ FileFacts fileFacts(const ChannelDatabase& db) {
     }
     const SettingsModel& settings = flash.settings();
     for (std::size_t k = 1; k <= favouriteListCount(settings.listCount); ++k)
-        facts.lists.push_back({k, std::string(settings.listName(k)), db.listMembers(k)});
+        facts.lists.push_back({k, std::string(settings.listName(k)), k < listMembers.size() ? listMembers[k] : 0});
     // The satellite's plain name as the channel list shows it; no language texts are needed.
     const DisplayTexts texts(db, [](std::string_view key) { return std::string(key); });
     for (std::uint8_t s : db.usedSatellites())

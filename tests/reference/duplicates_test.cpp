@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <random>
+#include <tuple>
+
 namespace {
 
 using namespace cs::dbtest;
@@ -35,6 +40,7 @@ TEST(Duplicates, ServiceAndNameCases) {
         {"full-length names apart in the last character", at("ABCDEFGHIJKLMNOP", 5, 28, 11000), at("ABCDEFGHIJKLMNOQ", 9, 28, 12000), false, false},
         {"DVB-T needs the same frequency", at("T", 5, 64, 4745), at("U", 5, 64, 4746), false, false},
         {"DVB-T ignores polarisation", at("T", 5, 64, 4745, 0), at("U", 5, 64, 4745, 1), true, false},
+        {"blank names share no name", at("   ", 5, 28, 11000), at("", 9, 28, 12000), false, false},
     };
     for (const auto& c : cases) {
         auto b = settingsImage();
@@ -53,6 +59,66 @@ TEST(Duplicates, NeighboursWithinTheToleranceFormOneGroup) {
     b.channel(3, at("D", 5, 28, 11040)).channel(4, at("E", 6, 28, 11040)).channel(5, at("F", 6, 28, 11045));
     OpenDatabase open(b.build());
     EXPECT_EQ(cs::findDuplicates(open.db).services, (Groups{{0, 1, 2}, {4, 5}}));
+}
+
+// Thousands of channels drawn from few names, services and frequencies, so that groups of many
+// members, neighbouring keys and colliding hashes all occur; the groups must be the ones a plain
+// grouping by the comparable name and by service gives.
+TEST(Duplicates, ManyChannelsGroupAsAPlainGroupingDoes) {
+    const char* names[] = {"News", "news ", " NEWS", "Sport", "Sport 2", "", "   ", "Kino", "KINO  1", "kino 1"};
+    const std::uint8_t satellites[] = {19, 28, 64};
+    std::mt19937 random(7);
+    auto b = settingsImage();
+    std::vector<fx::ChannelSpec> channels;
+    for (std::uint16_t slot = 0; slot < 3000; ++slot) {
+        const std::uint8_t satellite = satellites[random() % std::size(satellites)];
+        // DVB-T frequencies are in units of 0.1 MHz.
+        const auto frequency = static_cast<std::uint16_t>((satellite == 64 ? 4740 : 11000) + random() % 60);
+        fx::ChannelSpec c = at(names[random() % std::size(names)], static_cast<std::uint16_t>(1 + random() % 60), satellite,
+                               frequency, static_cast<std::uint8_t>(random() % 2));
+        b.channel(slot, c);
+        channels.push_back(c);
+    }
+    OpenDatabase open(b.build());
+    ASSERT_EQ(open.db.channelCount(), channels.size());
+    const cs::DuplicateGroups groups = cs::findDuplicates(open.db);
+
+    std::map<std::pair<int, std::string>, std::vector<std::uint16_t>> byName;
+    std::map<std::tuple<int, int, int>, std::vector<std::pair<std::uint16_t, std::uint16_t>>> byService;
+    for (std::uint16_t slot = 0; slot < channels.size(); ++slot) {
+        const fx::ChannelSpec& c = channels[slot];
+        if (!cs::comparableName(c.name).empty())
+            byName[{c.satellite, cs::comparableName(c.name)}].push_back(slot);
+        const int polarisation = c.satellite >= 64 ? 0 : c.polarisation;
+        byService[{c.satellite, polarisation, c.serviceId}].push_back({c.frequency, slot});
+    }
+    Groups expectedNames, expectedServices;
+    for (const auto& [key, slots] : byName)
+        if (slots.size() > 1)
+            expectedNames.push_back(slots);
+    for (auto& [key, members] : byService) {
+        std::sort(members.begin(), members.end());
+        Groups chains{{members[0].second}};
+        for (std::size_t k = 1; k < members.size(); ++k) {
+            if (cs::sameTransmission(static_cast<std::uint8_t>(std::get<0>(key)), members[k - 1].first, std::get<1>(key),
+                                     members[k].first, std::get<1>(key)))
+                chains.back().push_back(members[k].second);
+            else
+                chains.push_back({members[k].second});
+        }
+        for (auto& chain : chains)
+            if (chain.size() > 1)
+                expectedServices.push_back(chain);
+    }
+    for (Groups* g : {&expectedNames, &expectedServices}) {
+        for (auto& group : *g)
+            std::sort(group.begin(), group.end());
+        std::sort(g->begin(), g->end());
+    }
+    ASSERT_GT(expectedNames.size(), 10u);
+    ASSERT_GT(expectedServices.size(), 100u);
+    EXPECT_EQ(groups.names, expectedNames);
+    EXPECT_EQ(groups.services, expectedServices);
 }
 
 TEST(Duplicates, RemovalMovesListMembershipsToTheKeptChannel) {
