@@ -3,6 +3,13 @@
 find_package(GTest QUIET)
 include(GoogleTest)
 
+# The moc file of a test program holds only its generated code: loading a precompiled header
+# there costs more than it saves.
+function(cs_skip_pch_for_moc name)
+  set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/mocs_compilation.cpp
+    PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+endfunction()
+
 # Running moc over a test program that declares no Qt object costs a second or two of every
 # build for nothing: AUTOMOC stays on only where a source or its header declares one.
 function(cs_moc_only_where_needed name)
@@ -29,6 +36,10 @@ function(cs_add_gtest name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   cs_moc_only_where_needed(${name} ${ARG_SOURCES})
+  if(TARGET cs_gtest_pch)
+    target_precompile_headers(${name} REUSE_FROM cs_gtest_pch)
+    cs_skip_pch_for_moc(${name})
+  endif()
   set(labels core ${ARG_LABELS})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
@@ -49,6 +60,10 @@ function(cs_add_qttest name)
   cmake_parse_arguments(ARG "PER_FUNCTION" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets Threads::Threads)
+  if(TARGET cs_qttest_pch)
+    target_precompile_headers(${name} REUSE_FROM cs_qttest_pch)
+    cs_skip_pch_for_moc(${name})
+  endif()
   set(tests ${name})
   if(ARG_PER_FUNCTION)
     set(tests)
