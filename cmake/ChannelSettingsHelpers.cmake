@@ -3,11 +3,31 @@
 find_package(GTest QUIET)
 include(GoogleTest)
 
-# The moc file of a test program holds only its generated code: loading a precompiled header
-# there costs more than it saves.
-function(cs_skip_pch_for_moc name)
-  set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/${name}_autogen/mocs_compilation.cpp
-    PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+# cs_add_pch(NAME HEADERS <a> <b> ... LIBS ...): a precompiled header of heavy library headers,
+# built once and reused by the targets that name it in cs_use_pch. Position-independent, like
+# every target that reuses it (Qt requires it), so that the compiler accepts it everywhere.
+function(cs_add_pch name)
+  cmake_parse_arguments(ARG "" "" "HEADERS;LIBS" ${ARGN})
+  add_library(${name} OBJECT ${CMAKE_SOURCE_DIR}/cmake/pch_anchor.cpp)
+  set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  target_precompile_headers(${name} PRIVATE ${ARG_HEADERS})
+endfunction()
+
+# cs_use_pch(TARGET PCH [SKIP_MOC]): TARGET's sources start with PCH's headers. SKIP_MOC: the
+# target's moc file holds only generated code (a test's moc output is included by its source),
+# and loading the header there costs more than it saves.
+function(cs_use_pch target pch)
+  if(NOT TARGET ${pch})
+    return()
+  endif()
+  set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_precompile_headers(${target} REUSE_FROM ${pch})
+  if("SKIP_MOC" IN_LIST ARGN)
+    get_target_property(folder ${target} BINARY_DIR)
+    set_source_files_properties(${folder}/${target}_autogen/mocs_compilation.cpp
+      PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+  endif()
 endfunction()
 
 # Running moc over a test program that declares no Qt object costs a second or two of every
@@ -36,10 +56,7 @@ function(cs_add_gtest name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
   cs_moc_only_where_needed(${name} ${ARG_SOURCES})
-  if(TARGET cs_gtest_pch)
-    target_precompile_headers(${name} REUSE_FROM cs_gtest_pch)
-    cs_skip_pch_for_moc(${name})
-  endif()
+  cs_use_pch(${name} cs_gtest_pch SKIP_MOC)
   set(labels core ${ARG_LABELS})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
@@ -60,10 +77,7 @@ function(cs_add_qttest name)
   cmake_parse_arguments(ARG "PER_FUNCTION" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets Threads::Threads)
-  if(TARGET cs_qttest_pch)
-    target_precompile_headers(${name} REUSE_FROM cs_qttest_pch)
-    cs_skip_pch_for_moc(${name})
-  endif()
+  cs_use_pch(${name} cs_qttest_pch SKIP_MOC)
   set(tests ${name})
   if(ARG_PER_FUNCTION)
     set(tests)

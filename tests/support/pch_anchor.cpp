@@ -1,1 +1,0 @@
-// The one source of the targets that build the test programs' precompiled headers.
