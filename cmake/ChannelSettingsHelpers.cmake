@@ -4,12 +4,13 @@ find_package(GTest QUIET)
 include(GoogleTest)
 
 # cs_add_pch(NAME HEADERS <a> <b> ... LIBS ...): a precompiled header of heavy library headers,
-# built once and reused by the targets that name it in cs_use_pch. Position-independent, like
-# every target that reuses it (Qt requires it), so that the compiler accepts it everywhere.
+# built once and reused by the targets that name it in cs_use_pch. The compiler takes a
+# precompiled header only where it was built with the same code model; Qt requires -fPIC, so the
+# header and every target that reuses it (programs too, which CMake would give -fPIE) use -fPIC.
 function(cs_add_pch name)
   cmake_parse_arguments(ARG "" "" "HEADERS;LIBS" ${ARGN})
   add_library(${name} OBJECT ${CMAKE_SOURCE_DIR}/cmake/pch_anchor.cpp)
-  set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_compile_options(${name} PRIVATE -fPIC)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS})
   target_precompile_headers(${name} PRIVATE ${ARG_HEADERS})
 endfunction()
@@ -21,7 +22,7 @@ function(cs_use_pch target pch)
   if(NOT TARGET ${pch})
     return()
   endif()
-  set_target_properties(${target} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+  target_compile_options(${target} PRIVATE -fPIC)
   target_precompile_headers(${target} REUSE_FROM ${pch})
   if("SKIP_MOC" IN_LIST ARGN)
     get_target_property(folder ${target} BINARY_DIR)
