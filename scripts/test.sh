@@ -70,7 +70,7 @@ in_background "tests (main build)" \
 
 build_thread_sanitizer() {
   if [ ! -f build-tsan/build.ninja ]; then
-    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCS_TSAN=ON "${build_flags[@]}" "${cache_launcher[@]}"
+    cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCS_TSAN=ON "${compilers[@]}" "${build_flags[@]}" "${cache_launcher[@]}"
   fi
   cmake --build build-tsan
 }
@@ -82,7 +82,7 @@ fi
 
 fuzz() {
   if [ ! -f build-fuzz/build.ninja ]; then
-    CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCS_FUZZ=ON "${build_flags[@]}" "${cache_launcher[@]}"
+    cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCS_FUZZ=ON "${compilers[@]}" "${build_flags[@]}" "${cache_launcher[@]}"
   fi
   cmake --build build-fuzz &&
     ctest --test-dir build-fuzz -L fuzz --output-on-failure -j "$jobs" --no-tests=error

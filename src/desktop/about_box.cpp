@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kClientWidth = 470;
 constexpr int kClientHeight = 435;
-constexpr int kPictureWidth = 473;
 constexpr int kPictureHeight = 250;
 constexpr int kMinimumSide = 100;
 

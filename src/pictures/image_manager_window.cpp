@@ -202,7 +202,7 @@ void ImageManagerWindow::applyTexts() {
     const char* menuKeys[] = {"MenuFile", "MenuEdit", "MenuEffects", "MenuTransmission"};
     for (int i = 0; i < menus.size() && i < 4; ++i)
         menus[i]->setText(QString::fromStdString(text(menuKeys[i])));
-    auto set = [this](QAction* a, const std::string& caption) {
+    auto set = [](QAction* a, const std::string& caption) {
         a->setText(QString::fromStdString(caption));
         a->setToolTip(withoutAccessKey(caption));
     };

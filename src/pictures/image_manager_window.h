@@ -23,7 +23,7 @@ class QTabWidget;
 class QMimeData;
 
 namespace cs {
-struct StoredSettings;
+class StoredSettings;
 }
 
 namespace cs::pictures_ui {

@@ -34,6 +34,7 @@ public:
     // prepares and shows the pages (false when there is nothing to show), confirm is OK (false
     // when a page refused and the dialog stays open), result is what the last opening wrote.
     bool open(const PropertiesRequest& opening);
+    using QDialog::open;  // the plain window-modal open stays available
     bool confirm();
     ChangeLevel result() const { return result_; }
 

@@ -45,7 +45,7 @@ void renameList(app::MainWindow& window, std::size_t list, const std::string& na
 }
 
 
-QKeySequence key(int combination) { return QKeySequence(combination); }
+QKeySequence key(QKeyCombination combination) { return QKeySequence(combination); }
 
 } // namespace
 

@@ -351,7 +351,7 @@ TEST(StoreSettings, WritesEditsAndKeepsNeighbouringBits) {
     EXPECT_EQ(saved[2058 + 24], 'F');
 
     // Everything outside the edited records is as it was.
-    const auto edited = [rec](std::size_t i) {
+    const auto edited = [=](std::size_t i) {
         return (i >= rec && i < rec + 32) || (i >= 3518 + 32 && i < 3518 + 40) || i == 2154 ||
                (i >= 2058 + 12 && i < 2058 + 24);
     };

@@ -140,13 +140,13 @@ TEST_F(CliReference, OrderRefusesWhatItCannotUseAndLeavesTheFileAlone) {
         int exitCode;
         std::string says;
     } cases[] = {
-        {{"order", path("rescan.dsp"), path("bad.csv")}, 2},
-        {{"order", path("rescan.dsp"), path("nothing.csv")}, 2},
-        {{"order", path("nothing.dsp"), path("good.csv")}, 2},
-        {{"order", path("rescan.dsp"), path("good.csv"), "--lists"}, 1},
-        {{"order", path("rescan.dsp"), path("good.csv"), "--list", "1"}, 1},  // the file has no lists
-        {{"order", path("rescan.dsp"), path("good.csv"), "--list", "0"}, 1},
-        {{"order", path("rescan.dsp")}, 1},
+        {{"order", path("rescan.dsp"), path("bad.csv")}, 2, ""},
+        {{"order", path("rescan.dsp"), path("nothing.csv")}, 2, ""},
+        {{"order", path("nothing.dsp"), path("good.csv")}, 2, ""},
+        {{"order", path("rescan.dsp"), path("good.csv"), "--lists"}, 1, ""},
+        {{"order", path("rescan.dsp"), path("good.csv"), "--list", "1"}, 1, ""},  // the file has no lists
+        {{"order", path("rescan.dsp"), path("good.csv"), "--list", "0"}, 1, ""},
+        {{"order", path("rescan.dsp")}, 1, ""},
         {{"order", path("rescan.dsp"), dir.path().string()}, 2, "is a folder, not a file"},
         {{"order", path("rescan.dsp"), path("fifo")}, 2, "fifo is a named pipe (FIFO), not a file"},  // it would wait
         {{"order", path("rescan.dsp"), path("loop")}, 2, "loop is a symbolic link loop"},
