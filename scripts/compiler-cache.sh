@@ -5,10 +5,10 @@ cache_launcher=()
 if command -v ccache >/dev/null 2>&1; then
   export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
   # The compiler's own dependency list instead of a preprocessor run on every miss (a fresh
-  # machine misses on everything); precompiled headers cached like objects, so that every clone
-  # builds the same one and the sources using it hit; Qt Test's two folder macros (absolute
-  # paths, read only by QFINDTESTDATA, which no test uses) kept out of the key, so that a clone
-  # in another folder hits too.
+  # machine misses on everything); sources that use a precompiled header cached too (clang's
+  # header records its folder, so a clone in another folder builds those again); Qt Test's two
+  # folder macros (absolute paths, read only by QFINDTESTDATA, which no test uses) kept out of
+  # the key, so that a clone in another folder hits for everything else.
   export CCACHE_DEPEND=true
   export CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
   export CCACHE_IGNOREOPTIONS="-DQT_TESTCASE_BUILDDIR=* -DQT_TESTCASE_SOURCEDIR=*"
