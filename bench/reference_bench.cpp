@@ -22,8 +22,8 @@ namespace fx = cs::fixtures;
 constexpr std::size_t kChannels = 8000;
 
 // Channel i: satellite 1..40, 20 services per transponder.
-fx::ChannelSpec channel(std::size_t i, int frequencyShift, bool newServiceId) {
-    fx::ChannelSpec s;
+fx::ChannelFields channel(std::size_t i, int frequencyShift, bool newServiceId) {
+    fx::ChannelFields s;
     s.satellite = static_cast<std::uint8_t>(1 + i % 40);
     s.frequency = static_cast<std::uint16_t>(10700 + (i / 40 / 20) * 20 + frequencyShift);
     s.polarisation = static_cast<std::uint8_t>((i / 40) % 2);
@@ -37,7 +37,7 @@ fx::ImageBytes image(bool rescanned, bool duplicates = false) {
     for (std::size_t slot = 0; slot < kChannels; ++slot) {
         // The rescan holds channel (slot * 7919) mod 8000: a full permutation.
         const std::size_t i = rescanned ? (slot * 7919) % kChannels : slot;
-        fx::ChannelSpec s = channel(i, rescanned ? 3 : 0, rescanned && i % 50 == 0);
+        fx::ChannelFields s = channel(i, rescanned ? 3 : 0, rescanned && i % 50 == 0);
         if (duplicates && slot % 20 == 19)
             s = channel(slot - 1, 4, false);
         b.channel(slot, s);

@@ -84,12 +84,10 @@ DuplicateGroups findDuplicates(const ChannelDatabase& db) {
         std::uint16_t slot;
     };
     std::vector<Service> services;
-    std::vector<NameKey> names;
-    std::vector<std::uint16_t> slots;
+    std::vector<NameKey> names;  // in the order of services: names[i] is services[i].slot's
     const std::size_t cap = std::min(db.capacity(), kMaxChannelSlots);
     services.reserve(cap);
     names.reserve(cap);
-    slots.reserve(cap);
     for (std::size_t i = 0; i < cap; ++i) {
         if (!db.entry(i).inUse())
             continue;
@@ -97,7 +95,6 @@ DuplicateGroups findDuplicates(const ChannelDatabase& db) {
         const auto slot = static_cast<std::uint16_t>(i);
         services.push_back({serviceKey(r.satellite(), r.polarisation(), r.serviceId()), r.frequency(), slot});
         names.push_back(nameKey(r));
-        slots.push_back(slot);
     }
 
     // Services: channels with one key, then within a key neighbours in frequency that the
@@ -143,9 +140,9 @@ DuplicateGroups findDuplicates(const ChannelDatabase& db) {
             continue;
         if (groupOf[f] == kNoGroup) {
             groupOf[f] = static_cast<std::uint32_t>(groups.names.size());
-            groups.names.push_back({slots[f]});
+            groups.names.push_back({services[f].slot});
         }
-        groups.names[groupOf[f]].push_back(slots[i]);
+        groups.names[groupOf[f]].push_back(services[i].slot);
     }
     sortGroups(groups.services);
     sortGroups(groups.names);

@@ -14,7 +14,7 @@
 
 namespace cs::views {
 
-const std::array<ListColumnSpec, kListColumnCount> kListColumns = {{
+const std::array<ListColumnInfo, kListColumnCount> kListColumns = {{
     {54, "Nr", "Propertis_List_transponder_Id"},
     {120, "Program", "HintChannel"},
     {52, "J\u0119zyk", "HintLang"},

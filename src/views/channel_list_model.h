@@ -39,12 +39,12 @@ enum ListColumn : int {
 
 // The fixed column table: width in pixels, designed caption, and the caption's language key
 // (empty when the designed caption stays).
-struct ListColumnSpec {
+struct ListColumnInfo {
     int width;
     const char* designed;
     const char* key;
 };
-extern const std::array<ListColumnSpec, kListColumnCount> kListColumns;
+extern const std::array<ListColumnInfo, kListColumnCount> kListColumns;
 
 // Item data role carrying a row's channel slot.
 inline constexpr int kRoleSlot = 0x0100;  // Qt::UserRole

@@ -34,38 +34,38 @@ namespace {
 using widgets::BusyCursor;
 
 // The items of the three filter menus: caption (a fixed text, or a language key) and tag.
-struct MenuItemSpec {
+struct MenuItemInfo {
     const char* name;
     const char* fixed;
     const char* key;
     int tag;
 };
 
-constexpr MenuItemSpec kTvRadioItems[] = {
+constexpr MenuItemInfo kTvRadioItems[] = {
     {"tvRadio0", "TV / RADIO", nullptr, 0},
     {"tvRadio1", "TV", nullptr, 1},
     {"tvRadio2", "RADIO", nullptr, 2},
 };
-constexpr MenuItemSpec kFreeScrambledItems[] = {
+constexpr MenuItemInfo kFreeScrambledItems[] = {
     {"freeScrambled0", "FTA / CA", nullptr, 0},
     {"freeScrambled1", "FTA", nullptr, 1},
     {"freeScrambled2", "CA", nullptr, 2},
 };
-constexpr MenuItemSpec kSortOrderItems[] = {
+constexpr MenuItemInfo kSortOrderItems[] = {
     {"sortOrder0", "PROGRAM", "MenuPopUpProgram", 0},
     {"sortOrder1", "TRANSPONDER", "MenuPopUpTransponder", 1},
     {"sortOrder2", "ALFABET", "MenuPopUpAlphabet", 2},
 };
 
 // The settings pages offered as icons and their captions (key, or a fixed text).
-struct SettingsPageSpec {
+struct SettingsPageInfo {
     SettingsGroup page;
     const char* key;
     const char* fixed;
 };
 // The receiver, clock and parental-lock pages are offered too: without an icon their values
 // could not be reached from the window at all.
-constexpr SettingsPageSpec kSettingsPages[] = {
+constexpr SettingsPageInfo kSettingsPages[] = {
     {SettingsGroup::Receiver, "TreeViewColStbSett", nullptr},
     {SettingsGroup::Satellites, "TreeViewColSatellites", nullptr},
     {SettingsGroup::Clock, "TreeViewColClockAdjust", nullptr},
@@ -157,13 +157,13 @@ ViewController::ViewController(const ViewWidgets& widgets, FilterBar& filters, C
     }
 
     // Filter menus.
-    for (const MenuItemSpec& s : kTvRadioItems)
+    for (const MenuItemInfo& s : kTvRadioItems)
         connect(addChoice(*filters_->tvRadioMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
                 [this, tag = s.tag] { chooseTvRadio(tag); });
-    for (const MenuItemSpec& s : kFreeScrambledItems)
+    for (const MenuItemInfo& s : kFreeScrambledItems)
         connect(addChoice(*filters_->freeScrambledMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
                 [this, tag = s.tag] { chooseFreeScrambled(tag); });
-    for (const MenuItemSpec& s : kSortOrderItems)
+    for (const MenuItemInfo& s : kSortOrderItems)
         connect(addChoice(*filters_->sortOrderMenu(), s.name, QString::fromLatin1(s.fixed), s.tag), &QAction::triggered, this,
                 [this, tag = s.tag] { chooseSortOrder(tag); });
     for (QMenu* menu : choiceMenus())
@@ -611,7 +611,7 @@ void ViewController::fillSettingsIcons() {
         w_.settingsIcons->clear();
     const bool settingsArea = db_.flash().image().hasSettingsArea();
     const bool transponderTable = db_.flash().image().hasConfig();
-    for (const SettingsPageSpec& p : kSettingsPages) {
+    for (const SettingsPageInfo& p : kSettingsPages) {
         const bool offered = p.page == SettingsGroup::Transponders ? transponderTable : settingsArea;
         const QString caption = p.key ? text(p.key) : QString::fromLatin1(p.fixed);
         if (!offered || caption.isEmpty())

@@ -143,7 +143,7 @@ void FileSafetyTest::saveOverAFileChangedOnDiskAsksFirst() {
 void FileSafetyTest::damagedRecordsAreSaidOnceAfterOpening() {
     Sandbox box;
     fixtures::DatabaseImageBuilder b(fixtures::DatabaseFileKind::Settings);
-    fixtures::ChannelSpec good;
+    fixtures::ChannelFields good;
     b.channel(0, good).channel(1, fixtures::withBadCrc(good));
     const std::vector<std::uint8_t> zeros(64, 0);
     b.rawRecord(2, zeros);

@@ -50,12 +50,12 @@ std::unique_ptr<app::MainWindow> demoWindow(Sandbox& box, bool openDemo = true) 
 fs::path threeChannelImport(const Sandbox& box) {
     fixtures::ChannelBaseFixture base;
     for (const char* name : {"Imported A", "Imported B", "Imported C"}) {
-        fixtures::ChannelSpec channel;
+        fixtures::ChannelFields channel;
         channel.name = name;
         channel.serviceId = static_cast<std::uint16_t>(100 + base.records.size());
         base.records.push_back(fixtures::encodeChannelRecord(channel));
     }
-    fixtures::DsxSpec recipe;
+    fixtures::DsxRecipe recipe;
     recipe.description = "Three channels";
     recipe.components = {{0, fixtures::kDsxChannelBase, fixtures::kDsxMarker, fixtures::channelBaseBlock(base), {}},
                          {1, fixtures::kDsxColourProfiles, fixtures::kDsxMarker, fixtures::colourProfilesBlock(), {}}};

@@ -149,10 +149,10 @@ bool dataText(const QString& text) {
 // An import file with a channel base of one channel and the colour profiles.
 std::filesystem::path importFile(const Sandbox& box) {
     fixtures::ChannelBaseFixture base;
-    fixtures::ChannelSpec channel;
+    fixtures::ChannelFields channel;
     channel.name = "Imported";
     base.records.push_back(fixtures::encodeChannelRecord(channel));
-    fixtures::DsxSpec recipe;
+    fixtures::DsxRecipe recipe;
     recipe.description = "One channel";
     recipe.components = {{0, fixtures::kDsxChannelBase, fixtures::kDsxMarker, fixtures::channelBaseBlock(base), {}},
                          {1, fixtures::kDsxColourProfiles, fixtures::kDsxMarker, fixtures::colourProfilesBlock(), {}}};

@@ -132,8 +132,8 @@ struct Files {
 };
 Files* files = nullptr;
 
-fx::ChannelSpec tv(std::string name, std::uint16_t sid, std::uint8_t satellite = 28, std::uint16_t provider = 0) {
-    fx::ChannelSpec s;
+fx::ChannelFields tv(std::string name, std::uint16_t sid, std::uint8_t satellite = 28, std::uint16_t provider = 0) {
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.serviceId = sid;
     s.satellite = satellite;
@@ -146,14 +146,14 @@ fx::ImageBytes smallDatabase() {
     fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites().listCount(2).listName(1, "Caf\xe9").listName(2, "Hi, \"you\"");
     b.provider(0, 1, "Alpha, Beta").provider(1, 2, "Gamma");
-    fx::ChannelSpec quoted = tv("Say \"Hi\", all", 1, 28, 1);
+    fx::ChannelFields quoted = tv("Say \"Hi\", all", 1, 28, 1);
     quoted.listPositions[0] = 2;
-    fx::ChannelSpec accented = tv("Caf\xe9 TV", 2, 28, 1);
+    fx::ChannelFields accented = tv("Caf\xe9 TV", 2, 28, 1);
     accented.listPositions[0] = 1;
     accented.listPositions[1] = 1;
-    fx::ChannelSpec radio = tv("Radio", 3, 64, 2);
+    fx::ChannelFields radio = tv("Radio", 3, 64, 2);
     radio.videoPid = 0;
-    fx::ChannelSpec pay = tv("Pay", 4, 65, 2);
+    fx::ChannelFields pay = tv("Pay", 4, 65, 2);
     pay.scrambled = true;
     b.channel(0, quoted).channel(1, accented).channel(3, radio).channel(4, pay);
     return b.build();
@@ -166,7 +166,7 @@ fx::ImageBytes importFile() {
         base.records.push_back(fx::encodeChannelRecord(tv("Imported " + std::to_string(i), i + 1)));
     base.providers = {{1, "North"}, {2, "South"}};
     base.providerNumbers = {1, 1, 2, 2, 0};
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.description = "Acceptance \"pack\"\nline two";
     recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
                          {2, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}},

@@ -25,14 +25,14 @@ using cs::clitest::runCli;
 fx::ImageBytes bulkImage() {
     fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites().listCount(1).listName(1, "Fav");
-    fx::SatelliteSpec astra;
+    fx::SatelliteFields astra;
     astra.name = "Test 19.2E";
     astra.position = 19.2f;
     astra.side = 1;
     b.satellite(5, astra);
     const char* names[] = {"HD Sport", "News", "HD Fifteen chars", "hd Kino"};
     for (std::uint16_t i = 0; i < std::size(names); ++i) {
-        fx::ChannelSpec s;
+        fx::ChannelFields s;
         s.name = names[i];
         s.serviceId = static_cast<std::uint16_t>(i + 1);
         s.frequency = static_cast<std::uint16_t>(11000 + 20 * i);

@@ -43,8 +43,8 @@ std::vector<std::uint8_t> storeWith(const std::vector<std::uint8_t>& jpeg) {
     return fx::makePictureStoreFile(store);
 }
 
-fx::ChannelSpec channel(std::string name, std::uint16_t sid, std::uint16_t frequency) {
-    fx::ChannelSpec s;
+fx::ChannelFields channel(std::string name, std::uint16_t sid, std::uint16_t frequency) {
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.serviceId = sid;
     s.frequency = frequency;
@@ -55,7 +55,7 @@ fx::ChannelSpec channel(std::string name, std::uint16_t sid, std::uint16_t frequ
 fx::ImageBytes importFile(const std::string& name, std::uint16_t sid) {
     fx::ChannelBaseFixture base;
     base.records.push_back(fx::encodeChannelRecord(channel(name, sid, 12000)));
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.description = "one channel";
     recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}}};
     return fx::encodeDsx(recipe);

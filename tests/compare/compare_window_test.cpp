@@ -38,8 +38,8 @@ namespace {
 namespace fx = cs::fixtures;
 using Names = std::vector<std::string>;
 
-fx::ChannelSpec channel(std::string name, std::uint16_t sid, std::uint16_t frequency, std::uint8_t satellite = 28) {
-    fx::ChannelSpec s;
+fx::ChannelFields channel(std::string name, std::uint16_t sid, std::uint16_t frequency, std::uint8_t satellite = 28) {
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.serviceId = sid;
     s.satellite = satellite;

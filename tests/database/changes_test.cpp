@@ -7,7 +7,7 @@
 namespace cs::dbtest {
 namespace {
 
-ChannelRecord recordOf(const fx::ChannelSpec& recipe) {
+ChannelRecord recordOf(const fx::ChannelFields& recipe) {
     const fx::Record64 bytes = fx::encodeChannelRecord(recipe);
     return ChannelRecord(ConstBytes(bytes));
 }
@@ -18,7 +18,7 @@ TEST(InsertRecord, RefusesSatelliteNumbersOutsideOneToSixtyFiveAndOccupiedSlots)
     OpenDatabase o(b.build());
     o.mainList();
     for (std::uint8_t satellite : {0, 66, 67, 132, 255}) {
-        fx::ChannelSpec s = tv("Bad", 2);
+        fx::ChannelFields s = tv("Bad", 2);
         s.satellite = satellite;
         EXPECT_FALSE(o.db.insertRecord(1, recordOf(s), "")) << +satellite;
         EXPECT_FALSE(o.db.slotInUse(1));
@@ -26,7 +26,7 @@ TEST(InsertRecord, RefusesSatelliteNumbersOutsideOneToSixtyFiveAndOccupiedSlots)
     EXPECT_FALSE(o.db.insertRecord(0, recordOf(tv("Over", 3)), ""));
     EXPECT_FALSE(o.db.insertRecord(4000, recordOf(tv("Past", 3)), ""));
 
-    fx::ChannelSpec listed = tv("New", 4, 64);
+    fx::ChannelFields listed = tv("New", 4, 64);
     listed.frequency = 4745;
     listed.listPositions = {3, 0, 9, 0, 0, 0, 0, 1};
     ASSERT_TRUE(o.db.insertRecord(7, recordOf(listed), "Prov"));
@@ -45,7 +45,7 @@ TEST(InsertRecord, RefusesSatelliteNumbersOutsideOneToSixtyFiveAndOccupiedSlots)
 TEST(InsertRecord, KeepsAPendingFullSortPending) {
     auto b = settingsImage();
     auto at = [](std::string name, std::uint8_t sat, std::uint16_t f) {
-        fx::ChannelSpec s = tv(std::move(name), 1, sat);
+        fx::ChannelFields s = tv(std::move(name), 1, sat);
         s.frequency = f;
         return s;
     };
@@ -66,7 +66,7 @@ TEST(DeleteMarked, InAFavouriteListOnlyLeavesTheList) {
     auto b = settingsImage();
     b.listCount(1).listName(1, "L");
     for (std::uint16_t i = 0; i < 3; ++i) {
-        fx::ChannelSpec s = tv("C" + std::to_string(i), static_cast<std::uint16_t>(i + 1));
+        fx::ChannelFields s = tv("C" + std::to_string(i), static_cast<std::uint16_t>(i + 1));
         s.listPositions[0] = static_cast<std::uint16_t>(i + 1);
         b.channel(i, s);
     }
@@ -83,9 +83,9 @@ TEST(DeleteMarked, InAFavouriteListOnlyLeavesTheList) {
 TEST(DeleteMarked, InTheMainListDeletesChannelsAndTheirSatellites) {
     auto b = settingsImage();
     b.provider(0, 1, "P");
-    fx::ChannelSpec p1 = tv("P1", 1);
+    fx::ChannelFields p1 = tv("P1", 1);
     p1.providerNumber = 1;
-    fx::ChannelSpec p2 = tv("P2", 2, 5);
+    fx::ChannelFields p2 = tv("P2", 2, 5);
     p2.providerNumber = 1;
     b.channel(0, p1).channel(1, p2).channel(2, tv("Keep", 3));
     OpenDatabase o(b.build());
@@ -112,7 +112,7 @@ TEST(DeleteMarked, InTheMainListDeletesChannelsAndTheirSatellites) {
 TEST(DeleteGroups, SatelliteAndProviderDeletionIgnoreTheToolBarFilters) {
     auto b = settingsImage();
     b.provider(0, 1, "P").provider(1, 2, "Q");
-    auto with = [](fx::ChannelSpec s, std::uint16_t p) {
+    auto with = [](fx::ChannelFields s, std::uint16_t p) {
         s.providerNumber = p;
         return s;
     };
@@ -139,7 +139,7 @@ TEST(DeleteGroups, SatelliteAndProviderDeletionIgnoreTheToolBarFilters) {
 TEST(DeleteGroups, TheNodeOfAllSatellitesDeletesEverything) {
     auto b = settingsImage();
     b.channel(0, tv("a", 1)).channel(2, tv("c", 1, 5));
-    fx::ChannelSpec t = tv("b", 1, 64);
+    fx::ChannelFields t = tv("b", 1, 64);
     t.frequency = 5000;
     b.channel(1, t);
     OpenDatabase o(b.build());
@@ -149,19 +149,19 @@ TEST(DeleteGroups, TheNodeOfAllSatellitesDeletesEverything) {
 }
 
 TEST(ChannelEquality, FollowsTheMatchingRuleWithItsFrequencyTolerances) {
-    fx::ChannelSpec base = tv("Sport HD", 10);
+    fx::ChannelFields base = tv("Sport HD", 10);
     base.frequency = 11000;
     base.carried.matchId = 77;
-    fx::ChannelSpec dvbt = tv("Terra", 10, 64);
+    fx::ChannelFields dvbt = tv("Terra", 10, 64);
     dvbt.frequency = 4745;
-    fx::ChannelSpec dvbc = tv("Cable", 10, 65);
+    fx::ChannelFields dvbc = tv("Cable", 10, 65);
     dvbc.frequency = 3460;
     struct Case {
         const char* what;
-        fx::ChannelSpec a, b;
+        fx::ChannelFields a, b;
         bool equal;
     };
-    auto vary = [](fx::ChannelSpec s, auto change) {
+    auto vary = [](fx::ChannelFields s, auto change) {
         change(s);
         return s;
     };
@@ -238,7 +238,7 @@ TEST(Paste, AFullTableDropsTheRest) {
 TEST(Paste, SortsOnlyTheSatellitesThatReceivedChannels) {
     auto b = settingsImage();
     auto at = [](std::string name, std::uint8_t sat, std::uint16_t f) {
-        fx::ChannelSpec s = tv(std::move(name), 1, sat);
+        fx::ChannelFields s = tv(std::move(name), 1, sat);
         s.frequency = f;
         return s;
     };
@@ -265,7 +265,7 @@ TEST(Paste, SortsOnlyTheSatellitesThatReceivedChannels) {
 TEST(Paste, PastedProvidersAreNumberedPerSlotAtOnce) {
     auto b = settingsImage();
     b.provider(0, 1, "New");
-    fx::ChannelSpec later = tv("Later", 2);
+    fx::ChannelFields later = tv("Later", 2);
     later.providerNumber = 1;
     b.channel(0, tv("Kept", 1)).channel(5, later);
     OpenDatabase o(b.build());

@@ -27,22 +27,22 @@ inline fx::DatabaseImageBuilder settingsImage() {
 }
 
 // A free TV channel on satellite 28 with the given name and service ID.
-inline fx::ChannelSpec tv(std::string name, std::uint16_t sid = 1, std::uint8_t satellite = 28) {
-    fx::ChannelSpec s;
+inline fx::ChannelFields tv(std::string name, std::uint16_t sid = 1, std::uint8_t satellite = 28) {
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.serviceId = sid;
     s.satellite = satellite;
     return s;
 }
 
-inline fx::ChannelSpec radio(std::string name, std::uint16_t sid = 1, std::uint8_t satellite = 28) {
-    fx::ChannelSpec s = tv(std::move(name), sid, satellite);
+inline fx::ChannelFields radio(std::string name, std::uint16_t sid = 1, std::uint8_t satellite = 28) {
+    fx::ChannelFields s = tv(std::move(name), sid, satellite);
     s.videoPid = 0;
     s.videoFlag = false;
     return s;
 }
 
-inline fx::ChannelSpec scrambled(fx::ChannelSpec s) {
+inline fx::ChannelFields scrambled(fx::ChannelFields s) {
     s.scrambled = true;
     return s;
 }

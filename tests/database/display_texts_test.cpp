@@ -54,13 +54,13 @@ class TextsOfAnImage : public ::testing::Test {
 protected:
     static fx::ImageBytes image() {
         auto b = settingsImage();
-        fx::SatelliteSpec hot;
+        fx::SatelliteFields hot;
         hot.name = "Hotbird";
         hot.position = 13.0f;
         hot.side = 1;
         b.satellite(30, hot).listCount(3).listName(1, "One").listName(3, "Sport");
         b.provider(0, 1, "Sky\tLink").provider(1, 2, "Other");
-        fx::ChannelSpec sat = tv("Caf\xE9 1", 17, 30);
+        fx::ChannelFields sat = tv("Caf\xE9 1", 17, 30);
         sat.frequency = 11054;
         sat.symbolRate = 27500;
         sat.fec = 4;
@@ -69,15 +69,15 @@ protected:
         sat.audioLanguage = 26;
         sat.providerNumber = 1;
         b.channel(0, sat);
-        fx::ChannelSpec other = tv("Second", 2, 30);
+        fx::ChannelFields other = tv("Second", 2, 30);
         other.providerNumber = 1;
         b.channel(1, other);
-        fx::ChannelSpec t = tv("Terra", 3, 64);
+        fx::ChannelFields t = tv("Terra", 3, 64);
         t.frequency = 4745;
         t.ofdm = static_cast<std::uint8_t>((2 << 2) | 3);  // QAM64, guard 1/16
         t.audioLanguage = 200;
         b.channel(2, t);
-        fx::ChannelSpec c = radio("Cable FM", 4, 65);
+        fx::ChannelFields c = radio("Cable FM", 4, 65);
         c.frequency = 3460;
         c.symbolRate = 6900;
         c.cableConstellation = 6;

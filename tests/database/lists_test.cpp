@@ -6,7 +6,7 @@
 namespace cs::dbtest {
 namespace {
 
-fx::ChannelSpec inList(fx::ChannelSpec s, std::size_t list, std::uint16_t position) {
+fx::ChannelFields inList(fx::ChannelFields s, std::size_t list, std::uint16_t position) {
     s.listPositions[list - 1] = position;
     return s;
 }

@@ -5,7 +5,7 @@
 namespace cs::dbtest {
 namespace {
 
-fx::ChannelSpec withProvider(fx::ChannelSpec s, std::uint16_t number) {
+fx::ChannelFields withProvider(fx::ChannelFields s, std::uint16_t number) {
     s.providerNumber = number;
     return s;
 }

@@ -5,7 +5,7 @@
 namespace cs::dbtest {
 namespace {
 
-ChannelRecord recordOf(const fx::ChannelSpec& recipe) {
+ChannelRecord recordOf(const fx::ChannelFields& recipe) {
     const fx::Record64 bytes = fx::encodeChannelRecord(recipe);
     return ChannelRecord(ConstBytes(bytes));
 }
@@ -37,7 +37,7 @@ TEST(SaveAndReopen, AChangedDatabaseReopensToTheSameDatabase) {
     b.listCount(2).listName(1, "Sport").listName(2, "News");
     b.provider(0, 1, "Alpha").provider(1, 2, "Beta");
     for (std::uint16_t i = 0; i < 12; ++i) {
-        fx::ChannelSpec s = tv("Ch " + std::to_string(i), static_cast<std::uint16_t>(100 - i), i % 3 ? 28 : 30);
+        fx::ChannelFields s = tv("Ch " + std::to_string(i), static_cast<std::uint16_t>(100 - i), i % 3 ? 28 : 30);
         s.frequency = static_cast<std::uint16_t>(11000 + 20 * (i % 4));
         s.providerNumber = static_cast<std::uint16_t>(i % 3);
         if (i % 2)

@@ -12,7 +12,7 @@ TEST(MainPointerTable, IsEmptyAfterOpenAndGroupsSatellitesAscendingOnFirstSelect
     auto b = settingsImage();
     b.channel(0, tv("On 30", 1, 30)).channel(1, tv("On 5", 1, 5)).channel(2, tv("On 28", 1, 28));
     b.channel(4, tv("Also 5", 2, 5));
-    fx::ChannelSpec t = tv("Terrestrial", 1, 64);
+    fx::ChannelFields t = tv("Terrestrial", 1, 64);
     t.frequency = 4745;
     b.channel(3, t);
     OpenDatabase o(b.build());
@@ -41,14 +41,14 @@ TEST(OrderModeProgram, ListsFreeTvThenScrambledTvThenFreeRadioThenScrambledRadio
 TEST(OrderModeTransponder, SortsVerticalBeforeHorizontalThenByServiceIdAndMixesClasses) {
     auto b = settingsImage();
     auto at = [](std::string name, std::uint16_t f, std::uint8_t pol, std::uint16_t sid) {
-        fx::ChannelSpec s = tv(std::move(name), sid);
+        fx::ChannelFields s = tv(std::move(name), sid);
         s.frequency = f;
         s.polarisation = pol;
         return s;
     };
     b.channel(0, at("12000H", 12000, 0, 5));
     b.channel(1, at("11000H sid9", 11000, 0, 9));
-    fx::ChannelSpec r = at("11000H sid3 R", 11000, 0, 3);
+    fx::ChannelFields r = at("11000H sid3 R", 11000, 0, 3);
     r.videoPid = 0;
     r.videoFlag = false;
     b.channel(2, r);
@@ -79,12 +79,12 @@ TEST(OrderModeAlphabet, ComparesNamesReducedToUpperCaseLettersAndDigits) {
 // channel is in exactly one of the TV-only and radio-only views, and in the main list.
 TEST(ViewFilters, EveryChannelBelongsToExactlyOneClass) {
     auto b = settingsImage();
-    fx::ChannelSpec flagNoPid = tv("Flag no PID", 1);
+    fx::ChannelFields flagNoPid = tv("Flag no PID", 1);
     flagNoPid.videoPid = 0;
     flagNoPid.videoFlag = true;
-    fx::ChannelSpec pidNoFlag = tv("PID no flag", 2);
+    fx::ChannelFields pidNoFlag = tv("PID no flag", 2);
     pidNoFlag.videoFlag = false;
-    fx::ChannelSpec data = radio("Data", 3);
+    fx::ChannelFields data = radio("Data", 3);
     data.notAService = true;
     b.channel(0, flagNoPid).channel(1, pidNoFlag).channel(2, data).channel(3, tv("TV", 4)).channel(4, radio("Radio", 5));
     OpenDatabase o(b.build());
@@ -165,7 +165,7 @@ TEST(ViewFilters, CodingSystemFilterKeepsChannelsCarryingACheckedSystem) {
 TEST(FavouriteListView, SortsByPositionIgnoresFiltersAndRenumbersFromOne) {
     auto b = settingsImage();
     b.listCount(2).listName(1, "Sport").listName(2, "News");
-    auto member = [](fx::ChannelSpec s, std::uint16_t pos) {
+    auto member = [](fx::ChannelFields s, std::uint16_t pos) {
         s.listPositions[0] = pos;
         return s;
     };
@@ -196,7 +196,7 @@ TEST(ViewOrder, WritingBackRowsRenumbersAListAndReordersTheMainTableInPlace) {
     auto b = settingsImage();
     b.listCount(1).listName(1, "L");
     for (std::uint16_t i = 0; i < 4; ++i) {
-        fx::ChannelSpec s = tv("S28 " + std::to_string(i), static_cast<std::uint16_t>(i + 1));
+        fx::ChannelFields s = tv("S28 " + std::to_string(i), static_cast<std::uint16_t>(i + 1));
         s.listPositions[0] = static_cast<std::uint16_t>(i + 1);
         b.channel(i, s);
     }

@@ -11,12 +11,12 @@ namespace {
 
 namespace fx = cs::fixtures;
 
-ChannelRecord recordOf(const fx::ChannelSpec& channel) {
+ChannelRecord recordOf(const fx::ChannelFields& channel) {
     const auto bytes = fx::encodeChannelRecord(channel);
     return ChannelRecord(std::span<const std::uint8_t>(bytes.data(), bytes.size()));
 }
 
-std::vector<std::uint8_t> dataFor(const std::vector<fx::ChannelSpec>& specs, std::string_view provider = "Alpha") {
+std::vector<std::uint8_t> dataFor(const std::vector<fx::ChannelFields>& specs, std::string_view provider = "Alpha") {
     std::vector<std::uint8_t> data;
     for (const auto& s : specs) {
         ChannelEntry e;
@@ -28,8 +28,8 @@ std::vector<std::uint8_t> dataFor(const std::vector<fx::ChannelSpec>& specs, std
     return data;
 }
 
-fx::ChannelSpec named(std::string name, std::uint8_t satellite = 28) {
-    fx::ChannelSpec s;
+fx::ChannelFields named(std::string name, std::uint8_t satellite = 28) {
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.satellite = satellite;
     return s;
@@ -48,7 +48,7 @@ TEST(ClipboardBlocks, InfoBlockHasTheExchangedLayout) {
 }
 
 TEST(ClipboardBlocks, DataEntryIsTheRecordThenTheEntry) {
-    const fx::ChannelSpec channel = named("Sky One");
+    const fx::ChannelFields channel = named("Sky One");
     const auto data = dataFor({channel}, "Provider X");
     ASSERT_EQ(data.size(), 120u);
     const auto rec = fx::encodeChannelRecord(channel);

@@ -41,14 +41,14 @@ fx::ImageBytes databaseB() {
     b.defaultSatellites();
     b.listCount(1).listName(1, "Fav");
     for (int i = 0; i < kShared; ++i) {
-        fx::ChannelSpec c = viewtest::smallChannel(i, kChannelsA);
+        fx::ChannelFields c = viewtest::smallChannel(i, kChannelsA);
         c.listPositions = {};
         if (i < 3)
             c.listPositions[0] = static_cast<std::uint16_t>(i + 1);
         b.channel(static_cast<std::size_t>(i), c);
     }
     for (int i = 0; i < kOwnB; ++i) {
-        fx::ChannelSpec c;
+        fx::ChannelFields c;
         c.name = "Own B " + std::to_string(i);
         c.serviceId = static_cast<std::uint16_t>(5000 + i);
         c.providerNumber = 0;

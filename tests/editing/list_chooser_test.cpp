@@ -35,7 +35,7 @@ void ListChooserTest::listsByPositionUpToListEight() {
         b.listName(k, "List " + std::to_string(k));
     const std::uint16_t positions[] = {3, 1, 5, 2, 4};
     for (std::size_t i = 0; i < 12; ++i) {
-        fx::ChannelSpec c;
+        fx::ChannelFields c;
         c.name = "Channel " + std::to_string(i);
         c.serviceId = static_cast<std::uint16_t>(100 + i);
         c.listPositions[0] = static_cast<std::uint16_t>(i + 1);

@@ -76,7 +76,7 @@ protected:
         b.defaultSatellites();
         const char* names[] = {"HD Sport", "HD Fifteen chars", "News", "HD \x7f", "HD Kino", "HD"};
         for (std::uint16_t i = 0; i < std::size(names); ++i) {
-            fx::ChannelSpec s;
+            fx::ChannelFields s;
             s.name = names[i];
             s.serviceId = static_cast<std::uint16_t>(i + 1);
             s.frequency = static_cast<std::uint16_t>(11000 + i * 20);

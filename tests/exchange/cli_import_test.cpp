@@ -16,13 +16,13 @@ using cs::clitest::runCli;
 
 // Entry 0: ten channels with three providers; entry 2: colour profiles whose marker is not
 // 2561; entry 5: receiver settings.
-fx::DsxSpec pack() {
+fx::DsxRecipe pack() {
     fx::ChannelBaseFixture base;
     for (int i = 0; i < 10; ++i)
         base.records.push_back(fx::encodeChannelRecord(tv("Imported " + std::to_string(i), static_cast<std::uint16_t>(i + 1))));
     base.providers = {{1, "Alpha"}, {2, "Beta"}, {3, "Gamma"}};
     base.providerNumbers = {1, 1, 2, 2, 3, 3, 1, 2, 3, 0};
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.description = "Pack \"one\"\nsecond line";
     recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
                        {2, fx::kDsxColourProfiles, 77, fx::colourProfilesBlock(), {}},
@@ -127,7 +127,7 @@ TEST(CliImport, RefusalsAndBadArgumentsWriteNothing) {
     fx::TempDir dir;
     const auto dsp = dir / "db.dsp";
     fx::writeFile(dsp, database());
-    fx::DsxSpec tooShort = pack();
+    fx::DsxRecipe tooShort = pack();
     tooShort.components.push_back({9, fx::kDsxColourProfiles, fx::kDsxMarker, fx::ImageBytes(10, 1), {}});
     const auto dsx = writeDsx(dir, tooShort);
     struct Case {

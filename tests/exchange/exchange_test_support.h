@@ -18,22 +18,22 @@ namespace cs::extest {
 namespace fx = cs::fixtures;
 
 // A free TV channel on satellite 28 whose name and service ID tell it apart.
-inline fx::ChannelSpec tv(const std::string& name, std::uint16_t sid, std::uint16_t provider = 0) {
-    fx::ChannelSpec s;
+inline fx::ChannelFields tv(const std::string& name, std::uint16_t sid, std::uint16_t provider = 0) {
+    fx::ChannelFields s;
     s.name = name;
     s.serviceId = sid;
     s.providerNumber = provider;
     return s;
 }
 
-inline std::filesystem::path writeDsx(const fx::TempDir& dir, const fx::DsxSpec& recipe, const char* name = "in.dsx") {
+inline std::filesystem::path writeDsx(const fx::TempDir& dir, const fx::DsxRecipe& recipe, const char* name = "in.dsx") {
     const auto path = dir / name;
     fx::writeFile(path, fx::encodeDsx(recipe));
     return path;
 }
 
 // Reads an encoded file through a real file, as the editor does.
-inline int readDsx(const fx::DsxSpec& recipe, ImportFile& out) {
+inline int readDsx(const fx::DsxRecipe& recipe, ImportFile& out) {
     fx::TempDir dir;
     return readImportFile(writeDsx(dir, recipe).string(), out);
 }

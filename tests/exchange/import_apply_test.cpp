@@ -22,7 +22,7 @@ std::vector<std::uint8_t> settingsBytes(const Flash& flash) {
     return {b.begin(), b.end()};
 }
 
-ImportFile readSpec(const fx::DsxSpec& recipe) {
+ImportFile readRecipe(const fx::DsxRecipe& recipe) {
     ImportFile file;
     EXPECT_EQ(readDsx(recipe, file), kImportRead);
     return file;
@@ -45,11 +45,11 @@ TEST(ImportApply, EntryWithoutTheValidMarkerIsListedButNeverApplied) {
     OpenDatabase open(smallDatabase(3));
     fx::ChannelBaseFixture base;
     base.records = {fx::encodeChannelRecord(tv("New", 9))};
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.components = {{0, fx::kDsxChannelBase, 2560, fx::channelBaseBlock(base), {}},
                        {1, fx::kDsxColourProfiles, 0x0A02, fx::colourProfilesBlock(), {}},
                        {2, fx::kDsxReceiverSettings, 0, fx::receiverSettingsBlock(5), {}}};
-    const ImportFile file = readSpec(recipe);
+    const ImportFile file = readRecipe(recipe);
     ASSERT_EQ(ImportChooser(file).items().size(), 3u);
     const auto before = settingsBytes(open.flash);
 
@@ -65,9 +65,9 @@ TEST(ImportApply, EntryWithoutTheValidMarkerIsListedButNeverApplied) {
 
 TEST(ImportApply, OnlyTheCheckedColourProfilesChange) {
     OpenDatabase open(smallDatabase(1));
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.components = {{4, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}}};
-    const ImportFile file = readSpec(recipe);
+    const ImportFile file = readRecipe(recipe);
     ImportChooser chooser(file);
     chooser.items()[0].selected = true;
     ASSERT_TRUE(chooser.storeDetails(0, SubFlags{false, true, false, true}));
@@ -97,9 +97,9 @@ TEST(ImportApply, ChannelBaseOfTenRecordsReplacesFourThousandChannelsWithTheirPr
         base.records.push_back(fx::encodeChannelRecord(tv("New " + std::to_string(i), static_cast<std::uint16_t>(100 + i))));
     base.providers = {{7, "Alpha"}, {8, "Beta"}, {9, "Gamma"}};
     base.providerNumbers = {7, 7, 8, 8, 9, 0, 7, 8, 9, 9};
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}}};
-    const ImportReport report = applyAll(readSpec(recipe), open.db);
+    const ImportReport report = applyAll(readRecipe(recipe), open.db);
 
     ASSERT_EQ(report.components.at(0).status, ComponentStatus::Applied) << report.components[0].message;
     EXPECT_TRUE(report.channelsReplaced);
@@ -144,9 +144,9 @@ TEST(ImportApply, AChannelBaseUpToTheCapacityIsAppliedOneMoreIsRefused) {
         for (std::size_t i = 0; i < c.channels; ++i)
             base.records.push_back(
                 fx::encodeChannelRecord(tv("New " + std::to_string(i), static_cast<std::uint16_t>(i + 1))));
-        fx::DsxSpec recipe;
+        fx::DsxRecipe recipe;
         recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}}};
-        const ImportReport report = applyAll(readSpec(recipe), open.db);
+        const ImportReport report = applyAll(readRecipe(recipe), open.db);
         ASSERT_EQ(report.components.size(), 1u);
         EXPECT_EQ(report.components[0].status, c.status) << report.components[0].message;
         if (c.status == ComponentStatus::Applied) {
@@ -171,9 +171,9 @@ TEST(ImportApply, ProvidersBeyondTheR78ProviderTableAreReported) {
     for (std::uint16_t n = 1; n <= 630; ++n)
         base.providers.push_back({n, "P" + std::to_string(n)});
     base.providerNumbers = {1, 1, 625, 625};
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}}};
-    const ImportReport report = applyAll(readSpec(recipe), open.db);
+    const ImportReport report = applyAll(readRecipe(recipe), open.db);
 
     ASSERT_EQ(report.components.at(0).status, ComponentStatus::Applied);
     EXPECT_EQ(open.db.entry(0).provider(), "P1");
@@ -191,9 +191,9 @@ const std::vector<std::vector<Range>> kSubItemRanges = {
 
 TEST(ImportApply, ReceiverSettingsTakeTheAlwaysRangesAndEachCheckedSubItem) {
     const fx::ImageBytes block = fx::receiverSettingsBlock(11);
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.components = {{6, fx::kDsxReceiverSettings, fx::kDsxMarker, block, {}}};
-    const ImportFile file = readSpec(recipe);
+    const ImportFile file = readRecipe(recipe);
     const std::vector<std::set<std::size_t>> choices = {{}, {1}, {2}, {3}, {4}, {1, 2, 3, 4}};
     for (const auto& subItems : choices) {
         fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
@@ -228,9 +228,9 @@ TEST(ImportApply, ReceiverSettingsTakeTheAlwaysRangesAndEachCheckedSubItem) {
 
 TEST(ImportApply, ImportedConvertersAndAntennaSwitchingReachTheSavedImage) {
     const fx::ImageBytes block = fx::receiverSettingsBlock(11);
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.components = {{0, fx::kDsxReceiverSettings, fx::kDsxMarker, block, {}}};
-    const ImportFile file = readSpec(recipe);
+    const ImportFile file = readRecipe(recipe);
     OpenDatabase open(smallDatabase(2));
     ImportChooser chooser(file);
     ASSERT_EQ(chooser.selectFromList("0:2"), std::nullopt);
@@ -255,12 +255,12 @@ TEST(ImportApply, TransponderListCanBeChosenAndChangesNothing) {
     fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.channel(0, tv("Kept", 1)).transponder(fx::satelliteTransponder(28, 11494, 22000));
     OpenDatabase open(b.build());
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.components = {{9, fx::kDsxTransponderList, fx::kDsxMarker, fx::ImageBytes(6 * 40, 0x1C), {}}};
     const auto settingsBefore = settingsBytes(open.flash);
     const TransponderTable transpondersBefore = open.flash.transponders();
 
-    const ImportReport report = applyAll(readSpec(recipe), open.db);
+    const ImportReport report = applyAll(readRecipe(recipe), open.db);
     EXPECT_EQ(report.components.at(0).status, ComponentStatus::NoChange);
     EXPECT_FALSE(report.modified);
     EXPECT_EQ(settingsBytes(open.flash), settingsBefore);
@@ -308,14 +308,14 @@ TEST(ImportApply, BlocksThatDoNotFitAreRefusedAndTheRestApplies) {
     };
     for (const Case& c : cases) {
         OpenDatabase open(smallDatabase(5));
-        fx::DsxSpec recipe;
+        fx::DsxRecipe recipe;
         // The broken block comes last, so that a block past the end of the file is possible.
         fx::DsxComponent broken = c.component;
         broken.entry = 5;
         recipe.components = {{1, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}}, broken};
         const auto before = settingsBytes(open.flash);
 
-        const ImportReport report = applyAll(readSpec(recipe), open.db);
+        const ImportReport report = applyAll(readRecipe(recipe), open.db);
         ASSERT_EQ(report.components.size(), 2u) << c.name;
         const ComponentOutcome& refused = report.components[1];
         EXPECT_EQ(refused.status, ComponentStatus::Refused) << c.name;
@@ -346,7 +346,7 @@ TEST(ImportFileFlow, FailureCancelAndConfirmedImport) {
     fx::TempDir dir;
     fx::ChannelBaseFixture base;
     base.records = {fx::encodeChannelRecord(tv("Imported", 1))};
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.description = std::string(400, 'd');  // cut for the chooser, blocks still found
     recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}}};
     const auto path = writeDsx(dir, recipe, "pack.dsx").string();

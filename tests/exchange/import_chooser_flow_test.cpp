@@ -15,7 +15,7 @@ using namespace cs::extest;
 ImportFile threeKinds(const std::string& description) {
     fx::ChannelBaseFixture base;
     base.records = {fx::encodeChannelRecord(tv("One", 1))};
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.description = description;
     recipe.components = {
         {0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},

@@ -15,7 +15,7 @@ ImportFile fourKinds() {
     fx::ChannelBaseFixture base;
     base.records = {fx::encodeChannelRecord(tv("One", 1)), fx::encodeChannelRecord(tv("Two", 2))};
     base.shownHigh = 1;  // the chooser shows the 32-bit value
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.components = {
         {0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
         {1, fx::kDsxTransponderList, fx::kDsxMarker, fx::ImageBytes(12, 1), {}},

@@ -33,13 +33,13 @@ namespace {
 
 constexpr std::size_t kProfiles = 2816;  // colour profiles in the working settings record
 
-fx::DsxSpec recipe(const std::string& description) {
-    fx::ChannelSpec channel;
+fx::DsxRecipe recipe(const std::string& description) {
+    fx::ChannelFields channel;
     channel.name = "Imported";
     channel.serviceId = 77;
     fx::ChannelBaseFixture base;
     base.records = {fx::encodeChannelRecord(channel)};
-    fx::DsxSpec dsx;
+    fx::DsxRecipe dsx;
     dsx.description = description;
     dsx.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
                        {1, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}}};
@@ -67,7 +67,7 @@ struct Database {
     ChannelDatabase db{flash};
     Database() {
         fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
-        fx::ChannelSpec old;
+        fx::ChannelFields old;
         old.name = "Old";
         old.serviceId = 5;
         b.channel(0, old);
@@ -222,7 +222,7 @@ void ImportChooserWindowTest::cancelChangesNothingAndAChosenComponentApplies() {
 
 void ImportChooserWindowTest::anUnreadableFileIsTold() {
     Database open;
-    fx::DsxSpec dsx = recipe("");
+    fx::DsxRecipe dsx = recipe("");
     dsx.storedCrc = 0x0001;
     const auto path = open.dir / "broken.dsx";
     fx::writeFile(path, fx::encodeDsx(dsx));

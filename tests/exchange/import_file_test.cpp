@@ -13,10 +13,10 @@ namespace {
 using namespace cs;
 using namespace cs::extest;
 
-fx::DsxSpec threeComponents() {
+fx::DsxRecipe threeComponents() {
     fx::ChannelBaseFixture base;
     base.records = {fx::encodeChannelRecord(tv("One", 1)), fx::encodeChannelRecord(tv("Two", 2))};
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.description = "Line one\nLine two";
     recipe.components = {
         {0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
@@ -29,7 +29,7 @@ fx::DsxSpec threeComponents() {
 }
 
 TEST(ImportFileRead, AcceptsEncodedFileAndLocatesEveryBlock) {
-    const fx::DsxSpec recipe = threeComponents();
+    const fx::DsxRecipe recipe = threeComponents();
     ImportFile file;
     ASSERT_EQ(readDsx(recipe, file), kImportRead);
 
@@ -97,7 +97,7 @@ TEST(ImportFileRead, SizeLimitsAndUnreadableFiles) {
 
     // Files of 272384 bytes are read, 272385 bytes are refused before any check.
     auto sized = [](std::size_t total) {
-        fx::DsxSpec recipe;
+        fx::DsxRecipe recipe;
         recipe.description = "x";
         recipe.components = {{0, fx::kDsxTransponderList, fx::kDsxMarker, fx::ImageBytes(total - 522, 0x11), {}}};
         return recipe;
@@ -119,7 +119,7 @@ TEST(ImportFileRead, FailureMessagesAreTheImportWindowsOwnTexts) {
 }
 
 TEST(ImportFileRead, OverlongDescriptionIsCutWithoutMovingTheBlocks) {
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.description = std::string(300, 'D');
     recipe.components = {{2, fx::kDsxColourProfiles, fx::kDsxMarker, fx::colourProfilesBlock(), {}}};
     ImportFile file;
@@ -132,7 +132,7 @@ TEST(ImportFileRead, OverlongDescriptionIsCutWithoutMovingTheBlocks) {
 }
 
 TEST(ImportFileRead, DescriptionWithoutTerminatorLeavesEveryBlockOutsideTheFile) {
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.description = "no end";
     recipe.omitDescriptionNul = true;
     recipe.components = {{0, fx::kDsxColourProfiles, fx::kDsxMarker, {}, 256u}};
@@ -145,7 +145,7 @@ TEST(ImportFileRead, DescriptionWithoutTerminatorLeavesEveryBlockOutsideTheFile)
 }
 
 TEST(ImportFileRead, DescriptionIsShownAsUtf8) {
-    fx::DsxSpec recipe;
+    fx::DsxRecipe recipe;
     recipe.description = "Pakiet \xB9\xEA";  // "ąę" in Windows-1250
     ImportFile file;
     ASSERT_EQ(readDsx(recipe, file), kImportRead);

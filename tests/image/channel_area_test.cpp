@@ -17,13 +17,13 @@
 namespace {
 
 namespace fx = cs::fixtures;
-using fx::ChannelSpec;
+using fx::ChannelFields;
 using fx::DatabaseFileKind;
 
-cs::ChannelRecord recordOf(const ChannelSpec& recipe) { return cs::ChannelRecord(fx::encodeChannelRecord(recipe)); }
+cs::ChannelRecord recordOf(const ChannelFields& recipe) { return cs::ChannelRecord(fx::encodeChannelRecord(recipe)); }
 
-ChannelSpec dvbt(std::uint16_t frequency) {
-    ChannelSpec s;
+ChannelFields dvbt(std::uint16_t frequency) {
+    ChannelFields s;
     s.satellite = 64;
     s.frequency = frequency;
     s.symbolRate = 0;
@@ -34,32 +34,32 @@ ChannelSpec dvbt(std::uint16_t frequency) {
 TEST(ChannelRecord, ValidityRules) {
     struct Case {
         const char* what;
-        ChannelSpec recipe;
+        ChannelFields recipe;
         bool valid;
     };
     auto with = [](auto change) {
-        ChannelSpec s;
+        ChannelFields s;
         change(s);
         return s;
     };
     const Case cases[] = {
-        {"default satellite channel", ChannelSpec{}, true},
-        {"satellite 0", with([](ChannelSpec& s) { s.satellite = 0; }), false},
-        {"satellite 1", with([](ChannelSpec& s) { s.satellite = 1; }), true},
-        {"satellite 66", with([](ChannelSpec& s) { s.satellite = 66; }), false},
-        {"erased satellite byte", with([](ChannelSpec& s) { s.satellite = 0xFF; }), false},
-        {"DVB-C with any frequency", with([](ChannelSpec& s) { s.satellite = 65; s.frequency = 0; s.symbolRate = 0; }), true},
-        {"empty name", with([](ChannelSpec& s) { s.name = ""; }), true},
-        {"16-character name", with([](ChannelSpec& s) { s.name = std::string(16, 'N'); }), true},
-        {"17 bytes without NUL", with([](ChannelSpec& s) { s.name = std::string(17, 'N'); }), false},
-        {"frequency 949", with([](ChannelSpec& s) { s.frequency = 949; }), false},
-        {"frequency 950", with([](ChannelSpec& s) { s.frequency = 950; }), true},
-        {"frequency 12750", with([](ChannelSpec& s) { s.frequency = 12750; }), true},
-        {"frequency 12751", with([](ChannelSpec& s) { s.frequency = 12751; }), false},
-        {"symbol rate 999", with([](ChannelSpec& s) { s.symbolRate = 999; }), false},
-        {"symbol rate 1000", with([](ChannelSpec& s) { s.symbolRate = 1000; }), true},
-        {"symbol rate 45000", with([](ChannelSpec& s) { s.symbolRate = 45000; }), true},
-        {"symbol rate 45001", with([](ChannelSpec& s) { s.symbolRate = 45001; }), false},
+        {"default satellite channel", ChannelFields{}, true},
+        {"satellite 0", with([](ChannelFields& s) { s.satellite = 0; }), false},
+        {"satellite 1", with([](ChannelFields& s) { s.satellite = 1; }), true},
+        {"satellite 66", with([](ChannelFields& s) { s.satellite = 66; }), false},
+        {"erased satellite byte", with([](ChannelFields& s) { s.satellite = 0xFF; }), false},
+        {"DVB-C with any frequency", with([](ChannelFields& s) { s.satellite = 65; s.frequency = 0; s.symbolRate = 0; }), true},
+        {"empty name", with([](ChannelFields& s) { s.name = ""; }), true},
+        {"16-character name", with([](ChannelFields& s) { s.name = std::string(16, 'N'); }), true},
+        {"17 bytes without NUL", with([](ChannelFields& s) { s.name = std::string(17, 'N'); }), false},
+        {"frequency 949", with([](ChannelFields& s) { s.frequency = 949; }), false},
+        {"frequency 950", with([](ChannelFields& s) { s.frequency = 950; }), true},
+        {"frequency 12750", with([](ChannelFields& s) { s.frequency = 12750; }), true},
+        {"frequency 12751", with([](ChannelFields& s) { s.frequency = 12751; }), false},
+        {"symbol rate 999", with([](ChannelFields& s) { s.symbolRate = 999; }), false},
+        {"symbol rate 1000", with([](ChannelFields& s) { s.symbolRate = 1000; }), true},
+        {"symbol rate 45000", with([](ChannelFields& s) { s.symbolRate = 45000; }), true},
+        {"symbol rate 45001", with([](ChannelFields& s) { s.symbolRate = 45001; }), false},
         {"DVB-T 1739", dvbt(1739), false},
         {"DVB-T 1740", dvbt(1740), true},
         {"DVB-T 2300", dvbt(2300), true},
@@ -68,12 +68,12 @@ TEST(ChannelRecord, ValidityRules) {
         {"DVB-T 4700", dvbt(4700), true},
         {"DVB-T 8980", dvbt(8980), true},
         {"DVB-T 8981", dvbt(8981), false},
-        {"video PID 31", with([](ChannelSpec& s) { s.videoPid = 31; }), false},
-        {"video PID 32", with([](ChannelSpec& s) { s.videoPid = 32; }), true},
-        {"video PID 0", with([](ChannelSpec& s) { s.videoPid = 0; }), true},
-        {"audio PID 31", with([](ChannelSpec& s) { s.audioPid = 31; }), false},
-        {"audio PID 0", with([](ChannelSpec& s) { s.audioPid = 0; }), true},
-        {"wrong CRC", fx::withBadCrc(ChannelSpec{}), false},
+        {"video PID 31", with([](ChannelFields& s) { s.videoPid = 31; }), false},
+        {"video PID 32", with([](ChannelFields& s) { s.videoPid = 32; }), true},
+        {"video PID 0", with([](ChannelFields& s) { s.videoPid = 0; }), true},
+        {"audio PID 31", with([](ChannelFields& s) { s.audioPid = 31; }), false},
+        {"audio PID 0", with([](ChannelFields& s) { s.audioPid = 0; }), true},
+        {"wrong CRC", fx::withBadCrc(ChannelFields{}), false},
         {"CRC of a DVB-T record wrong", fx::withBadCrc(dvbt(5000)), false},
     };
     for (const auto& c : cases) {
@@ -85,7 +85,7 @@ TEST(ChannelRecord, ValidityRules) {
 }
 
 TEST(ChannelRecord, FieldsReadAtTheirOffsetsAndSettersKeepCarriedBits) {
-    ChannelSpec s;
+    ChannelFields s;
     s.name = "Sport 1";
     s.audioLanguage = 42;
     s.listPositions = {3, 0, 0, 0, 0, 0, 0, 511};
@@ -134,7 +134,7 @@ TEST(ChannelRecord, FieldsReadAtTheirOffsetsAndSettersKeepCarriedBits) {
 
     // Writing every field back through the setters with other values must land exactly where the
     // generator puts them, leaving the carried bytes and bits alone.
-    ChannelSpec t = s;
+    ChannelFields t = s;
     t.name = "ABCDEFGHIJKLMNOPQRS";  // cut to 16 characters by the editor
     t.audioLanguage = 3;
     t.listPositions = {0, 0, 9, 0, 0, 0, 0, 0};
@@ -200,7 +200,7 @@ TEST(ChannelRecord, KindFromVideoFlagPidsAndServiceBit) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        ChannelSpec s;
+        ChannelFields s;
         s.videoFlag = c.videoFlag;
         s.videoPid = c.video;
         s.audioPid = c.audio;
@@ -212,12 +212,12 @@ TEST(ChannelRecord, KindFromVideoFlagPidsAndServiceBit) {
 TEST(ChannelTable, WriteCompactsInUseSlotsWithFreshCrcsAndErasesTheRestOfBase) {
     // Slots 0, 5 and 9 hold channels; slot 5's record was edited in memory (stale CRC).
     fx::DatabaseImageBuilder b(DatabaseFileKind::Channels);
-    ChannelSpec a, c, d;
+    ChannelFields a, c, d;
     a.name = "A";
     c.name = "C";
     d.name = "D";
     b.channel(0, a).channel(5, fx::withBadCrc(c)).channel(9, d);
-    b.rawRecord(3, fx::encodeChannelRecord(fx::withBadCrc(ChannelSpec{})));
+    b.rawRecord(3, fx::encodeChannelRecord(fx::withBadCrc(ChannelFields{})));
     const auto bytes = b.build();
 
     cs::NullLog quiet;

@@ -80,14 +80,14 @@ TEST(CliInfo, FilesThatAreNoDatabaseStillPrintTheObjectAndExit2) {
 TEST(CliSave, InPlaceKeepsABackupAndOutWritesAnotherFileWithoutOne) {
     fx::TempDir dir;
     // Two valid channels with a gap and an invalid record between them, one provider for both.
-    fx::ChannelSpec a, b;
+    fx::ChannelFields a, b;
     a.name = "One";
     a.providerNumber = 4;
     b.name = "Two";
     b.providerNumber = 4;
     const auto original = fx::DatabaseImageBuilder(fx::DatabaseFileKind::Settings)
                               .channel(1, a)
-                              .rawRecord(2, fx::encodeChannelRecord(fx::withBadCrc(fx::ChannelSpec{})))
+                              .rawRecord(2, fx::encodeChannelRecord(fx::withBadCrc(fx::ChannelFields{})))
                               .channel(7, b)
                               .provider(10, 4, "Four")
                               .build();

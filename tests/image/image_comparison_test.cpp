@@ -15,12 +15,12 @@ namespace {
 namespace fx = cs::fixtures;
 using cs::AreaVerdict;
 using cs::ComparedArea;
-using fx::ChannelSpec;
+using fx::ChannelFields;
 using fx::DatabaseFileKind;
 using fx::DatabaseImageBuilder;
 
-ChannelSpec channel(const char* name, std::uint16_t serviceId, std::uint16_t provider = 0) {
-    ChannelSpec c;
+ChannelFields channel(const char* name, std::uint16_t serviceId, std::uint16_t provider = 0) {
+    ChannelFields c;
     c.name = name;
     c.serviceId = serviceId;
     c.providerNumber = provider;

@@ -176,7 +176,7 @@ TEST(ImageRead, ShortOversizeAndTruncatedFilesAreNotRecognised) {
 
 TEST(ImageRead, AFailedReadLeavesTheHeldDatabaseAndItsAreasAsTheyWere) {
     const auto db = fx::DatabaseImageBuilder(DatabaseFileKind::Settings)
-                        .channel(0, fx::ChannelSpec{})
+                        .channel(0, fx::ChannelFields{})
                         .settingsCrc(fx::AreaCrc::Wrong)
                         .build();
     cs::NullLog log;

@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 namespace fx = cs::fixtures;
-using fx::ChannelSpec;
+using fx::ChannelFields;
 using fx::DatabaseFileKind;
 
 constexpr const char* kDate = "20991231";
@@ -48,7 +48,7 @@ fx::ImageBytes canonicalImage(DatabaseFileKind kind, std::size_t size) {
     if (l.base != fx::ImageLayout::npos) {
         const char* providers[] = {"", "Alpha", "Alpha", "Solo", "Beta", "Alpha", "Beta", ""};
         for (std::size_t i = 0; i < 8; ++i) {
-            ChannelSpec s;
+            ChannelFields s;
             s.name = "Channel " + std::to_string(i);
             s.serviceId = static_cast<std::uint16_t>(100 + i);
             s.satellite = static_cast<std::uint8_t>(i < 6 ? 28 : 64);
@@ -70,7 +70,7 @@ fx::ImageBytes canonicalImage(DatabaseFileKind kind, std::size_t size) {
     }
     if (hasConfig) {
         b.defaultSatellites().listCount(3).listName(1, "Sport").listName(2, "News").listName(3, "Kids");
-        b.converter(0, fx::ConverterSpec{}).converter(3, fx::ConverterSpec{5150, 5750, 0, 1, 0x5C});
+        b.converter(0, fx::ConverterFields{}).converter(3, fx::ConverterFields{5150, 5750, 0, 1, 0x5C});
         b.transponder(fx::satelliteTransponder(5, 11000, 27500, 2, 0));
         b.transponder(fx::satelliteTransponder(5, 11000, 27500, 2, 1));
         b.transponder(fx::satelliteTransponder(28, 10744, 22000, 4, 0));
@@ -222,12 +222,12 @@ TEST(SaveImage, RefreshesHeaderCrcsAndCompactionButKeepsUninterpretedHeaderBytes
     b.fillCarried(5).headerIdent("KEEPME!!").headerFlags(0x0181);
     const std::uint8_t junk[16] = {'x', 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14};
     b.poke(0, junk);
-    ChannelSpec a, c;
+    ChannelFields a, c;
     a.name = "First";
     a.providerNumber = 9;
     c.name = "Second";
     c.providerNumber = 9;
-    b.channel(2, a).channel(6, c).rawRecord(4, fx::encodeChannelRecord(fx::withBadCrc(ChannelSpec{})));
+    b.channel(2, a).channel(6, c).rawRecord(4, fx::encodeChannelRecord(fx::withBadCrc(ChannelFields{})));
     b.provider(5, 9, "Nine");
     const std::uint8_t dirty[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     b.pokeSettingsArea(2048, dirty);
@@ -278,7 +278,7 @@ TEST(SaveImage, AreasThatFailedTheirChecksAreWrittenBackUnchanged) {
                               .provider(0, 1, "P")
                               .providerNumber(0, 1)
                               .providerNumber(1, 1)
-                              .channel(0, ChannelSpec{})
+                              .channel(0, ChannelFields{})
                               .settingsCrc(fx::AreaCrc::UpperHalfNonZero)
                               .providerCrc(fx::AreaCrc::Wrong)
                               .build();
@@ -307,7 +307,7 @@ TEST(SaveImage, NothingOpenFailsWithoutCreatingAFile) {
 TEST(SaveImage, PlainSaveKeepsTheSingleBackupAndSaveAsMakesNone) {
     fx::TempDir dir;
     const auto path = dir / "list.dsp";
-    const auto first = fx::DatabaseImageBuilder(DatabaseFileKind::Channels).channel(3, ChannelSpec{}).build();
+    const auto first = fx::DatabaseImageBuilder(DatabaseFileKind::Channels).channel(3, ChannelFields{}).build();
     fx::writeFile(path, first);
     fx::writeFile(dir / "list.BAK", std::vector<std::uint8_t>{1, 2, 3});
     ::chmod(path.c_str(), 0640);
@@ -339,7 +339,7 @@ TEST(SaveImage, PlainSaveKeepsTheSingleBackupAndSaveAsMakesNone) {
 TEST(SaveImage, APlainSaveWhoseBackupCannotBeMadeIsRefusedAndChangesNothing) {
     fx::TempDir dir;
     const auto path = dir / "list.dsp";
-    const auto content = fx::DatabaseImageBuilder(DatabaseFileKind::Channels).channel(3, ChannelSpec{}).build();
+    const auto content = fx::DatabaseImageBuilder(DatabaseFileKind::Channels).channel(3, ChannelFields{}).build();
     fx::writeFile(path, content);
     fs::create_directory(dir / "list.BAK");  // something in the way of the backup
 
@@ -409,7 +409,7 @@ private:
 TEST(SaveImage, AFailedWriteLeavesTheFileAndItsBackupUntouched) {
     fx::TempDir dir;
     const auto path = dir / "list.dsp";
-    const auto content = fx::DatabaseImageBuilder(DatabaseFileKind::Settings).channel(0, ChannelSpec{}).build();
+    const auto content = fx::DatabaseImageBuilder(DatabaseFileKind::Settings).channel(0, ChannelFields{}).build();
     const std::vector<std::uint8_t> oldBackup = {9, 8, 7};
     fx::writeFile(path, content);
     fx::writeFile(dir / "list.BAK", oldBackup);

@@ -106,8 +106,8 @@ TEST(AntennaBits, ValuesAreMaskedToTheFieldWidth) {
 
 // --------------------------------------------------------------------------------- load
 
-fx::SatelliteSpec astra() {
-    fx::SatelliteSpec s;
+fx::SatelliteFields astra() {
+    fx::SatelliteFields s;
     s.name = "Astra";
     s.position = 19.2f;
     s.side = 1;
@@ -129,7 +129,7 @@ fx::DatabaseImageBuilder richSettingsImage() {
     b.fillCarried(0x5eed);
     b.defaultSatellites();
     b.satellite(28, astra());
-    fx::SatelliteSpec west;
+    fx::SatelliteFields west;
     west.name = "Hispasat";
     west.position = 30.0f;
     west.side = 0;
@@ -364,7 +364,7 @@ TEST(StoreSettings, WritesEditsAndKeepsNeighbouringBits) {
 
 TEST(StoreSettings, SixteenCharacterNameKeepsItsLastByte) {
     auto b = richSettingsImage();
-    fx::SatelliteSpec s = astra();
+    fx::SatelliteFields s = astra();
     s.name = "ABCDEFGHIJKLMNOP";
     b.satellite(5, s);
     auto area = settingsAreaOf(b);

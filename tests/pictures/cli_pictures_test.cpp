@@ -92,14 +92,14 @@ TEST(CliPictures, ExtractWritesEachPictureUnderItsEntryName) {
 
 TEST(CliPictures, PackBuildsAStoreFromJpegAndBmpFiles) {
     TempDir dir;
-    pictest::JpegSpec big;
+    pictest::JpegRecipe big;
     big.width = 1024;
     big.height = 768;
     writeFixtureFile(dir / "logo.jpg", pictest::makeJpeg(big));
     QImage bmp(400, 300, QImage::Format_RGB32);
     bmp.fill(QColor(10, 200, 30));
     ASSERT_TRUE(bmp.save(QString::fromStdString(dir / "radio.bmp"), "BMP"));
-    pictest::JpegSpec fits;
+    pictest::JpegRecipe fits;
     fits.pattern = pictest::Pattern::Solid;
     const auto background = pictest::makeJpeg(fits);
     writeFixtureFile(dir / "background.jpg", background);
@@ -132,13 +132,13 @@ TEST(CliPictures, PackBuildsAStoreFromJpegAndBmpFiles) {
 
 TEST(CliPictures, PackLeavesOutWhatDoesNotFitAndGuardsOtherFiles) {
     TempDir dir;
-    pictest::JpegSpec noise;
+    pictest::JpegRecipe noise;
     noise.pattern = pictest::Pattern::Noise;
     noise.quality = 95;
     const auto tooBig = pictest::makeJpeg(noise);
     ASSERT_GT(tooBig.size(), 65536u);
     writeFixtureFile(dir / "noise.jpg", tooBig);
-    pictest::JpegSpec small;
+    pictest::JpegRecipe small;
     small.pattern = pictest::Pattern::Solid;
     writeFixtureFile(dir / "small.jpg", pictest::makeJpeg(small));
 

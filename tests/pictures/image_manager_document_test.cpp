@@ -15,11 +15,11 @@ namespace cs {
 namespace {
 
 namespace fx = cs::fixtures;
-using pictest::JpegSpec;
+using pictest::JpegRecipe;
 using pictest::makeJpeg;
 
 std::vector<std::uint8_t> jpegOf(int w, int h, std::uint32_t seed = 1) {
-    JpegSpec s;
+    JpegRecipe s;
     s.width = w;
     s.height = h;
     s.seed = seed;

@@ -37,7 +37,7 @@ namespace {
 #define CHECK_SCRIPT(script) QVERIFY2((script).report().empty(), (script).report().c_str())
 
 std::vector<std::uint8_t> jpegOf(int w, int h, pictest::Pattern pattern = pictest::Pattern::Gradient, int quality = 90) {
-    pictest::JpegSpec s;
+    pictest::JpegRecipe s;
     s.width = w;
     s.height = h;
     s.pattern = pattern;

@@ -11,7 +11,7 @@
 namespace cs {
 namespace {
 
-using pictest::JpegSpec;
+using pictest::JpegRecipe;
 using pictest::makeJpeg;
 
 TEST(JpegDecode, ScalesWithLibjpegAndGivesGrayWhenAsked) {
@@ -36,11 +36,11 @@ TEST(JpegDecode, ScalesWithLibjpegAndGivesGrayWhenAsked) {
 
 TEST(JpegDecode, KeepsColoursOfRgbGrayProgressiveAndCmykPictures) {
     // Solid colour pictures: the centre pixel must come back close to the colour written.
-    JpegSpec solid;
+    JpegRecipe solid;
     solid.width = 64;
     solid.height = 48;
     solid.pattern = pictest::Pattern::Solid;
-    JpegSpec progressive = solid;
+    JpegRecipe progressive = solid;
     progressive.progressive = true;
     struct Case {
         const char* name;

@@ -25,7 +25,7 @@ extern "C" void fixtureErrorExit(j_common_ptr cinfo) {
 
 extern "C" void fixtureQuiet(j_common_ptr) {}
 
-std::uint8_t sample(const JpegSpec& s, int x, int y, int c, std::uint32_t& rng) {
+std::uint8_t sample(const JpegRecipe& s, int x, int y, int c, std::uint32_t& rng) {
     switch (s.pattern) {
     case Pattern::Solid: return static_cast<std::uint8_t>(c == 0 ? 200 : c == 1 ? 80 : 40);
     case Pattern::Noise:
@@ -43,7 +43,7 @@ std::uint8_t sample(const JpegSpec& s, int x, int y, int c, std::uint32_t& rng) 
     }
 }
 
-bool compress(jpeg_compress_struct& cinfo, Failure& f, const JpegSpec& s, const std::vector<std::uint8_t>& pixels,
+bool compress(jpeg_compress_struct& cinfo, Failure& f, const JpegRecipe& s, const std::vector<std::uint8_t>& pixels,
               int components, J_COLOR_SPACE space, unsigned char** out, unsigned long* outSize) {
     if (setjmp(f.jump) != 0)
         return false;
@@ -79,7 +79,7 @@ bool compress(jpeg_compress_struct& cinfo, Failure& f, const JpegSpec& s, const 
     return true;
 }
 
-std::vector<std::uint8_t> encode(const JpegSpec& s, const std::vector<std::uint8_t>& pixels, int components,
+std::vector<std::uint8_t> encode(const JpegRecipe& s, const std::vector<std::uint8_t>& pixels, int components,
                                  J_COLOR_SPACE space) {
     Failure f{};
     jpeg_compress_struct cinfo{};
@@ -142,7 +142,7 @@ JpegFacts inspect(const std::vector<std::uint8_t>& jpeg, bool pixels, std::vecto
 
 } // namespace
 
-std::vector<std::uint8_t> makeJpeg(const JpegSpec& recipe) {
+std::vector<std::uint8_t> makeJpeg(const JpegRecipe& recipe) {
     const int components = recipe.grayscale ? 1 : 3;
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(recipe.width) * static_cast<std::size_t>(recipe.height) *
                                      static_cast<std::size_t>(components));
@@ -157,7 +157,7 @@ std::vector<std::uint8_t> makeJpeg(const JpegSpec& recipe) {
 
 std::vector<std::uint8_t> makeCmykJpeg(int width, int height, std::uint8_t c, std::uint8_t m, std::uint8_t y,
                                        std::uint8_t k, bool progressive) {
-    JpegSpec s;
+    JpegRecipe s;
     s.progressive = progressive;
     s.width = width;
     s.height = height;
@@ -169,7 +169,7 @@ std::vector<std::uint8_t> makeCmykJpeg(int width, int height, std::uint8_t c, st
 }
 
 std::vector<std::uint8_t> makeJpegOfSize(int width, int height, std::size_t size) {
-    JpegSpec s;
+    JpegRecipe s;
     s.width = width;
     s.height = height;
     s.pattern = Pattern::Solid;

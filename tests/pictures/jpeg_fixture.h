@@ -9,7 +9,7 @@ namespace cs::pictest {
 
 enum class Pattern { Gradient, Noise, Solid };
 
-struct JpegSpec {
+struct JpegRecipe {
     int width = 720;
     int height = 576;
     Pattern pattern = Pattern::Gradient;
@@ -22,7 +22,7 @@ struct JpegSpec {
     std::uint32_t seed = 1;
 };
 
-std::vector<std::uint8_t> makeJpeg(const JpegSpec& recipe);
+std::vector<std::uint8_t> makeJpeg(const JpegRecipe& recipe);
 
 // A solid-colour picture whose four stored CMYK samples are given as they are written (Adobe
 // convention: 255 = no ink).

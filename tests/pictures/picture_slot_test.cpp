@@ -9,11 +9,11 @@
 namespace cs {
 namespace {
 
-using pictest::JpegSpec;
+using pictest::JpegRecipe;
 using pictest::makeJpeg;
 
 std::vector<std::uint8_t> jpegOf(int w, int h) {
-    JpegSpec s;
+    JpegRecipe s;
     s.width = w;
     s.height = h;
     return makeJpeg(s);

@@ -278,7 +278,7 @@ TEST(PictureStoreFile, WriteThenReadGivesTheSamePictures) {
     TempDir dir;
     PictureStore store;
     NullLog log;
-    pictest::JpegSpec logo, radio, background;
+    pictest::JpegRecipe logo, radio, background;
     logo.width = 1024;
     logo.height = 768;
     radio.width = 400;

@@ -15,7 +15,7 @@ namespace fx = cs::fixtures;
 namespace {
 
 // The fixture's description of one channel record, field by field.
-using ChannelFields = fx::ChannelSpec;
+using fx::ChannelFields;
 
 ChannelRecord recordOf(const ChannelFields& fields) {
     const fx::Record64 bytes = fx::encodeChannelRecord(fields);

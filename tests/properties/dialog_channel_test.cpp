@@ -18,8 +18,8 @@ using widgets::ScriptedMessageBoxes;
 
 namespace {
 
-fx::ChannelSpec satelliteChannel() {
-    fx::ChannelSpec s;
+fx::ChannelFields satelliteChannel() {
+    fx::ChannelFields s;
     s.name = "Sat One";
     s.providerNumber = 0;
     s.carried = fx::CarriedChannelBytes::pattern(3);
@@ -28,8 +28,8 @@ fx::ChannelSpec satelliteChannel() {
     return s;
 }
 
-fx::ChannelSpec terrestrialChannel() {
-    fx::ChannelSpec s;
+fx::ChannelFields terrestrialChannel() {
+    fx::ChannelFields s;
     s.name = "Terr";
     s.satellite = 64;
     s.frequency = 5060;  // 506.0 MHz, UHF 25
@@ -37,8 +37,8 @@ fx::ChannelSpec terrestrialChannel() {
     return s;
 }
 
-fx::ChannelSpec cableChannel() {
-    fx::ChannelSpec s;
+fx::ChannelFields cableChannel() {
+    fx::ChannelFields s;
     s.name = "Cable";
     s.satellite = 65;
     s.frequency = 3470;  // not among the cable transponders
@@ -58,8 +58,8 @@ fx::ImageBytes image() {
     return b.build();
 }
 
-void expectRecord(const ChannelRecord& actual, const fx::ChannelSpec& spec) {
-    const fx::Record64 want = fx::encodeChannelRecord(spec);
+void expectRecord(const ChannelRecord& actual, const fx::ChannelFields& fields) {
+    const fx::Record64 want = fx::encodeChannelRecord(fields);
     for (std::size_t i = 0; i < 62; ++i)
         QVERIFY2(actual.bytes()[i] == want[i],
                  qPrintable(QStringLiteral("byte %1: %2, expected %3").arg(i).arg(actual.bytes()[i]).arg(want[i])));
@@ -84,7 +84,7 @@ private slots:
 void DialogChannelTest::okWritesTheEditedFieldsAndCancelNothing() {
     DialogHarness h(image());
     QVERIFY(h.opened);
-    const fx::ChannelSpec original = satelliteChannel();
+    const fx::ChannelFields original = satelliteChannel();
 
     // Cancel after edits writes nothing.
     QVERIFY(h.openChannel(0));
@@ -116,7 +116,7 @@ void DialogChannelTest::okWritesTheEditedFieldsAndCancelNothing() {
     QCOMPARE(h.dialog->result(), properties::ChangeLevel::Written);
     QVERIFY(!h.dialog->isVisible());
 
-    fx::ChannelSpec expected = original;
+    fx::ChannelFields expected = original;
     expected.videoPid = 256;
     expected.audioPid = 257;
     expected.serviceId = 65535;
@@ -176,7 +176,7 @@ void DialogChannelTest::boxesRefuseWhatTheyDoNotAcceptAndRestoreTheirText() {
     QCOMPARE(p.nameBox()->text(), QStringLiteral("Sat One"));
     typeInto(p.frequencyBox(), QStringLiteral("9750"));
     h.dialog->okButton()->click();
-    fx::ChannelSpec expected = satelliteChannel();
+    fx::ChannelFields expected = satelliteChannel();
     expected.frequency = 9750;
     expectRecord(h.db.record(0), expected);
 }
@@ -195,7 +195,7 @@ void DialogChannelTest::mirroredPidsKeepTheDialogOpen() {
     typeInto(p.videoPidBox(), QStringLiteral("0"));
     typeInto(p.pmtPidBox(), QStringLiteral("0x20"));
     QVERIFY(h.dialog->confirm());
-    fx::ChannelSpec expected = satelliteChannel();
+    fx::ChannelFields expected = satelliteChannel();
     expected.videoPid = 0;
     expected.videoFlag = false;
     expectRecord(h.db.record(0), expected);
@@ -256,7 +256,7 @@ void DialogChannelTest::onlyTheTabOfTheChannelKindIsShown() {
     p.terrestrialFrequencyList()->setCurrentText(QStringLiteral("858.0"));
     QVERIFY(h.dialog->confirm());
     QCOMPARE(h.dialog->result(), properties::ChangeLevel::Placement);
-    fx::ChannelSpec t = terrestrialChannel();
+    fx::ChannelFields t = terrestrialChannel();
     t.frequency = 8580;
     expectRecord(h.db.record(1), t);
 
@@ -273,7 +273,7 @@ void DialogChannelTest::onlyTheTabOfTheChannelKindIsShown() {
     typeInto(p.cableSymbolRateBox(), QStringLiteral("6875"));
     p.cableConstellationList()->setCurrentIndex(4);
     QVERIFY(h.dialog->confirm());
-    fx::ChannelSpec c = cableChannel();
+    fx::ChannelFields c = cableChannel();
     c.frequency = 3620;
     c.symbolRate = 6875;
     c.cableConstellation = 6;

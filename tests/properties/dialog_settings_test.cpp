@@ -24,7 +24,7 @@ fx::ImageBytes image() {
     fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites();
     for (std::size_t sat = 0; sat < 64; ++sat) {
-        fx::SatelliteSpec s;
+        fx::SatelliteFields s;
         s.name = "Sat " + std::to_string(sat);
         s.position = 1.0f + static_cast<float>(sat);
         s.antenna.lnbKu = static_cast<std::uint8_t>(sat % 8);
@@ -37,7 +37,7 @@ fx::ImageBytes image() {
     b.converter(0, {9750, 10600, 11700, 0});
     b.converter(1, {5150, 5150, 0, 1});
     b.converter(3, {9750, 10750, 11700, 0});
-    b.channel(0, fx::ChannelSpec{});
+    b.channel(0, fx::ChannelFields{});
     return b.build();
 }
 

@@ -31,7 +31,7 @@ namespace {
 fx::ImageBytes image(bool full = false) {
     fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites();
-    b.channel(0, fx::ChannelSpec{});
+    b.channel(0, fx::ChannelFields{});
     if (full) {
         for (int i = 0; i < 3840; ++i)
             b.transponder(fx::satelliteTransponder(2, static_cast<std::uint16_t>(10000 + i), 27500));

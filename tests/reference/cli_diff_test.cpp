@@ -17,8 +17,8 @@ namespace fx = cs::fixtures;
 using cs::clitest::CliRun;
 using cs::clitest::runCli;
 
-fx::ChannelSpec ch(std::string name, std::uint16_t sid, std::uint16_t frequency, std::uint16_t listPosition = 0) {
-    fx::ChannelSpec s;
+fx::ChannelFields ch(std::string name, std::uint16_t sid, std::uint16_t frequency, std::uint16_t listPosition = 0) {
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.serviceId = sid;
     s.frequency = frequency;
@@ -43,7 +43,7 @@ fx::ImageBytes after() {
     b.defaultSatellites().listCount(1).listName(1, "Fav");
     b.channel(0, ch("B\xE9", 2, 11100, 2)).channel(1, ch("C", 3, 11200, 1)).channel(2, ch("A", 1, 11000));
     b.channel(3, ch("E", 5, 11400));
-    b.converter(1, fx::ConverterSpec{5150, 5750, 0, 1, 0});
+    b.converter(1, fx::ConverterFields{5150, 5750, 0, 1, 0});
     return b.build();
 }
 

@@ -15,9 +15,9 @@ namespace {
 namespace fx = cs::fixtures;
 using cs::clitest::runCli;
 
-fx::ChannelSpec ch(std::string name, std::uint16_t sid, std::uint8_t satellite, bool radio = false,
+fx::ChannelFields ch(std::string name, std::uint16_t sid, std::uint8_t satellite, bool radio = false,
                    bool scrambled = false) {
-    fx::ChannelSpec s;
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.serviceId = sid;
     s.satellite = satellite;
@@ -33,7 +33,7 @@ TEST(CliFileFacts, InfoAddsTheWindowsNumbersAndKeepsItsFields) {
     fx::TempDir dir;
     fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites().listCount(1).listName(1, "Fav");
-    fx::ChannelSpec inList = ch("One", 1, 28);
+    fx::ChannelFields inList = ch("One", 1, 28);
     inList.listPositions[0] = 1;
     b.channel(0, inList).channel(1, ch("Two", 2, 28, true)).channel(2, ch("Three", 3, 28, false, true));
     b.channel(3, ch("One", 1, 28));  // the same service again

@@ -23,8 +23,8 @@ namespace fx = cs::fixtures;
 using cs::clitest::CliRun;
 using cs::clitest::runCli;
 
-fx::ChannelSpec ch(std::string name, std::uint16_t sid, std::uint16_t frequency, std::uint8_t satellite = 28) {
-    fx::ChannelSpec s;
+fx::ChannelFields ch(std::string name, std::uint16_t sid, std::uint16_t frequency, std::uint8_t satellite = 28) {
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.serviceId = sid;
     s.frequency = frequency;
@@ -36,9 +36,9 @@ fx::ChannelSpec ch(std::string name, std::uint16_t sid, std::uint16_t frequency,
 fx::ImageBytes sortedImage() {
     fx::DatabaseImageBuilder b(fx::DatabaseFileKind::Settings);
     b.defaultSatellites().listCount(1).listName(1, "Fav");
-    fx::ChannelSpec c = ch("C, the third", 3, 11300);
+    fx::ChannelFields c = ch("C, the third", 3, 11300);
     c.listPositions[0] = 2;
-    fx::ChannelSpec bb = ch("B", 2, 11200);
+    fx::ChannelFields bb = ch("B", 2, 11200);
     bb.listPositions[0] = 1;
     b.channel(0, c).channel(1, ch("A", 1, 11100)).channel(2, bb).channel(3, ch("D", 4, 4745, 64));
     return b.build();
@@ -167,7 +167,7 @@ TEST_F(CliReference, OrderRefusesWhatItCannotUseAndLeavesTheFileAlone) {
 TEST_F(CliReference, ListsAreRebuiltOnlyFromAReferenceThatHasListsAndMatches) {
     // A reference with lists that shares no channel, and one that shares channels but has no lists.
     fx::DatabaseImageBuilder other(fx::DatabaseFileKind::Settings);
-    fx::ChannelSpec stranger = ch("Stranger", 77, 12500);
+    fx::ChannelFields stranger = ch("Stranger", 77, 12500);
     stranger.listPositions[0] = 1;
     other.defaultSatellites().listCount(2).listName(1, "Other").channel(0, stranger);
     fx::writeFile(path("other.dsp"), other.build());

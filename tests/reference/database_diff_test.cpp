@@ -16,15 +16,15 @@ using cs::ChannelChange;
 using cs::DatabaseDiff;
 namespace field = cs::diff_field;
 
-fx::ChannelSpec at(std::string name, std::uint16_t sid, std::uint16_t frequency) {
-    fx::ChannelSpec s = tv(std::move(name), sid);
+fx::ChannelFields at(std::string name, std::uint16_t sid, std::uint16_t frequency) {
+    fx::ChannelFields s = tv(std::move(name), sid);
     s.frequency = frequency;
     return s;
 }
 
 // Five channels on satellite 28 in slots 0..4, list 1 "Fav" holding Bravo, Delta, Alpha.
-std::vector<fx::ChannelSpec> baseChannels() {
-    std::vector<fx::ChannelSpec> c = {at("Alpha", 1, 11000), at("Bravo", 2, 11100), at("Charlie", 3, 11200),
+std::vector<fx::ChannelFields> baseChannels() {
+    std::vector<fx::ChannelFields> c = {at("Alpha", 1, 11000), at("Bravo", 2, 11100), at("Charlie", 3, 11200),
                                       at("Delta", 4, 11300), at("Echo", 5, 11400)};
     c[1].listPositions[0] = 1;
     c[3].listPositions[0] = 2;
@@ -32,7 +32,7 @@ std::vector<fx::ChannelSpec> baseChannels() {
     return c;
 }
 
-fx::ImageBytes imageOf(const std::vector<fx::ChannelSpec>& channels,
+fx::ImageBytes imageOf(const std::vector<fx::ChannelFields>& channels,
                        const std::function<void(fx::DatabaseImageBuilder&)>& extra = {}) {
     auto b = settingsImage();
     b.listCount(1).listName(1, "Fav");
@@ -71,7 +71,7 @@ Found summarise(const DatabaseDiff& diff) {
 
 struct ChannelCase {
     const char* what;
-    std::function<void(std::vector<fx::ChannelSpec>&)> edit;
+    std::function<void(std::vector<fx::ChannelFields>&)> edit;
     std::map<ChannelChange, Names> expected;
     std::map<std::string, unsigned> fields;
 };
@@ -129,7 +129,7 @@ const ChannelCase kChannelCases[] = {
 TEST(DatabaseDiffChannels, ClassifiesEachChange) {
     for (const ChannelCase& c : kChannelCases) {
         SCOPED_TRACE(c.what);
-        std::vector<fx::ChannelSpec> after = baseChannels();
+        std::vector<fx::ChannelFields> after = baseChannels();
         c.edit(after);
         OpenDatabase a(imageOf(baseChannels()));
         OpenDatabase b(imageOf(after));
@@ -149,7 +149,7 @@ struct ListCounts {
 TEST(DatabaseDiffLists, AddedRemovedAndMovedMembers) {
     struct Case {
         const char* what;
-        std::function<void(std::vector<fx::ChannelSpec>&)> edit;
+        std::function<void(std::vector<fx::ChannelFields>&)> edit;
         ListCounts expected;
     };
     const Case cases[] = {
@@ -177,7 +177,7 @@ TEST(DatabaseDiffLists, AddedRemovedAndMovedMembers) {
          {0, 0, 0}},
     };
     for (const Case& c : cases) {
-        std::vector<fx::ChannelSpec> after = baseChannels();
+        std::vector<fx::ChannelFields> after = baseChannels();
         c.edit(after);
         OpenDatabase a(imageOf(baseChannels()));
         OpenDatabase b(imageOf(after));
@@ -194,8 +194,8 @@ TEST(DatabaseDiffSettings, EachPartIsNamedOnItsOwn) {
     using Edit = std::function<void(fx::DatabaseImageBuilder&)>;
     const std::vector<std::pair<Edit, std::vector<SettingsPart>>> cases = {
         {[](fx::DatabaseImageBuilder&) {}, {}},
-        {[](fx::DatabaseImageBuilder& b) { b.satellite(5, fx::SatelliteSpec{"Elsewhere", 13.0f, 1}); }, {SettingsPart::Satellites}},
-        {[](fx::DatabaseImageBuilder& b) { b.converter(2, fx::ConverterSpec{9750, 10750, 11700, 1, 0}); },
+        {[](fx::DatabaseImageBuilder& b) { b.satellite(5, fx::SatelliteFields{"Elsewhere", 13.0f, 1}); }, {SettingsPart::Satellites}},
+        {[](fx::DatabaseImageBuilder& b) { b.converter(2, fx::ConverterFields{9750, 10750, 11700, 1, 0}); },
          {SettingsPart::Converters}},
         {[](fx::DatabaseImageBuilder& b) { b.transponder(fx::satelliteTransponder(28, 12000, 27500)); },
          {SettingsPart::Transponders}},
@@ -242,7 +242,7 @@ TEST(DatabaseDiffWhole, TheDemoDatabaseEqualsItselfAndItsSave) {
 
 TEST(DatabaseDiffWhole, GapsInTheTableAreNoMove) {
     // The same channels with empty slots between them: a save would close the gaps.
-    std::vector<fx::ChannelSpec> c = baseChannels();
+    std::vector<fx::ChannelFields> c = baseChannels();
     OpenDatabase a(imageOf(c));
     OpenDatabase b(imageOf({}, [&](fx::DatabaseImageBuilder& builder) {
         for (std::size_t i = 0; i < c.size(); ++i)
@@ -253,7 +253,7 @@ TEST(DatabaseDiffWhole, GapsInTheTableAreNoMove) {
 }
 
 TEST(DatabaseDiffWhole, EntriesCarrySlotsPositionsAndHowTheyWereMatched) {
-    std::vector<fx::ChannelSpec> after = baseChannels();
+    std::vector<fx::ChannelFields> after = baseChannels();
     after[2].serviceId = 300;        // Charlie: by name
     after[1].name = "Bravo HD";      // by service
     after.insert(after.begin(), at("New", 9, 12000));
@@ -287,7 +287,7 @@ TEST(DatabaseDiffWhole, EntriesCarrySlotsPositionsAndHowTheyWereMatched) {
 TEST(DatabaseDiffTake, RemovedRenamedAndMovedComeBackAsTheOtherFileHasThem) {
     struct Case {
         const char* what;
-        std::function<void(std::vector<fx::ChannelSpec>&)> edit;
+        std::function<void(std::vector<fx::ChannelFields>&)> edit;
         std::size_t restored, renamed, moved;
     };
     const Case cases[] = {
@@ -304,7 +304,7 @@ TEST(DatabaseDiffTake, RemovedRenamedAndMovedComeBackAsTheOtherFileHasThem) {
          1, 1, 1},
     };
     for (const Case& c : cases) {
-        std::vector<fx::ChannelSpec> after = baseChannels();
+        std::vector<fx::ChannelFields> after = baseChannels();
         c.edit(after);
         OpenDatabase other(imageOf(baseChannels()));
         OpenDatabase shown(imageOf(after));
@@ -323,7 +323,7 @@ TEST(DatabaseDiffTake, RemovedRenamedAndMovedComeBackAsTheOtherFileHasThem) {
 }
 
 TEST(DatabaseDiffTake, AddedChannelsAndAFullTableAreRefused) {
-    std::vector<fx::ChannelSpec> after = baseChannels();
+    std::vector<fx::ChannelFields> after = baseChannels();
     after.erase(after.begin());
     after.push_back(at("New", 9, 12000));
     OpenDatabase other(imageOf(baseChannels()));

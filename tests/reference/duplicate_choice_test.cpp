@@ -57,7 +57,7 @@ TEST(DuplicateChoice, EachChosenChannelIsKeptByItsGroup) {
 TEST(DuplicateChoice, MembershipsAndReceiverNumbers) {
     auto b = settingsImage();
     b.listCount(2).listName(1, "A").listName(2, "B");
-    fx::ChannelSpec member = tv("Member", 2);
+    fx::ChannelFields member = tv("Member", 2);
     member.listPositions = {1, 3};
     b.channel(2, tv("First", 1)).channel(6, member);
     OpenDatabase open(b.build());

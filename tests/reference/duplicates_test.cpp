@@ -14,9 +14,9 @@ namespace {
 using namespace cs::dbtest;
 using Groups = std::vector<std::vector<std::uint16_t>>;
 
-fx::ChannelSpec at(std::string name, std::uint16_t sid, std::uint8_t satellite, std::uint16_t frequency,
+fx::ChannelFields at(std::string name, std::uint16_t sid, std::uint8_t satellite, std::uint16_t frequency,
                    std::uint8_t polarisation = 0) {
-    fx::ChannelSpec s = tv(std::move(name), sid, satellite);
+    fx::ChannelFields s = tv(std::move(name), sid, satellite);
     s.frequency = frequency;
     s.polarisation = polarisation;
     return s;
@@ -25,7 +25,7 @@ fx::ChannelSpec at(std::string name, std::uint16_t sid, std::uint8_t satellite, 
 TEST(Duplicates, ServiceAndNameCases) {
     const struct {
         const char* what;
-        fx::ChannelSpec a, b;
+        fx::ChannelFields a, b;
         bool sameService, sameName;
     } cases[] = {
         {"same service on two slots", at("One", 5, 28, 11000), at("One", 5, 28, 11000), true, true},
@@ -69,12 +69,12 @@ TEST(Duplicates, ManyChannelsGroupAsAPlainGroupingDoes) {
     const std::uint8_t satellites[] = {19, 28, 64};
     std::mt19937 random(7);
     auto b = settingsImage();
-    std::vector<fx::ChannelSpec> channels;
+    std::vector<fx::ChannelFields> channels;
     for (std::uint16_t slot = 0; slot < 3000; ++slot) {
         const std::uint8_t satellite = satellites[random() % std::size(satellites)];
         // DVB-T frequencies are in units of 0.1 MHz.
         const auto frequency = static_cast<std::uint16_t>((satellite == 64 ? 4740 : 11000) + random() % 60);
-        fx::ChannelSpec c = at(names[random() % std::size(names)], static_cast<std::uint16_t>(1 + random() % 60), satellite,
+        fx::ChannelFields c = at(names[random() % std::size(names)], static_cast<std::uint16_t>(1 + random() % 60), satellite,
                                frequency, static_cast<std::uint8_t>(random() % 2));
         b.channel(slot, c);
         channels.push_back(c);
@@ -86,7 +86,7 @@ TEST(Duplicates, ManyChannelsGroupAsAPlainGroupingDoes) {
     std::map<std::pair<int, std::string>, std::vector<std::uint16_t>> byName;
     std::map<std::tuple<int, int, int>, std::vector<std::pair<std::uint16_t, std::uint16_t>>> byService;
     for (std::uint16_t slot = 0; slot < channels.size(); ++slot) {
-        const fx::ChannelSpec& c = channels[slot];
+        const fx::ChannelFields& c = channels[slot];
         if (!cs::comparableName(c.name).empty())
             byName[{c.satellite, cs::comparableName(c.name)}].push_back(slot);
         const int polarisation = c.satellite >= 64 ? 0 : c.polarisation;
@@ -126,13 +126,13 @@ TEST(Duplicates, RemovalMovesListMembershipsToTheKeptChannel) {
     b.listCount(8);
     for (std::size_t k = 1; k <= 8; ++k)
         b.listName(k, "List " + std::to_string(k));
-    fx::ChannelSpec keep = at("Keep", 5, 28, 11000);
+    fx::ChannelFields keep = at("Keep", 5, 28, 11000);
     keep.listPositions[0] = 4;
-    fx::ChannelSpec gone = at("Keep", 5, 28, 11002);
+    fx::ChannelFields gone = at("Keep", 5, 28, 11002);
     gone.listPositions[0] = 1;  // the kept channel's own place in list 1 stays
     for (std::size_t k = 2; k <= 8; ++k)
         gone.listPositions[k - 1] = static_cast<std::uint16_t>(k);  // lists 2..8 move over
-    fx::ChannelSpec other = at("Other", 6, 28, 11000);
+    fx::ChannelFields other = at("Other", 6, 28, 11000);
     other.listPositions[1] = 1;
     other.listPositions[7] = 1;
     b.channel(0, keep).channel(1, other).channel(2, gone);

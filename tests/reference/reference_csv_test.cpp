@@ -11,11 +11,11 @@ using namespace cs::dbtest;
 
 TEST(ReferenceCsv, ExportQuotesNamesAndReadsBackTheSameChannels) {
     auto b = settingsImage();
-    fx::ChannelSpec a = tv("Plain", 10);
-    fx::ChannelSpec q = tv("Say \"hi\", all", 11);
+    fx::ChannelFields a = tv("Plain", 10);
+    fx::ChannelFields q = tv("Say \"hi\", all", 11);
     q.frequency = 12188;
     q.polarisation = 1;
-    fx::ChannelSpec l = tv("Caf\xE9", 12, 65);  // Latin-1 e-acute, a DVB-C channel
+    fx::ChannelFields l = tv("Caf\xE9", 12, 65);  // Latin-1 e-acute, a DVB-C channel
     l.frequency = 3460;
     b.channel(0, a).channel(1, q).channel(2, l);
     OpenDatabase open(b.build());

@@ -23,8 +23,8 @@ Names tableOrder(const OpenDatabase& open) {
     return names;
 }
 
-fx::ChannelSpec sat(std::string name, std::uint16_t sid, std::uint16_t frequency, std::uint16_t provider = 0) {
-    fx::ChannelSpec s = tv(std::move(name), sid);
+fx::ChannelFields sat(std::string name, std::uint16_t sid, std::uint16_t frequency, std::uint16_t provider = 0) {
+    fx::ChannelFields s = tv(std::move(name), sid);
     s.frequency = frequency;
     s.providerNumber = provider;
     return s;
@@ -35,11 +35,11 @@ fx::ChannelSpec sat(std::string name, std::uint16_t sid, std::uint16_t frequency
 fx::ImageBytes oldImage() {
     auto b = settingsImage();
     b.listCount(1).listName(1, "Fav");
-    const std::vector<fx::ChannelSpec> order = {
+    const std::vector<fx::ChannelFields> order = {
         sat("Zeta", 8, 11000), sat("Alpha", 1, 11100), sat("Echo", 5, 11200), sat("Bravo", 2, 11300),
         sat("Hotel", 9, 11400), sat("Delta", 4, 11500), sat("Golf", 7, 11600), sat("Kilo", 11, 11700)};
     for (std::size_t i = 0; i < order.size(); ++i) {
-        fx::ChannelSpec s = order[i];
+        fx::ChannelFields s = order[i];
         if (s.name == "Echo")
             s.listPositions[0] = 1;
         if (s.name == "Zeta")
@@ -117,7 +117,7 @@ TEST(OrderLikeReference, NamesAndFavouriteListsAreTakenOnRequest) {
 TEST(OrderLikeReference, FavouriteListFollowsTheReferenceAndKeepsItsOtherMembersAfter) {
     auto b = settingsImage();
     b.listCount(1).listName(1, "Mine");
-    auto member = [](fx::ChannelSpec s, std::uint16_t position) {
+    auto member = [](fx::ChannelFields s, std::uint16_t position) {
         s.listPositions[0] = position;
         return s;
     };

@@ -43,8 +43,8 @@ namespace {
 namespace fx = cs::fixtures;
 using Names = std::vector<std::string>;
 
-fx::ChannelSpec channel(std::string name, std::uint16_t sid, std::uint16_t frequency) {
-    fx::ChannelSpec s;
+fx::ChannelFields channel(std::string name, std::uint16_t sid, std::uint16_t frequency) {
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.serviceId = sid;
     s.satellite = 28;
@@ -61,7 +61,7 @@ fx::DatabaseImageBuilder emptyImage() {
 // The user's sorted image: seven channels in a hand-made order.
 fx::ImageBytes oldImage() {
     auto b = emptyImage();
-    const std::vector<fx::ChannelSpec> order = {channel("Zeta", 8, 11000), channel("Alpha", 1, 11100),
+    const std::vector<fx::ChannelFields> order = {channel("Zeta", 8, 11000), channel("Alpha", 1, 11100),
                                                 channel("Echo", 5, 11200), channel("Bravo", 2, 11300),
                                                 channel("Hotel", 9, 11400), channel("Delta", 4, 11500),
                                                 channel("Golf", 7, 11600)};
@@ -75,9 +75,9 @@ fx::ImageBytes oldImage() {
 fx::ImageBytes rescannedImage() {
     auto b = emptyImage();
     b.listCount(1).listName(1, "Fav");
-    fx::ChannelSpec echo = channel("Echo", 5, 11190);
+    fx::ChannelFields echo = channel("Echo", 5, 11190);
     echo.listPositions[0] = 1;
-    fx::ChannelSpec alpha = channel("Alpha", 1, 11104);
+    fx::ChannelFields alpha = channel("Alpha", 1, 11104);
     alpha.listPositions[0] = 2;
     b.channel(0, channel("New One", 20, 12000)).channel(1, alpha).channel(2, channel("Bravo HD", 2, 11296));
     b.channel(3, channel("Delta", 4, 11510)).channel(4, echo).channel(5, channel("Golf", 70, 11600));
@@ -174,7 +174,7 @@ fx::ImageBytes longImage() {
     auto b = emptyImage();
     b.listCount(1).listName(1, "Fav");
     for (std::uint16_t i = 0; i < 130; ++i) {
-        fx::ChannelSpec c = channel("Chan " + std::to_string(500 + i), static_cast<std::uint16_t>(i + 1),
+        fx::ChannelFields c = channel("Chan " + std::to_string(500 + i), static_cast<std::uint16_t>(i + 1),
                                     static_cast<std::uint16_t>(10800 + i * 10));
         if (i % 3 == 0)
             c.listPositions[0] = static_cast<std::uint16_t>(44 - i / 3);
@@ -427,9 +427,9 @@ namespace {
 fx::ImageBytes duplicatesImage() {
     auto b = emptyImage();
     b.listCount(2).listName(1, "Fav").listName(2, "Kids");
-    fx::ChannelSpec copy = channel("Sport", 10, 11002);
+    fx::ChannelFields copy = channel("Sport", 10, 11002);
     copy.listPositions = {2, 1};
-    fx::ChannelSpec member = channel("Movies", 11, 11500);
+    fx::ChannelFields member = channel("Movies", 11, 11500);
     member.listPositions[0] = 1;
     b.channel(0, member).channel(1, channel("Sport", 10, 11000)).channel(2, channel("News", 12, 11700));
     b.channel(3, copy).channel(4, channel("News", 13, 11900));

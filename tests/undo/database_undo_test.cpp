@@ -26,8 +26,8 @@ namespace {
 
 namespace fx = cs::fixtures;
 
-fx::ChannelSpec tv(std::string name, std::uint16_t sid, std::uint8_t satellite = 28, std::uint16_t provider = 0) {
-    fx::ChannelSpec s;
+fx::ChannelFields tv(std::string name, std::uint16_t sid, std::uint8_t satellite = 28, std::uint16_t provider = 0) {
+    fx::ChannelFields s;
     s.name = std::move(name);
     s.serviceId = sid;
     s.satellite = satellite;
@@ -42,7 +42,7 @@ fx::ImageBytes sampleImage() {
     b.defaultSatellites().listCount(2).listName(1, "Films").listName(2, "News");
     b.provider(0, 1, "Alpha").provider(1, 2, "Beta").provider(2, 3, "Gamma");
     for (std::uint16_t i = 0; i < 40; ++i) {
-        fx::ChannelSpec s = tv("Chan " + std::to_string(i), static_cast<std::uint16_t>(i + 1),
+        fx::ChannelFields s = tv("Chan " + std::to_string(i), static_cast<std::uint16_t>(i + 1),
                                i % 3 == 0 ? 19 : 28, static_cast<std::uint16_t>(i % 3 + 1));
         if (i % 4 == 0)
             s.listPositions[0] = static_cast<std::uint16_t>(i / 4 + 1);
@@ -102,7 +102,7 @@ ViewRequest listView(std::uint8_t list) {
     return r;
 }
 
-ImportFile readImport(const fx::TempDir& dir, const fx::DsxSpec& recipe) {
+ImportFile readImport(const fx::TempDir& dir, const fx::DsxRecipe& recipe) {
     const auto path = dir / "in.dsx";
     fx::writeFile(path, fx::encodeDsx(recipe));
     ImportFile file;
@@ -195,7 +195,7 @@ const std::vector<Operation>& operations() {
          [](Session& s) {
              fx::ChannelBaseFixture base;
              base.records = {fx::encodeChannelRecord(tv("Imported A", 1)), fx::encodeChannelRecord(tv("Imported B", 2))};
-             fx::DsxSpec recipe;
+             fx::DsxRecipe recipe;
              recipe.components = {{0, fx::kDsxChannelBase, fx::kDsxMarker, fx::channelBaseBlock(base), {}},
                                   {1, fx::kDsxReceiverSettings, fx::kDsxMarker, fx::receiverSettingsBlock(5), {}}};
              const ImportFile file = readImport(s.dir(), recipe);

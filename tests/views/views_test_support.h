@@ -51,8 +51,8 @@ struct SmallDatabase {
 // data services, free and scrambled; unique names in a shuffled order; providers "Alpha",
 // "Beta", "Gamma" on three of every four channels; list 1 holds the first members in a
 // scrambled order of positions.
-inline fx::ChannelSpec smallChannel(int i, int count) {
-    fx::ChannelSpec c;
+inline fx::ChannelFields smallChannel(int i, int count) {
+    fx::ChannelFields c;
     const int shuffled = (i * 37 + 11) % count;  // a permutation while 37 and count are coprime
     c.name = "Ch " + std::to_string(1000 + shuffled);
     c.serviceId = static_cast<std::uint16_t>(100 + i);
@@ -101,7 +101,7 @@ inline fx::ImageBytes smallDatabase(const SmallDatabase& d) {
         b.listCount(1).listName(1, "Sport");
     }
     for (int i = 0; i < d.channels; ++i) {
-        fx::ChannelSpec c = smallChannel(i, d.channels);
+        fx::ChannelFields c = smallChannel(i, d.channels);
         if (i < d.listMembers)
             c.listPositions[0] = static_cast<std::uint16_t>(((i * 7) % d.listMembers) * 3 + 2);
         if (!hasConfig)
